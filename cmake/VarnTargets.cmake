@@ -1,0 +1,44 @@
+# Helpers that every folder uses to declare its targets.
+
+# varn_add_component(<folder> SOURCES ...): the OBJECT library varn_<folder>.
+function(varn_add_component name)
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(varn_${name} OBJECT ${arg_SOURCES})
+  target_link_libraries(varn_${name} PUBLIC varn_flags ${arg_LIBS})
+endfunction()
+
+# varn_add_test(<name> LABEL <label> SOURCES ... [LIBS ...] [PROGRAMS ...])
+# A GoogleTest executable whose tests are registered with ctest under <label>.
+# PROGRAMS are targets made by varn_assemble that the test reads at run time from
+# VARN_TESTPROG_DIR; VARN_TESTDATA_DIR names the shared test images.
+function(varn_add_test name)
+  cmake_parse_arguments(arg "" "LABEL" "SOURCES;LIBS;PROGRAMS" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
+  target_link_libraries(${name} PRIVATE varn_flags ${arg_LIBS} GTest::gtest GTest::gtest_main
+                                        GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    VARN_TESTPROG_DIR="${VARN_PROGRAM_DIR}"
+    VARN_TESTDATA_DIR="${VARN_TESTDATA_DIR}")
+  if(arg_PROGRAMS)
+    add_dependencies(${name} ${arg_PROGRAMS})
+  endif()
+  gtest_discover_tests(${name} PROPERTIES LABELS "${arg_LABEL}" DISCOVERY_MODE PRE_TEST
+                       DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# varn_add_benchmark(<name> SOURCES ... [LIBS ...]): a Google Benchmark executable.
+function(varn_add_benchmark name)
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE varn_flags ${arg_LIBS} benchmark::benchmark)
+endfunction()
+
+# varn_add_fuzzer(<name> SOURCES ... [LIBS ...]): a libFuzzer target (VARN_FUZZ only).
+function(varn_add_fuzzer name)
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${arg_SOURCES})
+  target_link_libraries(${name} PRIVATE varn_flags ${arg_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+endfunction()
