@@ -1,10 +1,24 @@
 # Helpers that every folder uses to declare its targets.
 
-# varn_add_component(<folder> SOURCES ...): the OBJECT library varn_<folder>.
+# Adds every <root>/*/ and <root>/*/*/ folder that has a CMakeLists.txt, in sorted order,
+# so that a folder joins the build by existing and no shared list has to be edited.
+function(varn_add_subdirectories root)
+  file(GLOB lists CONFIGURE_DEPENDS "${root}/*/CMakeLists.txt" "${root}/*/*/CMakeLists.txt")
+  list(SORT lists)
+  foreach(file IN LISTS lists)
+    get_filename_component(dir "${file}" DIRECTORY)
+    add_subdirectory("${dir}")
+  endforeach()
+endfunction()
+
+# varn_add_component(<name> SOURCES ... [LIBS ...]): the OBJECT library varn_<name>, one per
+# folder (name "genesis_vdp" for src/genesis/vdp). Every component is recorded in the
+# global property VARN_COMPONENTS, which the programs link.
 function(varn_add_component name)
   cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
   add_library(varn_${name} OBJECT ${arg_SOURCES})
   target_link_libraries(varn_${name} PUBLIC varn_flags ${arg_LIBS})
+  set_property(GLOBAL APPEND PROPERTY VARN_COMPONENTS varn_${name})
 endfunction()
 
 # varn_add_test(<name> LABEL <label> SOURCES ... [LIBS ...] [PROGRAMS ...])
