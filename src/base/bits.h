@@ -28,21 +28,15 @@ constexpr u32 sign_extend(u32 v, unsigned width) {
     return (low ^ sign) - sign;
 }
 
-constexpr u32 sign_extend8(u32 v) {
-    return static_cast<u32>(static_cast<s32>(static_cast<s8>(v)));
-}
+constexpr u32 sign_extend8(u32 v) { return static_cast<u32>(static_cast<s32>(static_cast<s8>(v))); }
 constexpr u32 sign_extend16(u32 v) {
     return static_cast<u32>(static_cast<s32>(static_cast<s16>(v)));
 }
 
 // Shifts that give 0 (or the sign fill) for counts at or beyond the width instead of
 // being undefined.
-constexpr u32 shl32(u32 v, unsigned n) {
-    return n >= 32 ? 0 : v << n;
-}
-constexpr u32 shr32(u32 v, unsigned n) {
-    return n >= 32 ? 0 : v >> n;
-}
+constexpr u32 shl32(u32 v, unsigned n) { return n >= 32 ? 0 : v << n; }
+constexpr u32 shr32(u32 v, unsigned n) { return n >= 32 ? 0 : v >> n; }
 
 using std::popcount;
 using std::rotl;

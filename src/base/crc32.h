@@ -10,8 +10,6 @@
 namespace varn {
 
 u32 crc32_update(u32 crc, std::span<const u8> data);
-inline u32 crc32(std::span<const u8> data) {
-    return crc32_update(0, data);
-}
+inline u32 crc32(std::span<const u8> data) { return crc32_update(0, data); }
 
 }  // namespace varn

@@ -23,9 +23,7 @@ inline std::vector<u8> read_program(const std::string& name) {
     return read_file(std::filesystem::path(VARN_TESTPROG_DIR) / (name + ".bin"));
 }
 
-inline std::filesystem::path testdata_dir() {
-    return VARN_TESTDATA_DIR;
-}
+inline std::filesystem::path testdata_dir() { return VARN_TESTDATA_DIR; }
 
 // Path of a shared test file, or empty when the shared folder is absent (callers skip).
 inline std::filesystem::path testdata_file(const std::string& relative) {

@@ -1,0 +1,62 @@
+#pragma once
+// The configuration block: the option words the front end reads from the settings file
+// and changes from the menu, and that the emulation thread reads directly. Each word is
+// an atomic read and written relaxed: the user-interface thread may change an option
+// while a frame runs, and the emulation thread picks it up at its next read.
+//
+// Defaults are those of a missing settings file. The CPU slice lengths live in the CPU
+// contexts, and paths, key maps and drive names with the front end.
+
+#include <array>
+#include <atomic>
+
+#include "base/types.h"
+
+namespace varn {
+
+using ConfigWord = std::atomic<u32>;
+
+// [File IO]
+inline ConfigWord cfg_brm_in_states{0};
+inline ConfigWord cfg_png_compression_level{9};
+
+// [Graphics]
+inline ConfigWord cfg_frame_skip{15};  // 15 automatic; 0, 1, 3, 7 draw one frame of 1/2/4/8
+inline ConfigWord cfg_screen_size{0};
+inline ConfigWord cfg_scanlines{0};
+inline ConfigWord cfg_force_display{0};
+inline ConfigWord cfg_enhance_visibility{0};
+
+// [Sound]
+inline ConfigWord cfg_sound_rate{0};  // 0 44100 Hz, 1 22050 Hz, 2 11025 Hz
+inline ConfigWord cfg_sound_stereo{0};
+inline ConfigWord cfg_sound_aliasing{1};
+
+// [Input]
+inline std::array<ConfigWord, 8> cfg_input_device{};  // slots 1A-1D, 2A-2D: 0 keyboard
+inline ConfigWord cfg_mouse_sensitivity_multiplier{1};
+
+// [Machine]
+inline ConfigWord cfg_region{4};        // 0 Japan, 1 USA, 2 Europe, 4 auto
+inline ConfigWord cfg_region_order{0};  // one of six detection orders
+// Port 1, port 2, then the multitap sub-ports 1A-1D and 2A-2D.
+inline std::array<ConfigWord, 10> cfg_port_device{};
+inline ConfigWord cfg_gen_use_bios{0};
+inline ConfigWord cfg_disable_z80{0};
+inline ConfigWord cfg_gen_autofix_checksum{0};
+inline ConfigWord cfg_gen_sprite_limit{1};
+inline ConfigWord cfg_gen_squash_interlace{1};
+inline ConfigWord cfg_squash_interlace{1};
+inline ConfigWord cfg_32x_use_bios{1};
+inline ConfigWord cfg_scd_enable_32x{0};
+inline ConfigWord cfg_scd_ram_cart{1};
+inline ConfigWord cfg_scd_ram_cart_size{3};  // 8 KB << value
+inline ConfigWord cfg_scd_jp_bios_fix{1};
+inline ConfigWord cfg_sms_use_bios{0};
+inline ConfigWord cfg_sms_sprite_limit{1};
+
+// Reads a word for emulation use.
+inline u32 cfg(const ConfigWord& w) { return w.load(std::memory_order_relaxed); }
+inline void cfg_set(ConfigWord& w, u32 v) { w.store(v, std::memory_order_relaxed); }
+
+}  // namespace varn
