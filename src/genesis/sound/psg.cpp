@@ -1,0 +1,164 @@
+// SN76489 PSG: latch and data protocol, the four-lane generator and the state chunk.
+
+#include "genesis/sound/psg.h"
+
+#include "genesis/sound/sound_options.h"
+
+namespace varn {
+
+PsgRegs psg_regs{};
+
+// 2 dB steps from 65534 down; 15 is silent.
+const std::array<u16, 16> psg_volume_table = {
+    0xFFFE, 0xCB58, 0xA185, 0x804D, 0x65E9, 0x50F3, 0x404D, 0x3313,
+    0x2892, 0x203A, 0x1999, 0x1455, 0x1026, 0x0CD4, 0x0A30, 0x0000,
+};
+
+// A tone of period N sounds at about 109,905 / N Hz at every output rate.
+const std::array<u16, 3> psg_step_table = {0x013F, 0x027E, 0x04FC};
+
+namespace {
+
+constexpr int kNoiseLane = 3;
+
+void volume_refresh(int lane) {
+    PsgRegs& p = psg_regs;
+    u16 level  = psg_volume_table[p.volume[static_cast<std::size_t>(lane)] & 15];
+    // A tone channel with period 0 is silent whatever its volume.
+    if (lane != kNoiseLane && p.tone_period[static_cast<std::size_t>(lane)] == 0) level = 0;
+    p.level[static_cast<std::size_t>(lane)] = level;
+}
+
+void period_refresh(int ch) {
+    PsgRegs& p = psg_regs;
+    p.reload[static_cast<std::size_t>(ch)] =
+        static_cast<u16>(p.tone_period[static_cast<std::size_t>(ch)] << 6);
+}
+
+void latch_tone(int ch, u8 data) {
+    PsgRegs& p = psg_regs;
+    auto& per  = p.tone_period[static_cast<std::size_t>(ch)];
+    p.latch    = static_cast<u8>(ch * 2);
+    per        = (per & 0x3F0) | (data & 0x0F);
+    period_refresh(ch);
+    volume_refresh(ch);
+}
+
+void latch_volume(int lane, u8 data) {
+    PsgRegs& p                               = psg_regs;
+    p.latch                                  = static_cast<u8>(lane * 2 + 1);
+    p.volume[static_cast<std::size_t>(lane)] = data & 0x0F;
+    volume_refresh(lane);
+}
+
+// A byte with bit 7 clear: bits 4-9 of the period last latched. After a volume or noise
+// latch it changes nothing.
+void psg_write_data(u8 data) {
+    PsgRegs& p = psg_regs;
+    if (p.latch > 4 || (p.latch & 1)) return;
+    const int ch = p.latch / 2;
+    auto& per    = p.tone_period[static_cast<std::size_t>(ch)];
+    per          = (per & 0x0F) | (static_cast<u32>(data & 0x3F) << 4);
+    period_refresh(ch);
+    volume_refresh(ch);
+}
+
+}  // namespace
+
+void psg_write(u8 data) {
+    switch (data >> 4) {
+        case 0x8:
+            latch_tone(0, data);
+            break;
+        case 0x9:
+            latch_volume(0, data);
+            break;
+        case 0xA:
+            latch_tone(1, data);
+            break;
+        case 0xB:
+            latch_volume(1, data);
+            break;
+        case 0xC:
+            latch_tone(2, data);
+            break;
+        case 0xD:
+            latch_volume(2, data);
+            break;
+        case 0xE:
+            psg_regs.latch = 6;
+            break;  // noise control is not decoded
+        case 0xF:
+            latch_volume(kNoiseLane, data);
+            break;
+        default:
+            psg_write_data(data);
+            break;
+    }
+}
+
+void psg_reset() { psg_regs = PsgRegs{}; }
+
+void psg_render_sample(s16& sample) {
+    if ((cfg(sound_enable_all) & cfg(sound_enable_psg)) == 0) {
+        sample = 0;
+        return;
+    }
+    PsgRegs& p  = psg_regs;
+    const u16 s = psg_step_table[sound_rate_index()];
+    // All four lanes alike and without a branch per channel: a lane whose counter runs
+    // out reloads (keeping the remainder) and flips its polarity.
+    for (std::size_t i = 0; i < 4; ++i) {
+        const u16 expired = p.counter[i] <= s ? 0xFFFF : 0;
+        p.counter[i]      = static_cast<u16>(p.counter[i] - s + (p.reload[i] & expired));
+        p.polarity[i] ^= expired;
+        p.output[i] = static_cast<u16>((p.polarity[i] & p.level[i]) - (p.level[i] >> 1));
+    }
+    // The noise lane makes no sound.
+    const s32 sum = static_cast<s16>(p.output[0]) + static_cast<s16>(p.output[1]) +
+                    static_cast<s16>(p.output[2]);
+    sample = static_cast<s16>(sum >> 3);
+}
+
+// --- State chunk 0x89 ------------------------------------------------------------------------
+
+bool psg_save_state(ByteWriter& out, u32 id_width) {
+    if (out.remaining() < std::size_t{id_width} + 4 + kPsgChunkLength) return false;
+    const PsgRegs& p = psg_regs;
+    out.write_u8(kPsgChunkId);
+    if (id_width > 1) out.fill(id_width - 1, 0);
+    out.write_le32(kPsgChunkLength);
+    for (u32 period : p.tone_period) out.write_le16(static_cast<u16>(period));
+    out.write_u8(static_cast<u8>(p.noise_control));
+    out.write_u8(static_cast<u8>((p.volume[0] & 15) | (p.volume[1] & 15) << 4));
+    out.write_u8(static_cast<u8>((p.volume[2] & 15) | (p.volume[3] & 15) << 4));
+    out.write_u8(p.latch);
+    return true;
+}
+
+bool psg_load_state(ByteReader& in, u32 id_width) {
+    ByteReader r = in;
+    u32 length   = 0;
+    std::span<const u8> d;
+    if (!r.skip(id_width) || !r.read_le32(length) || length < kPsgChunkLength ||
+        !r.read_view(length, d)) {
+        return false;
+    }
+    in = r;
+
+    PsgRegs& p = psg_regs;
+    // Periods are 10-bit registers and the latch names one of eight; a damaged file must
+    // not leave wider values behind.
+    for (std::size_t ch = 0; ch < 3; ++ch) {
+        p.tone_period[ch] = static_cast<u32>(d[ch * 2] | d[ch * 2 + 1] << 8) & 0x3FF;
+    }
+    p.noise_control = d[6];
+    p.volume = {static_cast<u8>(d[7] & 15), static_cast<u8>(d[7] >> 4), static_cast<u8>(d[8] & 15),
+                static_cast<u8>(d[8] >> 4)};
+    p.latch  = d[9] & 7;
+    for (int ch = 0; ch < 3; ++ch) period_refresh(ch);
+    for (int lane = 0; lane < 4; ++lane) volume_refresh(lane);
+    return true;
+}
+
+}  // namespace varn
