@@ -1,0 +1,21 @@
+# Fails unless `nm -D --defined-only LIB` lists exactly the symbols in EXPECTED.
+#   cmake -DNM=<nm> -DLIB=<library> -DEXPECTED=sym,sym,... -P check_exports.cmake
+execute_process(COMMAND "${NM}" -D --defined-only "${LIB}"
+                OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIB}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(found)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] +([^ ]+)$")
+    list(APPEND found "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+list(SORT found)
+string(REPLACE "," ";" expected "${EXPECTED}")
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  message(FATAL_ERROR "${LIB} exports\n  ${found}\nexpected\n  ${expected}")
+endif()
+message(STATUS "${LIB}: ${found}")
