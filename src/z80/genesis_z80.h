@@ -1,0 +1,77 @@
+#pragma once
+// The Genesis sound CPU's view of the world: its own 8 KB RAM (mirrored once), the YM2612
+// ports, the bank register, the PSG port, and a 32 KB window onto the 68000 bus. Also the
+// two latches through which the 68000 takes the Z80's bus and holds it in reset.
+
+#include <array>
+
+#include "base/types.h"
+
+namespace varn {
+
+// 8 KB of Z80 RAM: byte n at Z80 address n and n + 0x2000, and at 68000 address
+// 0xA00000 + n. Z80 words are little-endian.
+inline constexpr u32 kZ80RamSize = 0x2000;
+extern std::array<u8, kZ80RamSize> z80_ram;
+
+// 68000 address bits 15-23 of the bank window at Z80 0x8000-0xFFFF (value AND 0xFF8000 is
+// the window's 68000 base). A 9-bit shift register fed from the top by writes to
+// 0x6000-0x6FFF. Survives resets and state loads.
+extern u32 z80_bank;
+
+// Written by the 68000 bus (0xA11100, 0xA11200) and by the state loader; read at the end of
+// every 68000 slice. busreq: all ones while the 68000 holds the Z80 bus, 0 when released.
+// reset: 0 while the Z80 is held in reset, all ones when released. Both 0 at power-on.
+extern u32 z80_busreq_latch;
+extern u32 z80_reset_latch;
+
+// True when the Z80 runs its slice after a 68000 slice: emulation enabled in the settings,
+// bus not requested by the 68000, reset released.
+bool z80_may_run();
+
+// The Z80's bus. Each masks the address to 16 bits. Words are little-endian.
+u8 z80_read_byte(u32 addr);
+u16 z80_read_word(u32 addr);
+void z80_write_byte(u32 addr, u8 value);
+void z80_write_word(u32 addr, u16 value);
+
+// The Genesis Z80 has no I/O devices: a port read gives the port number, a write is lost.
+u8 z80_port_read(u8 port);
+void z80_port_write(u8 port, u8 value);
+
+// The bus as four tables of 16 handlers, one per 4 KB page.
+using Z80ReadByteHandler       = u8 (*)(u32 addr);
+using Z80ReadWordHandler       = u16 (*)(u32 addr);
+using Z80WriteByteHandler      = void (*)(u32 addr, u8 value);
+using Z80WriteWordHandler      = void (*)(u32 addr, u16 value);
+inline constexpr int kZ80Pages = 16;
+extern std::array<Z80ReadByteHandler, kZ80Pages> z80_page_read_byte;
+extern std::array<Z80ReadWordHandler, kZ80Pages> z80_page_read_word;
+extern std::array<Z80WriteByteHandler, kZ80Pages> z80_page_write_byte;
+extern std::array<Z80WriteWordHandler, kZ80Pages> z80_page_write_word;
+
+// Code pages: for each 4 KB page, the offset into z80_ram of the page's first byte, or
+// kZ80NoCode. The Genesis Z80 executes only from its RAM (0x0000-0x3FFF).
+inline constexpr u32 kZ80NoCode = 0xFFFFFFFF;
+extern std::array<u32, kZ80Pages> z80_page_table;
+
+// Seams to the chips behind the sound ports and to the 68000 bus, until those land. A null
+// entry ignores writes and reads as 0 (timer flags) or as the address (bank window).
+struct Z80MapHooks {
+    void (*ym2612_latch_part1)(u8 reg);
+    void (*ym2612_write_data_part1)(u8 data);
+    void (*ym2612_latch_part2)(u8 reg);
+    void (*ym2612_write_data_part2)(u8 data);
+    u8 (*ym2612_timer_flags)();  // bit 0 timer A overflow, bit 1 timer B overflow
+    void (*psg_write)(u8 data);
+    u32 (*m68k_read_byte)(u32 addr);
+    u32 (*m68k_read_word)(u32 addr);
+    void (*m68k_write_byte)(u32 addr, u32 value);
+    void (*m68k_write_word)(u32 addr, u32 value);
+};
+extern Z80MapHooks z80_map_hooks;
+
+// Fills the page tables (done once at program start; z80_reset_records also does it).
+void z80_map_init();
+
+}  // namespace varn

@@ -1,0 +1,33 @@
+#pragma once
+// Binds the Z80 core to the Genesis sound CPU's map (internal to this folder).
+
+#include "z80/genesis_z80.h"
+#include "z80/z80_core.h"
+
+namespace varn {
+
+struct GenesisZ80Bus {
+    static u8 read_byte(u16 a) { return z80_read_byte(a); }
+    static u16 read_word(u16 a) { return z80_read_word(a); }
+    static void write_byte(u16 a, u8 v) { z80_write_byte(a, v); }
+    static void write_word(u16 a, u16 v) { z80_write_word(a, v); }
+    static u8 port_in(u8 port) { return z80_port_read(port); }
+    static void port_out(u8 port, u8 v) { z80_port_write(port, v); }
+
+    // Code runs only from the RAM pages; each 4 KB page is its own window.
+    static bool fetch_window(u16 pc, Z80FetchWindow& w) {
+        const u32 page = pc >> 12;
+        const u32 off  = z80_page_table[page];
+        if (off == kZ80NoCode || off > kZ80RamSize - 0x1000) return false;
+        w = {z80_ram.data() + off, page << 12, 0x1000};
+        return true;
+    }
+
+    // The VDP raises the line by writing 1 into the check flag.
+    static constexpr bool kIrqCheckExact = true;
+    static void on_instruction() {}
+};
+
+using GenesisZ80 = Z80Core<GenesisZ80Bus>;
+
+}  // namespace varn

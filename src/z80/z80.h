@@ -1,0 +1,105 @@
+#pragma once
+// The Z80 core: one body of code bound to several contexts. The Genesis sound CPU is the
+// instance declared here (`z80_context`, run by `z80_run`, bus in genesis_z80.h); another
+// machine binds its own context and bus to the same core through z80_core.h.
+//
+// Timing model: the core runs in timeslices. The slice budget is negative; the cycle
+// counter starts at budget + overshoot and the slice ends at the first instruction whose
+// T-states carry the counter across zero. Interrupt lines are looked at only at slice entry,
+// and only when the check flag says a line was raised since.
+
+#include <span>
+
+#include "base/byte_io.h"
+#include "base/types.h"
+
+namespace varn {
+
+// Status bits that mean "stopped by an emulation error" (an undefined opcode, or code
+// fetched from a page that holds none). The emulation thread clears them when it accepts a
+// new run entry; until then the core does not run.
+inline constexpr u32 kZ80StatusHalted = 0x300;
+
+// Interrupt line bits.
+inline constexpr u8 kZ80LineIrq = 0x01;
+inline constexpr u8 kZ80LineNmi = 0x02;
+
+// IFF1/IFF2 are held as 0 or 4: 4 is the P/V bit of F, so LD A,I / LD A,R OR IFF2 straight
+// into the flags.
+inline constexpr u8 kZ80IffOn = 0x04;
+
+// One Z80's register file and run state. A plain record: it lives for the program's life
+// and is saved field by field (z80_save_state_chunk), never copied as a block.
+struct z80_cpu_context {
+    u32 status;  // kZ80StatusHalted bits after an emulation error
+
+    // Current code window: fetch_mem[pc - fetch_lo] is the byte at pc while
+    // pc - fetch_lo < fetch_size. fetch_mem always points at the start of a page of the
+    // memory array the instance fetches from (never a biased pointer).
+    const u8* fetch_mem;
+    u32 fetch_lo;
+    u32 fetch_size;
+
+    u8 irq_check;  // set by whoever raises a line; tested and cleared at slice entry
+    u8 irq_lines;  // kZ80LineIrq | kZ80LineNmi
+
+    u32 last_tstates;   // T-states of the instruction just executed
+    s32 slice_budget;   // slice length, negative (default -21)
+    u32 cycle_counter;  // counts up from a negative value; the slice ends crossing zero
+    u32 extra_tstates;  // T-states booked for the next slice (EI)
+    u8 slice_exit;      // why the running slice ends early (internal to the run loop)
+
+    u16 af, bc, de, hl;  // high byte A, B, D, H; low byte F, C, E, L
+    u16 ix, iy, pc, sp;
+    u8 i, r;
+    u8 iff1, iff2;  // 0 or kZ80IffOn
+    u16 af2, bc2, de2, hl2;
+    u8 im;      // interrupt mode 0-2 (kept and saved; acceptance always vectors to 0x38)
+    u8 halted;  // nonzero while a HALT waits
+    u8 woken;   // set by every interrupt acceptance, cleared by HALT
+};
+
+// Default slice budget of both instances (the settings key replaces only its low byte).
+inline constexpr s32 kZ80DefaultSliceBudget = -21;
+
+// The Genesis sound CPU.
+extern z80_cpu_context z80_context;
+
+// Runs one timeslice of the Genesis Z80 and returns; the caller continues the chain. Does
+// nothing while the core is stopped by an emulation error.
+void z80_run();
+
+// Power-on and the 68000 releasing the Z80 reset line.
+void z80_reset();
+
+// Interrupt line of the Genesis Z80: raised at every vertical interrupt, dropped at the
+// start of every line of the frame's first phase.
+void z80_irq_raise();
+void z80_irq_clear();
+
+// Slice length from the settings (negative T-states).
+void z80_set_slice_budget(s32 budget);
+
+// The emulation thread clears the error bits when it accepts a run entry.
+bool z80_is_stopped();
+void z80_clear_stopped();
+
+// Registers from a Genecyst state image held in memory (fields at 0x404-0x437). An image too
+// short to hold them is refused (false) and nothing changes.
+bool z80_load_gs_registers(std::span<const u8> image);
+
+// Save-state chunk 0x02: id byte, u32 little-endian length 28, 28 data bytes. Writing fails
+// (false, nothing written) when the writer has no room. Loading takes the reader positioned
+// just after the chunk id (on the length, since the container has read the id to choose the
+// loader) and leaves it after the stated length; a chunk whose stated length is below 28
+// or that runs past the data is refused (false) and changes nothing.
+inline constexpr u8 kZ80StateChunkId     = 0x02;
+inline constexpr u32 kZ80StateChunkBytes = 28;
+bool z80_save_state_chunk(ByteWriter& out);
+bool z80_load_state_chunk(ByteReader& in);
+
+// Puts the Genesis Z80's records (context, RAM, bank register, bus latches, page tables) in
+// their program-start state; for tests and machine set-up.
+void z80_reset_records();
+
+}  // namespace varn

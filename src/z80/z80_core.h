@@ -1,0 +1,1074 @@
+#pragma once
+// The Z80 interpreter as a template over its bus. An instance binds a context record and a
+// bus type; every handler is instantiated per opcode, so nothing is decoded at run time:
+// the run loop fetches four bytes, counts time and jumps through a 256-entry table.
+//
+// A bus type provides (all static):
+//   u8   read_byte(u16 addr);            u16  read_word(u16 addr);
+//   void write_byte(u16 addr, u8 v);     void write_word(u16 addr, u16 v);
+//   u8   port_in(u8 port);               void port_out(u8 port, u8 v);
+//   bool fetch_window(u16 pc, Z80FetchWindow& w);  // false: no code at pc
+//   static constexpr bool kIrqCheckExact;  // check flag must equal 1 (else nonzero)
+//   void on_instruction();                 // called once per executed dispatch (may be empty)
+//
+// Flags follow this machine's rules: bits 3 and 5 of F are never computed from results;
+// they are kept, or cleared where an instruction rebuilds F whole (CB rotates, DAA).
+
+#include <array>
+#include <utility>
+
+#include "base/endian.h"
+#include "base/types.h"
+#include "z80/z80.h"
+
+namespace varn {
+
+// A run of code memory: mem[pc - lo] is the byte at pc for pc - lo < size.
+struct Z80FetchWindow {
+    const u8* mem;
+    u32 lo;
+    u32 size;
+};
+
+namespace z80_detail {
+
+inline constexpr u8 kS = 0x80, kZ = 0x40, kY = 0x20, kH = 0x10, kX = 0x08, kP = 0x04, kN = 0x02,
+                    kC  = 0x01;
+inline constexpr u8 k35 = kX | kY;
+
+constexpr std::array<u8, 256> make_sz() {
+    std::array<u8, 256> t{};
+    for (int v = 0; v < 256; ++v) t[v] = static_cast<u8>((v & kS) | (v == 0 ? kZ : 0));
+    return t;
+}
+constexpr std::array<u8, 256> make_szp() {
+    std::array<u8, 256> t{};
+    for (int v = 0; v < 256; ++v) {
+        int ones = 0;
+        for (int b = 0; b < 8; ++b) ones += (v >> b) & 1;
+        t[v] = static_cast<u8>((v & kS) | (v == 0 ? kZ : 0) | ((ones & 1) ? 0 : kP));
+    }
+    return t;
+}
+inline constexpr std::array<u8, 256> kSZ  = make_sz();
+inline constexpr std::array<u8, 256> kSZP = make_szp();
+
+// A handler returning this ends the slice at once: it carries any running (negative)
+// counter across zero. The run loop then looks at slice_exit.
+inline constexpr u32 kEndSlice = 0x80000000u;
+inline constexpr u8 kExitHalt  = 1;
+inline constexpr u8 kExitTrap  = 2;
+
+// Slots of the DD/FD tables that have a handler: the instructions that use HL, H, L or (HL)
+// with IX/IY in their place, less EX DE,HL and INC/DEC of the index halves.
+constexpr bool index_slot_live(int o) {
+    switch (o) {
+        case 0x09:
+        case 0x19:
+        case 0x29:
+        case 0x39:
+        case 0x21:
+        case 0x22:
+        case 0x2A:
+        case 0x23:
+        case 0x2B:
+        case 0x34:
+        case 0x35:
+        case 0x36:
+        case 0x26:
+        case 0x2E:
+        case 0xE1:
+        case 0xE3:
+        case 0xE5:
+        case 0xE9:
+        case 0xF9:
+        case 0xCB:
+            return true;
+        default:
+            break;
+    }
+    const int y = (o >> 3) & 7, z = o & 7;
+    if (o >= 0x40 && o < 0x80 && o != 0x76) {
+        if (y == 6 || z == 6) return true;
+        return y == 4 || y == 5 || z == 4 || z == 5;
+    }
+    if (o >= 0x80 && o < 0xC0) return z == 4 || z == 5 || z == 6;
+    return false;
+}
+
+// Slots of the ED table that have a handler.
+constexpr bool ed_slot_live(int o) {
+    const int y = (o >> 3) & 7, z = o & 7;
+    if (o >= 0x40 && o < 0x80) {
+        if (z == 0 || z == 2 || z == 3) return true;
+        if (z == 1) return y != 6;
+        switch (o) {
+            case 0x44:
+            case 0x45:
+            case 0x4D:
+            case 0x46:
+            case 0x56:
+            case 0x5E:
+            case 0x47:
+            case 0x4F:
+            case 0x57:
+            case 0x5F:
+            case 0x67:
+            case 0x6F:
+                return true;
+            default:
+                return false;
+        }
+    }
+    return o >= 0xA0 && o < 0xC0 && z < 4 && y >= 4;
+}
+
+// Register codes: 0 B, 1 C, 2 D, 3 E, 4 H, 5 L, 7 A; 8/9 IXH/IXL, 10/11 IYH/IYL.
+// With index mode X (0 HL, 1 IX, 2 IY) H and L stand for the index halves.
+constexpr int xreg(int x, int r) {
+    if (x == 0 || (r != 4 && r != 5)) return r;
+    return (x == 1 ? 8 : 10) + (r - 4);
+}
+
+}  // namespace z80_detail
+
+using Z80Handler = u32 (*)(z80_cpu_context&, u32 op);
+
+struct Z80DispatchTables {
+    std::array<Z80Handler, 256> main, cb, ed, dd, fd, ddcb, fdcb;
+};
+
+template <class Bus>
+struct Z80Core {
+    using C = z80_cpu_context;
+
+    // ---- run loop --------------------------------------------------------------------
+
+    // One timeslice. Returns when the slice is over (or at once while the core is stopped).
+    static void run(C& c) {
+        using namespace z80_detail;
+        if (c.status & kZ80StatusHalted) return;
+        c.last_tstates = 0;
+        // Budget and booked T-states go onto the carried overshoot; when that is already at
+        // or past zero the whole slice is skipped and the counter keeps the remainder.
+        const s64 start = static_cast<s64>(static_cast<s32>(c.cycle_counter)) + c.slice_budget +
+                          static_cast<s64>(c.extra_tstates);
+        c.extra_tstates = 0;
+        c.cycle_counter = static_cast<u32>(start);
+        if (start >= 0) return;
+
+        if (Bus::kIrqCheckExact ? c.irq_check == 1 : c.irq_check != 0) {
+            if (!interrupt_check(c)) return finish_exit(c);
+        }
+
+        u32 cnt = c.cycle_counter;
+        u32 t   = 0;
+        for (;;) {
+            count_r(c);
+            const u32 next = cnt + t;
+            if (next < cnt) {  // crossed zero: the slice is over
+                cnt = next;
+                break;
+            }
+            cnt = next;
+            u32 op;
+            const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
+            if (off + 4 <= c.fetch_size) [[likely]] {
+                op = load_le32(c.fetch_mem + off);
+            } else if (!fetch_slow(c, op)) {
+                break;
+            }
+            Bus::on_instruction();
+            t              = tables.main[op & 0xFF](c, op);
+            c.last_tstates = t;
+        }
+        c.cycle_counter = cnt;
+        if (c.slice_exit) finish_exit(c);
+    }
+
+    // Points the code window at a new PC; false (core stopped) when its page holds no code.
+    // Every jump, call, return, RST and interrupt acceptance goes through here.
+    static bool set_pc(C& c, u32 npc) {
+        npc &= 0xFFFF;
+        if (npc - c.fetch_lo < c.fetch_size) {
+            c.pc = static_cast<u16>(npc);
+            return true;
+        }
+        Z80FetchWindow w;
+        if (!Bus::fetch_window(static_cast<u16>(npc), w)) {
+            trap(c);
+            return false;
+        }
+        c.fetch_mem  = w.mem;
+        c.fetch_lo   = w.lo;
+        c.fetch_size = w.size;
+        c.pc         = static_cast<u16>(npc);
+        return true;
+    }
+
+    // Re-derives the code window for the current PC (after a reset, a state load or a
+    // change of the memory behind it). False, with the core stopped, when there is no code.
+    static bool refresh_fetch(C& c) {
+        c.fetch_lo   = 0;
+        c.fetch_size = 0;
+        c.fetch_mem  = nullptr;
+        return set_pc(c, c.pc);
+    }
+
+    static void reset(C& c, u16 sp) {
+        c.last_tstates  = 0;
+        c.extra_tstates = 0;
+        c.halted        = 0;
+        c.woken         = 0;
+        c.slice_exit    = 0;
+        c.iff1 = c.iff2 = 0;
+        c.af            = static_cast<u16>((c.af & 0xFF00) | z80_detail::kZ);
+        c.ix = c.iy = 0xFFFF;
+        c.pc        = 0;
+        c.sp        = sp;
+        c.i         = 0;
+        c.r         = 0;
+        refresh_fetch(c);
+    }
+
+    static void count_r(C& c) { c.r = static_cast<u8>((c.r & 0x80) | ((c.r + 1) & 0x7F)); }
+
+    static void trap(C& c) {
+        c.status |= kZ80StatusHalted;
+        c.slice_exit = z80_detail::kExitTrap;
+    }
+
+  private:
+    static void finish_exit(C& c) {
+        // The loop counted R for a dispatch that never happened.
+        if (c.slice_exit == z80_detail::kExitHalt) {
+            c.r             = static_cast<u8>((c.r & 0x80) | ((c.r - 1) & 0x7F));
+            c.cycle_counter = 0;
+            c.last_tstates  = 4;
+        }
+        c.slice_exit = 0;
+    }
+
+    // Fetch across the end of the code window: the bytes come one by one through the
+    // instance's code pages (and so through its mirroring); bytes of a page without code
+    // read as 0xFF. A PC that has itself left the window moves the window, or stops the
+    // core when there is no code there.
+    static bool fetch_slow(C& c, u32& op) {
+        if (static_cast<u32>(c.pc) - c.fetch_lo >= c.fetch_size) {
+            if (!refresh_fetch(c)) return false;
+            const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
+            if (off + 4 <= c.fetch_size) {
+                op = load_le32(c.fetch_mem + off);
+                return true;
+            }
+        }
+        op = 0;
+        for (u32 k = 0; k < 4; ++k) {
+            const u16 a = static_cast<u16>(c.pc + k);
+            u32 b       = 0xFF;
+            Z80FetchWindow w;
+            if (a - c.fetch_lo < c.fetch_size) {
+                b = c.fetch_mem[a - c.fetch_lo];
+            } else if (Bus::fetch_window(a, w)) {
+                b = w.mem[a - w.lo];
+            }
+            op |= b << (8 * k);
+        }
+        return true;
+    }
+
+    // At slice entry: NMI first, else a maskable IRQ when IFF1 is on (always to 0x38,
+    // whatever the mode). At most one acceptance; none charges T-states.
+    static bool interrupt_check(C& c) {
+        c.irq_check = 0;
+        if (c.irq_lines & kZ80LineNmi) {
+            count_r(c);
+            c.woken = 1;
+            c.irq_lines &= static_cast<u8>(~kZ80LineNmi);
+            c.iff1 = 0;
+            push(c, c.pc);
+            return set_pc(c, 0x66);
+        }
+        if ((c.irq_lines & kZ80LineIrq) && c.iff1) {
+            count_r(c);
+            c.woken = 1;
+            c.irq_lines &= static_cast<u8>(~kZ80LineIrq);
+            c.iff1 = c.iff2 = 0;
+            push(c, c.pc);
+            return set_pc(c, 0x38);
+        }
+        return true;
+    }
+
+    // ---- helpers ---------------------------------------------------------------------
+
+    static u8 a_of(const C& c) { return static_cast<u8>(c.af >> 8); }
+    static u8 f_of(const C& c) { return static_cast<u8>(c.af); }
+    static void set_a(C& c, u32 v) { c.af = static_cast<u16>((c.af & 0x00FF) | ((v & 0xFF) << 8)); }
+    static void set_f(C& c, u32 v) { c.af = static_cast<u16>((c.af & 0xFF00) | (v & 0xFF)); }
+    static void set_af(C& c, u32 a, u32 f) {
+        c.af = static_cast<u16>(((a & 0xFF) << 8) | (f & 0xFF));
+    }
+
+    template <int R>
+    static u8 reg(const C& c) {
+        if constexpr (R == 0)
+            return static_cast<u8>(c.bc >> 8);
+        else if constexpr (R == 1)
+            return static_cast<u8>(c.bc);
+        else if constexpr (R == 2)
+            return static_cast<u8>(c.de >> 8);
+        else if constexpr (R == 3)
+            return static_cast<u8>(c.de);
+        else if constexpr (R == 4)
+            return static_cast<u8>(c.hl >> 8);
+        else if constexpr (R == 5)
+            return static_cast<u8>(c.hl);
+        else if constexpr (R == 7)
+            return static_cast<u8>(c.af >> 8);
+        else if constexpr (R == 8)
+            return static_cast<u8>(c.ix >> 8);
+        else if constexpr (R == 9)
+            return static_cast<u8>(c.ix);
+        else if constexpr (R == 10)
+            return static_cast<u8>(c.iy >> 8);
+        else if constexpr (R == 11)
+            return static_cast<u8>(c.iy);
+        else
+            static_assert(R == 0, "no such register");
+    }
+    static void hi(u16& p, u32 v) { p = static_cast<u16>((p & 0x00FF) | ((v & 0xFF) << 8)); }
+    static void lo(u16& p, u32 v) { p = static_cast<u16>((p & 0xFF00) | (v & 0xFF)); }
+    template <int R>
+    static void set_reg(C& c, u32 v) {
+        if constexpr (R == 0)
+            hi(c.bc, v);
+        else if constexpr (R == 1)
+            lo(c.bc, v);
+        else if constexpr (R == 2)
+            hi(c.de, v);
+        else if constexpr (R == 3)
+            lo(c.de, v);
+        else if constexpr (R == 4)
+            hi(c.hl, v);
+        else if constexpr (R == 5)
+            lo(c.hl, v);
+        else if constexpr (R == 7)
+            hi(c.af, v);
+        else if constexpr (R == 8)
+            hi(c.ix, v);
+        else if constexpr (R == 9)
+            lo(c.ix, v);
+        else if constexpr (R == 10)
+            hi(c.iy, v);
+        else if constexpr (R == 11)
+            lo(c.iy, v);
+        else
+            static_assert(R == 0, "no such register");
+    }
+
+    // HL, IX or IY by index mode.
+    template <int X>
+    static u16& xhl(C& c) {
+        if constexpr (X == 0)
+            return c.hl;
+        else if constexpr (X == 1)
+            return c.ix;
+        else
+            return c.iy;
+    }
+    // Register pair by the 2-bit field p: BC, DE, HL (or IX/IY), SP.
+    template <int X, int P>
+    static u16& rp(C& c) {
+        if constexpr (P == 0)
+            return c.bc;
+        else if constexpr (P == 1)
+            return c.de;
+        else if constexpr (P == 2)
+            return xhl<X>(c);
+        else
+            return c.sp;
+    }
+    // Same with AF in the last place (PUSH, POP).
+    template <int X, int P>
+    static u16& rp2(C& c) {
+        if constexpr (P == 3)
+            return c.af;
+        else
+            return rp<X, P>(c);
+    }
+
+    // (HL) or (IX+d) with d the third fetched byte.
+    template <int X>
+    static u16 mem_addr(C& c, u32 op) {
+        if constexpr (X == 0)
+            return c.hl;
+        else
+            return static_cast<u16>(xhl<X>(c) + static_cast<s8>(static_cast<u8>(op >> 16)));
+    }
+
+    static void push(C& c, u32 v) {
+        c.sp = static_cast<u16>(c.sp - 2);
+        Bus::write_word(c.sp, static_cast<u16>(v));
+    }
+    static u16 pop(C& c) {
+        const u16 v = Bus::read_word(c.sp);
+        c.sp        = static_cast<u16>(c.sp + 2);
+        return v;
+    }
+    static void advance(C& c, u32 n) { c.pc = static_cast<u16>(c.pc + n); }
+
+    // Taken jump: T-states, or the slice end when the target holds no code.
+    static u32 jump(C& c, u32 target, u32 t) {
+        return set_pc(c, target) ? t : z80_detail::kEndSlice;
+    }
+
+    template <int Cc>
+    static bool cond(const C& c) {
+        using namespace z80_detail;
+        const u8 f = f_of(c);
+        if constexpr (Cc == 0)
+            return !(f & kZ);
+        else if constexpr (Cc == 1)
+            return f & kZ;
+        else if constexpr (Cc == 2)
+            return !(f & kC);
+        else if constexpr (Cc == 3)
+            return f & kC;
+        else if constexpr (Cc == 4)
+            return !(f & kP);
+        else if constexpr (Cc == 5)
+            return f & kP;
+        else if constexpr (Cc == 6)
+            return !(f & kS);
+        else
+            return f & kS;
+    }
+
+    // 8-bit ALU on A: ADD ADC SUB SBC AND XOR OR CP by the opcode's bits 3-5.
+    template <int Op>
+    static void alu(C& c, u32 v) {
+        using namespace z80_detail;
+        const u32 a    = a_of(c);
+        const u32 f    = f_of(c);
+        const u32 keep = f & k35;
+        if constexpr (Op == 0 || Op == 1) {
+            const u32 r = a + v + (Op == 1 ? (f & kC) : 0);
+            set_af(c, r,
+                   keep | kSZ[r & 0xFF] | ((a ^ v ^ r) & kH) | (((a ^ r) & (v ^ r) & 0x80) >> 5) |
+                       ((r >> 8) & kC));
+        } else if constexpr (Op == 2 || Op == 3 || Op == 7) {
+            const u32 r  = a - v - (Op == 3 ? (f & kC) : 0);
+            const u32 nf = keep | kSZ[r & 0xFF] | ((a ^ v ^ r) & kH) |
+                           (((a ^ v) & (a ^ r) & 0x80) >> 5) | kN | ((r >> 8) & kC);
+            if constexpr (Op == 7)
+                set_f(c, nf);
+            else
+                set_af(c, r, nf);
+        } else if constexpr (Op == 4) {
+            const u32 r = a & v;
+            set_af(c, r, keep | kSZP[r] | kH);
+        } else if constexpr (Op == 5) {
+            const u32 r = (a ^ v) & 0xFF;
+            set_af(c, r, keep | kSZP[r]);
+        } else {
+            const u32 r = (a | v) & 0xFF;
+            set_af(c, r, keep | kSZP[r]);
+        }
+    }
+
+    static u8 inc8(C& c, u32 v) {
+        using namespace z80_detail;
+        const u32 r = (v + 1) & 0xFF;
+        set_f(c,
+              (f_of(c) & (kC | k35)) | kSZ[r] | ((r & 0x0F) == 0 ? kH : 0) | (r == 0x80 ? kP : 0));
+        return static_cast<u8>(r);
+    }
+    static u8 dec8(C& c, u32 v) {
+        using namespace z80_detail;
+        const u32 r = (v - 1) & 0xFF;
+        set_f(c, (f_of(c) & (kC | k35)) | kSZ[r] | ((v & 0x0F) == 0 ? kH : 0) |
+                     (r == 0x7F ? kP : 0) | kN);
+        return static_cast<u8>(r);
+    }
+
+    static void add16(C& c, u16& d, u32 v) {
+        using namespace z80_detail;
+        const u32 r = static_cast<u32>(d) + v;
+        set_f(c, (f_of(c) & (kS | kZ | kP | k35)) | ((r >> 16) & kC));
+        d = static_cast<u16>(r);
+    }
+    static void adc16(C& c, u32 v) {
+        using namespace z80_detail;
+        const u32 h = c.hl;
+        const u32 r = h + v + (f_of(c) & kC);
+        set_f(c, (f_of(c) & k35) | ((r >> 8) & kS) | ((r & 0xFFFF) == 0 ? kZ : 0) |
+                     (((h ^ r) & (v ^ r) & 0x8000) >> 13) | ((r >> 16) & kC));
+        c.hl = static_cast<u16>(r);
+    }
+    static void sbc16(C& c, u32 v) {
+        using namespace z80_detail;
+        const u32 h = c.hl;
+        const u32 r = h - v - (f_of(c) & kC);
+        set_f(c, (f_of(c) & k35) | ((r >> 8) & kS) | ((r & 0xFFFF) == 0 ? kZ : 0) |
+                     (((h ^ v) & (h ^ r) & 0x8000) >> 13) | kN | ((r >> 16) & kC));
+        c.hl = static_cast<u16>(r);
+    }
+
+    // CB rotates and shifts: RLC RRC RL RR SLA SRA (6 has no handler) SRL.
+    template <int Op>
+    static u8 rot(C& c, u32 v) {
+        using namespace z80_detail;
+        u32 r, cy;
+        const u32 cin = f_of(c) & kC;
+        if constexpr (Op == 0) {
+            cy = v >> 7;
+            r  = (v << 1) | cy;
+        } else if constexpr (Op == 1) {
+            cy = v & 1;
+            r  = (v >> 1) | (cy << 7);
+        } else if constexpr (Op == 2) {
+            cy = v >> 7;
+            r  = (v << 1) | cin;
+        } else if constexpr (Op == 3) {
+            cy = v & 1;
+            r  = (v >> 1) | (cin << 7);
+        } else if constexpr (Op == 4) {
+            cy = v >> 7;
+            r  = v << 1;
+        } else if constexpr (Op == 5) {
+            cy = v & 1;
+            r  = (v >> 1) | (v & 0x80);
+        } else {
+            cy = v & 1;
+            r  = v >> 1;
+        }
+        r &= 0xFF;
+        set_f(c, kSZP[r] | cy);
+        return static_cast<u8>(r);
+    }
+    template <int B>
+    static void bit(C& c, u32 v) {
+        using namespace z80_detail;
+        const bool set = (v >> B) & 1;
+        set_f(c, (f_of(c) & (kC | k35)) | kH | (set ? 0 : (kZ | kP)) | ((B == 7 && set) ? kS : 0));
+    }
+
+    static u32 daa(C& c) {
+        using namespace z80_detail;
+        const u32 f  = f_of(c);
+        const u32 a0 = a_of(c);
+        u32 a        = a0;
+        u32 h = 0, cy = 0;
+        if (!(f & kN)) {
+            if ((a0 & 0x0F) > 9 || (f & kH)) {
+                a = (a + 6) & 0xFF;
+                h = kH;
+            }
+            if (a0 > 0x99 || (f & kC)) {
+                a  = (a + 0x60) & 0xFF;
+                cy = kC;
+            }
+        } else {
+            if ((a0 & 0x0F) > 9 || (f & kH)) {
+                cy = (f & kC) | (a < 6 ? kC : 0);
+                a  = (a - 6) & 0xFF;
+                h  = kH;
+            }
+            if (a0 > 0x99 || (f & kC)) {
+                a  = (a - 0x60) & 0xFF;
+                cy = kC;
+            }
+        }
+        set_af(c, a, kSZP[a] | h | (f & kN) | cy);
+        return 4;
+    }
+
+    // ---- unprefixed (X = 0) and DD/FD (X = 1, 2) tables ------------------------------
+
+    template <int X, int Op>
+    static u32 op_x(C& c, [[maybe_unused]] u32 op) {
+        using namespace z80_detail;
+        {
+            [[maybe_unused]] constexpr int y = (Op >> 3) & 7, z = Op & 7, p = y >> 1, q = y & 1;
+            [[maybe_unused]] constexpr u32 L = X ? 2 : 1;  // opcode (and prefix) bytes
+            // Immediates: after the opcode, or after prefix and opcode.
+            [[maybe_unused]] const u32 n8  = (op >> (8 * L)) & 0xFF;
+            [[maybe_unused]] const u32 n16 = (op >> (8 * L)) & 0xFFFF;
+
+            if constexpr (Op == 0x76) {
+                return halt(c);
+            } else if constexpr (Op >= 0x40 && Op < 0x80) {
+                if constexpr (y == 6) {  // LD (HL),r: r is the real register
+                    Bus::write_byte(mem_addr<X>(c, op), reg<z>(c));
+                    advance(c, X ? 3 : 1);
+                    return X ? 19 : 7;
+                } else if constexpr (z == 6) {
+                    set_reg<y>(c, Bus::read_byte(mem_addr<X>(c, op)));
+                    advance(c, X ? 3 : 1);
+                    return X ? 19 : 7;
+                } else {
+                    set_reg<xreg(X, y)>(c, reg<xreg(X, z)>(c));
+                    advance(c, L);
+                    return 4;
+                }
+            } else if constexpr (Op >= 0x80 && Op < 0xC0) {
+                if constexpr (z == 6) {
+                    alu<y>(c, Bus::read_byte(mem_addr<X>(c, op)));
+                    advance(c, X ? 3 : 1);
+                    return X ? 19 : 7;
+                } else {
+                    alu<y>(c, reg<xreg(X, z)>(c));
+                    advance(c, L);
+                    return 4;
+                }
+            } else if constexpr (Op < 0x40) {
+                if constexpr (z == 0) {
+                    if constexpr (Op == 0x00) {
+                        advance(c, 1);
+                        return 4;
+                    } else if constexpr (Op == 0x08) {
+                        std::swap(c.af, c.af2);
+                        advance(c, 1);
+                        return 4;
+                    } else if constexpr (Op == 0x10) {  // DJNZ
+                        const u32 b = (reg<0>(c) - 1u) & 0xFF;
+                        set_reg<0>(c, b);
+                        if (b != 0) return jump(c, c.pc + 2 + static_cast<s8>(n8), 13);
+                        advance(c, 2);
+                        return 8;
+                    } else if constexpr (Op == 0x18) {
+                        return jump(c, c.pc + 2 + static_cast<s8>(n8), 12);
+                    } else {
+                        if (cond<y - 4>(c)) return jump(c, c.pc + 2 + static_cast<s8>(n8), 12);
+                        advance(c, 2);
+                        return 7;
+                    }
+                } else if constexpr (z == 1) {
+                    if constexpr (q == 0) {  // LD rr,nn
+                        rp<X, p>(c) = static_cast<u16>(n16);
+                        advance(c, L + 2);
+                        return X ? 14 : 10;
+                    } else {  // ADD HL,rr
+                        add16(c, xhl<X>(c), rp<X, p>(c));
+                        advance(c, L);
+                        return X ? 15 : 11;
+                    }
+                } else if constexpr (z == 2) {
+                    if constexpr (Op == 0x02)
+                        Bus::write_byte(c.bc, a_of(c));
+                    else if constexpr (Op == 0x0A)
+                        set_a(c, Bus::read_byte(c.bc));
+                    else if constexpr (Op == 0x12)
+                        Bus::write_byte(c.de, a_of(c));
+                    else if constexpr (Op == 0x1A)
+                        set_a(c, Bus::read_byte(c.de));
+                    else if constexpr (Op == 0x22)
+                        Bus::write_word(static_cast<u16>(n16), xhl<X>(c));
+                    else if constexpr (Op == 0x2A)
+                        xhl<X>(c) = Bus::read_word(static_cast<u16>(n16));
+                    else if constexpr (Op == 0x32)
+                        Bus::write_byte(static_cast<u16>(n16), a_of(c));
+                    else
+                        set_a(c, Bus::read_byte(static_cast<u16>(n16)));
+                    if constexpr (p < 2) {
+                        advance(c, 1);
+                        return 7;
+                    } else if constexpr (p == 2) {
+                        advance(c, L + 2);
+                        return X ? 20 : 16;
+                    } else {
+                        advance(c, 3);
+                        return 13;
+                    }
+                } else if constexpr (z == 3) {  // INC rr, DEC rr
+                    u16& d = rp<X, p>(c);
+                    d      = static_cast<u16>(q ? d - 1 : d + 1);
+                    advance(c, L);
+                    return X ? 10 : 6;
+                } else if constexpr (z == 4 || z == 5) {  // INC r, DEC r
+                    if constexpr (y == 6) {
+                        const u16 a = mem_addr<X>(c, op);
+                        const u8 v  = Bus::read_byte(a);
+                        Bus::write_byte(a, z == 4 ? inc8(c, v) : dec8(c, v));
+                        advance(c, X ? 3 : 1);
+                        return X ? 23 : 11;
+                    } else {
+                        set_reg<y>(c, z == 4 ? inc8(c, reg<y>(c)) : dec8(c, reg<y>(c)));
+                        advance(c, 1);
+                        return 4;
+                    }
+                } else if constexpr (z == 6) {  // LD r,n
+                    if constexpr (y == 6) {
+                        Bus::write_byte(mem_addr<X>(c, op), static_cast<u8>(X ? op >> 24 : n8));
+                        advance(c, X ? 4 : 2);
+                        return X ? 19 : 10;
+                    } else {
+                        set_reg<xreg(X, y)>(c, n8);
+                        advance(c, L + 1);
+                        return 7;
+                    }
+                } else {  // z == 7: accumulator and flag operations
+                    const u32 a = a_of(c), f = f_of(c);
+                    constexpr u32 keep = kS | kZ | kP | k35;
+                    if constexpr (y == 0)
+                        set_af(c, (a << 1) | (a >> 7), (f & keep) | (a >> 7));
+                    else if constexpr (y == 1)
+                        set_af(c, (a >> 1) | (a << 7), (f & keep) | (a & 1));
+                    else if constexpr (y == 2)
+                        set_af(c, (a << 1) | (f & kC), (f & keep) | (a >> 7));
+                    else if constexpr (y == 3)
+                        set_af(c, (a >> 1) | ((f & kC) << 7), (f & keep) | (a & 1));
+                    else if constexpr (y == 4)
+                        daa(c);
+                    else if constexpr (y == 5)
+                        set_af(c, ~a, f | kH | kN);
+                    else if constexpr (y == 6)
+                        set_f(c, (f & ~u32{kH | kN}) | kC);
+                    else
+                        set_f(c, (f & ~u32{kH | kN | kC}) | ((f & kC) << 4) | (~f & kC));
+                    advance(c, 1);
+                    return 4;
+                }
+            } else {                     // 0xC0-0xFF
+                if constexpr (z == 0) {  // RET cc
+                    if (cond<y>(c)) return jump(c, pop(c), 11);
+                    advance(c, 1);
+                    return 5;
+                } else if constexpr (z == 1) {
+                    if constexpr (q == 0) {  // POP
+                        rp2<X, p>(c) = pop(c);
+                        advance(c, L);
+                        return X ? 14 : 10;
+                    } else if constexpr (p == 0) {
+                        return jump(c, pop(c), 10);
+                    } else if constexpr (p == 1) {  // EXX
+                        std::swap(c.bc, c.bc2);
+                        std::swap(c.de, c.de2);
+                        std::swap(c.hl, c.hl2);
+                        advance(c, 1);
+                        return 4;
+                    } else if constexpr (p == 2) {  // JP (HL)
+                        return jump(c, xhl<X>(c), X ? 8 : 4);
+                    } else {  // LD SP,HL
+                        c.sp = xhl<X>(c);
+                        advance(c, L);
+                        return X ? 10 : 6;
+                    }
+                } else if constexpr (z == 2) {  // JP cc,nn
+                    if (cond<y>(c)) return jump(c, n16, 10);
+                    advance(c, 3);
+                    return 10;
+                } else if constexpr (z == 3) {
+                    if constexpr (y == 0) {
+                        return jump(c, n16, 10);
+                    } else if constexpr (y == 1) {  // CB prefix (or DD CB / FD CB)
+                        if constexpr (X == 0) {
+                            count_r(c);
+                            return tables.cb[(op >> 8) & 0xFF](c, op);
+                        } else if constexpr (X == 1) {
+                            return tables.ddcb[op >> 24](c, op);
+                        } else {
+                            return tables.fdcb[op >> 24](c, op);
+                        }
+                    } else if constexpr (y == 2) {
+                        Bus::port_out(static_cast<u8>(n8), a_of(c));
+                        advance(c, 2);
+                        return 11;
+                    } else if constexpr (y == 3) {
+                        set_a(c, Bus::port_in(static_cast<u8>(n8)));
+                        advance(c, 2);
+                        return 11;
+                    } else if constexpr (y == 4) {  // EX (SP),HL
+                        u16& h      = xhl<X>(c);
+                        const u16 v = Bus::read_word(c.sp);
+                        Bus::write_word(c.sp, h);
+                        h = v;
+                        advance(c, L);
+                        return X ? 23 : 19;
+                    } else if constexpr (y == 5) {
+                        std::swap(c.de, c.hl);
+                        advance(c, 1);
+                        return 4;
+                    } else if constexpr (y == 6) {  // DI
+                        c.iff1 = c.iff2 = 0;
+                        advance(c, 1);
+                        return 4;
+                    } else {  // EI: its 4 T-states are booked for the next slice
+                        c.iff1 = c.iff2 = kZ80IffOn;
+                        c.extra_tstates = 4;
+                        advance(c, 1);
+                        return 0;
+                    }
+                } else if constexpr (z == 4) {  // CALL cc,nn
+                    if (cond<y>(c)) {
+                        push(c, c.pc + 3u);
+                        return jump(c, n16, 17);
+                    }
+                    advance(c, 3);
+                    return 10;
+                } else if constexpr (z == 5) {
+                    if constexpr (q == 0) {  // PUSH
+                        push(c, rp2<X, p>(c));
+                        advance(c, L);
+                        return X ? 15 : 11;
+                    } else if constexpr (p == 0) {  // CALL nn
+                        push(c, c.pc + 3u);
+                        return jump(c, n16, 17);
+                    } else if constexpr (p == 1) {
+                        count_r(c);
+                        return tables.dd[(op >> 8) & 0xFF](c, op);
+                    } else if constexpr (p == 2) {
+                        count_r(c);
+                        return tables.ed[(op >> 8) & 0xFF](c, op);
+                    } else {
+                        count_r(c);
+                        return tables.fd[(op >> 8) & 0xFF](c, op);
+                    }
+                } else if constexpr (z == 6) {
+                    alu<y>(c, n8);
+                    advance(c, 2);
+                    return 7;
+                } else {  // RST
+                    push(c, c.pc + 1u);
+                    return jump(c, y * 8, 11);
+                }
+            }
+        }
+    }
+
+    static u32 halt(C& c) {
+        using namespace z80_detail;
+        if (!c.halted) {
+            c.woken      = 0;
+            c.halted     = 1;
+            c.slice_exit = kExitHalt;
+            return kEndSlice;
+        }
+        if (!c.woken) {
+            c.slice_exit = kExitHalt;
+            return kEndSlice;
+        }
+        // Woken by an interrupt whose routine has returned here: step past the HALT. The
+        // previous instruction's count is charged once more.
+        c.halted = 0;
+        c.woken  = 0;
+        advance(c, 1);
+        return c.last_tstates;
+    }
+
+    static u32 bad_opcode(C& c, u32) {
+        trap(c);
+        return z80_detail::kEndSlice;
+    }
+
+    // ---- CB, DD CB, FD CB ------------------------------------------------------------
+
+    template <int X, int Op>
+    static u32 op_cb(C& c, [[maybe_unused]] u32 op) {
+        constexpr int grp = Op >> 6, y = (Op >> 3) & 7, z = Op & 7;
+        if constexpr (z == 6) {
+            const u16 a = mem_addr<X>(c, op);
+            const u8 v  = Bus::read_byte(a);
+            advance(c, X ? 4 : 2);
+            if constexpr (grp == 1) {
+                bit<y>(c, v);
+                return X ? 20 : 12;
+            } else {
+                u8 r;
+                if constexpr (grp == 0)
+                    r = rot<y>(c, v);
+                else if constexpr (grp == 2)
+                    r = static_cast<u8>(v & ~(1u << y));
+                else
+                    r = static_cast<u8>(v | (1u << y));
+                Bus::write_byte(a, r);
+                return X ? 23 : 15;
+            }
+        } else {
+            const u8 v = reg<z>(c);
+            advance(c, 2);
+            if constexpr (grp == 0)
+                set_reg<z>(c, rot<y>(c, v));
+            else if constexpr (grp == 1)
+                bit<y>(c, v);
+            else if constexpr (grp == 2)
+                set_reg<z>(c, v & ~(1u << y));
+            else
+                set_reg<z>(c, v | (1u << y));
+            return 8;
+        }
+    }
+
+    // ---- ED ------------------------------------------------------------------------
+
+    template <int Op>
+    static u32 op_ed(C& c, [[maybe_unused]] u32 op) {
+        using namespace z80_detail;
+        [[maybe_unused]] constexpr int y = (Op >> 3) & 7, z = Op & 7, p = y >> 1, q = y & 1;
+        [[maybe_unused]] const u16 nn = static_cast<u16>(op >> 16);
+        if constexpr (Op >= 0x40 && Op < 0x80) {
+            if constexpr (z == 0 && y != 6) {  // IN r,(C); y = 6 is IN F,(C)
+                const u8 v = Bus::port_in(reg<1>(c));
+                if constexpr (y != 6) set_reg<y>(c, v);
+                set_f(c, (f_of(c) & (kC | k35)) | kSZP[v]);
+                advance(c, 2);
+                return 12;
+            } else if constexpr (z == 0) {
+                const u8 v = Bus::port_in(reg<1>(c));
+                set_f(c, (f_of(c) & (kC | k35)) | kSZP[v]);
+                advance(c, 2);
+                return 12;
+            } else if constexpr (z == 1 && y != 6) {  // OUT (C),r
+                Bus::port_out(reg<1>(c), reg<y>(c));
+                advance(c, 2);
+                return 12;
+            } else if constexpr (z == 2) {
+                if constexpr (q == 0)
+                    sbc16(c, rp<0, p>(c));
+                else
+                    adc16(c, rp<0, p>(c));
+                advance(c, 2);
+                return 15;
+            } else if constexpr (z == 3) {
+                if constexpr (q == 0)
+                    Bus::write_word(nn, rp<0, p>(c));
+                else
+                    rp<0, p>(c) = Bus::read_word(nn);
+                advance(c, 4);
+                return 20;
+            } else if constexpr (Op == 0x44) {  // NEG
+                const u32 a = a_of(c);
+                set_a(c, 0);
+                alu<2>(c, a);
+                advance(c, 2);
+                return 8;
+            } else if constexpr (Op == 0x45 || Op == 0x4D) {  // RETN, RETI
+                c.iff1 = c.iff2;
+                return jump(c, pop(c), 14);
+            } else if constexpr (Op == 0x46 || Op == 0x56 || Op == 0x5E) {
+                c.im = Op == 0x46 ? 0 : (Op == 0x56 ? 1 : 2);
+                advance(c, 2);
+                return 8;
+            } else if constexpr (Op == 0x47 || Op == 0x4F) {
+                if constexpr (Op == 0x47)
+                    c.i = a_of(c);
+                else
+                    c.r = a_of(c);
+                advance(c, 2);
+                return 9;
+            } else if constexpr (Op == 0x57 || Op == 0x5F) {  // LD A,I / LD A,R
+                const u8 v = Op == 0x57 ? c.i : c.r;
+                set_af(c, v, (f_of(c) & (kC | k35)) | kSZ[v] | c.iff2);
+                advance(c, 2);
+                return 9;
+            } else if constexpr (Op == 0x67 || Op == 0x6F) {  // RRD, RLD
+                const u8 m  = Bus::read_byte(c.hl);
+                const u32 a = a_of(c);
+                u32 na, nm;
+                if constexpr (Op == 0x67) {
+                    na = (a & 0xF0) | (m & 0x0F);
+                    nm = ((a & 0x0F) << 4) | (m >> 4);
+                } else {
+                    na = (a & 0xF0) | (m >> 4);
+                    nm = ((m & 0x0F) << 4) | (a & 0x0F);
+                }
+                Bus::write_byte(c.hl, static_cast<u8>(nm));
+                set_af(c, na, (f_of(c) & (kC | k35)) | kSZP[na]);
+                advance(c, 2);
+                return 18;
+            } else {
+                return bad_opcode(c, op);
+            }
+        } else if constexpr (Op >= 0xA0 && Op < 0xC0 && z < 4 && y >= 4) {
+            constexpr bool dec = (y & 1) != 0;
+            constexpr bool rep = y >= 6;
+            constexpr u16 step = dec ? 0xFFFF : 1;
+            if constexpr (z == 0) {  // LDI LDD LDIR LDDR
+                Bus::write_byte(c.de, Bus::read_byte(c.hl));
+                c.hl = static_cast<u16>(c.hl + step);
+                c.de = static_cast<u16>(c.de + step);
+                c.bc = static_cast<u16>(c.bc - 1);
+                set_f(c, (f_of(c) & (kS | kZ | kC | k35)) | (c.bc ? kP : 0));
+                if (rep && c.bc) return 21;
+            } else if constexpr (z == 1) {  // CPI CPD CPIR CPDR
+                const u32 v = Bus::read_byte(c.hl);
+                const u32 a = a_of(c);
+                const u32 r = (a - v) & 0xFF;
+                c.hl        = static_cast<u16>(c.hl + step);
+                c.bc        = static_cast<u16>(c.bc - 1);
+                set_f(c,
+                      (f_of(c) & (kC | k35)) | kSZ[r] | ((a ^ v ^ r) & kH) | kN | (c.bc ? kP : 0));
+                if (rep && c.bc && r != 0) return 21;
+            } else {  // INI IND INIR INDR, OUTI OUTD OTIR OTDR
+                if constexpr (z == 2) {
+                    Bus::write_byte(c.hl, Bus::port_in(reg<1>(c)));
+                } else {
+                    Bus::port_out(reg<1>(c), Bus::read_byte(c.hl));
+                }
+                c.hl        = static_cast<u16>(c.hl + step);
+                const u32 b = (reg<0>(c) - 1u) & 0xFF;
+                set_reg<0>(c, b);
+                const u32 zf = b == 0 ? kZ : 0;
+                set_f(c, (f_of(c) & k35) | (b & kS) | zf | (rep && zf ? kP : 0));
+                if (rep && b) return 21;
+            }
+            advance(c, 2);
+            return 16;
+        } else {
+            return bad_opcode(c, op);
+        }
+    }
+
+    // ---- tables ----------------------------------------------------------------------
+
+    // Slots without a handler all name the one opcode trap.
+    template <int X, int Op>
+    static constexpr Z80Handler entry_x() {
+        if constexpr (X != 0 && !z80_detail::index_slot_live(Op))
+            return &bad_opcode;
+        else
+            return &op_x<X, Op>;
+    }
+    template <int X, int Op>
+    static constexpr Z80Handler entry_cb() {
+        constexpr int grp = Op >> 6, y = (Op >> 3) & 7, z = Op & 7;
+        if constexpr ((grp == 0 && y == 6) || (X != 0 && z != 6))
+            return &bad_opcode;
+        else
+            return &op_cb<X, Op>;
+    }
+    template <int Op>
+    static constexpr Z80Handler entry_ed() {
+        if constexpr (!z80_detail::ed_slot_live(Op))
+            return &bad_opcode;
+        else
+            return &op_ed<Op>;
+    }
+    template <int X, std::size_t... I>
+    static constexpr std::array<Z80Handler, 256> make_x(std::index_sequence<I...>) {
+        return {entry_x<X, static_cast<int>(I)>()...};
+    }
+    template <int X, std::size_t... I>
+    static constexpr std::array<Z80Handler, 256> make_cb(std::index_sequence<I...>) {
+        return {entry_cb<X, static_cast<int>(I)>()...};
+    }
+    template <std::size_t... I>
+    static constexpr std::array<Z80Handler, 256> make_ed(std::index_sequence<I...>) {
+        return {entry_ed<static_cast<int>(I)>()...};
+    }
+    static constexpr Z80DispatchTables make_tables() {
+        constexpr auto seq = std::make_index_sequence<256>{};
+        return {make_x<0>(seq), make_cb<0>(seq), make_ed(seq),   make_x<1>(seq),
+                make_x<2>(seq), make_cb<1>(seq), make_cb<2>(seq)};
+    }
+
+  public:
+    // The seven dispatch tables of this instance: main, CB, ED, DD, FD, DD CB, FD CB.
+    static constexpr Z80DispatchTables tables = make_tables();
+
+    // True when the slot has a handler (not the opcode trap); for table checks.
+    static bool is_trap(Z80Handler h) { return h == &bad_opcode; }
+};
+
+}  // namespace varn
