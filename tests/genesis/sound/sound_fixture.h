@@ -36,6 +36,10 @@ class SoundTest : public ::testing::Test {
         psg_reset();
     }
 
+  public:
+    static void ym_write_public(int bank, u8 reg, u8 data) { ym_write(bank, reg, data); }
+
+  protected:
     static void ym_write(int bank, u8 reg, u8 data) {
         if (bank == 0) {
             ym2612_latch_part1(reg);
