@@ -1,0 +1,38 @@
+#pragma once
+// Pieces shared by the VDP's own source files; not for other folders.
+
+#include "base/types.h"
+#include "genesis/vdp/vdp.h"
+
+namespace varn::vdp_detail {
+
+// Runs the DMA-mode action chosen by the access code and registers 1 and 23 (called by the
+// DMA-mode access routines while DMA start is not blocked).
+void dma_select(u8 code);
+
+// Clears the control state as at power-on: status, address, code, command words, pending
+// flags, fill kind, interlace, field, both interrupt-pending flags and the H counter.
+void clear_control_state();
+
+// Re-selects the access of a saved command (first and second word) without starting any
+// DMA: DMA start must be blocked by the caller.
+void restore_command(u16 first, u16 second);
+
+// Recomputes every value derived from the registers, without interrupt or notice side
+// effects (power-on).
+void recompute_derived();
+
+// The four forms of one CRAM colour: shadow, normal, normal, highlight.
+void colour_forms(u16 cram_word, u16 out[4]);
+
+// Console byte access to VRAM (byte A is the high byte of word A/2 when A is even).
+inline u8 vram_byte(u32 a) {
+    const u16 w = vdp_vram[(a & 0xFFFF) >> 1];
+    return static_cast<u8>((a & 1) ? w : w >> 8);
+}
+inline void vram_set_byte(u32 a, u8 v) {
+    u16& w = vdp_vram[(a & 0xFFFF) >> 1];
+    w      = (a & 1) ? static_cast<u16>((w & 0xFF00) | v) : static_cast<u16>((w & 0x00FF) | v << 8);
+}
+
+}  // namespace varn::vdp_detail

@@ -1,0 +1,34 @@
+#pragma once
+// What the VDP needs of its neighbours: the line scheduler's position, the region flag,
+// the 68000's slice and interrupt lines, the Z80 interrupt line and the display-size
+// notice. Kept in one place so that the register code reads as the chip does.
+
+#include "base/types.h"
+
+namespace varn::vdp_link {
+
+// Scheduler position: line number in bits 4 and up, slice within the phase in bits 0-3;
+// phase 0 drawing, 1 horizontal blank, 2 vertical blank.
+u32 slice_counter();
+u32 slice_phase();
+
+// Region: 1 on a 50 Hz console.
+u32 pal_flag();
+
+// Cycles the 68000 has run in its current slice, and the slice's length (both >= 0).
+s64 m68k_slice_elapsed();
+s64 m68k_slice_length();
+
+// 68000 interrupt request convention: set the level bit and the re-check flag, or clear
+// the bit alone, or write only the re-check flag.
+void m68k_raise(u32 level);
+void m68k_withdraw(u32 level);
+void m68k_set_recheck(bool on);
+
+// Raises the Z80 interrupt line (frame end).
+void z80_irq_raise();
+
+// Tells the front end that screen_width or screen_height changed.
+void post_display_size_changed();
+
+}  // namespace varn::vdp_link
