@@ -1,0 +1,258 @@
+// The 68000 core's records, slice execution, reset and fetch pages.
+
+#include "m68k/m68k.h"
+
+#include "base/config.h"
+#include "m68k/m68k_core.h"
+
+namespace varn {
+
+M68kCpuContext m68k_context{.slice_cycles = kM68kDefaultSliceCycles};
+M68kCpuContext s68k_context{.slice_cycles = kS68kDefaultSliceCycles};
+const M68kCpuContext* cpu_current_context = nullptr;
+
+M68kChainFn m68k_successor           = nullptr;
+M68kChainFn m68k_z80_successor       = nullptr;
+bool (*m68k_z80_released)()          = nullptr;
+M68kChainFn s68k_successor           = nullptr;
+M68kChainFn m68k_halt_hook           = nullptr;
+void (*m68k_irq_ack_hook)(u32 level) = nullptr;
+void (*s68k_irq_ack_hook)(u32 level) = nullptr;
+u32 (*m68k_banked_rom_offset)()      = nullptr;
+u32 (*m68k_word_ram_bank_offset)()   = nullptr;
+
+void m68k_clear_hooks() {
+    m68k_successor            = nullptr;
+    m68k_z80_successor        = nullptr;
+    m68k_z80_released         = nullptr;
+    s68k_successor            = nullptr;
+    m68k_halt_hook            = nullptr;
+    m68k_irq_ack_hook         = nullptr;
+    s68k_irq_ack_hook         = nullptr;
+    m68k_banked_rom_offset    = nullptr;
+    m68k_word_ram_bank_offset = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------
+// Fetch pages
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+using K = M68kFetchKind;
+
+// Pages 0x40-0xFF as the main CPU sees them in every machine.
+constexpr void fill_upper_pages(M68kFetchPages& p) {
+    // 0x800000-0x87FFFF holds no code (the bus has nothing there either); 0x880000-0x8FFFFF
+    // is the cartridge window.
+    for (u32 page = 0x88; page <= 0x8F; ++page)
+        p[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0x880000);
+    for (u32 page = 0x90; page <= 0x9F; ++page)
+        p[page] = m68k_fetch_page(K::kBankedRom, kCartRomOffset, 0x900000);
+    // Work RAM repeats every 64 KB from 0xF00000 up, as on the bus.
+    for (u32 page = 0xF0; page <= 0xFF; ++page)
+        p[page] = m68k_fetch_page(K::kPlain, kWorkRamOffset, page << 16);
+}
+
+constexpr M68kFetchPages startup_pages() {
+    M68kFetchPages p{};
+    for (u32 page = 0; page < 0x40; ++page) p[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0);
+    fill_upper_pages(p);
+    return p;
+}
+
+constexpr M68kFetchPages startup_pages_scd() {
+    M68kFetchPages p{};
+    // BIOS at 0x000000, followed in the arena by PRG-RAM, whose first bank shows at 0x020000.
+    for (u32 page = 0; page < 0x04; ++page) p[page] = m68k_fetch_page(K::kPlain, kScdBiosOffset, 0);
+    for (u32 page = 0x20; page < 0x24; ++page)
+        p[page] = m68k_fetch_page(K::kWordRam, kScdWordRamOffset, 0x200000);
+    fill_upper_pages(p);
+    return p;
+}
+
+constexpr M68kFetchPages startup_pages_sub() {
+    M68kFetchPages p{};
+    // PRG-RAM (512 KB) followed by the whole word RAM (256 KB), as in 2 Mbit mode.
+    for (u32 page = 0; page < 0x0C; ++page)
+        p[page] = m68k_fetch_page(K::kPlain, kScdPrgRamOffset, 0);
+    return p;
+}
+
+}  // namespace
+
+M68kFetchPages m68k_fetch_pages     = startup_pages();
+M68kFetchPages m68k_fetch_pages_scd = startup_pages_scd();
+M68kFetchPages s68k_fetch_pages     = startup_pages_sub();
+
+void m68k_set_fetch_page(u32 page, M68kFetchPage entry) { m68k_fetch_pages[page & 0xFF] = entry; }
+
+void m68k_init_fetch_pages(u32 cart_enable_latch) {
+    for (u32 page = 0; page < 0x40; ++page)
+        m68k_fetch_pages[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0);
+    if (cfg(cfg_gen_use_bios) != 0 && (cart_enable_latch & 1) == 0)
+        m68k_fetch_pages[0] = m68k_fetch_page(K::kPlain, kBootRomOffset, 0);
+}
+
+void m68k_restore_fetch_pages() {
+    for (u32 page = 0; page < 0x40; ++page) m68k_fetch_pages[page] = m68k_fetch_pages_scd[page];
+}
+
+void m68k_reset_records() {
+    m68k_context         = M68kCpuContext{.slice_cycles = kM68kDefaultSliceCycles};
+    s68k_context         = M68kCpuContext{.slice_cycles = kS68kDefaultSliceCycles};
+    cpu_current_context  = nullptr;
+    m68k_fetch_pages     = startup_pages();
+    m68k_fetch_pages_scd = startup_pages_scd();
+    s68k_fetch_pages     = startup_pages_sub();
+}
+
+// ---------------------------------------------------------------------------------------
+// Slice execution
+// ---------------------------------------------------------------------------------------
+
+namespace m68k {
+namespace {
+
+// Sets the halt bits and clears the run entry, for halts found outside a handler.
+template <class I>
+[[gnu::cold]] void halt_machine() {
+    I::cpu().status |= kM68kStatusHalted;
+    if (m68k_halt_hook) m68k_halt_hook();
+}
+
+// Places the fetch position at `pc` at slice entry. The fetch base normally still holds the
+// position (a boot ROM running on into the cartridge, a 32X BIOS overlay); when it does not
+// place the PC inside an image (a state load over a marker page), the PC is resolved afresh.
+template <class I>
+bool enter_position() {
+    auto& c       = I::cpu();
+    const u32 pc  = c.pc & 0xFFFFFF;
+    const u32 pos = c.fetch_base + pc;
+    if (pos - c.fetch_begin < c.fetch_end - c.fetch_begin) {
+        c.fetch_pos = pos;
+        return true;
+    }
+    const ArenaRegion r = arena_fetch_region(pos);
+    if (!r.empty()) {
+        c.fetch_begin = r.begin;
+        c.fetch_end   = r.end;
+        c.fetch_pos   = pos;
+        return true;
+    }
+    return resolve_pc<I, Adjust::kAll>(pc);
+}
+
+// Sequential execution ran off the end of its image: resolve the PC it reached afresh.
+template <class I>
+[[gnu::cold, gnu::noinline]] bool refetch() {
+    auto& c      = I::cpu();
+    const u32 pc = m68k_current_pc(c);
+    if (resolve_pc<I, Adjust::kAll>(pc)) return true;
+    c.pc = pc;
+    return false;
+}
+
+// The dispatch step, repeated: add the cycles of the instruction just run, end the slice
+// when that carries, otherwise run the next instruction through the opcode table.
+template <class I>
+void dispatch(u32 cycles) {
+    auto& c                    = I::cpu();
+    const M68kJumpTable& table = I::table();
+    for (;;) {
+        const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
+        c.cycle_counter   = static_cast<s32>(counter);
+        if (counter < cycles) return;
+        if (c.fetch_pos >= c.fetch_end) [[unlikely]] {
+            if (!refetch<I>()) {
+                halt_machine<I>();
+                return;
+            }
+        }
+        const u32 ir = load_be32(memory_arena + c.fetch_pos);
+        cycles       = table[ir >> 16](ir);
+    }
+}
+
+template <class I>
+void hand_off() {
+    if constexpr (I::kIsMain) {
+        if (cfg(cfg_disable_z80) == 0 && m68k_z80_released && m68k_z80_released()) {
+            if (m68k_z80_successor) m68k_z80_successor();
+            return;
+        }
+        if (m68k_successor) m68k_successor();
+    } else {
+        if (s68k_successor) s68k_successor();
+    }
+}
+
+template <class I>
+void run_slice() {
+    auto& c = I::cpu();
+    if (c.status & kM68kStatusHalted) return;
+    // A counter already a whole slice or more past zero skips this slice.
+    const u32 before = static_cast<u32>(c.cycle_counter);
+    const u32 after  = before + static_cast<u32>(c.slice_cycles);
+    const bool skip  = c.cycle_counter >= 0 && after < before;
+    c.cycle_counter  = static_cast<s32>(after);
+    if (skip) {
+        hand_off<I>();
+        return;
+    }
+    cpu_current_context = &c;
+    if (c.halt_pending) [[unlikely]] {
+        c.halt_pending = 0;
+        halt_machine<I>();
+        return;
+    }
+    if (!enter_position<I>()) [[unlikely]] {
+        halt_machine<I>();
+        return;
+    }
+    u32 cycles = 0;
+    if (c.irq_check == 1) cycles = check_irq<I>(0);
+    dispatch<I>(cycles);
+    if (c.status & kM68kStatusHalted) return;
+    c.pc = m68k_current_pc(c);
+    hand_off<I>();
+}
+
+template <class I>
+void reset() {
+    auto& c             = I::cpu();
+    cpu_current_context = &c;
+    c.cycle_counter     = 0;
+    c.irq_pending       = 0;
+    c.irq_check         = 0;
+    c.sr                = 0x2700;
+    c.sp_slot_index     = kM68kSupervisorSlot;
+    c.stopped           = 0;
+    c.irq_taken         = 0;
+    c.halt_pending      = 0;
+    c.exception_run     = 0;
+    c.pc                = 0;
+    // The vectors are read from the image itself, not through the bus.
+    const ArenaRegion r = arena_fetch_region(c.fetch_base);
+    if (r.empty() || r.end - c.fetch_base < 8) {
+        c.halt_pending = 1;
+        return;
+    }
+    c.regs[kM68kA7]  = load_be32(memory_arena + c.fetch_base);
+    const u32 new_pc = load_be32(memory_arena + c.fetch_base + 4) & 0xFFFFFF;
+    if (!resolve_pc<I, Adjust::kOverlay>(new_pc)) {
+        c.halt_pending = 1;
+        return;
+    }
+    c.pc = new_pc;
+}
+
+}  // namespace
+}  // namespace m68k
+
+void m68k_run_slice() { m68k::run_slice<m68k::Main>(); }
+void s68k_run_slice() { m68k::run_slice<m68k::Sub>(); }
+void m68k_reset() { m68k::reset<m68k::Main>(); }
+void s68k_reset() { m68k::reset<m68k::Sub>(); }
+
+}  // namespace varn

@@ -1,0 +1,296 @@
+#pragma once
+// Inside the 68000 core: the instance bindings, the handler contract, the PC-load rule,
+// exceptions, interrupts and halts. Instruction families (src/m68k/ops_*.cpp) include this
+// header together with m68k_ea.h and m68k_flags.h; nothing outside src/m68k/ should.
+//
+// Handler contract. A handler is `u32 handler(u32 ir)`: `ir` holds the opcode in its upper
+// half and the word after it in its lower half. The handler knows its operation, size and
+// addressing modes from its template arguments and takes only register numbers and extension
+// words from the instruction. It reaches memory only through its instance's bus (I::read8
+// ...), steps `fetch_pos` by the instruction's length (or loads a new PC through set_pc) and
+// returns its fixed cycle count. Handlers that load SR return through check_irq(cycles);
+// handlers that end the slice or halt return what end_slice_now() / halt() give.
+
+#include <array>
+#include <bit>
+
+#include "base/endian.h"
+#include "base/types.h"
+#include "genesis/memory/memory.h"
+#include "m68k/m68k.h"
+#include "m68k/m68k_bus.h"
+
+namespace varn {
+
+using M68kHandler   = u32 (*)(u32 ir);
+using M68kJumpTable = std::array<M68kHandler, 65536>;
+
+extern M68kJumpTable m68k_jump_table;
+extern M68kJumpTable s68k_jump_table;
+
+namespace m68k {
+
+// ---------------------------------------------------------------------------------------
+// Instances
+// ---------------------------------------------------------------------------------------
+
+// Genesis main CPU.
+struct Main {
+    static constexpr bool kIsMain = true;
+    static M68kCpuContext& cpu() { return m68k_context; }
+    static M68kJumpTable& table() { return m68k_jump_table; }
+    static M68kFetchPages& pages() { return m68k_fetch_pages; }
+    static u32 read8(u32 a) { return m68k_read_byte(a); }
+    static u32 read16(u32 a) { return m68k_read_word(a); }
+    static u32 read32(u32 a) { return m68k_read_long(a); }
+    static void write8(u32 a, u32 v) { m68k_write_byte(a, v); }
+    static void write16(u32 a, u32 v) { m68k_write_word(a, v); }
+    static void write32(u32 a, u32 v) { m68k_write_long(a, v); }
+    static void irq_ack(u32 level) {
+        if (m68k_irq_ack_hook) m68k_irq_ack_hook(level);
+    }
+};
+
+// Sega CD sub-CPU: the same handlers on its own record, tables and bus; its PC loads apply
+// no fetch-page adjustment.
+struct Sub {
+    static constexpr bool kIsMain = false;
+    static M68kCpuContext& cpu() { return s68k_context; }
+    static M68kJumpTable& table() { return s68k_jump_table; }
+    static M68kFetchPages& pages() { return s68k_fetch_pages; }
+    static u32 read8(u32 a) { return s68k_read_byte(a); }
+    static u32 read16(u32 a) { return s68k_read_word(a); }
+    static u32 read32(u32 a) { return s68k_read_long(a); }
+    static void write8(u32 a, u32 v) { s68k_write_byte(a, v); }
+    static void write16(u32 a, u32 v) { s68k_write_word(a, v); }
+    static void write32(u32 a, u32 v) { s68k_write_long(a, v); }
+    static void irq_ack(u32 level) {
+        if (s68k_irq_ack_hook) s68k_irq_ack_hook(level);
+    }
+};
+
+// ---------------------------------------------------------------------------------------
+// Registers and the instruction stream
+// ---------------------------------------------------------------------------------------
+
+template <class I>
+inline u32& dreg(u32 n) {
+    return I::cpu().regs[n & 7];
+}
+template <class I>
+inline u32& areg(u32 n) {
+    return I::cpu().regs[kM68kA0 + (n & 7)];
+}
+
+// The instruction word at byte offset `off` from the start of the running instruction.
+// Offset 2 is already in `ir`.
+template <class I, u32 Off>
+inline u32 ext16(u32 ir) {
+    if constexpr (Off == 2) {
+        return ir & 0xFFFF;
+    } else {
+        return load_be16(memory_arena + I::cpu().fetch_pos + Off);
+    }
+}
+template <class I, u32 Off>
+inline u32 ext32(u32 ir) {
+    if constexpr (Off == 2) {
+        return (ir << 16) | load_be16(memory_arena + I::cpu().fetch_pos + 4);
+    } else {
+        return load_be32(memory_arena + I::cpu().fetch_pos + Off);
+    }
+}
+
+// 68000 address of the running instruction (32-bit; the PC proper is its low 24 bits).
+template <class I>
+inline u32 insn_address() {
+    const auto& c = I::cpu();
+    return c.fetch_pos - c.fetch_base;
+}
+
+template <class I>
+inline void advance(u32 bytes) {
+    I::cpu().fetch_pos += bytes;
+}
+
+// ---------------------------------------------------------------------------------------
+// Ending a slice from inside a handler
+// ---------------------------------------------------------------------------------------
+
+// A handler that must end the slice at once (STOP, a halt) returns this: the counter is set
+// so that the dispatch step's addition carries and leaves the counter at 0.
+inline constexpr u32 kLeaveSlice = 0xFFFFFFFFu;
+
+template <class I>
+inline u32 end_slice_now() {
+    I::cpu().cycle_counter = 1;
+    return kLeaveSlice;
+}
+
+// The machine halt: status bits, the run entry cleared through the hook, the slice ended
+// without its successor. `pc` is left as the caller set it.
+template <class I>
+[[gnu::cold]] u32 halt() {
+    I::cpu().status |= kM68kStatusHalted;
+    if (m68k_halt_hook) m68k_halt_hook();
+    return end_slice_now<I>();
+}
+
+// ---------------------------------------------------------------------------------------
+// The PC-load rule
+// ---------------------------------------------------------------------------------------
+
+// Which fetch-page adjustments a PC load applies on the main CPU (the sub-CPU applies none).
+enum class Adjust {
+    kNone,     // state loads
+    kOverlay,  // reset, returns, jumps, branches: the 32X BIOS overlay only
+    kAll,      // exceptions and interrupts: overlay, banked ROM, word-RAM bank
+};
+
+// Points the fetch position at 68000 address `pc` (24 bits) through the instance's fetch
+// pages. False when the page holds no code or the position would fall outside every image;
+// the context is then untouched.
+template <class I, Adjust A>
+inline bool resolve_pc(u32 pc) {
+    auto& c               = I::cpu();
+    const M68kFetchPage e = I::pages()[pc >> 16];
+    u32 base              = e.offset;
+    if (e.kind == M68kFetchKind::kNone) return false;
+    if constexpr (I::kIsMain && A != Adjust::kNone) {
+        if (e.kind != M68kFetchKind::kPlain) [[unlikely]] {
+            if (e.kind == M68kFetchKind::kS32xBios) {
+                if (pc >= 0x100) base = kCartRomOffset;
+            } else if constexpr (A == Adjust::kAll) {
+                if (e.kind == M68kFetchKind::kBankedRom && m68k_banked_rom_offset) {
+                    base += m68k_banked_rom_offset();
+                } else if (e.kind == M68kFetchKind::kWordRam && m68k_word_ram_bank_offset) {
+                    base += m68k_word_ram_bank_offset();
+                }
+            }
+        }
+    }
+    const u32 pos = base + pc;
+    if (pos - c.fetch_begin >= c.fetch_end - c.fetch_begin) {
+        const ArenaRegion r = arena_fetch_region(pos);
+        if (r.empty()) return false;
+        c.fetch_begin = r.begin;
+        c.fetch_end   = r.end;
+    }
+    c.fetch_base = base;
+    c.fetch_pos  = pos;
+    return true;
+}
+
+// The PC load of every PC-loading instruction: records the running instruction's PC in `pc`
+// (so that a halt leaves it there), then loads `target`. False: the caller halts.
+template <class I, Adjust A = Adjust::kOverlay>
+inline bool set_pc(u32 target) {
+    auto& c = I::cpu();
+    c.pc    = m68k_current_pc(c);
+    return resolve_pc<I, A>(target & 0xFFFFFF);
+}
+
+// ---------------------------------------------------------------------------------------
+// Stack pointer slots
+// ---------------------------------------------------------------------------------------
+
+// After SR's S bit may have changed: park A7 in the old mode's slot and take the new mode's.
+template <class I>
+inline void switch_stack_for_sr() {
+    auto& c                     = I::cpu();
+    c.sp_slots[c.sp_slot_index] = c.regs[kM68kA7];
+    c.sp_slot_index             = (c.sr & kM68kSrS) ? kM68kSupervisorSlot : kM68kUserSlot;
+    c.regs[kM68kA7]             = c.sp_slots[c.sp_slot_index];
+}
+
+// ---------------------------------------------------------------------------------------
+// Exceptions and interrupts
+// ---------------------------------------------------------------------------------------
+
+// A run of zero-cycle exceptions this long without the counter moving (a TRAP whose vector
+// leads back to itself, line F into 0xFFFF padding) ends the slice as STOP does, so that
+// guest code cannot freeze the program.
+inline constexpr u32 kM68kExceptionRunLimit = 256;
+
+// The exception sequence: supervisor stack, PC then SR pushed, vector read, PC loaded with
+// every adjustment, S set. The host position must stand at the instruction whose address is
+// stacked. Returns `cycles`, or what halt() / end_slice_now() give.
+template <class I>
+[[gnu::noinline]] u32 raise_exception(u32 vector, u32 cycles) {
+    auto& c     = I::cpu();
+    bool freeze = false;
+    if (cycles == 0) {
+        const u32 now = static_cast<u32>(c.cycle_counter);
+        if (c.exception_run != 0 && c.exception_mark == now) {
+            freeze = ++c.exception_run >= kM68kExceptionRunLimit;
+        } else {
+            c.exception_run  = 1;
+            c.exception_mark = now;
+        }
+    }
+    const u32 stacked_pc        = m68k_current_pc(c);
+    c.sp_slots[c.sp_slot_index] = c.regs[kM68kA7];
+    c.sp_slot_index             = kM68kSupervisorSlot;
+    u32& sp                     = c.regs[kM68kA7];
+    sp                          = c.sp_slots[kM68kSupervisorSlot];
+    I::write32(sp - 4, stacked_pc);
+    sp -= 6;
+    I::write16(sp, c.sr);
+    const u32 target = I::read32(vector * 4);
+    if (!set_pc<I, Adjust::kAll>(target)) return halt<I>();
+    c.sr |= kM68kSrS;
+    if (freeze) [[unlikely]] {
+        c.exception_run = 0;
+        return end_slice_now<I>();
+    }
+    return cycles;
+}
+
+// The interrupt check, entered with the cycle count it passes on: accepts the highest
+// pending level above the mask (level 7 always), one per check.
+template <class I>
+[[gnu::noinline]] u32 check_irq(u32 cycles) {
+    auto& c     = I::cpu();
+    c.irq_check = 0;
+    u32 mask    = (c.sr >> 8) & 7;
+    if (mask == 7) mask = 6;
+    const u32 acceptable = c.irq_pending & 0xFEu & ~((2u << mask) - 1u);
+    if (acceptable == 0) return cycles;
+    const u32 level = 31u - static_cast<u32>(std::countl_zero(acceptable));
+    c.irq_taken     = 1;
+    c.irq_pending   = static_cast<u8>(c.irq_pending & ~(1u << level));
+    I::irq_ack(level);
+    const u32 old_sr = c.sr;
+    // The exception sequence counts as progress: an interrupt is no zero-cycle loop.
+    c.exception_run = 0;
+    const u32 r     = raise_exception<I>(24 + level, cycles);
+    if (r == kLeaveSlice) return r;
+    c.sr = static_cast<u16>((old_sr & ~0x0700u) | (level << 8) | kM68kSrS);
+    return r;
+}
+
+// ---------------------------------------------------------------------------------------
+// Condition test
+// ---------------------------------------------------------------------------------------
+
+// For each condition (opcode bits 8-11), bit k set = true for the CCR nibble k (NZVC).
+inline constexpr std::array<u16, 16> kM68kCondTable = [] {
+    std::array<u16, 16> t{};
+    for (u32 f = 0; f < 16; ++f) {
+        const bool cf = f & 1, v = f & 2, z = f & 4, n = f & 8;
+        const bool r[16] = {true, false, !cf && !z, cf || z, !cf,          cf,         !z, z, !v, v,
+                            !n,   n,     n == v,    n != v,  !z && n == v, z || n != v};
+        for (u32 cc = 0; cc < 16; ++cc) {
+            if (r[cc]) t[cc] = static_cast<u16>(t[cc] | (1u << f));
+        }
+    }
+    return t;
+}();
+
+// True when condition `cc` (0-15) holds for the CCR in `sr`.
+inline bool m68k_test_condition(u32 cc, u32 sr) {
+    return (kM68kCondTable[cc & 15] >> (sr & 15)) & 1;
+}
+
+}  // namespace m68k
+}  // namespace varn

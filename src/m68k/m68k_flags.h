@@ -1,0 +1,64 @@
+#pragma once
+// Condition codes, computed from operands and results without host flags. A handler that
+// sets flags rewrites the whole CCR byte (bits 5-7 become 0) and leaves the system byte of SR
+// alone; the helpers here build CCR bytes and store them that way.
+
+#include "m68k/m68k_ea.h"
+
+namespace varn::m68k {
+
+template <Size S>
+inline constexpr u32 msb(u32 v) {
+    return (v & kSignBit<S>) ? 1u : 0u;
+}
+
+// N and Z of a result at size S.
+template <Size S>
+inline constexpr u32 ccr_nz(u32 res) {
+    return ((res & kSignBit<S>) ? kM68kSrN : 0u) | ((res & kSizeMask<S>) == 0 ? kM68kSrZ : 0u);
+}
+
+// dst + src = res: N, Z, V, C, with X = C.
+template <Size S>
+inline constexpr u32 ccr_add(u32 src, u32 dst, u32 res) {
+    const u32 v = msb<S>((src ^ res) & (dst ^ res));
+    const u32 c = msb<S>((src & dst) | (~res & (src | dst)));
+    return ccr_nz<S>(res) | (v ? kM68kSrV : 0u) | (c ? (kM68kSrC | kM68kSrX) : 0u);
+}
+
+// dst - src = res: N, Z, V, C, with X = C.
+template <Size S>
+inline constexpr u32 ccr_sub(u32 src, u32 dst, u32 res) {
+    const u32 v = msb<S>((src ^ dst) & (res ^ dst));
+    const u32 c = msb<S>((src & res) | (~dst & (src | res)));
+    return ccr_nz<S>(res) | (v ? kM68kSrV : 0u) | (c ? (kM68kSrC | kM68kSrX) : 0u);
+}
+
+// Compare (dst - src) sets N, Z, V, C and keeps X.
+template <Size S>
+inline constexpr u32 ccr_cmp(u32 src, u32 dst, u32 res) {
+    return ccr_sub<S>(src, dst, res) & ~u32{kM68kSrX};
+}
+
+// Stores a whole new CCR byte.
+template <class I>
+inline void set_ccr(u32 ccr) {
+    auto& c = I::cpu();
+    c.sr    = static_cast<u16>((c.sr & 0xFF00u) | (ccr & 0xFFu));
+}
+
+// Stores N, Z, V, C (bits 5-7 cleared) and keeps X.
+template <class I>
+inline void set_nzvc_keep_x(u32 nzvc) {
+    auto& c = I::cpu();
+    c.sr    = static_cast<u16>((c.sr & 0xFF10u) | (nzvc & 0x0Fu));
+}
+
+// The logic-operation flags (MOVE, AND, OR, EOR, NOT, TST, ...): N and Z from the result,
+// V and C cleared, X kept.
+template <class I, Size S>
+inline void set_logic_flags(u32 res) {
+    set_nzvc_keep_x<I>(ccr_nz<S>(res));
+}
+
+}  // namespace varn::m68k

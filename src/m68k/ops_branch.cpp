@@ -1,0 +1,104 @@
+// Branches and conditional instructions: Bcc, BRA, BSR (line 6), DBcc and Scc (line 5, size
+// field 3). One handler serves every condition; the test is one table look-up.
+//
+//   Bcc    taken 10; not taken 8 (byte displacement) or 12 (word displacement)
+//   BRA    10          BSR    18
+//   DBcc   condition true 12; counter expired 14; branch taken 10
+//   Scc    0 in every form
+//
+// The branch base is the opcode's address + 2; displacement byte 0x00 selects a word
+// displacement, 0xFF is an ordinary -1 (no long form).
+
+#include "m68k/m68k_family.h"
+#include "m68k/m68k_flags.h"
+
+namespace varn::m68k {
+namespace {
+
+template <class I>
+inline bool condition(u32 op) {
+    return m68k_test_condition((op >> 8) & 15, I::cpu().sr);
+}
+
+template <class I>
+inline u32 branch_target(u32 ir) {
+    const u32 disp8 = (ir >> 16) & 0xFF;
+    const u32 disp  = disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
+    return insn_address<I>() + 2 + disp;
+}
+
+template <class I>
+u32 op_bcc(u32 ir) {
+    if (!condition<I>(ir >> 16)) {
+        const bool word = (ir & 0x00FF0000) == 0;
+        advance<I>(word ? 4 : 2);
+        return word ? 12 : 8;
+    }
+    if (!set_pc<I>(branch_target<I>(ir))) return halt<I>();
+    return 10;
+}
+
+template <class I>
+u32 op_bra(u32 ir) {
+    if (!set_pc<I>(branch_target<I>(ir))) return halt<I>();
+    return 10;
+}
+
+template <class I>
+u32 op_bsr(u32 ir) {
+    const u32 length = (ir & 0x00FF0000) == 0 ? 4 : 2;
+    const u32 ret    = insn_address<I>() + length;
+    u32& a7          = I::cpu().regs[kM68kA7];
+    a7 -= 4;
+    I::write32(a7, ret);
+    if (!set_pc<I>(branch_target<I>(ir))) return halt<I>();
+    return 18;
+}
+
+template <class I>
+u32 op_dbcc(u32 ir) {
+    const u32 op = ir >> 16;
+    if (condition<I>(op)) {
+        advance<I>(4);
+        return 12;
+    }
+    u32& d        = dreg<I>(op);
+    const u32 low = (d - 1) & 0xFFFF;
+    d             = (d & 0xFFFF0000u) | low;
+    if (low == 0xFFFF) {
+        advance<I>(4);
+        return 14;
+    }
+    if (!set_pc<I>(insn_address<I>() + 2 + sign_extend16(ir & 0xFFFF))) return halt<I>();
+    return 10;
+}
+
+// Scc writes its byte without reading the destination first.
+template <class I, Mode M>
+u32 op_scc(u32 ir) {
+    const u32 op = ir >> 16;
+    ea_write<I, Size::kByte, M, 2>(ir, op, condition<I>(op) ? 0xFF : 0x00);
+    advance<I>(2 + kExtBytes<M, Size::kByte>);
+    return 0;
+}
+
+}  // namespace
+
+M68K_FAMILY(branch) {
+    out.add(&op_bra<I>, 0x6000, 0xFF00);
+    out.add(&op_bsr<I>, 0x6100, 0xFF00);
+    out.add(&op_bcc<I>, 0x6000, 0xF000);
+    out.add(&op_dbcc<I>, 0x50C8, 0xF0F8);
+    out.add(&op_scc<I, Mode::kDn>, 0x50C0, 0xF0F8);
+    out.add(&op_scc<I, Mode::kAi>, 0x50D0, 0xF0F8);
+    out.add(&op_scc<I, Mode::kPi>, 0x50D8, 0xF0F8);
+    out.add(&op_scc<I, Mode::kPi7>, 0x50DF, 0xF0FF);
+    out.add(&op_scc<I, Mode::kPd>, 0x50E0, 0xF0F8);
+    out.add(&op_scc<I, Mode::kPd7>, 0x50E7, 0xF0FF);
+    out.add(&op_scc<I, Mode::kDi>, 0x50E8, 0xF0F8);
+    out.add(&op_scc<I, Mode::kIx>, 0x50F0, 0xF0F8);
+    out.add(&op_scc<I, Mode::kAw>, 0x50F8, 0xF0FF);
+    out.add(&op_scc<I, Mode::kAl>, 0x50F9, 0xF0FF);
+}
+
+}  // namespace varn::m68k

@@ -1,0 +1,275 @@
+// Program control (line 4): ILLEGAL, TRAP, TRAPV, CHK, RTE, RTS, RTR, JSR, JMP, LEA, LINK,
+// UNLK, MOVE USP, RESET, NOP, STOP and EXTB.L. No handler tests the S bit; no address is
+// tested for being odd.
+//
+//   instruction     cycles                     instruction     cycles
+//   ILLEGAL, TRAP   0 (exception)              RTS             16
+//   TRAPV           4 (taken or not)           RTR             20
+//   CHK             0 (taken or not)           RTE             20, through the interrupt check
+//   LINK            16                         RESET           132
+//   UNLK            12                         NOP             4
+//   MOVE USP        4                          STOP            none while waiting, 4 stepping over
+//   EXTB.L          4
+//
+//   mode        JSR  JMP  LEA
+//   (An)        16    8    4
+//   d16(An)     18   10    8
+//   d8(An,Xn)   22   14   12
+//   abs.W       18   10    8
+//   abs.L       20   12   12
+//   d16(PC)     18   10    8
+//   d8(PC,Xn)   22   14   12
+
+#include "m68k/m68k_family.h"
+#include "m68k/m68k_flags.h"
+
+namespace varn::m68k {
+namespace {
+
+template <class I>
+u32& sp() {
+    return I::cpu().regs[kM68kA7];
+}
+
+template <class I>
+u32 op_illegal(u32) {
+    advance<I>(2);
+    return raise_exception<I>(4, 0);
+}
+
+template <class I>
+u32 op_trap(u32 ir) {
+    advance<I>(2);
+    return raise_exception<I>(32 + ((ir >> 16) & 15), 0);
+}
+
+template <class I>
+u32 op_trapv(u32) {
+    advance<I>(2);
+    if (I::cpu().sr & kM68kSrV) return raise_exception<I>(7, 4);
+    return 4;
+}
+
+// CHK.W <ea>,Dn: traps when Dn (low word, read before the bound) is negative or above the
+// bound; N tells which. Z, V, C and X never change.
+template <class I, Mode M>
+u32 op_chk(u32 ir) {
+    const u32 op    = ir >> 16;
+    const u32 value = dreg<I>(op >> 9) & 0xFFFF;
+    const u32 bound = ea_read<I, Size::kWord, M, 2>(ir, op);
+    advance<I>(2 + kExtBytes<M, Size::kWord>);
+    auto& c = I::cpu();
+    if (value & 0x8000) {
+        c.sr |= kM68kSrN;
+        return raise_exception<I>(6, 0);
+    }
+    if ((bound - value) & 0x8000) {
+        c.sr &= static_cast<u16>(~kM68kSrN);
+        return raise_exception<I>(6, 0);
+    }
+    return 0;
+}
+
+template <class I>
+u32 op_rts(u32) {
+    if (!set_pc<I>(I::read32(sp<I>()))) return halt<I>();
+    sp<I>() += 4;
+    return 16;
+}
+
+template <class I>
+u32 op_rtr(u32) {
+    auto& c = I::cpu();
+    c.sr    = static_cast<u16>((c.sr & 0xFF00u) | (I::read16(sp<I>()) & 0xFFu));
+    sp<I>() += 2;
+    if (!set_pc<I>(I::read32(sp<I>()))) return halt<I>();
+    sp<I>() += 4;
+    return 20;
+}
+
+template <class I>
+u32 op_rte(u32) {
+    auto& c = I::cpu();
+    c.sr    = static_cast<u16>(I::read16(sp<I>()));
+    sp<I>() += 2;
+    if (!set_pc<I>(I::read32(sp<I>()))) return halt<I>();
+    sp<I>() += 4;
+    c.irq_check = 1;
+    switch_stack_for_sr<I>();
+    return check_irq<I>(20);
+}
+
+template <Mode M>
+inline constexpr u32 kJsrCycles = M == Mode::kAi                       ? 16u
+                                  : M == Mode::kIx || M == Mode::kPcIx ? 22u
+                                  : M == Mode::kAl                     ? 20u
+                                                                       : 18u;
+template <Mode M>
+inline constexpr u32 kJmpCycles = kJsrCycles<M> - 8;
+template <Mode M>
+inline constexpr u32 kLeaCycles = M == Mode::kAi                                         ? 4u
+                                  : M == Mode::kIx || M == Mode::kPcIx || M == Mode::kAl ? 12u
+                                                                                         : 8u;
+
+template <class I, Mode M>
+u32 op_jsr(u32 ir) {
+    const u32 target   = ea_control_address<I, M, 2>(ir, ir >> 16);
+    const u32 ret_addr = insn_address<I>() + 2 + kExtBytes<M, Size::kLong>;
+    if (!set_pc<I>(target)) return halt<I>();
+    sp<I>() -= 4;
+    I::write32(sp<I>(), ret_addr);
+    return kJsrCycles<M>;
+}
+
+template <class I, Mode M>
+u32 op_jmp(u32 ir) {
+    if (!set_pc<I>(ea_control_address<I, M, 2>(ir, ir >> 16))) return halt<I>();
+    return kJmpCycles<M>;
+}
+
+template <class I, Mode M>
+u32 op_lea(u32 ir) {
+    const u32 op     = ir >> 16;
+    areg<I>(op >> 9) = ea_control_address<I, M, 2>(ir, op);
+    advance<I>(2 + kExtBytes<M, Size::kLong>);
+    return kLeaCycles<M>;
+}
+
+template <class I>
+u32 op_link(u32 ir) {
+    u32& a        = areg<I>(ir >> 16);
+    const u32 old = a;
+    const u32 t   = sp<I>() - 4;
+    a             = t;
+    sp<I>()       = t + sign_extend16(ir & 0xFFFF);
+    I::write32(t, old);
+    advance<I>(4);
+    return 16;
+}
+
+template <class I>
+u32 op_unlk(u32 ir) {
+    u32& a        = areg<I>(ir >> 16);
+    const u32 old = a;
+    a             = I::read32(old);
+    sp<I>()       = old + 4;
+    advance<I>(2);
+    return 12;
+}
+
+template <class I>
+u32 op_move_to_usp(u32 ir) {
+    I::cpu().sp_slots[kM68kUserSlot] = areg<I>(ir >> 16);
+    advance<I>(2);
+    return 4;
+}
+
+template <class I>
+u32 op_move_from_usp(u32 ir) {
+    areg<I>(ir >> 16) = I::cpu().sp_slots[kM68kUserSlot];
+    advance<I>(2);
+    return 4;
+}
+
+// RESET asserts the reset line for 132 cycles; no device of the machine is reset by it.
+template <class I>
+u32 op_reset(u32) {
+    advance<I>(2);
+    return 132;
+}
+
+template <class I>
+u32 op_nop(u32) {
+    advance<I>(2);
+    return 4;
+}
+
+// STOP #imm: the first execution loads SR and ends the slice without advancing; each later
+// slice runs only the STOP until an accepted interrupt's handler has returned to it, then it
+// steps over itself. The counter is zeroed, so earlier overshoot is dropped.
+template <class I>
+u32 op_stop(u32 ir) {
+    auto& c = I::cpu();
+    if (!c.stopped) {
+        c.irq_taken = 0;
+        c.stopped   = 1;
+        c.sr        = static_cast<u16>(ir & 0xFFFF);
+        c.irq_check = 1;
+        switch_stack_for_sr<I>();
+        return end_slice_now<I>();
+    }
+    if (!c.irq_taken) return end_slice_now<I>();
+    c.stopped   = 0;
+    c.irq_taken = 0;
+    advance<I>(4);
+    return 4;
+}
+
+template <class I>
+u32 op_extb_l(u32 ir) {
+    u32& d = dreg<I>(ir >> 16);
+    d      = sign_extend8(d);
+    set_logic_flags<I, Size::kLong>(d);
+    advance<I>(2);
+    return 4;
+}
+
+struct ControlForm {
+    Mode mode;
+    u32 part;  // mode and register bits
+    u32 mask;  // 0x0038 leaves the register free, 0x003F fixes it
+};
+
+inline constexpr ControlForm kControlForms[] = {
+    {Mode::kAi, 0x10, 0x38},   {Mode::kDi, 0x28, 0x38}, {Mode::kIx, 0x30, 0x38},
+    {Mode::kAw, 0x38, 0x3F},   {Mode::kAl, 0x39, 0x3F}, {Mode::kPcDi, 0x3A, 0x3F},
+    {Mode::kPcIx, 0x3B, 0x3F},
+};
+
+inline constexpr ControlForm kChkForms[] = {
+    {Mode::kDn, 0x00, 0x38},  {Mode::kAi, 0x10, 0x38},   {Mode::kPi, 0x18, 0x38},
+    {Mode::kPi7, 0x1F, 0x3F}, {Mode::kPd, 0x20, 0x38},   {Mode::kPd7, 0x27, 0x3F},
+    {Mode::kDi, 0x28, 0x38},  {Mode::kIx, 0x30, 0x38},   {Mode::kAw, 0x38, 0x3F},
+    {Mode::kAl, 0x39, 0x3F},  {Mode::kPcDi, 0x3A, 0x3F}, {Mode::kPcIx, 0x3B, 0x3F},
+    {Mode::kImm, 0x3C, 0x3F},
+};
+
+template <class I, std::size_t... N>
+void add_control_forms(PatternSink& out, std::index_sequence<N...>) {
+    ((out.add(&op_jsr<I, kControlForms[N].mode>, 0x4E80 | kControlForms[N].part,
+              0xFFC0 | kControlForms[N].mask),
+      out.add(&op_jmp<I, kControlForms[N].mode>, 0x4EC0 | kControlForms[N].part,
+              0xFFC0 | kControlForms[N].mask),
+      out.add(&op_lea<I, kControlForms[N].mode>, 0x41C0 | kControlForms[N].part,
+              0xF1C0 | kControlForms[N].mask)),
+     ...);
+}
+
+template <class I, std::size_t... N>
+void add_chk_forms(PatternSink& out, std::index_sequence<N...>) {
+    (out.add(&op_chk<I, kChkForms[N].mode>, 0x4180 | kChkForms[N].part, 0xF1C0 | kChkForms[N].mask),
+     ...);
+}
+
+}  // namespace
+
+M68K_FAMILY(control) {
+    out.add(&op_illegal<I>, 0x4AFC, 0xFFFF);
+    out.add(&op_trap<I>, 0x4E40, 0xFFF0);
+    out.add(&op_link<I>, 0x4E50, 0xFFF8);
+    out.add(&op_unlk<I>, 0x4E58, 0xFFF8);
+    out.add(&op_move_to_usp<I>, 0x4E60, 0xFFF8);
+    out.add(&op_move_from_usp<I>, 0x4E68, 0xFFF8);
+    out.add(&op_reset<I>, 0x4E70, 0xFFFF);
+    out.add(&op_nop<I>, 0x4E71, 0xFFFF);
+    out.add(&op_stop<I>, 0x4E72, 0xFFFF);
+    out.add(&op_rte<I>, 0x4E73, 0xFFFF);
+    out.add(&op_rts<I>, 0x4E75, 0xFFFF);
+    out.add(&op_trapv<I>, 0x4E76, 0xFFFF);
+    out.add(&op_rtr<I>, 0x4E77, 0xFFFF);
+    out.add(&op_extb_l<I>, 0x49C0, 0xFFF8);
+    add_control_forms<I>(out, std::make_index_sequence<std::size(kControlForms)>{});
+    add_chk_forms<I>(out, std::make_index_sequence<std::size(kChkForms)>{});
+}
+
+}  // namespace varn::m68k
