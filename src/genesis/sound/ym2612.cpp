@@ -252,6 +252,9 @@ void ym2612_reset() {
     ym.timer_a_overflow    = 0;
     ym.timer_b_overflow    = 0;
     ym.dac_data            = 0x80;
+    // Every operator is off after a power-on, so no key is held: the next key-on of any
+    // operator must start it.
+    ym.key_mask.fill(0);
     for (auto& c : ym.channel) c = Ym2612ChannelRegs{};
     for (auto& l : ym.level) l = {kEnvStart, 0, 0, kEnvEnd};
     for (auto& r : ym.rate) r = {0, 0, 0, 0, 0};

@@ -159,7 +159,8 @@ inline u16 ym2612_read_status_word() {
 
 // --- Machine ---------------------------------------------------------------------------
 // Power-on reset (Genesis, Sega CD, 32X). Leaves the latches, the global register
-// mirrors, the DAC enable, the special-mode flags and the key masks as they are.
+// mirrors, the DAC enable and the special-mode flags as they are; every operator is off
+// and no key is held.
 void ym2612_reset();
 // One step of both timers; run once per 68000 timeslice.
 void ym2612_timers_line();

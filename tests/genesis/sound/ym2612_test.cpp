@@ -272,7 +272,7 @@ TEST_F(YmRegisterTest, TimerWithoutFlagRunsOnAndLoadsOnlyOnAnEdge) {
     EXPECT_EQ(ym2612_state.timer_a_reload, 0u - 3043);
 }
 
-TEST_F(YmRegisterTest, ResetKeepsLatchesMirrorsAndKeyMasks) {
+TEST_F(YmRegisterTest, ResetKeepsLatchesAndMirrorsAndReleasesEveryKey) {
     ym_write(0, 0x2B, 0x80);
     ym_write(0, 0x2A, 0x10);
     ym_write(0, 0x24, 0x12);
@@ -301,7 +301,10 @@ TEST_F(YmRegisterTest, ResetKeepsLatchesMirrorsAndKeyMasks) {
     EXPECT_EQ(ym.reg_27, 0x45);
     EXPECT_EQ(ym.dac_enable_mask, 0xFFFFFFFFu);
     EXPECT_EQ(ym.ch3_special, 0xFFFFFFFFu);
-    EXPECT_EQ(ym.key_mask[0], 0xF);
+    // Nothing is held after a power-on: the same key-on again starts the operators.
+    EXPECT_EQ(ym.key_mask[0], 0);
+    ym_write(0, 0x28, 0xF0);
+    for (int s = 0; s < 4; ++s) EXPECT_EQ(ym.op[s].env_phase, kYmPhaseAttack) << s;
 }
 
 // --- State chunk ---------------------------------------------------------------------------
