@@ -1,0 +1,44 @@
+#pragma once
+// Handler sets of the 68000 map that only this folder lays out (internal header).
+
+#include "genesis/bus/m68k_map.h"
+
+namespace varn {
+
+// Memory regions.
+extern const M68kHandlerSet m68k_work_ram_set;         // 0xE00000-0xFFFFFF, 64 KB repeated
+extern const M68kHandlerSet m68k_cart_rom_window_set;  // 0x880000-0x8FFFFF: ROM 0-0x7FFFF
+extern const M68kHandlerSet m68k_banked_rom_set;       // 0x900000-0x9FFFFF: 32X ROM bank
+
+// Register pages.
+extern const M68kHandlerSet m68k_z80_ram_set;          // 0xA00000-0xA01FFF
+extern const M68kHandlerSet m68k_ym2612_set;           // 0xA04000-0xA04FFF
+extern const M68kHandlerSet m68k_z80_psg_set;          // 0xA07000-0xA07FFF
+extern const M68kHandlerSet m68k_io_port_set;          // 0xA10000-0xA10FFF
+extern const M68kHandlerSet m68k_z80_control_set;      // 0xA11000-0xA11FFF
+extern const M68kHandlerSet m68k_cart_register_set;    // 0xA13000-0xA13FFF
+extern const M68kHandlerSet m68k_boot_rom_switch_set;  // 0xA14000-0xA14FFF
+extern const M68kHandlerSet m68k_vdp_port_set;         // 0xC00000-0xC00FFF
+
+// Sega CD map regions.
+extern const M68kHandlerSet m68k_scd_bios_set;       // 0x000000-0x01FFFF
+extern const M68kHandlerSet m68k_ram_cart_id_set;    // 0x400000-0x400FFF
+extern const M68kHandlerSet m68k_ram_cart_data_set;  // 0x600000-0x63FFFF
+
+template <u32 N>
+constexpr u32 m68k_map_pages(const M68kMapRun (&runs)[N]) {
+    u32 pages = 0;
+    for (const auto& run : runs) pages += run.pages;
+    return pages;
+}
+
+// Lays a region list from page 0; the counts must add up to 4096.
+template <u32 N>
+void m68k_lay_map(const M68kMapRun (&runs)[N]) {
+    u32 page = 0;
+    for (const auto& run : runs) {
+        for (u32 i = 0; i < run.pages && page < kM68kBusPages; ++i) m68k_map_page(page++, *run.set);
+    }
+}
+
+}  // namespace varn
