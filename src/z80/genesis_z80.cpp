@@ -10,6 +10,8 @@
 #include "z80/genesis_z80.h"
 
 #include "base/config.h"
+#include "genesis/sound/psg.h"
+#include "genesis/sound/ym2612.h"
 
 namespace varn {
 
@@ -45,30 +47,21 @@ void write_word_ram(u32 a, u16 v) {
 }
 
 // YM2612.
-u8 ym_status() {
-    return z80_map_hooks.ym2612_timer_flags ? (z80_map_hooks.ym2612_timer_flags() & 3) : 0;
-}
-void ym_call(void (*fn)(u8), u8 v) {
-    if (fn) fn(v);
-}
-u8 read_byte_ym(u32) { return ym_status(); }
-u16 read_word_ym(u32) {
-    const u8 s = ym_status();
-    return static_cast<u16>(s | (s << 8));
-}
+u8 read_byte_ym(u32) { return ym2612_read_status(); }
+u16 read_word_ym(u32) { return ym2612_read_status_word(); }
 void write_byte_ym(u32 a, u8 v) {
     switch (a < 0x4004 ? (a & 3) : 7) {
         case 0:
-            ym_call(z80_map_hooks.ym2612_latch_part1, v);
+            ym2612_latch_part1(v);
             break;
         case 1:
-            ym_call(z80_map_hooks.ym2612_write_data_part1, v);
+            ym2612_write_data_part1(v);
             break;
         case 2:
-            ym_call(z80_map_hooks.ym2612_latch_part2, v);
+            ym2612_latch_part2(v);
             break;
         case 3:
-            ym_call(z80_map_hooks.ym2612_write_data_part2, v);
+            ym2612_write_data_part2(v);
             break;
         default:
             break;
@@ -79,11 +72,11 @@ void write_byte_ym(u32 a, u8 v) {
 void write_word_ym(u32 a, u16 v) {
     const u8 low = static_cast<u8>(v), high = static_cast<u8>(v >> 8);
     if (a == 0x4000) {
-        ym_call(z80_map_hooks.ym2612_latch_part1, low);
-        ym_call(z80_map_hooks.ym2612_write_data_part1, high);
+        ym2612_latch_part1(low);
+        ym2612_write_data_part1(high);
     } else if (a == 0x4002) {
-        ym_call(z80_map_hooks.ym2612_latch_part2, low);
-        ym_call(z80_map_hooks.ym2612_write_data_part2, high);
+        ym2612_latch_part2(low);
+        ym2612_write_data_part2(high);
     }
 }
 
@@ -99,7 +92,7 @@ void write_byte_bank(u32, u8 v) { bank_shift(v); }
 void write_word_bank(u32, u16 v) { bank_shift(v); }
 
 void write_byte_psg(u32 a, u8 v) {
-    if (a == 0x7F11 && z80_map_hooks.psg_write) z80_map_hooks.psg_write(v);
+    if (a == 0x7F11) psg_write(v);
 }
 
 // The 68000 window. The 68000 holds words big-endian; Z80 words are little-endian.

@@ -55,15 +55,9 @@ extern std::array<Z80WriteWordHandler, kZ80Pages> z80_page_write_word;
 inline constexpr u32 kZ80NoCode = 0xFFFFFFFF;
 extern std::array<u32, kZ80Pages> z80_page_table;
 
-// Seams to the chips behind the sound ports and to the 68000 bus, until those land. A null
-// entry ignores writes and reads as 0 (timer flags) or as the address (bank window).
+// Seam to the 68000 bus for the bank window, until the 68000 bus accessors are in place. A
+// null entry ignores writes and reads as the 68000 address.
 struct Z80MapHooks {
-    void (*ym2612_latch_part1)(u8 reg);
-    void (*ym2612_write_data_part1)(u8 data);
-    void (*ym2612_latch_part2)(u8 reg);
-    void (*ym2612_write_data_part2)(u8 data);
-    u8 (*ym2612_timer_flags)();  // bit 0 timer A overflow, bit 1 timer B overflow
-    void (*psg_write)(u8 data);
     u32 (*m68k_read_byte)(u32 addr);
     u32 (*m68k_read_word)(u32 addr);
     void (*m68k_write_byte)(u32 addr, u32 value);

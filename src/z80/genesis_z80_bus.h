@@ -24,8 +24,9 @@ struct GenesisZ80Bus {
     }
 
     // The VDP raises the line by writing 1 into the check flag.
-    static constexpr bool kIrqCheckExact = true;
-    static void on_instruction() {}
+    static constexpr bool kIrqCheckExact     = true;
+    static constexpr bool kCountInstructions = false;
+    static void add_instructions(u64) {}
 };
 
 using GenesisZ80 = Z80Core<GenesisZ80Bus>;

@@ -51,13 +51,23 @@ struct z80_cpu_context {
 
     u16 af, bc, de, hl;  // high byte A, B, D, H; low byte F, C, E, L
     u16 ix, iy, pc, sp;
-    u8 i, r;
+    u8 i;
+    // R is held in two parts so that counting it is a plain increment: r counts freely and
+    // only its low 7 bits belong to R; r7 is R's bit 7, which only LD R,A changes. Read
+    // and write the whole register with z80_get_r / z80_set_r.
+    u8 r, r7;
     u8 iff1, iff2;  // 0 or kZ80IffOn
     u16 af2, bc2, de2, hl2;
     u8 im;      // interrupt mode 0-2 (kept and saved; acceptance always vectors to 0x38)
     u8 halted;  // nonzero while a HALT waits
     u8 woken;   // set by every interrupt acceptance, cleared by HALT
 };
+
+inline u8 z80_get_r(const z80_cpu_context& c) { return static_cast<u8>((c.r & 0x7F) | c.r7); }
+inline void z80_set_r(z80_cpu_context& c, u8 v) {
+    c.r  = static_cast<u8>(v & 0x7F);
+    c.r7 = static_cast<u8>(v & 0x80);
+}
 
 // Default slice budget of both instances (the settings key replaces only its low byte).
 inline constexpr s32 kZ80DefaultSliceBudget = -21;

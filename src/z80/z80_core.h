@@ -9,7 +9,8 @@
 //   u8   port_in(u8 port);               void port_out(u8 port, u8 v);
 //   bool fetch_window(u16 pc, Z80FetchWindow& w);  // false: no code at pc
 //   static constexpr bool kIrqCheckExact;  // check flag must equal 1 (else nonzero)
-//   void on_instruction();                 // called once per executed dispatch (may be empty)
+//   static constexpr bool kCountInstructions;  // count dispatches (benchmarks)
+//   void add_instructions(u64 n);          // receives the count at the end of each slice
 //
 // Flags follow this machine's rules: bits 3 and 5 of F are never computed from results;
 // they are kept, or cleared where an instruction rebuilds F whole (CB rotates, DAA).
@@ -163,6 +164,7 @@ struct Z80Core {
 
         u32 cnt = c.cycle_counter;
         u32 t   = 0;
+        u64 n   = 0;
         for (;;) {
             count_r(c);
             const u32 next = cnt + t;
@@ -178,11 +180,12 @@ struct Z80Core {
             } else if (!fetch_slow(c, op)) {
                 break;
             }
-            Bus::on_instruction();
+            if constexpr (Bus::kCountInstructions) ++n;
             t              = tables.main[op & 0xFF](c, op);
             c.last_tstates = t;
         }
         c.cycle_counter = cnt;
+        if constexpr (Bus::kCountInstructions) Bus::add_instructions(n);
         if (c.slice_exit) finish_exit(c);
     }
 
@@ -227,11 +230,12 @@ struct Z80Core {
         c.pc        = 0;
         c.sp        = sp;
         c.i         = 0;
-        c.r         = 0;
+        z80_set_r(c, 0);
         refresh_fetch(c);
     }
 
-    static void count_r(C& c) { c.r = static_cast<u8>((c.r & 0x80) | ((c.r + 1) & 0x7F)); }
+    // One memory refresh: the low 7 bits of R count, bit 7 stays.
+    static void count_r(C& c) { ++c.r; }
 
     static void trap(C& c) {
         c.status |= kZ80StatusHalted;
@@ -242,7 +246,7 @@ struct Z80Core {
     static void finish_exit(C& c) {
         // The loop counted R for a dispatch that never happened.
         if (c.slice_exit == z80_detail::kExitHalt) {
-            c.r             = static_cast<u8>((c.r & 0x80) | ((c.r - 1) & 0x7F));
+            --c.r;
             c.cycle_counter = 0;
             c.last_tstates  = 4;
         }
@@ -954,11 +958,11 @@ struct Z80Core {
                 if constexpr (Op == 0x47)
                     c.i = a_of(c);
                 else
-                    c.r = a_of(c);
+                    z80_set_r(c, a_of(c));
                 advance(c, 2);
                 return 9;
             } else if constexpr (Op == 0x57 || Op == 0x5F) {  // LD A,I / LD A,R
-                const u8 v = Op == 0x57 ? c.i : c.r;
+                const u8 v = Op == 0x57 ? c.i : z80_get_r(c);
                 set_af(c, v, (f_of(c) & (kC | k35)) | kSZ[v] | c.iff2);
                 advance(c, 2);
                 return 9;

@@ -1,5 +1,8 @@
-// Run loop, slices, interrupts, HALT, traps, R register, state chunk.
+// Run loop, slices, interrupts, HALT, traps, R register, code pages and the state chunk.
 
+#include <vector>
+
+#include "z80/genesis_z80_bus.h"
 #include "z80_fixture.h"
 
 namespace varn::test {
@@ -7,24 +10,380 @@ namespace {
 
 class Z80CoreTest : public Z80Test {};
 
-TEST_F(Z80CoreTest, ResetState) {
+TEST_F(Z80CoreTest, ResetKeepsWhatTheChipKeeps) {
     c.af = 0x1234;
+    c.bc = 0x5678;
+    c.im = 1;
+    z80_set_r(c, 0x55);
+    c.iff1 = c.iff2 = kZ80IffOn;
     z80_reset();
     EXPECT_EQ(c.af, 0x1240);
+    EXPECT_EQ(c.bc, 0x5678);
+    EXPECT_EQ(c.im, 1);
     EXPECT_EQ(c.pc, 0);
     EXPECT_EQ(c.sp, 0);
     EXPECT_EQ(c.ix, 0xFFFF);
     EXPECT_EQ(c.iy, 0xFFFF);
+    EXPECT_EQ(z80_get_r(c), 0);
     EXPECT_EQ(c.iff1, 0);
+    EXPECT_EQ(c.iff2, 0);
 }
 
-TEST_F(Z80CoreTest, RunsSmallProgram) {
-    load({0x3E, 0x12, 0x3C, 0x76});  // ld a,0x12 / inc a / halt
+TEST_F(Z80CoreTest, SliceEndsWithTheInstructionThatCrossesZero) {
+    // 21 T-states of budget: six NOPs (24 T) run, the counter keeps 3 of overshoot.
+    c.slice_budget = kZ80DefaultSliceBudget;
+    z80_run();
+    EXPECT_EQ(c.pc, 6);
+    EXPECT_EQ(c.cycle_counter, 3u);
+    // Next slice: -21 + 3 = -18: five NOPs (20 T).
+    z80_run();
+    EXPECT_EQ(c.pc, 11);
+    EXPECT_EQ(c.cycle_counter, 2u);
+}
+
+TEST_F(Z80CoreTest, OvershootOfAWholeSliceSkipsTheNextOne) {
+    c.slice_budget  = -21;
+    c.cycle_counter = 25;
+    z80_run();
+    EXPECT_EQ(c.pc, 0);
+    EXPECT_EQ(c.cycle_counter, 4u);
+}
+
+TEST_F(Z80CoreTest, EiChargesItsTimeAtTheNextSlice) {
+    load({0xFB});  // ei, then nops
+    c.slice_budget = -4;
+    z80_run();  // ei (0 T) and one nop
+    EXPECT_EQ(c.pc, 2);
+    EXPECT_EQ(c.iff1, kZ80IffOn);
+    EXPECT_EQ(c.extra_tstates, 4u);
+    EXPECT_EQ(c.cycle_counter, 0u);
+    z80_run();  // -4 + 4 = 0: the booked 4 T use up the whole slice
+    EXPECT_EQ(c.pc, 2);
+    EXPECT_EQ(c.extra_tstates, 0u);
+}
+
+TEST_F(Z80CoreTest, IrqVectorsTo38InEveryMode) {
+    for (u8 mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        z80_reset();
+        c.sp   = 0x1000;
+        c.pc   = 0x0123;
+        c.im   = mode;
+        c.iff1 = c.iff2 = kZ80IffOn;
+        z80_irq_raise();
+        c.cycle_counter = 0;
+        c.slice_budget  = -1;
+        z80_run();  // accepts, then runs one NOP at 0x38
+        EXPECT_EQ(c.pc, 0x39);
+        EXPECT_EQ(c.sp, 0x0FFE);
+        EXPECT_EQ(z80_ram[0x0FFE], 0x23);
+        EXPECT_EQ(z80_ram[0x0FFF], 0x01);
+        EXPECT_EQ(c.iff1, 0);
+        EXPECT_EQ(c.iff2, 0);
+        EXPECT_EQ(c.irq_lines & kZ80LineIrq, 0);
+        EXPECT_EQ(c.woken, 1);
+    }
+}
+
+TEST_F(Z80CoreTest, IrqRaisedWhileDisabledWaitsForTheNextRaise) {
+    load({0xFB}, 0);  // ei
+    c.sp = 0x1000;
+    z80_irq_raise();
+    EXPECT_EQ(step(), 4u);  // ei runs (and one nop); the line was looked at and left set
+    EXPECT_EQ(c.irq_lines & kZ80LineIrq, kZ80LineIrq);
+    step();
+    EXPECT_NE(c.pc, 0x39);
+    EXPECT_EQ(c.sp, 0x1000);
+    z80_irq_raise();
+    step();
+    EXPECT_EQ(c.pc, 0x39);
+}
+
+TEST_F(Z80CoreTest, NmiWinsAndLeavesTheIrqForTheNextRaise) {
+    c.sp   = 0x1000;
+    c.pc   = 0x0200;
+    c.iff1 = c.iff2 = kZ80IffOn;
+    c.irq_lines     = kZ80LineIrq | kZ80LineNmi;
+    c.irq_check     = 1;
+    step();
+    EXPECT_EQ(c.pc, 0x67);
+    EXPECT_EQ(c.iff1, 0);
+    EXPECT_EQ(c.iff2, kZ80IffOn);  // NMI keeps IFF2
+    EXPECT_EQ(c.irq_lines, kZ80LineIrq);
+    step();  // the IRQ is not looked at again without a new raise
+    EXPECT_EQ(c.pc, 0x68);
+}
+
+TEST_F(Z80CoreTest, HaltWaitsForAnInterruptAndReturnsOnto) {
+    // 0x00: ei / halt / inc a ... 0x38: reti
+    load({0xFB, 0x76, 0x3C});
+    load({0xED, 0x4D}, 0x38);
+    c.sp           = 0x1000;
     c.slice_budget = -100;
     z80_run();
-    EXPECT_EQ(a(), 0x13);
-    EXPECT_EQ(c.pc, 3);
+    EXPECT_EQ(c.pc, 1);
     EXPECT_EQ(c.halted, 1);
+    EXPECT_EQ(c.cycle_counter, 0u);  // rest of the slice dropped
+    z80_run();
+    EXPECT_EQ(c.pc, 1);  // still waiting
+    z80_irq_raise();
+    c.slice_budget = -14;
+    z80_run();  // accepts (pushing the HALT's own address), runs RETI
+    EXPECT_EQ(z80_ram[0x0FFE], 0x01);
+    EXPECT_EQ(c.pc, 1);
+    c.slice_budget  = -100;
+    c.cycle_counter = 0;
+    z80_run();  // HALT finds woken set and falls through
+    EXPECT_EQ(c.halted, 0);
+    EXPECT_EQ(a(), 1);
+}
+
+TEST_F(Z80CoreTest, HaltWithInterruptsOffWaitsForever) {
+    load({0xF3, 0x76});  // di / halt
+    c.slice_budget = -50;
+    for (int i = 0; i < 5; ++i) z80_run();
+    z80_irq_raise();
+    z80_run();
+    EXPECT_EQ(c.pc, 1);
+    EXPECT_EQ(c.halted, 1);
+}
+
+TEST_F(Z80CoreTest, RefreshCountsOncePerInstructionAndTwicePerPrefix) {
+    // nop, ld a,(ix+0) [DD], bit 0,b [CB], rlc (ix+1) [DD CB], neg [ED], halt
+    load({0x00, 0xDD, 0x7E, 0x00, 0xCB, 0x40, 0xDD, 0xCB, 0x01, 0x06, 0xED, 0x44, 0x76});
+    c.ix           = 0x0100;
+    c.slice_budget = -1000;
+    z80_run();
+    EXPECT_EQ(c.pc, 12);
+    EXPECT_EQ(z80_get_r(c), 1 + 2 + 2 + 2 + 2 + 1);
+}
+
+TEST_F(Z80CoreTest, RefreshIsCountedForTheInstructionThatEndsTheSlice) {
+    // The slice end is found after the next instruction's refresh has been counted; that
+    // instruction counts again when the next slice runs it.
+    step();
+    EXPECT_EQ(c.pc, 1);
+    EXPECT_EQ(z80_get_r(c), 2);
+    step();
+    EXPECT_EQ(z80_get_r(c), 4);
+}
+
+TEST_F(Z80CoreTest, LdAfterLdRKeepsBit7AndWrapsLow7) {
+    load({0xED, 0x4F, 0xED, 0x5F, 0x76});  // ld r,a / ld a,r / halt
+    c.slice_budget = -1000;
+    set_a(0x80);
+    z80_run();
+    EXPECT_EQ(a(), 0x82);
+    z80_reset();
+    set_a(0xFF);
+    z80_run();  // R = 0xFF, then two counts: 0x7F wraps to 0x00, then 0x01; bit 7 stays
+    EXPECT_EQ(a(), 0x81);
+}
+
+TEST_F(Z80CoreTest, LdAIAndLdARTakeIff2IntoPv) {
+    load({0xED, 0x57});
+    c.i    = 0x80;
+    c.iff2 = kZ80IffOn;
+    set_f(0x01 | 0x28);
+    step();
+    EXPECT_EQ(a(), 0x80);
+    EXPECT_EQ(f(), 0x80 | 0x04 | 0x01 | 0x28);
+}
+
+// Every table slot without a handler stops the core; the counts are those of the chip as
+// built here.
+TEST_F(Z80CoreTest, TableSlotsWithHandlers) {
+    using Core = GenesisZ80;
+    auto live  = [](const std::array<Z80Handler, 256>& t) {
+        int n = 0;
+        for (auto h : t) n += !Core::is_trap(h);
+        return n;
+    };
+    EXPECT_EQ(live(Core::tables.main), 256);
+    EXPECT_EQ(live(Core::tables.cb), 248);
+    EXPECT_EQ(live(Core::tables.ed), 59);
+    EXPECT_EQ(live(Core::tables.dd), 82);
+    EXPECT_EQ(live(Core::tables.fd), 82);
+    EXPECT_EQ(live(Core::tables.ddcb), 31);
+    EXPECT_EQ(live(Core::tables.fdcb), 31);
+}
+
+TEST_F(Z80CoreTest, UndefinedOpcodesStopTheCore) {
+    const std::vector<std::vector<u8>> cases = {{0xCB, 0x30},
+                                                {0xED, 0x4C},
+                                                {0xED, 0x71},
+                                                {0xED, 0x00},
+                                                {0xDD, 0x24},
+                                                {0xDD, 0x00},
+                                                {0xFD, 0x76},
+                                                {0xDD, 0xDD},
+                                                {0xDD, 0xCB, 0x00, 0x36},
+                                                {0xDD, 0xCB, 0x00, 0x00},
+                                                {0xFD, 0xCB, 0x00, 0x07}};
+    for (const auto& bytes : cases) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        z80_reset_records();
+        z80_reset();
+        for (std::size_t i = 0; i < bytes.size(); ++i) z80_ram[0x10 + i] = bytes[i];
+        c.pc = 0x10;
+        step();
+        EXPECT_TRUE(z80_is_stopped());
+        EXPECT_EQ(c.pc, 0x10);
+        const u16 af = c.af;
+        z80_run();  // a stopped core does not run
+        EXPECT_EQ(c.pc, 0x10);
+        EXPECT_EQ(c.af, af);
+    }
+    // CB 0x38 (SRL B) is live.
+    z80_reset_records();
+    z80_reset();
+    load({0xCB, 0x38});
+    c.bc = 0x0300;
+    step();
+    EXPECT_FALSE(z80_is_stopped());
+    EXPECT_EQ(c.bc, 0x0100);
+}
+
+TEST_F(Z80CoreTest, JumpOutsideTheRamStopsTheMachine) {
+    load({0xC3, 0x00, 0x40});  // jp 0x4000
+    step();
+    EXPECT_TRUE(z80_is_stopped());
+    EXPECT_EQ(c.pc, 0);
+    z80_clear_stopped();
+    EXPECT_FALSE(z80_is_stopped());
+}
+
+TEST_F(Z80CoreTest, CodeRunsThroughTheRamMirrorAndStopsPastIt) {
+    // ld bc,0x2211 split across the end of the RAM: its operand comes from 0x0000.
+    load({0x11, 0x22});
+    z80_ram[0x1FFF] = 0x01;
+    c.pc            = 0x1FFF;
+    step();
+    EXPECT_EQ(c.bc, 0x2211);
+    EXPECT_EQ(c.pc, 0x2002);
+    EXPECT_FALSE(z80_is_stopped());
+    // Falling through 0x3FFF leaves the RAM pages.
+    z80_ram[0x1FFF] = 0x00;
+    c.pc            = 0x3FFF;
+    step();
+    EXPECT_EQ(c.pc, 0x4000);
+    EXPECT_FALSE(z80_is_stopped());
+    step();
+    EXPECT_TRUE(z80_is_stopped());
+}
+
+TEST_F(Z80CoreTest, StateChunkRoundTrip) {
+    c.af = 0x1122, c.bc = 0x3344, c.de = 0x5566, c.hl = 0x7788;
+    c.ix = 0x99AA, c.iy = 0xBBCC, c.pc = 0x0123, c.sp = 0xDDEE;
+    c.af2 = 0x0102, c.bc2 = 0x0304, c.de2 = 0x0506, c.hl2 = 0x0708;
+    c.i = 0x42;
+    z80_set_r(c, 0x9A);
+    c.irq_lines = kZ80LineIrq;
+    c.im        = 1;
+    c.iff1 = c.iff2 = kZ80IffOn;
+    c.halted        = 1;
+    std::array<u8, 40> buf{};
+    ByteWriter w(buf);
+    ASSERT_TRUE(z80_save_state_chunk(w));
+    ASSERT_EQ(w.position(), 33u);
+    const std::vector<u8> expect = {0x02, 28,   0,    0,    0,    0x22, 0x11, 0x44, 0x33,
+                                    0x66, 0x55, 0x88, 0x77, 0xAA, 0x99, 0xCC, 0xBB, 0x23,
+                                    0x01, 0xEE, 0xDD, 0x42, 0x9A, 0x02, 0x01, 0x04, 0x03,
+                                    0x06, 0x05, 0x08, 0x07, 0x01, 0x4D};
+    EXPECT_EQ(std::vector<u8>(buf.begin(), buf.begin() + 33), expect);
+
+    z80_reset_records();
+    ByteReader r(std::span<const u8>(buf).subspan(1, 32));
+    ASSERT_TRUE(z80_load_state_chunk(r));
+    EXPECT_EQ(r.position(), 32u);
+    EXPECT_EQ(c.af, 0x1122);
+    EXPECT_EQ(c.hl, 0x7788);
+    EXPECT_EQ(c.iy, 0xBBCC);
+    EXPECT_EQ(c.pc, 0x0123);
+    EXPECT_EQ(c.sp, 0xDDEE);
+    EXPECT_EQ(c.hl2, 0x0708);
+    EXPECT_EQ(z80_get_r(c), 0x9A);
+    EXPECT_EQ(c.iff1, kZ80IffOn);
+    EXPECT_EQ(c.iff2, kZ80IffOn);
+    EXPECT_EQ(c.halted, 1);
+    EXPECT_EQ(c.woken, 0);
+    EXPECT_EQ(c.irq_check, 1);
+    EXPECT_FALSE(z80_is_stopped());
+    std::array<u8, 40> again{};
+    ByteWriter w2(again);
+    ASSERT_TRUE(z80_save_state_chunk(w2));
+    EXPECT_EQ(again, buf);
+}
+
+TEST_F(Z80CoreTest, StateChunkLoadRefusesShortChunksAndSkipsLongOnes) {
+    std::vector<u8> chunk(4 + 30, 0);
+    chunk[0]      = 30;    // stated length 30: two bytes past the 28 are skipped
+    chunk[4 + 12] = 0x34;  // PC 0x1234
+    chunk[4 + 13] = 0x12;
+    ByteReader r(chunk);
+    ASSERT_TRUE(z80_load_state_chunk(r));
+    EXPECT_EQ(r.position(), 34u);
+    EXPECT_EQ(c.pc, 0x1234);
+
+    c.pc = 0x0042;
+    for (u32 len : {27u, 40u}) {  // below 28, or past the end of the data
+        chunk[0] = static_cast<u8>(len);
+        ByteReader bad(chunk);
+        EXPECT_FALSE(z80_load_state_chunk(bad));
+        EXPECT_EQ(bad.position(), 0u);
+        EXPECT_EQ(c.pc, 0x0042);
+    }
+    std::array<u8, 10> small{};
+    ByteWriter w(small);
+    EXPECT_FALSE(z80_save_state_chunk(w));
+    EXPECT_EQ(w.position(), 0u);
+}
+
+TEST_F(Z80CoreTest, StateChunkWithPcOutsideTheRamStopsTheCore) {
+    std::vector<u8> chunk(4 + 28, 0);
+    chunk[0]      = 28;
+    chunk[4 + 13] = 0x80;  // PC 0x8000
+    ByteReader r(chunk);
+    ASSERT_TRUE(z80_load_state_chunk(r));
+    EXPECT_TRUE(z80_is_stopped());
+    // Even with the error bits cleared the core cannot run from there.
+    z80_clear_stopped();
+    step();
+    EXPECT_TRUE(z80_is_stopped());
+}
+
+TEST_F(Z80CoreTest, GenecystRegisters) {
+    std::vector<u8> image(0x438, 0);
+    auto put = [&](std::size_t off, u32 v) { store_le32(&image[off], v); };
+    put(0x404, 0xFFFF1122);  // only the low 16 bits count
+    put(0x408, 0x3344);
+    put(0x40C, 0x5566);
+    put(0x410, 0x7788);
+    put(0x414, 0x99AA);
+    put(0x418, 0xBBCC);
+    put(0x41C, 0x10200);  // PC 0x0200
+    put(0x420, 0x1FF0);
+    put(0x424, 0x0102);
+    put(0x428, 0x0304);
+    put(0x42C, 0x0506);
+    put(0x430, 0x0708);
+    put(0x434, 0x1234);  // I takes the low byte
+    z80_set_r(c, 0x11);
+    ASSERT_TRUE(z80_load_gs_registers(image));
+    EXPECT_EQ(c.af, 0x1122);
+    EXPECT_EQ(c.bc, 0x3344);
+    EXPECT_EQ(c.de, 0x5566);
+    EXPECT_EQ(c.hl, 0x7788);
+    EXPECT_EQ(c.ix, 0x99AA);
+    EXPECT_EQ(c.iy, 0xBBCC);
+    EXPECT_EQ(c.pc, 0x0200);
+    EXPECT_EQ(c.sp, 0x1FF0);
+    EXPECT_EQ(c.af2, 0x0102);
+    EXPECT_EQ(c.hl2, 0x0708);
+    EXPECT_EQ(c.i, 0x34);
+    EXPECT_EQ(z80_get_r(c), 0x11);
+    image.resize(0x437);
+    EXPECT_FALSE(z80_load_gs_registers(image));
 }
 
 }  // namespace
