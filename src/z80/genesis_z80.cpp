@@ -12,6 +12,7 @@
 #include "base/config.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
+#include "m68k/m68k_bus.h"
 
 namespace varn {
 
@@ -19,7 +20,6 @@ std::array<u8, kZ80RamSize> z80_ram{};
 u32 z80_bank         = 0;
 u32 z80_busreq_latch = 0;
 u32 z80_reset_latch  = 0;
-Z80MapHooks z80_map_hooks{};
 
 std::array<Z80ReadByteHandler, kZ80Pages> z80_page_read_byte{};
 std::array<Z80ReadWordHandler, kZ80Pages> z80_page_read_word{};
@@ -27,9 +27,9 @@ std::array<Z80WriteByteHandler, kZ80Pages> z80_page_write_byte{};
 std::array<Z80WriteWordHandler, kZ80Pages> z80_page_write_word{};
 std::array<u32, kZ80Pages> z80_page_table{};
 
-bool z80_may_run() {
-    return cfg(cfg_disable_z80) == 0 && z80_busreq_latch == 0 && z80_reset_latch != 0;
-}
+bool z80_released() { return z80_busreq_latch == 0 && z80_reset_latch != 0; }
+
+bool z80_may_run() { return cfg(cfg_disable_z80) == 0 && z80_released(); }
 
 namespace {
 
@@ -97,22 +97,13 @@ void write_byte_psg(u32 a, u8 v) {
 
 // The 68000 window. The 68000 holds words big-endian; Z80 words are little-endian.
 u32 m68k_addr(u32 a) { return (a & 0x7FFF) | z80_bank; }
-u8 read_byte_m68k(u32 a) {
-    const u32 m = m68k_addr(a);
-    return static_cast<u8>(z80_map_hooks.m68k_read_byte ? z80_map_hooks.m68k_read_byte(m) : m);
-}
+u8 read_byte_m68k(u32 a) { return static_cast<u8>(m68k_read_byte(m68k_addr(a))); }
 u16 read_word_m68k(u32 a) {
-    const u32 m = m68k_addr(a);
-    const u32 w = z80_map_hooks.m68k_read_word ? z80_map_hooks.m68k_read_word(m) : m;
+    const u32 w = m68k_read_word(m68k_addr(a));
     return static_cast<u16>(((w & 0xFF) << 8) | ((w >> 8) & 0xFF));
 }
-void write_byte_m68k(u32 a, u8 v) {
-    if (z80_map_hooks.m68k_write_byte) z80_map_hooks.m68k_write_byte(m68k_addr(a), v);
-}
-void write_word_m68k(u32 a, u16 v) {
-    const u32 w = ((v & 0xFFu) << 8) | (v >> 8);
-    if (z80_map_hooks.m68k_write_word) z80_map_hooks.m68k_write_word(m68k_addr(a), w);
-}
+void write_byte_m68k(u32 a, u8 v) { m68k_write_byte(m68k_addr(a), v); }
+void write_word_m68k(u32 a, u16 v) { m68k_write_word(m68k_addr(a), ((v & 0xFFu) << 8) | (v >> 8)); }
 
 }  // namespace
 

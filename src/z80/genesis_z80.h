@@ -25,8 +25,10 @@ extern u32 z80_bank;
 extern u32 z80_busreq_latch;
 extern u32 z80_reset_latch;
 
-// True when the Z80 runs its slice after a 68000 slice: emulation enabled in the settings,
-// bus not requested by the 68000, reset released.
+// True while the 68000 does not hold the Z80 bus and the Z80 is out of reset.
+bool z80_released();
+// True when the Z80 runs its slice after a 68000 slice: emulation enabled in the settings
+// and z80_released().
 bool z80_may_run();
 
 // The Z80's bus. Each masks the address to 16 bits. Words are little-endian.
@@ -54,16 +56,6 @@ extern std::array<Z80WriteWordHandler, kZ80Pages> z80_page_write_word;
 // kZ80NoCode. The Genesis Z80 executes only from its RAM (0x0000-0x3FFF).
 inline constexpr u32 kZ80NoCode = 0xFFFFFFFF;
 extern std::array<u32, kZ80Pages> z80_page_table;
-
-// Seam to the 68000 bus for the bank window, until the 68000 bus accessors are in place. A
-// null entry ignores writes and reads as the 68000 address.
-struct Z80MapHooks {
-    u32 (*m68k_read_byte)(u32 addr);
-    u32 (*m68k_read_word)(u32 addr);
-    void (*m68k_write_byte)(u32 addr, u32 value);
-    void (*m68k_write_word)(u32 addr, u32 value);
-};
-extern Z80MapHooks z80_map_hooks;
 
 // Fills the page tables (done once at program start; z80_reset_records also does it).
 void z80_map_init();

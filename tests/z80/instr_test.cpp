@@ -438,9 +438,10 @@ TEST_F(Z80InstrTest, IndexForms) {
 // The (HL) and (IX+d) bit tests read and do not write; the other CB forms write back.
 TEST_F(Z80InstrTest, BitTestsDoNotWrite) {
     static int writes;
-    writes                        = 0;
-    z80_map_hooks.m68k_read_byte  = [](u32) -> u32 { return 0x01; };
-    z80_map_hooks.m68k_write_byte = [](u32, u32) { ++writes; };
+    writes = 0;
+    // Bank 0: Z80 0x8000 is 68000 address 0.
+    m68k_page_read_byte[0]  = [](u32) -> u32 { return 0x01; };
+    m68k_page_write_byte[0] = [](u32, u32) { ++writes; };
     load({0xCB, 0x5E, 0xCB, 0x06, 0xDD, 0xCB, 0x00, 0x46});  // bit 3,(hl) / rlc (hl) / bit 0,(ix+0)
     c.hl = 0x8000, c.ix = 0x8000;
     EXPECT_EQ(step(), 12u);

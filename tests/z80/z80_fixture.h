@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 
+#include "m68k/m68k_bus.h"
 #include "z80/genesis_z80.h"
 #include "z80/z80.h"
 
@@ -14,10 +15,10 @@ class Z80Test : public ::testing::Test {
   protected:
     void SetUp() override {
         z80_reset_records();
-        z80_map_hooks = {};
+        m68k_bus_clear();
         z80_reset();
     }
-    void TearDown() override { z80_map_hooks = {}; }
+    void TearDown() override { m68k_bus_clear(); }
 
     z80_cpu_context& c = z80_context;
 
