@@ -19,15 +19,14 @@
         .long   0x00203FFF              | last save address
         .org    0x200
 start:  move.b  #1, 0xA130F1            | window on
-        lea     0x200001, %a0
-        moveq   #15, %d0
-        moveq   #0x40, %d1
-fill:   move.b  %d1, (%a0)+
-        addq.b  #3, %d1
+        lea     pattern, %a0
+        lea     0x200001, %a1
+        move.w  #15, %d0
+fill:   move.b  (%a0)+, (%a1)+
         dbra    %d0, fill
         lea     0x200001, %a0
         lea     0xFF0000, %a1
-        moveq   #15, %d0
+        move.w  #15, %d0
 copy:   move.b  (%a0)+, (%a1)+
         dbra    %d0, copy
         move.b  #0, 0xA130F1            | window off: the ROM shows through
@@ -38,5 +37,9 @@ copy:   move.b  (%a0)+, (%a1)+
         move.b  0xA130F1, 0xFF0012
         move.b  #0x99, 0xFF001F
 done:   bra.s   done
+
+pattern:                                | 0x40 + 3 * i
+        .byte   0x40, 0x43, 0x46, 0x49, 0x4C, 0x4F, 0x52, 0x55
+        .byte   0x58, 0x5B, 0x5E, 0x61, 0x64, 0x67, 0x6A, 0x6D
         .org    0x200000
         .byte   0xAB, 0xCD              | ROM under the window

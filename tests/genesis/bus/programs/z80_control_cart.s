@@ -5,7 +5,7 @@
 |   +0x01  0xA11100 with the reset released (0: granted)
 |   +0x02  Z80 RAM 0x1F00 after the Z80 ran (0x5A)
 |   +0x03  Z80 RAM 0x1F01 counter the Z80 keeps increasing (non-zero)
-|   +0x04  Z80 RAM 0x1F01 read twice while the bus is held: equal (the Z80 is stopped)
+|   +0x04  Z80 RAM 0x1F01 read again after a while with the bus held: equal to +0x03
 |   +0x05  Z80 RAM 0x1F02 after reset held and released again: cleared by the restarted
 |          program (0x00)
 |   +0x1F  0x99 at the end
@@ -30,16 +30,13 @@ copy:   move.b  (%a0)+, (%a1)+
         move.w  #2000, %d0
 wait:   dbra    %d0, wait
         move.w  #0x100, 0xA11100        | take the bus back
-grant:  btst    #0, 0xA11100
+grant:  move.b  0xA11100, %d3            | bit 0 only: 0 once granted
         bne.s   grant
         move.b  0xA01F00, 0xFF0002
-        move.b  0xA01F01, %d1
-        move.b  %d1, 0xFF0003
+        move.b  0xA01F01, 0xFF0003
         move.w  #200, %d0
 hold:   dbra    %d0, hold
-        move.b  0xA01F01, %d2
-        cmp.b   %d1, %d2
-        seq     0xFF0004
+        move.b  0xA01F01, 0xFF0004
         move.b  #0x77, 0xA01F02
         move.w  #0x000, 0xA11200        | hold and release the reset: the program restarts
         move.w  #0x100, 0xA11200
