@@ -237,6 +237,8 @@ void ym2612_timers_line() {
                ym.timer_b_overflow);
 }
 
+void ym2612_clear() { ym2612_state = Ym2612State{}; }
+
 // --- Reset -----------------------------------------------------------------------------------
 
 void ym2612_reset() {

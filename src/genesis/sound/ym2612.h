@@ -162,6 +162,9 @@ inline u16 ym2612_read_status_word() {
 // mirrors, the DAC enable and the special-mode flags as they are; every operator is off
 // and no key is held.
 void ym2612_reset();
+// Back to the program-start state, every field zero (the latches and mirrors included),
+// so that tests start clean. Not a power-on: that is ym2612_reset.
+void ym2612_clear();
 // One step of both timers; run once per 68000 timeslice.
 void ym2612_timers_line();
 void ym2612_timer_a_load();

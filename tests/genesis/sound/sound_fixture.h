@@ -31,7 +31,7 @@ class SoundTest : public ::testing::Test {
              {&sound_enable_all, &sound_enable_fm, &sound_enable_dac, &sound_enable_psg}) {
             cfg_set(*w, kSoundEnabled);
         }
-        ym2612_state = Ym2612State{};
+        ym2612_clear();
         ym2612_reset();
         psg_reset();
     }

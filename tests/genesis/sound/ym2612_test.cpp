@@ -370,7 +370,7 @@ TEST_F(YmRegisterTest, ChunkRoundTripRestoresEveryRegister) {
     const auto saved         = save_ym();
     const Ym2612State before = ym2612_state;
 
-    ym2612_state = Ym2612State{};
+    ym2612_clear();
     ym2612_reset();
     ByteReader r(saved);
     ASSERT_TRUE(ym2612_load_state_chunk(r));
