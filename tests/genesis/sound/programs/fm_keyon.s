@@ -32,18 +32,9 @@
 
 ignore: rte
 
-| Models with the security chip lock the VDP until "SEGA" is written at 0xA14000; the
-| version register's low nibble tells them apart.
-unlock:
-        move.b  0xA10001,%d0
-        andi.b  #0x0F,%d0
-        beq.s   1f
-        move.l  #0x53454741,0xA14000
-1:      rts
 
-start:  move.w  #0x2700,%sr
-        bsr.s   unlock
-        move.b  #0x9F,0xC00011          | PSG silent
+| Only moves, address loads and branches: the program needs nothing else of the 68000.
+start:  move.b  #0x9F,0xC00011          | PSG silent
         move.b  #0xBF,0xC00011
         move.b  #0xDF,0xC00011
         move.b  #0xFF,0xC00011
@@ -51,18 +42,15 @@ start:  move.w  #0x2700,%sr
         | line must be released, as it also holds the YM2612 in reset.
         move.w  #0x0100,0xA11100        | request the Z80 bus
         move.w  #0x0100,0xA11200        | release the Z80 reset
-1:      btst    #0,0xA11100             | wait for the bus
-        bne.s   1b
+1:      move.w  0xA11100,%d1            | bit 8 clear once the bus is granted
+        bne.s   1b                      | (the other bits read 0 on this machine)
 
         lea     0xA04000,%a0            | YM2612 bank I: address, then data at +1
-        lea     fm_writes,%a1
-        moveq   #0,%d0
-        move.b  (%a1)+,%d0              | count of pairs
-        subq.w  #1,%d0
-next:   btst    #7,(%a0)                | busy
-        bne.s   next
+        lea     fm_pairs,%a1
+        move.w  #(fm_end - fm_pairs) / 2 - 1,%d0
+next:   move.b  (%a0),%d1               | status bit 7: busy
+        bmi.s   next
         move.b  (%a1)+,(%a0)
-        nop
         move.b  (%a1)+,1(%a0)
         dbra    %d0,next
 forever:

@@ -32,22 +32,11 @@
 
 ignore: rte
 
-| Models with the security chip lock the VDP until "SEGA" is written at 0xA14000; the
-| version register's low nibble tells them apart.
-unlock:
-        move.b  0xA10001,%d0
-        andi.b  #0x0F,%d0
-        beq.s   1f
-        move.l  #0x53454741,0xA14000
-1:      rts
 
-start:  move.w  #0x2700,%sr
-        bsr.s   unlock
-        lea     0xC00011,%a0            | PSG port
-        lea     psg_bytes,%a1
-        moveq   #0,%d0
-        move.b  (%a1)+,%d0              | count
-        subq.w  #1,%d0
+| Only moves, address loads and branches: the program needs nothing else of the 68000.
+start:  lea     0xC00011,%a0            | PSG port
+        lea     psg_list,%a1
+        move.w  #psg_end - psg_list - 1,%d0
 1:      move.b  (%a1)+,(%a0)
         dbra    %d0,1b
 forever:
