@@ -12,6 +12,7 @@
 #include "genesis/bus/io_ports.h"
 #include "genesis/bus/m68k_map.h"
 #include "genesis/bus/ram_cart.h"
+#include "genesis/bus/s32x_pages.h"
 #include "genesis/bus/save_ram.h"
 
 namespace varn {

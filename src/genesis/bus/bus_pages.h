@@ -19,6 +19,7 @@ extern const M68kHandlerSet m68k_z80_control_set;      // 0xA11000-0xA11FFF
 extern const M68kHandlerSet m68k_cart_register_set;    // 0xA13000-0xA13FFF
 extern const M68kHandlerSet m68k_boot_rom_switch_set;  // 0xA14000-0xA14FFF
 extern const M68kHandlerSet m68k_vdp_port_set;         // 0xC00000-0xC00FFF
+extern const M68kHandlerSet m68k_s32x_register_set;    // 0xA15000-0xA15FFF
 
 // Sega CD map regions.
 extern const M68kHandlerSet m68k_scd_bios_set;       // 0x000000-0x01FFFF

@@ -14,6 +14,8 @@ void genesis_bus_reset_records() {
     cart_is_32x_image = nullptr;
     scd_ram_cart_id.fill(0);
     m68k_reset_unit_seams();
+    m68k_a15_tables_reset();
+    m68k_s32x_active = nullptr;
     m68k_build_memory_map();
 }
 

@@ -147,7 +147,6 @@ constexpr M68kHandlerSet kWordRamDefault{wram_read_byte,  wram_read_word,  wram_
 M68kHandlerSet m68k_s32x_sdram_set                 = m68k_unmapped_set;
 M68kHandlerSet m68k_s32x_framebuffer_set           = m68k_unmapped_set;
 M68kHandlerSet m68k_s32x_framebuffer_overwrite_set = m68k_unmapped_set;
-M68kHandlerSet m68k_s32x_register_set              = m68k_unmapped_set;
 M68kHandlerSet m68k_scd_gate_array_set             = m68k_unmapped_set;
 M68kHandlerSet m68k_scd_prg_ram_window_set         = kPrgRamWindowDefault;
 M68kHandlerSet m68k_scd_word_ram_set               = kWordRamDefault;
@@ -156,7 +155,6 @@ void m68k_reset_unit_seams() {
     m68k_s32x_sdram_set                 = m68k_unmapped_set;
     m68k_s32x_framebuffer_set           = m68k_unmapped_set;
     m68k_s32x_framebuffer_overwrite_set = m68k_unmapped_set;
-    m68k_s32x_register_set              = m68k_unmapped_set;
     m68k_scd_gate_array_set             = m68k_unmapped_set;
     m68k_scd_prg_ram_window_set         = kPrgRamWindowDefault;
     m68k_scd_word_ram_set               = kWordRamDefault;

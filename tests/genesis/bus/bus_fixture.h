@@ -8,6 +8,7 @@
 #include "genesis/bus/bus.h"
 #include "genesis/io/eeprom.h"
 #include "genesis/memory/memory.h"
+#include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
 
 namespace varn::test {
@@ -44,6 +45,7 @@ class BusTest : public ::testing::Test {
         cfg_set(cfg_scd_ram_cart, 1);
         cfg_set(cfg_scd_ram_cart_size, 3);
         memory_clear();
+        m68k_reset_records();
         genesis_bus_reset_records();
         eeprom_reset();
     }

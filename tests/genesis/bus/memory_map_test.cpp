@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "bus_fixture.h"
+#include "m68k/m68k.h"
 
 namespace varn {
 namespace {
@@ -174,6 +175,36 @@ TEST_F(MemoryMapTest, UnitSeamsArePickedUpByTheNextMapBuild) {
     m68k_reset_unit_seams();
     m68k_reset_memory_map();
     EXPECT_EQ(bus_read(2, 0x600000), 0x0000u);
+}
+
+TEST_F(MemoryMapTest, S32xRegisterPageDecodesThroughItsTables) {
+    EXPECT_EQ(bus_read(2, 0xA15180), 0x5180u) << "no 32X: every entry unmapped";
+    m68k_a15_fill(m68k_a15_tables.read_word, {M68kA15Run<M68kReadFn>{m68k_unmapped_read, 0x180},
+                                              {[](u32) -> u32 { return 0x8000; }, 2}});
+    EXPECT_EQ(bus_read(2, 0xA15180), 0x8000u);
+    EXPECT_EQ(bus_read(2, 0xA15580), 0x8000u) << "0xA15400-0xA15FFF repeat the tables";
+    EXPECT_EQ(bus_read(2, 0xA15182), 0x5182u) << "entries past the runs are left alone";
+    m68k_a15_tables_reset();
+    EXPECT_EQ(bus_read(2, 0xA15180), 0x5180u);
+}
+
+TEST_F(MemoryMapTest, S32xBiosOverlayOnPageZero) {
+    for (u32 i = 0; i < kS32xM68kBiosSize; ++i) s32x_m68k_bios[i] = static_cast<u8>(0xE0 ^ i);
+    m68k_map_s32x_bios_overlay();
+    EXPECT_EQ(m68k_fetch_pages[0].kind, M68kFetchKind::kS32xBios);
+    EXPECT_EQ(bus_read(1, 0x000010), rom(0x10)) << "32X not active: the cartridge";
+    static bool active;
+    active           = true;
+    m68k_s32x_active = [] { return active; };
+    EXPECT_EQ(bus_read(1, 0x000010), 0xF0u);
+    EXPECT_EQ(bus_read(2, 0x0000FF), u32{s32x_m68k_bios[0xFF]} << 8 | rom(0x100))
+        << "the overlay ends at 0x100";
+    EXPECT_EQ(bus_read(1, 0x000100), rom(0x100));
+    bus_write(2, 0x0000FF, 0x1234);
+    EXPECT_EQ(s32x_m68k_bios[0xFF], 0x12);
+    EXPECT_EQ(memory_arena[kS32xM68kBiosOffset + kS32xM68kBiosSize], 0) << "guard untouched";
+    m68k_reset_memory_map();
+    EXPECT_EQ(bus_read(1, 0x000010), rom(0x10)) << "power-on lays the cartridge again";
 }
 
 }  // namespace
