@@ -184,6 +184,15 @@ void vdp_update_palette_entry(u32 index);
 // table is left as it was; nullptr on success. colour_lut follows at the next rebuild.
 const char* host_colour_table_build(u32 r, u32 g, u32 b);
 
+// The surface format the table was built for: bit position of the most significant bit of
+// each field (5-6-5 until the front end says otherwise).
+struct HostSurfaceFormat {
+    u32 red_msb   = 15;
+    u32 green_msb = 10;
+    u32 blue_msb  = 4;
+};
+extern HostSurfaceFormat host_surface_format;
+
 // ---------------------------------------------------------------------------------------
 // Save states
 
@@ -191,9 +200,10 @@ const char* host_colour_table_build(u32 r, u32 g, u32 b);
 inline constexpr u8 kVdpStateChunkId      = 0x87;
 inline constexpr u32 kVdpStateChunkLength = 0x21;
 bool vdp_save_state_chunk(ByteWriter& out, u32 id_width = 1);
-// Loads from the chunk's data (after its id and length). 0 on success, -1 when the data is
-// shorter than the chunk (nothing is changed then).
-s32 vdp_load_state_chunk(ByteReader& data);
+// Reads a chunk whose id starts at the reader's position and leaves the reader after the
+// chunk (by its stored length). 0 on success; -1, changing nothing and leaving the reader
+// where it was, when the data or the chunk are shorter than the layout.
+s32 vdp_load_state_chunk(ByteReader& in, u32 id_width = 1);
 
 // Chunks 0x81-0x83: the memories as little-endian words (VRAM 0x10000 bytes, CRAM 0x80,
 // VSRAM the console's 0x50). Loads fail (false, nothing changed) on short data; the CRAM

@@ -7,8 +7,22 @@
 
 namespace varn {
 
+namespace {
+
+constexpr std::array<u16, 512> colour_table_for(u32 r, u32 g, u32 b) {
+    std::array<u16, 512> table{};
+    for (u32 c = 0; c < 512; ++c) {
+        table[c] = static_cast<u16>((((c >> 6) & 7) << (r - 2)) | (((c >> 3) & 7) << (g - 2)) |
+                                    ((c & 7) << (b - 2)));
+    }
+    return table;
+}
+
+}  // namespace
+
 std::array<u16, 256> colour_lut{};
-std::array<u16, 512> host_colour_table{};
+std::array<u16, 512> host_colour_table = colour_table_for(15, 10, 4);
+HostSurfaceFormat host_surface_format{};
 
 namespace {
 
@@ -87,13 +101,8 @@ const char* host_colour_table_build(u32 r, u32 g, u32 b) {
         if (used & field) return "unsupported surface format: colour fields overlap";
         used |= field;
     }
-    for (u32 c = 0; c < 512; ++c) {
-        const u32 cr = (c >> 6) & 7;
-        const u32 cg = (c >> 3) & 7;
-        const u32 cb = c & 7;
-        host_colour_table[c] =
-            static_cast<u16>((cr << (r - 2)) | (cg << (g - 2)) | (cb << (b - 2)));
-    }
+    host_colour_table   = colour_table_for(r, g, b);
+    host_surface_format = {r, g, b};
     return nullptr;
 }
 

@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "base/config.h"
+#include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_internal.h"
 #include "genesis/vdp/vdp_links.h"
+#include "genesis/vdp/vdp_render.h"
 
 namespace varn {
 
@@ -376,6 +378,9 @@ void vdp_reset_all() {
     screen_height = 224;
     render_mode   = 0;
     vdp_dma_map_clear(0, kVdpDmaPages);
+    vdp_line_buffer.fill(0);
+    vdp_render_line_number = 0;
+    render_output_reset();
     vdp_clear_state();
 }
 

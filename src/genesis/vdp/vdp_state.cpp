@@ -58,8 +58,18 @@ bool vdp_save_state_chunk(ByteWriter& out, u32 id_width) {
     return true;
 }
 
-s32 vdp_load_state_chunk(ByteReader& data) {
-    if (data.remaining() < kVdpStateChunkLength) return -1;
+s32 vdp_load_state_chunk(ByteReader& in, u32 id_width) {
+    if (id_width == 0 || id_width > 4) return -1;
+    const std::size_t start = in.position();
+    u32 length              = 0;
+    if (!in.skip(id_width) || !in.read_le32(length) || length < kVdpStateChunkLength ||
+        length > in.remaining()) {
+        in.seek(start);
+        return -1;
+    }
+    std::span<const u8> view;
+    in.read_view(length, view);
+    ByteReader data(view);
     u8 regs[24];
     u16 status = 0, first = 0, second = 0, address = 0;
     u8 flags = 0;

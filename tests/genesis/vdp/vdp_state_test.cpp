@@ -51,9 +51,9 @@ TEST_F(StateTest, ChunkRoundTripIsByteForByte) {
     const VdpControlState saved = vdp_control_state;
     const auto regs             = vdp_registers;
     vdp_reset_all();
-    ByteReader r(std::span<const u8>(first).subspan(5));
+    ByteReader r(first);
     ASSERT_EQ(vdp_load_state_chunk(r), 0);
-    EXPECT_EQ(r.position(), 0x21u);
+    EXPECT_TRUE(r.at_end());
     EXPECT_EQ(save_chunk(), first);
     for (u32 n = 0; n < 24; ++n) EXPECT_EQ(vdp_registers[n], regs[n]) << n;
     EXPECT_EQ(vdp_control_state.address, saved.address);
@@ -84,7 +84,7 @@ TEST_F(StateTest, LoadNeverRunsTheSavedDma) {
     vdp_reg(19, 0x10);  // a length left in the registers
     const auto chunk = save_chunk();
     vdp_vram.fill(0);
-    ByteReader r(std::span<const u8>(chunk).subspan(5));
+    ByteReader r(chunk);
     ASSERT_EQ(vdp_load_state_chunk(r), 0);
     EXPECT_EQ(vdp_vram[0], 0);
     EXPECT_EQ(vdp_control_state.code, 0x21);
@@ -98,18 +98,36 @@ TEST_F(StateTest, LoadedFillIsNotPending) {
     ASSERT_EQ(vdp_control_state.fill_kind, kVdpFillVram);
     const auto chunk = save_chunk();
     EXPECT_EQ(chunk[5 + 32] & 0x02, 0x02);
-    ByteReader r(std::span<const u8>(chunk).subspan(5));
+    ByteReader r(chunk);
     ASSERT_EQ(vdp_load_state_chunk(r), 0);
     EXPECT_EQ(vdp_control_state.fill_kind, kVdpFillNone);
 }
 
 TEST_F(StateTest, ShortChunkFailsWithoutChanges) {
     vdp_reg(2, 0x30);
-    const std::vector<u8> data(0x20, 0);
-    ByteReader r(data);
+    auto chunk = save_chunk();
+    vdp_reg(2, 0x00);
+    const std::vector<u8> cut(chunk.begin(), chunk.end() - 1);  // data runs short
+    ByteReader r(cut);
     EXPECT_EQ(vdp_load_state_chunk(r), -1);
-    EXPECT_EQ(vdp_registers[2], 0x30);
     EXPECT_EQ(r.position(), 0u);
+    chunk[1] = 0x20;  // a stated length below the layout
+    ByteReader r2(chunk);
+    EXPECT_EQ(vdp_load_state_chunk(r2), -1);
+    EXPECT_EQ(vdp_registers[2], 0x00);
+}
+
+TEST_F(StateTest, LongerChunkIsSkippedByItsStoredLength) {
+    vdp_reg(2, 0x30);
+    auto chunk = save_chunk();
+    chunk[1]   = 0x23;
+    chunk.push_back(0xAA);
+    chunk.push_back(0xBB);
+    chunk.push_back(0x87);  // the next chunk's id
+    ByteReader r(chunk);
+    EXPECT_EQ(vdp_load_state_chunk(r), 0);
+    EXPECT_EQ(r.position(), chunk.size() - 1);
+    EXPECT_EQ(vdp_registers[2], 0x30);
 }
 
 TEST_F(StateTest, ChunkWithWideIds) {

@@ -1,0 +1,340 @@
+// Render modes and line output into the host's 16-bit drawing surface.
+
+#include "genesis/vdp/render_output.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "base/config.h"
+#include "base/crc32.h"
+#include "genesis/vdp/vdp.h"
+#include "genesis/vdp/vdp_links.h"
+#include "genesis/vdp/vdp_render.h"
+
+namespace varn {
+
+RenderSurface render_surface{};
+u64 scanline_mask = 0;
+OverlayText overlay_text{};
+S32xCompositeSource s32x_composite_source{};
+
+namespace {
+
+// Surface row `row` of the picture, clipped: the first pixel and how many of `count` fit.
+u16* surface_row(u32 row, u32& count) {
+    const RenderSurface& s = render_surface;
+    if (s.pixels == nullptr) return nullptr;
+    const u64 y = static_cast<u64>(s.y) + row;
+    if (y >= s.height || s.x >= s.width) return nullptr;
+    const u32 room = s.width - s.x;
+    if (count > room) count = room;
+    return s.pixels + y * s.pitch + s.x;
+}
+
+u16 mask_lane(u32 p) { return static_cast<u16>(scanline_mask >> (16 * (p & 3))); }
+
+// Writes 320 host pixels to surface row `row`, and the scanline-masked copy to `row + 1`
+// when doubled.
+void put_pixels(const u16* pixels, u32 row, bool doubled) {
+    u32 count = kLineWidth;
+    if (u16* dst = surface_row(row, count)) std::memcpy(dst, pixels, count * sizeof(u16));
+    if (!doubled) return;
+    count = kLineWidth;
+    if (u16* dst = surface_row(row + 1, count)) {
+        for (u32 p = 0; p < count; ++p) dst[p] = static_cast<u16>((pixels[p] >> 1) & mask_lane(p));
+    }
+}
+
+// Line-buffer row -> host pixels.
+void convert_row(u32 buffer_row, u16* pixels) {
+    const u8* src = vdp_line_buffer.data() + buffer_row * kLineBufferPitch;
+    for (u32 p = 0; p < kLineWidth; ++p) pixels[p] = colour_lut[src[p]];
+}
+
+void copy_row(u32 buffer_row, u32 surface_row_index, bool doubled) {
+    if (render_surface.pixels == nullptr) return;
+    u16 pixels[kLineWidth];
+    convert_row(buffer_row, pixels);
+    put_pixels(pixels, surface_row_index, doubled);
+}
+
+// --- Genesis line routines ---------------------------------------------------------------
+
+void genesis_single(u32 y) {
+    vdp_render_genesis_line();
+    copy_row(y, y, false);
+}
+
+void genesis_doubled(u32 y) {
+    vdp_render_genesis_line();
+    copy_row(y, 2 * y, true);
+}
+
+void genesis_interlace(u32 y, bool doubled) {
+    if (cfg(cfg_squash_interlace) != 0) {
+        vdp_render_genesis_line_interlace();
+        copy_row(y, doubled ? 2 * y : y, doubled);
+        return;
+    }
+    // Both fields of the line, each into its own output row.
+    auto& field      = vdp_control_state.odd_field;
+    const bool saved = field;
+    for (bool odd : {false, true}) {
+        field         = odd;
+        const u32 row = 2 * y + (odd ? 1 : 0);
+        vdp_render_genesis_line_interlace();
+        copy_row(row, row, false);
+    }
+    field = saved;
+}
+
+// --- 32X composite -------------------------------------------------------------------------
+
+u16 fb_word(u32 index) {
+    const auto& src = s32x_composite_source;
+    return src.frame_buffer[index % src.frame_buffer_words];
+}
+
+u32 line_start(u32 y) { return fb_word(y); }
+
+u8 fb_byte(u32 start, u32 k) {
+    const u16 w = fb_word(start + k / 2);
+    return static_cast<u8>((k & 1) ? w : w >> 8);
+}
+
+u16 palette_word(u32 index) {
+    const auto& src = s32x_composite_source;
+    return src.palette != nullptr ? src.palette[index & 0xFF] : 0;
+}
+
+bool genesis_clear(u8 b) { return (b & 0x3F) == 0; }
+
+void composite(u32 y, u32 mode) {
+    vdp_render_genesis_line();
+    if (render_surface.pixels == nullptr) return;
+    const u8* gen      = vdp_line_buffer.data() + y * kLineBufferPitch;
+    const bool doubled = (mode & 4) != 0;
+    const bool prio    = (mode & 8) != 0;
+    const u32 bitmap   = (mode >> 4) & 3;
+    u16 out[kLineWidth];
+    const auto& src = s32x_composite_source;
+    if (src.frame_buffer == nullptr || src.frame_buffer_words == 0) {
+        convert_row(y, out);   // no 32X layer
+    } else if (bitmap == 1) {  // packed pixel
+        const u32 start = line_start(y);
+        for (u32 p = 0; p < kLineWidth; ++p) {
+            const u8 index      = fb_byte(start, p);
+            const u16 colour    = palette_word(index);
+            const bool through  = (colour & 0x8000) != 0;
+            const bool show_32x = prio ? !(index == 0 || (!genesis_clear(gen[p]) && through))
+                                       : (genesis_clear(gen[p]) || through);
+            out[p]              = show_32x ? s32x_colour_to_host(colour) : colour_lut[gen[p]];
+        }
+    } else if (bitmap == 2) {  // direct colour
+        const u32 start = line_start(y);
+        for (u32 p = 0; p < kLineWidth; ++p) {
+            const u16 word      = fb_word(start + p);
+            const u16 host      = s32x_colour_to_host(word);
+            const bool through  = (word & 0x8000) != 0;
+            const bool show_32x = prio ? !(host == 0 || (!genesis_clear(gen[p]) && through))
+                                       : (genesis_clear(gen[p]) || through);
+            out[p]              = show_32x ? host : colour_lut[gen[p]];
+        }
+    } else {  // run length: the 32X line alone
+        u32 at = line_start(y);
+        for (u32 p = 0; p < kLineWidth;) {
+            const u16 run    = fb_word(at++);
+            const u16 colour = s32x_colour_to_host(palette_word(run & 0xFF));
+            for (u32 n = (run >> 8) + 1u; n > 0 && p < kLineWidth; --n) out[p++] = colour;
+        }
+    }
+    put_pixels(out, doubled ? 2 * y : y, doubled);
+}
+
+// --- Overlay font --------------------------------------------------------------------------
+
+// 5 x 8 glyphs of the characters 0x20-0x7F, one byte a column, bit 0 the top row.
+constexpr u8 kFont[96][5] = {
+    {0x00, 0x00, 0x00, 0x00, 0x00}, {0x00, 0x00, 0x5F, 0x00, 0x00}, {0x00, 0x07, 0x00, 0x07, 0x00},
+    {0x14, 0x7F, 0x14, 0x7F, 0x14}, {0x24, 0x2A, 0x7F, 0x2A, 0x12}, {0x23, 0x13, 0x08, 0x64, 0x62},
+    {0x36, 0x49, 0x56, 0x20, 0x50}, {0x00, 0x08, 0x07, 0x03, 0x00}, {0x00, 0x1C, 0x22, 0x41, 0x00},
+    {0x00, 0x41, 0x22, 0x1C, 0x00}, {0x2A, 0x1C, 0x7F, 0x1C, 0x2A}, {0x08, 0x08, 0x3E, 0x08, 0x08},
+    {0x00, 0x80, 0x70, 0x30, 0x00}, {0x08, 0x08, 0x08, 0x08, 0x08}, {0x00, 0x00, 0x60, 0x60, 0x00},
+    {0x20, 0x10, 0x08, 0x04, 0x02}, {0x3E, 0x51, 0x49, 0x45, 0x3E}, {0x00, 0x42, 0x7F, 0x40, 0x00},
+    {0x72, 0x49, 0x49, 0x49, 0x46}, {0x21, 0x41, 0x49, 0x4D, 0x33}, {0x18, 0x14, 0x12, 0x7F, 0x10},
+    {0x27, 0x45, 0x45, 0x45, 0x39}, {0x3C, 0x4A, 0x49, 0x49, 0x31}, {0x41, 0x21, 0x11, 0x09, 0x07},
+    {0x36, 0x49, 0x49, 0x49, 0x36}, {0x46, 0x49, 0x49, 0x29, 0x1E}, {0x00, 0x00, 0x14, 0x00, 0x00},
+    {0x00, 0x40, 0x34, 0x00, 0x00}, {0x00, 0x08, 0x14, 0x22, 0x41}, {0x14, 0x14, 0x14, 0x14, 0x14},
+    {0x00, 0x41, 0x22, 0x14, 0x08}, {0x02, 0x01, 0x59, 0x09, 0x06}, {0x3E, 0x41, 0x5D, 0x59, 0x4E},
+    {0x7C, 0x12, 0x11, 0x12, 0x7C}, {0x7F, 0x49, 0x49, 0x49, 0x36}, {0x3E, 0x41, 0x41, 0x41, 0x22},
+    {0x7F, 0x41, 0x41, 0x41, 0x3E}, {0x7F, 0x49, 0x49, 0x49, 0x41}, {0x7F, 0x09, 0x09, 0x09, 0x01},
+    {0x3E, 0x41, 0x41, 0x51, 0x73}, {0x7F, 0x08, 0x08, 0x08, 0x7F}, {0x00, 0x41, 0x7F, 0x41, 0x00},
+    {0x20, 0x40, 0x41, 0x3F, 0x01}, {0x7F, 0x08, 0x14, 0x22, 0x41}, {0x7F, 0x40, 0x40, 0x40, 0x40},
+    {0x7F, 0x02, 0x1C, 0x02, 0x7F}, {0x7F, 0x04, 0x08, 0x10, 0x7F}, {0x3E, 0x41, 0x41, 0x41, 0x3E},
+    {0x7F, 0x09, 0x09, 0x09, 0x06}, {0x3E, 0x41, 0x51, 0x21, 0x5E}, {0x7F, 0x09, 0x19, 0x29, 0x46},
+    {0x26, 0x49, 0x49, 0x49, 0x32}, {0x03, 0x01, 0x7F, 0x01, 0x03}, {0x3F, 0x40, 0x40, 0x40, 0x3F},
+    {0x1F, 0x20, 0x40, 0x20, 0x1F}, {0x3F, 0x40, 0x38, 0x40, 0x3F}, {0x63, 0x14, 0x08, 0x14, 0x63},
+    {0x03, 0x04, 0x78, 0x04, 0x03}, {0x61, 0x59, 0x49, 0x4D, 0x43}, {0x00, 0x7F, 0x41, 0x41, 0x41},
+    {0x02, 0x04, 0x08, 0x10, 0x20}, {0x00, 0x41, 0x41, 0x41, 0x7F}, {0x04, 0x02, 0x01, 0x02, 0x04},
+    {0x40, 0x40, 0x40, 0x40, 0x40}, {0x00, 0x03, 0x07, 0x08, 0x00}, {0x20, 0x54, 0x54, 0x78, 0x40},
+    {0x7F, 0x28, 0x44, 0x44, 0x38}, {0x38, 0x44, 0x44, 0x44, 0x28}, {0x38, 0x44, 0x44, 0x28, 0x7F},
+    {0x38, 0x54, 0x54, 0x54, 0x18}, {0x00, 0x08, 0x7E, 0x09, 0x02}, {0x18, 0xA4, 0xA4, 0x9C, 0x78},
+    {0x7F, 0x08, 0x04, 0x04, 0x78}, {0x00, 0x44, 0x7D, 0x40, 0x00}, {0x20, 0x40, 0x40, 0x3D, 0x00},
+    {0x7F, 0x10, 0x28, 0x44, 0x00}, {0x00, 0x41, 0x7F, 0x40, 0x00}, {0x7C, 0x04, 0x78, 0x04, 0x78},
+    {0x7C, 0x08, 0x04, 0x04, 0x78}, {0x38, 0x44, 0x44, 0x44, 0x38}, {0xFC, 0x18, 0x24, 0x24, 0x18},
+    {0x18, 0x24, 0x24, 0x18, 0xFC}, {0x7C, 0x08, 0x04, 0x04, 0x08}, {0x48, 0x54, 0x54, 0x54, 0x24},
+    {0x04, 0x04, 0x3F, 0x44, 0x24}, {0x3C, 0x40, 0x40, 0x20, 0x7C}, {0x1C, 0x20, 0x40, 0x20, 0x1C},
+    {0x3C, 0x40, 0x30, 0x40, 0x3C}, {0x44, 0x28, 0x10, 0x28, 0x44}, {0x4C, 0x90, 0x90, 0x90, 0x7C},
+    {0x44, 0x64, 0x54, 0x4C, 0x44}, {0x00, 0x08, 0x36, 0x41, 0x00}, {0x00, 0x00, 0x77, 0x00, 0x00},
+    {0x00, 0x41, 0x36, 0x08, 0x00}, {0x02, 0x01, 0x02, 0x04, 0x02}, {0x3C, 0x26, 0x23, 0x26, 0x3C},
+};
+
+}  // namespace
+
+void surface_set_origin(u16* pixels, u32 pitch, u32 width, u32 height, u32 x, u32 y) {
+    render_surface = {pixels, pitch, width, height, x, y};
+}
+
+void render_copy_single(u32 row) { copy_row(row, row, false); }
+void render_copy_doubled(u32 row) { copy_row(row, 2 * row, true); }
+
+void render_line_at(u32 line) {
+    const u32 y            = line & 0xFF;
+    vdp_render_line_number = y;
+    if (y >= 224) return;  // the line buffer and the picture have 224 lines a field
+    const u32 mode = render_mode & 0x3C;
+    switch (mode) {
+        case 0:
+            genesis_single(y);
+            break;
+        case 4:
+            genesis_doubled(y);
+            break;
+        case 8:
+            genesis_interlace(y, false);
+            break;
+        case 12:
+            genesis_interlace(y, true);
+            break;
+        default:
+            composite(y, mode);
+            break;
+    }
+}
+
+void render_line_dispatch() { render_line_at(vdp_link::slice_counter() >> 4); }
+
+void render_mode_reset() { render_mode &= 4; }
+
+void render_output_reset() {
+    render_surface        = {};
+    scanline_mask         = 0;
+    overlay_text          = {};
+    s32x_composite_source = {};
+}
+
+void overlay_text_draw() {
+    const RenderSurface& s = render_surface;
+    if (s.pixels == nullptr) return;
+    for (u32 k = 0; k < overlay_text.text.size(); ++k) {
+        const u8 c = static_cast<u8>(overlay_text.text[k]);
+        if (c == 0) break;
+        if (c < 0x20 || c >= 0x80) continue;
+        const u64 gx = static_cast<u64>(s.x) + overlay_text.x + 5u * k;
+        for (u32 col = 0; col < 5; ++col) {
+            const u8 bits = kFont[c - 0x20][col];
+            for (u32 row = 0; row < 8; ++row) {
+                if (((bits >> row) & 1) == 0) continue;
+                const u64 px = gx + col;
+                const u64 py = static_cast<u64>(s.y) + overlay_text.y + row;
+                if (px < s.width && py < s.height) s.pixels[py * s.pitch + px] = 0xFFFF;
+            }
+        }
+    }
+}
+
+void surface_clear_640x480(u16* pixels, u32 pitch, u32 width, u32 height) {
+    if (pixels == nullptr) return;
+    const u32 w = width < 640 ? width : 640;
+    const u32 h = height < 480 ? height : 480;
+    for (u32 y = 0; y < h; ++y)
+        std::memset(pixels + static_cast<u64>(y) * pitch, 0, w * sizeof(u16));
+    render_surface.pitch = pitch;
+}
+
+bool png_convert_surface_rows(const u16* surface, u32 pitch, u32 width, u32 height,
+                              std::span<u8> out) {
+    const u64 need = (static_cast<u64>(width) * 3 + 1) * height;
+    if (surface == nullptr || out.size() < need || (height > 0 && pitch < width)) return false;
+    const u32 pos[3] = {host_surface_format.red_msb, host_surface_format.green_msb,
+                        host_surface_format.blue_msb};
+    u8* o            = out.data();
+    for (u32 y = 0; y < height; ++y) {
+        *o++           = 0;  // filter: none
+        const u16* row = surface + static_cast<u64>(y) * pitch;
+        for (u32 x = 0; x < width; ++x) {
+            for (u32 c = 0; c < 3; ++c) {
+                const u32 mask = 0x1Fu << (pos[c] - 4);
+                *o++           = static_cast<u8>(((row[x] & mask) >> (pos[c] - 4)) << 3);
+            }
+        }
+    }
+    return true;
+}
+
+u16 s32x_colour_to_host(u16 word) {
+    const HostSurfaceFormat& f = host_surface_format;
+    const u32 r                = word & 0x1F;
+    const u32 g                = (word >> 5) & 0x1F;
+    const u32 b                = (word >> 10) & 0x1F;
+    return static_cast<u16>((r << (f.red_msb - 4)) | (g << (f.green_msb - 4)) |
+                            (b << (f.blue_msb - 4)));
+}
+
+// --- Frame image ---------------------------------------------------------------------------
+
+FrameImage::~FrameImage() {
+    if (render_surface.pixels == pixels_.data()) render_surface = {};
+}
+
+void FrameImage::attach(u32 width, u32 height) {
+    width_  = width;
+    height_ = height;
+    pixels_.assign(static_cast<std::size_t>(width) * height, 0);
+    surface_set_origin(pixels_.data(), width, width, height, 0, 0);
+}
+
+u32 FrameImage::crc32(u32 width, u32 height) const {
+    if (width > width_) width = width_;
+    if (height > height_) height = height_;
+    u32 crc = 0;
+    std::vector<u8> row(static_cast<std::size_t>(width) * 2);
+    for (u32 y = 0; y < height; ++y) {
+        for (u32 x = 0; x < width; ++x) {
+            const u16 p    = pixels_[static_cast<std::size_t>(y) * width_ + x];
+            row[2 * x]     = static_cast<u8>(p);
+            row[2 * x + 1] = static_cast<u8>(p >> 8);
+        }
+        crc = crc32_update(crc, row);
+    }
+    return crc;
+}
+
+std::string FrameImage::write_ppm(const std::string& path, u32 width, u32 height) const {
+    if (width > width_) width = width_;
+    if (height > height_) height = height_;
+    std::vector<u8> rows((static_cast<std::size_t>(width) * 3 + 1) * height);
+    if (!png_convert_surface_rows(pixels_.data(), width_, width, height, rows))
+        return "cannot convert the frame";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr) return "cannot open " + path + " for writing";
+    bool ok = std::fprintf(f, "P6\n%u %u\n255\n", width, height) > 0;
+    for (u32 y = 0; ok && y < height; ++y) {
+        const u8* row = rows.data() + static_cast<std::size_t>(y) * (width * 3 + 1) + 1;
+        ok            = std::fwrite(row, 1, width * 3, f) == width * 3;
+    }
+    ok = std::fclose(f) == 0 && ok;
+    return ok ? std::string() : "cannot write " + path;
+}
+
+}  // namespace varn
