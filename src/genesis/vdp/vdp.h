@@ -135,9 +135,26 @@ void vdp_hint_counter_reload();  // start of line 0: counter := register 10
 void vdp_hint_counter_step();    // start of every line's horizontal blank
 void vdp_vint_raise();           // frame end
 
-// The 68000 calls these when it takes level 4 / level 6.
+// The 68000 calls these when it takes level 4 / level 6 (vdp_irq_acknowledge fits the
+// core's acknowledge hook: level 4 clears H-interrupt pending, level 6 V-interrupt pending).
 void vdp_hint_acknowledge();
 void vdp_vint_acknowledge();
+void vdp_irq_acknowledge(u32 level);
+
+// What the VDP reads of the runtime, bound by it (a null entry reads a quiet machine: line 0
+// of the drawing phase, a 60 Hz console, no notice):
+//   slice_counter, slice_phase   the scheduler's position (status bits 2-3, HV counter, and
+//                                the line render_line_dispatch renders)
+//   pal_flag                     1 on a 50 Hz console (status bit 0, 240-line mode)
+//   display_size_changed         screen_width or screen_height changed: post request
+//                                0x20000000 to the front end
+struct VdpRuntimeLinks {
+    u32 (*slice_counter)()         = nullptr;
+    u32 (*slice_phase)()           = nullptr;
+    u32 (*pal_flag)()              = nullptr;
+    void (*display_size_changed)() = nullptr;
+};
+extern VdpRuntimeLinks vdp_runtime_links;
 
 // ---------------------------------------------------------------------------------------
 // Data port and DMA (0xC00000-0xC00003)

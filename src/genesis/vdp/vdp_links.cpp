@@ -1,19 +1,39 @@
-// Neighbour links of the VDP. Until the scheduler, region, CPU and front-end records are
-// in place these read a quiet machine: line 0 of the drawing phase, NTSC, no slice run.
+// Neighbour links of the VDP: the 68000 and Z80 records directly, the scheduler, region and
+// front-end notice through the links the runtime binds.
 
 #include "genesis/vdp/vdp_links.h"
 
-namespace varn::vdp_link {
+#include "genesis/vdp/vdp.h"
+#include "m68k/m68k.h"
+#include "z80/z80.h"
 
-u32 slice_counter() { return 0; }
-u32 slice_phase() { return 0; }
-u32 pal_flag() { return 0; }
-s64 m68k_slice_elapsed() { return 0; }
-s64 m68k_slice_length() { return 0; }
-void m68k_raise(u32) {}
-void m68k_withdraw(u32) {}
-void m68k_set_recheck(bool) {}
-void z80_irq_raise() {}
-void post_display_size_changed() {}
+namespace varn {
 
-}  // namespace varn::vdp_link
+VdpRuntimeLinks vdp_runtime_links{};
+
+namespace vdp_link {
+
+u32 slice_counter() {
+    return vdp_runtime_links.slice_counter ? vdp_runtime_links.slice_counter() : 0;
+}
+u32 slice_phase() { return vdp_runtime_links.slice_phase ? vdp_runtime_links.slice_phase() : 0; }
+u32 pal_flag() { return vdp_runtime_links.pal_flag ? vdp_runtime_links.pal_flag() : 0; }
+
+s64 m68k_slice_elapsed() {
+    return static_cast<s64>(m68k_context.cycle_counter) - m68k_context.slice_cycles;
+}
+s64 m68k_slice_length() { return -static_cast<s64>(m68k_context.slice_cycles); }
+
+void m68k_raise(u32 level) { m68k_set_irq(m68k_context, level, true); }
+void m68k_withdraw(u32 level) {
+    m68k_context.irq_pending = static_cast<u8>(m68k_context.irq_pending & ~(1u << level));
+}
+
+void z80_irq_raise() { varn::z80_irq_raise(); }
+
+void post_display_size_changed() {
+    if (vdp_runtime_links.display_size_changed) vdp_runtime_links.display_size_changed();
+}
+
+}  // namespace vdp_link
+}  // namespace varn

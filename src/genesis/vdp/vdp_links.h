@@ -20,10 +20,9 @@ s64 m68k_slice_elapsed();
 s64 m68k_slice_length();
 
 // 68000 interrupt request convention: set the level bit and the re-check flag, or clear
-// the bit alone, or write only the re-check flag.
+// the bit alone.
 void m68k_raise(u32 level);
 void m68k_withdraw(u32 level);
-void m68k_set_recheck(bool on);
 
 // Raises the Z80 interrupt line (frame end).
 void z80_irq_raise();

@@ -416,6 +416,10 @@ void vdp_vint_raise() {
 
 void vdp_hint_acknowledge() { st().hint_pending = false; }
 void vdp_vint_acknowledge() { st().vint_pending = false; }
+void vdp_irq_acknowledge(u32 level) {
+    if (level == 4) vdp_hint_acknowledge();
+    if (level == 6) vdp_vint_acknowledge();
+}
 
 // --- Genecyst registers -------------------------------------------------------------------
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "genesis/vdp/vdp.h"
+#include "m68k/m68k.h"
+#include "z80/z80.h"
 
 namespace varn::test {
 
@@ -37,9 +39,15 @@ class VdpTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(host_colour_table_build(15, 10, 4), nullptr);
+        vdp_runtime_links = {};
+        vdp_reset_all();
+        m68k_context = M68kCpuContext{};
+        z80_context  = z80_cpu_context{};
+    }
+    void TearDown() override {
+        vdp_runtime_links = {};
         vdp_reset_all();
     }
-    void TearDown() override { vdp_reset_all(); }
 };
 
 }  // namespace varn::test
