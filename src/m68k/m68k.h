@@ -152,12 +152,11 @@ using M68kChainFn = void (*)();
 
 // Next component after a main-CPU slice (lightgun_tick), also after a skipped slice.
 extern M68kChainFn m68k_successor;
-// Called instead of m68k_successor after a main-CPU slice when the Z80 runs (z80_run, which
-// continues the chain itself): cfg_disable_z80 is 0 and m68k_z80_released() says true.
+// Called instead of m68k_successor after a main-CPU slice when the Z80 runs: cfg_disable_z80
+// is 0, z80_busreq_latch is 0 (the 68000 does not hold the Z80 bus) and z80_reset_latch is
+// non-zero (the Z80 is out of reset). Bind it to the Z80's slice, which then continues the
+// chain as m68k_successor would (z80_run, then lightgun_tick).
 extern M68kChainFn m68k_z80_successor;
-// True while the 68000 does not hold the Z80 bus and the Z80 is out of reset
-// (z80_busreq_latch == 0 && z80_reset_latch != 0). Null: the Z80 never runs.
-extern bool (*m68k_z80_released)();
 // Next component after every sub-CPU slice (scd_tick), also after a skipped slice.
 extern M68kChainFn s68k_successor;
 // Called on the emulation thread when either core halts (clears emu_thread_target).

@@ -1,0 +1,191 @@
+// Slice execution: cycle accounting, the hand-off at the slice end, the PC-load rule and the
+// fetch pages, the condition test and the halts.
+
+#include <gtest/gtest.h>
+
+#include "base/config.h"
+#include "m68k/m68k_core.h"
+#include "m68k_test_support.h"
+
+namespace varn::test {
+namespace {
+
+constexpr u16 kNop = 0x4E71, kLineA = 0xA000;
+
+class M68kSlice : public M68kFixture {};
+
+// An instruction that takes the counter from -3 to +1 ends the slice; the opcode read then
+// is the first of the next slice, which starts at 1 + slice length.
+TEST_F(M68kSlice, TheInstructionThatCarriesEndsTheSlice) {
+    start_at(0x1000, {kNop, kNop, kNop, kNop, kNop, kNop, kNop, kNop, kNop, kNop, kNop, kNop, kNop,
+                      kNop, kNop, kNop, kNop, kNop});
+    auto& c         = m68k_context;
+    c.cycle_counter = 51;  // 51 - 54 = -3 at entry
+    m68k_run_slice();
+    EXPECT_EQ(c.cycle_counter, 1);
+    EXPECT_EQ(c.pc, 0x1002u);
+    EXPECT_EQ(chain_log(), std::vector<char>{'L'});
+    m68k_run_slice();  // 1 - 54 = -53: fourteen NOPs
+    EXPECT_EQ(c.cycle_counter, 3);
+    EXPECT_EQ(c.pc, 0x1002u + 14 * 2);
+}
+
+// A counter a whole slice past zero skips the slice; the chain still goes on.
+TEST_F(M68kSlice, ACounterPastAWholeSliceSkipsIt) {
+    start_at(0x1000, {kLineA});
+    m68k_context.cycle_counter = 60;
+    m68k_run_slice();
+    EXPECT_EQ(m68k_context.cycle_counter, 6);
+    EXPECT_EQ(m68k_context.status, 0u);  // the line-A opcode did not run
+    EXPECT_EQ(m68k_context.pc, 0x1000u);
+    EXPECT_EQ(chain_log(), std::vector<char>{'L'});
+}
+
+// Zero-cycle instructions (Scc) never end a slice by themselves.
+TEST_F(M68kSlice, ZeroCycleInstructionsDoNotEndASlice) {
+    start_at(0x1000, {0x50C0, 0x50C1, 0x50C2, kNop, kLineA});  // ST D0, ST D1, ST D2, NOP
+    m68k_context.slice_cycles = -1;
+    m68k_run_slice();
+    EXPECT_EQ(d(0) & d(1) & d(2) & 0xFF, 0xFFu);
+    EXPECT_EQ(m68k_context.pc, 0x1008u);
+    EXPECT_EQ(m68k_context.cycle_counter, 3);
+}
+
+// The Z80 runs after a 68000 slice only with emulation on, its bus free and reset released.
+TEST_F(M68kSlice, HandsOffToTheZ80OnlyWhenItMayRun) {
+    struct Case {
+        u32 disable, busreq, reset;
+        char next;
+    };
+    const Case cases[] = {{0, 0, 0xFFFFFFFF, 'Z'},
+                          {1, 0, 0xFFFFFFFF, 'L'},
+                          {0, 0xFFFFFFFF, 0xFFFFFFFF, 'L'},
+                          {0, 0, 0, 'L'}};
+    for (const auto& k : cases) {
+        start_at(0x1000, {0x60FE});  // BRA to itself
+        cfg_set(cfg_disable_z80, k.disable);
+        z80_busreq_latch = k.busreq;
+        z80_reset_latch  = k.reset;
+        chain_log().clear();
+        m68k_run_slice();
+        EXPECT_EQ(chain_log(), std::vector<char>{k.next});
+    }
+    cfg_set(cfg_disable_z80, 0);
+}
+
+// A JMP into a page without code halts the machine with `pc` at the JMP; the chain stops.
+TEST_F(M68kSlice, AJumpIntoAPageWithoutCodeHalts) {
+    start_at(0x1000, {kNop, 0x4EF9, 0x0040, 0x0000});  // NOP; JMP 0x400000
+    m68k_run_slice();
+    EXPECT_EQ(m68k_context.status & kM68kStatusHalted, kM68kStatusHalted);
+    EXPECT_EQ(m68k_context.pc, 0x1002u);
+    EXPECT_EQ(chain_log(), std::vector<char>{'H'});
+    m68k_run_slice();  // a halted core does nothing until its status is cleared
+    EXPECT_EQ(chain_log(), std::vector<char>{'H'});
+}
+
+// A line-A opcode halts without updating `pc`.
+TEST_F(M68kSlice, LineAHaltsWithPcUnchanged) {
+    start_at(0x1000, {kNop, kLineA});
+    m68k_run_slice();
+    EXPECT_NE(m68k_context.status & kM68kStatusHalted, 0u);
+    EXPECT_EQ(m68k_context.pc, 0x1000u);
+    EXPECT_EQ(m68k_current_pc(m68k_context), 0x1002u);
+}
+
+// Pages 0x80-0x87 hold no code; 0x88-0x8F fetch from the cartridge; work RAM repeats.
+TEST_F(M68kSlice, StartupPagesMapTheCartridgeWindowAndWorkRamMirrors) {
+    struct Case {
+        u32 target, d0;
+        bool halts_on_jump;
+    };
+    const Case cases[] = {
+        {0x882000, 0x88, false}, {0xF14000, 0xF1, false}, {0x800000, 0, true}, {0xA00000, 0, true}};
+    for (const auto& k : cases) {
+        SetUp();
+        poke_words(0x2000, {0x303C, 0x0088, kLineA});    // MOVE.W #0x88,D0, seen at 0x882000
+        poke_words(0xFF4000, {0x303C, 0x00F1, kLineA});  // MOVE.W #0xF1,D0, seen at 0xF14000
+        start_at(0x1000, {0x4EF9, static_cast<u16>(k.target >> 16), static_cast<u16>(k.target)});
+        m68k_run_slice();
+        EXPECT_NE(m68k_context.status & kM68kStatusHalted, 0u);
+        if (k.halts_on_jump) {
+            EXPECT_EQ(m68k_context.pc, 0x1000u) << std::hex << k.target;
+        } else {
+            EXPECT_EQ(d(0), k.d0) << std::hex << k.target;
+        }
+    }
+}
+
+// Running off the end of an image re-resolves the PC: off the cartridge's end lies a page
+// without code; off work RAM at 0xFFFFFF the PC wraps to the cartridge at 0.
+TEST_F(M68kSlice, RunningOffTheEndOfAnImageResolvesTheNextPage) {
+    start_at(0x3FFFFC, {kNop, kNop});
+    m68k_run_slice();
+    EXPECT_NE(m68k_context.status & kM68kStatusHalted, 0u);
+    EXPECT_EQ(m68k_context.pc, 0x400000u);
+
+    SetUp();
+    poke_words(0x000000, {0x303C, 0x0077, kLineA});  // MOVE.W #0x77,D0 at 0
+    start_at(0xFFFFFC, {kNop, kNop});
+    m68k_run_slice();
+    EXPECT_EQ(d(0), 0x77u);
+
+    // Pages 0xF0-0xFE: running across 0xF1FFFF continues at 0xF20000 in the same image.
+    SetUp();
+    poke_words(0xFF0000, {0x303C, 0x00F2, kLineA});
+    start_at(0xF1FFFC, {kNop, kNop});
+    m68k_run_slice();
+    EXPECT_EQ(d(0), 0xF2u);
+}
+
+// The 32X BIOS overlay: a PC loaded below 0x100 runs from the BIOS image, above from the
+// cartridge. The banked-ROM marker adds the bank for exceptions and interrupts only.
+TEST_F(M68kSlice, MarkersAdjustPcLoadsAsTheirKindSays) {
+    auto run_jump = [&](u32 target) {
+        SetUp();
+        m68k_set_fetch_page(0, {M68kFetchKind::kS32xBios, kS32xM68kBiosOffset});
+        store_be16(&s32x_m68k_bios[0xC0], 0x303C);  // MOVE.W #1,D0 in the BIOS
+        store_be16(&s32x_m68k_bios[0xC2], 0x0001);
+        store_be16(&s32x_m68k_bios[0xC4], kLineA);
+        poke_words(0xC0, {0x303C, 0x0002, kLineA});   // MOVE.W #2,D0 in the cartridge
+        poke_words(0x200, {0x303C, 0x0003, kLineA});  // MOVE.W #3,D0
+        start_at(0xFF1000, {0x4EF9, static_cast<u16>(target >> 16), static_cast<u16>(target)});
+        m68k_run_slice();
+        return d(0);
+    };
+    EXPECT_EQ(run_jump(0xC0), 1u);
+    EXPECT_EQ(run_jump(0x200), 3u);
+
+    // Banked ROM: bank offset 0x100000 for a TRAP vector into 0x900000, none for a JMP.
+    for (bool via_trap : {true, false}) {
+        SetUp();
+        m68k_banked_rom_offset = [] { return u32{0x100000}; };
+        poke_words(0x000000 + 0x80, {0x0090, 0x0000});   // TRAP #0 vector = 0x900000
+        poke_words(0x000000, {0x303C, 0x0000, kLineA});  // bank 0: D0 = 0
+        poke_words(0x100000, {0x303C, 0x0001, kLineA});  // bank 1: D0 = 1
+        if (via_trap) {
+            start_at(0xFF1000, {0x4E40});
+        } else {
+            start_at(0xFF1000, {0x4EF9, 0x0090, 0x0000});
+        }
+        m68k_run_slice();
+        EXPECT_EQ(d(0), via_trap ? 1u : 0u);
+    }
+}
+
+// Every condition on every N, Z, V, C combination.
+TEST(M68kCondition, MatchesTheDefinitionOnEveryFlagCombination) {
+    for (u32 f = 0; f < 16; ++f) {
+        const bool c = f & 1, v = f & 2, z = f & 4, n = f & 8;
+        const bool expected[16] = {true,   false,  !c && !z,     c || z,     !c, c,
+                                   !z,     z,      !v,           v,          !n, n,
+                                   n == v, n != v, !z && n == v, z || n != v};
+        for (u32 cc = 0; cc < 16; ++cc) {
+            // X and the system byte do not matter.
+            EXPECT_EQ(m68k::m68k_test_condition(cc, 0x2710 | f), expected[cc]) << cc << "/" << f;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace varn::test
