@@ -4,7 +4,6 @@
 
 #include "base/config.h"
 #include "m68k/m68k_core.h"
-#include "z80/genesis_z80.h"
 
 namespace varn {
 
@@ -13,6 +12,7 @@ M68kCpuContext s68k_context{.slice_cycles = kS68kDefaultSliceCycles};
 const M68kCpuContext* cpu_current_context = nullptr;
 
 M68kChainFn m68k_successor           = nullptr;
+bool (*m68k_z80_released)()          = nullptr;
 M68kChainFn m68k_z80_successor       = nullptr;
 M68kChainFn s68k_successor           = nullptr;
 M68kChainFn m68k_halt_hook           = nullptr;
@@ -24,6 +24,7 @@ u32 (*m68k_word_ram_bank_offset)()   = nullptr;
 void m68k_clear_hooks() {
     m68k_successor            = nullptr;
     m68k_z80_successor        = nullptr;
+    m68k_z80_released         = nullptr;
     s68k_successor            = nullptr;
     m68k_halt_hook            = nullptr;
     m68k_irq_ack_hook         = nullptr;
@@ -176,7 +177,7 @@ void dispatch(u32 cycles) {
 template <class I>
 void hand_off() {
     if constexpr (I::kIsMain) {
-        if (cfg(cfg_disable_z80) == 0 && z80_busreq_latch == 0 && z80_reset_latch != 0) {
+        if (cfg(cfg_disable_z80) == 0 && m68k_z80_released && m68k_z80_released()) {
             if (m68k_z80_successor) m68k_z80_successor();
             return;
         }

@@ -153,10 +153,14 @@ using M68kChainFn = void (*)();
 // Next component after a main-CPU slice (lightgun_tick), also after a skipped slice.
 extern M68kChainFn m68k_successor;
 // Called instead of m68k_successor after a main-CPU slice when the Z80 runs: cfg_disable_z80
-// is 0, z80_busreq_latch is 0 (the 68000 does not hold the Z80 bus) and z80_reset_latch is
-// non-zero (the Z80 is out of reset). Bind it to the Z80's slice, which then continues the
+// is 0 and m68k_z80_released() is true. Bind it to the Z80's slice, which then continues the
 // chain as m68k_successor would (z80_run, then lightgun_tick).
 extern M68kChainFn m68k_z80_successor;
+// The Z80 latches, read at every main-CPU slice end: true while the 68000 does not hold the
+// Z80 bus and the Z80 is out of reset (z80_busreq_latch == 0 && z80_reset_latch != 0; bind
+// z80_released from src/z80/genesis_z80.h). A seam rather than a direct read, so that the
+// 68000 core does not link the Z80 and its sound chips. Null: the Z80 never runs.
+extern bool (*m68k_z80_released)();
 // Next component after every sub-CPU slice (scd_tick), also after a skipped slice.
 extern M68kChainFn s68k_successor;
 // Called on the emulation thread when either core halts (clears emu_thread_target).

@@ -16,7 +16,6 @@
 #include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
-#include "z80/genesis_z80.h"
 
 namespace varn::test {
 
@@ -131,8 +130,6 @@ class M68kFixture : public ::testing::Test {
         bus_log().clear();
         bus_logging() = false;
         chain_log().clear();
-        z80_busreq_latch   = 0;
-        z80_reset_latch    = 0;
         m68k_successor     = [] { chain_log().push_back('L'); };
         m68k_z80_successor = [] { chain_log().push_back('Z'); };
         s68k_successor     = [] { chain_log().push_back('S'); };

@@ -64,8 +64,10 @@ TEST_F(M68kSlice, HandsOffToTheZ80OnlyWhenItMayRun) {
     for (const auto& k : cases) {
         start_at(0x1000, {0x60FE});  // BRA to itself
         cfg_set(cfg_disable_z80, k.disable);
-        z80_busreq_latch = k.busreq;
-        z80_reset_latch  = k.reset;
+        static u32 busreq, reset;
+        busreq            = k.busreq;
+        reset             = k.reset;
+        m68k_z80_released = [] { return busreq == 0 && reset != 0; };
         chain_log().clear();
         m68k_run_slice();
         EXPECT_EQ(chain_log(), std::vector<char>{k.next});
