@@ -184,10 +184,14 @@ void vdp_dma_map_clear(u32 first_page, u32 count);
 // (64 KB) for a cartridge or 32X machine; BIOS, PRG-RAM and word RAM for the Sega CD.
 // `word_ram_image` is the array holding word RAM and `word_ram_offset` its start in it:
 // the console's DMA from word RAM delivers the word just below word RAM first.
-void vdp_dma_map_cartridge(std::span<const u8> cart_rom, std::span<const u8> work_ram);
+void vdp_dma_map_cartridge(std::span<const u8> rom, std::span<const u8> work_ram);
 void vdp_dma_map_segacd(std::span<const u8> bios, std::span<const u8> prg_ram,
                         std::span<const u8> word_ram_image, u32 word_ram_offset,
                         std::span<const u8> work_ram);
+// The same over the machine's memory arena (src/genesis/memory/memory.h), as the power-on
+// routines call them.
+void vdp_dma_map_cartridge();
+void vdp_dma_map_segacd();
 
 // ---------------------------------------------------------------------------------------
 // Colour conversion

@@ -2,6 +2,7 @@
 // within VRAM. Every transfer runs to its end at once; the 68000 is not stalled.
 
 #include "base/endian.h"
+#include "genesis/memory/memory.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_internal.h"
 
@@ -210,11 +211,11 @@ VdpDmaSource source_of(std::span<const u8> image, u32 base, u32 mask) {
 
 }  // namespace
 
-void vdp_dma_map_cartridge(std::span<const u8> cart_rom, std::span<const u8> work_ram) {
+void vdp_dma_map_cartridge(std::span<const u8> rom, std::span<const u8> work_ram) {
     vdp_dma_map_clear(0, kVdpDmaPages);
-    vdp_dma_map_set(0x00, 0x40, source_of(cart_rom, 0, 0x3FFFFF));
-    vdp_dma_map_set(0x88, 0x08, source_of(cart_rom, 0, 0x7FFFF));
-    vdp_dma_map_set(0x90, 0x10, source_of(cart_rom, 0, 0xFFFFF));
+    vdp_dma_map_set(0x00, 0x40, source_of(rom, 0, 0x3FFFFF));
+    vdp_dma_map_set(0x88, 0x08, source_of(rom, 0, 0x7FFFF));
+    vdp_dma_map_set(0x90, 0x10, source_of(rom, 0, 0xFFFFF));
     vdp_dma_map_set(0xE0, 0x20, source_of(work_ram, 0, 0xFFFF));
 }
 
@@ -230,6 +231,14 @@ void vdp_dma_map_segacd(std::span<const u8> bios, std::span<const u8> prg_ram,
     const u32 base = word_ram_offset >= 2 ? word_ram_offset - 2 : word_ram_offset;
     vdp_dma_map_set(0x20, 0x04, source_of(word_ram_image, base, 0x3FFFF));
     vdp_dma_map_set(0xE0, 0x20, source_of(work_ram, 0, 0xFFFF));
+}
+
+void vdp_dma_map_cartridge() { vdp_dma_map_cartridge(cart_rom, m68k_ram); }
+
+void vdp_dma_map_segacd() {
+    // Word RAM follows PRG-RAM in the arena, so the word below it is PRG-RAM's last.
+    vdp_dma_map_segacd(scd_bios, scd_prg_ram, std::span<const u8>(memory_arena, kArenaSize),
+                       kScdWordRamOffset, m68k_ram);
 }
 
 }  // namespace varn

@@ -4,6 +4,7 @@
 #include "genesis/vdp/vdp_render.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "base/config.h"
@@ -32,21 +33,52 @@ const VdpControlState& st() { return vdp_control_state; }
 
 u16 vram_word(u32 byte_address) { return vdp_vram[(byte_address & 0xFFFF) >> 1]; }
 
-// 8 pixels of one pattern row (4 bytes at `address`, left pixel in the high nibble) as
-// line-buffer bytes: colour 0 gives `empty`, others palette << 4 | colour, plus `priority`.
-struct TileRow {
-    u8 px[8];
-};
+// Eight pixels are handled together in a 64-bit word, pixel 0 in the lowest byte.
+constexpr u64 kBytes01 = 0x0101010101010101ull;
+constexpr u64 kBytes7F = 0x7F7F7F7F7F7F7F7Full;
+constexpr u64 kBytes80 = 0x8080808080808080ull;
 
-TileRow pattern_row(u32 address, u8 attributes, u8 transparent_value, bool hflip) {
-    const u32 bits = static_cast<u32>(vram_word(address)) << 16 | vram_word(address + 2);
-    TileRow row;
-    for (u32 i = 0; i < 8; ++i) {
-        const u32 nib             = (bits >> (28 - 4 * i)) & 0xF;
-        const u8 value            = nib ? static_cast<u8>(attributes | nib) : transparent_value;
-        row.px[hflip ? 7 - i : i] = value;
-    }
-    return row;
+// A pattern byte (two pixels, left in the high nibble) as two pixel bytes.
+constexpr std::array<u16, 256> kNibbleBytes = [] {
+    std::array<u16, 256> t{};
+    for (u32 b = 0; b < 256; ++b) t[b] = static_cast<u16>((b >> 4) | (b & 0xF) << 8);
+    return t;
+}();
+
+u64 byte_reverse(u64 v) {
+    v = (v & 0x00FF00FF00FF00FFull) << 8 | ((v >> 8) & 0x00FF00FF00FF00FFull);
+    v = (v & 0x0000FFFF0000FFFFull) << 16 | ((v >> 16) & 0x0000FFFF0000FFFFull);
+    return v << 32 | v >> 32;
+}
+
+void store8(u8* dst, u64 v) {
+    if constexpr (std::endian::native == std::endian::big) v = byte_reverse(v);
+    std::memcpy(dst, &v, 8);
+}
+u64 load8(const u8* src) {
+    u64 v;
+    std::memcpy(&v, src, 8);
+    if constexpr (std::endian::native == std::endian::big) v = byte_reverse(v);
+    return v;
+}
+
+// The colour indices of the 8 pixels of one pattern row (4 bytes at `address`).
+u64 pattern_nibbles(u32 address, bool hflip) {
+    const u16 w0 = vram_word(address), w1 = vram_word(address + 2);
+    const u64 n = u64{kNibbleBytes[w0 >> 8]} | u64{kNibbleBytes[w0 & 0xFF]} << 16 |
+                  u64{kNibbleBytes[w1 >> 8]} << 32 | u64{kNibbleBytes[w1 & 0xFF]} << 48;
+    return hflip ? byte_reverse(n) : n;
+}
+
+// 0xFF in each byte whose colour index is not 0.
+u64 opaque_mask(u64 nibbles) { return (((nibbles + kBytes7F) & kBytes80) >> 7) * 0xFF; }
+
+// Line-buffer bytes of one pattern row: colour 0 gives `transparent_value`, others
+// `attributes` | colour.
+u64 pattern_row(u32 address, u8 attributes, u8 transparent_value, bool hflip) {
+    const u64 nib  = pattern_nibbles(address, hflip);
+    const u64 mask = opaque_mask(nib);
+    return ((nib | attributes * kBytes01) & mask) | (transparent_value * kBytes01 & ~mask);
 }
 
 // Name-table entry -> pixel attributes (palette << 4 | priority 0x40).
@@ -79,8 +111,8 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
             if (entry & 0x1000) prow = (kDouble ? 15 : 7) - prow;
             const u32 pattern = kDouble ? ((entry & 0x3FF) * 64) : ((entry & 0x7FF) * 32);
             const u8 attr     = entry_attributes(entry);
-            const TileRow t   = pattern_row(pattern + prow * 4, attr, attr & 0x40, entry & 0x800);
-            std::memcpy(line + 16 * n + 8 * k, t.px, 8);
+            store8(line + 16 * n + 8 * k,
+                   pattern_row(pattern + prow * 4, attr, attr & 0x40, entry & 0x800));
         }
     }
     std::memcpy(out, line + offset, kLineWidth);
@@ -94,9 +126,8 @@ void window_tile(u32 c, u32 y) {
     u32 prow = y & 7;
     if (entry & 0x1000) prow = 7 - prow;
     const u8 attr = entry_attributes(entry);
-    const TileRow t =
-        pattern_row((entry & 0x7FF) * 32 + prow * 4, attr, attr & 0x40, entry & 0x800);
-    std::memcpy(plane_a_line.data() + 8 * c, t.px, 8);
+    store8(plane_a_line.data() + 8 * c,
+           pattern_row((entry & 0x7FF) * 32 + prow * 4, attr, attr & 0x40, entry & 0x800));
 }
 
 template <bool kDouble>
@@ -140,12 +171,13 @@ void render_sprites(u32 line) {
                 const u32 pattern =
                     ((w2 & 0x7FF) + row / cell_rows + col * height_cells) & index_mask;
                 const u32 address = pattern * (cell_rows * 4) + prow * 4;
-                const TileRow t   = pattern_row(address, attr, 0, hflip);
-                const u32 at      = left + 8 * (hflip ? width_cells - 1 - col : col);
-                for (u32 p = 0; p < 8; ++p) {
-                    u8& dst = sprite_line[at + p];
-                    if (t.px[p] != 0 && dst == 0) dst = t.px[p];
-                }
+                const u64 src     = pattern_row(address, attr, 0, hflip);
+                u8* dst = sprite_line.data() + left + 8 * (hflip ? width_cells - 1 - col : col);
+                // A pixel lands only where it is opaque and the line is still empty there:
+                // the earlier sprite in the list wins. Pixel bytes are at most 0x7F.
+                const u64 old  = load8(dst);
+                const u64 free = ~((((old + kBytes7F) & kBytes80) >> 7) * 0xFF);
+                store8(dst, old | (src & free));
             }
             ++on_line;
             pixels += width_cells * 8;
@@ -160,31 +192,76 @@ void render_sprites(u32 line) {
     }
 }
 
+// The merge of one pixel depends only on a few facts about its three layers: whether each is
+// transparent and whether it has priority, whether the sprite pixel is one of the two
+// operator colours, whether any sprite touched the line and whether shadow/highlight is on.
+// The rules below are tabulated over those facts once: the pixel is then the colour index of
+// the chosen layer with the intensity bits of its rule.
+struct MixRule {
+    u8 layer;  // 0 plane B, 1 plane A, 2 sprite
+    u8 bits;   // intensity bits 6-7 of the result
+};
+
+// Index bits: 0 B transparent, 1 B high, 2 A transparent, 3 A high, 4 sprite transparent,
+// 5 sprite high, 6 sprite colour 0x3E, 7 sprite colour 0x3F, 8 a sprite touched the line.
+constexpr MixRule mix_rule(u32 index, bool operators) {
+    const bool b_clear = index & 1, b_high = index & 2, a_clear = index & 4, a_high = index & 8;
+    const bool s_clear = index & 16, s_high = index & 32, s_3e = index & 64, s_3f = index & 128;
+    const bool touched = index & 256;
+    const u8 plane     = ((!b_clear && b_high && !a_high) || a_clear) ? 0 : 1;
+    if (!touched) return {plane, static_cast<u8>((a_high || b_high) ? 0x80 : 0)};
+    const bool is_op   = operators && (s_3e || s_3f);
+    const bool visible = !s_clear && (s_high || ((b_clear || !b_high) && (a_clear || !a_high)));
+    MixRule rule{static_cast<u8>((visible && !is_op) ? 2 : plane), 0};
+    if (s_high || a_high || b_high) rule.bits |= 0x40;
+    if (visible && s_3e) rule.bits |= 0x80;
+    if (visible && s_3f) rule.bits &= static_cast<u8>(~0x40);
+    return rule;
+}
+
+constexpr auto kMixRules = [] {
+    std::array<std::array<MixRule, 512>, 2> t{};
+    for (u32 i = 0; i < 512; ++i) {
+        t[0][i] = mix_rule(i, false);
+        t[1][i] = mix_rule(i, true);
+    }
+    return t;
+}();
+
+// Facts of a plane pixel (bits 0-1 of the index) and of a sprite pixel (bits 4-7).
+constexpr auto kPlaneFacts = [] {
+    std::array<u8, 256> t{};
+    for (u32 x = 0; x < 256; ++x) t[x] = static_cast<u8>(((x & 0x3F) == 0) | ((x >> 5) & 2));
+    return t;
+}();
+constexpr auto kSpriteFacts = [] {
+    std::array<u16, 256> t{};
+    for (u32 x = 0; x < 256; ++x) {
+        const u32 c = x & 0x3F;
+        t[x]        = static_cast<u16>(((c == 0) << 4) | ((x & 0x40) >> 1) | ((c == 0x3E) << 6) |
+                                ((c == 0x3F) << 7));
+    }
+    return t;
+}();
+
 void mix(u8* out) {
-    const bool operators = st().shadow_highlight;
-    const u8* a_line     = plane_a_line.data();
-    const u8* s_line     = sprite_line.data() + kSpriteLeft;
-    for (u32 p = 0; p < kLineWidth; ++p) {
-        const u8 b         = out[p];
-        const u8 a         = a_line[p];
-        const bool b_clear = (b & 0x3F) == 0, b_high = (b & 0x40) != 0;
-        const bool a_clear = (a & 0x3F) == 0, a_high = (a & 0x40) != 0;
-        const u8 plane = ((!b_clear && b_high && !a_high) || a_clear) ? b : a;
-        if (!sprite_line_touched) {
-            out[p] = static_cast<u8>((plane & 0x3F) | ((a_high || b_high) ? 0x80 : 0));
-            continue;
+    const auto& rules = kMixRules[st().shadow_highlight ? 1 : 0];
+    const u8* a_line  = plane_a_line.data();
+    const u8* s_line  = sprite_line.data() + kSpriteLeft;
+    if (!sprite_line_touched) {
+        for (u32 p = 0; p < kLineWidth; ++p) {
+            const u8 layers[2] = {out[p], a_line[p]};
+            const MixRule r    = rules[kPlaneFacts[layers[0]] | kPlaneFacts[layers[1]] << 2];
+            out[p]             = static_cast<u8>((layers[r.layer] & 0x3F) | r.bits);
         }
-        const u8 sp       = s_line[p];
-        const u8 colour   = sp & 0x3F;
-        const bool s_high = (sp & 0x40) != 0;
-        const bool is_op  = operators && (colour == 0x3E || colour == 0x3F);
-        const bool visible =
-            colour != 0 && (s_high || ((b_clear || !b_high) && (a_clear || !a_high)));
-        u8 result = (visible && !is_op) ? sp : plane;
-        if (s_high || a_high || b_high) result |= 0x40;
-        if (visible && colour == 0x3E) result |= 0x80;
-        if (visible && colour == 0x3F) result &= static_cast<u8>(~0x40);
-        out[p] = result;
+        return;
+    }
+    for (u32 p = 0; p < kLineWidth; ++p) {
+        const u8 layers[3] = {out[p], a_line[p], s_line[p]};
+        const u32 index =
+            256u | kPlaneFacts[layers[0]] | kPlaneFacts[layers[1]] << 2 | kSpriteFacts[layers[2]];
+        const MixRule r = rules[index];
+        out[p]          = static_cast<u8>((layers[r.layer] & 0x3F) | r.bits);
     }
 }
 

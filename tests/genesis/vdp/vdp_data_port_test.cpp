@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "genesis/memory/memory.h"
 #include "genesis/vdp/vdp.h"
 #include "vdp_test_support.h"
 
@@ -218,6 +219,24 @@ TEST_F(DataPortTest, WordRamDmaStartsOneWordEarly) {
     EXPECT_EQ(vdp_vram[0], 0xBEEF);
     EXPECT_EQ(vdp_vram[1], 0x0001);
     EXPECT_EQ(vdp_vram[2], 0x0002);
+}
+
+TEST_F(DataPortTest, ArenaMapsOfThePowerOn) {
+    memory_clear();
+    scd_prg_ram[kScdPrgRamSize - 2] = 0x12;
+    scd_prg_ram[kScdPrgRamSize - 1] = 0x34;
+    scd_word_ram[1]                 = 0x56;
+    vdp_dma_map_segacd();
+    dma_setup(2, 0x200000, 0x00);
+    vdp_command(0x0000, kVramDma);
+    EXPECT_EQ(vdp_vram[0], 0x1234);
+    EXPECT_EQ(vdp_vram[1], 0x0056);
+    cart_rom[0x3FFFFE] = 0xAB;
+    vdp_dma_map_cartridge();
+    dma_setup(1, 0x3FFFFE, 0x00);
+    vdp_command(0x0000, kVramDma);
+    EXPECT_EQ(vdp_vram[0], 0xAB00);
+    memory_clear();
 }
 
 TEST_F(DataPortTest, CartridgeMapMirrorsAndHoles) {
