@@ -38,10 +38,10 @@ static void collect_families(PatternSink& out, Instance instance) {
     // M68K_FAMILY_ENTRY(immediate);
 
     // Line 0: BTST, BCHG, BCLR, BSET (immediate and register bit number).
-    // M68K_FAMILY_ENTRY(bit);
+    M68K_FAMILY_ENTRY(bit);
 
     // Line 0: MOVEP.
-    // M68K_FAMILY_ENTRY(movep);
+    M68K_FAMILY_ENTRY(movep);
 
     // Lines 1-3: MOVE, MOVEA.
     M68K_FAMILY_ENTRY(move);
@@ -69,10 +69,10 @@ static void collect_families(PatternSink& out, Instance instance) {
     // M68K_FAMILY_ENTRY(or_and);
 
     // Lines 8 and C: MULU, MULS, DIVU, DIVS.
-    // M68K_FAMILY_ENTRY(muldiv);
+    M68K_FAMILY_ENTRY(muldiv);
 
     // Lines 8 and C: ABCD, SBCD, EXG.
-    // M68K_FAMILY_ENTRY(bcd_exg);
+    M68K_FAMILY_ENTRY(bcd_exg);
 
     // Lines 9 and D: ADD, SUB.
     // M68K_FAMILY_ENTRY(add_sub);
@@ -90,7 +90,7 @@ static void collect_families(PatternSink& out, Instance instance) {
     // M68K_FAMILY_ENTRY(eor);
 
     // Line E: shifts and rotates, register and memory forms.
-    // M68K_FAMILY_ENTRY(shift);
+    M68K_FAMILY_ENTRY(shift);
 }
 
 #undef M68K_FAMILY_ENTRY

@@ -1,0 +1,120 @@
+// Packed-decimal add and subtract with extend, ABCD (line C) and SBCD (line 8), and the
+// register exchange EXG (line C). They sit in the Dn,<ea> slots of OR and AND whose mode is
+// a register.
+//
+//   instruction                    cycles
+//   ABCD, SBCD Dy,Dx               6
+//   ABCD, SBCD -(Ay),-(Ax)         18
+//   EXG (every form)               6
+//
+// The decimal result is the binary sum or difference put right by two digit corrections, the
+// high one decided on the uncorrected value. X = C = the decimal carry or borrow; Z is only
+// ever cleared, so a chain over a multi-byte number keeps Z set only when every byte was zero;
+// N and V are cleared.
+
+#include "m68k/m68k_family.h"
+#include "m68k/m68k_flags.h"
+
+namespace varn::m68k {
+namespace {
+
+struct DecimalResult {
+    u32 value;  // the corrected byte
+    u32 carry;  // decimal carry or borrow, 0 or 1
+};
+
+constexpr DecimalResult bcd_add(u32 d, u32 s, u32 x) {
+    const u32 t  = d + s + x;
+    const u32 r0 = t & 0xFF;
+    const bool h = (d & 0x0F) + (s & 0x0F) + x >= 0x10;
+    u32 r        = r0;
+    if ((r0 & 0x0F) > 9 || h) r = (r + 0x06) & 0xFF;
+    if (r0 > 0x99 || t >= 0x100) return {(r + 0x60) & 0xFF, 1};
+    return {r, 0};
+}
+
+constexpr DecimalResult bcd_sub(u32 d, u32 s, u32 x) {
+    const u32 r0 = (d - s - x) & 0xFF;
+    const bool b = d < s + x;
+    const bool h = (d & 0x0F) < (s & 0x0F) + x;
+    u32 r        = r0;
+    u32 b1       = 0;
+    if ((r0 & 0x0F) > 9 || h) {
+        r  = (r0 - 0x06) & 0xFF;
+        b1 = r0 < 6 ? 1 : 0;
+    }
+    if (r0 > 0x99 || b) return {(r - 0x60) & 0xFF, 1};
+    return {r, b1};
+}
+
+template <bool Add>
+constexpr DecimalResult bcd(u32 d, u32 s, u32 x) {
+    return Add ? bcd_add(d, s, x) : bcd_sub(d, s, x);
+}
+
+// X = C = carry, Z cleared by a non-zero byte and kept otherwise, N = V = 0.
+template <class I>
+inline void set_bcd_flags(DecimalResult r) {
+    auto& c      = I::cpu();
+    const u32 z  = r.value == 0 ? (c.sr & kM68kSrZ) : 0u;
+    const u32 xc = r.carry ? (kM68kSrX | kM68kSrC) : 0u;
+    c.sr         = static_cast<u16>((c.sr & 0xFF00u) | z | xc);
+}
+
+template <class I>
+inline u32 x_flag() {
+    return (I::cpu().sr >> 4) & 1u;
+}
+
+template <class I, bool Add>
+u32 op_bcd_reg(u32 ir) {
+    const u32 op = ir >> 16;
+    u32& dx      = dreg<I>(op >> 9);
+    const auto r = bcd<Add>(dx & 0xFF, dreg<I>(op) & 0xFF, x_flag<I>());
+    set_sized<Size::kByte>(dx, r.value);
+    set_bcd_flags<I>(r);
+    advance<I>(2);
+    return 6;
+}
+
+// -(Ay),-(Ax): both registers step by 1, A7 too; the same register steps twice.
+template <class I, bool Add>
+u32 op_bcd_mem(u32 ir) {
+    const u32 op = ir >> 16;
+    u32& ay      = areg<I>(op);
+    ay -= 1;
+    const u32 s = I::read8(ay) & 0xFF;
+    u32& ax     = areg<I>(op >> 9);
+    ax -= 1;
+    const u32 d  = I::read8(ax) & 0xFF;
+    const auto r = bcd<Add>(d, s, x_flag<I>());
+    set_bcd_flags<I>(r);
+    I::write8(ax, r.value);
+    advance<I>(2);
+    return 18;
+}
+
+// EXG Rx,Ry: `X` and `Y` are the register kinds (0 data, 8 address); A7 is the live stack
+// pointer, the inactive one is not touched.
+template <class I, u32 X, u32 Y>
+u32 op_exg(u32 ir) {
+    const u32 op = ir >> 16;
+    auto& regs   = I::cpu().regs;
+    std::swap(regs[X + ((op >> 9) & 7)], regs[Y + (op & 7)]);
+    advance<I>(2);
+    return 6;
+}
+
+}  // namespace
+
+M68K_FAMILY(bcd_exg) {
+    out.add(&op_bcd_reg<I, false>, 0x8100, 0xF1F8);  // SBCD Dy,Dx
+    out.add(&op_bcd_mem<I, false>, 0x8108, 0xF1F8);  // SBCD -(Ay),-(Ax)
+    out.add(&op_bcd_reg<I, true>, 0xC100, 0xF1F8);   // ABCD Dy,Dx
+    out.add(&op_bcd_mem<I, true>, 0xC108, 0xF1F8);   // ABCD -(Ay),-(Ax)
+    out.add(&op_exg<I, kM68kD0, kM68kD0>, 0xC140, 0xF1F8);
+    out.add(&op_exg<I, kM68kA0, kM68kA0>, 0xC148, 0xF1F8);
+    out.add(&op_exg<I, kM68kD0, kM68kA0>, 0xC188, 0xF1F8);
+}
+
+}  // namespace varn::m68k

@@ -1,0 +1,123 @@
+// Word multiply and divide: MULU and MULS (line C, 16 x 16 -> 32 bits) and DIVU and DIVS
+// (line 8, 32 / 16 -> 16-bit quotient and remainder). The source is always a word; an
+// address-register source has no handler.
+//
+//   instruction   cycles (every source mode, whatever the operands)
+//   MULU, MULS    38
+//   DIVU          140 (also when it divides by zero or overflows)
+//   DIVS          158 (also when it divides by zero or overflows)
+//
+// A zero divisor takes vector 5 with the PC past the whole instruction; a quotient that does
+// not fit 16 bits sets V and leaves the register alone. Quotients are formed in 64 bits, so
+// 0x80000000 / -1 is an ordinary overflow.
+
+#include <utility>
+
+#include "m68k/m68k_family.h"
+#include "m68k/m68k_flags.h"
+
+namespace varn::m68k {
+namespace {
+
+inline constexpr u32 kMulCycles  = 38;
+inline constexpr u32 kDivuCycles = 140;
+inline constexpr u32 kDivsCycles = 158;
+
+template <class I, Mode M>
+inline u32 source_word(u32 ir) {
+    return ea_read<I, Size::kWord, M, 2>(ir, ir >> 16);
+}
+
+template <class I, Mode M, bool Signed>
+u32 op_mul(u32 ir) {
+    const u32 src = source_word<I, M>(ir);
+    u32& d        = dreg<I>(ir >> 25);
+    u32 p;
+    if constexpr (Signed) {
+        p = static_cast<u32>(static_cast<s32>(static_cast<s16>(d)) *
+                             static_cast<s32>(static_cast<s16>(src)));
+    } else {
+        p = (d & 0xFFFFu) * src;
+    }
+    d = p;
+    set_nzvc_keep_x<I>(ccr_nz<Size::kLong>(p));
+    advance<I>(2 + kExtBytes<M, Size::kWord>);
+    return kMulCycles;
+}
+
+// Division by zero: C cleared (X, N, Z, V kept), register untouched, vector 5 with the PC of
+// the next instruction.
+template <class I>
+[[gnu::cold]] u32 divide_by_zero(u32 cycles) {
+    auto& c = I::cpu();
+    c.sr    = static_cast<u16>(c.sr & ~(kM68kSrC | 0x00E0u));
+    return raise_exception<I>(5, cycles);
+}
+
+// N and Z from the low word of the (possibly overflowing) quotient, V for the overflow, C 0.
+template <class I>
+inline void set_div_flags(u32 quotient, bool overflow) {
+    set_nzvc_keep_x<I>(ccr_nz<Size::kWord>(quotient) | (overflow ? kM68kSrV : 0u));
+}
+
+template <class I, Mode M>
+u32 op_divu(u32 ir) {
+    const u32 src = source_word<I, M>(ir);
+    advance<I>(2 + kExtBytes<M, Size::kWord>);
+    if (src == 0) return divide_by_zero<I>(kDivuCycles);
+    u32& d             = dreg<I>(ir >> 25);
+    const u32 q        = d / src;
+    const u32 r        = d % src;
+    const bool overflw = q > 0xFFFFu;
+    set_div_flags<I>(q, overflw);
+    if (!overflw) d = (r << 16) | q;
+    return kDivuCycles;
+}
+
+template <class I, Mode M>
+u32 op_divs(u32 ir) {
+    const u32 src = source_word<I, M>(ir);
+    advance<I>(2 + kExtBytes<M, Size::kWord>);
+    if (src == 0) return divide_by_zero<I>(kDivsCycles);
+    u32& d              = dreg<I>(ir >> 25);
+    const s64 dividend  = static_cast<s32>(d);
+    const s64 divisor   = static_cast<s16>(src);
+    const s64 q         = dividend / divisor;  // truncates toward zero
+    const s64 r         = dividend % divisor;  // sign of the dividend
+    const bool overflow = q < -32768 || q > 32767;
+    set_div_flags<I>(static_cast<u32>(q), overflow);
+    if (!overflow) d = (static_cast<u32>(r) << 16) | (static_cast<u32>(q) & 0xFFFFu);
+    return kDivsCycles;
+}
+
+struct SourceForm {
+    Mode mode;  // the handler's mode (the A7 rows share the general handler: words step by 2)
+    u32 bits;   // opcode bits 5-0
+    u32 mask;   // 0x38 any register, 0x3F this register only
+};
+
+// Every word source but an address register.
+inline constexpr SourceForm kSources[] = {
+    {Mode::kDn, 0x00, 0x38},  {Mode::kAi, 0x10, 0x38},   {Mode::kPi, 0x18, 0x38},
+    {Mode::kPi, 0x1F, 0x3F},  {Mode::kPd, 0x20, 0x38},   {Mode::kPd, 0x27, 0x3F},
+    {Mode::kDi, 0x28, 0x38},  {Mode::kIx, 0x30, 0x38},   {Mode::kAw, 0x38, 0x3F},
+    {Mode::kAl, 0x39, 0x3F},  {Mode::kPcDi, 0x3A, 0x3F}, {Mode::kPcIx, 0x3B, 0x3F},
+    {Mode::kImm, 0x3C, 0x3F},
+};
+
+template <class I, std::size_t... N>
+void add_members(PatternSink& out, std::index_sequence<N...>) {
+    ((out.add(&op_divu<I, kSources[N].mode>, 0x80C0 | kSources[N].bits, 0xF1C0 | kSources[N].mask),
+      out.add(&op_divs<I, kSources[N].mode>, 0x81C0 | kSources[N].bits, 0xF1C0 | kSources[N].mask),
+      out.add(&op_mul<I, kSources[N].mode, false>, 0xC0C0 | kSources[N].bits,
+              0xF1C0 | kSources[N].mask),
+      out.add(&op_mul<I, kSources[N].mode, true>, 0xC1C0 | kSources[N].bits,
+              0xF1C0 | kSources[N].mask)),
+     ...);
+}
+
+}  // namespace
+
+M68K_FAMILY(muldiv) { add_members<I>(out, std::make_index_sequence<std::size(kSources)>{}); }
+
+}  // namespace varn::m68k

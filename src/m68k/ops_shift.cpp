@@ -1,0 +1,186 @@
+// Shifts and rotates (line E): ASR, ASL, LSR, LSL, ROXR, ROXL, ROR and ROL on a data register
+// (byte, word or long; count 1-8 from the opcode or 0-63 from a data register) and on a word in
+// memory (count 1).
+//
+//   register  1110 ccc d ss i tt rrr   ccc: count (0 = 8) or count register; d: 1 = left;
+//                                      ss: size; i: 1 = count in a register;
+//                                      tt: 0 AS, 1 LS, 2 ROX, 3 RO
+//   memory    1110 0tt d 11 mmm rrr
+//
+//   form                      byte  word  long
+//   register (either count)   6     6     8
+//   memory (every mode)             8
+//
+// Counts at or past the operand width follow the 68000: shifts run out to zeros (or the sign)
+// with the carry taken from the last bit shifted out, ASL's V reports any change of the top
+// bit along the way, ROX rotates a ring of width + 1 bits (X included), RO rotates modulo the
+// width. A count of 0 changes nothing but the flags: C = 0 (C = X for ROX), V = 0, X kept.
+
+#include <bit>
+#include <utility>
+
+#include "m68k/m68k_family.h"
+#include "m68k/m68k_flags.h"
+
+namespace varn::m68k {
+namespace {
+
+enum class ShiftOp : u32 { kAs = 0, kLs = 1, kRox = 2, kRo = 3 };
+
+template <Size S>
+inline constexpr u32 kWidth = kSizeBytes<S> * 8;
+
+template <Size S>
+inline constexpr s64 sign_extended(u32 a) {
+    if constexpr (S == Size::kByte) {
+        return static_cast<s8>(a);
+    } else if constexpr (S == Size::kWord) {
+        return static_cast<s16>(a);
+    } else {
+        return static_cast<s32>(a);
+    }
+}
+
+// Rotates the low W bits of `a` left by r (0 <= r < W).
+template <Size S>
+inline constexpr u32 rotate_left(u32 a, u32 r) {
+    if constexpr (S == Size::kLong) {
+        return std::rotl(a, static_cast<int>(r));
+    } else {
+        constexpr u32 w = kWidth<S>;
+        return ((a << r) | (a >> ((w - r) & (w - 1)))) & kSizeMask<S>;
+    }
+}
+
+// Shifts or rotates `a` (the operand at width W, zero-extended) by n (0-63), stores the flags
+// and returns the result at width W.
+template <class I, Size S, ShiftOp Op, bool Left>
+inline u32 shift(u32 a, u32 n) {
+    constexpr u32 w = kWidth<S>;
+    auto& c         = I::cpu();
+    const u32 x     = (c.sr >> 4) & 1u;
+    const u32 keep  = c.sr & (0xFF00u | kM68kSrX);
+    if (n == 0) [[unlikely]] {
+        c.sr = static_cast<u16>(keep | ccr_nz<S>(a) | (Op == ShiftOp::kRox && x ? kM68kSrC : 0u));
+        return a;
+    }
+    u32 res      = 0;
+    u32 carry    = 0;
+    u32 overflow = 0;
+    if constexpr (Op == ShiftOp::kRo) {
+        const u32 r = n & (w - 1);
+        res         = rotate_left<S>(a, Left ? r : (w - r) & (w - 1));
+        carry       = Left ? (res & 1u) : msb<S>(res);
+        c.sr        = static_cast<u16>(keep | ccr_nz<S>(res) | (carry ? kM68kSrC : 0u));
+        return res;
+    } else if constexpr (Op == ShiftOp::kRox) {
+        // The ring X:a of w + 1 bits, rotated left by m (a right rotation by m is a left one
+        // by w + 1 - m).
+        const u32 m = n % (w + 1);
+        if (m == 0) {
+            c.sr = static_cast<u16>(keep | ccr_nz<S>(a) | (x ? kM68kSrC : 0u));
+            return a;
+        }
+        const u32 k      = Left ? m : w + 1 - m;
+        constexpr u64 rm = (u64{1} << (w + 1)) - 1;
+        const u64 ring   = (u64{x} << w) | a;
+        const u64 rot    = ((ring << k) | (ring >> (w + 1 - k))) & rm;
+        res              = static_cast<u32>(rot) & kSizeMask<S>;
+        carry            = static_cast<u32>(rot >> w) & 1u;
+    } else if constexpr (Left) {
+        // AS and LS left: zeros in; the carry is bit w of the widened shift (0 past the width).
+        const u64 wide = u64{a} << n;
+        res            = static_cast<u32>(wide) & kSizeMask<S>;
+        carry          = static_cast<u32>(wide >> w) & 1u;
+        if constexpr (Op == ShiftOp::kAs) {
+            // V: the top n + 1 bits of a are not all equal (the sign changed on the way).
+            if (n >= w) {
+                overflow = a != 0;
+            } else {
+                const u64 top = a >> (w - 1 - n);
+                overflow      = top != 0 && top != (u64{2} << n) - 1;
+            }
+        }
+    } else if constexpr (Op == ShiftOp::kAs) {
+        const s64 sa = sign_extended<S>(a);
+        res          = static_cast<u32>(sa >> n) & kSizeMask<S>;
+        carry        = static_cast<u32>(sa >> (n - 1)) & 1u;
+    } else {
+        res   = static_cast<u32>(u64{a} >> n);
+        carry = static_cast<u32>(u64{a} >> (n - 1)) & 1u;
+    }
+    c.sr = static_cast<u16>((c.sr & 0xFF00u) | ccr_nz<S>(res) | (overflow ? kM68kSrV : 0u) |
+                            (carry ? (kM68kSrX | kM68kSrC) : 0u));
+    return res;
+}
+
+template <class I, Size S, ShiftOp Op, bool Left, bool RegCount>
+u32 op_shift_reg(u32 ir) {
+    const u32 op = ir >> 16;
+    const u32 n  = RegCount ? dreg<I>(op >> 9) & 63u : (((op >> 9) - 1u) & 7u) + 1u;
+    u32& d       = dreg<I>(op);
+    set_sized<S>(d, shift<I, S, Op, Left>(d & kSizeMask<S>, n));
+    advance<I>(2);
+    return S == Size::kLong ? 8 : 6;
+}
+
+template <class I, ShiftOp Op, bool Left, Mode M>
+u32 op_shift_mem(u32 ir) {
+    ea_modify<I, Size::kWord, M, 2>(ir, ir >> 16,
+                                    [](u32 v) { return shift<I, Size::kWord, Op, Left>(v, 1); });
+    advance<I>(2 + kExtBytes<M, Size::kWord>);
+    return 8;
+}
+
+struct Form {
+    Mode mode;  // the handler's mode (the A7 rows share the general handler: words step by 2)
+    u32 bits;   // opcode bits 5-0
+    u32 mask;   // 0x38 any register, 0x3F this register only
+};
+
+inline constexpr Form kMemoryForms[] = {
+    {Mode::kAi, 0x10, 0x38}, {Mode::kPi, 0x18, 0x38}, {Mode::kPi, 0x1F, 0x3F},
+    {Mode::kPd, 0x20, 0x38}, {Mode::kPd, 0x27, 0x3F}, {Mode::kDi, 0x28, 0x38},
+    {Mode::kIx, 0x30, 0x38}, {Mode::kAw, 0x38, 0x3F}, {Mode::kAl, 0x39, 0x3F},
+};
+
+template <Size S>
+inline constexpr u32 kSizeField = S == Size::kByte   ? 0x00u
+                                  : S == Size::kWord ? 0x40u
+                                                     : 0x80u;
+
+template <class I, ShiftOp Op, bool Left, Size S>
+void add_register_forms(PatternSink& out) {
+    const u32 match = 0xE000u | (Left ? 0x100u : 0u) | kSizeField<S> | (static_cast<u32>(Op) << 3);
+    out.add(&op_shift_reg<I, S, Op, Left, false>, match, 0xF1F8);
+    out.add(&op_shift_reg<I, S, Op, Left, true>, match | 0x20u, 0xF1F8);
+}
+
+template <class I, ShiftOp Op, bool Left, std::size_t... N>
+void add_operation(PatternSink& out, std::index_sequence<N...>) {
+    add_register_forms<I, Op, Left, Size::kByte>(out);
+    add_register_forms<I, Op, Left, Size::kWord>(out);
+    add_register_forms<I, Op, Left, Size::kLong>(out);
+    constexpr u32 kBase = 0xE0C0u | (static_cast<u32>(Op) << 9) | (Left ? 0x100u : 0u);
+    (out.add(&op_shift_mem<I, Op, Left, kMemoryForms[N].mode>, kBase | kMemoryForms[N].bits,
+             0xFFC0u | kMemoryForms[N].mask),
+     ...);
+}
+
+template <class I, ShiftOp Op>
+void add_pair(PatternSink& out) {
+    constexpr auto kForms = std::make_index_sequence<std::size(kMemoryForms)>{};
+    add_operation<I, Op, false>(out, kForms);
+    add_operation<I, Op, true>(out, kForms);
+}
+
+}  // namespace
+
+M68K_FAMILY(shift) {
+    add_pair<I, ShiftOp::kAs>(out);
+    add_pair<I, ShiftOp::kLs>(out);
+    add_pair<I, ShiftOp::kRox>(out);
+    add_pair<I, ShiftOp::kRo>(out);
+}
+
+}  // namespace varn::m68k
