@@ -40,6 +40,39 @@ inline constexpr u32 ccr_cmp(u32 src, u32 dst, u32 res) {
     return ccr_sub<S>(src, dst, res) & ~u32{kM68kSrX};
 }
 
+// The add/subtract rule of every adding and subtracting instruction (the immediate, quick,
+// register, address-register and extended forms, compares, NEG and NEGX): the result at size
+// S and its CCR byte, N, Z, V, C, with X = C; `x` (0 or 1) is the extend bit carried or
+// borrowed in.
+enum class AddSub { kAdd, kSub };
+struct AddSubResult {
+    u32 res;
+    u32 ccr;
+};
+template <AddSub Op, Size S>
+inline constexpr AddSubResult add_sub(u32 src, u32 dst, u32 x = 0) {
+    if constexpr (Op == AddSub::kAdd) {
+        const u32 res = (dst + src + x) & kSizeMask<S>;
+        return {res, ccr_add<S>(src, dst, res)};
+    } else {
+        const u32 res = (dst - src - x) & kSizeMask<S>;
+        return {res, ccr_sub<S>(src, dst, res)};
+    }
+}
+
+// The extended operations (ADDX, SUBX, NEGX) only ever clear Z: a zero result keeps the Z
+// of `old_sr`, so that a chain over a multi-precision value ends with Z set only when every
+// part was zero.
+inline constexpr u32 ccr_extend_z(u32 ccr, u32 old_sr) {
+    return (ccr & ~u32{kM68kSrZ}) | (ccr & old_sr & kM68kSrZ);
+}
+
+// The extend bit as 0 or 1.
+template <class I>
+inline u32 x_bit() {
+    return (I::cpu().sr >> 4) & 1u;
+}
+
 // Stores a whole new CCR byte.
 template <class I>
 inline void set_ccr(u32 ccr) {

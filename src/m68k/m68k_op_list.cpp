@@ -35,7 +35,7 @@ namespace m68k {
 // same time merge without touching each other's lines.
 static void collect_families(PatternSink& out, Instance instance) {
     // Line 0: ORI, ANDI, SUBI, ADDI, EORI, CMPI; ORI, ANDI, EORI to CCR and SR.
-    // M68K_FAMILY_ENTRY(immediate);
+    M68K_FAMILY_ENTRY(immediate);
 
     // Line 0: BTST, BCHG, BCLR, BSET (immediate and register bit number).
     M68K_FAMILY_ENTRY(bit);
@@ -47,26 +47,26 @@ static void collect_families(PatternSink& out, Instance instance) {
     M68K_FAMILY_ENTRY(move);
 
     // Line 4: NEGX, CLR, NEG, NOT, TST, TAS, NBCD, EXT, SWAP, PEA, 0x4848 no-operation.
-    // M68K_FAMILY_ENTRY(single);
+    M68K_FAMILY_ENTRY(single);
 
     // Line 4: MOVE from SR, MOVE to CCR, MOVE to SR.
-    // M68K_FAMILY_ENTRY(sr_move);
+    M68K_FAMILY_ENTRY(sr_move);
 
     // Line 4: MOVEM.
-    // M68K_FAMILY_ENTRY(movem);
+    M68K_FAMILY_ENTRY(movem);
 
     // Line 4: ILLEGAL, TRAP, TRAPV, CHK, LINK, UNLK, MOVE USP, RESET, NOP, STOP, RTE, RTS, RTR,
     // JSR, JMP, LEA, EXTB.L.
     M68K_FAMILY_ENTRY(control);
 
     // Lines 5 and 7: ADDQ, SUBQ, MOVEQ.
-    // M68K_FAMILY_ENTRY(quick);
+    M68K_FAMILY_ENTRY(quick);
 
     // Lines 5 and 6: Scc, DBcc, Bcc, BRA, BSR.
     M68K_FAMILY_ENTRY(branch);
 
     // Lines 8 and C: OR, AND.
-    // M68K_FAMILY_ENTRY(or_and);
+    M68K_FAMILY_ENTRY(or_and);
 
     // Lines 8 and C: MULU, MULS, DIVU, DIVS.
     M68K_FAMILY_ENTRY(muldiv);
@@ -75,19 +75,19 @@ static void collect_families(PatternSink& out, Instance instance) {
     M68K_FAMILY_ENTRY(bcd_exg);
 
     // Lines 9 and D: ADD, SUB.
-    // M68K_FAMILY_ENTRY(add_sub);
+    M68K_FAMILY_ENTRY(add_sub);
 
     // Lines 9 and D: ADDA, SUBA.
-    // M68K_FAMILY_ENTRY(adda_suba);
+    M68K_FAMILY_ENTRY(adda_suba);
 
     // Lines 9 and D: ADDX, SUBX.
-    // M68K_FAMILY_ENTRY(addx_subx);
+    M68K_FAMILY_ENTRY(addx_subx);
 
     // Line B: CMP, CMPA, CMPM.
-    // M68K_FAMILY_ENTRY(cmp);
+    M68K_FAMILY_ENTRY(cmp);
 
     // Line B: EOR.
-    // M68K_FAMILY_ENTRY(eor);
+    M68K_FAMILY_ENTRY(eor);
 
     // Line E: shifts and rotates, register and memory forms.
     M68K_FAMILY_ENTRY(shift);
