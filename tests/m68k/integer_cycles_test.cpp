@@ -199,31 +199,5 @@ TEST_F(M68kIntegerCycles, NoOperationOpcodesTakeNoCycles) {
     }
 }
 
-// Opcodes matched by several patterns go to the most specific one. Two overlapping patterns
-// where neither refines the other need a third pattern that refines both over their whole
-// overlap (MOVE.B (A7)+,(A7)+); otherwise the table would depend on the list order.
-TEST_F(M68kIntegerCycles, OverlappingPatternsAreRefinements) {
-    std::vector<m68k::Pattern> list = m68k::pattern_list(m68k::Instance::kMain);
-    list.resize(list.size() - 2);  // the line-F and catch-all defaults
-    const auto has_pattern = [&](u32 match, u32 mask) {
-        for (const m68k::Pattern& r : list) {
-            if (r.match == match && r.mask == mask) return true;
-        }
-        return false;
-    };
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        for (std::size_t j = i + 1; j < list.size(); ++j) {
-            const m68k::Pattern& p = list[i];
-            const m68k::Pattern& q = list[j];
-            const u32 common       = p.mask & q.mask;
-            if ((p.match & common) != (q.match & common)) continue;  // disjoint
-            const bool refines = p.mask != q.mask && (common == p.mask || common == q.mask);
-            EXPECT_TRUE(refines || has_pattern(p.match | q.match, p.mask | q.mask))
-                << std::hex << "0x" << p.match << "/0x" << p.mask << " and 0x" << q.match << "/0x"
-                << q.mask;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace varn::test
