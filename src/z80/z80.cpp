@@ -11,7 +11,16 @@
 
 namespace varn {
 
-z80_cpu_context z80_context{};
+namespace {
+constexpr z80_cpu_context initial_context() {
+    z80_cpu_context c{};
+    c.slice_budget = kZ80DefaultSliceBudget;
+    return c;
+}
+}  // namespace
+
+// The slice length is the default until the settings give another.
+constinit z80_cpu_context z80_context = initial_context();
 
 void z80_run() { GenesisZ80::run(z80_context); }
 
@@ -31,8 +40,7 @@ bool z80_is_stopped() { return (z80_context.status & kZ80StatusHalted) != 0; }
 void z80_clear_stopped() { z80_context.status &= ~kZ80StatusHalted; }
 
 void z80_reset_records() {
-    z80_context              = z80_cpu_context{};
-    z80_context.slice_budget = kZ80DefaultSliceBudget;
+    z80_context = initial_context();
     z80_ram.fill(0);
     z80_bank         = 0;
     z80_busreq_latch = 0;

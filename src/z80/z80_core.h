@@ -12,6 +12,17 @@
 //   static constexpr bool kCountInstructions;  // count dispatches (benchmarks)
 //   void add_instructions(u64 n);          // receives the count at the end of each slice
 //
+// The core caches the code window of the current PC in the context. A bus whose code
+// memory can move under a running PC (a paging register) calls refresh_fetch after the
+// change; one whose windows never move (the Genesis RAM) need not. Windows may be as small
+// as the bus likes; the loop moves to the next window when PC leaves one, and a fetch that
+// straddles two reads its bytes one by one through fetch_window.
+//
+// An undefined opcode, or code wanted where fetch_window finds none, stops the core: status
+// gets kZ80StatusHalted and the slice ends. Whoever runs the machine looks at the status
+// after the slice (and withdraws the run entry); run() does nothing until the bits are
+// cleared.
+//
 // Flags follow this machine's rules: bits 3 and 5 of F are never computed from results;
 // they are kept, or cleared where an instruction rebuilds F whole (CB rotates, DAA).
 
