@@ -21,6 +21,11 @@ extern const M68kHandlerSet m68k_boot_rom_switch_set;  // 0xA14000-0xA14FFF
 extern const M68kHandlerSet m68k_vdp_port_set;         // 0xC00000-0xC00FFF
 extern const M68kHandlerSet m68k_s32x_register_set;    // 0xA15000-0xA15FFF
 
+// 32X memories.
+extern const M68kHandlerSet m68k_s32x_sdram_window_set;        // 0x600000-0x63FFFF
+extern const M68kHandlerSet m68k_s32x_framebuffer_window_set;  // 0x840000-0x85FFFF
+extern const M68kHandlerSet m68k_s32x_overwrite_window_set;    // 0x860000-0x87FFFF
+
 // Sega CD map regions.
 extern const M68kHandlerSet m68k_scd_bios_set;       // 0x000000-0x01FFFF
 extern const M68kHandlerSet m68k_ram_cart_id_set;    // 0x400000-0x400FFF

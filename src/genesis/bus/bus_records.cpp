@@ -15,7 +15,9 @@ void genesis_bus_reset_records() {
     scd_ram_cart_id.fill(0);
     m68k_reset_unit_seams();
     m68k_a15_tables_reset();
-    m68k_s32x_active = nullptr;
+    m68k_s32x_active           = nullptr;
+    m68k_s32x_sdram_view       = {};
+    m68k_s32x_framebuffer_view = {};
     m68k_build_memory_map();
 }
 

@@ -144,20 +144,14 @@ constexpr M68kHandlerSet kWordRamDefault{wram_read_byte,  wram_read_word,  wram_
 
 }  // namespace
 
-M68kHandlerSet m68k_s32x_sdram_set                 = m68k_unmapped_set;
-M68kHandlerSet m68k_s32x_framebuffer_set           = m68k_unmapped_set;
-M68kHandlerSet m68k_s32x_framebuffer_overwrite_set = m68k_unmapped_set;
-M68kHandlerSet m68k_scd_gate_array_set             = m68k_unmapped_set;
-M68kHandlerSet m68k_scd_prg_ram_window_set         = kPrgRamWindowDefault;
-M68kHandlerSet m68k_scd_word_ram_set               = kWordRamDefault;
+M68kHandlerSet m68k_scd_gate_array_set     = m68k_unmapped_set;
+M68kHandlerSet m68k_scd_prg_ram_window_set = kPrgRamWindowDefault;
+M68kHandlerSet m68k_scd_word_ram_set       = kWordRamDefault;
 
 void m68k_reset_unit_seams() {
-    m68k_s32x_sdram_set                 = m68k_unmapped_set;
-    m68k_s32x_framebuffer_set           = m68k_unmapped_set;
-    m68k_s32x_framebuffer_overwrite_set = m68k_unmapped_set;
-    m68k_scd_gate_array_set             = m68k_unmapped_set;
-    m68k_scd_prg_ram_window_set         = kPrgRamWindowDefault;
-    m68k_scd_word_ram_set               = kWordRamDefault;
+    m68k_scd_gate_array_set     = m68k_unmapped_set;
+    m68k_scd_prg_ram_window_set = kPrgRamWindowDefault;
+    m68k_scd_word_ram_set       = kWordRamDefault;
 }
 
 // Cartridge and 32X map. The Z80 area is laid page by page (its sixteen pages decode bits
@@ -165,30 +159,30 @@ void m68k_reset_unit_seams() {
 namespace {
 
 constexpr M68kMapRun kCartMap[] = {
-    {&m68k_cart_rom_set, 1024},                  // 0x000000 cartridge ROM
-    {&m68k_unmapped_set, 512},                   // 0x400000
-    {&m68k_s32x_sdram_set, 64},                  // 0x600000 32X SDRAM
-    {&m68k_unmapped_set, 512},                   // 0x640000
-    {&m68k_s32x_framebuffer_set, 32},            // 0x840000 32X frame buffer
-    {&m68k_s32x_framebuffer_overwrite_set, 32},  // 0x860000 its overwrite image
-    {&m68k_cart_rom_window_set, 128},            // 0x880000 cartridge ROM window
-    {&m68k_banked_rom_set, 256},                 // 0x900000 banked cartridge ROM
-    {&m68k_z80_ram_set, 2},                      // 0xA00000 Z80 RAM
-    {&m68k_unmapped_set, 2},                     // 0xA02000 (no mirror of the RAM)
-    {&m68k_ym2612_set, 1},                       // 0xA04000 YM2612
-    {&m68k_unmapped_set, 2},                     // 0xA05000, 0xA06000 (bank register)
-    {&m68k_z80_psg_set, 1},                      // 0xA07000 PSG
-    {&m68k_unmapped_set, 8},                     // 0xA08000
-    {&m68k_io_port_set, 1},                      // 0xA10000 I/O ports
-    {&m68k_z80_control_set, 1},                  // 0xA11000 Z80 bus request and reset
-    {&m68k_scd_gate_array_set, 1},               // 0xA12000 Sega CD gate array
-    {&m68k_cart_register_set, 1},                // 0xA13000 cartridge registers
-    {&m68k_boot_rom_switch_set, 1},              // 0xA14000 boot-ROM switch
-    {&m68k_s32x_register_set, 1},                // 0xA15000 32X registers
-    {&m68k_unmapped_set, 490},                   // 0xA16000
-    {&m68k_vdp_port_set, 1},                     // 0xC00000 VDP and PSG ports
-    {&m68k_unmapped_set, 511},                   // 0xC01000
-    {&m68k_work_ram_set, 512},                   // 0xE00000 work RAM
+    {&m68k_cart_rom_set, 1024},               // 0x000000 cartridge ROM
+    {&m68k_unmapped_set, 512},                // 0x400000
+    {&m68k_s32x_sdram_window_set, 64},        // 0x600000 32X SDRAM
+    {&m68k_unmapped_set, 512},                // 0x640000
+    {&m68k_s32x_framebuffer_window_set, 32},  // 0x840000 32X frame buffer
+    {&m68k_s32x_overwrite_window_set, 32},    // 0x860000 its overwrite image
+    {&m68k_cart_rom_window_set, 128},         // 0x880000 cartridge ROM window
+    {&m68k_banked_rom_set, 256},              // 0x900000 banked cartridge ROM
+    {&m68k_z80_ram_set, 2},                   // 0xA00000 Z80 RAM
+    {&m68k_unmapped_set, 2},                  // 0xA02000 (no mirror of the RAM)
+    {&m68k_ym2612_set, 1},                    // 0xA04000 YM2612
+    {&m68k_unmapped_set, 2},                  // 0xA05000, 0xA06000 (bank register)
+    {&m68k_z80_psg_set, 1},                   // 0xA07000 PSG
+    {&m68k_unmapped_set, 8},                  // 0xA08000
+    {&m68k_io_port_set, 1},                   // 0xA10000 I/O ports
+    {&m68k_z80_control_set, 1},               // 0xA11000 Z80 bus request and reset
+    {&m68k_scd_gate_array_set, 1},            // 0xA12000 Sega CD gate array
+    {&m68k_cart_register_set, 1},             // 0xA13000 cartridge registers
+    {&m68k_boot_rom_switch_set, 1},           // 0xA14000 boot-ROM switch
+    {&m68k_s32x_register_set, 1},             // 0xA15000 32X registers
+    {&m68k_unmapped_set, 490},                // 0xA16000
+    {&m68k_vdp_port_set, 1},                  // 0xC00000 VDP and PSG ports
+    {&m68k_unmapped_set, 511},                // 0xC01000
+    {&m68k_work_ram_set, 512},                // 0xE00000 work RAM
 };
 
 static_assert(m68k_map_pages(kCartMap) == kM68kBusPages);
@@ -206,19 +200,19 @@ void m68k_reset_memory_map() {
 namespace {
 
 constexpr M68kMapRun kSegaCdMap[] = {
-    {&m68k_scd_bios_set, 32},            // 0x000000 Sega CD BIOS
-    {&m68k_scd_prg_ram_window_set, 32},  // 0x020000 PRG-RAM window
-    {&m68k_unmapped_set, 448},           // 0x040000
-    {&m68k_scd_word_ram_set, 64},        // 0x200000 word RAM
-    {&m68k_unmapped_set, 448},           // 0x240000
-    {&m68k_ram_cart_id_set, 1},          // 0x400000 RAM-cartridge identification
-    {&m68k_unmapped_set, 511},           // 0x401000
-    {&m68k_ram_cart_data_set, 64},       // 0x600000 RAM-cartridge data
-    {&m68k_unmapped_set, 447},           // 0x640000
-    {&m68k_unmapped_set, 1},             // 0x7FF000 RAM-cartridge write protect
-    {&m68k_unmapped_set, 64},            // 0x800000
-    {&m68k_s32x_framebuffer_set, 32},    // 0x840000, as in the cartridge map
-    {&m68k_s32x_framebuffer_overwrite_set, 32},
+    {&m68k_scd_bios_set, 32},                 // 0x000000 Sega CD BIOS
+    {&m68k_scd_prg_ram_window_set, 32},       // 0x020000 PRG-RAM window
+    {&m68k_unmapped_set, 448},                // 0x040000
+    {&m68k_scd_word_ram_set, 64},             // 0x200000 word RAM
+    {&m68k_unmapped_set, 448},                // 0x240000
+    {&m68k_ram_cart_id_set, 1},               // 0x400000 RAM-cartridge identification
+    {&m68k_unmapped_set, 511},                // 0x401000
+    {&m68k_ram_cart_data_set, 64},            // 0x600000 RAM-cartridge data
+    {&m68k_unmapped_set, 447},                // 0x640000
+    {&m68k_unmapped_set, 1},                  // 0x7FF000 RAM-cartridge write protect
+    {&m68k_unmapped_set, 64},                 // 0x800000
+    {&m68k_s32x_framebuffer_window_set, 32},  // 0x840000, as in the cartridge map
+    {&m68k_s32x_overwrite_window_set, 32},
     {&m68k_cart_rom_window_set, 128},
     {&m68k_banked_rom_set, 256},
     {&m68k_z80_ram_set, 2},

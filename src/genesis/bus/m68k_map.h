@@ -58,14 +58,11 @@ extern const M68kHandlerSet m68k_save_ram_set;  // the save-RAM window (save_ram
 // replaces at its one-time set-up; until then it behaves as the console does without that
 // unit attached (reads give the address, writes are ignored) or, for the Sega CD memory
 // windows, as the gate array does after its reset (PRG-RAM bank 0, word RAM in 2 Mbit mode).
-// The 32X register page is decoded through tables of its own (genesis/bus/s32x_pages.h).
+// The 32X's memories and register page have seams of their own (genesis/bus/s32x_pages.h).
 // ---------------------------------------------------------------------------------------
-extern M68kHandlerSet m68k_s32x_sdram_set;                  // 0x600000-0x63FFFF
-extern M68kHandlerSet m68k_s32x_framebuffer_set;            // 0x840000-0x85FFFF
-extern M68kHandlerSet m68k_s32x_framebuffer_overwrite_set;  // 0x860000-0x87FFFF
-extern M68kHandlerSet m68k_scd_gate_array_set;              // 0xA12000 page
-extern M68kHandlerSet m68k_scd_prg_ram_window_set;          // 0x020000-0x03FFFF (Sega CD map)
-extern M68kHandlerSet m68k_scd_word_ram_set;                // 0x200000-0x23FFFF (Sega CD map)
+extern M68kHandlerSet m68k_scd_gate_array_set;      // 0xA12000 page
+extern M68kHandlerSet m68k_scd_prg_ram_window_set;  // 0x020000-0x03FFFF (Sega CD map)
+extern M68kHandlerSet m68k_scd_word_ram_set;        // 0x200000-0x23FFFF (Sega CD map)
 
 // Restores every seam above to its default (tests; a unit that is switched off).
 void m68k_reset_unit_seams();

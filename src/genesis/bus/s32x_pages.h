@@ -1,6 +1,16 @@
 #pragma once
-// The 32X's pieces of the main 68000's map that the bus owns: the register page 0xA15000,
-// decoded through six 1024-entry tables, and the BIOS overlay of page 0.
+// The 32X's pieces of the main 68000's map: the windows onto its SDRAM and frame buffer, the
+// register page 0xA15000, decoded through six 1024-entry tables, and the BIOS overlay of
+// page 0.
+//
+// 0x600000-0x63FFFF  SDRAM (256 KB), every width
+// 0x840000-0x85FFFF  the frame buffer not on display (128 KB): a byte write of zero leaves
+//                    the old byte (a transparent pixel); word and long writes store whole
+// 0x860000-0x87FFFF  the same buffer as the overwrite image: at every width, zero bytes leave
+//                    the old bytes and the others are stored
+// The memories are the 32X unit's; it points the views below at them (and repoints the
+// frame-buffer view when the display flips). An empty view is an absent 32X: reads give the
+// address, writes are ignored.
 //
 // 0xA15000-0xA15FFF: every access is routed through `m68k_a15_tables` by address & 0x3FF, so
 // 0xA15400-0xA15FFF repeat 0xA15000-0xA153FF. The 32X unit's code fills the entries of its
@@ -11,11 +21,15 @@
 // BIOS below 0x100 while the 32X is active, and the cartridge otherwise.
 
 #include <array>
+#include <span>
 
 #include "base/types.h"
 #include "m68k/m68k_bus.h"
 
 namespace varn {
+
+extern std::span<u8> m68k_s32x_sdram_view;        // 256 KB
+extern std::span<u8> m68k_s32x_framebuffer_view;  // 128 KB, the buffer not on display
 
 inline constexpr u32 kM68kA15Entries = 1024;
 

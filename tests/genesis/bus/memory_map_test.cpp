@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "bus_fixture.h"
 #include "m68k/m68k.h"
 
@@ -168,13 +170,64 @@ TEST_F(MemoryMapTest, RamCartridgeSizeCodeClampedAndAbsentCartridge) {
 }
 
 TEST_F(MemoryMapTest, UnitSeamsArePickedUpByTheNextMapBuild) {
-    m68k_s32x_sdram_set.read_word = [](u32) -> u32 { return 0x3232; };
-    EXPECT_EQ(bus_read(2, 0x600000), 0x0000u) << "not before the map is laid again";
+    m68k_scd_gate_array_set.read_word = [](u32) -> u32 { return 0x3232; };
+    EXPECT_EQ(bus_read(2, 0xA12000), 0x2000u) << "not before the map is laid again";
     m68k_reset_memory_map();
-    EXPECT_EQ(bus_read(2, 0x600000), 0x3232u);
+    EXPECT_EQ(bus_read(2, 0xA12000), 0x3232u);
     m68k_reset_unit_seams();
     m68k_reset_memory_map();
-    EXPECT_EQ(bus_read(2, 0x600000), 0x0000u);
+    EXPECT_EQ(bus_read(2, 0xA12000), 0x2000u);
+}
+
+class S32xWindowTest : public MemoryMapTest {
+  protected:
+    void SetUp() override {
+        MemoryMapTest::SetUp();
+        sdram.fill(0);
+        framebuffer.fill(0xAA);
+        m68k_s32x_sdram_view       = sdram;
+        m68k_s32x_framebuffer_view = framebuffer;
+    }
+    std::array<u8, 0x40000> sdram;
+    std::array<u8, 0x20000> framebuffer;
+};
+
+TEST_F(S32xWindowTest, SdramEveryWidthWrappingWithinIt) {
+    bus_write(4, 0x63FFFE, 0x11223344);
+    EXPECT_EQ(sdram[0x3FFFE], 0x11);
+    EXPECT_EQ(sdram[0x00001], 0x44);
+    EXPECT_EQ(bus_read(4, 0x63FFFE), 0x11223344u);
+    bus_write(1, 0x600010, 0);
+    EXPECT_EQ(bus_read(2, 0x600010), 0x0000u);
+}
+
+TEST_F(S32xWindowTest, FrameBufferByteWritesOfZeroAreTransparent) {
+    bus_write(1, 0x840000, 0x00);
+    EXPECT_EQ(framebuffer[0], 0xAA);
+    bus_write(1, 0x840001, 0x05);
+    EXPECT_EQ(framebuffer[1], 0x05);
+    bus_write(2, 0x840002, 0x0000);  // words and longs are stored whole
+    EXPECT_EQ(framebuffer[2], 0x00);
+    EXPECT_EQ(framebuffer[3], 0x00);
+}
+
+TEST_F(S32xWindowTest, OverwriteImageKeepsZeroBytesAtEveryWidth) {
+    bus_write(4, 0x860010, 0x00112200);
+    EXPECT_EQ(framebuffer[0x10], 0xAA);
+    EXPECT_EQ(framebuffer[0x11], 0x11);
+    EXPECT_EQ(framebuffer[0x12], 0x22);
+    EXPECT_EQ(framebuffer[0x13], 0xAA);
+    EXPECT_EQ(bus_read(4, 0x860010), 0xAA1122AAu);
+    EXPECT_EQ(bus_read(4, 0x840010), 0xAA1122AAu) << "the same buffer as 0x840000";
+}
+
+TEST_F(S32xWindowTest, NoViewIsAnAbsent32x) {
+    m68k_s32x_sdram_view       = {};
+    m68k_s32x_framebuffer_view = {};
+    EXPECT_EQ(bus_read(4, 0x600010), 0x600010u);
+    EXPECT_EQ(bus_read(2, 0x870002), 0x0002u);
+    bus_write(4, 0x840000, 0xFFFFFFFF);
+    EXPECT_EQ(framebuffer[0], 0xAA);
 }
 
 TEST_F(MemoryMapTest, S32xRegisterPageDecodesThroughItsTables) {
