@@ -1,0 +1,112 @@
+#pragma once
+// The slice scheduler and the frame structure of the Genesis.
+//
+// Time is cut into timeslices of the main 68000. A visible line is 10 slices: 8 of drawing
+// and 2 of horizontal blank; 224 lines are followed by 512 slices of vertical blank, 2752
+// slices a frame for every machine and region. Before every slice a pass of the loop
+// advances the sample clock (one sample on each carry), counts the position, raises the
+// line and frame events of the video chip and renders each visible line; after the 68000
+// slice the rest of the chain runs: the Z80, the light-gun tick, the FM timers and, when
+// present, the Sega CD and the 32X.
+//
+// `run_frame` runs one frame from a CPU step to the next frame end (its hand-over of
+// sound and picture, input poll and pacing); the emulation thread's run entry loops over
+// it with the pause and stop check in between.
+
+#include "base/host.h"
+#include "base/types.h"
+
+namespace varn {
+
+inline constexpr u32 kSlicesPerLine  = 10;
+inline constexpr u32 kVisibleLines   = 224;
+inline constexpr u32 kVblankSlices   = 512;
+inline constexpr u32 kSlicesPerFrame = kVisibleLines * kSlicesPerLine + kVblankSlices;
+
+// Phases of `slice_phase`.
+inline constexpr u32 kPhaseDraw   = 0;  // a line's 8 drawing slices
+inline constexpr u32 kPhaseHblank = 1;  // a line's 2 horizontal-blank slices
+inline constexpr u32 kPhaseVblank = 2;  // the 512 slices of vertical blank
+
+// Sample clock steps by rate index: 2^32 x (samples a frame) / 2752, rounded.
+inline constexpr u32 kSampleSteps[3] = {0x445f417d, 0x222fa0bf, 0x1117d05f};
+
+struct FramePosition {
+    // During the visible part: line in bits 4 and up, slice within the phase in bits 0-3.
+    // During the vertical blank: the blank slices run so far.
+    u32 slice_counter;
+    u32 slice_phase;
+    u32 sound_sample_clock;  // a carry out of bit 31 makes one sample due
+};
+extern FramePosition frame_pos;
+
+// The line being run, valid while `slice_phase` is not the vertical blank.
+inline u32 current_line() { return frame_pos.slice_counter >> 4; }
+
+// Counts for the headless runner and benchmarks (never reset by a boot).
+struct RunStats {
+    u64 frames;
+    u64 slices;
+    u64 samples;
+};
+extern RunStats run_stats;
+
+enum class FrameResult {
+    kFrameEnd,  // the frame ended normally
+    kHalted,    // a CPU halted: the run is abandoned
+};
+
+// Runs from the CPU step to the end of the next frame (pacing included).
+FrameResult run_frame();
+
+// The Genesis run entry: frames until a stop or a halt.
+void genesis_run_entry();
+
+// Places the scheduler at a frame start: the first slice of the vertical blank, the state
+// just after a frame end, so that the next `run_frame` is a whole frame.
+void scheduler_reset();
+
+// The boot's start position: a line taken from the low 8 bits of the millisecond clock,
+// so the first frame after a boot is partial.
+void video_reset_line_counters(u32 clock_ms);
+
+// Seams for the add-on units and for parts that join the frame later. Null entries are
+// skipped. They are called on the emulation thread.
+struct FrameSeams {
+    // Sega CD: runs the sub-CPU slice and the drive/timer tick (it keeps its own run state
+    // and does nothing while the sub-CPU is stopped); adds the PCM chip's sample; raised
+    // once a frame for the machine's own frame work.
+    void (*segacd_slice)();
+    void (*segacd_pcm_sample)(s16* slot);
+    // 32X: the two SH-2s with their on-chip units and the PWM line step (called only while
+    // the 32X is active); the palette-access flag at each phase change, the palette
+    // refresh at line 0, the H-blank line hook and the frame hook.
+    void (*s32x_slice)();
+    void (*s32x_palette_access)();
+    void (*s32x_palette_refresh)();
+    void (*s32x_hint_line)();
+    void (*s32x_vint_frame)();
+    // Line output: renders the current line through the active render mode (drawn frames
+    // only), and receives the surface the host hands out after a present.
+    void (*render_line)();
+    void (*surface_set_origin)(const FrameSurface& surface);
+
+    // Chips not wired yet: the 68000 slice (returns true when the CPU halted), the Z80
+    // slice, the light-gun tick, the FM timers, the two sound chips' samples (the PSG
+    // stores, the FM chip adds) and the video chip's interrupt events.
+    bool (*m68k_slice)();
+    void (*z80_slice)();
+    void (*lightgun_tick)();
+    void (*fm_timers)();
+    void (*psg_sample)(s16* slot);
+    void (*fm_sample)(s16* slot);
+    void (*hint_counter_reload)();
+    void (*hint_counter_step)();
+    void (*vint_raise)();
+    void (*z80_irq_clear)();
+};
+extern FrameSeams frame_seams;
+
+void scheduler_reset_all();
+
+}  // namespace varn

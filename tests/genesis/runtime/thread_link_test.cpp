@@ -1,0 +1,220 @@
+// The hand-shakes between the user-interface side and the emulation thread, run on a real
+// thread (these tests also run under ThreadSanitizer).
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "runtime_fixture.h"
+
+namespace varn::test {
+namespace {
+
+std::atomic<u32> frames_run{0};
+std::atomic<u32> halt_after{0};  // 0: never
+
+bool counting_slice() {
+    const u32 limit = halt_after.load();
+    // One frame is 2752 slices; counting them would slow the test, so halts are per frame.
+    return limit != 0 && run_stats.frames + 1 >= limit && frame_pos.slice_counter == 5;
+}
+
+// A machine whose frames do nothing but count.
+void counting_entry() {
+    for (;;) {
+        if (run_frame() == FrameResult::kHalted) {
+            emu_thread_target.store(nullptr);
+            return;
+        }
+        frames_run.fetch_add(1);
+        if (!emu_check_pause_stop()) return;
+    }
+}
+
+// A second machine kind, to tell which entry a thread runs.
+std::atomic<u32> other_entries{0};
+void other_entry() {
+    other_entries.fetch_add(1);
+    while (emu_check_pause_stop()) std::this_thread::yield();
+}
+
+class ThreadLinkTest : public RuntimeTest {
+  protected:
+    void SetUp() override {
+        RuntimeTest::SetUp();
+        cfg_set(cfg_frame_skip, 0);  // no pacing: frames run back to back
+        host.set_yield_step(1);      // fast-forward paces: let its clock move
+        frames_run.store(0);
+        halt_after.store(0);
+        other_entries.store(0);
+        frame_seams.m68k_slice = counting_slice;
+        thread                 = emu_thread_start();
+    }
+    void TearDown() override {
+        emu_stop_and_wait();
+        emu_thread_target.store(emu_thread_exit);
+        thread.join();
+        EXPECT_FALSE(emu_thread_alive());
+        RuntimeTest::TearDown();
+    }
+
+    static void wait_until(auto done) {
+        while (!done()) std::this_thread::yield();
+    }
+    static void wait_frames(u32 n) {
+        const u32 target = frames_run.load() + n;
+        wait_until([&] { return frames_run.load() >= target; });
+    }
+    void start(RunEntry entry = counting_entry) {
+        emu_stop_and_wait();
+        emu_thread_target.store(entry);
+        wait_until([] { return emu_thread_state.load() == kThreadRunning; });
+    }
+
+    std::thread thread;
+};
+
+TEST_F(ThreadLinkTest, IdleThreadAcknowledgesRequestsAndAcceptsARunEntry) {
+    emu_stop_and_wait();
+    EXPECT_EQ(emu_stop_ack.load(), 1u);
+    EXPECT_EQ(emu_thread_state.load(), kThreadIdle);
+    emu_pause_request(kPauseMenu);  // no machine: acknowledged by the idle loop
+    EXPECT_EQ(emu_pause_ack.load(), kPauseMenu);
+    EXPECT_NE(emu_state_flags.load() & kStatePaused, 0u);
+    emu_resume_request(kPauseMenu);
+    EXPECT_EQ(emu_state_flags.load() & kStatePaused, 0u);
+    EXPECT_FALSE(host.sound_paused());
+
+    start();
+    wait_frames(3);
+    // Accepting the entry cleared the stop words and the target.
+    EXPECT_EQ(emu_stop_req.load(), 0u);
+    EXPECT_EQ(emu_stop_ack.load(), 0u);
+    EXPECT_EQ(emu_thread_target.load(), nullptr);
+
+    emu_stop_and_wait();
+    const u32 frames = frames_run.load();
+    EXPECT_EQ(emu_thread_state.load(), kThreadIdle);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(frames_run.load(), frames) << "an idle thread runs no frame";
+    const auto posts = host.requests();
+    EXPECT_GE(std::count(posts.begin(), posts.end(), kRequestThreadStateChanged), 3);
+}
+
+TEST_F(ThreadLinkTest, PauseHoldsTheThreadUntilEveryReasonIsReleased) {
+    start();
+    wait_frames(2);
+    emu_pause_request(kPauseUser);
+    emu_pause_request(kPauseFocus);
+    EXPECT_EQ(emu_thread_state.load(), kThreadPaused);
+    EXPECT_TRUE(host.sound_paused());
+    const u32 frames = frames_run.load();
+    emu_resume_request(kPauseUser);  // focus still lost
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(frames_run.load(), frames);
+    EXPECT_EQ(emu_thread_state.load(), kThreadPaused);
+    EXPECT_TRUE(host.sound_paused());
+    emu_resume_request(kPauseFocus);
+    wait_frames(2);
+    EXPECT_EQ(emu_thread_state.load(), kThreadRunning);
+    EXPECT_FALSE(host.sound_paused());
+    EXPECT_EQ(emu_state_flags.load() & kStatePaused, 0u);
+}
+
+TEST_F(ThreadLinkTest, PauseBitsAboveTheLowByteAreNotSeen) {
+    start();
+    emu_pause_req.store(0x100);
+    wait_frames(3);
+    EXPECT_EQ(emu_thread_state.load(), kThreadRunning);
+    emu_pause_req.store(0);
+}
+
+TEST_F(ThreadLinkTest, StopWhilePausedGoesIdleAndKeepsThePauseForTheNextRun) {
+    start();
+    emu_pause_request(kPauseFile);
+    emu_stop_and_wait();
+    EXPECT_EQ(emu_thread_state.load(), kThreadIdle);
+    EXPECT_EQ(emu_pause_req.load(), kPauseFile);
+    // The next run stops at its first frame end, still paused.
+    const u32 frames = frames_run.load();
+    emu_thread_target.store(counting_entry);
+    wait_until([] { return emu_thread_state.load() == kThreadPaused; });
+    EXPECT_EQ(frames_run.load(), frames + 1);
+    emu_resume_request(kPauseFile);
+    wait_frames(1);
+}
+
+TEST_F(ThreadLinkTest, RebootUnderAPauseIsConsumedOnRelease) {
+    start();
+    emu_pause_request(kPauseUser);
+    // What a reboot does under the pause: reset the machine, then store the run entry.
+    emu_thread_target.store(counting_entry);
+    emu_resume_request(kPauseUser);
+    wait_frames(2);
+    EXPECT_EQ(emu_thread_target.load(), nullptr);
+    // A later stop leaves the thread idle, not restarted.
+    emu_stop_and_wait();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(emu_thread_state.load(), kThreadIdle);
+}
+
+TEST_F(ThreadLinkTest, StopAfterARebootThatWasNeverReleasedLeavesTheThreadIdle) {
+    start();
+    emu_pause_request(kPauseUser);
+    emu_thread_target.store(counting_entry);
+    emu_stop_and_wait();  // closing the machine while the reboot's pause still holds
+    const u32 frames = frames_run.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(emu_thread_state.load(), kThreadIdle);
+    EXPECT_EQ(emu_thread_target.load(), nullptr);
+    EXPECT_EQ(frames_run.load(), frames);
+    emu_resume_request(kPauseUser);
+}
+
+TEST_F(ThreadLinkTest, RebootIntoAnotherMachineSwitchesEntries) {
+    start();
+    emu_pause_request(kPauseUser);
+    emu_thread_target.store(other_entry);
+    emu_resume_request(kPauseUser);
+    wait_until([] { return other_entries.load() == 1; });
+    EXPECT_EQ(emu_thread_target.load(), nullptr);
+}
+
+TEST_F(ThreadLinkTest, StopRightAfterARunEntryStillEndsIdle) {
+    for (int i = 0; i < 50; ++i) {
+        emu_stop_and_wait();
+        emu_thread_target.store(counting_entry);
+        emu_stop_and_wait();
+        ASSERT_EQ(emu_thread_target.load(), nullptr);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        ASSERT_EQ(emu_thread_state.load(), kThreadIdle) << i;
+    }
+}
+
+TEST_F(ThreadLinkTest, HaltLeavesTheThreadIdleAndTheNextEntryClearsIt) {
+    halt_after.store(2);
+    emu_stop_and_wait();
+    emu_thread_target.store(counting_entry);
+    wait_until([] { return frames_run.load() == 1 && emu_thread_state.load() == kThreadIdle; });
+    EXPECT_EQ(emu_thread_target.load(), nullptr);
+    EXPECT_EQ(frames_run.load(), 1u);
+    halt_after.store(0);
+    emu_thread_target.store(counting_entry);
+    wait_frames(2);
+}
+
+TEST_F(ThreadLinkTest, FastForwardStopsTheSoundAndAPauseReturnsToRunning) {
+    start();
+    emu_fast_forward_on();  // the input update calls these on the emulation thread;
+                            // here the state words are what is checked
+    EXPECT_EQ(emu_thread_state.load(), kThreadFastForward);
+    EXPECT_TRUE(host.sound_paused());
+    emu_pause_request(kPauseUser);
+    emu_resume_request(kPauseUser);
+    wait_until([] { return emu_thread_state.load() == kThreadRunning; });
+    emu_fast_forward_off();
+    EXPECT_FALSE(host.sound_paused());
+}
+
+}  // namespace
+}  // namespace varn::test
