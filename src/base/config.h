@@ -4,8 +4,10 @@
 // an atomic read and written relaxed: the user-interface thread may change an option
 // while a frame runs, and the emulation thread picks it up at its next read.
 //
-// Defaults are those of a missing settings file. The CPU slice lengths live in the CPU
-// contexts, and paths, key maps and drive names with the front end.
+// Defaults are those of a missing settings file. Paths, key maps and drive names live with
+// the front end. The CPU speed words hold the low byte of each CPU's slice length as the
+// settings file carries it; the upper 24 bits are all ones, so the slice length is the
+// byte minus 256 (-256 to -1). The power-on routines copy them into the CPU contexts.
 
 #include <array>
 #include <atomic>
@@ -55,8 +57,19 @@ inline ConfigWord cfg_scd_jp_bios_fix{1};
 inline ConfigWord cfg_sms_use_bios{0};
 inline ConfigWord cfg_sms_sprite_limit{1};
 
+// CPU speeds: low byte of the slice length.
+inline ConfigWord cfg_gen_m68k_speed{0xCA};  // -54 cycles
+inline ConfigWord cfg_gen_z80_speed{0xEB};   // -21 T-states
+inline ConfigWord cfg_scd_m68k_speed{0xB5};  // -75 cycles
+inline ConfigWord cfg_32x_msh2_speed{0x75};  // -139 cycles
+inline ConfigWord cfg_32x_ssh2_speed{0x75};  // -139 cycles
+inline ConfigWord cfg_sms_z80_speed{0xEB};   // -21 T-states
+
 // Reads a word for emulation use.
 inline u32 cfg(const ConfigWord& w) { return w.load(std::memory_order_relaxed); }
 inline void cfg_set(ConfigWord& w, u32 v) { w.store(v, std::memory_order_relaxed); }
+
+// The slice length a speed word stands for: its low byte with the upper bits all ones.
+inline s32 cfg_slice_length(const ConfigWord& w) { return static_cast<s32>(cfg(w) & 0xFF) - 256; }
 
 }  // namespace varn

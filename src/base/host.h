@@ -16,11 +16,13 @@
 namespace varn {
 
 // One of the host's two alternating frame images, locked for drawing: 16-bit pixels,
-// `pitch` pixels a row, the emulated picture's top left corner at (x, y). A null `pixels`
-// means nothing is locked and line output draws nowhere.
+// `pitch` pixels a row, `width` x `height` in all, the emulated picture's top left corner
+// at (x, y). A null `pixels` means nothing is locked and line output draws nowhere.
 struct FrameSurface {
     u16* pixels = nullptr;
     u32 pitch   = 0;
+    u32 width   = 0;
+    u32 height  = 0;
     u32 x       = 0;
     u32 y       = 0;
 };

@@ -1,9 +1,18 @@
 #include "genesis/runtime/scheduler.h"
 
 #include "base/config.h"
+#include "genesis/io/lightgun.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/sound_output.h"
 #include "genesis/runtime/thread_link.h"
+#include "genesis/sound/psg.h"
+#include "genesis/sound/ym2612.h"
+#include "genesis/sound/ym2612_tables.h"
+#include "genesis/vdp/render_output.h"
+#include "genesis/vdp/vdp.h"
+#include "m68k/m68k.h"
+#include "z80/genesis_z80.h"
+#include "z80/z80.h"
 
 namespace varn {
 
@@ -23,27 +32,37 @@ inline void call(F* f, Args... args) {
     if (f != nullptr) f(args...);
 }
 
-// One slice of the machine: the 68000, then the chain behind it. Returns false when a CPU
-// halted.
-inline bool run_slice_chain() {
-    ++run_stats.slices;
-    if (frame_seams.m68k_slice != nullptr && frame_seams.m68k_slice()) return false;
-    call(frame_seams.z80_slice);
-    call(frame_seams.lightgun_tick);
-    call(frame_seams.fm_timers);
+// The chain behind the 68000 (and the Z80, when it ran): light gun and pad time-outs, FM
+// timers, then the add-on units.
+void chain_after_z80() {
+    lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
+    ym2612_timers_line();
     call(frame_seams.segacd_slice);
     if ((emu_state_flags.load(std::memory_order_relaxed) & kState32xActive) != 0) {
         call(frame_seams.s32x_slice);
     }
-    return true;
+}
+
+void chain_z80() {
+    z80_run();
+    chain_after_z80();
+}
+
+void on_m68k_halt() { emu_thread_target.store(nullptr); }
+
+// One slice of the machine: the 68000, which continues into the chain itself. Returns
+// false when the CPU halted.
+inline bool run_slice_chain() {
+    ++run_stats.slices;
+    m68k_run_slice();
+    return (m68k_context.status & kM68kStatusHalted) == 0;
 }
 
 inline void make_sample() {
     s16* slot = sound_next_slot();
     if (slot == nullptr) return;  // the area is full: the sample is dropped
-    *slot = 0;
-    call(frame_seams.psg_sample, slot);
-    call(frame_seams.fm_sample, slot);
+    psg_render_sample(*slot);     // stores
+    ym2612_output_sample(*slot);  // adds, with saturation
     call(frame_seams.segacd_pcm_sample, slot);
     sound_frame.sound_write_pos += 2;
     ++run_stats.samples;
@@ -53,13 +72,13 @@ void frame_end() {
     frame_pos.slice_counter = 0;
     frame_pos.slice_phase   = kPhaseVblank;
     sound_frame_end();
-    call(frame_seams.vint_raise);
+    vdp_vint_raise();
     call(frame_seams.s32x_vint_frame);
     if (machine_kind == kMachineSegaCd) gui_post_to_frame(0, kRequestCdPoll);
     Host& host = emu_host();
     if (frame_drawn()) {
-        const FrameSurface surface = host.present_frame();
-        call(frame_seams.surface_set_origin, surface);
+        const FrameSurface s = host.present_frame();
+        surface_set_origin(s.pixels, s.pitch, s.width, s.height, s.x, s.y);
     }
     host.poll_input();
     frame_pace();
@@ -88,14 +107,14 @@ inline bool line_pass() {
     }
     if (frame_pos.slice_phase == kPhaseDraw) {
         if (frame_pos.slice_counter == 0) {
-            call(frame_seams.hint_counter_reload);
+            vdp_hint_counter_reload();
             call(frame_seams.s32x_palette_refresh);
         }
-        call(frame_seams.z80_irq_clear);
+        z80_irq_clear();
     } else {
-        call(frame_seams.hint_counter_step);
+        vdp_hint_counter_step();
         call(frame_seams.s32x_hint_line);
-        if (frame_drawn()) call(frame_seams.render_line);
+        if (frame_drawn()) render_line_dispatch();
     }
     return false;
 }
@@ -130,9 +149,24 @@ void video_reset_line_counters(u32 clock_ms) {
     if (t >= kVisibleLines) t = (t - kVisibleLines) * 8;
     frame_pos.slice_counter = (t << 4) | ((t >> 5) & 7);
     frame_pos.slice_phase   = kPhaseDraw;
+    render_mode_reset();
 }
 
-void emu_clear_cpu_halts() {}
+void emu_clear_cpu_halts() {
+    m68k_context.status &= ~kM68kStatusHalted;
+    s68k_context.status &= ~kM68kStatusHalted;
+    z80_clear_stopped();
+    call(frame_seams.clear_addon_halts);
+}
+
+void scheduler_bind_hooks() {
+    m68k_successor                  = chain_after_z80;
+    m68k_z80_successor              = chain_z80;
+    m68k_z80_released               = z80_released;
+    m68k_halt_hook                  = on_m68k_halt;
+    vdp_runtime_links.slice_counter = [] { return frame_pos.slice_counter; };
+    vdp_runtime_links.slice_phase   = [] { return frame_pos.slice_phase; };
+}
 
 void scheduler_reset_all() {
     frame_pos   = FramePosition{0, kPhaseVblank, 0};

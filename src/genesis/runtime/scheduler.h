@@ -86,27 +86,15 @@ struct FrameSeams {
     void (*s32x_palette_refresh)();
     void (*s32x_hint_line)();
     void (*s32x_vint_frame)();
-    // Line output: renders the current line through the active render mode (drawn frames
-    // only), and receives the surface the host hands out after a present.
-    void (*render_line)();
-    void (*surface_set_origin)(const FrameSurface& surface);
-
-    // Chips not wired yet: the 68000 slice (returns true when the CPU halted), the Z80
-    // slice, the light-gun tick, the FM timers, the two sound chips' samples (the PSG
-    // stores, the FM chip adds) and the video chip's interrupt events.
-    bool (*m68k_slice)();
-    void (*z80_slice)();
-    void (*lightgun_tick)();
-    void (*fm_timers)();
-    void (*psg_sample)(s16* slot);
-    void (*fm_sample)(s16* slot);
-    void (*hint_counter_reload)();
-    void (*hint_counter_step)();
-    void (*vint_raise)();
-    void (*z80_irq_clear)();
+    // Clears the halt bits of the CPUs of the add-on units and the Master System.
+    void (*clear_addon_halts)();
 };
 extern FrameSeams frame_seams;
 
+// Binds the 68000 core's successor and halt hooks to this loop's chain (start-up).
+void scheduler_bind_hooks();
+
+// Back to the program-start position and counts, seams unbound (tests).
 void scheduler_reset_all();
 
 }  // namespace varn

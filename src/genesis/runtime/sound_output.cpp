@@ -5,13 +5,13 @@
 
 #include "base/config.h"
 #include "genesis/runtime/thread_link.h"
+#include "genesis/sound/ym2612_tables.h"
 
 namespace varn {
 
 SoundFrame sound_frame;
-u32 machine_kind                  = 0;
-SoundLogHook sound_log_hook       = nullptr;
-void (*sound_rate_changed_hook)() = nullptr;
+u32 machine_kind            = 0;
+SoundLogHook sound_log_hook = nullptr;
 
 namespace {
 
@@ -22,11 +22,6 @@ constexpr u32 kMaxLead      = 0x1140;
 constexpr u32 kOverrunLead  = 0x10D8;
 
 }  // namespace
-
-u32 sound_rate_index() {
-    const u32 r = cfg(cfg_sound_rate);
-    return r <= 2 ? r : 0;
-}
 
 void sound_reset_positions() {
     sound_frame.sound_write_pos      = 0;
@@ -71,7 +66,7 @@ void sound_dispatch_by_mode() {
         case kMachineGenesis:
         case kMachine32x:
         case kMachineSegaCd:
-            if (sound_rate_changed_hook != nullptr) sound_rate_changed_hook();
+            ym2612_recalc_all_operators();
             break;
         default:
             break;

@@ -9,6 +9,7 @@
 
 #include "base/host.h"
 #include "base/types.h"
+#include "genesis/sound/sound_options.h"
 
 namespace varn {
 
@@ -38,9 +39,6 @@ inline constexpr u32 kMachineSegaCd  = 4;
 inline constexpr u32 kMachineSms     = 8;
 extern u32 machine_kind;
 
-// Rate index from `cfg_sound_rate`; values outside 0-2 count as 0 (44100 Hz).
-u32 sound_rate_index();
-
 // Where the chips write the next sample: the slot at `sound_write_pos`, or null when the
 // area is full (the sample is then dropped; nothing is written past the area).
 inline s16* sound_next_slot() {
@@ -67,9 +65,6 @@ void sound_frame_end();
 // called in fast-forward. Null: no log.
 using SoundLogHook = void (*)(const s16* samples, u32 bytes);
 extern SoundLogHook sound_log_hook;
-
-// Recomputes the FM chip's operators for a new rate; null until the chip is wired.
-extern void (*sound_rate_changed_hook)();
 
 void sound_output_reset();
 

@@ -1,16 +1,30 @@
 #pragma once
 // Puts every runtime record, the configuration words the runtime reads and the host back
-// to a clean state for each test.
+// to a clean state for each test; MachineTest also powers on a Genesis with an assembled
+// cartridge.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "base/config.h"
 #include "base/host.h"
+#include "genesis/bus/bus.h"
+#include "genesis/io/lightgun.h"
+#include "genesis/memory/memory.h"
 #include "genesis/runtime/pacing.h"
+#include "genesis/runtime/power_on.h"
 #include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
 #include "genesis/runtime/sound_output.h"
 #include "genesis/runtime/thread_link.h"
+#include "genesis/sound/ym2612.h"
+#include "genesis/vdp/render_output.h"
+#include "genesis/vdp/vdp.h"
+#include "m68k/m68k.h"
+#include "support/test_files.h"
+#include "z80/z80.h"
 
 namespace varn::test {
 
@@ -35,6 +49,43 @@ class RuntimeTest : public ::testing::Test {
     }
 
     RecordingHost host;
+};
+
+class MachineTest : public RuntimeTest {
+  protected:
+    static void SetUpTestSuite() { emu_components_init(); }
+
+    void SetUp() override {
+        RuntimeTest::SetUp();
+        memory_clear();
+        m68k_reset_records();
+        genesis_bus_reset_records();
+        vdp_reset_all();
+        render_output_reset();
+        z80_reset_records();
+        ym2612_clear();
+        lightgun_reset();
+        machine_kind = kMachineGenesis;
+    }
+
+    // Loads an assembled cartridge, powers the machine on and places the scheduler at a
+    // frame start; the caller hands the run entry over (or runs frames itself).
+    void power_on(const std::string& program) {
+        load_cartridge(program);
+        genesis_power_on_machine();
+        scheduler_reset();
+    }
+
+    static void load_cartridge(const std::string& program) {
+        const auto image = read_program(program);
+        ASSERT_FALSE(image.empty()) << program;
+        std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
+        std::copy(image.begin(), image.end(), cart_rom.begin());
+    }
+
+    static u16 ram_word(u32 offset) {
+        return static_cast<u16>(m68k_ram[offset] << 8 | m68k_ram[offset + 1]);
+    }
 };
 
 }  // namespace varn::test

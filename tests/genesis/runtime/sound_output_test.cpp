@@ -112,16 +112,29 @@ TEST_F(SoundOutputTest, TheAreaIsNeverWrittenPastItsEnd) {
     EXPECT_NE(sound_next_slot(), nullptr);
 }
 
-TEST_F(SoundOutputTest, RateChangeRecalculatesTheFmChipOnlyForMachinesThatHaveOne) {
-    static u32 recalcs;
-    recalcs                 = 0;
-    sound_rate_changed_hook = [] { ++recalcs; };
-    for (u32 kind : {kMachineGenesis, kMachine32x, kMachineSegaCd, kMachineSms, 0u}) {
-        machine_kind = kind;
+using SoundDispatchTest = MachineTest;
+
+TEST_F(SoundDispatchTest, RateChangeRecalculatesTheFmChipOnlyForMachinesThatHaveOne) {
+    power_on("runtime_frame_cart");
+    ym2612_latch_part1(0x30);  // channel 1, operator 1: MUL 1
+    ym2612_write_data_part1(0x01);
+    ym2612_latch_part1(0xA4);  // block 4
+    ym2612_write_data_part1(0x22);
+    ym2612_latch_part1(0xA0);
+    ym2612_write_data_part1(0x69);
+    const u32 at_44100 = ym2612_state.op[0].phase_inc;
+    ASSERT_NE(at_44100, 0u);
+
+    cfg_set(cfg_sound_rate, 1);
+    machine_kind = kMachineSms;
+    sound_dispatch_by_mode();
+    EXPECT_EQ(ym2612_state.op[0].phase_inc, at_44100);
+    for (u32 kind : {kMachineGenesis, kMachine32x, kMachineSegaCd}) {
+        ym2612_state.op[0].phase_inc = at_44100;
+        machine_kind                 = kind;
         sound_dispatch_by_mode();
+        EXPECT_NEAR(ym2612_state.op[0].phase_inc, 2.0 * at_44100, 2.0) << kind;
     }
-    EXPECT_EQ(recalcs, 3u);
-    sound_rate_changed_hook = nullptr;
 }
 
 }  // namespace

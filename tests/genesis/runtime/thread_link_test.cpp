@@ -11,15 +11,8 @@ namespace varn::test {
 namespace {
 
 std::atomic<u32> frames_run{0};
-std::atomic<u32> halt_after{0};  // 0: never
 
-bool counting_slice() {
-    const u32 limit = halt_after.load();
-    // One frame is 2752 slices; counting them would slow the test, so halts are per frame.
-    return limit != 0 && run_stats.frames + 1 >= limit && frame_pos.slice_counter == 5;
-}
-
-// A machine whose frames do nothing but count.
+// The Genesis run entry, counting the frames it ends.
 void counting_entry() {
     for (;;) {
         if (run_frame() == FrameResult::kHalted) {
@@ -38,24 +31,23 @@ void other_entry() {
     while (emu_check_pause_stop()) std::this_thread::yield();
 }
 
-class ThreadLinkTest : public RuntimeTest {
+class ThreadLinkTest : public MachineTest {
   protected:
     void SetUp() override {
-        RuntimeTest::SetUp();
+        MachineTest::SetUp();
+        power_on("runtime_frame_cart");
         cfg_set(cfg_frame_skip, 0);  // no pacing: frames run back to back
         host.set_yield_step(1);      // fast-forward paces: let its clock move
         frames_run.store(0);
-        halt_after.store(0);
         other_entries.store(0);
-        frame_seams.m68k_slice = counting_slice;
-        thread                 = emu_thread_start();
+        thread = emu_thread_start();
     }
     void TearDown() override {
         emu_stop_and_wait();
         emu_thread_target.store(emu_thread_exit);
         thread.join();
         EXPECT_FALSE(emu_thread_alive());
-        RuntimeTest::TearDown();
+        MachineTest::TearDown();
     }
 
     static void wait_until(auto done) {
@@ -192,15 +184,23 @@ TEST_F(ThreadLinkTest, StopRightAfterARunEntryStillEndsIdle) {
 }
 
 TEST_F(ThreadLinkTest, HaltLeavesTheThreadIdleAndTheNextEntryClearsIt) {
-    halt_after.store(2);
+    // As the boot does it: with the thread idle, load an image and power on; the run entry
+    // the power-on stores starts the machine. This one halts in its first slice.
     emu_stop_and_wait();
-    emu_thread_target.store(counting_entry);
-    wait_until([] { return frames_run.load() == 1 && emu_thread_state.load() == kThreadIdle; });
-    EXPECT_EQ(emu_thread_target.load(), nullptr);
-    EXPECT_EQ(frames_run.load(), 1u);
-    halt_after.store(0);
-    emu_thread_target.store(counting_entry);
-    wait_frames(2);
+    load_cartridge("runtime_halt_cart");
+    genesis_power_on();
+    wait_until([] { return emu_thread_target.load() == nullptr; });
+    emu_stop_and_wait();
+    EXPECT_EQ(host.frames_presented(), 0u);
+    EXPECT_EQ(m68k_context.status & kM68kStatusHalted, kM68kStatusHalted);
+    EXPECT_EQ(emu_thread_state.load(), kThreadIdle);
+
+    // The next machine runs: accepting its entry cleared the halt bits.
+    load_cartridge("runtime_frame_cart");
+    genesis_power_on();
+    wait_until([this] { return host.frames_presented() >= 2; });
+    emu_stop_and_wait();
+    EXPECT_EQ(m68k_context.status & kM68kStatusHalted, 0u);
 }
 
 TEST_F(ThreadLinkTest, FastForwardStopsTheSoundAndAPauseReturnsToRunning) {
