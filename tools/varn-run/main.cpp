@@ -1,0 +1,290 @@
+// varn-run: the headless runner. Loads a plain cartridge image, powers the machine on and
+// runs frames without a window, sound device or input, then prints what it did. It links
+// the emulation core only.
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/config.h"
+#include "base/host.h"
+#include "genesis/memory/memory.h"
+#include "genesis/runtime/pacing.h"
+#include "genesis/runtime/power_on.h"
+#include "genesis/runtime/scheduler.h"
+#include "genesis/runtime/sound_output.h"
+#include "genesis/runtime/thread_link.h"
+#include "genesis/vdp/render_output.h"
+#include "genesis/vdp/vdp.h"
+#include "wav_writer.h"
+
+namespace varn {
+namespace {
+
+constexpr int kExitOk       = 0;
+constexpr int kExitHalted   = 1;
+constexpr int kExitBadInput = 2;
+
+struct Options {
+    u64 frames         = 60;
+    bool fake_clock    = false;
+    std::string system = "genesis";
+    std::string image;
+    std::string wav_path;
+    bool frame_crc = false;
+    std::string dump_frame_path;
+};
+
+// One command-line option: its name, whether it takes a value, and what it does with it.
+// Returns an error text, empty when the value is good.
+struct OptionSpec {
+    const char* name;
+    const char* value_name;  // null: a flag
+    const char* help;
+    std::function<std::string(Options&, const std::string&)> apply;
+};
+
+std::string parse_count(const std::string& text, u64& out) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        return "not a number: " + text;
+    }
+    errno                      = 0;
+    const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
+    if (errno != 0 || v == 0) return "frame count out of range: " + text;
+    out = v;
+    return {};
+}
+
+const std::vector<OptionSpec>& option_specs() {
+    static const std::vector<OptionSpec> specs = {
+        {"--frames", "N", "run N frames (default 60)",
+         [](Options& o, const std::string& v) { return parse_count(v, o.frames); }},
+        {"--fake-clock", nullptr,
+         "pace by a clock that moves only while waiting: full speed, repeatable",
+         [](Options& o, const std::string&) {
+             o.fake_clock = true;
+             return std::string();
+         }},
+        {"--system", "NAME", "machine to run (genesis)",
+         [](Options& o, const std::string& v) {
+             if (v != "genesis") return "unsupported system: " + v;
+             o.system = v;
+             return std::string();
+         }},
+        {"--wav", "FILE", "write the frames' samples as a 16-bit mono WAV at the configured rate",
+         [](Options& o, const std::string& v) {
+             o.wav_path = v;
+             return std::string();
+         }},
+        {"--frame-crc", nullptr, "print the CRC-32 of the last drawn frame's picture",
+         [](Options& o, const std::string&) {
+             o.frame_crc = true;
+             return std::string();
+         }},
+        {"--dump-frame", "FILE", "write the last drawn frame's picture as a binary PPM",
+         [](Options& o, const std::string& v) {
+             o.dump_frame_path = v;
+             return std::string();
+         }},
+    };
+    return specs;
+}
+
+void print_usage(std::FILE* out) {
+    std::fprintf(out, "usage: varn-run [options] IMAGE\n\n");
+    std::fprintf(out, "Runs a plain cartridge image headless and prints frames, slices, samples\n");
+    std::fprintf(out, "and wall seconds.\n\noptions:\n");
+    for (const auto& spec : option_specs()) {
+        std::string left = spec.name;
+        if (spec.value_name != nullptr) left += std::string(" ") + spec.value_name;
+        std::fprintf(out, "  %-18s %s\n", left.c_str(), spec.help);
+    }
+    std::fprintf(out, "  %-18s %s\n", "--help", "show this text");
+    std::fprintf(out, "\nexit status: 0 done, 1 the 68000 halted, 2 bad arguments or image\n");
+}
+
+// Returns an error text, empty on success; sets `help` for --help.
+std::string parse_arguments(int argc, char** argv, Options& options, bool& help) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            return {};
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            std::string name  = arg, value;
+            bool inline_value = false;
+            if (const auto eq = arg.find('='); eq != std::string::npos) {
+                name         = arg.substr(0, eq);
+                value        = arg.substr(eq + 1);
+                inline_value = true;
+            }
+            const auto& specs = option_specs();
+            const auto spec   = std::find_if(specs.begin(), specs.end(),
+                                             [&](const OptionSpec& s) { return name == s.name; });
+            if (spec == specs.end()) return "unknown option: " + arg;
+            if (spec->value_name != nullptr && !inline_value) {
+                if (i + 1 >= argc) return name + " needs " + spec->value_name;
+                value = argv[++i];
+            } else if (spec->value_name == nullptr && inline_value) {
+                return name + " takes no value";
+            }
+            if (auto error = spec->apply(options, value); !error.empty()) return error;
+            continue;
+        }
+        if (!options.image.empty()) return "more than one image: " + arg;
+        options.image = arg;
+    }
+    if (options.image.empty()) return "no image given";
+    return {};
+}
+
+// The runner-only loader: a plain image into the cartridge area, the rest of it zero.
+std::string load_plain_image(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot open " + path + ": " + std::strerror(errno);
+    std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return "cannot read " + path;
+    if (data.empty()) return path + " is empty";
+    if (data.size() > cart_rom.size()) {
+        return path + " is larger than the 4 MB cartridge area";
+    }
+    std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
+    std::transform(data.begin(), data.end(), cart_rom.begin(),
+                   [](char c) { return static_cast<u8>(c); });
+    return {};
+}
+
+// The runner's host: no user interface, no sound device, no input. The picture goes to one
+// frame image in memory. With the fake clock, time passes only while the core waits.
+class RunnerHost : public Host {
+  public:
+    explicit RunnerHost(bool fake_clock) : fake_clock_(fake_clock) {}
+
+    void post_request(u32, u32) override {}
+    u32 now_ms() override { return fake_clock_ ? fake_ms_ : real_.now_ms(); }
+    void sleep_ms(u32 ms) override {
+        if (fake_clock_) {
+            fake_ms_ += ms != 0 ? ms : 1;
+        } else {
+            real_.sleep_ms(ms);
+        }
+    }
+    FrameSurface present_frame() override {
+        ++frames_drawn_;
+        return surface();
+    }
+
+    void attach_frame(u32 width, u32 height) { image_.attach(width, height); }
+    FrameSurface surface() const {
+        return {render_surface.pixels, render_surface.pitch, render_surface.width,
+                render_surface.height, render_surface.x,     render_surface.y};
+    }
+    const FrameImage& image() const { return image_; }
+    u64 frames_drawn() const { return frames_drawn_; }
+
+  private:
+    bool fake_clock_;
+    u32 fake_ms_ = 0;
+    NullHost real_;
+    FrameImage image_;
+    u64 frames_drawn_ = 0;
+};
+
+WavWriter wav;
+
+int run(const Options& options) {
+    if (auto error = load_plain_image(options.image); !error.empty()) {
+        std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+        return kExitBadInput;
+    }
+    const u32 rate = kSoundRates[sound_rate_index()];
+    if (!options.wav_path.empty()) {
+        if (auto error = wav.open(options.wav_path, rate); !error.empty()) {
+            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+            return kExitBadInput;
+        }
+        sound_log_hook = [](const s16* samples, u32 bytes) { wav.write(samples, bytes / 2); };
+    }
+
+    RunnerHost host(options.fake_clock);
+    emu_set_host(&host);
+    host.attach_frame(320, 240);
+
+    // What the boot does for a cartridge: region, machine kind, sound positions, power-on.
+    emu_components_init();
+    machine_kind = kMachineGenesis;
+    region_autodetect();
+    sound_reset_positions();
+    genesis_power_on_machine();
+    surface_set_origin(host.surface().pixels, host.surface().pitch, host.surface().width,
+                       host.surface().height, 0, 0);
+    // Whole frames from the start of a vertical blank, so that N frames are N x 2752 slices.
+    scheduler_reset();
+    pace_rebase(host.now_ms());
+
+    const auto start = std::chrono::steady_clock::now();
+    bool halted      = false;
+    for (u64 i = 0; i < options.frames; ++i) {
+        if (run_frame() == FrameResult::kHalted) {
+            halted = true;
+            break;
+        }
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    std::printf("frames %llu slices %llu samples %llu seconds %.3f\n",
+                static_cast<unsigned long long>(run_stats.frames),
+                static_cast<unsigned long long>(run_stats.slices),
+                static_cast<unsigned long long>(run_stats.samples), seconds);
+
+    int status = halted ? kExitHalted : kExitOk;
+    if (halted) std::fprintf(stderr, "varn-run: the 68000 halted\n");
+    const u32 width  = std::min(screen_width, host.image().width());
+    const u32 height = std::min(screen_height, host.image().height());
+    if (options.frame_crc) {
+        std::printf("frame-crc %08x\n", static_cast<unsigned>(host.image().crc32(width, height)));
+    }
+    if (!options.dump_frame_path.empty()) {
+        if (auto error = host.image().write_ppm(options.dump_frame_path, width, height);
+            !error.empty()) {
+            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+            status = kExitBadInput;
+        }
+    }
+    if (wav.is_open()) {
+        sound_log_hook = nullptr;
+        if (auto error = wav.close(); !error.empty()) {
+            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+            status = kExitBadInput;
+        }
+    }
+    emu_set_host(nullptr);
+    return status;
+}
+
+}  // namespace
+}  // namespace varn
+
+int main(int argc, char** argv) {
+    varn::Options options;
+    bool help = false;
+    if (auto error = varn::parse_arguments(argc, argv, options, help); !error.empty() && !help) {
+        std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+        varn::print_usage(stderr);
+        return varn::kExitBadInput;
+    }
+    if (help) {
+        varn::print_usage(stdout);
+        return varn::kExitOk;
+    }
+    return varn::run(options);
+}
