@@ -68,8 +68,11 @@ inline constexpr std::array<u8, 256> kSZP = make_szp();
 // A handler returning this ends the slice at once: it carries any running (negative)
 // counter across zero. The run loop then looks at slice_exit.
 inline constexpr u32 kEndSlice = 0x80000000u;
-inline constexpr u8 kExitHalt  = 1;
-inline constexpr u8 kExitTrap  = 2;
+// A handler returning this charges the previous instruction's T-states once more (a HALT
+// falling through after its interrupt).
+inline constexpr u32 kChargeAgain = 0xFFFFFFFFu;
+inline constexpr u8 kExitHalt     = 1;
+inline constexpr u8 kExitTrap     = 2;
 
 // Slots of the DD/FD tables that have a handler: the instructions that use HL, H, L or (HL)
 // with IX/IY in their place, less EX DE,HL and INC/DEC of the index halves.
@@ -159,9 +162,10 @@ struct Z80Core {
                 break;
             }
             if constexpr (Bus::kCountInstructions) ++n;
-            t              = tables.main[op & 0xFF](c, op);
-            c.last_tstates = t;
+            const u32 r = tables.main[op & 0xFF](c, op);
+            if (r != kChargeAgain) t = r;
         }
+        c.last_tstates  = t;
         c.cycle_counter = cnt;
         if constexpr (Bus::kCountInstructions) Bus::add_instructions(n);
         if (c.slice_exit) finish_exit(c);
@@ -834,7 +838,7 @@ struct Z80Core {
         c.halted = 0;
         c.woken  = 0;
         advance(c, 1);
-        return c.last_tstates;
+        return kChargeAgain;
     }
 
     static u32 bad_opcode(C& c, u32) {

@@ -138,6 +138,17 @@ TEST_F(Z80CoreTest, HaltWaitsForAnInterruptAndReturnsOnto) {
     EXPECT_EQ(a(), 1);
 }
 
+TEST_F(Z80CoreTest, WokenHaltChargesThePreviousInstructionAgain) {
+    load({0x3E, 0x05, 0x76});  // ld a,5 (7 T) / halt, already woken / nops
+    c.halted       = 1;
+    c.woken        = 1;
+    c.slice_budget = -(7 + 7 + 4);
+    z80_run();
+    EXPECT_EQ(c.halted, 0);
+    EXPECT_EQ(c.pc, 4);  // ld, halt (7 T again), one nop
+    EXPECT_EQ(c.cycle_counter, 0u);
+}
+
 TEST_F(Z80CoreTest, HaltWithInterruptsOffWaitsForever) {
     load({0xF3, 0x76});  // di / halt
     c.slice_budget = -50;
