@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "m68k/m68k_family.h"
@@ -52,6 +53,10 @@ class M68kOpTest : public M68kFixture {
         SCOPED_TRACE(t.name);
         std::vector<u16> words = t.code;
         words.push_back(0xA000);  // a halt behind, should the instruction run on
+        // Each case starts clean: registers zero, work RAM and the code area cleared.
+        std::fill(m68k_ram.begin(), m68k_ram.end(), u8{0});
+        for (u32 i = 0; i < 0x400; ++i) poke(kCodeAt + i, 0, 1);
+        m68k_context.regs = {};
         start_at(kCodeAt, {});
         u32 at = kCodeAt;
         for (u16 w : words) {
