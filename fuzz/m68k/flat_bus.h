@@ -1,0 +1,138 @@
+#pragma once
+// A flat 68000 bus for the fuzz targets: the cartridge image (writable here, so that code can
+// rewrite itself) at 0x000000-0x3FFFFF, work RAM at 0xE00000-0xFFFFFF (64 KB, mirrored),
+// and one flat array behind every other address, for both instances (the sub-CPU sees
+// PRG-RAM at 0x000000-0x07FFFF and word RAM at 0x080000-0x0BFFFF). Accesses go byte by byte,
+// so a word or long that crosses the end of an image stays inside the arrays.
+
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "genesis/memory/memory.h"
+#include "m68k/m68k.h"
+#include "m68k/m68k_bus.h"
+
+namespace varn::fuzz {
+
+inline std::vector<u8>& flat_memory() {
+    static std::vector<u8> mem(0x1000000);
+    return mem;
+}
+
+// Clearing 21 MB for every input would cost more than running it: writes note the 4 KB
+// blocks they touch (arena blocks first, then the flat array's), and the next input clears
+// only those.
+inline constexpr u32 kBlock       = 0x1000;
+inline constexpr u32 kArenaBlocks = (kArenaSize + kBlock - 1) / kBlock;
+inline constexpr u32 kBlocks      = kArenaBlocks + 0x1000000 / kBlock;
+struct DirtyBlocks {
+    std::vector<u8> marked = std::vector<u8>(kBlocks);
+    std::vector<u32> list;
+};
+inline DirtyBlocks& dirty() {
+    static DirtyBlocks d;
+    return d;
+}
+inline void mark(const u8* p) {
+    const bool in_arena = p >= memory_arena && p < memory_arena + kArenaSize;
+    const u32 block     = in_arena ? static_cast<u32>(p - memory_arena) / kBlock
+                                   : kArenaBlocks + static_cast<u32>(p - flat_memory().data()) / kBlock;
+    DirtyBlocks& d      = dirty();
+    if (d.marked[block]) return;
+    d.marked[block] = 1;
+    d.list.push_back(block);
+}
+inline void mark_range(const u8* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; i += kBlock) mark(p + i);
+    if (n != 0) mark(p + n - 1);
+}
+inline void clear_dirty() {
+    DirtyBlocks& d = dirty();
+    for (u32 block : d.list) {
+        if (block < kArenaBlocks) {
+            const u32 begin = block * kBlock;
+            std::fill(memory_arena + begin, memory_arena + std::min(begin + kBlock, kArenaSize),
+                      u8{0});
+        } else {
+            std::fill_n(flat_memory().data() + (block - kArenaBlocks) * kBlock, kBlock, u8{0});
+        }
+        d.marked[block] = 0;
+    }
+    d.list.clear();
+}
+
+inline u8* main_byte(u32 a) {
+    a &= 0xFFFFFF;
+    if (a < 0x400000) return &cart_rom[a];
+    if (a >= 0xE00000) return &m68k_ram[a & 0xFFFF];
+    return &flat_memory()[a];
+}
+inline u8* sub_byte(u32 a) {
+    a &= 0xFFFFFF;
+    if (a < 0x080000) return &scd_prg_ram[a];
+    if (a < 0x0C0000) return &scd_word_ram[a - 0x080000];
+    return &flat_memory()[a];
+}
+
+template <u8* (*At)(u32), u32 N>
+u32 flat_read(u32 a) {
+    u32 v = 0;
+    for (u32 i = 0; i < N; ++i) v = (v << 8) | *At(a + i);
+    return v;
+}
+template <u8* (*At)(u32), u32 N>
+void flat_write(u32 a, u32 v) {
+    for (u32 i = 0; i < N; ++i) {
+        u8* p = At(a + i);
+        mark(p);
+        *p = static_cast<u8>(v >> (8 * (N - 1 - i)));
+    }
+}
+
+// Clean records and clean memory; the flat buses are installed once.
+inline void reset_machine() {
+    static const bool ready = [] {
+        m68k_build_jump_table();
+        s68k_build_jump_table();
+        memory_clear();
+        m68k_page_read_byte.fill(&flat_read<main_byte, 1>);
+        m68k_page_read_word.fill(&flat_read<main_byte, 2>);
+        m68k_page_read_long.fill(&flat_read<main_byte, 4>);
+        m68k_page_write_byte.fill(&flat_write<main_byte, 1>);
+        m68k_page_write_word.fill(&flat_write<main_byte, 2>);
+        m68k_page_write_long.fill(&flat_write<main_byte, 4>);
+        s68k_page_read_byte.fill(&flat_read<sub_byte, 1>);
+        s68k_page_read_word.fill(&flat_read<sub_byte, 2>);
+        s68k_page_read_long.fill(&flat_read<sub_byte, 4>);
+        s68k_page_write_byte.fill(&flat_write<sub_byte, 1>);
+        s68k_page_write_word.fill(&flat_write<sub_byte, 2>);
+        s68k_page_write_long.fill(&flat_write<sub_byte, 4>);
+        return true;
+    }();
+    (void)ready;
+    clear_dirty();
+    m68k_reset_records();
+    m68k_clear_hooks();
+}
+
+// Copies input bytes into an image and marks them for clearing.
+inline void load_image(std::span<u8> image, const u8* data, std::size_t n) {
+    n = std::min(n, image.size());
+    std::copy_n(data, n, image.begin());
+    mark_range(image.data(), n);
+}
+
+// Runs up to `slices` slices of one instance; stops early once it halts.
+inline void run_slices(bool sub, u32 slices) {
+    const M68kCpuContext& c = sub ? s68k_context : m68k_context;
+    for (u32 i = 0; i < slices && !(c.status & kM68kStatusHalted); ++i) {
+        if (sub) {
+            s68k_run_slice();
+        } else {
+            m68k_run_slice();
+        }
+    }
+}
+
+}  // namespace varn::fuzz
