@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "m68k/m68k_flags.h"
 #include "op_case.h"
 
 namespace varn::test {
@@ -101,6 +102,52 @@ TEST_F(M68kAddSub, EncodingsWithoutAMemberHalt) {
     // The whole of lines 9 and D: ADD or SUB 280 halts, ADDA or SUBA 48, ADDX or SUBX none.
     EXPECT_EQ(count_unassigned(0x9000, 0x9FFF), 328u);
     EXPECT_EQ(count_unassigned(0xD000, 0xDFFF), 328u);
+}
+
+// The add/subtract rule that every adding and subtracting instruction shares, against wide
+// arithmetic: every byte pair with and without a carry in, and word and long samples.
+template <m68k::Size S>
+void check_rule(u32 s, u32 d, u32 x) {
+    constexpr u32 bits = static_cast<u32>(S) * 8;
+    const u64 mask     = (u64{1} << bits) - 1;
+    const auto sign    = [&](u64 v) { return static_cast<s64>(v << (64 - bits)) >> (64 - bits); };
+    const u64 sum      = u64{d} + s + x;
+    const s64 ssum     = sign(d) + sign(s) + x;
+    const u64 diff     = u64{d} - s - x;
+    const s64 sdiff    = sign(d) - sign(s) - static_cast<s64>(x);
+    const auto expect  = [&](u64 r, bool carry, bool overflow) {
+        u32 ccr = (r & mask) == 0 ? kZ : 0;
+        if ((r >> (bits - 1)) & 1) ccr |= kN;
+        if (overflow) ccr |= kV;
+        if (carry) ccr |= kX | kC;
+        return ccr;
+    };
+    const auto add = m68k::add_sub<m68k::AddSub::kAdd, S>(s, d, x);
+    const auto sub = m68k::add_sub<m68k::AddSub::kSub, S>(s, d, x);
+    ASSERT_EQ(add.res, sum & mask);
+    ASSERT_EQ(add.ccr, expect(sum, sum > mask, sign(sum & mask) != ssum)) << s << " + " << d;
+    ASSERT_EQ(sub.res, diff & mask);
+    ASSERT_EQ(sub.ccr, expect(diff, u64{s} + x > d, sign(diff & mask) != sdiff)) << d << " - " << s;
+}
+
+TEST(M68kAddSubRule, MatchesWideArithmetic) {
+    for (u32 s = 0; s < 256; ++s) {
+        for (u32 d = 0; d < 256; ++d) {
+            check_rule<m68k::Size::kByte>(s, d, 0);
+            check_rule<m68k::Size::kByte>(s, d, 1);
+        }
+    }
+    const u32 samples[] = {0,          1,          0x7F,       0x80,       0x7FFF,
+                           0x8000,     0xFFFF,     0x10000,    0x7FFFFFFF, 0x80000000,
+                           0xFFFFFFFE, 0xFFFFFFFF, 0x12345678, 0xEDCBA987};
+    for (u32 s : samples) {
+        for (u32 d : samples) {
+            for (u32 x : {0u, 1u}) {
+                check_rule<m68k::Size::kWord>(s & 0xFFFF, d & 0xFFFF, x);
+                check_rule<m68k::Size::kLong>(s, d, x);
+            }
+        }
+    }
 }
 
 }  // namespace

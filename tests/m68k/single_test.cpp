@@ -232,5 +232,26 @@ TEST_F(M68kSingle, DoNothingOpcodesAndHalts) {
     for (u16 op : {0x4208, 0x4A3C, 0x4A3B}) EXPECT_FALSE(halts(op)) << std::hex << op;
 }
 
+// NBCD against decimal arithmetic: every valid packed-decimal byte, with and without X.
+TEST_F(M68kSingle, NbcdIsDecimalNegation) {
+    for (u32 tens = 0; tens < 10; ++tens) {
+        for (u32 units = 0; units < 10; ++units) {
+            for (u32 x : {0u, 1u}) {
+                const u32 value   = tens * 10 + units;
+                const u32 decimal = (200 - value - x) % 100;
+                start_at(kCodeAt, {0x4800, 0xA000});
+                d(0)            = (tens << 4) | units;
+                m68k_context.sr = static_cast<u16>(0x2700 | (x ? kX : 0) | kZ);
+                step();
+                EXPECT_EQ(d(0), ((decimal / 10) << 4) | (decimal % 10)) << value << " x " << x;
+                const bool borrow = value + x > 0;
+                EXPECT_EQ(m68k_context.sr & 0xFF,
+                          (borrow ? kX | kC : 0u) | (decimal == 0 ? kZ : 0u))
+                    << value << " x " << x;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace varn::test
