@@ -34,6 +34,7 @@ struct FlatBus {
     static constexpr bool kIrqCheckExact     = false;
     static constexpr bool kCountInstructions = true;
     static void add_instructions(u64 n) { flat_instructions += n; }
+    static void on_stop() {}
 };
 
 using FlatZ80 = Z80Core<FlatBus>;

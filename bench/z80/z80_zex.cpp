@@ -61,6 +61,7 @@ struct ZexBus {
     static constexpr bool kIrqCheckExact     = false;
     static constexpr bool kCountInstructions = false;
     static void add_instructions(u64) {}
+    static void on_stop() {}
 };
 
 using ZexZ80 = Z80Core<ZexBus>;

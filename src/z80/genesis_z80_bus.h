@@ -27,6 +27,9 @@ struct GenesisZ80Bus {
     static constexpr bool kIrqCheckExact     = true;
     static constexpr bool kCountInstructions = false;
     static void add_instructions(u64) {}
+    static void on_stop() {
+        if (z80_halt_hook) z80_halt_hook();
+    }
 };
 
 using GenesisZ80 = Z80Core<GenesisZ80Bus>;

@@ -22,6 +22,8 @@ constexpr z80_cpu_context initial_context() {
 // The slice length is the default until the settings give another.
 constinit z80_cpu_context z80_context = initial_context();
 
+void (*z80_halt_hook)() = nullptr;
+
 void z80_run() { GenesisZ80::run(z80_context); }
 
 void z80_reset() { GenesisZ80::reset(z80_context, 0); }

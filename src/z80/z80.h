@@ -94,6 +94,10 @@ void z80_set_slice_budget(s32 budget);
 bool z80_is_stopped();
 void z80_clear_stopped();
 
+// Called on the emulation thread when the Genesis Z80 stops on an emulation error (the
+// machine's runner withdraws its run entry). Null: nothing is called; the core still stops.
+extern void (*z80_halt_hook)();
+
 // Registers from a Genecyst state image held in memory (fields at 0x404-0x437). An image too
 // short to hold them is refused (false) and nothing changes.
 bool z80_load_gs_registers(std::span<const u8> image);

@@ -11,6 +11,7 @@
 //   static constexpr bool kIrqCheckExact;  // check flag must equal 1 (else nonzero)
 //   static constexpr bool kCountInstructions;  // count dispatches (benchmarks)
 //   void add_instructions(u64 n);          // receives the count at the end of each slice
+//   void on_stop();                        // the core has just stopped on an error
 //
 // The core caches the code window of the current PC in the context. A bus whose code
 // memory can move under a running PC (a paging register) calls refresh_fetch after the
@@ -19,9 +20,8 @@
 // straddles two reads its bytes one by one through fetch_window.
 //
 // An undefined opcode, or code wanted where fetch_window finds none, stops the core: status
-// gets kZ80StatusHalted and the slice ends. Whoever runs the machine looks at the status
-// after the slice (and withdraws the run entry); run() does nothing until the bits are
-// cleared.
+// gets kZ80StatusHalted, the bus's on_stop is called and the slice ends; run() does
+// nothing until the bits are cleared.
 //
 // Flags follow this machine's rules: bits 3 and 5 of F are never computed from results;
 // they are kept, or cleared where an instruction rebuilds F whole (CB rotates, DAA).
@@ -222,6 +222,7 @@ struct Z80Core {
     static void trap(C& c) {
         c.status |= kZ80StatusHalted;
         c.slice_exit = z80_detail::kExitTrap;
+        Bus::on_stop();
     }
 
   private:
