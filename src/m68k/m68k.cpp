@@ -112,6 +112,15 @@ void m68k_reset_records() {
 // ---------------------------------------------------------------------------------------
 
 namespace m68k {
+
+bool enter_fetch_region(M68kCpuContext& c, u32 pos) {
+    const ArenaRegion r = arena_fetch_region(pos);
+    if (r.empty()) return false;
+    c.fetch_begin = r.begin;
+    c.fetch_end   = r.end;
+    return true;
+}
+
 namespace {
 
 // Sets the halt bits and clears the run entry, for halts found outside a handler.

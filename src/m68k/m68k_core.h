@@ -20,6 +20,10 @@
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
 
+// Small helpers every handler is built from; always inlined so that a handler compiles to one
+// straight function.
+#define M68K_INLINE [[gnu::always_inline]] inline
+
 namespace varn {
 
 using M68kHandler   = u32 (*)(u32 ir);
@@ -74,18 +78,18 @@ struct Sub {
 // ---------------------------------------------------------------------------------------
 
 template <class I>
-inline u32& dreg(u32 n) {
+M68K_INLINE u32& dreg(u32 n) {
     return I::cpu().regs[n & 7];
 }
 template <class I>
-inline u32& areg(u32 n) {
+M68K_INLINE u32& areg(u32 n) {
     return I::cpu().regs[kM68kA0 + (n & 7)];
 }
 
 // The instruction word at byte offset `off` from the start of the running instruction.
 // Offset 2 is already in `ir`.
 template <class I, u32 Off>
-inline u32 ext16(u32 ir) {
+M68K_INLINE u32 ext16(u32 ir) {
     if constexpr (Off == 2) {
         return ir & 0xFFFF;
     } else {
@@ -93,7 +97,7 @@ inline u32 ext16(u32 ir) {
     }
 }
 template <class I, u32 Off>
-inline u32 ext32(u32 ir) {
+M68K_INLINE u32 ext32(u32 ir) {
     if constexpr (Off == 2) {
         return (ir << 16) | load_be16(memory_arena + I::cpu().fetch_pos + 4);
     } else {
@@ -103,13 +107,13 @@ inline u32 ext32(u32 ir) {
 
 // 68000 address of the running instruction (32-bit; the PC proper is its low 24 bits).
 template <class I>
-inline u32 insn_address() {
+M68K_INLINE u32 insn_address() {
     const auto& c = I::cpu();
     return c.fetch_pos - c.fetch_base;
 }
 
 template <class I>
-inline void advance(u32 bytes) {
+M68K_INLINE void advance(u32 bytes) {
     I::cpu().fetch_pos += bytes;
 }
 
@@ -122,7 +126,7 @@ inline void advance(u32 bytes) {
 inline constexpr u32 kLeaveSlice = 0xFFFFFFFFu;
 
 template <class I>
-inline u32 end_slice_now() {
+M68K_INLINE u32 end_slice_now() {
     I::cpu().cycle_counter = 1;
     return kLeaveSlice;
 }
@@ -140,6 +144,10 @@ template <class I>
 // The PC-load rule
 // ---------------------------------------------------------------------------------------
 
+// A fetch position outside the current fetch region: looks up the region that holds it and
+// makes it current. False when no image holds it.
+[[gnu::noinline]] bool enter_fetch_region(M68kCpuContext& c, u32 pos);
+
 // Which fetch-page adjustments a PC load applies on the main CPU (the sub-CPU applies none).
 enum class Adjust {
     kNone,     // state loads
@@ -151,7 +159,7 @@ enum class Adjust {
 // pages. False when the page holds no code or the position would fall outside every image;
 // the context is then untouched.
 template <class I, Adjust A>
-inline bool resolve_pc(u32 pc) {
+M68K_INLINE bool resolve_pc(u32 pc) {
     auto& c               = I::cpu();
     const M68kFetchPage e = I::pages()[pc >> 16];
     u32 base              = e.offset;
@@ -171,10 +179,7 @@ inline bool resolve_pc(u32 pc) {
     }
     const u32 pos = base + pc;
     if (pos - c.fetch_begin >= c.fetch_end - c.fetch_begin) {
-        const ArenaRegion r = arena_fetch_region(pos);
-        if (r.empty()) return false;
-        c.fetch_begin = r.begin;
-        c.fetch_end   = r.end;
+        if (!enter_fetch_region(c, pos)) return false;
     }
     c.fetch_base = base;
     c.fetch_pos  = pos;
@@ -184,7 +189,7 @@ inline bool resolve_pc(u32 pc) {
 // The PC load of every PC-loading instruction: records the running instruction's PC in `pc`
 // (so that a halt leaves it there), then loads `target`. False: the caller halts.
 template <class I, Adjust A = Adjust::kOverlay>
-inline bool set_pc(u32 target) {
+M68K_INLINE bool set_pc(u32 target) {
     auto& c = I::cpu();
     c.pc    = m68k_current_pc(c);
     return resolve_pc<I, A>(target & 0xFFFFFF);
@@ -196,7 +201,7 @@ inline bool set_pc(u32 target) {
 
 // After SR's S bit may have changed: park A7 in the old mode's slot and take the new mode's.
 template <class I>
-inline void switch_stack_for_sr() {
+M68K_INLINE void switch_stack_for_sr() {
     auto& c                     = I::cpu();
     c.sp_slots[c.sp_slot_index] = c.regs[kM68kA7];
     c.sp_slot_index             = (c.sr & kM68kSrS) ? kM68kSupervisorSlot : kM68kUserSlot;
@@ -288,7 +293,7 @@ inline constexpr std::array<u16, 16> kM68kCondTable = [] {
 }();
 
 // True when condition `cc` (0-15) holds for the CCR in `sr`.
-inline bool m68k_test_condition(u32 cc, u32 sr) {
+M68K_INLINE bool m68k_test_condition(u32 cc, u32 sr) {
     return (kM68kCondTable[cc & 15] >> (sr & 15)) & 1;
 }
 

@@ -72,13 +72,13 @@ inline constexpr bool kIsMemory = M != Mode::kDn&& M != Mode::kAn&& M != Mode::k
 
 // Register number of the mode: the fixed A7 forms ignore the opcode's field.
 template <Mode M>
-inline constexpr u32 ea_reg(u32 reg) {
+M68K_INLINE constexpr u32 ea_reg(u32 reg) {
     return (M == Mode::kPi7 || M == Mode::kPd7) ? 7u : (reg & 7u);
 }
 
 // Sized bus access.
 template <class I, Size S>
-inline u32 bus_read(u32 addr) {
+M68K_INLINE u32 bus_read(u32 addr) {
     if constexpr (S == Size::kByte)
         return I::read8(addr) & 0xFFu;
     else if constexpr (S == Size::kWord)
@@ -87,7 +87,7 @@ inline u32 bus_read(u32 addr) {
         return I::read32(addr);
 }
 template <class I, Size S>
-inline void bus_write(u32 addr, u32 value) {
+M68K_INLINE void bus_write(u32 addr, u32 value) {
     if constexpr (S == Size::kByte)
         I::write8(addr, value & 0xFFu);
     else if constexpr (S == Size::kWord)
@@ -98,14 +98,14 @@ inline void bus_write(u32 addr, u32 value) {
 
 // Replaces the low byte, low word or all of a register.
 template <Size S>
-inline void set_sized(u32& reg, u32 value) {
+M68K_INLINE void set_sized(u32& reg, u32 value) {
     reg = (reg & ~kSizeMask<S>) | (value & kSizeMask<S>);
 }
 
 // Index of a brief extension word: register (kind * 8 + number), word or long, plus the
 // signed displacement byte. Bits 8-10 are ignored.
 template <class I>
-inline u32 brief_index(u32 ext) {
+M68K_INLINE u32 brief_index(u32 ext) {
     u32 x = I::cpu().regs[(ext >> 12) & 15];
     if (!(ext & 0x0800)) x = sign_extend16(x);
     return x + sign_extend8(ext);
@@ -114,7 +114,7 @@ inline u32 brief_index(u32 ext) {
 // Address of a memory mode that moves no register: (An), d16(An), d8(An,Xn), abs.W, abs.L,
 // d16(PC), d8(PC,Xn).
 template <class I, Mode M, u32 Off>
-inline u32 ea_fixed_address(u32 ir, u32 reg) {
+M68K_INLINE u32 ea_fixed_address(u32 ir, u32 reg) {
     if constexpr (M == Mode::kAi) {
         return areg<I>(reg);
     } else if constexpr (M == Mode::kDi) {
@@ -137,14 +137,14 @@ inline u32 ea_fixed_address(u32 ir, u32 reg) {
 
 // Address for a control operand (JMP, JSR, LEA, PEA): the fixed-address modes.
 template <class I, Mode M, u32 Off>
-inline u32 ea_control_address(u32 ir, u32 reg) {
+M68K_INLINE u32 ea_control_address(u32 ir, u32 reg) {
     return ea_fixed_address<I, M, Off>(ir, reg);
 }
 
 // Address of a memory operand that is read only or written only; (An)+ / -(An) store the
 // stepped register now.
 template <class I, Size S, Mode M, u32 Off>
-inline u32 ea_address(u32 ir, u32 reg) {
+M68K_INLINE u32 ea_address(u32 ir, u32 reg) {
     if constexpr (M == Mode::kPi || M == Mode::kPi7) {
         u32& a       = areg<I>(ea_reg<M>(reg));
         const u32 at = a;
@@ -161,7 +161,7 @@ inline u32 ea_address(u32 ir, u32 reg) {
 
 // Reads a source operand (zero-extended to 32 bits).
 template <class I, Size S, Mode M, u32 Off>
-inline u32 ea_read(u32 ir, u32 reg) {
+M68K_INLINE u32 ea_read(u32 ir, u32 reg) {
     if constexpr (M == Mode::kDn) {
         return dreg<I>(reg) & kSizeMask<S>;
     } else if constexpr (M == Mode::kAn) {
@@ -181,7 +181,7 @@ inline u32 ea_read(u32 ir, u32 reg) {
 // Writes a write-only destination (not An: address-register destinations write the whole
 // register and belong to their families).
 template <class I, Size S, Mode M, u32 Off>
-inline void ea_write(u32 ir, u32 reg, u32 value) {
+M68K_INLINE void ea_write(u32 ir, u32 reg, u32 value) {
     static_assert(M != Mode::kAn && M != Mode::kImm && M != Mode::kPcDi && M != Mode::kPcIx);
     if constexpr (M == Mode::kDn) {
         set_sized<S>(dreg<I>(reg), value);
@@ -193,7 +193,7 @@ inline void ea_write(u32 ir, u32 reg, u32 value) {
 // Read-modify-write of a data-register or memory operand: `op(value)` gets the operand
 // (zero-extended) and returns the result to store (and sets the flags itself).
 template <class I, Size S, Mode M, u32 Off, class Op>
-inline void ea_modify(u32 ir, u32 reg, Op&& op) {
+M68K_INLINE void ea_modify(u32 ir, u32 reg, Op&& op) {
     if constexpr (M == Mode::kDn) {
         u32& d = dreg<I>(reg);
         set_sized<S>(d, op(d & kSizeMask<S>));

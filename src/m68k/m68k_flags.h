@@ -8,19 +8,19 @@
 namespace varn::m68k {
 
 template <Size S>
-inline constexpr u32 msb(u32 v) {
+M68K_INLINE constexpr u32 msb(u32 v) {
     return (v & kSignBit<S>) ? 1u : 0u;
 }
 
 // N and Z of a result at size S.
 template <Size S>
-inline constexpr u32 ccr_nz(u32 res) {
+M68K_INLINE constexpr u32 ccr_nz(u32 res) {
     return ((res & kSignBit<S>) ? kM68kSrN : 0u) | ((res & kSizeMask<S>) == 0 ? kM68kSrZ : 0u);
 }
 
 // dst + src = res: N, Z, V, C, with X = C.
 template <Size S>
-inline constexpr u32 ccr_add(u32 src, u32 dst, u32 res) {
+M68K_INLINE constexpr u32 ccr_add(u32 src, u32 dst, u32 res) {
     const u32 v = msb<S>((src ^ res) & (dst ^ res));
     const u32 c = msb<S>((src & dst) | (~res & (src | dst)));
     return ccr_nz<S>(res) | (v ? kM68kSrV : 0u) | (c ? (kM68kSrC | kM68kSrX) : 0u);
@@ -28,7 +28,7 @@ inline constexpr u32 ccr_add(u32 src, u32 dst, u32 res) {
 
 // dst - src = res: N, Z, V, C, with X = C.
 template <Size S>
-inline constexpr u32 ccr_sub(u32 src, u32 dst, u32 res) {
+M68K_INLINE constexpr u32 ccr_sub(u32 src, u32 dst, u32 res) {
     const u32 v = msb<S>((src ^ dst) & (res ^ dst));
     const u32 c = msb<S>((src & res) | (~dst & (src | res)));
     return ccr_nz<S>(res) | (v ? kM68kSrV : 0u) | (c ? (kM68kSrC | kM68kSrX) : 0u);
@@ -36,7 +36,7 @@ inline constexpr u32 ccr_sub(u32 src, u32 dst, u32 res) {
 
 // Compare (dst - src) sets N, Z, V, C and keeps X.
 template <Size S>
-inline constexpr u32 ccr_cmp(u32 src, u32 dst, u32 res) {
+M68K_INLINE constexpr u32 ccr_cmp(u32 src, u32 dst, u32 res) {
     return ccr_sub<S>(src, dst, res) & ~u32{kM68kSrX};
 }
 
@@ -75,14 +75,14 @@ inline u32 x_bit() {
 
 // Stores a whole new CCR byte.
 template <class I>
-inline void set_ccr(u32 ccr) {
+M68K_INLINE void set_ccr(u32 ccr) {
     auto& c = I::cpu();
     c.sr    = static_cast<u16>((c.sr & 0xFF00u) | (ccr & 0xFFu));
 }
 
 // Stores N, Z, V, C (bits 5-7 cleared) and keeps X.
 template <class I>
-inline void set_nzvc_keep_x(u32 nzvc) {
+M68K_INLINE void set_nzvc_keep_x(u32 nzvc) {
     auto& c = I::cpu();
     c.sr    = static_cast<u16>((c.sr & 0xFF10u) | (nzvc & 0x0Fu));
 }
@@ -90,7 +90,7 @@ inline void set_nzvc_keep_x(u32 nzvc) {
 // The logic-operation flags (MOVE, AND, OR, EOR, NOT, TST, ...): N and Z from the result,
 // V and C cleared, X kept.
 template <class I, Size S>
-inline void set_logic_flags(u32 res) {
+M68K_INLINE void set_logic_flags(u32 res) {
     set_nzvc_keep_x<I>(ccr_nz<S>(res));
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <span>
 #include <vector>
 
@@ -59,6 +60,9 @@ struct BusAccess {
     u32 value;
     bool operator==(const BusAccess&) const = default;
 };
+inline void PrintTo(const BusAccess& b, std::ostream* os) {
+    *os << b.kind << b.size * 8 << "@0x" << std::hex << b.addr << "=0x" << b.value << std::dec;
+}
 inline std::vector<BusAccess>& bus_log() {
     static std::vector<BusAccess> log;
     return log;

@@ -38,5 +38,30 @@ TEST_F(M68kPrograms, Flow) {
     EXPECT_EQ(a(7), 0xFFFE00u);
 }
 
+TEST_F(M68kPrograms, Copy) {
+    run_program("m68k_copy");
+    for (u32 i = 0; i < 16; i += 2) {
+        EXPECT_EQ(peek(0xFF0000 + i, 2), i == 10 ? 0x5A5Au : (i << 8) | (i + 1)) << i;
+    }
+    EXPECT_EQ(peek(0xFF0010, 2), 0x5A5Au);
+    EXPECT_EQ(peek(0xFF0014, 4), 0xCAFEF00Du);
+    EXPECT_EQ(d(2), 0x01020304u);
+    EXPECT_EQ(peek(0xFF0018, 4), 0xFFFFFFFEu);
+    EXPECT_EQ(peek(0xFF001C, 4), 0x00FFFE00u);
+    EXPECT_EQ(peek(0xFF0020, 2), 0x1122u);
+}
+
+TEST_F(M68kPrograms, Traps) {
+    run_program("m68k_traps");
+    EXPECT_EQ(d(4), 2u);
+    EXPECT_EQ(d(5), 1u);
+    EXPECT_EQ(d(6), 1u);
+    EXPECT_EQ(d(7), 1u);
+    EXPECT_EQ(a(5), 0x00FF8000u);
+    EXPECT_EQ(peek(0xFF0000, 2), 0x0000u);
+    EXPECT_EQ(m68k_context.sr, 0x2004);  // supervisor; Z from the last MOVE
+    EXPECT_EQ(m68k_context.sp_slots[kM68kUserSlot], 0x00FF8000u);
+}
+
 }  // namespace
 }  // namespace varn::test

@@ -1,0 +1,116 @@
+// Bcc, BRA, BSR, DBcc and Scc.
+
+#include <gtest/gtest.h>
+
+#include "m68k_test_support.h"
+
+namespace varn::test {
+namespace {
+
+class M68kBranch : public M68kFixture {
+  protected:
+    u32 exec(std::initializer_list<u16> code, u16 ccr = 0) {
+        start_at(0x1000, code);
+        m68k_context.sr = static_cast<u16>(0x2700 | ccr);
+        return step();
+    }
+    static u32 pc() { return m68k_context.pc; }
+};
+
+TEST_F(M68kBranch, BccCyclesAndTargets) {
+    EXPECT_EQ(exec({0x66FE}), 10u);  // BNE * with Z clear
+    EXPECT_EQ(pc(), 0x1000u);
+    EXPECT_EQ(exec({0x66FE}, kM68kSrZ), 8u);
+    EXPECT_EQ(pc(), 0x1002u);
+    EXPECT_EQ(exec({0x6700, 0x0010}), 12u);  // BEQ.W not taken
+    EXPECT_EQ(pc(), 0x1004u);
+    EXPECT_EQ(exec({0x6700, 0x0010}, kM68kSrZ), 10u);
+    EXPECT_EQ(pc(), 0x1012u);
+    EXPECT_EQ(exec({0x60FF}), 10u);  // BRA -1 lands on an odd address, no exception
+    EXPECT_EQ(pc(), 0x1001u);
+    EXPECT_EQ(exec({0x6000, 0xFFF0}, 0x0F), 10u);  // BRA.W ignores the flags
+    EXPECT_EQ(pc(), 0x0FF2u);
+}
+
+TEST_F(M68kBranch, BsrPushesTheAddressAfterItself) {
+    EXPECT_EQ(exec({0x6100, 0x0100}), 18u);
+    EXPECT_EQ(pc(), 0x1102u);
+    EXPECT_EQ(a(7), 0xFFFF00u - 4);
+    EXPECT_EQ(peek(a(7), 4), 0x1004u);
+    exec({0x6110});
+    EXPECT_EQ(peek(a(7), 4), 0x1002u);
+
+    // A target without code: the return address is already pushed, pc at the BSR.
+    SetUp();
+    m68k_set_fetch_page(0xFE, kM68kNoCodePage);
+    start_at(0xFF1000, {0x6100, 0x8000});  // BSR.W 0xFE9002
+    step();
+    EXPECT_NE(m68k_context.status & kM68kStatusHalted, 0u);
+    EXPECT_EQ(peek(a(7), 4), 0xFF1004u);
+    EXPECT_EQ(pc(), 0xFF1000u);
+}
+
+TEST_F(M68kBranch, DbccCountsTheLowWordOnly) {
+    d(0) = 0xABCD0000;
+    EXPECT_EQ(exec({0x51C8, 0xFFFE}), 14u);  // DBF D0: expired
+    EXPECT_EQ(d(0), 0xABCDFFFFu);
+    EXPECT_EQ(pc(), 0x1004u);
+    d(0) = 0xABCD0005;
+    EXPECT_EQ(exec({0x51C8, 0xFFFE}), 10u);  // branch to the DBF itself
+    EXPECT_EQ(d(0), 0xABCD0004u);
+    EXPECT_EQ(pc(), 0x1000u);
+    EXPECT_EQ(exec({0x50C8, 0xFFFE}), 12u);  // DBT never counts
+    EXPECT_EQ(d(0), 0xABCD0004u);
+    EXPECT_EQ(pc(), 0x1004u);
+}
+
+// Scc writes a byte (no read first), counts 0 cycles, steps A7 by 2 for bytes.
+TEST_F(M68kBranch, SccWritesItsByteOnly) {
+    d(3) = 0x12345678;
+    exec({0x50C3, 0x4E71});  // ST D3, then a NOP to end the one-cycle slice
+    EXPECT_EQ(d(3), 0x123456FFu);
+    EXPECT_EQ(m68k_context.cycle_counter, 3);  // the NOP's 4 cycles only
+    exec({0x51C3, 0x4E71});                    // SF D3
+    EXPECT_EQ(d(3), 0x12345600u);
+
+    struct Case {
+        u16 opcode;
+        u16 ccr;
+        u32 a6_after, a7_after, addr, value;
+    };
+    const Case cases[] = {{0x57DF, kM68kSrZ, 0x3000, 0x4002, 0x4000, 0xFF},  // SEQ (A7)+
+                          {0x56DE, kM68kSrZ, 0x3001, 0x4000, 0x3000, 0x00},  // SNE (A6)+
+                          {0x56E7, 0, 0x3000, 0x3FFE, 0x3FFE, 0xFF}};        // SNE -(A7)
+    for (const auto& k : cases) {
+        SetUp();
+        start_at(0x1000, {k.opcode, 0x4E71}, 0x4000);
+        a(6)            = 0x3000;
+        m68k_context.sr = static_cast<u16>(0x2700 | k.ccr);
+        bus_logging()   = true;
+        step();
+        EXPECT_EQ(a(6), k.a6_after) << std::hex << k.opcode;
+        EXPECT_EQ(a(7), k.a7_after) << std::hex << k.opcode;
+        EXPECT_EQ(bus_log(), (std::vector<BusAccess>{{'w', 1, k.addr, k.value}}))
+            << std::hex << k.opcode;
+    }
+}
+
+// The page looked up is the target's own: next to a page without code a branch runs, into
+// one it halts with pc at the branch.
+TEST_F(M68kBranch, BranchesLookUpTheTargetPage) {
+    m68k_set_fetch_page(0x1F, kM68kNoCodePage);
+    poke_words(0x200000, {0x303C, 0x0020, 0xA000});  // MOVE.W #0x20,D0
+    start_at(0x200100, {0x6000, 0xFEFE});            // BRA.W 0x200000
+    run_until_halt(2);
+    EXPECT_EQ(d(0), 0x20u);
+
+    SetUp();
+    m68k_set_fetch_page(0x1F, kM68kNoCodePage);
+    start_at(0x200100, {0x6000, 0xFEEE});  // BRA.W 0x1FFFF0
+    run_until_halt(2);
+    EXPECT_EQ(d(0), 0u);
+    EXPECT_EQ(m68k_context.pc, 0x200100u);
+}
+
+}  // namespace
+}  // namespace varn::test
