@@ -138,6 +138,22 @@ TEST_F(S68kInstance, ResetsFromPrgRamAndRunsItsOwnSlices) {
     EXPECT_EQ(chain_log(), (std::vector<char>{'S', 'S'}));
 }
 
+// The sub-CPU is reset from inside a main-CPU bus write: a reset PC without code must not
+// halt there but at the sub-CPU's own next slice.
+TEST_F(S68kInstance, AResetVectorWithoutCodeHaltsAtItsNextSlice) {
+    const u8 vectors[8] = {0x00, 0x00, 0x80, 0x00, 0x00, 0x0C, 0x00, 0x00};  // PC 0x0C0000
+    std::copy(std::begin(vectors), std::end(vectors), scd_prg_ram.begin());
+    s68k_context.fetch_base = kScdPrgRamOffset;
+    s68k_reset();
+    EXPECT_EQ(s68k_context.status, 0u);
+    EXPECT_TRUE(chain_log().empty());
+    s68k_run_slice();
+    EXPECT_NE(s68k_context.status & kM68kStatusHalted, 0u);
+    EXPECT_EQ(s68k_context.pc, 0u);
+    EXPECT_EQ(chain_log(), std::vector<char>{'H'});
+    EXPECT_EQ(m68k_context.status, 0u);
+}
+
 // Sub-CPU jumps: word RAM runs (0x080000-0x0BFFFF), beyond halts; main-CPU markers do not
 // reach it; level 2 is acknowledged through the sub-CPU's own hook.
 TEST_F(S68kInstance, JumpsUseTheSubCpuPagesOnly) {
