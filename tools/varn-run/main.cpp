@@ -83,7 +83,7 @@ const std::vector<OptionSpec>& option_specs() {
              o.wav_path = v;
              return std::string();
          }},
-        {"--frame-crc", nullptr, "print the CRC-32 of the last drawn frame's picture",
+        {"--frame-crc", nullptr, "print the CRC-32 of each drawn frame's picture",
          [](Options& o, const std::string&) {
              o.frame_crc = true;
              return std::string();
@@ -216,7 +216,7 @@ int run(const Options& options) {
 
     RunnerHost host(options.fake_clock);
     emu_set_host(&host);
-    host.attach_frame(320, 240);
+    host.attach_frame(320, 480);  // room for an interlaced picture of 448 or 480 rows
 
     // What the boot does for a cartridge: region, machine kind, sound positions, power-on.
     emu_components_init();
@@ -233,9 +233,15 @@ int run(const Options& options) {
     const auto start = std::chrono::steady_clock::now();
     bool halted      = false;
     for (u64 i = 0; i < options.frames; ++i) {
+        const u64 drawn = host.frames_drawn();
         if (run_frame() == FrameResult::kHalted) {
             halted = true;
             break;
+        }
+        if (options.frame_crc && host.frames_drawn() != drawn) {
+            const u32 w = std::min(screen_width, host.image().width());
+            const u32 h = std::min(screen_height, host.image().height());
+            std::printf("frame-crc %08x\n", static_cast<unsigned>(host.image().crc32(w, h)));
         }
     }
     const double seconds =
@@ -250,9 +256,6 @@ int run(const Options& options) {
     if (halted) std::fprintf(stderr, "varn-run: the 68000 halted\n");
     const u32 width  = std::min(screen_width, host.image().width());
     const u32 height = std::min(screen_height, host.image().height());
-    if (options.frame_crc) {
-        std::printf("frame-crc %08x\n", static_cast<unsigned>(host.image().crc32(width, height)));
-    }
     if (!options.dump_frame_path.empty()) {
         if (auto error = host.image().write_ppm(options.dump_frame_path, width, height);
             !error.empty()) {
