@@ -400,6 +400,16 @@ TEST_F(LineOutputTest, CopiesStayInsideASmallSurface) {
     EXPECT_EQ(small[5 * 100 + 49], 0xDEAD);
 }
 
+TEST_F(LineOutputTest, DispatchRendersTheSchedulersLine) {
+    put_name(kPlaneB, 64, 0, 0, name(4, 1));
+    vdp_runtime_links.slice_counter = [] { return u32{5} << 4; };
+    image_.attach(320, 224);
+    render_line_dispatch();
+    EXPECT_EQ(vdp_line_buffer[5 * kLineBufferPitch], 0x1F);
+    EXPECT_EQ(image_.pixels()[5 * 320], colour_lut[0x1F]);
+    EXPECT_EQ(image_.pixels()[4 * 320], 0);
+}
+
 TEST_F(LineOutputTest, RenderModeResetKeepsOnlyDoubledLines) {
     render_mode = 0x3C;
     render_mode_reset();
