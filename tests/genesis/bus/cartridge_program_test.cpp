@@ -1,12 +1,22 @@
-// Test cartridges assembled at build time, run by the 68000 core on the real bus for a few
-// frames' worth of slices; each leaves its observations in work RAM.
+// Test cartridges assembled at build time, powered on and run frame by frame as the machine
+// runs them; each leaves its observations in work RAM.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "base/host.h"
 #include "bus_fixture.h"
 #include "genesis/io/lightgun.h"
+#include "genesis/runtime/pacing.h"
+#include "genesis/runtime/power_on.h"
+#include "genesis/runtime/region.h"
+#include "genesis/runtime/scheduler.h"
+#include "genesis/runtime/sound_output.h"
+#include "genesis/runtime/thread_link.h"
+#include "genesis/sound/ym2612.h"
+#include "genesis/vdp/render_output.h"
+#include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
 #include "support/test_files.h"
 #include "z80/genesis_z80.h"
@@ -15,54 +25,51 @@
 namespace varn {
 namespace {
 
-constexpr u32 kSlicesPerFrame = 2752;
-
 class CartridgeProgramTest : public test::BusTest {
   protected:
+    static void SetUpTestSuite() { emu_components_init(); }
+
     void SetUp() override {
         BusTest::SetUp();
-        m68k_build_jump_table();
-        m68k_reset_records();
-        m68k_clear_hooks();
+        thread_link_reset();
+        scheduler_reset_all();
+        sound_output_reset();
+        pace_reset();
+        cfg_set(cfg_frame_skip, 0);  // no pacing: frames run as fast as the host allows
+        cfg_set(cfg_disable_z80, 0);
+        region_set(kRegionUsa);
+        emu_set_host(&host);
+        vdp_reset_all();
+        render_output_reset();
         z80_reset_records();
-        z80_ram.fill(0);
+        ym2612_clear();
+        lightgun_reset();
+        machine_kind = kMachineGenesis;
     }
     void TearDown() override {
-        m68k_clear_hooks();
+        emu_set_host(nullptr);
+        cfg_set(cfg_frame_skip, 15);
         BusTest::TearDown();
     }
 
-    // Loads the program as the cartridge and powers the bus and both CPUs on as the machine's
-    // power-on does.
+    // Loads the program as the cartridge and powers the machine on.
     bool power_on(const char* program) {
         const auto image = test::read_program(program);
         if (image.empty()) return false;
+        std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
         std::copy_n(image.begin(), std::min<size_t>(image.size(), kCartRomSize), cart_rom.begin());
-        boot_rom_latch_power_on();
-        m68k_reset_memory_map();
-        cart_save_setup();
-        io_ports_power_on();
-        cart_bank_regs_power_on();
-        z80_busreq_latch = 0;
-        z80_reset_latch  = 0;
-        m68k_init_fetch_pages(boot_rom_latch);
-        m68k_context.fetch_base = kCartRomOffset;
-        m68k_reset();
-        z80_reset();
-        m68k_z80_released  = [] { return z80_may_run(); };
-        m68k_z80_successor = [] { z80_run(); };
+        genesis_power_on_machine();
+        scheduler_reset();
         return true;
     }
 
     void run_frames(u32 frames) {
-        for (u32 i = 0; i < frames * kSlicesPerFrame; ++i) {
-            m68k_run_slice();
-            lightgun_tick(0, 2);
-            ASSERT_EQ(m68k_context.status & kM68kStatusHalted, 0u) << "68000 halted";
-        }
+        for (u32 i = 0; i < frames; ++i) ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
     }
 
     static u8 ram(u32 offset) { return m68k_ram[offset]; }
+
+    RecordingHost host;
 };
 
 TEST_F(CartridgeProgramTest, SaveRamWindowAndItsEnableRegister) {
@@ -104,13 +111,12 @@ TEST_F(CartridgeProgramTest, PadPortsThroughTheDeviceSeam) {
     io_port_device_write = [](u32 port, u8 lines) {
         if (port == 0) pad_th = (lines >> 6) & 1;
     };
-    io_version_bits = [] { return u8{0x80}; };
     run_frames(1);
     ASSERT_EQ(ram(0x1F), 0x99) << "program did not finish";
     EXPECT_EQ(ram(0x00), 0x7F) << "TH high: bit 6 from the latch, the rest from the pad";
     EXPECT_EQ(ram(0x01), 0x33) << "TH low";
     EXPECT_EQ(ram(0x02), 0x7F) << "nothing plugged into port 2";
-    EXPECT_EQ(ram(0x03), 0x80);
+    EXPECT_EQ(ram(0x03), 0x80) << "version register: an overseas NTSC console";
     EXPECT_EQ(ram(0x04), 0x40);
     EXPECT_EQ(ram(0x05), 0xFF);
 }
