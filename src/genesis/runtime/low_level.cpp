@@ -1,6 +1,9 @@
 #include "genesis/runtime/low_level.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "genesis/memory/memory.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -56,6 +59,8 @@ void debug_text_append_hex(u32 value, u32 digits) {
 
 u32 byte_to_decimal_digits(u8 v) { return (((v / 10u) & 0xFu) << 8) | (v % 10u); }
 u32 byte_to_bcd(u8 v) { return (((v / 10u) & 0xFu) << 4) | (v % 10u); }
+
+void rom_buffer_clear() { std::fill(cart_rom.begin(), cart_rom.end(), u8{0}); }
 
 void mem_clear16(u8* start, u32 count) {
     if (count != 0) std::memset(start, 0, static_cast<std::size_t>(count) * 16);

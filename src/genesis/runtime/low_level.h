@@ -26,6 +26,8 @@ u32 byte_to_decimal_digits(u8 v);
 // ((v / 10) & 0xF) << 4 | v % 10.
 u32 byte_to_bcd(u8 v);
 
+// Zeroes the 4 MB cartridge image (an image is released).
+void rom_buffer_clear();
 // Zeroes `count` blocks of 16 bytes.
 void mem_clear16(u8* start, u32 count);
 // Copies `count` 32-bit words upward (lowest address first).

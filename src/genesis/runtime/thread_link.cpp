@@ -12,6 +12,8 @@ std::atomic<u32> emu_pause_ack{0};
 std::atomic<u32> emu_stop_req{0};
 std::atomic<u32> emu_stop_ack{0};
 std::atomic<u32> emu_state_flags{0};
+void (*machine_boot_hook)(u32 mode)            = nullptr;
+void (*machine_save_backup_ram_hook)(u32 mode) = nullptr;
 
 namespace {
 
@@ -158,6 +160,14 @@ void emu_stop_and_wait() {
         if (!thread_alive.load()) return;
         thread_yield();
     }
+}
+
+void emu_reboot_sequence(u32 mode) {
+    emu_pause_request(kPauseUser);
+    current_host->sound_pause();
+    if (machine_boot_hook != nullptr) machine_boot_hook(mode);
+    if (machine_save_backup_ram_hook != nullptr) machine_save_backup_ram_hook(mode);
+    emu_resume_request(kPauseUser);
 }
 
 void thread_link_reset() {

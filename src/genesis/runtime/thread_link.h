@@ -110,6 +110,16 @@ void emu_resume_request(u32 reasons);
 // pending.
 void emu_stop_and_wait();
 
+// The reboot (the reset command, and request 1 from the emulation side): pause, stop the
+// sound, boot the loaded image again with `mode`, save the backup RAM, release the pause.
+// The boot stores its run entry under the pause; the thread consumes it when the pause is
+// released and goes on with the reset machine.
+void emu_reboot_sequence(u32 mode);
+// The image loader's boot and backup-RAM save that the reboot runs. Null until image
+// loading is bound (the reboot then only pauses and resumes).
+extern void (*machine_boot_hook)(u32 mode);
+extern void (*machine_save_backup_ram_hook)(u32 mode);
+
 // Resets the link words (tests; never while a thread runs).
 void thread_link_reset();
 

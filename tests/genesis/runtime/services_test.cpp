@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -63,6 +64,13 @@ TEST(LowLevel, BlockHelpersHonourTheirCounts) {
     EXPECT_EQ(words[4], 5);
     mem_copy_dwords(words + 4, words, 2);  // upward overlap repeats the first word
     EXPECT_EQ(std::memcmp(words, "\x01\x02\x03\x04\x01\x02\x03\x04\x01\x02\x03\x04", 12), 0);
+}
+
+TEST(LowLevel, RomBufferClearZeroesTheWholeCartridgeImage) {
+    cart_rom[0]                   = 1;
+    cart_rom[cart_rom.size() - 1] = 2;
+    rom_buffer_clear();
+    EXPECT_EQ(std::count(cart_rom.begin(), cart_rom.end(), 0), static_cast<long>(cart_rom.size()));
 }
 
 TEST(LowLevel, TextBufferAppendsAndWrapsWithinItself) {

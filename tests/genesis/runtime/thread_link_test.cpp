@@ -163,6 +163,30 @@ TEST_F(ThreadLinkTest, StopAfterARebootThatWasNeverReleasedLeavesTheThreadIdle) 
     emu_resume_request(kPauseUser);
 }
 
+std::atomic<u32> boots{0};
+
+TEST_F(ThreadLinkTest, RebootSequenceResetsTheRunningMachineUnderAPause) {
+    boots.store(0);
+    machine_boot_hook = [](u32 mode) {
+        // The boot runs while the thread sits in its pause loop.
+        EXPECT_EQ(emu_thread_state.load(), kThreadPaused);
+        EXPECT_EQ(mode, 2u);
+        boots.fetch_add(1);
+        // The power-on, with the entry of the machine this test runs.
+        genesis_power_on_machine();
+        emu_thread_target.store(counting_entry);
+    };
+    start();
+    wait_frames(2);
+    emu_reboot_sequence(2);
+    machine_boot_hook = nullptr;
+    EXPECT_EQ(boots.load(), 1u);
+    wait_frames(2);
+    EXPECT_EQ(emu_thread_target.load(), nullptr);
+    EXPECT_EQ(emu_thread_state.load(), kThreadRunning);
+    EXPECT_FALSE(host.sound_paused());
+}
+
 TEST_F(ThreadLinkTest, RebootIntoAnotherMachineSwitchesEntries) {
     start();
     emu_pause_request(kPauseUser);
