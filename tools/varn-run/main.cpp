@@ -44,7 +44,7 @@ struct Options {
 
 // One command-line option: its name, whether it takes a value, and what it does with it.
 // Returns an error text, empty when the value is good.
-struct OptionSpec {
+struct OptionDef {
     const char* name;
     const char* value_name;  // null: a flag
     const char* help;
@@ -62,8 +62,8 @@ std::string parse_count(const std::string& text, u64& out) {
     return {};
 }
 
-const std::vector<OptionSpec>& option_specs() {
-    static const std::vector<OptionSpec> specs = {
+const std::vector<OptionDef>& option_table() {
+    static const std::vector<OptionDef> table = {
         {"--frames", "N", "run N frames (default 60)",
          [](Options& o, const std::string& v) { return parse_count(v, o.frames); }},
         {"--fake-clock", nullptr,
@@ -94,17 +94,17 @@ const std::vector<OptionSpec>& option_specs() {
              return std::string();
          }},
     };
-    return specs;
+    return table;
 }
 
 void print_usage(std::FILE* out) {
     std::fprintf(out, "usage: varn-run [options] IMAGE\n\n");
     std::fprintf(out, "Runs a plain cartridge image headless and prints frames, slices, samples\n");
     std::fprintf(out, "and wall seconds.\n\noptions:\n");
-    for (const auto& spec : option_specs()) {
-        std::string left = spec.name;
-        if (spec.value_name != nullptr) left += std::string(" ") + spec.value_name;
-        std::fprintf(out, "  %-18s %s\n", left.c_str(), spec.help);
+    for (const auto& option : option_table()) {
+        std::string left = option.name;
+        if (option.value_name != nullptr) left += std::string(" ") + option.value_name;
+        std::fprintf(out, "  %-18s %s\n", left.c_str(), option.help);
     }
     std::fprintf(out, "  %-18s %s\n", "--help", "show this text");
     std::fprintf(out, "\nexit status: 0 done, 1 the 68000 halted, 2 bad arguments or image\n");
@@ -126,17 +126,17 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
                 value        = arg.substr(eq + 1);
                 inline_value = true;
             }
-            const auto& specs = option_specs();
-            const auto spec   = std::find_if(specs.begin(), specs.end(),
-                                             [&](const OptionSpec& s) { return name == s.name; });
-            if (spec == specs.end()) return "unknown option: " + arg;
-            if (spec->value_name != nullptr && !inline_value) {
-                if (i + 1 >= argc) return name + " needs " + spec->value_name;
+            const auto& table = option_table();
+            const auto option = std::find_if(table.begin(), table.end(),
+                                             [&](const OptionDef& s) { return name == s.name; });
+            if (option == table.end()) return "unknown option: " + arg;
+            if (option->value_name != nullptr && !inline_value) {
+                if (i + 1 >= argc) return name + " needs " + option->value_name;
                 value = argv[++i];
-            } else if (spec->value_name == nullptr && inline_value) {
+            } else if (option->value_name == nullptr && inline_value) {
                 return name + " takes no value";
             }
-            if (auto error = spec->apply(options, value); !error.empty()) return error;
+            if (auto error = option->apply(options, value); !error.empty()) return error;
             continue;
         }
         if (!options.image.empty()) return "more than one image: " + arg;
