@@ -186,13 +186,35 @@ M68K_INLINE bool resolve_pc(u32 pc) {
     return true;
 }
 
-// The PC load of every PC-loading instruction: records the running instruction's PC in `pc`
-// (so that a halt leaves it there), then loads `target`. False: the caller halts.
+// The full PC load, out of line; a failed load leaves the running instruction's PC in `pc`.
+template <class I, Adjust A>
+[[gnu::noinline]] bool set_pc_slow(u32 pc) {
+    auto& c        = I::cpu();
+    const u32 here = m68k_current_pc(c);
+    if (resolve_pc<I, A>(pc)) return true;
+    c.pc = here;
+    return false;
+}
+
+// The PC load of every PC-loading instruction. False: the page holds no code, `pc` holds the
+// running instruction's PC (so that the halt leaves it there) and the caller halts.
+// Branches, calls and returns are a good part of all instructions, so the common case stays
+// short and inline: a plain page (no adjustment can apply) whose position lies in the fetch
+// region the core already runs in. The page entry is still read on every load.
 template <class I, Adjust A = Adjust::kOverlay>
 M68K_INLINE bool set_pc(u32 target) {
-    auto& c = I::cpu();
-    c.pc    = m68k_current_pc(c);
-    return resolve_pc<I, A>(target & 0xFFFFFF);
+    auto& c               = I::cpu();
+    const u32 pc          = target & 0xFFFFFF;
+    const M68kFetchPage e = I::pages()[pc >> 16];
+    if (e.kind == M68kFetchKind::kPlain) [[likely]] {
+        const u32 pos = e.offset + pc;
+        if (pos - c.fetch_begin < c.fetch_end - c.fetch_begin) [[likely]] {
+            c.fetch_base = e.offset;
+            c.fetch_pos  = pos;
+            return true;
+        }
+    }
+    return set_pc_slow<I, A>(pc);
 }
 
 // ---------------------------------------------------------------------------------------

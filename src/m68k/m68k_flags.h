@@ -3,6 +3,8 @@
 // sets flags rewrites the whole CCR byte (bits 5-7 become 0) and leaves the system byte of SR
 // alone; the helpers here build CCR bytes and store them that way.
 
+#include <type_traits>
+
 #include "m68k/m68k_ea.h"
 
 namespace varn::m68k {
@@ -49,15 +51,25 @@ struct AddSubResult {
     u32 res;
     u32 ccr;
 };
+//
+// The operation runs one bit wider than the operand (64 bits for a long), so the carry or
+// borrow is simply bit `width` of the wide result: fewer steps than deriving it from the
+// operands' and the result's top bits, on the most frequent flag computation of all.
 template <AddSub Op, Size S>
-inline constexpr AddSubResult add_sub(u32 src, u32 dst, u32 x = 0) {
-    if constexpr (Op == AddSub::kAdd) {
-        const u32 res = (dst + src + x) & kSizeMask<S>;
-        return {res, ccr_add<S>(src, dst, res)};
-    } else {
-        const u32 res = (dst - src - x) & kSizeMask<S>;
-        return {res, ccr_sub<S>(src, dst, res)};
-    }
+M68K_INLINE constexpr AddSubResult add_sub(u32 src, u32 dst, u32 x = 0) {
+    constexpr u32 kWidth = kSizeBytes<S> * 8;
+    using Wide           = std::conditional_t<S == Size::kLong, u64, u32>;
+    const Wide s         = src & kSizeMask<S>;
+    const Wide d         = dst & kSizeMask<S>;
+    const Wide wide      = Op == AddSub::kAdd ? d + s + x : d - s - x;
+    const u32 res        = static_cast<u32>(wide) & kSizeMask<S>;
+    const u32 c          = static_cast<u32>(wide >> kWidth) & 1u;
+    const u32 sv = static_cast<u32>(s), dv = static_cast<u32>(d);
+    const u32 ov = Op == AddSub::kAdd ? (sv ^ res) & (dv ^ res) : (sv ^ dv) & (res ^ dv);
+    const u32 v  = (ov >> (kWidth - 1)) & 1u;
+    const u32 n  = res >> (kWidth - 1);
+    const u32 z  = res == 0 ? 1u : 0u;
+    return {res, c * (kM68kSrC | kM68kSrX) | (v << 1) | (z << 2) | (n << 3)};
 }
 
 // The extended operations (ADDX, SUBX, NEGX) only ever clear Z: a zero result keeps the Z
