@@ -51,6 +51,17 @@ void RecordingHost::sleep_ms(u32 ms) {
     std::this_thread::yield();
 }
 
+void RecordingHost::poll_input(HostInputState& state) {
+    std::lock_guard lock(mutex_);
+    state = input_;
+    polls_.fetch_add(1, std::memory_order_relaxed);
+}
+
+void RecordingHost::set_input(const HostInputState& state) {
+    std::lock_guard lock(mutex_);
+    input_ = state;
+}
+
 std::vector<u32> RecordingHost::requests() const {
     std::lock_guard lock(mutex_);
     return requests_;

@@ -7,6 +7,7 @@
 // post_request safe to call from that thread: requests are queued and drained on the
 // user-interface thread.
 
+#include <array>
 #include <atomic>
 #include <mutex>
 #include <vector>
@@ -14,6 +15,40 @@
 #include "base/types.h"
 
 namespace varn {
+
+// Host input devices as read once a frame, in the layouts the settings file refers to.
+// The joystick record is the device's: axes x and y (then axes, sliders and hat switches
+// that are not carried here and read as 0), and from byte 0x30 on 32 button bytes; the
+// settings file names a button by that byte offset (0x30 + button number).
+inline constexpr u32 kJoystickButtonOffset = 0x30;
+inline constexpr u32 kJoystickRecordBytes  = kJoystickButtonOffset + 32;
+
+struct HostJoystick {
+    u32 x = 0x8000;  // axes; the centre is what a host without a joystick reports
+    u32 y = 0x8000;
+    std::array<u8, 32> buttons{};  // bit 7 = down
+
+    // The byte at `offset` in the device's record; 0 ("not pressed") outside it.
+    u8 record_byte(u32 offset) const {
+        if (offset < 4) return static_cast<u8>(x >> (8 * offset));
+        if (offset < 8) return static_cast<u8>(y >> (8 * (offset - 4)));
+        if (offset >= kJoystickButtonOffset && offset < kJoystickRecordBytes)
+            return buttons[offset - kJoystickButtonOffset];
+        return 0;
+    }
+};
+
+struct HostMouse {
+    s32 dx = 0;  // movement since the last poll
+    s32 dy = 0;
+    std::array<u8, 4> buttons{};  // bit 7 = down
+};
+
+struct HostInputState {
+    std::array<u8, 256> keyboard{};  // by DirectInput key code, bit 7 = down
+    HostJoystick joystick;
+    HostMouse mouse;
+};
 
 // One of the host's two alternating frame images, locked for drawing: 16-bit pixels,
 // `pitch` pixels a row, `width` x `height` in all, the emulated picture's top left corner
@@ -54,8 +89,10 @@ class Host {
     // returns the other one, locked for the next frame's lines.
     virtual FrameSurface present_frame() { return {}; }
 
-    // Once a frame: reads the host's input devices into the emulated controllers.
-    virtual void poll_input() {}
+    // Once a frame: reads the keyboard, joystick and mouse into `state` (the controller
+    // code then rebuilds the emulated pads from it). The mouse movement is cleared before
+    // the call. A host without input devices leaves the rest as it is.
+    virtual void poll_input(HostInputState& /*state*/) {}
 
     // Sound stream: a circular buffer of 16-bit mono samples that the device plays, with
     // device-style cursors. `sound_streaming` is false in silent mode, while the output is
@@ -99,7 +136,9 @@ class RecordingHost : public Host {
     void set_yield_step(u32 ms) { yield_step_ms_.store(ms, std::memory_order_relaxed); }
 
     FrameSurface present_frame() override;
-    void poll_input() override { polls_.fetch_add(1, std::memory_order_relaxed); }
+    // Input: every poll hands out the state the test set last.
+    void poll_input(HostInputState& state) override;
+    void set_input(const HostInputState& state);
 
     bool sound_streaming() override;
     u32 sound_buffer_bytes() override { return static_cast<u32>(ring_.size()); }
@@ -130,6 +169,7 @@ class RecordingHost : public Host {
     std::vector<u32> params_;
     std::atomic<u32> presents_{0};
     std::atomic<u32> polls_{0};
+    HostInputState input_{};
     std::atomic<bool> sound_paused_{false};
     std::vector<u8> ring_;
     u32 write_cursor_ = 0;

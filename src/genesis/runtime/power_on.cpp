@@ -5,7 +5,9 @@
 
 #include "base/config.h"
 #include "genesis/bus/bus.h"
+#include "genesis/io/controller_ports.h"
 #include "genesis/io/eeprom.h"
+#include "genesis/io/input_update.h"
 #include "genesis/memory/memory.h"
 #include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
@@ -54,6 +56,7 @@ void power_on_common() {
     z80_reset_latch  = 0;
 
     io_ports_power_on();
+    input_power_on();
     cart_bank_regs_power_on();
 }
 
@@ -68,6 +71,8 @@ void emu_bind_hooks() {
     scheduler_bind_hooks();
     m68k_irq_ack_hook                      = vdp_irq_acknowledge;
     io_version_bits                        = version_bits;
+    input_runtime_links.fast_forward_on    = emu_fast_forward_on;
+    input_runtime_links.fast_forward_off   = emu_fast_forward_off;
     vdp_runtime_links.pal_flag             = [] { return region.pal_flag; };
     vdp_runtime_links.display_size_changed = [] {
         gui_post_to_frame(0, kRequestDisplaySizeChanged);

@@ -1,6 +1,7 @@
 #include "genesis/runtime/scheduler.h"
 
 #include "base/config.h"
+#include "genesis/io/input_update.h"
 #include "genesis/io/lightgun.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/sound_output.h"
@@ -80,7 +81,7 @@ void frame_end() {
         const FrameSurface s = host.present_frame();
         surface_set_origin(s.pixels, s.pitch, s.width, s.height, s.x, s.y);
     }
-    host.poll_input();
+    input_frame_update(host);  // polls the host and rebuilds the pads
     frame_pace();
     ++run_stats.frames;
 }
