@@ -21,6 +21,7 @@
 #include "genesis/runtime/scheduler.h"
 #include "genesis/runtime/sound_output.h"
 #include "genesis/runtime/thread_link.h"
+#include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "wav_writer.h"
@@ -40,6 +41,8 @@ struct Options {
     std::string wav_path;
     bool frame_crc = false;
     std::string dump_frame_path;
+    std::string load_state_path;
+    std::string save_state_path;
 };
 
 // One command-line option: its name, whether it takes a value, and what it does with it.
@@ -91,6 +94,16 @@ const std::vector<OptionDef>& option_table() {
         {"--dump-frame", "FILE", "write the last drawn frame's picture as a binary PPM",
          [](Options& o, const std::string& v) {
              o.dump_frame_path = v;
+             return std::string();
+         }},
+        {"--load-state", "FILE", "load a saved state after the power-on, before the frames",
+         [](Options& o, const std::string& v) {
+             o.load_state_path = v;
+             return std::string();
+         }},
+        {"--save-state", "FILE", "save a state after the frames",
+         [](Options& o, const std::string& v) {
+             o.save_state_path = v;
              return std::string();
          }},
     };
@@ -162,6 +175,26 @@ std::string load_plain_image(const std::string& path) {
     return {};
 }
 
+// A whole state file into memory; an error text, empty on success.
+std::string read_state_file(const std::string& path, std::vector<u8>& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot open " + path + ": " + std::strerror(errno);
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) return "cannot read " + path;
+    return {};
+}
+
+std::string write_state_file(const std::string& path) {
+    std::vector<u8> state(kStateMaxBytes);
+    state.resize(state_save(state));
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(state.data()),
+              static_cast<std::streamsize>(state.size()));
+    out.close();
+    if (!out) return "cannot write " + path;
+    return {};
+}
+
 // The runner's host: no user interface, no sound device, no input. The picture goes to one
 // frame image in memory. With the fake clock, time passes only while the core waits.
 class RunnerHost : public Host {
@@ -229,6 +262,18 @@ int run(const Options& options) {
     // Whole frames from the start of a vertical blank, so that N frames are N x 2752 slices.
     scheduler_reset();
     pace_rebase(host.now_ms());
+    if (!options.load_state_path.empty()) {
+        std::vector<u8> state;
+        std::string error = read_state_file(options.load_state_path, state);
+        if (error.empty() && state_load(state) != 0) {
+            error = options.load_state_path + ": " + kStateLoadErrorText;
+        }
+        if (!error.empty()) {
+            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+            emu_set_host(nullptr);
+            return kExitBadInput;
+        }
+    }
 
     const auto start = std::chrono::steady_clock::now();
     bool halted      = false;
@@ -259,6 +304,12 @@ int run(const Options& options) {
     if (!options.dump_frame_path.empty()) {
         if (auto error = host.image().write_ppm(options.dump_frame_path, width, height);
             !error.empty()) {
+            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+            status = kExitBadInput;
+        }
+    }
+    if (!options.save_state_path.empty()) {
+        if (auto error = write_state_file(options.save_state_path); !error.empty()) {
             std::fprintf(stderr, "varn-run: %s\n", error.c_str());
             status = kExitBadInput;
         }
