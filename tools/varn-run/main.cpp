@@ -270,6 +270,8 @@ int run(const Options& options) {
         }
         if (!error.empty()) {
             std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+            sound_log_hook = nullptr;
+            if (wav.is_open()) (void)wav.close();
             emu_set_host(nullptr);
             return kExitBadInput;
         }
