@@ -19,6 +19,7 @@
 #include "genesis/bus/cart_regs.h"
 #include "genesis/bus/io_ports.h"
 #include "genesis/bus/save_ram.h"
+#include "genesis/io/controller_ports.h"
 #include "genesis/memory/memory.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
@@ -29,8 +30,7 @@
 
 namespace varn {
 
-u32 state_id_width               = 1;
-void (*state_load_input_reset)() = nullptr;
+u32 state_id_width = 1;
 
 namespace {
 
@@ -295,7 +295,7 @@ void state_load_reset_io() {
     io_ports_save(regs);
     std::fill_n(regs, 3, u8{0xFF});
     io_ports_load(regs);
-    if (state_load_input_reset != nullptr) state_load_input_reset();
+    input_reset_positions();
 }
 
 bool apply_genesis_block(std::span<const u8> block, u32 width, ApplyMode mode) {

@@ -68,8 +68,4 @@ inline constexpr const char* kStateLoadErrorText =
 inline constexpr u32 kGsRegistersImageBytes = 0x438;
 bool gs_state_load_registers(std::span<const u8> image);
 
-// Seam to the controller-port code: puts the devices' read sequences back at their power-on
-// positions; every state load calls it before it applies the block. Null: nothing to reset.
-extern void (*state_load_input_reset)();
-
 }  // namespace varn
