@@ -43,6 +43,7 @@ struct Options {
     std::string dump_frame_path;
     std::string load_state_path;
     std::string save_state_path;
+    bool bench = false;
 };
 
 // One command-line option: its name, whether it takes a value, and what it does with it.
@@ -72,6 +73,13 @@ const std::vector<OptionDef>& option_table() {
         {"--fake-clock", nullptr,
          "pace by a clock that moves only while waiting: full speed, repeatable",
          [](Options& o, const std::string&) {
+             o.fake_clock = true;
+             return std::string();
+         }},
+        {"--bench", nullptr,
+         "run unpaced (the clock moves only while waiting) and print frames a second",
+         [](Options& o, const std::string&) {
+             o.bench      = true;
              o.fake_clock = true;
              return std::string();
          }},
@@ -298,6 +306,11 @@ int run(const Options& options) {
                 static_cast<unsigned long long>(run_stats.frames),
                 static_cast<unsigned long long>(run_stats.slices),
                 static_cast<unsigned long long>(run_stats.samples), seconds);
+
+    if (options.bench) {
+        std::printf("fps %.0f\n",
+                    seconds > 0 ? static_cast<double>(run_stats.frames) / seconds : 0.0);
+    }
 
     int status = halted ? kExitHalted : kExitOk;
     if (halted) std::fprintf(stderr, "varn-run: the 68000 halted\n");

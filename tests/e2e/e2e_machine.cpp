@@ -1,0 +1,174 @@
+#include "e2e_machine.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <utility>
+
+#include "base/config.h"
+#include "base/crc32.h"
+#include "base/host.h"
+#include "genesis/bus/bus.h"
+#include "genesis/bus/io_ports.h"
+#include "genesis/io/lightgun.h"
+#include "genesis/memory/memory.h"
+#include "genesis/runtime/pacing.h"
+#include "genesis/runtime/power_on.h"
+#include "genesis/runtime/region.h"
+#include "genesis/runtime/scheduler.h"
+#include "genesis/runtime/sound_output.h"
+#include "genesis/runtime/thread_link.h"
+#include "genesis/sound/ym2612.h"
+#include "genesis/vdp/render_output.h"
+#include "genesis/vdp/vdp.h"
+#include "m68k/m68k.h"
+#include "z80/z80.h"
+
+namespace varn::test {
+
+namespace {
+
+// Time passes only while the core waits, so the pacing never drops a frame.
+class E2eHost : public Host {
+  public:
+    void post_request(u32, u32) override {}
+    u32 now_ms() override { return clock_ms_; }
+    void sleep_ms(u32 ms) override { clock_ms_ += ms != 0 ? ms : 1; }
+    FrameSurface present_frame() override {
+        return {render_surface.pixels, render_surface.pitch, render_surface.width,
+                render_surface.height, render_surface.x,     render_surface.y};
+    }
+
+  private:
+    u32 clock_ms_ = 0;
+};
+
+// The pad in port 1: a three-button pad answers TH high with C B Right Left Down Up and TH
+// low with Start A 0 0 Down Up, every button active low.
+u8 pad_held = 0;
+u8 pad_th   = 0x40;
+
+u8 pad_read(u32 port) {
+    if (port != 0) return kIoPortNoDevice;
+    const u8 pressed = static_cast<u8>(~pad_held);
+    if (pad_th != 0) return static_cast<u8>(0x40 | (pressed & 0x3F));
+    return static_cast<u8>((pressed & 0x03) | ((pressed >> 2) & 0x30));
+}
+
+void pad_write(u32 port, u8 lines) {
+    if (port == 0) pad_th = lines & 0x40;
+}
+
+struct SoundTally {
+    u64 frames_left = 0;
+    u32 crc         = 0;
+    u64 samples     = 0;
+    u64 loud        = 0;
+    std::vector<s16> samples_kept;
+};
+SoundTally tally;
+
+void tally_sound(const s16* samples, u32 bytes) {
+    if (tally.frames_left == 0) return;
+    --tally.frames_left;
+    const u32 count = bytes / 2;
+    for (u32 i = 0; i < count; ++i) {
+        const s32 v    = samples[i];
+        const u8 le[2] = {static_cast<u8>(v), static_cast<u8>(static_cast<u16>(v) >> 8)};
+        tally.crc      = crc32_update(tally.crc, le);
+        if (v > 256 || v < -256) ++tally.loud;
+    }
+    tally.samples_kept.insert(tally.samples_kept.end(), samples, samples + count);
+    tally.samples += count;
+}
+
+void reset_machine() {
+    static const bool once = [] {
+        emu_components_init();
+        return true;
+    }();
+    (void)once;
+    thread_link_reset();
+    scheduler_reset_all();
+    sound_output_reset();
+    pace_reset();
+    cfg_set(cfg_frame_skip, 15);
+    cfg_set(cfg_sound_rate, 0);
+    cfg_set(cfg_region_order, 0);
+    cfg_set(cfg_disable_z80, 0);
+    memory_clear();
+    m68k_reset_records();
+    genesis_bus_reset_records();
+    vdp_reset_all();
+    render_output_reset();
+    z80_reset_records();
+    ym2612_clear();
+    lightgun_reset();
+}
+
+}  // namespace
+
+E2eRunResult e2e_run(const E2eRunSpec& spec) {
+    E2eRunResult result;
+    std::ifstream in(spec.image, std::ios::binary);
+    const std::vector<u8> image((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+    if (image.empty() || image.size() > cart_rom.size()) return result;
+    result.loaded = true;
+
+    E2eHost host;
+    reset_machine();
+    emu_set_host(&host);
+    FrameImage frame;
+    frame.attach(320, 240);
+    std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
+    std::copy(image.begin(), image.end(), cart_rom.begin());
+
+    machine_kind = kMachineGenesis;
+    region_autodetect();
+    sound_reset_positions();
+    genesis_power_on_machine();
+    io_port_device_read  = pad_read;
+    io_port_device_write = pad_write;
+    pad_held             = 0;
+    pad_th               = 0x40;
+    surface_set_origin(render_surface.pixels, render_surface.pitch, render_surface.width,
+                       render_surface.height, 0, 0);
+    scheduler_reset();
+    pace_rebase(host.now_ms());
+    tally             = SoundTally{};
+    tally.frames_left = spec.sound_frames;
+    sound_log_hook    = tally_sound;
+
+    for (u64 f = 0; f < spec.frames; ++f) {
+        pad_held = 0;
+        for (const auto& p : spec.presses) {
+            if (f >= p.first && f < p.end) pad_held |= p.buttons;
+        }
+        if (run_frame() == FrameResult::kHalted) {
+            result.halted = true;
+            break;
+        }
+        ++result.frames_run;
+        if (z80_context.pc != 0 || z80_get_r(z80_context) != 0) result.z80_ran = true;
+        if (result.frames_run == spec.picture_frame) {
+            result.picture_width  = std::min(screen_width, frame.width());
+            result.picture_height = std::min(screen_height, frame.height());
+            result.picture_crc    = frame.crc32(result.picture_width, result.picture_height);
+            result.picture        = frame.pixels();
+        }
+    }
+    sound_log_hook       = nullptr;
+    result.sound_crc     = tally.crc;
+    result.sound_samples = tally.samples;
+    result.loud_samples  = tally.loud;
+    result.sound         = std::move(tally.samples_kept);
+    io_port_device_read  = nullptr;
+    io_port_device_write = nullptr;
+    emu_set_host(nullptr);
+    return result;
+}
+
+}  // namespace varn::test

@@ -1,0 +1,34 @@
+// varn-run --bench: unpaced frames, then frames a second on a line of its own.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "support/test_files.h"
+
+namespace varn::test {
+namespace {
+
+TEST(VarnRunBench, PrintsFramesASecondAfterTheRun) {
+    const auto image = testdata_file("roms/genesis/version-check.bin");
+    if (image.empty()) GTEST_SKIP() << "shared test images not present";
+    const std::string command =
+        std::string(VARN_RUN_PATH) + " --frames 120 --bench " + image.string() + " 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    std::array<char, 256> buffer;
+    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
+    EXPECT_EQ(pclose(pipe), 0) << output;
+    EXPECT_NE(output.find("frames 120 slices "), std::string::npos) << output;
+    unsigned long fps = 0;
+    const auto at     = output.find("\nfps ");
+    ASSERT_NE(at, std::string::npos) << output;
+    EXPECT_EQ(std::sscanf(output.c_str() + at, "\nfps %lu", &fps), 1) << output;
+    EXPECT_GT(fps, 0u);
+}
+
+}  // namespace
+}  // namespace varn::test
