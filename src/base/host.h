@@ -122,9 +122,9 @@ class NullHost : public Host {
 };
 
 // Records what the core asked for, with a clock the test drives: sleep_ms advances the
-// clock instead of waiting (a zero sleep advances it by `yield_step_ms`, so a loop that
-// polls while yielding still sees time pass). Its sound buffer, once opened, is a plain
-// ring whose write cursor the test sets; the device never plays.
+// clock instead of waiting (a zero sleep advances it by `yield_step_ms`, 1 ms unless the
+// test sets it, so a loop that polls the clock while yielding still sees time pass). Its sound
+// buffer, once opened, is a plain ring whose write cursor the test sets; the device never plays.
 class RecordingHost : public Host {
   public:
     void post_request(u32 code, u32 param = 0) override;
@@ -175,7 +175,7 @@ class RecordingHost : public Host {
     u32 write_cursor_ = 0;
     bool lock_fails_  = false;
     std::atomic<u32> clock_ms_{0};
-    std::atomic<u32> yield_step_ms_{0};
+    std::atomic<u32> yield_step_ms_{1};
     std::atomic<u32> slept_ms_{0};
 };
 
