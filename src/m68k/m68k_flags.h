@@ -106,4 +106,46 @@ M68K_INLINE void set_logic_flags(u32 res) {
     set_nzvc_keep_x<I>(ccr_nz<S>(res));
 }
 
+// Packed decimal (ABCD, SBCD, NBCD): the binary sum or difference of two bytes put right by
+// two digit corrections, the high one decided on the uncorrected value; `x` (0 or 1) is the
+// extend bit carried or borrowed in. NBCD is the subtraction from zero.
+struct DecimalResult {
+    u32 value;  // the corrected byte
+    u32 carry;  // decimal carry or borrow, 0 or 1
+};
+
+M68K_INLINE constexpr DecimalResult bcd_add(u32 d, u32 s, u32 x) {
+    const u32 t  = d + s + x;
+    const u32 r0 = t & 0xFF;
+    const bool h = (d & 0x0F) + (s & 0x0F) + x >= 0x10;
+    u32 r        = r0;
+    if ((r0 & 0x0F) > 9 || h) r = (r + 0x06) & 0xFF;
+    if (r0 > 0x99 || t >= 0x100) return {(r + 0x60) & 0xFF, 1};
+    return {r, 0};
+}
+
+M68K_INLINE constexpr DecimalResult bcd_sub(u32 d, u32 s, u32 x) {
+    const u32 r0 = (d - s - x) & 0xFF;
+    const bool b = d < s + x;
+    const bool h = (d & 0x0F) < (s & 0x0F) + x;
+    u32 r        = r0;
+    u32 b1       = 0;
+    if ((r0 & 0x0F) > 9 || h) {
+        r  = (r0 - 0x06) & 0xFF;
+        b1 = r0 < 6 ? 1 : 0;
+    }
+    if (r0 > 0x99 || b) return {(r - 0x60) & 0xFF, 1};
+    return {r, b1};
+}
+
+// The decimal flags: X = C = carry, Z cleared by a non-zero byte and kept otherwise (as the
+// extended operations do), N = V = 0.
+template <class I>
+M68K_INLINE void set_bcd_flags(DecimalResult r) {
+    auto& c      = I::cpu();
+    const u32 z  = r.value == 0 ? (c.sr & kM68kSrZ) : 0u;
+    const u32 xc = r.carry ? (kM68kSrX | kM68kSrC) : 0u;
+    c.sr         = static_cast<u16>((c.sr & 0xFF00u) | z | xc);
+}
+
 }  // namespace varn::m68k

@@ -18,59 +18,16 @@
 namespace varn::m68k {
 namespace {
 
-struct DecimalResult {
-    u32 value;  // the corrected byte
-    u32 carry;  // decimal carry or borrow, 0 or 1
-};
-
-constexpr DecimalResult bcd_add(u32 d, u32 s, u32 x) {
-    const u32 t  = d + s + x;
-    const u32 r0 = t & 0xFF;
-    const bool h = (d & 0x0F) + (s & 0x0F) + x >= 0x10;
-    u32 r        = r0;
-    if ((r0 & 0x0F) > 9 || h) r = (r + 0x06) & 0xFF;
-    if (r0 > 0x99 || t >= 0x100) return {(r + 0x60) & 0xFF, 1};
-    return {r, 0};
-}
-
-constexpr DecimalResult bcd_sub(u32 d, u32 s, u32 x) {
-    const u32 r0 = (d - s - x) & 0xFF;
-    const bool b = d < s + x;
-    const bool h = (d & 0x0F) < (s & 0x0F) + x;
-    u32 r        = r0;
-    u32 b1       = 0;
-    if ((r0 & 0x0F) > 9 || h) {
-        r  = (r0 - 0x06) & 0xFF;
-        b1 = r0 < 6 ? 1 : 0;
-    }
-    if (r0 > 0x99 || b) return {(r - 0x60) & 0xFF, 1};
-    return {r, b1};
-}
-
 template <bool Add>
 constexpr DecimalResult bcd(u32 d, u32 s, u32 x) {
     return Add ? bcd_add(d, s, x) : bcd_sub(d, s, x);
-}
-
-// X = C = carry, Z cleared by a non-zero byte and kept otherwise, N = V = 0.
-template <class I>
-inline void set_bcd_flags(DecimalResult r) {
-    auto& c      = I::cpu();
-    const u32 z  = r.value == 0 ? (c.sr & kM68kSrZ) : 0u;
-    const u32 xc = r.carry ? (kM68kSrX | kM68kSrC) : 0u;
-    c.sr         = static_cast<u16>((c.sr & 0xFF00u) | z | xc);
-}
-
-template <class I>
-inline u32 x_flag() {
-    return (I::cpu().sr >> 4) & 1u;
 }
 
 template <class I, bool Add>
 u32 op_bcd_reg(u32 ir) {
     const u32 op = ir >> 16;
     u32& dx      = dreg<I>(op >> 9);
-    const auto r = bcd<Add>(dx & 0xFF, dreg<I>(op) & 0xFF, x_flag<I>());
+    const auto r = bcd<Add>(dx & 0xFF, dreg<I>(op) & 0xFF, x_bit<I>());
     set_sized<Size::kByte>(dx, r.value);
     set_bcd_flags<I>(r);
     advance<I>(2);
@@ -87,7 +44,7 @@ u32 op_bcd_mem(u32 ir) {
     u32& ax     = areg<I>(op >> 9);
     ax -= 1;
     const u32 d  = I::read8(ax) & 0xFF;
-    const auto r = bcd<Add>(d, s, x_flag<I>());
+    const auto r = bcd<Add>(d, s, x_bit<I>());
     set_bcd_flags<I>(r);
     I::write8(ax, r.value);
     advance<I>(2);

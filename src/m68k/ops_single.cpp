@@ -90,36 +90,12 @@ u32 op_tas(u32 ir) {
     return M == Mode::kDn ? 4 : 14;
 }
 
-// Decimal 0 - b - x: the binary difference corrected digit by digit; `carry` is the decimal
-// borrow, set exactly when b or x is non-zero.
-struct BcdResult {
-    u32 res;
-    bool carry;
-};
-inline constexpr BcdResult bcd_negate(u32 b, u32 x) {
-    const u32 r0         = (0u - b - x) & 0xFFu;
-    const bool borrow    = b + x > 0;
-    const bool low_borow = (b & 0x0Fu) + x > 0;
-    u32 r                = r0;
-    bool carry           = false;
-    if ((r0 & 0x0Fu) > 9 || low_borow) {
-        carry = borrow || r0 < 6;
-        r     = (r0 - 6) & 0xFFu;
-    }
-    if (r0 > 0x99 || borrow) {
-        r     = (r - 0x60) & 0xFFu;
-        carry = true;
-    }
-    return {r, carry};
-}
-
 template <class I, Mode M>
 u32 op_nbcd(u32 ir) {
     ea_modify<I, Size::kByte, M, 2>(ir, ir >> 16, [](u32 v) {
-        const BcdResult r = bcd_negate(v, x_bit<I>());
-        const u32 ccr     = (r.carry ? (kM68kSrX | kM68kSrC) : 0u) | (r.res == 0 ? kM68kSrZ : 0u);
-        set_ccr<I>(ccr_extend_z(ccr, I::cpu().sr));
-        return r.res;
+        const DecimalResult r = bcd_sub(0, v, x_bit<I>());
+        set_bcd_flags<I>(r);
+        return r.value;
     });
     advance<I>(kLength<M, Size::kByte>);
     return M == Mode::kDn ? 6 : 8;
