@@ -55,4 +55,5 @@ function(varn_add_fuzzer name)
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE varn_flags ${arg_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")  # support/
 endfunction()

@@ -1,9 +1,6 @@
 #pragma once
-// A flat 68000 bus for the fuzz targets: the cartridge image (writable here, so that code can
-// rewrite itself) at 0x000000-0x3FFFFF, work RAM at 0xE00000-0xFFFFFF (64 KB, mirrored),
-// and one flat array behind every other address, for both instances (the sub-CPU sees
-// PRG-RAM at 0x000000-0x07FFFF and word RAM at 0x080000-0x0BFFFF). Accesses go byte by byte,
-// so a word or long that crosses the end of an image stays inside the arrays.
+// The flat 68000 test bus for the fuzz targets, noting what each input writes so that the
+// next input starts from clean memory.
 
 #include <algorithm>
 #include <span>
@@ -12,13 +9,11 @@
 #include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "support/m68k_flat_bus.h"
 
 namespace varn::fuzz {
 
-inline std::vector<u8>& flat_memory() {
-    static std::vector<u8> mem(0x1000000);
-    return mem;
-}
+using test::flat_memory;
 
 // Clearing 21 MB for every input would cost more than running it: writes note the 4 KB
 // blocks they touch (arena blocks first, then the flat array's), and the next input clears
@@ -62,33 +57,21 @@ inline void clear_dirty() {
     d.list.clear();
 }
 
-inline u8* main_byte(u32 a) {
-    a &= 0xFFFFFF;
-    if (a < 0x400000) return &cart_rom[a];
-    if (a >= 0xE00000) return &m68k_ram[a & 0xFFFF];
-    return &flat_memory()[a];
-}
-inline u8* sub_byte(u32 a) {
-    a &= 0xFFFFFF;
-    if (a < 0x080000) return &scd_prg_ram[a];
-    if (a < 0x0C0000) return &scd_word_ram[a - 0x080000];
-    return &flat_memory()[a];
-}
-
-template <u8* (*At)(u32), u32 N>
-u32 flat_read(u32 a) {
-    u32 v = 0;
-    for (u32 i = 0; i < N; ++i) v = (v << 8) | *At(a + i);
-    return v;
-}
-template <u8* (*At)(u32), u32 N>
-void flat_write(u32 a, u32 v) {
-    for (u32 i = 0; i < N; ++i) {
-        u8* p = At(a + i);
-        mark(p);
-        *p = static_cast<u8>(v >> (8 * (N - 1 - i)));
+// The flat bus, marking the blocks it writes.
+struct MarkingBus {
+    template <u8* (*At)(u32), u32 N>
+    static u32 read(u32 a) {
+        return test::read_n<At>(a, N);
     }
-}
+    template <u8* (*At)(u32), u32 N>
+    static void write(u32 a, u32 v) {
+        for (u32 i = 0; i < N; ++i) {
+            u8* p = At(a + i);
+            mark(p);
+            *p = static_cast<u8>(v >> (8 * (N - 1 - i)));
+        }
+    }
+};
 
 // Clean records and clean memory; the flat buses are installed once.
 inline void reset_machine() {
@@ -96,18 +79,7 @@ inline void reset_machine() {
         m68k_build_jump_table();
         s68k_build_jump_table();
         memory_clear();
-        m68k_page_read_byte.fill(&flat_read<main_byte, 1>);
-        m68k_page_read_word.fill(&flat_read<main_byte, 2>);
-        m68k_page_read_long.fill(&flat_read<main_byte, 4>);
-        m68k_page_write_byte.fill(&flat_write<main_byte, 1>);
-        m68k_page_write_word.fill(&flat_write<main_byte, 2>);
-        m68k_page_write_long.fill(&flat_write<main_byte, 4>);
-        s68k_page_read_byte.fill(&flat_read<sub_byte, 1>);
-        s68k_page_read_word.fill(&flat_read<sub_byte, 2>);
-        s68k_page_read_long.fill(&flat_read<sub_byte, 4>);
-        s68k_page_write_byte.fill(&flat_write<sub_byte, 1>);
-        s68k_page_write_word.fill(&flat_write<sub_byte, 2>);
-        s68k_page_write_long.fill(&flat_write<sub_byte, 4>);
+        test::install_flat_buses<MarkingBus>();
         return true;
     }();
     (void)ready;

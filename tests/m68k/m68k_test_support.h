@@ -1,11 +1,6 @@
 #pragma once
-// Shared set-up of the 68000 tests: a flat test bus, clean records, and helpers to place
-// code and run slices.
-//
-// The flat bus: 0x000000-0x3FFFFF is the cartridge ROM image (writable here, so tests can
-// patch vectors), 0xE00000-0xFFFFFF the work RAM image (64 KB, mirrored), everything else one
-// flat 16 MB array. The sub-CPU's bus is flat too, with PRG-RAM at 0x000000-0x07FFFF and word
-// RAM at 0x080000-0x0BFFFF, so that code it runs is what the bus shows.
+// Shared set-up of the 68000 tests: the flat test bus with an access log, clean records, and
+// helpers to place code and run slices.
 
 #include <gtest/gtest.h>
 
@@ -17,40 +12,9 @@
 #include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "support/m68k_flat_bus.h"
 
 namespace varn::test {
-
-// Backing store of the addresses no image covers.
-inline std::vector<u8>& flat_memory() {
-    static std::vector<u8> mem(0x1000000);
-    return mem;
-}
-
-// Where a main-CPU address lands: an image span position, or the flat array.
-inline u8* main_byte(u32 a) {
-    a &= 0xFFFFFF;
-    if (a < 0x400000) return &cart_rom[a];
-    if (a >= 0xE00000) return &m68k_ram[a & 0xFFFF];
-    return &flat_memory()[a];
-}
-inline u8* sub_byte(u32 a) {
-    a &= 0xFFFFFF;
-    if (a < 0x080000) return &scd_prg_ram[a];
-    if (a < 0x0C0000) return &scd_word_ram[a - 0x080000];
-    return &flat_memory()[a];
-}
-
-// Byte-wise so that a word or long crossing an image's end stays inside the arrays.
-template <u8* (*At)(u32)>
-u32 read_n(u32 a, u32 n) {
-    u32 v = 0;
-    for (u32 i = 0; i < n; ++i) v = (v << 8) | *At(a + i);
-    return v;
-}
-template <u8* (*At)(u32)>
-void write_n(u32 a, u32 v, u32 n) {
-    for (u32 i = 0; i < n; ++i) *At(a + i) = static_cast<u8>(v >> (8 * (n - 1 - i)));
-}
 
 // Every bus access, for tests that check order and width.
 struct BusAccess {
@@ -72,33 +36,21 @@ inline bool& bus_logging() {
     return on;
 }
 
-template <u8* (*At)(u32), u32 N>
-u32 flat_read(u32 a) {
-    const u32 v = read_n<At>(a, N);
-    if (bus_logging()) bus_log().push_back({'r', N, a, v});
-    return v;
-}
-template <u8* (*At)(u32), u32 N>
-void flat_write(u32 a, u32 v) {
-    const u32 masked = N == 4 ? v : v & ((1u << (8 * N)) - 1);
-    if (bus_logging()) bus_log().push_back({'w', N, a, masked});
-    write_n<At>(a, masked, N);
-}
-
-inline void install_flat_buses() {
-    m68k_page_read_byte.fill(&flat_read<main_byte, 1>);
-    m68k_page_read_word.fill(&flat_read<main_byte, 2>);
-    m68k_page_read_long.fill(&flat_read<main_byte, 4>);
-    m68k_page_write_byte.fill(&flat_write<main_byte, 1>);
-    m68k_page_write_word.fill(&flat_write<main_byte, 2>);
-    m68k_page_write_long.fill(&flat_write<main_byte, 4>);
-    s68k_page_read_byte.fill(&flat_read<sub_byte, 1>);
-    s68k_page_read_word.fill(&flat_read<sub_byte, 2>);
-    s68k_page_read_long.fill(&flat_read<sub_byte, 4>);
-    s68k_page_write_byte.fill(&flat_write<sub_byte, 1>);
-    s68k_page_write_word.fill(&flat_write<sub_byte, 2>);
-    s68k_page_write_long.fill(&flat_write<sub_byte, 4>);
-}
+// The tests' bus: the flat bus, logging each access while bus_logging() is on.
+struct LoggingBus {
+    template <u8* (*At)(u32), u32 N>
+    static u32 read(u32 a) {
+        const u32 v = read_n<At>(a, N);
+        if (bus_logging()) bus_log().push_back({'r', N, a, v});
+        return v;
+    }
+    template <u8* (*At)(u32), u32 N>
+    static void write(u32 a, u32 v) {
+        const u32 masked = N == 4 ? v : v & ((1u << (8 * N)) - 1);
+        if (bus_logging()) bus_log().push_back({'w', N, a, masked});
+        write_n<At>(a, masked, N);
+    }
+};
 
 // Peek and poke on the main CPU's flat bus without logging.
 inline u32 peek(u32 a, u32 n) { return read_n<main_byte>(a, n); }
@@ -130,7 +82,7 @@ class M68kFixture : public ::testing::Test {
         m68k_reset_records();
         m68k_clear_hooks();
         m68k_bus_clear();
-        install_flat_buses();
+        install_flat_buses<LoggingBus>();
         bus_log().clear();
         bus_logging() = false;
         chain_log().clear();
