@@ -3,22 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include "m68k_test_support.h"
+#include "m68k_step_fixture.h"
 
 namespace varn::test {
 namespace {
 
-constexpr u32 kCode = 0x1000;
-
-class M68kBcdExg : public M68kFixture {
+class M68kBcdExg : public M68kStepFixture {
   protected:
-    u32 run(std::initializer_list<u16> words, u32 ccr = 0) {
-        start_at(kCode, words);
-        m68k_context.sr = static_cast<u16>(0x2700 | ccr);
-        return step();
-    }
-    static u32 ccr() { return m68k_context.sr & 0xFF; }
-
     // ABCD or SBCD D1,D0 on bytes d and s with extend x; returns the result byte, leaves flags.
     u32 bcd_reg(bool add, u32 d_byte, u32 s_byte, u32 x, u32 ccr_in = 0) {
         d(0) = 0xAABBCC00 | d_byte;

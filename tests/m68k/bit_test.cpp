@@ -4,22 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include "m68k_test_support.h"
+#include "m68k_step_fixture.h"
 
 namespace varn::test {
 namespace {
 
-constexpr u32 kCode = 0x1000;
-
-class M68kBit : public M68kFixture {
-  protected:
-    u32 run(std::initializer_list<u16> words, u32 ccr = 0) {
-        start_at(kCode, words);
-        m68k_context.sr = static_cast<u16>(0x2700 | ccr);
-        return step();
-    }
-    static u32 ccr() { return m68k_context.sr & 0xFF; }
-};
+using M68kBit = M68kStepFixture;
 
 // X N Z V C = 0x10 0x08 0x04 0x02 0x01
 TEST_F(M68kBit, DataRegisterDestinations) {

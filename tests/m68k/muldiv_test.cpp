@@ -3,23 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "m68k_test_support.h"
+#include "m68k_step_fixture.h"
 
 namespace varn::test {
 namespace {
 
-constexpr u32 kCode = 0x1000;
-
-class M68kMulDiv : public M68kFixture {
-  protected:
-    // Runs one instruction at kCode with the CCR `ccr`; returns its cycles.
-    u32 run(std::initializer_list<u16> words, u32 ccr = 0) {
-        start_at(kCode, words);
-        m68k_context.sr = static_cast<u16>(0x2700 | ccr);
-        return step();
-    }
-    static u32 ccr() { return m68k_context.sr & 0xFF; }
-};
+using M68kMulDiv = M68kStepFixture;
 
 struct Case {
     const char* name;

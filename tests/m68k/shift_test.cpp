@@ -4,12 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "m68k_test_support.h"
+#include "m68k_step_fixture.h"
 
 namespace varn::test {
 namespace {
-
-constexpr u32 kCode = 0x1000;
 
 enum Op : u32 { kAs = 0, kLs = 1, kRox = 2, kRo = 3 };
 constexpr const char* kOpNames[] = {"AS", "LS", "ROX", "RO"};
@@ -64,15 +62,7 @@ Result model(Op op, bool left, u32 width, u32 a, u32 n, u32 ccr_in) {
     return {v, ccr};
 }
 
-class M68kShift : public M68kFixture {
-  protected:
-    u32 run(std::initializer_list<u16> words, u32 ccr = 0) {
-        start_at(kCode, words);
-        m68k_context.sr = static_cast<u16>(0x2700 | ccr);
-        return step();
-    }
-    static u32 ccr() { return m68k_context.sr & 0xFF; }
-};
+using M68kShift = M68kStepFixture;
 
 constexpr u32 kValues[] = {0x00000000, 0x00000001, 0x80000000, 0x40000000, 0xFFFFFFFF, 0x55555555,
                            0xAAAAAAAA, 0x12345678, 0x80000081, 0x0000C040, 0x00004000, 0x7FFFFFFF};
