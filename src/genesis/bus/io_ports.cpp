@@ -91,23 +91,22 @@ u32 io_read_long(u32 a) {
     return high << 16 | low;
 }
 
-void io_write_byte(u32 a, u32 v) {
-    if (a >= kPageRegisterEnd || (a & 1) == 0) return;
-    switch ((a & 0x1F) >> 1) {
+// Writes register `index` (the address's pair within the block). A control register takes
+// the new direction; a byte write also sends the data byte again so the device sees it,
+// a word write stores the direction only.
+void write_register(u32 index, u32 v, bool byte_write) {
+    switch (index) {
         case 1:
-            write_port_data(0, v & 0xFF);
-            break;
         case 2:
-            write_port_data(1, v & 0xFF);
+            write_port_data(index - 1, v & 0xFF);
             break;
         case 4:
-            io_port_regs.control[0] = static_cast<u8>(v);
-            write_port_data(0, io_port_regs.data[0]);  // the device sees the new direction
+        case 5: {
+            const u32 port             = index - 4;
+            io_port_regs.control[port] = static_cast<u8>(v);
+            if (byte_write) write_port_data(port, io_port_regs.data[port]);
             break;
-        case 5:
-            io_port_regs.control[1] = static_cast<u8>(v);
-            write_port_data(1, io_port_regs.data[1]);
-            break;
+        }
         case 6:
             write_port3_control(v & 0xFF);
             break;
@@ -116,28 +115,15 @@ void io_write_byte(u32 a, u32 v) {
     }
 }
 
-// A word write acts on the odd byte of the pair; control writes store the direction only.
+void io_write_byte(u32 a, u32 v) {
+    if (a >= kPageRegisterEnd || (a & 1) == 0) return;
+    write_register((a & 0x1F) >> 1, v, true);
+}
+
+// A word write acts on the odd byte of the pair.
 void io_write_word(u32 a, u32 v) {
     if (a >= kPageRegisterEnd) return;
-    switch ((a & 0x1F) >> 1) {
-        case 1:
-            write_port_data(0, v & 0xFF);
-            break;
-        case 2:
-            write_port_data(1, v & 0xFF);
-            break;
-        case 4:
-            io_port_regs.control[0] = static_cast<u8>(v);
-            break;
-        case 5:
-            io_port_regs.control[1] = static_cast<u8>(v);
-            break;
-        case 6:
-            write_port3_control(v & 0xFF);
-            break;
-        default:
-            break;
-    }
+    write_register((a & 0x1F) >> 1, v, false);
 }
 
 void io_write_long(u32 a, u32 v) {
