@@ -11,8 +11,7 @@
 // not fit 16 bits sets V and leaves the register alone. Quotients are formed in 64 bits, so
 // 0x80000000 / -1 is an ordinary overflow.
 
-#include <utility>
-
+#include "m68k/m68k_ea_forms.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
 
@@ -90,34 +89,19 @@ u32 op_divs(u32 ir) {
     return kDivsCycles;
 }
 
-struct SourceForm {
-    Mode mode;  // the handler's mode (the A7 rows share the general handler: words step by 2)
-    u32 bits;   // opcode bits 5-0
-    u32 mask;   // 0x38 any register, 0x3F this register only
-};
-
-// Every word source but an address register.
-inline constexpr SourceForm kSources[] = {
-    {Mode::kDn, 0x00, 0x38},  {Mode::kAi, 0x10, 0x38},   {Mode::kPi, 0x18, 0x38},
-    {Mode::kPi, 0x1F, 0x3F},  {Mode::kPd, 0x20, 0x38},   {Mode::kPd, 0x27, 0x3F},
-    {Mode::kDi, 0x28, 0x38},  {Mode::kIx, 0x30, 0x38},   {Mode::kAw, 0x38, 0x3F},
-    {Mode::kAl, 0x39, 0x3F},  {Mode::kPcDi, 0x3A, 0x3F}, {Mode::kPcIx, 0x3B, 0x3F},
-    {Mode::kImm, 0x3C, 0x3F},
-};
-
-template <class I, std::size_t... N>
-void add_members(PatternSink& out, std::index_sequence<N...>) {
-    ((out.add(&op_divu<I, kSources[N].mode>, 0x80C0 | kSources[N].bits, 0xF1C0 | kSources[N].mask),
-      out.add(&op_divs<I, kSources[N].mode>, 0x81C0 | kSources[N].bits, 0xF1C0 | kSources[N].mask),
-      out.add(&op_mul<I, kSources[N].mode, false>, 0xC0C0 | kSources[N].bits,
-              0xF1C0 | kSources[N].mask),
-      out.add(&op_mul<I, kSources[N].mode, true>, 0xC1C0 | kSources[N].bits,
-              0xF1C0 | kSources[N].mask)),
-     ...);
-}
-
 }  // namespace
 
-M68K_FAMILY(muldiv) { add_members<I>(out, std::make_index_sequence<std::size(kSources)>{}); }
+// Every word source but an address register (the A7 rows share the general handler: words
+// step by 2).
+M68K_FAMILY(muldiv) {
+    for_each_form<kDataSource>([&]<EaForm F>() {
+        constexpr Mode m = handler_mode<Size::kWord>(F.mode);
+        const u32 mask   = 0xF1C0 | F.mask;
+        out.add(&op_divu<I, m>, 0x80C0 | F.bits, mask);
+        out.add(&op_divs<I, m>, 0x81C0 | F.bits, mask);
+        out.add(&op_mul<I, m, false>, 0xC0C0 | F.bits, mask);
+        out.add(&op_mul<I, m, true>, 0xC1C0 | F.bits, mask);
+    });
+}
 
 }  // namespace varn::m68k

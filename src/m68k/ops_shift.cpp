@@ -17,8 +17,8 @@
 // width. A count of 0 changes nothing but the flags: C = 0 (C = X for ROX), V = 0, X kept.
 
 #include <bit>
-#include <utility>
 
+#include "m68k/m68k_ea_forms.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
 
@@ -132,23 +132,6 @@ u32 op_shift_mem(u32 ir) {
     return 8;
 }
 
-struct Form {
-    Mode mode;  // the handler's mode (the A7 rows share the general handler: words step by 2)
-    u32 bits;   // opcode bits 5-0
-    u32 mask;   // 0x38 any register, 0x3F this register only
-};
-
-inline constexpr Form kMemoryForms[] = {
-    {Mode::kAi, 0x10, 0x38}, {Mode::kPi, 0x18, 0x38}, {Mode::kPi, 0x1F, 0x3F},
-    {Mode::kPd, 0x20, 0x38}, {Mode::kPd, 0x27, 0x3F}, {Mode::kDi, 0x28, 0x38},
-    {Mode::kIx, 0x30, 0x38}, {Mode::kAw, 0x38, 0x3F}, {Mode::kAl, 0x39, 0x3F},
-};
-
-template <Size S>
-inline constexpr u32 kSizeField = S == Size::kByte   ? 0x00u
-                                  : S == Size::kWord ? 0x40u
-                                                     : 0x80u;
-
 template <class I, ShiftOp Op, bool Left, Size S>
 void add_register_forms(PatternSink& out) {
     const u32 match = 0xE000u | (Left ? 0x100u : 0u) | kSizeField<S> | (static_cast<u32>(Op) << 3);
@@ -156,22 +139,23 @@ void add_register_forms(PatternSink& out) {
     out.add(&op_shift_reg<I, S, Op, Left, true>, match | 0x20u, 0xF1F8);
 }
 
-template <class I, ShiftOp Op, bool Left, std::size_t... N>
-void add_operation(PatternSink& out, std::index_sequence<N...>) {
+template <class I, ShiftOp Op, bool Left>
+void add_operation(PatternSink& out) {
     add_register_forms<I, Op, Left, Size::kByte>(out);
     add_register_forms<I, Op, Left, Size::kWord>(out);
     add_register_forms<I, Op, Left, Size::kLong>(out);
     constexpr u32 kBase = 0xE0C0u | (static_cast<u32>(Op) << 9) | (Left ? 0x100u : 0u);
-    (out.add(&op_shift_mem<I, Op, Left, kMemoryForms[N].mode>, kBase | kMemoryForms[N].bits,
-             0xFFC0u | kMemoryForms[N].mask),
-     ...);
+    // The memory forms shift a word by one (the A7 rows share the general handler).
+    for_each_form<kMemoryAlterable>([&]<EaForm F>() {
+        out.add(&op_shift_mem<I, Op, Left, handler_mode<Size::kWord>(F.mode)>, kBase | F.bits,
+                0xFFC0u | F.mask);
+    });
 }
 
 template <class I, ShiftOp Op>
 void add_pair(PatternSink& out) {
-    constexpr auto kForms = std::make_index_sequence<std::size(kMemoryForms)>{};
-    add_operation<I, Op, false>(out, kForms);
-    add_operation<I, Op, true>(out, kForms);
+    add_operation<I, Op, false>(out);
+    add_operation<I, Op, true>(out);
 }
 
 }  // namespace
