@@ -6,6 +6,7 @@
 //   Dy,Dx          4     4     8
 //   -(Ay),-(Ax)   18    18    30
 
+#include "m68k/m68k_ea_forms.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
 
@@ -44,7 +45,7 @@ u32 op_memory(u32 ir) {
 
 template <class I, AddSub A, Size S>
 void add_size(PatternSink& out, u32 line) {
-    constexpr u32 size = S == Size::kByte ? 0x00 : S == Size::kWord ? 0x40 : 0x80;
+    constexpr u32 size = kSizeField<S>;
     out.add(&op_registers<I, A, S>, line | 0x100 | size, 0xF1F8);
     out.add(&op_memory<I, A, S>, line | 0x108 | size, 0xF1F8);
 }
