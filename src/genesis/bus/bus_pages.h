@@ -31,6 +31,24 @@ extern const M68kHandlerSet m68k_scd_bios_set;       // 0x000000-0x01FFFF
 extern const M68kHandlerSet m68k_ram_cart_id_set;    // 0x400000-0x400FFF
 extern const M68kHandlerSet m68k_ram_cart_data_set;  // 0x600000-0x63FFFF
 
+// The handler set of a region reached byte by byte through one reader and one store: a word
+// or long is its bytes in big-endian order, each mapped on its own (so an access that runs
+// past the region's end goes where the byte mapping sends it).
+template <M68kReadFn Read, M68kWriteFn Store>
+struct BytewiseHandlers {
+    static u32 read_word(u32 a) { return Read(a) << 8 | Read(a + 1); }
+    static u32 read_long(u32 a) { return read_word(a) << 16 | read_word(a + 2); }
+    static void write_word(u32 a, u32 v) {
+        Store(a, v >> 8);
+        Store(a + 1, v);
+    }
+    static void write_long(u32 a, u32 v) {
+        write_word(a, v >> 16);
+        write_word(a + 2, v);
+    }
+    static constexpr M68kHandlerSet kSet{Read, read_word, read_long, Store, write_word, write_long};
+};
+
 template <u32 N>
 constexpr u32 m68k_map_pages(const M68kMapRun (&runs)[N]) {
     u32 pages = 0;

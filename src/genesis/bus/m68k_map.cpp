@@ -109,38 +109,17 @@ namespace {
 // Sega CD PRG-RAM window and word RAM as the gate array leaves them after its reset.
 u32 prg_index(u32 a) { return kScdPrgRamOffset + (a - 0x020000); }
 u32 prg_read_byte(u32 a) { return memory_arena[prg_index(a)]; }
-u32 prg_read_word(u32 a) { return u32{prg_read_byte(a)} << 8 | prg_read_byte(a + 1); }
-u32 prg_read_long(u32 a) { return prg_read_word(a) << 16 | prg_read_word(a + 2); }
 void prg_write_byte(u32 a, u32 v) { memory_arena[prg_index(a)] = static_cast<u8>(v); }
-void prg_write_word(u32 a, u32 v) {
-    prg_write_byte(a, v >> 8);
-    prg_write_byte(a + 1, v);
-}
-void prg_write_long(u32 a, u32 v) {
-    prg_write_word(a, v >> 16);
-    prg_write_word(a + 2, v);
-}
 // The window's last bytes run on into the rest of PRG-RAM (bank 0 is followed by bank 1),
 // which stays inside the image.
 
 u32 wram_index(u32 a) { return kScdWordRamOffset + ((a - 0x200000) & (kScdWordRamSize - 1)); }
 u32 wram_read_byte(u32 a) { return memory_arena[wram_index(a)]; }
-u32 wram_read_word(u32 a) { return u32{wram_read_byte(a)} << 8 | wram_read_byte(a + 1); }
-u32 wram_read_long(u32 a) { return wram_read_word(a) << 16 | wram_read_word(a + 2); }
 void wram_write_byte(u32 a, u32 v) { memory_arena[wram_index(a)] = static_cast<u8>(v); }
-void wram_write_word(u32 a, u32 v) {
-    wram_write_byte(a, v >> 8);
-    wram_write_byte(a + 1, v);
-}
-void wram_write_long(u32 a, u32 v) {
-    wram_write_word(a, v >> 16);
-    wram_write_word(a + 2, v);
-}
 
-constexpr M68kHandlerSet kPrgRamWindowDefault{prg_read_byte,  prg_read_word,  prg_read_long,
-                                              prg_write_byte, prg_write_word, prg_write_long};
-constexpr M68kHandlerSet kWordRamDefault{wram_read_byte,  wram_read_word,  wram_read_long,
-                                         wram_write_byte, wram_write_word, wram_write_long};
+constexpr M68kHandlerSet kPrgRamWindowDefault =
+    BytewiseHandlers<prg_read_byte, prg_write_byte>::kSet;
+constexpr M68kHandlerSet kWordRamDefault = BytewiseHandlers<wram_read_byte, wram_write_byte>::kSet;
 
 }  // namespace
 

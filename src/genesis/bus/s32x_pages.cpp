@@ -41,32 +41,18 @@ constexpr u32 kOverlayEnd = kS32xM68kBiosSize;  // 0x100
 
 bool bios_visible() { return m68k_s32x_active && m68k_s32x_active(); }
 
-u8 overlay_byte(u32 a) {
+u32 overlay_read_byte(u32 a) {
     a &= 0xFFF;
     if (a < kOverlayEnd && bios_visible()) return s32x_m68k_bios[a];
     return cart_rom[a];
 }
-void overlay_store(u32 a, u32 v) {
+void overlay_write_byte(u32 a, u32 v) {
     a &= 0xFFF;
     if (a < kOverlayEnd) s32x_m68k_bios[a] = static_cast<u8>(v);
 }
 
-u32 overlay_read_byte(u32 a) { return overlay_byte(a); }
-u32 overlay_read_word(u32 a) { return u32{overlay_byte(a)} << 8 | overlay_byte(a + 1); }
-u32 overlay_read_long(u32 a) { return overlay_read_word(a) << 16 | overlay_read_word(a + 2); }
-void overlay_write_byte(u32 a, u32 v) { overlay_store(a, v); }
-void overlay_write_word(u32 a, u32 v) {
-    overlay_store(a, v >> 8);
-    overlay_store(a + 1, v);
-}
-void overlay_write_long(u32 a, u32 v) {
-    overlay_write_word(a, v >> 16);
-    overlay_write_word(a + 2, v);
-}
-
-constexpr M68kHandlerSet kBiosOverlaySet{overlay_read_byte,  overlay_read_word,
-                                         overlay_read_long,  overlay_write_byte,
-                                         overlay_write_word, overlay_write_long};
+constexpr M68kHandlerSet kBiosOverlaySet =
+    BytewiseHandlers<overlay_read_byte, overlay_write_byte>::kSet;
 
 }  // namespace
 

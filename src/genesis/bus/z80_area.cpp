@@ -12,21 +12,9 @@ namespace {
 
 // ---- Z80 RAM, 0xA00000-0xA01FFF: big-endian as the 68000 sees it; each byte wraps ----
 constexpr u32 kZ80RamMask = kZ80RamSize - 1;
-u8 zram(u32 a) { return z80_ram[a & kZ80RamMask]; }
-void zram_store(u32 a, u32 v) { z80_ram[a & kZ80RamMask] = static_cast<u8>(v); }
-
-u32 zram_read_byte(u32 a) { return zram(a); }
-u32 zram_read_word(u32 a) { return u32{zram(a)} << 8 | zram(a + 1); }
-u32 zram_read_long(u32 a) { return zram_read_word(a) << 16 | zram_read_word(a + 2); }
-void zram_write_byte(u32 a, u32 v) { zram_store(a, v); }
-void zram_write_word(u32 a, u32 v) {
-    zram_store(a, v >> 8);
-    zram_store(a + 1, v);
-}
-void zram_write_long(u32 a, u32 v) {
-    zram_write_word(a, v >> 16);
-    zram_write_word(a + 2, v);
-}
+u32 zram_read_byte(u32 a) { return z80_ram[a & kZ80RamMask]; }
+void zram_write_byte(u32 a, u32 v) { z80_ram[a & kZ80RamMask] = static_cast<u8>(v); }
+using ZramHandlers = BytewiseHandlers<zram_read_byte, zram_write_byte>;
 
 // ---- YM2612, 0xA04000-0xA04FFF: address bits 0-1 pick the port ----
 u32 ym_read_byte(u32) { return ym2612_read_status(); }
@@ -86,8 +74,7 @@ void psg_page_write(u32, u32 v) { psg_write(static_cast<u8>(v)); }
 
 }  // namespace
 
-const M68kHandlerSet m68k_z80_ram_set{zram_read_byte,  zram_read_word,  zram_read_long,
-                                      zram_write_byte, zram_write_word, zram_write_long};
+const M68kHandlerSet m68k_z80_ram_set = ZramHandlers::kSet;
 const M68kHandlerSet m68k_ym2612_set{ym_read_byte,  ym_read_word,  ym_read_long,
                                      ym_write_byte, ym_write_word, ym_write_long};
 const M68kHandlerSet m68k_z80_psg_set{m68k_unmapped_read, m68k_unmapped_read, m68k_unmapped_read,
