@@ -20,6 +20,7 @@
 //   d16(PC)     18   10    8
 //   d8(PC,Xn)   22   14   12
 
+#include "m68k/m68k_ea_forms.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
 
@@ -214,43 +215,6 @@ u32 op_extb_l(u32 ir) {
     return 4;
 }
 
-struct ControlForm {
-    Mode mode;
-    u32 part;  // mode and register bits
-    u32 mask;  // 0x0038 leaves the register free, 0x003F fixes it
-};
-
-inline constexpr ControlForm kControlForms[] = {
-    {Mode::kAi, 0x10, 0x38},   {Mode::kDi, 0x28, 0x38}, {Mode::kIx, 0x30, 0x38},
-    {Mode::kAw, 0x38, 0x3F},   {Mode::kAl, 0x39, 0x3F}, {Mode::kPcDi, 0x3A, 0x3F},
-    {Mode::kPcIx, 0x3B, 0x3F},
-};
-
-inline constexpr ControlForm kChkForms[] = {
-    {Mode::kDn, 0x00, 0x38},  {Mode::kAi, 0x10, 0x38},   {Mode::kPi, 0x18, 0x38},
-    {Mode::kPi7, 0x1F, 0x3F}, {Mode::kPd, 0x20, 0x38},   {Mode::kPd7, 0x27, 0x3F},
-    {Mode::kDi, 0x28, 0x38},  {Mode::kIx, 0x30, 0x38},   {Mode::kAw, 0x38, 0x3F},
-    {Mode::kAl, 0x39, 0x3F},  {Mode::kPcDi, 0x3A, 0x3F}, {Mode::kPcIx, 0x3B, 0x3F},
-    {Mode::kImm, 0x3C, 0x3F},
-};
-
-template <class I, std::size_t... N>
-void add_control_forms(PatternSink& out, std::index_sequence<N...>) {
-    ((out.add(&op_jsr<I, kControlForms[N].mode>, 0x4E80 | kControlForms[N].part,
-              0xFFC0 | kControlForms[N].mask),
-      out.add(&op_jmp<I, kControlForms[N].mode>, 0x4EC0 | kControlForms[N].part,
-              0xFFC0 | kControlForms[N].mask),
-      out.add(&op_lea<I, kControlForms[N].mode>, 0x41C0 | kControlForms[N].part,
-              0xF1C0 | kControlForms[N].mask)),
-     ...);
-}
-
-template <class I, std::size_t... N>
-void add_chk_forms(PatternSink& out, std::index_sequence<N...>) {
-    (out.add(&op_chk<I, kChkForms[N].mode>, 0x4180 | kChkForms[N].part, 0xF1C0 | kChkForms[N].mask),
-     ...);
-}
-
 }  // namespace
 
 M68K_FAMILY(control) {
@@ -268,8 +232,13 @@ M68K_FAMILY(control) {
     out.add(&op_trapv<I>, 0x4E76, 0xFFFF);
     out.add(&op_rtr<I>, 0x4E77, 0xFFFF);
     out.add(&op_extb_l<I>, 0x49C0, 0xFFF8);
-    add_control_forms<I>(out, std::make_index_sequence<std::size(kControlForms)>{});
-    add_chk_forms<I>(out, std::make_index_sequence<std::size(kChkForms)>{});
+    for_each_form<kControl>([&]<EaForm F>() {
+        out.add(&op_jsr<I, F.mode>, 0x4E80 | F.bits, 0xFFC0 | F.mask);
+        out.add(&op_jmp<I, F.mode>, 0x4EC0 | F.bits, 0xFFC0 | F.mask);
+        out.add(&op_lea<I, F.mode>, 0x41C0 | F.bits, 0xF1C0 | F.mask);
+    });
+    for_each_form<kDataSource>(
+        [&]<EaForm F>() { out.add(&op_chk<I, F.mode>, 0x4180 | F.bits, 0xF1C0 | F.mask); });
 }
 
 }  // namespace varn::m68k
