@@ -297,7 +297,7 @@ void demo_playback_step(Host& host) {
 void demo_playback_end(Host& host) {
     demo_mode.store(0, std::memory_order_relaxed);
     input_apply_config();
-    host.post_request(kRequestReboot);
+    host.post_request(kDemoEndRequest, 0);
 }
 
 const std::array<u32, 8>& demo_events() { return demo.events; }

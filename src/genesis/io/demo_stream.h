@@ -73,7 +73,7 @@ bool demo_playback_start(u32 length, Host& host);
 // the end of the stream, an invalid or a truncated record ends playback.
 void demo_playback_step(Host& host);
 // Ends playback: `demo_mode` := 0, the port types back from the configuration, and the
-// user interface is asked to reboot (request 1).
+// user interface is asked to reboot (kDemoEndRequest).
 void demo_playback_end(Host& host);
 
 // The event words of the last played frame, by player 1-8 (index 0-7).
@@ -82,6 +82,7 @@ const std::array<u32, 8>& demo_events();
 // Program-start state (tests).
 void demo_reset();
 
-inline constexpr u32 kRequestReboot = 1;
+// What playback's end asks of the user interface: a reboot (request 1, parameter 0).
+inline constexpr u32 kDemoEndRequest = 1;
 
 }  // namespace varn

@@ -163,7 +163,7 @@ TEST_F(DemoTest, PlaybackFrames) {
             frame(keys({key1::kB}));  // the live input plays no part
             if (c.player1[f] == kEnded) {
                 EXPECT_FALSE(playing()) << "frame " << f + 1;
-                EXPECT_EQ(host.requests(), std::vector<u32>{kRequestReboot});
+                EXPECT_EQ(host.requests(), std::vector<u32>{kDemoEndRequest});
             } else {
                 ASSERT_TRUE(playing()) << "frame " << f + 1;
                 EXPECT_EQ(demo_events()[0], c.player1[f]) << "frame " << f + 1;
