@@ -88,7 +88,7 @@ TEST_P(CartridgeTest, RunsDrawsAndSoundsAsRecorded) {
 }
 
 // What the kept frames show (checked by eye when recorded):
-//   minimusic-sample    a blank screen; C pressed at frame 60 queues the FM sound
+//   minimusic-sample    a blank screen; C pressed at frame 60 queues the driver's effect
 //   nikona-rom_md       "Nikona screen template" and the frame counter
 //   ram-viewer          the hex view of work RAM, addresses in yellow
 //   sgdk-bitmap-cube3d  the wireframe cube in the bitmap, with its figures above it
@@ -97,8 +97,11 @@ TEST_P(CartridgeTest, RunsDrawsAndSoundsAsRecorded) {
 //   sgdk-joy-test       the device list with a three-button pad in port 1
 //   stereo-test         the menu; the drum plays left, centre and right (A, B, C)
 //   version-check       version 0, America, no 32X
-// minimusic-sample and nikona-rom_md run their Z80 drivers but make no sound yet: their
-// sound CRCs are those of silence until that is mended.
+// minimusic-sample's driver takes the C command as sound effect 0 and plays it on the PSG
+// noise channel only (white noise clocked by the muted tone 2, noise attenuation 3-9; no FM
+// key-on): this PSG produces no noise, so that run is silent by design, not by a driver fault.
+// nikona-rom_md runs its Z80 driver but makes no sound yet: its sound CRC is that of silence
+// until that is mended.
 const Cartridge kCartridges[] = {
     {"minimusic-sample.bin", 300, 300, 300, {{60, 70, kPadC}}, false, 0xc09cc01e, 0xfb129b1a},
     {"nikona-rom_md.bin", 300, 300, 300, {}, false, 0xf17df786, 0xfb129b1a},
