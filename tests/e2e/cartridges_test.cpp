@@ -68,8 +68,8 @@ TEST_P(CartridgeTest, RunsDrawsAndSoundsAsRecorded) {
     const Cartridge& c = GetParam();
     const auto path    = testdata_file(std::string("roms/genesis/") + c.file);
     if (path.empty()) GTEST_SKIP() << "shared test images not present: " << c.file;
-    E2eRunSpec spec{path.string(), c.frames, c.picture_frame, c.sound_frames, c.presses};
-    const E2eRunResult r = e2e_run(spec);
+    E2eRunPlan plan{path.string(), c.frames, c.picture_frame, c.sound_frames, c.presses};
+    const E2eRunResult r = e2e_run(plan);
     ASSERT_TRUE(r.loaded);
     std::printf("%s: frames %llu picture %08x (%ux%u) sound %08x samples %llu loud %llu z80 %d\n",
                 c.file, static_cast<unsigned long long>(r.frames_run), r.picture_crc,
@@ -125,9 +125,9 @@ const Cartridge kCartridges[] = {
 TEST(CartridgeRepeat, TwoRunsGiveTheSameCrcs) {
     const auto path = testdata_file("roms/genesis/stereo-test.bin");
     if (path.empty()) GTEST_SKIP() << "shared test images not present";
-    const E2eRunSpec spec{path.string(), 120, 120, 120, {{30, 40, kPadB}}};
-    const E2eRunResult a = e2e_run(spec);
-    const E2eRunResult b = e2e_run(spec);
+    const E2eRunPlan plan{path.string(), 120, 120, 120, {{30, 40, kPadB}}};
+    const E2eRunResult a = e2e_run(plan);
+    const E2eRunResult b = e2e_run(plan);
     EXPECT_EQ(a.picture_crc, b.picture_crc);
     EXPECT_EQ(a.sound_crc, b.sound_crc);
     EXPECT_GT(a.loud_samples, 0u);

@@ -110,9 +110,9 @@ void reset_machine() {
 
 }  // namespace
 
-E2eRunResult e2e_run(const E2eRunSpec& spec) {
+E2eRunResult e2e_run(const E2eRunPlan& plan) {
     E2eRunResult result;
-    std::ifstream in(spec.image, std::ios::binary);
+    std::ifstream in(plan.image, std::ios::binary);
     const std::vector<u8> image((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
     if (image.empty() || image.size() > cart_rom.size()) return result;
@@ -139,12 +139,12 @@ E2eRunResult e2e_run(const E2eRunSpec& spec) {
     scheduler_reset();
     pace_rebase(host.now_ms());
     tally             = SoundTally{};
-    tally.frames_left = spec.sound_frames;
+    tally.frames_left = plan.sound_frames;
     sound_log_hook    = tally_sound;
 
-    for (u64 f = 0; f < spec.frames; ++f) {
+    for (u64 f = 0; f < plan.frames; ++f) {
         pad_held = 0;
-        for (const auto& p : spec.presses) {
+        for (const auto& p : plan.presses) {
             if (f >= p.first && f < p.end) pad_held |= p.buttons;
         }
         if (run_frame() == FrameResult::kHalted) {
@@ -153,7 +153,7 @@ E2eRunResult e2e_run(const E2eRunSpec& spec) {
         }
         ++result.frames_run;
         if (z80_context.pc != 0 || z80_get_r(z80_context) != 0) result.z80_ran = true;
-        if (result.frames_run == spec.picture_frame) {
+        if (result.frames_run == plan.picture_frame) {
             result.picture_width  = std::min(screen_width, frame.width());
             result.picture_height = std::min(screen_height, frame.height());
             result.picture_crc    = frame.crc32(result.picture_width, result.picture_height);

@@ -30,7 +30,7 @@ struct PadPress {
     u8 buttons;
 };
 
-struct E2eRunSpec {
+struct E2eRunPlan {
     std::string image;      // path of the cartridge image
     u64 frames        = 0;  // frames to run
     u64 picture_frame = 0;  // 1-based frame whose picture is kept
@@ -53,6 +53,6 @@ struct E2eRunResult {
     std::vector<s16> sound;     // the samples in the sound CRC, mono
 };
 
-E2eRunResult e2e_run(const E2eRunSpec& spec);
+E2eRunResult e2e_run(const E2eRunPlan& plan);
 
 }  // namespace varn::test
