@@ -33,29 +33,45 @@ u16* surface_row(u32 row, u32& count) {
 
 u16 mask_lane(u32 p) { return static_cast<u16>(scanline_mask >> (16 * (p & 3))); }
 
+// The second line of a doubled pair: `pixels` at half intensity through the scanline mask.
+void put_masked_row(const u16* pixels, u32 row) {
+    u32 count = kLineWidth;
+    if (u16* dst = surface_row(row, count)) {
+        for (u32 p = 0; p < count; ++p) dst[p] = static_cast<u16>((pixels[p] >> 1) & mask_lane(p));
+    }
+}
+
 // Writes 320 host pixels to surface row `row`, and the scanline-masked copy to `row + 1`
 // when doubled.
 void put_pixels(const u16* pixels, u32 row, bool doubled) {
     u32 count = kLineWidth;
     if (u16* dst = surface_row(row, count)) std::memcpy(dst, pixels, count * sizeof(u16));
-    if (!doubled) return;
-    count = kLineWidth;
-    if (u16* dst = surface_row(row + 1, count)) {
-        for (u32 p = 0; p < count; ++p) dst[p] = static_cast<u16>((pixels[p] >> 1) & mask_lane(p));
-    }
+    if (doubled) put_masked_row(pixels, row + 1);
 }
 
-// Line-buffer row -> host pixels.
+// Line-buffer bytes -> host pixels (a table lookup each: unrolled, the loop costs little
+// beside the loads).
+void convert_pixels(const u8* src, u16* dst, u32 count) {
+#pragma GCC unroll 8
+    for (u32 p = 0; p < count; ++p) dst[p] = colour_lut[src[p]];
+}
+
+const u8* buffer_row_pixels(u32 buffer_row) {
+    return vdp_line_buffer.data() + buffer_row * kLineBufferPitch;
+}
+
 void convert_row(u32 buffer_row, u16* pixels) {
-    const u8* src = vdp_line_buffer.data() + buffer_row * kLineBufferPitch;
-    for (u32 p = 0; p < kLineWidth; ++p) pixels[p] = colour_lut[src[p]];
+    convert_pixels(buffer_row_pixels(buffer_row), pixels, kLineWidth);
 }
 
+// Converts straight into the surface row (and the scanline-masked row below it when
+// doubled); a row that misses the surface has no row below that hits it.
 void copy_row(u32 buffer_row, u32 surface_row_index, bool doubled) {
-    if (render_surface.pixels == nullptr) return;
-    u16 pixels[kLineWidth];
-    convert_row(buffer_row, pixels);
-    put_pixels(pixels, surface_row_index, doubled);
+    u32 count = kLineWidth;
+    u16* dst  = surface_row(surface_row_index, count);
+    if (dst == nullptr) return;
+    convert_pixels(buffer_row_pixels(buffer_row), dst, count);
+    if (doubled) put_masked_row(dst, surface_row_index + 1);
 }
 
 // --- Genesis line routines ---------------------------------------------------------------

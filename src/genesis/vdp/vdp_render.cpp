@@ -33,17 +33,15 @@ const VdpControlState& st() { return vdp_control_state; }
 
 u16 vram_word(u32 byte_address) { return vdp_vram[(byte_address & 0xFFFF) >> 1]; }
 
-// Eight pixels are handled together in a 64-bit word, pixel 0 in the lowest byte.
+// Eight pixels are handled together in a 64-bit word, pixel 0 in the lowest byte. Pixel
+// bytes of the planes and sprites are at most 0x7F, so per-byte sums below never carry into
+// the next byte.
 constexpr u64 kBytes01 = 0x0101010101010101ull;
+constexpr u64 kBytes3F = 0x3F3F3F3F3F3F3F3Full;
+constexpr u64 kBytes40 = 0x4040404040404040ull;
+constexpr u64 kBytes42 = 0x4242424242424242ull;
 constexpr u64 kBytes7F = 0x7F7F7F7F7F7F7F7Full;
 constexpr u64 kBytes80 = 0x8080808080808080ull;
-
-// A pattern byte (two pixels, left in the high nibble) as two pixel bytes.
-constexpr std::array<u16, 256> kNibbleBytes = [] {
-    std::array<u16, 256> t{};
-    for (u32 b = 0; b < 256; ++b) t[b] = static_cast<u16>((b >> 4) | (b & 0xF) << 8);
-    return t;
-}();
 
 u64 byte_reverse(u64 v) {
     v = (v & 0x00FF00FF00FF00FFull) << 8 | ((v >> 8) & 0x00FF00FF00FF00FFull);
@@ -62,28 +60,52 @@ u64 load8(const u8* src) {
     return v;
 }
 
-// The colour indices of the 8 pixels of one pattern row (4 bytes at `address`).
-u64 pattern_nibbles(u32 address, bool hflip) {
-    const u16 w0 = vram_word(address), w1 = vram_word(address + 2);
-    const u64 n = u64{kNibbleBytes[w0 >> 8]} | u64{kNibbleBytes[w0 & 0xFF]} << 16 |
-                  u64{kNibbleBytes[w1 >> 8]} << 32 | u64{kNibbleBytes[w1 & 0xFF]} << 48;
-    return hflip ? byte_reverse(n) : n;
+// Per-byte flags (0x80 where true) of eight pixel bytes.
+u64 opaque_flags(u64 px) { return ((px & kBytes3F) + kBytes7F) & kBytes80; }  // colour != 0
+u64 high_flags(u64 px) { return (px << 1) & kBytes80; }                       // bit 0x40
+// 0xFF in each byte whose flag is set.
+u64 flag_mask(u64 flags) { return flags | (flags - (flags >> 7)); }
+u64 select_bytes(u64 flags, u64 if_set, u64 if_clear) {
+    const u64 m = flag_mask(flags);
+    return (if_set & m) | (if_clear & ~m);
 }
 
-// 0xFF in each byte whose colour index is not 0.
-u64 opaque_mask(u64 nibbles) { return (((nibbles + kBytes7F) & kBytes80) >> 7) * 0xFF; }
+// The two pixel bytes of one pattern byte (left pixel in its high nibble) for each set of
+// name-table bits 11 and 13-15 (horizontal flip, palette line, priority): colour 0 gives
+// 0, any other colour palette << 4 | colour | 0x40 for priority. The pixel shown first is
+// in the low byte, so a flipped tile shows the low nibble first.
+constexpr auto kPatternPixels = [] {
+    std::array<std::array<u16, 256>, 16> t{};
+    for (u32 set = 0; set < 16; ++set) {
+        const bool flip = (set & 8) != 0;
+        const u32 attr  = (set & 3) << 4 | (set & 4) << 4;
+        auto pixel      = [attr](u32 c) { return c == 0 ? 0u : attr | c; };
+        for (u32 b = 0; b < 256; ++b) {
+            const u32 first = flip ? b & 15 : b >> 4, second = flip ? b >> 4 : b & 15;
+            t[set][b] = static_cast<u16>(pixel(first) | pixel(second) << 8);
+        }
+    }
+    return t;
+}();
 
-// Line-buffer bytes of one pattern row: colour 0 gives `transparent_value`, others
-// `attributes` | colour.
-u64 pattern_row(u32 address, u8 attributes, u8 transparent_value, bool hflip) {
-    const u64 nib  = pattern_nibbles(address, hflip);
-    const u64 mask = opaque_mask(nib);
-    return ((nib | attributes * kBytes01) & mask) | (transparent_value * kBytes01 & ~mask);
+// Name-table entry -> row of kPatternPixels.
+u32 pattern_set(u16 entry) { return ((entry >> 13) & 7) | ((entry >> 8) & 8); }
+
+// The 8 pixel bytes of one pattern row (4 bytes at the even VRAM byte address `address`,
+// which the callers keep inside VRAM) as the entry shows them; transparent pixels are 0.
+inline u64 pattern_row(u32 address, u16 entry) {
+    const u32 w = address >> 1;
+    u32 row     = u32{vdp_vram[w]} << 16 | vdp_vram[w + 1];
+    // A flipped row is read from its last byte; the table swaps the nibbles of each byte.
+    if (entry & 0x800) row = row >> 24 | (row >> 8 & 0xFF00) | (row << 8 & 0xFF0000) | row << 24;
+    const auto& t = kPatternPixels[pattern_set(entry)];
+    return u64{t[row >> 24]} | u64{t[(row >> 16) & 0xFF]} << 16 | u64{t[(row >> 8) & 0xFF]} << 32 |
+           u64{t[row & 0xFF]} << 48;
 }
 
-// Name-table entry -> pixel attributes (palette << 4 | priority 0x40).
-u8 entry_attributes(u16 entry) {
-    return static_cast<u8>(((entry >> 9) & 0x30) | ((entry >> 9) & 0x40));
+// A plane's pattern row: transparent pixels keep the priority bit (0x40).
+inline u64 plane_pattern_row(u32 address, u16 entry) {
+    return pattern_row(address, entry) | ((entry & 0x8000) ? kBytes40 : 0);
 }
 
 u8* output_line(u32 row) { return vdp_line_buffer.data() + row * kLineBufferPitch; }
@@ -110,9 +132,7 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
             u32 prow        = kDouble ? (r & 15) : (r & 7);
             if (entry & 0x1000) prow = (kDouble ? 15 : 7) - prow;
             const u32 pattern = kDouble ? ((entry & 0x3FF) * 64) : ((entry & 0x7FF) * 32);
-            const u8 attr     = entry_attributes(entry);
-            store8(line + 16 * n + 8 * k,
-                   pattern_row(pattern + prow * 4, attr, attr & 0x40, entry & 0x800));
+            store8(line + 16 * n + 8 * k, plane_pattern_row(pattern + prow * 4, entry));
         }
     }
     std::memcpy(out, line + offset, kLineWidth);
@@ -125,9 +145,7 @@ void window_tile(u32 c, u32 y) {
         vram_word(s.window_base + (y >> 3) * (1u << (s.window_row_shift + 3)) + 2 * c);
     u32 prow = y & 7;
     if (entry & 0x1000) prow = 7 - prow;
-    const u8 attr = entry_attributes(entry);
-    store8(plane_a_line.data() + 8 * c,
-           pattern_row((entry & 0x7FF) * 32 + prow * 4, attr, attr & 0x40, entry & 0x800));
+    store8(plane_a_line.data() + 8 * c, plane_pattern_row((entry & 0x7FF) * 32 + prow * 4, entry));
 }
 
 template <bool kDouble>
@@ -166,17 +184,16 @@ void render_sprites(u32 line) {
             const u32 row        = vflip ? height_cells * cell_rows - 1 - row0 : row0;
             const u32 index_mask = kDouble ? 0x3FF : 0x7FF;
             const u32 prow       = row & (cell_rows - 1);
-            const u8 attr        = entry_attributes(w2);
             for (u32 col = 0; col < width_cells; ++col) {
                 const u32 pattern =
                     ((w2 & 0x7FF) + row / cell_rows + col * height_cells) & index_mask;
                 const u32 address = pattern * (cell_rows * 4) + prow * 4;
-                const u64 src     = pattern_row(address, attr, 0, hflip);
+                const u64 src     = pattern_row(address, w2);
                 u8* dst = sprite_line.data() + left + 8 * (hflip ? width_cells - 1 - col : col);
                 // A pixel lands only where it is opaque and the line is still empty there:
                 // the earlier sprite in the list wins. Pixel bytes are at most 0x7F.
                 const u64 old  = load8(dst);
-                const u64 free = ~((((old + kBytes7F) & kBytes80) >> 7) * 0xFF);
+                const u64 free = ~flag_mask(opaque_flags(old));
                 store8(dst, old | (src & free));
             }
             ++on_line;
@@ -192,77 +209,45 @@ void render_sprites(u32 line) {
     }
 }
 
-// The merge of one pixel depends only on a few facts about its three layers: whether each is
-// transparent and whether it has priority, whether the sprite pixel is one of the two
-// operator colours, whether any sprite touched the line and whether shadow/highlight is on.
-// The rules below are tabulated over those facts once: the pixel is then the colour index of
-// the chosen layer with the intensity bits of its rule.
-struct MixRule {
-    u8 layer;  // 0 plane B, 1 plane A, 2 sprite
-    u8 bits;   // intensity bits 6-7 of the result
-};
-
-// Index bits: 0 B transparent, 1 B high, 2 A transparent, 3 A high, 4 sprite transparent,
-// 5 sprite high, 6 sprite colour 0x3E, 7 sprite colour 0x3F, 8 a sprite touched the line.
-constexpr MixRule mix_rule(u32 index, bool operators) {
-    const bool b_clear = index & 1, b_high = index & 2, a_clear = index & 4, a_high = index & 8;
-    const bool s_clear = index & 16, s_high = index & 32, s_3e = index & 64, s_3f = index & 128;
-    const bool touched = index & 256;
-    const u8 plane     = ((!b_clear && b_high && !a_high) || a_clear) ? 0 : 1;
-    if (!touched) return {plane, static_cast<u8>((a_high || b_high) ? 0x80 : 0)};
-    const bool is_op   = operators && (s_3e || s_3f);
-    const bool visible = !s_clear && (s_high || ((b_clear || !b_high) && (a_clear || !a_high)));
-    MixRule rule{static_cast<u8>((visible && !is_op) ? 2 : plane), 0};
-    if (s_high || a_high || b_high) rule.bits |= 0x40;
-    if (visible && s_3e) rule.bits |= 0x80;
-    if (visible && s_3f) rule.bits &= static_cast<u8>(~0x40);
-    return rule;
+inline u64 mix8(u64 b, u64 a, u64 s, bool sprites, bool operators) {
+    const u64 b_opaque = opaque_flags(b), b_high = high_flags(b);
+    const u64 a_opaque = opaque_flags(a), a_high = high_flags(a);
+    // Plane B shows where it is opaque with priority over a low plane A, or where A is
+    // transparent.
+    const u64 b_wins = (b_opaque & b_high & ~a_high) | (~a_opaque & kBytes80);
+    const u64 plane  = select_bytes(b_wins, b, a);
+    // Without sprites on the line: the high block where a plane has priority, else shadow.
+    if (!sprites) return (plane & kBytes3F) | a_high | b_high;
+    const u64 s_opaque = opaque_flags(s), s_high = high_flags(s);
+    // An opaque sprite pixel shows unless an opaque plane pixel with priority covers a low
+    // one.
+    const u64 visible = s_opaque & (s_high | (~(b_opaque & b_high) & ~(a_opaque & a_high)));
+    // Colours 0x3E (highlight) and 0x3F (shadow) of the last palette line.
+    const u64 op_colour  = ((s & kBytes3F) + kBytes42) & kBytes80;
+    const u64 odd        = (s << 7) & kBytes80;
+    const u64 shadow_op  = visible & op_colour & odd;
+    const u64 lighten_op = visible & op_colour & ~odd;
+    // With shadow/highlight on, an operator pixel changes the intensity and shows the plane.
+    const u64 sprite_wins = visible & ~(operators ? op_colour : 0);
+    const u64 colour      = select_bytes(sprite_wins, s, plane) & kBytes3F;
+    const u64 any_high    = (s_high | a_high | b_high) >> 1;  // 0x40: normal block
+    return colour | (any_high & ~(shadow_op >> 1)) | lighten_op;
 }
 
-constexpr auto kMixRules = [] {
-    std::array<std::array<MixRule, 512>, 2> t{};
-    for (u32 i = 0; i < 512; ++i) {
-        t[0][i] = mix_rule(i, false);
-        t[1][i] = mix_rule(i, true);
-    }
-    return t;
-}();
-
-// Facts of a plane pixel (bits 0-1 of the index) and of a sprite pixel (bits 4-7).
-constexpr auto kPlaneFacts = [] {
-    std::array<u8, 256> t{};
-    for (u32 x = 0; x < 256; ++x) t[x] = static_cast<u8>(((x & 0x3F) == 0) | ((x >> 5) & 2));
-    return t;
-}();
-constexpr auto kSpriteFacts = [] {
-    std::array<u16, 256> t{};
-    for (u32 x = 0; x < 256; ++x) {
-        const u32 c = x & 0x3F;
-        t[x]        = static_cast<u16>(((c == 0) << 4) | ((x & 0x40) >> 1) | ((c == 0x3E) << 6) |
-                                ((c == 0x3F) << 7));
-    }
-    return t;
-}();
-
 void mix(u8* out) {
-    const auto& rules = kMixRules[st().shadow_highlight ? 1 : 0];
-    const u8* a_line  = plane_a_line.data();
-    const u8* s_line  = sprite_line.data() + kSpriteLeft;
-    if (!sprite_line_touched) {
-        for (u32 p = 0; p < kLineWidth; ++p) {
-            const u8 layers[2] = {out[p], a_line[p]};
-            const MixRule r    = rules[kPlaneFacts[layers[0]] | kPlaneFacts[layers[1]] << 2];
-            out[p]             = static_cast<u8>((layers[r.layer] & 0x3F) | r.bits);
-        }
-        return;
-    }
-    for (u32 p = 0; p < kLineWidth; ++p) {
-        const u8 layers[3] = {out[p], a_line[p], s_line[p]};
-        const u32 index =
-            256u | kPlaneFacts[layers[0]] | kPlaneFacts[layers[1]] << 2 | kSpriteFacts[layers[2]];
-        const MixRule r = rules[index];
-        out[p]          = static_cast<u8>((layers[r.layer] & 0x3F) | r.bits);
-    }
+    const bool touched   = sprite_line_touched;
+    const bool operators = st().shadow_highlight;
+    const u8* a_line     = plane_a_line.data();
+    const u8* s_line     = sprite_line.data() + kSpriteLeft;
+    for (u32 p = 0; p < kLineWidth; p += 8)
+        store8(out + p,
+               mix8(load8(out + p), load8(a_line + p), load8(s_line + p), touched, operators));
+}
+
+// Outside the band of non-window lines the window covers the whole plane-A line.
+bool window_covers_line(u32 y) {
+    const auto& s = st();
+    return y < s.window_line_start || y - s.window_line_start >= s.window_line_count;
 }
 
 u32 field() { return st().odd_field ? 1 : 0; }
@@ -271,6 +256,10 @@ u32 field() { return st().odd_field ? 1 : 0; }
 u32 double_line() { return 2 * vdp_render_line_number + field(); }
 
 }  // namespace
+
+u64 vdp_mix_pixels(u64 b, u64 a, u64 s, bool sprites, bool operators) {
+    return mix8(b, a, s, sprites, operators);
+}
 
 u32 vdp_output_row() { return vdp_render_line_number; }
 
@@ -291,7 +280,7 @@ void vdp_render_window() {
     const auto& s  = st();
     const u32 y    = vdp_render_line_number;
     const u32 cols = screen_width == 320 ? 40 : 32;
-    if (y < s.window_line_start || y - s.window_line_start >= s.window_line_count) {
+    if (window_covers_line(y)) {
         for (u32 c = 0; c < 40; ++c) window_tile(c, y);
         return;
     }
@@ -328,7 +317,8 @@ void vdp_render_genesis_line() {
         return;
     }
     vdp_render_plane_b();
-    vdp_render_plane_a();
+    // Plane A is not seen where the window covers all of it.
+    if (!window_covers_line(vdp_render_line_number)) vdp_render_plane_a();
     vdp_render_window();
     vdp_render_sprites();
     vdp_mix_line();

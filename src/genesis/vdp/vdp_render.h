@@ -36,6 +36,11 @@ void vdp_render_plane_a_interlace();
 void vdp_render_sprites_interlace();
 void vdp_mix_line_interlace();
 
+// The merge of eight pixels (pixel k in byte k) of plane B, plane A (window included) and
+// the sprite line into line-buffer bytes. `sprites`: a sprite touched the line;
+// `operators`: shadow/highlight is on.
+u64 vdp_mix_pixels(u64 b, u64 a, u64 s, bool sprites, bool operators);
+
 // The line-buffer row the current line goes to (the double-resolution row when interlaced).
 u32 vdp_output_row();
 u32 vdp_output_row_interlace();

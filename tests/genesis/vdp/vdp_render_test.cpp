@@ -302,6 +302,50 @@ TEST_F(RenderTest, HighPlaneBeatsLowSpriteAndHighSpriteBeatsAll) {
     EXPECT_EQ(pixel(0, 8) & 0x3F, 0x3F);  // high sprite over high plane A
 }
 
+// The merge rules pixel by pixel, as the hardware applies them: the eight-pixel merge must
+// agree for every combination of plane B, plane A and sprite bytes.
+u8 merge_one(u8 b, u8 a, u8 s, bool sprites, bool operators) {
+    const bool b_clear = (b & 0x3F) == 0, b_high = (b & 0x40) != 0;
+    const bool a_clear = (a & 0x3F) == 0, a_high = (a & 0x40) != 0;
+    const u8 plane = ((!b_clear && b_high && !a_high) || a_clear) ? b : a;
+    if (!sprites) return static_cast<u8>((plane & 0x3F) | ((a_high || b_high) ? 0x80 : 0));
+    const u32 colour   = s & 0x3Fu;
+    const bool s_clear = colour == 0, s_high = (s & 0x40) != 0;
+    const bool is_op   = operators && colour >= 0x3E;
+    const bool visible = !s_clear && (s_high || ((b_clear || !b_high) && (a_clear || !a_high)));
+    u32 out            = ((visible && !is_op) ? s : plane) & 0x3Fu;
+    if (s_high || a_high || b_high) out |= 0x40;
+    if (visible && colour == 0x3E) out |= 0x80;
+    if (visible && colour == 0x3F) out &= ~0x40u;
+    return static_cast<u8>(out);
+}
+
+TEST(MergeRules, EightPixelMergeMatchesThePixelRules) {
+    u32 mismatches = 0;
+    for (u32 flags = 0; flags < 4; ++flags) {
+        const bool sprites = flags & 1, operators = flags & 2;
+        for (u32 b = 0; b < 0x80; ++b) {
+            for (u32 a = 0; a < 0x80; ++a) {
+                for (u32 s0 = 0; s0 < 0x80; s0 += 8) {
+                    u64 s_bytes = 0;
+                    for (u32 k = 0; k < 8; ++k) s_bytes |= u64{s0 + k} << (8 * k);
+                    const u64 b_bytes = u64{b} * 0x0101010101010101ull;
+                    const u64 a_bytes = u64{a} * 0x0101010101010101ull;
+                    const u64 got = vdp_mix_pixels(b_bytes, a_bytes, s_bytes, sprites, operators);
+                    for (u32 k = 0; k < 8; ++k) {
+                        const u8 want = merge_one(static_cast<u8>(b), static_cast<u8>(a),
+                                                  static_cast<u8>(s0 + k), sprites, operators);
+                        if (static_cast<u8>(got >> (8 * k)) != want && ++mismatches < 5)
+                            ADD_FAILURE() << std::hex << "B " << b << " A " << a << " S " << s0 + k
+                                          << " flags " << flags;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0u);
+}
+
 TEST_F(RenderTest, DisplayOffShowsTheBackgroundOfTheShadowBlock) {
     vdp_reg(7, 0x12);
     vdp_reg(12, 0x89);
