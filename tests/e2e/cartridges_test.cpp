@@ -100,8 +100,8 @@ TEST_P(CartridgeTest, RunsDrawsAndSoundsAsRecorded) {
 // minimusic-sample's driver takes the C command as sound effect 0 and plays it on the PSG
 // noise channel only (white noise clocked by the muted tone 2, noise attenuation 3-9; no FM
 // key-on): this PSG produces no noise, so that run is silent by design, not by a driver fault.
-// nikona-rom_md runs its Z80 driver but makes no sound yet: its sound CRC is that of silence
-// until that is mended.
+// nikona-rom_md's first screen plays nothing: Start leads to its sound test, where C plays the
+// chosen sequence (below), so its run here is silent by the cartridge's design.
 const Cartridge kCartridges[] = {
     {"minimusic-sample.bin", 300, 300, 300, {{60, 70, kPadC}}, false, 0xc09cc01e, 0xfb129b1a},
     {"nikona-rom_md.bin", 300, 300, 300, {}, false, 0xf17df786, 0xfb129b1a},
@@ -119,6 +119,30 @@ const Cartridge kCartridges[] = {
      0xc20b185b,
      0xacfa5c0c},
     {"version-check.bin", 300, 300, 300, {}, false, 0x6c41ff5a, 0xfb129b1a},
+};
+
+// nikona-rom_md's sound test: Start leaves the first screen, Right steps the sequence number
+// and C plays it through the Z80 tracker driver. Sequence 0 streams one long sample through
+// the DAC from the cartridge's bank window; sequence 1 keys FM channels 1, 2, 4 and 5 and
+// plays PSG tones 0 and 1 and DAC drums. The kept frame is the sound test with the playing
+// sequence's numbers.
+const Cartridge kNikonaSoundTest[] = {
+    {"nikona-rom_md.bin",
+     300,
+     300,
+     300,
+     {{60, 70, kPadStart}, {120, 130, kPadC}},
+     true,
+     0xd42828d0,
+     0xcc25e384},
+    {"nikona-rom_md.bin",
+     300,
+     300,
+     300,
+     {{60, 70, kPadStart}, {100, 105, kPadRight}, {120, 130, kPadC}},
+     true,
+     0x63be7101,
+     0xa570db68},
 };
 
 // Two runs of the same image give the same picture and sound.
@@ -140,6 +164,11 @@ INSTANTIATE_TEST_SUITE_P(Genesis, CartridgeTest, ::testing::ValuesIn(kCartridges
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              }
                              return name;
+                         });
+
+INSTANTIATE_TEST_SUITE_P(NikonaSoundTest, CartridgeTest, ::testing::ValuesIn(kNikonaSoundTest),
+                         [](const ::testing::TestParamInfo<Cartridge>& param_info) {
+                             return "sequence_" + std::to_string(param_info.index);
                          });
 
 }  // namespace
