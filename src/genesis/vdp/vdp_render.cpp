@@ -60,52 +60,61 @@ u64 load8(const u8* src) {
     return v;
 }
 
-// Per-byte flags (0x80 where true) of eight pixel bytes.
-u64 opaque_flags(u64 px) { return ((px & kBytes3F) + kBytes7F) & kBytes80; }  // colour != 0
-u64 high_flags(u64 px) { return (px << 1) & kBytes80; }                       // bit 0x40
+// The merge works on sixteen pixels at a time: two 64-bit lanes in one vector register.
+// Every step below acts on each byte alone, so it serves a u64 and a lane pair alike, in
+// any byte order.
+typedef u64 PixelLanes __attribute__((vector_size(16)));
+
+// Per-byte flags (0x80 where true) of pixel bytes.
+template <class V>
+V opaque_flags(V px) {  // colour != 0
+    return ((px & kBytes3F) + kBytes7F) & kBytes80;
+}
+template <class V>
+V high_flags(V px) {  // bit 0x40
+    return (px << 1) & kBytes80;
+}
 // 0xFF in each byte whose flag is set.
-u64 flag_mask(u64 flags) { return flags | (flags - (flags >> 7)); }
-u64 select_bytes(u64 flags, u64 if_set, u64 if_clear) {
-    const u64 m = flag_mask(flags);
+template <class V>
+V flag_mask(V flags) {
+    return flags | (flags - (flags >> 7));
+}
+template <class V>
+V select_bytes(V flags, V if_set, V if_clear) {
+    const V m = flag_mask(flags);
     return (if_set & m) | (if_clear & ~m);
 }
 
-// The two pixel bytes of one pattern byte (left pixel in its high nibble) for each set of
-// name-table bits 11 and 13-15 (horizontal flip, palette line, priority): colour 0 gives
-// 0, any other colour palette << 4 | colour | 0x40 for priority. The pixel shown first is
-// in the low byte, so a flipped tile shows the low nibble first.
-constexpr auto kPatternPixels = [] {
-    std::array<std::array<u16, 256>, 16> t{};
-    for (u32 set = 0; set < 16; ++set) {
-        const bool flip = (set & 8) != 0;
-        const u32 attr  = (set & 3) << 4 | (set & 4) << 4;
-        auto pixel      = [attr](u32 c) { return c == 0 ? 0u : attr | c; };
-        for (u32 b = 0; b < 256; ++b) {
-            const u32 first = flip ? b & 15 : b >> 4, second = flip ? b >> 4 : b & 15;
-            t[set][b] = static_cast<u16>(pixel(first) | pixel(second) << 8);
-        }
-    }
-    return t;
-}();
-
-// Name-table entry -> row of kPatternPixels.
-u32 pattern_set(u16 entry) { return ((entry >> 13) & 7) | ((entry >> 8) & 8); }
-
 // The 8 pixel bytes of one pattern row (4 bytes at the even VRAM byte address `address`,
-// which the callers keep inside VRAM) as the entry shows them; transparent pixels are 0.
+// which the callers keep inside VRAM) as the name-table or sprite entry shows them: colour
+// 0 gives 0, any other colour palette << 4 | colour | 0x40 for priority.
 inline u64 pattern_row(u32 address, u16 entry) {
     const u32 w = address >> 1;
-    u32 row     = u32{vdp_vram[w]} << 16 | vdp_vram[w + 1];
-    // A flipped row is read from its last byte; the table swaps the nibbles of each byte.
-    if (entry & 0x800) row = row >> 24 | (row >> 8 & 0xFF00) | (row << 8 & 0xFF0000) | row << 24;
-    const auto& t = kPatternPixels[pattern_set(entry)];
-    return u64{t[row >> 24]} | u64{t[(row >> 16) & 0xFF]} << 16 | u64{t[(row >> 8) & 0xFF]} << 32 |
-           u64{t[row & 0xFF]} << 48;
+    // Spread the eight nibbles into bytes: the last pixel of the row lands in byte 0, which
+    // is the order a horizontally flipped tile shows.
+    u64 px = u64{vdp_vram[w]} << 16 | vdp_vram[w + 1];
+    px     = (px | px << 16) & 0x0000FFFF0000FFFFull;
+    px     = (px | px << 8) & 0x00FF00FF00FF00FFull;
+    px     = (px | px << 4) & 0x0F0F0F0F0F0F0F0Full;
+    if ((entry & 0x800) == 0) px = byte_reverse(px);
+    const u64 attributes = u64{((entry >> 9) & 0x30u) | ((entry >> 9) & 0x40u)} * kBytes01;
+    return px | (attributes & flag_mask(opaque_flags(px)));
 }
 
-// A plane's pattern row: transparent pixels keep the priority bit (0x40).
-inline u64 plane_pattern_row(u32 address, u16 entry) {
-    return pattern_row(address, entry) | ((entry & 0x8000) ? kBytes40 : 0);
+// Pattern row `prow` of the tile an entry names (vertical flip applied); tiles are 8 rows
+// of 32 bytes, or 16 rows of 64 bytes in double resolution.
+template <bool kDouble>
+u32 tile_row_address(u16 entry, u32 prow) {
+    constexpr u32 kLastRow = kDouble ? 15 : 7;
+    if (entry & 0x1000) prow = kLastRow - prow;
+    return kDouble ? (entry & 0x3FFu) * 64 + prow * 4 : (entry & 0x7FFu) * 32 + prow * 4;
+}
+
+// A plane's tile row: transparent pixels keep the priority bit (0x40).
+template <bool kDouble>
+u64 plane_tile_row(u16 entry, u32 prow) {
+    return pattern_row(tile_row_address<kDouble>(entry, prow), entry) |
+           ((entry & 0x8000) ? kBytes40 : 0);
 }
 
 u8* output_line(u32 row) { return vdp_line_buffer.data() + row * kLineBufferPitch; }
@@ -119,23 +128,33 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const u32 scroll_word = plane_b ? 2 : 0;
     const u32 h           = vram_word(s.hscroll_base + (y & s.hscroll_line_mask) * 4 + scroll_word);
     const u32 x           = 0u - h;  // plane x of screen column 0
-    const u32 offset      = x & 7;
-    const u32 row_bytes   = 1u << (s.plane_row_shift + 3);
+    // The wrap mask has its low three bits clear, so the tile column is taken from x / 8.
+    const u32 first_column = x >> 3;
+    const u32 column_mask  = s.plane_hwrap_mask >> 3u;
+    const u32 row_shift    = s.plane_row_shift + 3u;
     const u32 vwrap = kDouble ? (static_cast<u32>(s.plane_vwrap_mask) * 2 + 1) : s.plane_vwrap_mask;
+    const u32 vscroll_mask = s.vscroll_column_mask;
     u8 line[kPlaneSpan];
+    // Runs of the same tile (empty or filled areas) are decoded once.
+    u32 last_key  = ~0u;
+    u64 last_tile = 0;
     for (u32 n = 0; n < 21; ++n) {
-        const u32 v = vdp_vsram[(((n * 4) & s.vscroll_column_mask) + scroll_word) >> 1];
-        const u32 r = (v + plane_line) & vwrap;
+        const u32 v        = vdp_vsram[(((n * 4) & vscroll_mask) + scroll_word) >> 1];
+        const u32 r        = (v + plane_line) & vwrap;
+        const u32 row_base = base + ((r >> (kDouble ? 4 : 3)) << row_shift);
+        const u32 prow     = r & (kDouble ? 15 : 7);
         for (u32 k = 0; k < 2; ++k) {
-            const u32 c     = ((x + 16 * n + 8 * k) & s.plane_hwrap_mask) >> 3;
-            const u16 entry = vram_word(base + (r >> (kDouble ? 4 : 3)) * row_bytes + 2 * c);
-            u32 prow        = kDouble ? (r & 15) : (r & 7);
-            if (entry & 0x1000) prow = (kDouble ? 15 : 7) - prow;
-            const u32 pattern = kDouble ? ((entry & 0x3FF) * 64) : ((entry & 0x7FF) * 32);
-            store8(line + 16 * n + 8 * k, plane_pattern_row(pattern + prow * 4, entry));
+            const u32 c     = (first_column + 2 * n + k) & column_mask;
+            const u16 entry = vram_word(row_base + 2 * c);
+            const u32 key   = entry | prow << 16;
+            if (key != last_key) {
+                last_key  = key;
+                last_tile = plane_tile_row<kDouble>(entry, prow);
+            }
+            store8(line + 16 * n + 8 * k, last_tile);
         }
     }
-    std::memcpy(out, line + offset, kLineWidth);
+    std::memcpy(out, line + (x & 7), kLineWidth);
 }
 
 // One window tile at screen column `c` of line y.
@@ -143,9 +162,7 @@ void window_tile(u32 c, u32 y) {
     const auto& s = st();
     const u16 entry =
         vram_word(s.window_base + (y >> 3) * (1u << (s.window_row_shift + 3)) + 2 * c);
-    u32 prow = y & 7;
-    if (entry & 0x1000) prow = 7 - prow;
-    store8(plane_a_line.data() + 8 * c, plane_pattern_row((entry & 0x7FF) * 32 + prow * 4, entry));
+    store8(plane_a_line.data() + 8 * c, plane_tile_row<false>(entry, y & 7));
 }
 
 template <bool kDouble>
@@ -209,39 +226,49 @@ void render_sprites(u32 line) {
     }
 }
 
-inline u64 mix8(u64 b, u64 a, u64 s, bool sprites, bool operators) {
-    const u64 b_opaque = opaque_flags(b), b_high = high_flags(b);
-    const u64 a_opaque = opaque_flags(a), a_high = high_flags(a);
+// The merge by priority of plane B, plane A (window included) and sprite pixels, byte by
+// byte. `sprites`: a sprite touched the line; `operators`: all ones when shadow/highlight
+// is on, else 0.
+template <class V>
+V merge_pixels(V b, V a, V s, bool sprites, u64 operators) {
+    const V b_opaque = opaque_flags(b), b_high = high_flags(b);
+    const V a_opaque = opaque_flags(a), a_high = high_flags(a);
     // Plane B shows where it is opaque with priority over a low plane A, or where A is
     // transparent.
-    const u64 b_wins = (b_opaque & b_high & ~a_high) | (~a_opaque & kBytes80);
-    const u64 plane  = select_bytes(b_wins, b, a);
+    const V b_wins = (b_opaque & b_high & ~a_high) | (~a_opaque & kBytes80);
+    const V plane  = select_bytes(b_wins, b, a);
     // Without sprites on the line: the high block where a plane has priority, else shadow.
     if (!sprites) return (plane & kBytes3F) | a_high | b_high;
-    const u64 s_opaque = opaque_flags(s), s_high = high_flags(s);
+    const V s_opaque = opaque_flags(s), s_high = high_flags(s);
     // An opaque sprite pixel shows unless an opaque plane pixel with priority covers a low
     // one.
-    const u64 visible = s_opaque & (s_high | (~(b_opaque & b_high) & ~(a_opaque & a_high)));
+    const V visible = s_opaque & (s_high | (~(b_opaque & b_high) & ~(a_opaque & a_high)));
     // Colours 0x3E (highlight) and 0x3F (shadow) of the last palette line.
-    const u64 op_colour  = ((s & kBytes3F) + kBytes42) & kBytes80;
-    const u64 odd        = (s << 7) & kBytes80;
-    const u64 shadow_op  = visible & op_colour & odd;
-    const u64 lighten_op = visible & op_colour & ~odd;
+    const V op_colour  = ((s & kBytes3F) + kBytes42) & kBytes80;
+    const V odd        = (s << 7) & kBytes80;
+    const V shadow_op  = visible & op_colour & odd;
+    const V lighten_op = visible & op_colour & ~odd;
     // With shadow/highlight on, an operator pixel changes the intensity and shows the plane.
-    const u64 sprite_wins = visible & ~(operators ? op_colour : 0);
-    const u64 colour      = select_bytes(sprite_wins, s, plane) & kBytes3F;
-    const u64 any_high    = (s_high | a_high | b_high) >> 1;  // 0x40: normal block
+    const V sprite_wins = visible & ~(op_colour & operators);
+    const V colour      = select_bytes(sprite_wins, s, plane) & kBytes3F;
+    const V any_high    = (s_high | a_high | b_high) >> 1;  // 0x40: normal block
     return colour | (any_high & ~(shadow_op >> 1)) | lighten_op;
 }
 
 void mix(u8* out) {
-    const bool touched   = sprite_line_touched;
-    const bool operators = st().shadow_highlight;
-    const u8* a_line     = plane_a_line.data();
-    const u8* s_line     = sprite_line.data() + kSpriteLeft;
-    for (u32 p = 0; p < kLineWidth; p += 8)
-        store8(out + p,
-               mix8(load8(out + p), load8(a_line + p), load8(s_line + p), touched, operators));
+    const bool touched  = sprite_line_touched;
+    const u64 operators = st().shadow_highlight ? ~u64{0} : 0;
+    const u8* a_line    = plane_a_line.data();
+    const u8* s_line    = sprite_line.data() + kSpriteLeft;
+    static_assert(kLineWidth % sizeof(PixelLanes) == 0);
+    for (u32 p = 0; p < kLineWidth; p += sizeof(PixelLanes)) {
+        PixelLanes b, a, s;
+        std::memcpy(&b, out + p, sizeof b);
+        std::memcpy(&a, a_line + p, sizeof a);
+        std::memcpy(&s, s_line + p, sizeof s);
+        const PixelLanes merged = merge_pixels(b, a, s, touched, operators);
+        std::memcpy(out + p, &merged, sizeof merged);
+    }
 }
 
 // Outside the band of non-window lines the window covers the whole plane-A line.
@@ -258,7 +285,7 @@ u32 double_line() { return 2 * vdp_render_line_number + field(); }
 }  // namespace
 
 u64 vdp_mix_pixels(u64 b, u64 a, u64 s, bool sprites, bool operators) {
-    return mix8(b, a, s, sprites, operators);
+    return merge_pixels(b, a, s, sprites, operators ? ~u64{0} : 0);
 }
 
 u32 vdp_output_row() { return vdp_render_line_number; }
