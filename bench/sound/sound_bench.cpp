@@ -1,9 +1,11 @@
-// Cost of one frame of Genesis sound (735 samples at 44100 Hz) with all six FM channels
-// keyed and the three PSG tones sounding.
+// Cost of one frame of Genesis sound (735 samples at 44100 Hz): all six FM channels keyed
+// with the three PSG tones sounding, an idle pair of chips, and the DAC playing a sample
+// while the FM channels are quiet; and the start-up cost of the YM2612 tables.
 
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <span>
 
 #include "base/config.h"
 #include "genesis/sound/psg.h"
@@ -24,18 +26,26 @@ void ym_write(int bank, u8 reg, u8 data) {
     }
 }
 
-void set_up_chips() {
+void build_tables() {
+    ym2612_tables_init_sine();
+    ym2612_tables_init_level();
+    ym2612_tables_init_env_a();
+    ym2612_tables_init_env_c();
+}
+
+void reset_chips() {
     static bool tables = false;
     if (!tables) {
-        ym2612_tables_init_sine();
-        ym2612_tables_init_level();
-        ym2612_tables_init_env_a();
-        ym2612_tables_init_env_c();
+        build_tables();
         tables = true;
     }
     cfg_set(cfg_sound_rate, 0);
     ym2612_reset();
     psg_reset();
+}
+
+void set_up_chips() {
+    reset_chips();
     // Every channel a different algorithm and pitch; slow envelopes so all 24 operators
     // stay active for the whole run.
     for (int ch = 0; ch < 6; ++ch) {
@@ -89,6 +99,48 @@ void BM_SoundFramePsgOnly(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<s64>(frame.size()));
 }
 BENCHMARK(BM_SoundFramePsgOnly);
+
+// Nothing keyed, the PSG silent: what most frames of most games cost between notes.
+void BM_SoundFrameIdle(benchmark::State& state) {
+    reset_chips();
+    std::array<s16, 735> frame{};
+    for (auto _ : state) {
+        genesis_sound_render_samples(frame);
+        benchmark::DoNotOptimize(frame.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<s64>(frame.size()));
+}
+BENCHMARK(BM_SoundFrameIdle);
+
+// The DAC replaces channel 6 and gets a new byte every few samples, as a driver streams a
+// drum; the FM channels are idle.
+void BM_SoundFrameDac(benchmark::State& state) {
+    reset_chips();
+    ym_write(0, 0x2B, 0x80);
+    std::array<s16, 735> frame{};
+    u8 data = 0;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < frame.size(); i += 5) {
+            ym_write(0, 0x2A, data);
+            data = static_cast<u8>(data + 37);
+            genesis_sound_render_samples(std::span<s16>(frame).subspan(i, 5));
+        }
+        benchmark::DoNotOptimize(frame.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<s64>(frame.size()));
+}
+BENCHMARK(BM_SoundFrameDac);
+
+// The start-up tables, built once per process before the first power-on.
+void BM_YmTablesBuild(benchmark::State& state) {
+    for (auto _ : state) {
+        build_tables();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_YmTablesBuild)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace varn
