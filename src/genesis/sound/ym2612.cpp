@@ -175,6 +175,7 @@ void ym2612_key_on_off(int channel, u8 keys_on, u8 keys_off) {
         o.env_counter = counter;
         o.env_base    = kEnvStart;
         o.env_rate    = ym.rate[n][kYmPhaseAttack];
+        ym.sounding_ops |= 1u << n;
     }
     for (int slot = 0; slot < 4; ++slot) {
         if (!(keys_off & (1u << slot))) continue;
@@ -191,6 +192,7 @@ void ym2612_key_on_off(int channel, u8 keys_on, u8 keys_off) {
         }
         o.env_base = 0;
         o.env_rate = ym.rate[n][kYmPhaseRelease];
+        ym.sounding_ops |= 1u << n;  // also an operator that was off: it releases from there
     }
 }
 
@@ -268,6 +270,7 @@ void ym2612_reset() {
         o.env_base    = kEnvStart;
         o.env_phase   = kYmPhaseOff;
     }
+    ym.sounding_ops = 0;
 }
 
 // --- State chunk 0x88 ------------------------------------------------------------------------

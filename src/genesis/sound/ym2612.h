@@ -131,6 +131,11 @@ struct Ym2612State {
     std::array<std::array<u32, 4>, kYmOperators> level;
     // Per operator, indexed by envelope phase: [0] 0, then attack, decay, sustain, release.
     std::array<std::array<u32, 5>, kYmOperators> rate;
+
+    // Bit n set while operator n's envelope phase is not off; kept beside env_phase by key
+    // on/off, the envelope and the resets so that a silent channel or chip costs one test
+    // per sample. Derived, never saved.
+    u32 sounding_ops;
 };
 
 extern Ym2612State ym2612_state;

@@ -29,12 +29,38 @@ inline s16 slot_value(u32 slot) { return static_cast<s16>(static_cast<u16>(slot)
 
 inline u32 to_slot(s16 v) { return static_cast<u16>(v); }
 
-// op1 = slot +0, op2 = +8, op3 = +4, op4 = +0xC; op1 is never modulated.
-template <int Alg>
-void render_algorithm(int ch) {
-    const int b = ch * 4;
-    auto step   = [b](int op, s16 mod) { return ym2612_operator_step(b + op, mod); };
-    s16 out     = 0;
+// One sample of one operator. Inlined into every channel routine: this runs up to 24 times a
+// sample, so it must cost no call and, for an operator that is off, one test.
+inline s16 operator_step(Ym2612State& ym, int n, s16 mod) {
+    auto& o = ym.op[static_cast<std::size_t>(n)];
+    if (o.env_phase == kYmPhaseOff) return 0;
+
+    // One sine period is 2^28 of the accumulator; a full-scale modulator moves the phase
+    // by up to four periods.
+    o.phase_acc += o.phase_inc;
+    const u32 index = ((o.phase_acc >> 16) + static_cast<u32>(mod >> 1)) & (kYmSineSize - 1);
+    const u32 s     = ym2612_sine_table[index];
+
+    o.env_counter += o.env_rate;
+    if (o.env_counter >= kEnvEnd) ym2612_envelope_next_phase(n);
+    const u32 e = ym2612_env_curve[(o.env_counter - o.env_base) >> 14];
+
+    // Sine, total level and envelope add up in the log domain; an over-attenuated
+    // operator keeps its sign and gives the smallest value of its half wave: the sum is
+    // held at the last entry of the sine value's own half (0x1FFFF, or 0x3FFFF with the
+    // sign flag).
+    const u32 a     = s + ym.level[static_cast<std::size_t>(n)][kYmPhaseAttack] + e;
+    const u32 limit = s | (kSignFlag - 1);
+    return slot_value(ym2612_level_table[a < limit ? a : limit]);
+}
+
+// op1 = slot +0, op2 = +8, op3 = +4, op4 = +0xC; op1 is never modulated. One instance per
+// channel and algorithm, so that every operator's fields sit at fixed addresses.
+template <int Ch, int Alg>
+void render_algorithm() {
+    Ym2612State& ym = ym2612_state;
+    auto step       = [&ym](int op, s16 mod) { return operator_step(ym, Ch * 4 + op, mod); };
+    s16 out         = 0;
     if constexpr (Alg == 0) {
         const s16 o1 = step(kYmOp1, 0);
         const s16 o2 = step(kYmOp2, o1);
@@ -80,16 +106,34 @@ void render_algorithm(int ch) {
         const s16 o4 = step(kYmOp4, 0);
         out          = add_sat(add_sat(add_sat(o1, o3), o2), o4);
     }
-    ym2612_state.channel_output[static_cast<std::size_t>(ch)] = to_slot(out);
+    ym.channel_output[Ch] = to_slot(out);
 }
 
-template <std::size_t... A>
-constexpr std::array<void (*)(int), 8> algorithm_table(std::index_sequence<A...>) {
-    return {&render_algorithm<static_cast<int>(A)>...};
+using ChannelRoutine = void (*)();
+
+template <int Ch, std::size_t... A>
+constexpr std::array<ChannelRoutine, 8> algorithm_table(std::index_sequence<A...>) {
+    return {&render_algorithm<Ch, static_cast<int>(A)>...};
+}
+template <std::size_t... C>
+constexpr std::array<std::array<ChannelRoutine, 8>, kYmChannels> channel_tables(
+    std::index_sequence<C...>) {
+    return {algorithm_table<static_cast<int>(C)>(std::make_index_sequence<8>{})...};
 }
 
-// Channel routines by algorithm number.
-constexpr auto ym2612_algorithm_table = algorithm_table(std::make_index_sequence<8>{});
+// Channel routines by channel and algorithm number.
+constexpr auto ym2612_algorithm_table = channel_tables(std::make_index_sequence<kYmChannels>{});
+
+// Runs a channel, or, while all four of its operators are off (most channels of most
+// frames), stores 0 at once: every step would return 0 without advancing anything.
+inline void render_channel(Ym2612State& ym, int ch) {
+    const auto c = static_cast<std::size_t>(ch);
+    if (((ym.sounding_ops >> (ch * 4)) & 0xF) == 0) {
+        ym.channel_output[c] = 0;
+        return;
+    }
+    ym2612_algorithm_table[c][ym.channel[c].algorithm & 7]();
+}
 
 }  // namespace
 
@@ -103,37 +147,12 @@ void ym2612_envelope_next_phase(int n) {
     if (next == kYmPhaseDecay) o.env_counter = kEnvStart;  // the overshoot is dropped
     o.env_counter += o.env_base;
     o.env_rate = ym.rate[static_cast<std::size_t>(n)][next];
+    if (next == kYmPhaseOff) ym.sounding_ops &= ~(1u << n);
 }
 
-s16 ym2612_operator_step(int n, s16 mod) {
-    Ym2612State& ym = ym2612_state;
-    auto& o         = ym.op[static_cast<std::size_t>(n)];
-    if (o.env_phase == kYmPhaseOff) return 0;
+s16 ym2612_operator_step(int n, s16 mod) { return operator_step(ym2612_state, n, mod); }
 
-    // One sine period is 2^28 of the accumulator; a full-scale modulator moves the phase
-    // by up to four periods.
-    o.phase_acc += o.phase_inc;
-    const u32 index = ((o.phase_acc >> 16) + static_cast<u32>(mod >> 1)) & (kYmSineSize - 1);
-    const u32 s     = ym2612_sine_table[index];
-
-    o.env_counter += o.env_rate;
-    if (o.env_counter >= kEnvEnd) ym2612_envelope_next_phase(n);
-    const u32 e = ym2612_env_curve[(o.env_counter - o.env_base) >> 14];
-
-    // Sine, total level and envelope add up in the log domain; an over-attenuated
-    // operator keeps its sign and gives the smallest value of its half wave.
-    u32 a = s + ym.level[static_cast<std::size_t>(n)][kYmPhaseAttack] + e;
-    if ((s & kSignFlag) == 0) {
-        if (a >= 0x20000) a = 0x1FFFF;
-    } else if (a >= 0x40000) {
-        a = 0x3FFFF;
-    }
-    return slot_value(ym2612_level_table[a]);
-}
-
-void ym2612_render_channel(int ch) {
-    ym2612_algorithm_table[ym2612_state.channel[static_cast<std::size_t>(ch)].algorithm & 7](ch);
-}
+void ym2612_render_channel(int ch) { render_channel(ym2612_state, ch); }
 
 void ym2612_output_sample(s16& sample) {
     Ym2612State& ym = ym2612_state;
@@ -147,11 +166,18 @@ void ym2612_output_sample(s16& sample) {
     }
     s32 v = 0;
     if ((all & cfg(sound_enable_fm)) != 0) {
-        for (int ch = 0; ch < 5; ++ch) ym2612_render_channel(ch);
-        if (ym.dac_enable_mask == 0) ym2612_render_channel(5);
-        s32 sum = 0;
-        for (u32 slot : ym.channel_output) sum += slot_value(slot);
-        v = (sum >> 1) + sample;
+        if (ym.sounding_ops == 0) {
+            // A silent chip: channels 1-5 output 0 and channel 6 leaves the DAC slot alone
+            // or stores 0 over the 0 already there.
+            for (int ch = 0; ch < 5; ++ch) ym.channel_output[static_cast<std::size_t>(ch)] = 0;
+            v = (slot_value(dac_slot) >> 1) + sample;
+        } else {
+            for (int ch = 0; ch < 5; ++ch) render_channel(ym, ch);
+            if (ym.dac_enable_mask == 0) render_channel(ym, 5);
+            s32 sum = 0;
+            for (u32 slot : ym.channel_output) sum += slot_value(slot);
+            v = (sum >> 1) + sample;
+        }
     } else if (dac) {
         v = (slot_value(dac_slot) >> 1) + sample;
     } else {

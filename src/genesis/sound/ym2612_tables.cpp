@@ -52,8 +52,23 @@ constexpr u32 kAttackTop      = 57343;    // 42 dB: where every attack starts
 constexpr u32 kSignFlag       = 0x20000;
 constexpr u32 kMaxAttenuation = 0x1FFFF;
 
-// Round to nearest, ties to even (the default floating-point rounding mode).
-u32 round_u32(double v) { return static_cast<u32>(std::nearbyint(v)); }
+// Round to nearest, ties to even, for 0 <= v < 2^51: adding 2^52 leaves no fraction bits,
+// so the addition itself rounds as the default floating-point mode does (what nearbyint
+// gives there), without a library call per entry.
+double round_even(double v) { return (v + 0x1p52) - 0x1p52; }
+u32 round_u32(double v) { return static_cast<u32>(round_even(v)); }
+
+// The big curves are defined by library powers, but a power per entry is most of the
+// start-up time. They are evaluated by cheaper means that agree with the definition to
+// within 1e-9; only a value that close to a rounding tie could round differently, so
+// there the defining expression is evaluated and decides.
+constexpr double kTieMargin = 1e-6;
+template <typename Exact>
+u32 round_like(double fast, Exact exact) {
+    const double r = round_even(fast);
+    if (std::fabs(std::fabs(fast - r) - 0.5) < kTieMargin) return round_u32(exact());
+    return static_cast<u32>(r);
+}
 
 }  // namespace
 
@@ -71,18 +86,32 @@ void ym2612_tables_init_sine() {
 }
 
 void ym2612_tables_init_level() {
-    for (u32 j = 0; j < 0x20000; ++j) {
-        const u32 l           = round_u32(32767.0 * std::pow(10.0, -(j * 384.0) / 10485760.0));
-        ym2612_level_table[j] = static_cast<u32>(-static_cast<s32>(l));
-        ym2612_level_table[0x20000 + j] = l;
+    // L(j) = 32767 * 10^(-j * 384 / 10485760), 0.75 dB every 1024 units. An exponential:
+    // split j into high and low parts and multiply one power of each, taken from 256 + 512
+    // library powers instead of 131,072.
+    constexpr u32 kLowParts = 512;
+    auto power              = [](u32 j) { return std::pow(10.0, -(j * 384.0) / 10485760.0); };
+    std::array<double, kLowParts> low{};
+    for (u32 lo = 0; lo < kLowParts; ++lo) low[lo] = power(lo);
+    for (u32 hi = 0; hi < 0x20000; hi += kLowParts) {
+        const double high = 32767.0 * power(hi);
+        for (u32 lo = 0; lo < kLowParts; ++lo) {
+            const u32 j           = hi + lo;
+            const u32 l           = round_like(high * low[lo], [&] { return 32767.0 * power(j); });
+            ym2612_level_table[j] = static_cast<u32>(-static_cast<s32>(l));
+            ym2612_level_table[0x20000 + j] = l;
+        }
     }
 }
 
 void ym2612_tables_init_env_a() {
-    // Attack: a power curve from 42 dB (position 0) to 0 dB (position 0x1FDFF).
+    // Attack: a power curve from 42 dB (position 0) to 0 dB (position 0x1FDFF); x^2.25 is
+    // x * x * x^(1/4), two square roots.
     for (u32 k = 0; k <= kCurveEnd; ++k) {
-        const double x                  = static_cast<double>(k) / kCurveEnd;
-        ym2612_env_curve[kCurveEnd - k] = round_u32(std::pow(x, 2.25) * 131071.0 * 42.0 / 96.0);
+        const double x    = static_cast<double>(k) / kCurveEnd;
+        const double fast = x * x * std::sqrt(std::sqrt(x)) * 131071.0 * 42.0 / 96.0;
+        ym2612_env_curve[kCurveEnd - k] =
+            round_like(fast, [x] { return std::pow(x, 2.25) * 131071.0 * 42.0 / 96.0; });
     }
     ym2612_env_curve[0] = kAttackTop;
     for (u32 k = kCurveEnd + 1; k < 0x20000; ++k) ym2612_env_curve[k] = 0;
@@ -91,10 +120,27 @@ void ym2612_tables_init_env_a() {
 
 void ym2612_tables_init_env_b() {
     // Attenuation to attack position; 42 dB or more is the start of the attack.
+    // y = x^(4/9) solves y^9 = x^4. From the second step on, three Newton steps from the
+    // previous entry's root reach full precision (the roots of neighbours differ by under
+    // 0.2%); the first steps take the library power.
+    constexpr u32 kNewtonFrom = 256;
     ym2612_attack_inverse.fill(0);
+    double y = 0;
     for (u32 m = 0; m <= 0xDFFF; ++m) {
-        const double x           = static_cast<double>(m) * 96.0 / (42.0 * 131071.0);
-        ym2612_attack_inverse[m] = kCurveEnd - round_u32(std::pow(x, 4.0 / 9.0) * kCurveEnd);
+        const double x = static_cast<double>(m) * 96.0 / (42.0 * 131071.0);
+        auto exact     = [x] { return std::pow(x, 4.0 / 9.0); };
+        if (m < kNewtonFrom) {
+            y = exact();
+        } else {
+            const double x4 = (x * x) * (x * x);
+            for (int i = 0; i < 3; ++i) {
+                const double y2 = y * y;
+                const double y8 = (y2 * y2) * (y2 * y2);
+                y               = (8.0 * y + x4 / y8) / 9.0;
+            }
+        }
+        ym2612_attack_inverse[m] =
+            kCurveEnd - round_like(y * kCurveEnd, [&exact] { return exact() * kCurveEnd; });
     }
 }
 

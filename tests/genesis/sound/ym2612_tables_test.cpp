@@ -1,4 +1,7 @@
-// YM2612 start-up tables: spot values of the curves and the fixed numeric tables.
+// YM2612 start-up tables: spot values of the curves, every entry of the power curves
+// against its defining formula, and the fixed numeric tables.
+
+#include <cmath>
 
 #include "sound_fixture.h"
 
@@ -58,6 +61,37 @@ TEST_F(YmTablesTest, EnvelopeCurvesAndInverses) {
     for (u32 att : {100u, 5000u, 60000u, 100000u}) {
         const u32 pd = ym2612_decay_inverse[att];
         EXPECT_NEAR(static_cast<double>(ym2612_env_curve[0x20000 + pd]), att, 2.0) << att;
+    }
+}
+
+// The builders evaluate the power curves by cheaper means than a library power per entry;
+// every entry must still be the rounded value of the formula itself.
+TEST_F(YmTablesTest, PowerCurvesEqualTheirFormulasEverywhere) {
+    auto round         = [](double v) { return static_cast<u32>(std::nearbyint(v)); };
+    constexpr u32 kEnd = 0x1FDFF;
+    for (u32 j = 0; j < 0x20000; ++j) {
+        const u32 l = round(32767.0 * std::pow(10.0, -(j * 384.0) / 10485760.0));
+        ASSERT_EQ(ym2612_level_table[0x20000 + j], l) << j;
+        ASSERT_EQ(ym2612_level_table[j], 0u - l) << j;
+    }
+    for (u32 k = 0; k < kEnd; ++k) {  // entry 0 (k = kEnd) is set apart: the 42 dB start
+        const double x = static_cast<double>(k) / kEnd;
+        ASSERT_EQ(ym2612_env_curve[kEnd - k], round(std::pow(x, 2.25) * 131071.0 * 42.0 / 96.0))
+            << k;
+    }
+    for (u32 m = 0; m <= 0xDFFF; ++m) {
+        const double x = static_cast<double>(m) * 96.0 / (42.0 * 131071.0);
+        ASSERT_EQ(ym2612_attack_inverse[m], kEnd - round(std::pow(x, 4.0 / 9.0) * kEnd)) << m;
+    }
+    for (u32 n = 0; n <= kEnd; ++n) {
+        ASSERT_EQ(ym2612_env_curve[0x20000 + n],
+                  round(static_cast<double>(n) / kEnd * 131071.0 * 147.0 / 192.0))
+            << n;
+    }
+    for (u32 p = 0; p <= 0x187FE; ++p) {
+        ASSERT_EQ(ym2612_decay_inverse[p],
+                  round(static_cast<double>(p) / 131071.0 * 192.0 / 147.0 * kEnd))
+            << p;
     }
 }
 
