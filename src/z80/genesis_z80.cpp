@@ -27,24 +27,7 @@ std::array<Z80WriteByteHandler, kZ80Pages> z80_page_write_byte{};
 std::array<Z80WriteWordHandler, kZ80Pages> z80_page_write_word{};
 std::array<u32, kZ80Pages> z80_page_table{};
 
-bool z80_released() { return z80_busreq_latch == 0 && z80_reset_latch != 0; }
-
-bool z80_may_run() { return cfg(cfg_disable_z80) == 0 && z80_released(); }
-
 namespace {
-
-constexpr u32 kRamMask = kZ80RamSize - 1;
-
-// RAM. A word at the last byte takes its high byte from the first: the RAM's own mirroring.
-u8 read_byte_ram(u32 a) { return z80_ram[a & kRamMask]; }
-u16 read_word_ram(u32 a) {
-    return static_cast<u16>(z80_ram[a & kRamMask] | (z80_ram[(a + 1) & kRamMask] << 8));
-}
-void write_byte_ram(u32 a, u8 v) { z80_ram[a & kRamMask] = v; }
-void write_word_ram(u32 a, u16 v) {
-    z80_ram[a & kRamMask]       = static_cast<u8>(v);
-    z80_ram[(a + 1) & kRamMask] = static_cast<u8>(v >> 8);
-}
 
 // YM2612.
 u8 read_byte_ym(u32) { return ym2612_read_status(); }
@@ -114,7 +97,8 @@ void z80_map_init() {
         Z80WriteByteHandler wb = write_byte_none;
         Z80WriteWordHandler ww = write_word_none;
         if (p < 4) {
-            rb = read_byte_ram, rw = read_word_ram, wb = write_byte_ram, ww = write_word_ram;
+            rb = z80_ram_read_byte, rw = z80_ram_read_word, wb = z80_ram_write_byte,
+            ww = z80_ram_write_word;
         } else if (p == 4) {
             rb = read_byte_ym, rw = read_word_ym, wb = write_byte_ym, ww = write_word_ym;
         } else if (p == 6) {

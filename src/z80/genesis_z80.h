@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "base/config.h"
 #include "base/types.h"
 
 namespace varn {
@@ -25,11 +26,24 @@ extern u32 z80_bank;
 extern u32 z80_busreq_latch;
 extern u32 z80_reset_latch;
 
+// The RAM as its pages see it: the address bits above the 8 KB are ignored, and a word at
+// the last byte takes its high byte from the first (the RAM's own mirroring).
+inline constexpr u32 kZ80RamMask = kZ80RamSize - 1;
+inline u8 z80_ram_read_byte(u32 a) { return z80_ram[a & kZ80RamMask]; }
+inline u16 z80_ram_read_word(u32 a) {
+    return static_cast<u16>(z80_ram[a & kZ80RamMask] | (z80_ram[(a + 1) & kZ80RamMask] << 8));
+}
+inline void z80_ram_write_byte(u32 a, u8 v) { z80_ram[a & kZ80RamMask] = v; }
+inline void z80_ram_write_word(u32 a, u16 v) {
+    z80_ram[a & kZ80RamMask]       = static_cast<u8>(v);
+    z80_ram[(a + 1) & kZ80RamMask] = static_cast<u8>(v >> 8);
+}
+
 // True while the 68000 does not hold the Z80 bus and the Z80 is out of reset.
-bool z80_released();
+inline bool z80_released() { return z80_busreq_latch == 0 && z80_reset_latch != 0; }
 // True when the Z80 runs its slice after a 68000 slice: emulation enabled in the settings
-// and z80_released().
-bool z80_may_run();
+// and z80_released(). Asked once a slice, so it stays inline.
+inline bool z80_may_run() { return cfg(cfg_disable_z80) == 0 && z80_released(); }
 
 // The Z80's bus. Each masks the address to 16 bits. Words are little-endian.
 u8 z80_read_byte(u32 addr);

@@ -7,10 +7,25 @@
 namespace varn {
 
 struct GenesisZ80Bus {
-    static u8 read_byte(u16 a) { return z80_read_byte(a); }
-    static u16 read_word(u16 a) { return z80_read_word(a); }
-    static void write_byte(u16 a, u8 v) { z80_write_byte(a, v); }
-    static void write_word(u16 a, u16 v) { z80_write_word(a, v); }
+    // The sound driver's own RAM (0x0000-0x3FFF, the 8 KB twice) is most of what the Z80
+    // touches: it is reached directly, everything else through the page handlers.
+    static constexpr u32 kRamEnd = 0x4000;
+    static u8 read_byte(u16 a) { return a < kRamEnd ? z80_ram_read_byte(a) : z80_read_byte(a); }
+    static u16 read_word(u16 a) { return a < kRamEnd ? z80_ram_read_word(a) : z80_read_word(a); }
+    static void write_byte(u16 a, u8 v) {
+        if (a < kRamEnd) {
+            z80_ram_write_byte(a, v);
+        } else {
+            z80_write_byte(a, v);
+        }
+    }
+    static void write_word(u16 a, u16 v) {
+        if (a < kRamEnd) {
+            z80_ram_write_word(a, v);
+        } else {
+            z80_write_word(a, v);
+        }
+    }
     static u8 port_in(u8 port) { return z80_port_read(port); }
     static void port_out(u8 port, u8 v) { z80_port_write(port, v); }
 

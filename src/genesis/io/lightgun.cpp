@@ -28,7 +28,7 @@ constexpr u8 kReg11ExternalIrq = 0x08;
 
 }  // namespace
 
-void lightgun_tick(u32 slice_counter, u32 slice_phase) {
+void lightgun_tick_busy(u32 slice_counter, u32 slice_phase) {
     pad_timeout_tick();
 
     LightgunLatch& g = lightgun_latch;
