@@ -97,8 +97,11 @@ inline u64 pattern_row(u32 address, u16 entry) {
     px     = (px | px << 8) & 0x00FF00FF00FF00FFull;
     px     = (px | px << 4) & 0x0F0F0F0F0F0F0F0Full;
     if ((entry & 0x800) == 0) px = byte_reverse(px);
-    const u64 attributes = u64{((entry >> 9) & 0x30u) | ((entry >> 9) & 0x40u)} * kBytes01;
-    return px | (attributes & flag_mask(opaque_flags(px)));
+    // 0x70 in each byte whose colour is not 0 (colours are 0-15 here), then the palette
+    // line and priority bits of the entry there.
+    const u64 opaque     = ((px + 0x0F0F0F0F0F0F0F0Full) & 0x1010101010101010ull) * 7;
+    const u64 attributes = u64{(entry >> 9) & 0x70u} * kBytes01;
+    return px | (attributes & opaque);
 }
 
 // Pattern row `prow` of the tile an entry names (vertical flip applied); tiles are 8 rows
@@ -114,7 +117,7 @@ u32 tile_row_address(u16 entry, u32 prow) {
 template <bool kDouble>
 u64 plane_tile_row(u16 entry, u32 prow) {
     return pattern_row(tile_row_address<kDouble>(entry, prow), entry) |
-           ((entry & 0x8000) ? kBytes40 : 0);
+           static_cast<u64>(entry >> 15) * kBytes40;
 }
 
 u8* output_line(u32 row) { return vdp_line_buffer.data() + row * kLineBufferPitch; }
@@ -134,25 +137,28 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const u32 row_shift    = s.plane_row_shift + 3u;
     const u32 vwrap = kDouble ? (static_cast<u32>(s.plane_vwrap_mask) * 2 + 1) : s.plane_vwrap_mask;
     const u32 vscroll_mask = s.vscroll_column_mask;
-    u8 line[kPlaneSpan];
-    // Runs of the same tile (empty or filled areas) are decoded once.
-    u32 last_key  = ~0u;
-    u64 last_tile = 0;
-    for (u32 n = 0; n < 21; ++n) {
+    // First the name-table entry and pattern row of each of the 42 tiles...
+    constexpr u32 kTiles = kPlaneSpan / 8;
+    u32 tiles[kTiles];  // entry | pattern row << 16
+    for (u32 n = 0; n < kTiles / 2; ++n) {
         const u32 v        = vdp_vsram[(((n * 4) & vscroll_mask) + scroll_word) >> 1];
         const u32 r        = (v + plane_line) & vwrap;
         const u32 row_base = base + ((r >> (kDouble ? 4 : 3)) << row_shift);
-        const u32 prow     = r & (kDouble ? 15 : 7);
-        for (u32 k = 0; k < 2; ++k) {
-            const u32 c     = (first_column + 2 * n + k) & column_mask;
-            const u16 entry = vram_word(row_base + 2 * c);
-            const u32 key   = entry | prow << 16;
-            if (key != last_key) {
-                last_key  = key;
-                last_tile = plane_tile_row<kDouble>(entry, prow);
-            }
-            store8(line + 16 * n + 8 * k, last_tile);
+        const u32 prow     = (r & (kDouble ? 15 : 7)) << 16;
+        tiles[2 * n] = vram_word(row_base + 2 * ((first_column + 2 * n) & column_mask)) | prow;
+        tiles[2 * n + 1] =
+            vram_word(row_base + 2 * ((first_column + 2 * n + 1) & column_mask)) | prow;
+    }
+    // ...then their pixels; runs of the same tile (empty or filled areas) are decoded once.
+    u8 line[kPlaneSpan];
+    u32 last_key  = ~0u;
+    u64 last_tile = 0;
+    for (u32 t = 0; t < kTiles; ++t) {
+        if (tiles[t] != last_key) {
+            last_key  = tiles[t];
+            last_tile = plane_tile_row<kDouble>(static_cast<u16>(last_key), last_key >> 16);
         }
+        store8(line + 8 * t, last_tile);
     }
     std::memcpy(out, line + (x & 7), kLineWidth);
 }
