@@ -13,12 +13,6 @@ VdpRuntimeLinks vdp_runtime_links{};
 
 namespace vdp_link {
 
-u32 slice_counter() {
-    return vdp_runtime_links.slice_counter ? vdp_runtime_links.slice_counter() : 0;
-}
-u32 slice_phase() { return vdp_runtime_links.slice_phase ? vdp_runtime_links.slice_phase() : 0; }
-u32 pal_flag() { return vdp_runtime_links.pal_flag ? vdp_runtime_links.pal_flag() : 0; }
-
 s64 m68k_slice_elapsed() {
     return static_cast<s64>(m68k_context.cycle_counter) - m68k_context.slice_cycles;
 }

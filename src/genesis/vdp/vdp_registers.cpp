@@ -323,13 +323,16 @@ u16 vdp_read_status() {
     auto& s               = st();
     s.second_word_pending = false;
     const u32 phase       = vdp_link::slice_phase();
-    const u32 position    = vdp_link::slice_counter();
     u16 status            = static_cast<u16>(0x3600 | (vdp_link::pal_flag() & 1));
     status |= s.status & 0x62;
     s.status &= static_cast<u8>(~0x02);  // DMA busy is reported once
-    if (phase == 1) status |= 0x04;
-    // The blank bit rises already in the horizontal blank of line 223.
-    if (phase == 2 || (phase == 1 && position == ((223u << 4) | 1))) status |= 0x08;
+    if (phase == 1) {
+        status |= 0x04;
+        // The blank bit rises already in the horizontal blank of line 223.
+        if (vdp_link::slice_counter() == ((223u << 4) | 1)) status |= 0x08;
+    } else if (phase == 2) {
+        status |= 0x08;
+    }
     if (s.interlace && s.odd_field) status |= 0x10;
     if (s.vint_pending) status |= 0x80;
     return status;
