@@ -139,15 +139,20 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const u32 vscroll_mask = s.vscroll_column_mask;
     // First the name-table entry and pattern row of each of the 42 tiles...
     constexpr u32 kTiles = kPlaneSpan / 8;
+    // The plane row comes from the V-scroll value of each column pair, or of the whole line.
+    u32 row_base = 0, prow = 0;
+    auto plane_row = [&](u32 pair) {
+        const u32 v = vdp_vsram[(((pair * 4) & vscroll_mask) + scroll_word) >> 1];
+        const u32 r = (v + plane_line) & vwrap;
+        row_base    = base + ((r >> (kDouble ? 4 : 3)) << row_shift);
+        prow        = (r & (kDouble ? 15 : 7)) << 16;
+    };
+    const bool per_column = vscroll_mask != 0;
+    plane_row(0);
     u32 tiles[kTiles];  // entry | pattern row << 16
-    for (u32 n = 0; n < kTiles / 2; ++n) {
-        const u32 v        = vdp_vsram[(((n * 4) & vscroll_mask) + scroll_word) >> 1];
-        const u32 r        = (v + plane_line) & vwrap;
-        const u32 row_base = base + ((r >> (kDouble ? 4 : 3)) << row_shift);
-        const u32 prow     = (r & (kDouble ? 15 : 7)) << 16;
-        tiles[2 * n] = vram_word(row_base + 2 * ((first_column + 2 * n) & column_mask)) | prow;
-        tiles[2 * n + 1] =
-            vram_word(row_base + 2 * ((first_column + 2 * n + 1) & column_mask)) | prow;
+    for (u32 t = 0; t < kTiles; ++t) {
+        if (per_column && (t & 1) == 0) plane_row(t / 2);
+        tiles[t] = vram_word(row_base + 2 * ((first_column + t) & column_mask)) | prow;
     }
     // ...then their pixels; runs of the same tile (empty or filled areas) are decoded once.
     u8 line[kPlaneSpan];
@@ -180,16 +185,13 @@ void render_sprites(u32 line) {
     const u32 max_pixels = max_line * 16;  // 256 or 320 pixels a line
     const u32 cell_rows  = kDouble ? 16 : 8;
     u32 on_line = 0, pixels = 0, visited_count = 0;
-    bool visited[kMaxSprites] = {};
-    sprite_line_touched       = false;
-    visited[0]                = true;
-    u32 i                     = 0;
+    u64 visited[2]      = {1, 0};  // one bit a sprite; sprite 0 is where the list starts
+    sprite_line_touched = false;
+    u32 i               = 0;
     for (;;) {
         const u32 entry_address = s.sprite_base + i * 8;
         const u16 w0            = vram_word(entry_address);
         const u16 w1            = vram_word(entry_address + 2);
-        const u16 w2            = vram_word(entry_address + 4);
-        const u16 w3            = vram_word(entry_address + 6);
         const u32 height_cells  = ((w1 >> 8) & 3) + 1;
         const u32 width_cells   = ((w1 >> 10) & 3) + 1;
         const u32 top           = kDouble ? (w0 & 0x3FFu) - 256u : (w0 & 0x1FFu) - 128u;
@@ -199,7 +201,8 @@ void render_sprites(u32 line) {
                 sprite_line.fill(0);
                 sprite_line_touched = true;
             }
-            const u32 x_raw = w3 & 0x1FF;
+            const u16 w2    = vram_word(entry_address + 4);
+            const u32 x_raw = vram_word(entry_address + 6) & 0x1FFu;
             if (x_raw == 0) break;  // masks this sprite and every later one on the line
             const u32 left       = x_raw - 128 + kSpriteLeft;  // index in sprite_line, >= 1
             const bool vflip     = (w2 & 0x1000) != 0;
@@ -226,9 +229,11 @@ void render_sprites(u32 line) {
         ++visited_count;
         if (limit && visited_count >= table) break;
         const u32 link = w1 & 0xFF;
-        if (link == 0 || link >= kMaxSprites || visited[link]) break;
-        visited[link] = true;
-        i             = link;
+        if (link == 0 || link >= kMaxSprites) break;
+        const u64 bit = u64{1} << (link & 63);
+        if (visited[link >> 6] & bit) break;
+        visited[link >> 6] |= bit;
+        i = link;
     }
 }
 
