@@ -226,7 +226,7 @@ struct Z80Core {
     }
 
   private:
-    static void finish_exit(C& c) {
+    [[gnu::noinline]] static void finish_exit(C& c) {
         // The loop counted R for a dispatch that never happened.
         if (c.slice_exit == z80_detail::kExitHalt) {
             --c.r;
@@ -240,7 +240,7 @@ struct Z80Core {
     // instance's code pages (and so through its mirroring); bytes of a page without code
     // read as 0xFF. A PC that has itself left the window moves the window, or stops the
     // core when there is no code there.
-    static bool fetch_slow(C& c, u32& op) {
+    [[gnu::noinline]] static bool fetch_slow(C& c, u32& op) {
         if (static_cast<u32>(c.pc) - c.fetch_lo >= c.fetch_size) {
             if (!refresh_fetch(c)) return false;
             const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
@@ -266,7 +266,7 @@ struct Z80Core {
 
     // At slice entry: NMI first, else a maskable IRQ when IFF1 is on (always to 0x38,
     // whatever the mode). At most one acceptance; none charges T-states.
-    static bool interrupt_check(C& c) {
+    [[gnu::noinline]] static bool interrupt_check(C& c) {
         c.irq_check = 0;
         if (c.irq_lines & kZ80LineNmi) {
             count_r(c);
