@@ -51,13 +51,13 @@ inline s16 operator_step(Ym2612State& ym, int n, s16 mod) {
     // sign flag).
     const u32 a     = s + ym.level[static_cast<std::size_t>(n)][kYmPhaseAttack] + e;
     const u32 limit = s | (kSignFlag - 1);
-    return slot_value(ym2612_level_table[a < limit ? a : limit]);
+    return ym2612_level_samples[a < limit ? a : limit];  // ym2612_level_table's low half
 }
 
 // op1 = slot +0, op2 = +8, op3 = +4, op4 = +0xC; op1 is never modulated. One instance per
 // channel and algorithm, so that every operator's fields sit at fixed addresses.
 template <int Ch, int Alg>
-void render_algorithm() {
+s16 render_algorithm() {
     Ym2612State& ym = ym2612_state;
     auto step       = [&ym](int op, s16 mod) { return operator_step(ym, Ch * 4 + op, mod); };
     s16 out         = 0;
@@ -107,9 +107,10 @@ void render_algorithm() {
         out          = add_sat(add_sat(add_sat(o1, o3), o2), o4);
     }
     ym.channel_output[Ch] = to_slot(out);
+    return out;
 }
 
-using ChannelRoutine = void (*)();
+using ChannelRoutine = s16 (*)();
 
 template <int Ch, std::size_t... A>
 constexpr std::array<ChannelRoutine, 8> algorithm_table(std::index_sequence<A...>) {
@@ -124,15 +125,24 @@ constexpr std::array<std::array<ChannelRoutine, 8>, kYmChannels> channel_tables(
 // Channel routines by channel and algorithm number.
 constexpr auto ym2612_algorithm_table = channel_tables(std::make_index_sequence<kYmChannels>{});
 
-// Runs a channel, or, while all four of its operators are off (most channels of most
-// frames), stores 0 at once: every step would return 0 without advancing anything.
-inline void render_channel(Ym2612State& ym, int ch) {
+// Runs a channel and returns its output, or, while all four of its operators are off
+// (most channels of most frames), stores 0 at once: every step would return 0 without
+// advancing anything.
+inline s16 render_channel(Ym2612State& ym, int ch) {
     const auto c = static_cast<std::size_t>(ch);
     if (((ym.sounding_ops >> (ch * 4)) & 0xF) == 0) {
         ym.channel_output[c] = 0;
-        return;
+        return 0;
     }
-    ym2612_algorithm_table[c][ym.channel[c].algorithm & 7]();
+    return ym2612_algorithm_table[c][ym.channel[c].algorithm & 7]();
+}
+
+// Channels 1-5 in order, unrolled so that each channel's test is a constant mask.
+template <std::size_t... C>
+s32 render_channels_1_to_5(Ym2612State& ym, std::index_sequence<C...>) {
+    s32 sum = 0;
+    ((sum += render_channel(ym, static_cast<int>(C))), ...);
+    return sum;
 }
 
 }  // namespace
@@ -172,10 +182,8 @@ void ym2612_output_sample(s16& sample) {
             for (int ch = 0; ch < 5; ++ch) ym.channel_output[static_cast<std::size_t>(ch)] = 0;
             v = (slot_value(dac_slot) >> 1) + sample;
         } else {
-            for (int ch = 0; ch < 5; ++ch) render_channel(ym, ch);
-            if (ym.dac_enable_mask == 0) render_channel(ym, 5);
-            s32 sum = 0;
-            for (u32 slot : ym.channel_output) sum += slot_value(slot);
+            s32 sum = render_channels_1_to_5(ym, std::make_index_sequence<5>{});
+            sum += ym.dac_enable_mask == 0 ? render_channel(ym, 5) : slot_value(dac_slot);
             v = (sum >> 1) + sample;
         }
     } else if (dac) {
