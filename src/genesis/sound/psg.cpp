@@ -2,6 +2,8 @@
 
 #include "genesis/sound/psg.h"
 
+#include <algorithm>
+
 #include "genesis/sound/sound_options.h"
 
 namespace varn {
@@ -66,6 +68,7 @@ void psg_write_data(u8 data) {
 }  // namespace
 
 void psg_write(u8 data) {
+    psg_settle();  // the owed steps belong to the old periods
     switch (data >> 4) {
         case 0x8:
             latch_tone(0, data);
@@ -99,6 +102,43 @@ void psg_write(u8 data) {
 
 void psg_reset() { psg_regs = PsgRegs{}; }
 
+namespace {
+
+// Bound on the steps a silent PSG owes, so that no settle takes long.
+constexpr u32 kMaxOwed = 1u << 16;
+
+// n samples of one lane at decrement s, as n passes of the per-sample step below: runs of
+// samples in which the counter does not run out are taken in one subtraction.
+void lane_advance(u16& counter, u16& polarity, u16 reload, u16 s, u32 n) {
+    u32 c = counter;
+    while (n != 0) {
+        if (c > s) {
+            // The counter stays above s for (c - 1) / s more samples.
+            const u32 run = std::min(n, (c - 1) / s);
+            c -= run * s;
+            n -= run;
+            if (n == 0) break;
+        }
+        c = (c - s + reload) & 0xFFFF;  // runs out: reload, keeping the remainder
+        polarity ^= 0xFFFF;
+        --n;
+    }
+    counter = static_cast<u16>(c);
+}
+
+}  // namespace
+
+void psg_settle() {
+    PsgRegs& p = psg_regs;
+    if (p.owed_samples == 0) return;
+    for (std::size_t i = 0; i < 4; ++i) {
+        lane_advance(p.counter[i], p.polarity[i], p.reload[i], p.owed_step, p.owed_samples);
+        // Levels do not change while steps are owed: every write settles first.
+        p.output[i] = static_cast<u16>((p.polarity[i] & p.level[i]) - (p.level[i] >> 1));
+    }
+    p.owed_samples = 0;
+}
+
 void psg_render_sample(s16& sample) {
     if ((cfg(sound_enable_all) & cfg(sound_enable_psg)) == 0) {
         sample = 0;
@@ -106,6 +146,17 @@ void psg_render_sample(s16& sample) {
     }
     PsgRegs& p  = psg_regs;
     const u16 s = psg_step_table[sound_rate_index()];
+    if ((p.level[0] | p.level[1] | p.level[2]) == 0) {
+        // Silent: the sum is 0 whatever the counters hold. Owe the step.
+        if (p.owed_samples != 0 && (p.owed_step != s || p.owed_samples >= kMaxOwed)) {
+            psg_settle();
+        }
+        p.owed_step = s;
+        ++p.owed_samples;
+        sample = 0;
+        return;
+    }
+    psg_settle();
     // All four lanes alike and without a branch per channel: a lane whose counter runs
     // out reloads (keeping the remainder) and flips its polarity.
     for (std::size_t i = 0; i < 4; ++i) {
@@ -146,6 +197,7 @@ bool psg_load_state(ByteReader& in, u32 id_width) {
     }
     in = r;
 
+    psg_settle();
     PsgRegs& p = psg_regs;
     // Periods are 10-bit registers and the latch names one of eight; a damaged file must
     // not leave wider values behind.

@@ -28,6 +28,13 @@ struct PsgRegs {
     std::array<u16, 4> level;     // linear amplitude from the volume table
     std::array<u16, 4> polarity;  // 0 or 0xFFFF
     std::array<u16, 4> output;    // signed
+
+    // While the three tone levels are 0 every sample is 0 whatever the counters hold, so
+    // a silent PSG does not step its generator per sample: it counts the samples it owes
+    // (and the decrement they were made at) and steps through them at once before the
+    // next write, the next audible sample or psg_settle.
+    u32 owed_samples;
+    u16 owed_step;
 };
 
 extern PsgRegs psg_regs;
@@ -43,6 +50,9 @@ void psg_write(u8 data);
 void psg_reset();
 // Stores one sample of the three tone channels (0 while the PSG is disabled).
 void psg_render_sample(s16& sample);
+// Takes the generator steps a silent PSG owes, so that counters, polarities and outputs
+// are those after the last sample. Every write and every audible sample does this first.
+void psg_settle();
 
 // --- State chunk 0x89 -----------------------------------------------------------------
 inline constexpr u8 kPsgChunkId      = 0x89;

@@ -1,6 +1,7 @@
 // SN76489 PSG: port protocol, tone periods and levels, enable word and state chunk.
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "genesis/sound/sound_render.h"
@@ -194,6 +195,71 @@ TEST_F(PsgTest, ChunkLoadMasksDamagedFieldsAndRejectsShortData) {
     ByteWriter w(small);
     EXPECT_FALSE(psg_save_state(w));
     EXPECT_EQ(w.position(), 0u);
+}
+
+// A silent PSG steps its generator only when it must; the counters, polarities and outputs
+// it then reaches are those of stepping every sample. Checked against a plain per-sample
+// model, for periods whose reload is 0, below, near and far above the step, across a rate
+// change in the silence and with the noise lane's level set.
+TEST_F(PsgTest, SilentStretchesEndWhereStepwiseCountingEnds) {
+    struct Model {
+        std::array<u16, 4> counter{}, polarity{}, level{}, reload{};
+        void step(u16 s) {
+            for (std::size_t i = 0; i < 4; ++i) {
+                const u16 expired = counter[i] <= s ? 0xFFFF : 0;
+                counter[i]        = static_cast<u16>(counter[i] - s + (reload[i] & expired));
+                polarity[i] ^= expired;
+            }
+        }
+    };
+    struct Case {
+        u16 period[3];
+        std::array<u16, 4> counter;  // from a stretch of sound when all 0
+    };
+    const Case cases[] = {
+        {{0, 1, 4}, {}},
+        {{5, 6, 10}, {}},
+        {{0x100, 0x3FF, 0x2A}, {}},
+        // Counters on and beside multiples of the step: a run must stop exactly where the
+        // counter reaches the step, not one sample later.
+        {{0x100, 0x3FF, 0x2A}, {319 * 5, 319, 320, 1}},
+        {{0x100, 7, 0}, {319 * 200, 319 * 2 + 1, 0, 318}},
+    };
+    for (const Case& c : cases) {
+        const auto& per = c.period;
+        SetUp();
+        for (int ch = 0; ch < 3; ++ch) tone(ch, per[ch], 4);
+        psg_write(0xF3);  // noise level: its lane keeps counting and holds an output
+        render(777);      // audible: counters somewhere in their periods
+        for (int ch = 0; ch < 3; ++ch) psg_write(static_cast<u8>(0x9F | ch << 5));  // silent
+        if (c.counter != std::array<u16, 4>{}) psg_regs.counter = c.counter;
+
+        Model m;
+        m.counter  = psg_regs.counter;
+        m.polarity = psg_regs.polarity;
+        m.level    = psg_regs.level;
+        m.reload   = psg_regs.reload;
+        for (u32 rate : {0u, 2u, 1u}) {
+            cfg_set(cfg_sound_rate, rate);
+            const auto out = render(3001 + rate * 500);
+            EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](s16 v) { return v == 0; }));
+            for (u32 i = 0; i < 3001 + rate * 500; ++i) m.step(psg_step_table[rate]);
+        }
+        psg_settle();
+        EXPECT_EQ(psg_regs.counter, m.counter) << per[0];
+        EXPECT_EQ(psg_regs.polarity, m.polarity) << per[0];
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(psg_regs.output[i],
+                      static_cast<u16>((m.polarity[i] & m.level[i]) - (m.level[i] >> 1)))
+                << i;
+        }
+        // A volume write settles too: the tone resumes from where stepwise counting is.
+        cfg_set(cfg_sound_rate, 0);
+        render(100);
+        for (int i = 0; i < 100; ++i) m.step(psg_step_table[0]);
+        psg_write(0x90);
+        EXPECT_EQ(psg_regs.counter, m.counter) << per[0];
+    }
 }
 
 }  // namespace

@@ -107,6 +107,7 @@ class SoundScriptTest : public SoundTest {
             }
         }
         for (u32 v : ym2612_state.channel_output) put(v);
+        psg_settle();
         for (std::size_t i = 0; i < 4; ++i) {
             put(psg_regs.counter[i]);
             put(psg_regs.polarity[i]);
