@@ -133,15 +133,11 @@ template <class I>
 // Places the fetch position at `pc` at slice entry. The fetch base normally still holds the
 // position (a boot ROM running on into the cartridge, a 32X BIOS overlay); when it does not
 // place the PC inside an image (a state load over a marker page), the PC is resolved afresh.
+// The common case (still in the fetch region the last slice ran in) stays inline and leaves
+// the slice entry without saved registers; the rest is out of line.
 template <class I>
-bool enter_position() {
-    auto& c       = I::cpu();
-    const u32 pc  = c.pc & 0xFFFFFF;
-    const u32 pos = c.fetch_base + pc;
-    if (pos - c.fetch_begin < c.fetch_end - c.fetch_begin) {
-        c.fetch_pos = pos;
-        return true;
-    }
+[[gnu::noinline]] bool enter_position_slow(u32 pc, u32 pos) {
+    auto& c             = I::cpu();
     const ArenaRegion r = arena_fetch_region(pos);
     if (!r.empty()) {
         c.fetch_begin = r.begin;
@@ -150,6 +146,18 @@ bool enter_position() {
         return true;
     }
     return resolve_pc<I, Adjust::kAll>(pc);
+}
+
+template <class I>
+M68K_INLINE bool enter_position() {
+    auto& c       = I::cpu();
+    const u32 pc  = c.pc & 0xFFFFFF;
+    const u32 pos = c.fetch_base + pc;
+    if (pos - c.fetch_begin < c.fetch_end - c.fetch_begin) [[likely]] {
+        c.fetch_pos = pos;
+        return true;
+    }
+    return enter_position_slow<I>(pc, pos);
 }
 
 // Sequential execution ran off the end of its image: resolve the PC it reached afresh.
