@@ -73,7 +73,7 @@ void emu_bind_hooks() {
     io_version_bits                        = version_bits;
     input_runtime_links.fast_forward_on    = emu_fast_forward_on;
     input_runtime_links.fast_forward_off   = emu_fast_forward_off;
-    vdp_runtime_links.pal_flag             = [] { return region.pal_flag; };
+    vdp_runtime_links.pal_flag             = &region.pal_flag;
     vdp_runtime_links.display_size_changed = [] {
         gui_post_to_frame(0, kRequestDisplaySizeChanged);
     };

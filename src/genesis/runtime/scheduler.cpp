@@ -163,8 +163,8 @@ void scheduler_bind_hooks() {
     m68k_z80_successor              = nullptr;  // slice_chain runs the Z80 itself
     m68k_z80_released               = nullptr;
     m68k_halt_hook                  = on_m68k_halt;
-    vdp_runtime_links.slice_counter = [] { return frame_pos.slice_counter; };
-    vdp_runtime_links.slice_phase   = [] { return frame_pos.slice_phase; };
+    vdp_runtime_links.slice_counter = &frame_pos.slice_counter;
+    vdp_runtime_links.slice_phase   = &frame_pos.slice_phase;
 }
 
 void scheduler_reset_all() {

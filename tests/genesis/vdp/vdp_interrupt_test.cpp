@@ -17,8 +17,8 @@ class InterruptTest : public VdpTest {
     void SetUp() override {
         VdpTest::SetUp();
         FakeRuntime::counter = FakeRuntime::phase = FakeRuntime::pal = FakeRuntime::posts = 0;
-        vdp_runtime_links = {[] { return FakeRuntime::counter; }, [] { return FakeRuntime::phase; },
-                             [] { return FakeRuntime::pal; }, [] { ++FakeRuntime::posts; }};
+        vdp_runtime_links = {&FakeRuntime::counter, &FakeRuntime::phase, &FakeRuntime::pal,
+                             [] { ++FakeRuntime::posts; }};
     }
     static void at(u32 line, u32 slice, u32 phase) {
         FakeRuntime::counter = line << 4 | slice;
