@@ -109,12 +109,15 @@ void ym2612_tables_init_level() {
 
 void ym2612_tables_init_env_a() {
     // Attack: a power curve from 42 dB (position 0) to 0 dB (position 0x1FDFF); x^2.25 is
-    // x * x * x^(1/4), two square roots.
+    // x * x * x^(1/4), two square roots, and the divisions become products.
+    constexpr double kStep  = 1.0 / kCurveEnd;
+    constexpr double kScale = 131071.0 * 42.0 / 96.0;
     for (u32 k = 0; k <= kCurveEnd; ++k) {
-        const double x    = static_cast<double>(k) / kCurveEnd;
-        const double fast = x * x * std::sqrt(std::sqrt(x)) * 131071.0 * 42.0 / 96.0;
-        ym2612_env_curve[kCurveEnd - k] =
-            round_like(fast, [x] { return std::pow(x, 2.25) * 131071.0 * 42.0 / 96.0; });
+        const double x                  = k * kStep;
+        ym2612_env_curve[kCurveEnd - k] = round_like(x * x * std::sqrt(std::sqrt(x)) * kScale, [k] {
+            const double xe = static_cast<double>(k) / kCurveEnd;
+            return std::pow(xe, 2.25) * 131071.0 * 42.0 / 96.0;
+        });
     }
     ym2612_env_curve[0] = kAttackTop;
     for (u32 k = kCurveEnd + 1; k < 0x20000; ++k) ym2612_env_curve[k] = 0;
@@ -123,35 +126,53 @@ void ym2612_tables_init_env_a() {
 
 void ym2612_tables_init_env_b() {
     // Attenuation to attack position; 42 dB or more is the start of the attack.
-    // y = x^(4/9) solves y^9 = x^4. From the second step on, three Newton steps from the
-    // previous entry's root reach full precision (the roots of neighbours differ by under
-    // 0.2%); the first steps take the library power.
-    constexpr u32 kNewtonFrom = 256;
-    ym2612_attack_inverse.fill(0);
-    double y = 0;
-    for (u32 m = 0; m <= 0xDFFF; ++m) {
+    // The root x^(4/9) is 1 / w with w = x^(-4/9), and w solves x^4 * w^9 = 1, whose Newton
+    // step w * (10 - x^4 * w^9) / 9 needs no division. Past the first entries, three steps
+    // from the previous entry's w reach full precision (neighbours differ by under 0.2%).
+    // Eight stretches of the table are walked side by side, so that their Newton steps
+    // overlap in the processor instead of each waiting for the one before.
+    constexpr u32 kFirst   = 256;
+    constexpr u32 kEnd     = 0xE000;
+    constexpr u32 kChains  = 8;
+    constexpr u32 kStretch = (kEnd - kFirst) / kChains;
+    static_assert(kFirst + kChains * kStretch == kEnd);
+    constexpr double kStep = 96.0 / (42.0 * 131071.0);
+    auto exact             = [](u32 m) {
         const double x = static_cast<double>(m) * 96.0 / (42.0 * 131071.0);
-        auto exact     = [x] { return std::pow(x, 4.0 / 9.0); };
-        if (m < kNewtonFrom) {
-            y = exact();
-        } else {
+        return std::pow(x, 4.0 / 9.0) * kCurveEnd;
+    };
+    auto store = [&exact](u32 m, double root) {
+        ym2612_attack_inverse[m] = kCurveEnd - round_like(root, [&] { return exact(m); });
+    };
+
+    ym2612_attack_inverse.fill(0);
+    for (u32 m = 0; m < kFirst; ++m) store(m, exact(m));
+    std::array<double, kChains> w{};
+    for (u32 c = 0; c < kChains; ++c) w[c] = kCurveEnd / exact(kFirst + c * kStretch - 1);
+    for (u32 i = 0; i < kStretch; ++i) {
+        for (u32 c = 0; c < kChains; ++c) {
+            const u32 m     = kFirst + c * kStretch + i;
+            const double x  = m * kStep;
             const double x4 = (x * x) * (x * x);
-            for (int i = 0; i < 3; ++i) {
-                const double y2 = y * y;
-                const double y8 = (y2 * y2) * (y2 * y2);
-                y               = (8.0 * y + x4 / y8) / 9.0;
+            double v        = w[c];
+            for (int step = 0; step < 3; ++step) {
+                const double v2 = v * v;
+                const double v9 = (v2 * v2) * (v2 * v2) * v;
+                v               = v * (10.0 - x4 * v9) * (1.0 / 9.0);
             }
+            w[c] = v;
+            store(m, kCurveEnd / v);
         }
-        ym2612_attack_inverse[m] =
-            kCurveEnd - round_like(y * kCurveEnd, [&exact] { return exact() * kCurveEnd; });
     }
 }
 
 void ym2612_tables_init_env_c() {
     // Decay: a straight line in decibels from 0 to 73.5 dB, then 96 dB past its end.
+    constexpr double kSlope = 131071.0 * 147.0 / 192.0 / kCurveEnd;
     for (u32 n = 0; n <= kCurveEnd; ++n) {
-        ym2612_env_curve[0x20000 + n] =
-            round_u32(static_cast<double>(n) / kCurveEnd * 131071.0 * 147.0 / 192.0);
+        ym2612_env_curve[0x20000 + n] = round_like(n * kSlope, [n] {
+            return static_cast<double>(n) / kCurveEnd * 131071.0 * 147.0 / 192.0;
+        });
     }
     for (u32 n = kCurveEnd + 1; n < 0x20000; ++n) ym2612_env_curve[0x20000 + n] = kMaxAttenuation;
     ym2612_tables_init_env_d();
@@ -159,10 +180,12 @@ void ym2612_tables_init_env_c() {
 
 void ym2612_tables_init_env_d() {
     // Attenuation to decay position; beyond 73.5 dB maps to the end of the curve.
+    constexpr double kSlope = 192.0 / 147.0 * kCurveEnd / 131071.0;
     ym2612_decay_inverse.fill(kCurveEnd);
     for (u32 p = 0; p <= 0x187FE; ++p) {
-        ym2612_decay_inverse[p] =
-            round_u32(static_cast<double>(p) / 131071.0 * 192.0 / 147.0 * kCurveEnd);
+        ym2612_decay_inverse[p] = round_like(p * kSlope, [p] {
+            return static_cast<double>(p) / 131071.0 * 192.0 / 147.0 * kCurveEnd;
+        });
     }
 }
 
