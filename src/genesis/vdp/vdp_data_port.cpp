@@ -35,26 +35,26 @@ u16* target_words() {
 }
 
 // Stores one word at the current address of the target (VRAM swaps the bytes at an odd
-// address) and advances the address.
-void store_word(u16 w) {
-    auto& s       = st();
-    s.address     = static_cast<u16>(s.address & s.address_mask);
-    const u32 idx = (s.address & 0xFFFE) >> 1;
+// address) and advances the address. Returns the address the word went to. Address and mask
+// are kept in locals: a store into video memory could otherwise be taken to change them.
+u32 store_word(u16 w) {
+    auto& s        = st();
+    const u32 mask = s.address_mask;
+    const u32 at   = s.address & mask;
     if (s.target == kVdpVram) {
-        if (s.address & 1) w = byte_swap16(w);
-        vdp_vram[idx] = w;
+        vdp_vram[at >> 1] = (at & 1) ? byte_swap16(w) : w;
     } else {
-        target_words()[idx] = w;  // idx < 64 under the 0x7F mask
+        target_words()[at >> 1] = w;  // below 64 under the 0x7F mask
     }
-    s.address = static_cast<u16>((s.address + increment()) & s.address_mask);
+    s.address = static_cast<u16>((at + increment()) & mask);
+    return at;
 }
 
 // The write step of the data port: store, update the colour of a CRAM entry.
 void write_step(u16 w) {
     auto& s               = st();
     s.second_word_pending = false;
-    const u16 at          = static_cast<u16>(s.address & s.address_mask);
-    store_word(w);
+    const u32 at          = store_word(w);
     if (s.target == kVdpCram) vdp_update_palette_entry((at & 0x7E) >> 1);
 }
 
@@ -106,7 +106,8 @@ void dma_from_68000() {
     if (s.target == kVdpCram) vdp_rebuild_palette();
 }
 
-void dma_fill(u16 w) {
+// Rare and long: kept out of the data-port write so that the common store stays small.
+[[gnu::noinline]] void dma_fill(u16 w) {
     auto& s = st();
     write_step(w);
     s.fill_kind     = kVdpFillNone;
