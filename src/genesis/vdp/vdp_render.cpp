@@ -178,14 +178,18 @@ void window_tile(u32 c, u32 y) {
 
 template <bool kDouble>
 void render_sprites(u32 line) {
-    const auto& s        = st();
-    const bool limit     = cfg(cfg_gen_sprite_limit) != 0;
-    const u32 table      = s.sprite_table_size;
-    const u32 max_line   = table / 4;      // 16 or 20 sprites a line
-    const u32 max_pixels = max_line * 16;  // 256 or 320 pixels a line
-    const u32 cell_rows  = kDouble ? 16 : 8;
+    const auto& s       = st();
+    const bool limit    = cfg(cfg_gen_sprite_limit) != 0;
+    const u32 table     = s.sprite_table_size;
+    const u32 cell_rows = kDouble ? 16 : 8;
+    // A link back to a sprite already visited ends the list. The scan does not keep track:
+    // from such a link on it would only visit sprites again, and a sprite drawn again adds
+    // nothing (its opaque pixels are taken already), so it stops after as many visits as
+    // there are sprites instead, or at the table size with the limit on.
+    const u32 max_visits = limit ? table : kMaxSprites;
+    const u32 max_line   = limit ? table / 4 : ~0u;       // 16 or 20 sprites a line
+    const u32 max_pixels = limit ? table / 4 * 16 : ~0u;  // 256 or 320 pixels a line
     u32 on_line = 0, pixels = 0, visited_count = 0;
-    u64 visited[2]      = {1, 0};  // one bit a sprite; sprite 0 is where the list starts
     sprite_line_touched = false;
     u32 i               = 0;
     for (;;) {
@@ -193,7 +197,6 @@ void render_sprites(u32 line) {
         const u16 w0            = vram_word(entry_address);
         const u16 w1            = vram_word(entry_address + 2);
         const u32 height_cells  = ((w1 >> 8) & 3) + 1;
-        const u32 width_cells   = ((w1 >> 10) & 3) + 1;
         const u32 top           = kDouble ? (w0 & 0x3FFu) - 256u : (w0 & 0x1FFu) - 128u;
         const u32 row0          = line - top;  // unsigned: above the sprite wraps to a large value
         if (row0 < height_cells * cell_rows) {
@@ -204,35 +207,31 @@ void render_sprites(u32 line) {
             const u16 w2    = vram_word(entry_address + 4);
             const u32 x_raw = vram_word(entry_address + 6) & 0x1FFu;
             if (x_raw == 0) break;  // masks this sprite and every later one on the line
-            const u32 left       = x_raw - 128 + kSpriteLeft;  // index in sprite_line, >= 1
-            const bool vflip     = (w2 & 0x1000) != 0;
-            const bool hflip     = (w2 & 0x0800) != 0;
-            const u32 row        = vflip ? height_cells * cell_rows - 1 - row0 : row0;
-            const u32 index_mask = kDouble ? 0x3FF : 0x7FF;
-            const u32 prow       = row & (cell_rows - 1);
-            for (u32 col = 0; col < width_cells; ++col) {
-                const u32 pattern =
-                    ((w2 & 0x7FF) + row / cell_rows + col * height_cells) & index_mask;
-                const u32 address = pattern * (cell_rows * 4) + prow * 4;
-                const u64 src     = pattern_row(address, w2);
-                u8* dst = sprite_line.data() + left + 8 * (hflip ? width_cells - 1 - col : col);
+            const u32 width_cells = ((w1 >> 10) & 3) + 1;
+            const u32 row         = (w2 & 0x1000) ? height_cells * cell_rows - 1 - row0 : row0;
+            const u32 prow        = (row & (cell_rows - 1)) * 4;
+            // The cells of a sprite run down each column first; a flipped sprite draws its
+            // columns from the right.
+            u32 pattern      = (w2 & 0x7FFu) + row / cell_rows;
+            const bool hflip = (w2 & 0x0800) != 0;
+            u8* dst          = sprite_line.data() + x_raw - 128 + kSpriteLeft +
+                      (hflip ? 8 * (width_cells - 1) : 0);
+            const s32 step = hflip ? -8 : 8;
+            for (u32 col = 0; col < width_cells; ++col, pattern += height_cells, dst += step) {
+                const u32 index = pattern & (kDouble ? 0x3FFu : 0x7FFu);
+                const u64 src   = pattern_row(index * (cell_rows * 4) + prow, w2);
                 // A pixel lands only where it is opaque and the line is still empty there:
                 // the earlier sprite in the list wins. Pixel bytes are at most 0x7F.
-                const u64 old  = load8(dst);
-                const u64 free = ~flag_mask(opaque_flags(old));
-                store8(dst, old | (src & free));
+                const u64 old = load8(dst);
+                store8(dst, old | (src & ~flag_mask(opaque_flags(old))));
             }
             ++on_line;
             pixels += width_cells * 8;
-            if (limit && (on_line >= max_line || pixels >= max_pixels)) break;
+            if (on_line >= max_line || pixels >= max_pixels) break;
         }
-        ++visited_count;
-        if (limit && visited_count >= table) break;
+        if (++visited_count >= max_visits) break;
         const u32 link = w1 & 0xFF;
-        if (link == 0 || link >= kMaxSprites) break;
-        const u64 bit = u64{1} << (link & 63);
-        if (visited[link >> 6] & bit) break;
-        visited[link >> 6] |= bit;
+        if (link - 1 >= kMaxSprites - 1) break;  // 0 or 80 and above end the list
         i = link;
     }
 }

@@ -243,6 +243,15 @@ TEST_F(RenderTest, LinkBackToAnEarlierSpriteEndsTheList) {
     put_sprite(2, 40, 0, 1, 1, name(4, 3), 1);  // 2 -> 1: already visited
     EXPECT_EQ(pixel(0, 40) & 0x3F, 0x3F);
     EXPECT_EQ(pixel(0, 20) & 0x3F, 0x2F);
+    // Overlapping sprites in the loop, with and without the limit: the earlier one in the
+    // list still wins where both are opaque, once and for all.
+    put_sprite(2, 24, 0, 1, 1, name(4, 3), 1);
+    for (u32 limit : {0u, 1u}) {
+        cfg_set(cfg_gen_sprite_limit, limit);
+        EXPECT_EQ(pixel(0, 24) & 0x3F, 0x2F);
+        EXPECT_EQ(pixel(0, 28) & 0x3F, 0x3F);
+        EXPECT_EQ(pixel(0, 10) & 0x3F, 0x1F);
+    }
 }
 
 TEST_F(RenderTest, SpriteLimitIn40ColumnMode) {
