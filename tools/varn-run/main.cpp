@@ -167,29 +167,39 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
     return {};
 }
 
-// The runner-only loader: a plain image into the cartridge area, the rest of it zero.
-std::string load_plain_image(const std::string& path) {
+// Reads a file into `out`, stopping once it holds more than `limit` bytes. Returns an error
+// text, empty on success. A path that cannot be read (a directory, a failing device) is an
+// error like any other, never an exception.
+std::string read_file(const std::string& path, std::vector<u8>& out, std::size_t limit) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return "cannot open " + path + ": " + std::strerror(errno);
-    std::vector<char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    out.clear();
+    std::vector<char> chunk(0x10000);
+    while (out.size() <= limit) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        out.insert(out.end(), chunk.begin(), chunk.begin() + in.gcount());
+        if (!in) break;
+    }
     if (in.bad()) return "cannot read " + path;
+    return {};
+}
+
+// The runner-only loader: a plain image into the cartridge area, the rest of it zero.
+std::string load_plain_image(const std::string& path) {
+    std::vector<u8> data;
+    if (auto error = read_file(path, data, cart_rom.size()); !error.empty()) return error;
     if (data.empty()) return path + " is empty";
     if (data.size() > cart_rom.size()) {
         return path + " is larger than the 4 MB cartridge area";
     }
-    std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
-    std::transform(data.begin(), data.end(), cart_rom.begin(),
-                   [](char c) { return static_cast<u8>(c); });
+    const auto end = std::copy(data.begin(), data.end(), cart_rom.begin());
+    std::fill(end, cart_rom.end(), u8{0});
     return {};
 }
 
 // A whole state file into memory; an error text, empty on success.
 std::string read_state_file(const std::string& path, std::vector<u8>& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot open " + path + ": " + std::strerror(errno);
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) return "cannot read " + path;
-    return {};
+    return read_file(path, out, out.max_size());
 }
 
 std::string write_state_file(const std::string& path) {

@@ -64,6 +64,7 @@ TEST(VarnRun, BadArgumentsAndImagesExitWithStatus2) {
         {"/nonexistent/image.bin", "cannot open /nonexistent/image.bin"},
         {empty.string(), "is empty"},
         {oversized.string(), "larger than the 4 MB cartridge area"},
+        {std::filesystem::temp_directory_path().string(), "cannot read"},  // a directory
         {"", "no image given"},
         {"--frames", "--frames needs N"},
         {"--frames 0 x.bin", "out of range"},
