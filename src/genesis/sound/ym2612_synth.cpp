@@ -51,7 +51,7 @@ inline s16 operator_step(Ym2612State& ym, int n, s16 mod) {
     // sign flag).
     const u32 a     = s + ym.level[static_cast<std::size_t>(n)][kYmPhaseAttack] + e;
     const u32 limit = s | (kSignFlag - 1);
-    return ym2612_level_samples[a < limit ? a : limit];  // ym2612_level_table's low half
+    return ym2612_level_table[a < limit ? a : limit];
 }
 
 // op1 = slot +0, op2 = +8, op3 = +4, op4 = +0xC; op1 is never modulated. One instance per

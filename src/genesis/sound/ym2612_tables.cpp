@@ -14,8 +14,7 @@
 namespace varn {
 
 std::array<u32, kYmSineSize> ym2612_sine_table{};
-std::array<u32, kYmLevelSize> ym2612_level_table{};
-std::array<s16, kYmLevelSize> ym2612_level_samples{};
+std::array<s16, kYmLevelSize> ym2612_level_table{};
 std::array<u32, kYmCurveSize> ym2612_env_curve{};
 std::array<u32, kYmInvSize> ym2612_attack_inverse{};
 std::array<u32, kYmInvSize> ym2612_decay_inverse{};
@@ -99,10 +98,8 @@ void ym2612_tables_init_level() {
         for (u32 lo = 0; lo < kLowParts; ++lo) {
             const u32 j           = hi + lo;
             const u32 l           = round_like(high * low[lo], [&] { return 32767.0 * power(j); });
-            ym2612_level_table[j] = static_cast<u32>(-static_cast<s32>(l));
-            ym2612_level_table[0x20000 + j]   = l;
-            ym2612_level_samples[j]           = static_cast<s16>(-static_cast<s32>(l));
-            ym2612_level_samples[0x20000 + j] = static_cast<s16>(l);
+            ym2612_level_table[j] = static_cast<s16>(-static_cast<s32>(l));
+            ym2612_level_table[0x20000 + j] = static_cast<s16>(l);
         }
     }
 }

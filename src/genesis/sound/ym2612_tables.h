@@ -4,7 +4,7 @@
 // Units: 131,071 attenuation units make 96 dB (one TL step is 1024 units, 0.75 dB); bit
 // 17 (0x20000) of a sine value is its sign flag, set for the positive half wave.
 //
-// The tables take about 3 MB so that no sample needs a transcendental function. They are
+// The tables take about 2.5 MB so that no sample needs a transcendental function. They are
 // built once at program start (the four ym2612_tables_init_* entries, in any order)
 // before any machine is powered on, and never change afterwards.
 
@@ -21,12 +21,10 @@ inline constexpr u32 kYmInvSize   = 1u << 17;
 
 // Attenuation of one sine period, sign flag set in the first half.
 extern std::array<u32, kYmSineSize> ym2612_sine_table;
-// Signed attenuation (bit 17 sign, bits 0-16 attenuation) to a signed linear sample in
-// the low 16 bits, +-32767 at 0 dB.
-extern std::array<u32, kYmLevelSize> ym2612_level_table;
-// The low 16 bits of ym2612_level_table, the samples themselves: half the size, so that
-// the operator steps' lookups stay in the processor's cache. Built with it.
-extern std::array<s16, kYmLevelSize> ym2612_level_samples;
+// Signed attenuation (bit 17 sign, bits 0-16 attenuation) to a signed linear sample,
+// +-32767 at 0 dB. Held as the 16-bit samples themselves: half the size of 32-bit entries,
+// so that the operator steps' lookups stay in the processor's cache.
+extern std::array<s16, kYmLevelSize> ym2612_level_table;
 // Envelope position to attenuation: 0-0x1FFFF the attack curve, 0x20000-0x3FFFF decay.
 extern std::array<u32, kYmCurveSize> ym2612_env_curve;
 // Attenuation to position on the attack curve, and on the decay curve (without 0x20000).
