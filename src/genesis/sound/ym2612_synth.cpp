@@ -59,7 +59,7 @@ inline s16 operator_step(Ym2612State& ym, int n, s16 mod) {
 template <int Ch, int Alg>
 s16 render_algorithm() {
     Ym2612State& ym = ym2612_state;
-    auto step       = [&ym](int op, s16 mod) { return operator_step(ym, Ch * 4 + op, mod); };
+    auto step       = [](int op, s16 mod) { return operator_step(ym2612_state, Ch * 4 + op, mod); };
     s16 out         = 0;
     if constexpr (Alg == 0) {
         const s16 o1 = step(kYmOp1, 0);
