@@ -87,7 +87,9 @@ V select_bytes(V flags, V if_set, V if_clear) {
 
 // The 8 pixel bytes of one pattern row (4 bytes at the even VRAM byte address `address`,
 // which the callers keep inside VRAM) as the name-table or sprite entry shows them: colour
-// 0 gives 0, any other colour palette << 4 | colour | 0x40 for priority.
+// 0 gives 0 for a sprite and the priority bit (0x40) for a plane, any other colour
+// palette << 4 | colour | 0x40 for priority.
+template <bool kPlane>
 inline u64 pattern_row(u32 address, u16 entry) {
     const u32 w = address >> 1;
     // Spread the eight nibbles into bytes: the last pixel of the row lands in byte 0, which
@@ -101,7 +103,8 @@ inline u64 pattern_row(u32 address, u16 entry) {
     // line and priority bits of the entry there.
     const u64 opaque     = ((px + 0x0F0F0F0F0F0F0F0Full) & 0x1010101010101010ull) * 7;
     const u64 attributes = u64{(entry >> 9) & 0x70u} * kBytes01;
-    return px | (attributes & opaque);
+    px |= attributes & opaque;
+    return kPlane ? px | (attributes & kBytes40) : px;
 }
 
 // Pattern row `prow` of the tile an entry names (vertical flip applied); tiles are 8 rows
@@ -109,15 +112,13 @@ inline u64 pattern_row(u32 address, u16 entry) {
 template <bool kDouble>
 u32 tile_row_address(u16 entry, u32 prow) {
     constexpr u32 kLastRow = kDouble ? 15 : 7;
-    if (entry & 0x1000) prow = kLastRow - prow;
+    prow ^= ((entry >> 12) & 1u) * kLastRow;  // last row - row
     return kDouble ? (entry & 0x3FFu) * 64 + prow * 4 : (entry & 0x7FFu) * 32 + prow * 4;
 }
 
-// A plane's tile row: transparent pixels keep the priority bit (0x40).
 template <bool kDouble>
 u64 plane_tile_row(u16 entry, u32 prow) {
-    return pattern_row(tile_row_address<kDouble>(entry, prow), entry) |
-           static_cast<u64>(entry >> 15) * kBytes40;
+    return pattern_row<true>(tile_row_address<kDouble>(entry, prow), entry);
 }
 
 u8* output_line(u32 row) { return vdp_line_buffer.data() + row * kLineBufferPitch; }
@@ -219,7 +220,7 @@ void render_sprites(u32 line) {
             const s32 step = hflip ? -8 : 8;
             for (u32 col = 0; col < width_cells; ++col, pattern += height_cells, dst += step) {
                 const u32 index = pattern & (kDouble ? 0x3FFu : 0x7FFu);
-                const u64 src   = pattern_row(index * (cell_rows * 4) + prow, w2);
+                const u64 src   = pattern_row<false>(index * (cell_rows * 4) + prow, w2);
                 // A pixel lands only where it is opaque and the line is still empty there:
                 // the earlier sprite in the list wins. Pixel bytes are at most 0x7F.
                 const u64 old = load8(dst);
