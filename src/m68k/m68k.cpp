@@ -153,7 +153,7 @@ M68K_INLINE bool enter_position() {
     auto& c       = I::cpu();
     const u32 pc  = c.pc & 0xFFFFFF;
     const u32 pos = c.fetch_base + pc;
-    if (pos - c.fetch_begin < c.fetch_end - c.fetch_begin) [[likely]] {
+    if (in_fetch_region(c, pos)) [[likely]] {
         c.fetch_pos = pos;
         return true;
     }

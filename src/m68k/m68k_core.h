@@ -144,6 +144,13 @@ template <class I>
 // The PC-load rule
 // ---------------------------------------------------------------------------------------
 
+// True when arena position `pos` lies in the fetch region the core runs in (begin <= end
+// always holds; an empty region holds nothing). Two compares against the record, not a
+// subtraction of both bounds: this runs on every branch, call and return.
+M68K_INLINE bool in_fetch_region(const M68kCpuContext& c, u32 pos) {
+    return pos >= c.fetch_begin && pos < c.fetch_end;
+}
+
 // A fetch position outside the current fetch region: looks up the region that holds it and
 // makes it current. False when no image holds it.
 [[gnu::noinline]] bool enter_fetch_region(M68kCpuContext& c, u32 pos);
@@ -178,7 +185,7 @@ M68K_INLINE bool resolve_pc(u32 pc) {
         }
     }
     const u32 pos = base + pc;
-    if (pos - c.fetch_begin >= c.fetch_end - c.fetch_begin) {
+    if (!in_fetch_region(c, pos)) {
         if (!enter_fetch_region(c, pos)) return false;
     }
     c.fetch_base = base;
@@ -208,7 +215,7 @@ M68K_INLINE bool set_pc(u32 target) {
     const M68kFetchPage e = I::pages()[pc >> 16];
     if (e.kind == M68kFetchKind::kPlain) [[likely]] {
         const u32 pos = e.offset + pc;
-        if (pos - c.fetch_begin < c.fetch_end - c.fetch_begin) [[likely]] {
+        if (in_fetch_region(c, pos)) [[likely]] {
             c.fetch_base = e.offset;
             c.fetch_pos  = pos;
             return true;
