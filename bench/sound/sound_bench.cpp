@@ -73,8 +73,8 @@ void set_up_chips() {
     }
 }
 
-void BM_SoundFrameSixFmChannels(benchmark::State& state) {
-    set_up_chips();
+// Renders whole frames through both chips as they stand.
+void render_frames(benchmark::State& state) {
     std::array<s16, 735> frame{};
     for (auto _ : state) {
         genesis_sound_render_samples(frame);
@@ -82,6 +82,11 @@ void BM_SoundFrameSixFmChannels(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<s64>(frame.size()));
+}
+
+void BM_SoundFrameSixFmChannels(benchmark::State& state) {
+    set_up_chips();
+    render_frames(state);
     int active = 0;
     for (const auto& op : ym2612_state.op) active += op.env_phase != kYmPhaseOff;
     state.counters["operators_sounding"] = active;
@@ -103,13 +108,7 @@ BENCHMARK(BM_SoundFramePsgOnly);
 // Nothing keyed, the PSG silent: what most frames of most games cost between notes.
 void BM_SoundFrameIdle(benchmark::State& state) {
     reset_chips();
-    std::array<s16, 735> frame{};
-    for (auto _ : state) {
-        genesis_sound_render_samples(frame);
-        benchmark::DoNotOptimize(frame.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * static_cast<s64>(frame.size()));
+    render_frames(state);
 }
 BENCHMARK(BM_SoundFrameIdle);
 
