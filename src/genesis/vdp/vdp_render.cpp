@@ -155,16 +155,21 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
         if (per_column && (t & 1) == 0) plane_row(t / 2);
         tiles[t] = vram_word(row_base + 2 * ((first_column + t) & column_mask)) | prow;
     }
-    // ...then their pixels; runs of the same tile (empty or filled areas) are decoded once.
+    // ...then their pixels. A tile met again on the line (empty or filled areas, repeated
+    // blocks) is taken from a small cache of the rows decoded so far, slot by low pattern
+    // index bits; VRAM does not change while a line is drawn.
     u8 line[kPlaneSpan];
-    u32 last_key  = ~0u;
-    u64 last_tile = 0;
+    u32 keys[16];
+    u64 rows[16];
+    std::fill(std::begin(keys), std::end(keys), ~0u);
     for (u32 t = 0; t < kTiles; ++t) {
-        if (tiles[t] != last_key) {
-            last_key  = tiles[t];
-            last_tile = plane_tile_row<kDouble>(static_cast<u16>(last_key), last_key >> 16);
+        const u32 key  = tiles[t];
+        const u32 slot = key & 15;
+        if (keys[slot] != key) {
+            keys[slot] = key;
+            rows[slot] = plane_tile_row<kDouble>(static_cast<u16>(key), key >> 16);
         }
-        store8(line + 8 * t, last_tile);
+        store8(line + 8 * t, rows[slot]);
     }
     std::memcpy(out, line + (x & 7), kLineWidth);
 }
