@@ -127,7 +127,8 @@ struct Z80Core {
     // ---- run loop --------------------------------------------------------------------
 
     // One timeslice. Returns when the slice is over (or at once while the core is stopped).
-    static void run(C& c) {
+    // Inlined into each instance's run entry, where the context is a fixed record.
+    [[gnu::always_inline]] static void run(C& c) {
         using namespace z80_detail;
         if (c.status & kZ80StatusHalted) return;
         c.last_tstates = 0;
@@ -144,31 +145,68 @@ struct Z80Core {
         }
 
         u32 cnt = c.cycle_counter;
-        u32 t   = 0;
         u64 n   = 0;
-        for (;;) {
-            count_r(c);
-            const u32 next = cnt + t;
-            if (next < cnt) {  // crossed zero: the slice is over
+        // The slice's first instruction. A jump to itself there is an idle loop that nothing
+        // can change before the slice ends: all its rounds are taken at once, each counting
+        // R once, and so does the test that ends the slice, as the loop below would.
+        count_r(c);
+        u32 op;
+        u32 t = 0;
+        if (fetch(c, op)) {
+            if (const u32 cost = self_jump_cost(c, op); cost != 0) {
+                const u32 distance = 0u - cnt;  // T-states left to zero
+                const u32 rounds   = distance / cost + (distance % cost != 0 ? 1 : 0);
+                c.r                = static_cast<u8>(c.r + rounds);
+                c.last_tstates     = cost;
+                c.cycle_counter    = cnt + rounds * cost;
+                if constexpr (Bus::kCountInstructions) Bus::add_instructions(rounds);
+                return;
+            }
+            t = dispatch(c, op, t, n);
+            for (;;) {
+                count_r(c);
+                const u32 next = cnt + t;
+                if (next < cnt) {  // crossed zero: the slice is over
+                    cnt = next;
+                    break;
+                }
                 cnt = next;
-                break;
+                if (!fetch(c, op)) break;
+                t = dispatch(c, op, t, n);
             }
-            cnt = next;
-            u32 op;
-            const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
-            if (off + 4 <= c.fetch_size) [[likely]] {
-                op = load_le32(c.fetch_mem + off);
-            } else if (!fetch_slow(c, op)) {
-                break;
-            }
-            if constexpr (Bus::kCountInstructions) ++n;
-            const u32 r = tables.main[op & 0xFF](c, op);
-            if (r != kChargeAgain) t = r;
         }
         c.last_tstates  = t;
         c.cycle_counter = cnt;
         if constexpr (Bus::kCountInstructions) Bus::add_instructions(n);
         if (c.slice_exit) finish_exit(c);
+    }
+
+    // The four bytes at PC; false when there is no code there (the core has stopped).
+    static bool fetch(C& c, u32& op) {
+        const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
+        if (off + 4 <= c.fetch_size) [[likely]] {
+            op = load_le32(c.fetch_mem + off);
+            return true;
+        }
+        u32 slow = 0;  // only the slow path takes an address, so `op` can stay in a register
+        if (!fetch_slow(c, slow)) return false;
+        op = slow;
+        return true;
+    }
+
+    // Runs the instruction `op` and returns the T-states the slice counts for it: its own,
+    // or once more those of the one before (`t`).
+    static u32 dispatch(C& c, u32 op, u32 t, u64& n) {
+        if constexpr (Bus::kCountInstructions) ++n;
+        const u32 r = tables.main[op & 0xFF](c, op);
+        return r != z80_detail::kChargeAgain ? r : t;
+    }
+
+    // T-states of `op`, the instruction at PC, when it is a jump to itself (JP nn or JR -2,
+    // the way sound drivers wait), else 0.
+    static u32 self_jump_cost(const C& c, u32 op) {
+        if ((op & 0xFF) == 0xC3) return ((op >> 8) & 0xFFFF) == c.pc ? 10 : 0;
+        return (op & 0xFFFF) == 0xFE18 ? 12 : 0;
     }
 
     // Points the code window at a new PC; false (core stopped) when its page holds no code.

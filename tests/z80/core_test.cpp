@@ -179,6 +179,39 @@ TEST_F(Z80CoreTest, RefreshIsCountedForTheInstructionThatEndsTheSlice) {
     EXPECT_EQ(z80_get_r(c), 4);
 }
 
+TEST_F(Z80CoreTest, IdleJumpLoopEndsTheSliceAsIfRunRoundByRound) {
+    // A slice that starts on a NOP runs the jump-to-itself after it one round at a time; a
+    // slice that starts on the jump takes its rounds at once. Both must leave R, the carried
+    // overshoot and the last instruction's T-states alike (the NOP adds one refresh).
+    struct Loop {
+        std::vector<u8> code;  // at address 1, after a NOP
+        u32 tstates;
+    };
+    const Loop loops[] = {{{0xC3, 0x01, 0x00}, 10}, {{0x18, 0xFE}, 12}};
+    for (const Loop& loop : loops) {
+        for (s32 budget = 5; budget <= 60; ++budget) {
+            auto run_from = [&](u16 pc, s32 slice) {
+                SetUp();
+                z80_ram[0] = 0x00;
+                for (std::size_t i = 0; i < loop.code.size(); ++i) z80_ram[1 + i] = loop.code[i];
+                c.pc            = pc;
+                c.cycle_counter = 0;
+                c.slice_budget  = -slice;
+                z80_run();
+                return c;
+            };
+            const z80_cpu_context one_by_one = run_from(0, budget);
+            const z80_cpu_context at_once    = run_from(1, budget - 4);
+            EXPECT_EQ(at_once.pc, 1);
+            EXPECT_EQ(one_by_one.pc, 1);
+            EXPECT_EQ(at_once.r + 1, one_by_one.r) << budget;
+            EXPECT_EQ(at_once.cycle_counter, one_by_one.cycle_counter) << budget;
+            EXPECT_EQ(at_once.last_tstates, loop.tstates);
+            EXPECT_EQ(one_by_one.last_tstates, loop.tstates);
+        }
+    }
+}
+
 TEST_F(Z80CoreTest, LdAfterLdRKeepsBit7AndWrapsLow7) {
     load({0xED, 0x4F, 0xED, 0x5F, 0x76});  // ld r,a / ld a,r / halt
     c.slice_budget = -1000;
