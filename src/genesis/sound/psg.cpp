@@ -148,10 +148,10 @@ void psg_render_sample(s16& sample) {
     const u16 s = psg_step_table[sound_rate_index()];
     if ((p.level[0] | p.level[1] | p.level[2]) == 0) {
         // Silent: the sum is 0 whatever the counters hold. Owe the step.
-        if (p.owed_samples != 0 && (p.owed_step != s || p.owed_samples >= kMaxOwed)) {
-            psg_settle();
+        if (p.owed_step != s || p.owed_samples >= kMaxOwed) {
+            psg_settle();  // steps owed at another rate are taken at that rate
+            p.owed_step = s;
         }
-        p.owed_step = s;
         ++p.owed_samples;
         sample = 0;
         return;

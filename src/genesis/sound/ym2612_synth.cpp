@@ -178,8 +178,9 @@ void ym2612_output_sample(s16& sample) {
     if ((all & cfg(sound_enable_fm)) != 0) {
         if (ym.sounding_ops == 0) {
             // A silent chip: channels 1-5 output 0 and channel 6 leaves the DAC slot alone
-            // or stores 0 over the 0 already there.
+            // or stores 0 over the 0 already there. Without the DAC it adds nothing.
             for (int ch = 0; ch < 5; ++ch) ym.channel_output[static_cast<std::size_t>(ch)] = 0;
+            if (dac_slot == 0) return;
             v = (slot_value(dac_slot) >> 1) + sample;
         } else {
             s32 sum = render_channels_1_to_5(ym, std::make_index_sequence<5>{});
