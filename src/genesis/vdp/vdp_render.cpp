@@ -121,6 +121,26 @@ u64 plane_tile_row(u16 entry, u32 prow) {
     return pattern_row<true>(tile_row_address<kDouble>(entry, prow), entry);
 }
 
+// The pixels of `count` tiles, each given as name-table entry | pattern row << 16, into
+// `dst`, 8 bytes a tile. A tile met again on the line (empty or filled areas, repeated
+// blocks) is taken from a small cache of the rows decoded so far, slot by low pattern index
+// bits; VRAM does not change while a line is drawn.
+template <bool kDouble>
+void draw_tiles(const u32* tiles, u32 count, u8* dst) {
+    u32 keys[16];
+    u64 rows[16];
+    std::fill(std::begin(keys), std::end(keys), ~0u);
+    for (u32 t = 0; t < count; ++t) {
+        const u32 key  = tiles[t];
+        const u32 slot = key & 15;
+        if (keys[slot] != key) {
+            keys[slot] = key;
+            rows[slot] = plane_tile_row<kDouble>(static_cast<u16>(key), key >> 16);
+        }
+        store8(dst + 8 * t, rows[slot]);
+    }
+}
+
 u8* output_line(u32 row) { return vdp_line_buffer.data() + row * kLineBufferPitch; }
 
 // One plane line. `y` picks the H-scroll entry, `plane_line` the plane row before scroll
@@ -155,31 +175,22 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
         if (per_column && (t & 1) == 0) plane_row(t / 2);
         tiles[t] = vram_word(row_base + 2 * ((first_column + t) & column_mask)) | prow;
     }
-    // ...then their pixels. A tile met again on the line (empty or filled areas, repeated
-    // blocks) is taken from a small cache of the rows decoded so far, slot by low pattern
-    // index bits; VRAM does not change while a line is drawn.
+    // ...then their pixels.
     u8 line[kPlaneSpan];
-    u32 keys[16];
-    u64 rows[16];
-    std::fill(std::begin(keys), std::end(keys), ~0u);
-    for (u32 t = 0; t < kTiles; ++t) {
-        const u32 key  = tiles[t];
-        const u32 slot = key & 15;
-        if (keys[slot] != key) {
-            keys[slot] = key;
-            rows[slot] = plane_tile_row<kDouble>(static_cast<u16>(key), key >> 16);
-        }
-        store8(line + 8 * t, rows[slot]);
-    }
+    draw_tiles<kDouble>(tiles, kTiles, line);
     std::memcpy(out, line + (x & 7), kLineWidth);
 }
 
-// One window tile at screen column `c` of line y.
-void window_tile(u32 c, u32 y) {
-    const auto& s = st();
-    const u16 entry =
-        vram_word(s.window_base + (y >> 3) * (1u << (s.window_row_shift + 3)) + 2 * c);
-    store8(plane_a_line.data() + 8 * c, plane_tile_row<false>(entry, y & 7));
+// Window tiles of screen columns `first` up to `end` (exclusive, at most 40) of line y,
+// over the plane-A line.
+void window_tiles(u32 first, u32 end, u32 y) {
+    if (first >= end) return;
+    const auto& s      = st();
+    const u32 row_base = s.window_base + (y >> 3) * (1u << (s.window_row_shift + 3));
+    u32 tiles[40];
+    u32 count = 0;
+    for (u32 c = first; c < end; ++c) tiles[count++] = vram_word(row_base + 2 * c) | (y & 7) << 16;
+    draw_tiles<false>(tiles, count, plane_a_line.data() + 8 * first);
 }
 
 template <bool kDouble>
@@ -324,14 +335,14 @@ void vdp_render_window() {
     const u32 y    = vdp_render_line_number;
     const u32 cols = screen_width == 320 ? 40 : 32;
     if (window_covers_line(y)) {
-        for (u32 c = 0; c < 40; ++c) window_tile(c, y);
+        window_tiles(0, 40, y);
         return;
     }
     if (s.window_col_count >= cols) return;
     if ((vdp_registers[17] & 0x80) == 0) {
-        for (u32 c = 0; c < s.window_col_start && c < cols; ++c) window_tile(c, y);
+        window_tiles(0, std::min<u32>(s.window_col_start, cols), y);
     } else {
-        for (u32 c = s.window_col_start + s.window_col_count; c < cols; ++c) window_tile(c, y);
+        window_tiles(s.window_col_start + s.window_col_count, cols, y);
     }
 }
 
