@@ -194,7 +194,8 @@ void dispatch(u32 cycles) {
 template <class I>
 void hand_off() {
     if constexpr (I::kIsMain) {
-        if (cfg(cfg_disable_z80) == 0 && m68k_z80_released && m68k_z80_released()) {
+        // The hook first: without a Z80 bound the configuration word need not be read.
+        if (m68k_z80_released && cfg(cfg_disable_z80) == 0 && m68k_z80_released()) {
             if (m68k_z80_successor) m68k_z80_successor();
             return;
         }

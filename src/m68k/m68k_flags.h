@@ -45,11 +45,12 @@ M68K_INLINE constexpr u32 ccr_cmp(u32 src, u32 dst, u32 res) {
 // The add/subtract rule of every adding and subtracting instruction (the immediate, quick,
 // register, address-register and extended forms, compares, NEG and NEGX): the result at size
 // S and its CCR byte, N, Z, V, C, with X = C; `x` (0 or 1) is the extend bit carried or
-// borrowed in.
+// borrowed in. Compares, which keep X, take N, Z, V, C alone.
 enum class AddSub { kAdd, kSub };
 struct AddSubResult {
     u32 res;
-    u32 ccr;
+    u32 ccr;   // X N Z V C
+    u32 nzvc;  // the same without X
 };
 //
 // The operation runs one bit wider than the operand (64 bits for a long), so the carry or
@@ -66,10 +67,14 @@ M68K_INLINE constexpr AddSubResult add_sub(u32 src, u32 dst, u32 x = 0) {
     const u32 c          = static_cast<u32>(wide >> kWidth) & 1u;
     const u32 sv = static_cast<u32>(s), dv = static_cast<u32>(d);
     const u32 ov = Op == AddSub::kAdd ? (sv ^ res) & (dv ^ res) : (sv ^ dv) & (res ^ dv);
-    const u32 v  = (ov >> (kWidth - 1)) & 1u;
-    const u32 n  = res >> (kWidth - 1);
-    const u32 z  = res == 0 ? 1u : 0u;
-    return {res, c * (kM68kSrC | kM68kSrX) | (v << 1) | (z << 2) | (n << 3)};
+    // Each flag is shifted straight from its source bit to its CCR bit: V from the overflow
+    // word's top bit, N from the result's, Z from the borrow of res - 1 (res holds at most
+    // width bits, so bit `width` of res - 1 is set only for 0).
+    const u32 v    = static_cast<u32>((u64{ov} >> (kWidth - 2)) & kM68kSrV);
+    const u32 n    = static_cast<u32>((u64{res} >> (kWidth - 4)) & kM68kSrN);
+    const u32 z    = static_cast<u32>(((u64{res} - 1) >> (kWidth - 2)) & kM68kSrZ);
+    const u32 nzvc = c | v | z | n;
+    return {res, nzvc | (c << 4), nzvc};
 }
 
 // The extended operations (ADDX, SUBX, NEGX) only ever clear Z: a zero result keeps the Z

@@ -73,7 +73,7 @@ template <class I, Size S, Mode M>
 u32 op_cmpi(u32 ir) {
     const u32 imm = immediate<I, S>(ir);
     const u32 v   = ea_read<I, S, M, kDstOff<S>>(ir, ir >> 16);
-    set_nzvc_keep_x<I>(add_sub<AddSub::kSub, S>(imm, v).ccr);
+    set_nzvc_keep_x<I>(add_sub<AddSub::kSub, S>(imm, v).nzvc);
     advance<I>(kDstOff<S> + kExtBytes<M, S>);
     return kCycles<S, M, 8, 14, 8, 12>;
 }
