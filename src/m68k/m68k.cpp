@@ -205,18 +205,28 @@ void hand_off() {
     }
 }
 
+// The slice length added to the counter carried from `before`: a counter not below zero
+// skips the slice and hands on.
+template <class I>
+[[gnu::cold, gnu::noinline]] bool skips_slice(u32 before) {
+    if (static_cast<s32>(before) < 0) return false;
+    hand_off<I>();
+    return true;
+}
+
 template <class I>
 void run_slice() {
     auto& c = I::cpu();
     if (c.status & kM68kStatusHalted) return;
-    // A counter already a whole slice or more past zero skips this slice.
+    // A counter already a whole slice or more past zero skips this slice. The slice length
+    // is negative, so the addition carries only then or from a counter below zero, both rare
+    // (a slice normally starts with the few cycles the last one overran): the sign is looked
+    // at on that path alone.
     const u32 before = static_cast<u32>(c.cycle_counter);
     const u32 after  = before + static_cast<u32>(c.slice_cycles);
-    const bool skip  = c.cycle_counter >= 0 && after < before;
     c.cycle_counter  = static_cast<s32>(after);
-    if (skip) {
-        hand_off<I>();
-        return;
+    if (after < before) [[unlikely]] {
+        if (skips_slice<I>(before)) return;
     }
     cpu_current_context = &c;
     if (c.halt_pending) [[unlikely]] {

@@ -14,10 +14,15 @@ M68K_INLINE constexpr u32 msb(u32 v) {
     return (v & kSignBit<S>) ? 1u : 0u;
 }
 
-// N and Z of a result at size S.
+// N and Z of a result at size S, each shifted straight from its source bit to its CCR bit:
+// N from the result's top bit, Z from the borrow of res - 1 (the result holds at most
+// width bits, so bit `width` of res - 1 is set only for 0). Cheaper than a compare and a set.
 template <Size S>
 M68K_INLINE constexpr u32 ccr_nz(u32 res) {
-    return ((res & kSignBit<S>) ? kM68kSrN : 0u) | ((res & kSizeMask<S>) == 0 ? kM68kSrZ : 0u);
+    constexpr u32 kWidth = kSizeBytes<S> * 8;
+    const u64 r          = res & kSizeMask<S>;
+    return static_cast<u32>(((r >> (kWidth - 4)) & kM68kSrN) |
+                            (((r - 1) >> (kWidth - 2)) & kM68kSrZ));
 }
 
 // dst + src = res: N, Z, V, C, with X = C.
@@ -67,13 +72,9 @@ M68K_INLINE constexpr AddSubResult add_sub(u32 src, u32 dst, u32 x = 0) {
     const u32 c          = static_cast<u32>(wide >> kWidth) & 1u;
     const u32 sv = static_cast<u32>(s), dv = static_cast<u32>(d);
     const u32 ov = Op == AddSub::kAdd ? (sv ^ res) & (dv ^ res) : (sv ^ dv) & (res ^ dv);
-    // Each flag is shifted straight from its source bit to its CCR bit: V from the overflow
-    // word's top bit, N from the result's, Z from the borrow of res - 1 (res holds at most
-    // width bits, so bit `width` of res - 1 is set only for 0).
+    // V shifted straight from the overflow word's top bit to its CCR bit.
     const u32 v    = static_cast<u32>((u64{ov} >> (kWidth - 2)) & kM68kSrV);
-    const u32 n    = static_cast<u32>((u64{res} >> (kWidth - 4)) & kM68kSrN);
-    const u32 z    = static_cast<u32>(((u64{res} - 1) >> (kWidth - 2)) & kM68kSrZ);
-    const u32 nzvc = c | v | z | n;
+    const u32 nzvc = c | v | ccr_nz<S>(res);
     return {res, nzvc | (c << 4), nzvc};
 }
 

@@ -41,6 +41,17 @@ TEST_F(M68kSlice, ACounterPastAWholeSliceSkipsIt) {
     EXPECT_EQ(chain_log(), std::vector<char>{'L'});
 }
 
+// A counter below zero at entry (the slice length's addition carries from it too) runs the
+// slice rather than skipping it: -50 - 54 = -104, eleven 10-cycle branches to reach +6.
+TEST_F(M68kSlice, ACounterBelowZeroRunsItsSlice) {
+    start_at(0x1000, {0x60FE});  // BRA to itself
+    m68k_context.cycle_counter = -50;
+    m68k_run_slice();
+    EXPECT_EQ(m68k_context.cycle_counter, 6);
+    EXPECT_EQ(m68k_context.pc, 0x1000u);
+    EXPECT_EQ(chain_log(), std::vector<char>{'L'});
+}
+
 // Zero-cycle instructions (Scc) never end a slice by themselves.
 TEST_F(M68kSlice, ZeroCycleInstructionsDoNotEndASlice) {
     start_at(0x1000, {0x50C0, 0x50C1, 0x50C2, kNop, kLineA});  // ST D0, ST D1, ST D2, NOP
