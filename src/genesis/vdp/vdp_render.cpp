@@ -161,19 +161,27 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     // First the name-table entry and pattern row of each of the 42 tiles...
     constexpr u32 kTiles = kPlaneSpan / 8;
     // The plane row comes from the V-scroll value of each column pair, or of the whole line.
-    u32 row_base = 0, prow = 0;
+    // Name-table rows start on even addresses, so entries are taken by word index.
+    u32 row_words = 0, prow = 0;
     auto plane_row = [&](u32 pair) {
         const u32 v = vdp_vsram[(((pair * 4) & vscroll_mask) + scroll_word) >> 1];
         const u32 r = (v + plane_line) & vwrap;
-        row_base    = base + ((r >> (kDouble ? 4 : 3)) << row_shift);
+        row_words   = (base + ((r >> (kDouble ? 4 : 3)) << row_shift)) >> 1;
         prow        = (r & (kDouble ? 15 : 7)) << 16;
     };
-    const bool per_column = vscroll_mask != 0;
-    plane_row(0);
+    auto entry = [&](u32 t) {
+        return vdp_vram[(row_words + ((first_column + t) & column_mask)) & (kVramWords - 1)] | prow;
+    };
     u32 tiles[kTiles];  // entry | pattern row << 16
-    for (u32 t = 0; t < kTiles; ++t) {
-        if (per_column && (t & 1) == 0) plane_row(t / 2);
-        tiles[t] = vram_word(row_base + 2 * ((first_column + t) & column_mask)) | prow;
+    if (vscroll_mask == 0) {
+        plane_row(0);
+        for (u32 t = 0; t < kTiles; ++t) tiles[t] = entry(t);
+    } else {
+        for (u32 t = 0; t < kTiles; t += 2) {
+            plane_row(t / 2);
+            tiles[t]     = entry(t);
+            tiles[t + 1] = entry(t + 1);
+        }
     }
     // ...then their pixels.
     u8 line[kPlaneSpan];

@@ -453,6 +453,30 @@ TEST_F(LineOutputTest, CopiesStayInsideASmallSurface) {
     EXPECT_EQ(small[5 * 100 + 49], 0xDEAD);
 }
 
+// Runs of one colour and repeated groups of eight are converted from the group before;
+// every pixel must still be its own byte's colour, also where a group changes in one byte
+// only and where the surface cuts the row inside a group.
+TEST_F(LineOutputTest, EveryPixelTakesTheColourOfItsByte) {
+    for (u32 i = 0; i < colour_lut.size(); ++i) colour_lut[i] = static_cast<u16>(i * 0x0101 + 7);
+    u8* row = vdp_line_buffer.data();
+    for (u32 p = 0; p < kLineWidth; ++p) {
+        u8 v = 0x05;                                     // a run of one colour
+        if (p >= 64) v = static_cast<u8>(p % 8 + 0x40);  // a repeated group
+        if (p == 135 || p == 144) v = 0x3F;              // a group differing in its last/first byte
+        if (p >= 200) v = static_cast<u8>(p * 37 + p / 8);  // no repeats
+        row[p] = v;
+    }
+    for (const u32 width : {320u, 301u, 5u}) {
+        std::vector<u16> surface(width + 1, 0xDEAD);
+        surface_set_origin(surface.data(), width, width, 1, 0, 0);
+        render_copy_single(0);
+        for (u32 p = 0; p < width; ++p)
+            ASSERT_EQ(surface[p], colour_lut[row[p]]) << "width " << width << " pixel " << p;
+        EXPECT_EQ(surface[width], 0xDEAD);
+    }
+    surface_set_origin(nullptr, 0, 0, 0, 0, 0);
+}
+
 TEST_F(LineOutputTest, DispatchRendersTheSchedulersLine) {
     put_name(kPlaneB, 64, 0, 0, name(4, 1));
     static const u32 line_5         = u32{5} << 4;
