@@ -17,6 +17,10 @@
 // A byte access through (A7)+ or -(A7) steps A7 by 2 (modes kPi7 / kPd7, which the pattern
 // lists bind ahead of the general forms).
 
+#include <bit>
+#include <cstring>
+#include <type_traits>
+
 #include "base/bits.h"
 #include "m68k/m68k_core.h"
 
@@ -96,10 +100,17 @@ M68K_INLINE void bus_write(u32 addr, u32 value) {
         I::write32(addr, value);
 }
 
-// Replaces the low byte, low word or all of a register.
+// Replaces the low byte, low word or all of a register. On a little-endian host the low byte
+// or word lies at the register's start: one narrow store instead of a read, merge and write.
 template <Size S>
 M68K_INLINE void set_sized(u32& reg, u32 value) {
-    reg = (reg & ~kSizeMask<S>) | (value & kSizeMask<S>);
+    if constexpr (S != Size::kLong && std::endian::native == std::endian::little) {
+        using Narrow   = std::conditional_t<S == Size::kByte, u8, u16>;
+        const Narrow v = static_cast<Narrow>(value);
+        std::memcpy(&reg, &v, sizeof v);
+    } else {
+        reg = (reg & ~kSizeMask<S>) | (value & kSizeMask<S>);
+    }
 }
 
 // Index of a brief extension word: register (kind * 8 + number), word or long, plus the
