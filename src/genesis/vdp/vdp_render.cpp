@@ -201,6 +201,37 @@ void window_tiles(u32 first, u32 end, u32 y) {
     draw_tiles<false>(tiles, count, plane_a_line.data() + 8 * first);
 }
 
+// Draws the row of the sprite whose table entry starts at VRAM word `at` that falls on
+// `line` (the walk has found that it crosses the line).
+template <bool kDouble>
+void draw_sprite(u32 at, u32 line) {
+    constexpr u32 kCellRows = kDouble ? 16 : 8;
+    const u16 w0            = vdp_vram[at & (kVramWords - 1)];
+    const u16 w1            = vdp_vram[(at + 1) & (kVramWords - 1)];
+    const u16 w2            = vdp_vram[(at + 2) & (kVramWords - 1)];
+    const u32 x_raw         = vdp_vram[(at + 3) & (kVramWords - 1)] & 0x1FFu;
+    const u32 height_cells  = ((w1 >> 8) & 3) + 1;
+    const u32 width_cells   = ((w1 >> 10) & 3) + 1;
+    const u32 top           = kDouble ? (w0 & 0x3FFu) - 256u : (w0 & 0x1FFu) - 128u;
+    const u32 row0          = line - top;
+    const u32 row           = (w2 & 0x1000) ? height_cells * kCellRows - 1 - row0 : row0;
+    const u32 prow          = (row & (kCellRows - 1)) * 4;
+    // The cells of a sprite run down each column first; a flipped sprite draws its columns
+    // from the right.
+    u32 pattern      = (w2 & 0x7FFu) + row / kCellRows;
+    const bool hflip = (w2 & 0x0800) != 0;
+    u8* dst = sprite_line.data() + x_raw - 128 + kSpriteLeft + (hflip ? 8 * (width_cells - 1) : 0);
+    const s32 step = hflip ? -8 : 8;
+    for (u32 col = 0; col < width_cells; ++col, pattern += height_cells, dst += step) {
+        const u32 index = pattern & (kDouble ? 0x3FFu : 0x7FFu);
+        const u64 src   = pattern_row<false>(index * (kCellRows * 4) + prow, w2);
+        // A pixel lands only where it is opaque and the line is still empty there: the
+        // earlier sprite in the list wins. Pixel bytes are at most 0x7F.
+        const u64 old = load8(dst);
+        store8(dst, old | (src & ~flag_mask(opaque_flags(old))));
+    }
+}
+
 template <bool kDouble>
 void render_sprites(u32 line) {
     const auto& s       = st();
@@ -211,54 +242,40 @@ void render_sprites(u32 line) {
     // from such a link on it would only visit sprites again, and a sprite drawn again adds
     // nothing (its opaque pixels are taken already), so it stops after as many visits as
     // there are sprites instead, or at the table size with the limit on.
-    const u32 max_visits = limit ? table : kMaxSprites;
+    const u32 max_visits = limit ? std::min(table, kMaxSprites) : kMaxSprites;
     const u32 max_line   = limit ? table / 4 : ~0u;       // 16 or 20 sprites a line
     const u32 max_pixels = limit ? table / 4 * 16 : ~0u;  // 256 or 320 pixels a line
-    u32 on_line = 0, pixels = 0, visited_count = 0;
-    sprite_line_touched = false;
-    u32 i               = 0;
+    // First the walk down the list: the entries (as VRAM word indices; the table starts on
+    // an even address) of the sprites that cross the line, in list order...
+    const u32 table_words = s.sprite_base >> 1;
+    u32 found[kMaxSprites];
+    u32 found_count = 0, pixels = 0, visited_count = 0;
+    bool touched = false;
+    u32 i        = 0;
     for (;;) {
-        const u32 entry_address = s.sprite_base + i * 8;
-        const u16 w0            = vram_word(entry_address);
-        const u16 w1            = vram_word(entry_address + 2);
-        const u32 height_cells  = ((w1 >> 8) & 3) + 1;
-        const u32 top           = kDouble ? (w0 & 0x3FFu) - 256u : (w0 & 0x1FFu) - 128u;
-        const u32 row0          = line - top;  // unsigned: above the sprite wraps to a large value
-        if (row0 < height_cells * cell_rows) {
-            if (!sprite_line_touched) {
-                sprite_line.fill(0);
-                sprite_line_touched = true;
-            }
-            const u16 w2    = vram_word(entry_address + 4);
-            const u32 x_raw = vram_word(entry_address + 6) & 0x1FFu;
-            if (x_raw == 0) break;  // masks this sprite and every later one on the line
-            const u32 width_cells = ((w1 >> 10) & 3) + 1;
-            const u32 row         = (w2 & 0x1000) ? height_cells * cell_rows - 1 - row0 : row0;
-            const u32 prow        = (row & (cell_rows - 1)) * 4;
-            // The cells of a sprite run down each column first; a flipped sprite draws its
-            // columns from the right.
-            u32 pattern      = (w2 & 0x7FFu) + row / cell_rows;
-            const bool hflip = (w2 & 0x0800) != 0;
-            u8* dst          = sprite_line.data() + x_raw - 128 + kSpriteLeft +
-                      (hflip ? 8 * (width_cells - 1) : 0);
-            const s32 step = hflip ? -8 : 8;
-            for (u32 col = 0; col < width_cells; ++col, pattern += height_cells, dst += step) {
-                const u32 index = pattern & (kDouble ? 0x3FFu : 0x7FFu);
-                const u64 src   = pattern_row<false>(index * (cell_rows * 4) + prow, w2);
-                // A pixel lands only where it is opaque and the line is still empty there:
-                // the earlier sprite in the list wins. Pixel bytes are at most 0x7F.
-                const u64 old = load8(dst);
-                store8(dst, old | (src & ~flag_mask(opaque_flags(old))));
-            }
-            ++on_line;
-            pixels += width_cells * 8;
-            if (on_line >= max_line || pixels >= max_pixels) break;
+        const u32 at           = table_words + i * 4;
+        const u16 w0           = vdp_vram[at & (kVramWords - 1)];
+        const u16 w1           = vdp_vram[(at + 1) & (kVramWords - 1)];
+        const u32 height_cells = ((w1 >> 8) & 3) + 1;
+        const u32 top          = kDouble ? (w0 & 0x3FFu) - 256u : (w0 & 0x1FFu) - 128u;
+        if (line - top < height_cells * cell_rows) {  // unsigned: above the sprite wraps
+            touched = true;
+            // X = 0 masks this sprite and every later one on the line.
+            if ((vdp_vram[(at + 3) & (kVramWords - 1)] & 0x1FFu) == 0) break;
+            found[found_count++] = at;
+            pixels += (((w1 >> 10) & 3) + 1) * 8;
+            if (found_count >= max_line || pixels >= max_pixels) break;
         }
         if (++visited_count >= max_visits) break;
         const u32 link = w1 & 0xFF;
         if (link - 1 >= kMaxSprites - 1) break;  // 0 or 80 and above end the list
         i = link;
     }
+    // ...then their pixels.
+    sprite_line_touched = touched;
+    if (!touched) return;
+    sprite_line.fill(0);
+    for (u32 n = 0; n < found_count; ++n) draw_sprite<kDouble>(found[n], line);
 }
 
 // The merge by priority of plane B, plane A (window included) and sprite pixels, byte by
