@@ -210,9 +210,11 @@ template <class I, Adjust A>
 // region the core already runs in. The page entry is still read on every load.
 template <class I, Adjust A = Adjust::kOverlay>
 M68K_INLINE bool set_pc(u32 target) {
-    auto& c               = I::cpu();
-    const u32 pc          = target & 0xFFFFFF;
-    const M68kFetchPage e = I::pages()[pc >> 16];
+    auto& c      = I::cpu();
+    const u32 pc = target & 0xFFFFFF;
+    // By reference: kind and offset are read where they are needed, with no copy of the
+    // entry to take apart.
+    const M68kFetchPage& e = I::pages()[pc >> 16];
     if (e.kind == M68kFetchKind::kPlain) [[likely]] {
         const u32 pos = e.offset + pc;
         if (in_fetch_region(c, pos)) [[likely]] {

@@ -64,7 +64,7 @@ u32 op_dbcc(u32 ir) {
     }
     u32& d        = dreg<I>(op);
     const u32 low = (d - 1) & 0xFFFF;
-    d             = (d & 0xFFFF0000u) | low;
+    set_sized<Size::kWord>(d, low);
     if (low == 0xFFFF) {
         advance<I>(4);
         return 14;
