@@ -47,6 +47,9 @@ M68K_INLINE constexpr u32 ccr_cmp(u32 src, u32 dst, u32 res) {
     return ccr_sub<S>(src, dst, res) & ~u32{kM68kSrX};
 }
 
+// X and C together from a carry of 0 or 1: one load, not a copy, a shift and an add.
+inline constexpr u8 kXcFromCarry[2] = {0, kM68kSrX | kM68kSrC};
+
 // The add/subtract rule of every adding and subtracting instruction (the immediate, quick,
 // register, address-register and extended forms, compares, NEG and NEGX): the result at size
 // S and its CCR byte, N, Z, V, C, with X = C; `x` (0 or 1) is the extend bit carried or
@@ -73,9 +76,9 @@ M68K_INLINE constexpr AddSubResult add_sub(u32 src, u32 dst, u32 x = 0) {
     const u32 sv = static_cast<u32>(s), dv = static_cast<u32>(d);
     const u32 ov = Op == AddSub::kAdd ? (sv ^ res) & (dv ^ res) : (sv ^ dv) & (res ^ dv);
     // V shifted straight from the overflow word's top bit to its CCR bit.
-    const u32 v    = static_cast<u32>((u64{ov} >> (kWidth - 2)) & kM68kSrV);
-    const u32 nzvc = c | v | ccr_nz<S>(res);
-    return {res, nzvc | (c << 4), nzvc};
+    const u32 v   = static_cast<u32>((u64{ov} >> (kWidth - 2)) & kM68kSrV);
+    const u32 nzv = v | ccr_nz<S>(res);
+    return {res, nzv | kXcFromCarry[c], nzv | c};
 }
 
 // The extended operations (ADDX, SUBX, NEGX) only ever clear Z: a zero result keeps the Z
