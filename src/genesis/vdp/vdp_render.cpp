@@ -121,17 +121,17 @@ u64 plane_tile_row(u16 entry, u32 prow) {
     return pattern_row<true>(tile_row_address<kDouble>(entry, prow), entry);
 }
 
-// The pixels of `count` tiles, each given as name-table entry | pattern row << 16, into
-// `dst`, 8 bytes a tile. A tile met again on the line (empty or filled areas, repeated
-// blocks) is taken from a small cache of the rows decoded so far, slot by low pattern index
-// bits; VRAM does not change while a line is drawn.
-template <bool kDouble>
-void draw_tiles(const u32* tiles, u32 count, u8* dst) {
+// The pixels of `count` tiles into `dst`, 8 bytes a tile; `tile(t)` gives tile t as
+// name-table entry | pattern row << 16, in order. A tile met again on the line (empty or
+// filled areas, repeated blocks) is taken from a small cache of the rows decoded so far,
+// slot by low pattern index bits; VRAM does not change while a line is drawn.
+template <bool kDouble, class TileOf>
+void draw_tiles(u32 count, u8* dst, TileOf tile) {
     u32 keys[16];
     u64 rows[16];
     std::fill(std::begin(keys), std::end(keys), ~0u);
     for (u32 t = 0; t < count; ++t) {
-        const u32 key  = tiles[t];
+        const u32 key  = tile(t);
         const u32 slot = key & 15;
         if (keys[slot] != key) {
             keys[slot] = key;
@@ -158,7 +158,7 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const u32 row_shift    = s.plane_row_shift + 3u;
     const u32 vwrap = kDouble ? (static_cast<u32>(s.plane_vwrap_mask) * 2 + 1) : s.plane_vwrap_mask;
     const u32 vscroll_mask = s.vscroll_column_mask;
-    // First the name-table entry and pattern row of each of the 42 tiles...
+    // The name-table entry and pattern row of each of the 42 tiles...
     constexpr u32 kTiles = kPlaneSpan / 8;
     // The plane row comes from the V-scroll value of each column pair, or of the whole line.
     // Name-table rows start on even addresses, so entries are taken by word index.
@@ -172,20 +172,17 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     auto entry = [&](u32 t) {
         return vdp_vram[(row_words + ((first_column + t) & column_mask)) & (kVramWords - 1)] | prow;
     };
-    u32 tiles[kTiles];  // entry | pattern row << 16
+    // ...and their pixels, each tile's entry read as it is drawn.
+    u8 line[kPlaneSpan];
     if (vscroll_mask == 0) {
         plane_row(0);
-        for (u32 t = 0; t < kTiles; ++t) tiles[t] = entry(t);
+        draw_tiles<kDouble>(kTiles, line, entry);
     } else {
-        for (u32 t = 0; t < kTiles; t += 2) {
-            plane_row(t / 2);
-            tiles[t]     = entry(t);
-            tiles[t + 1] = entry(t + 1);
-        }
+        draw_tiles<kDouble>(kTiles, line, [&](u32 t) {
+            if ((t & 1) == 0) plane_row(t / 2);
+            return entry(t);
+        });
     }
-    // ...then their pixels.
-    u8 line[kPlaneSpan];
-    draw_tiles<kDouble>(tiles, kTiles, line);
     std::memcpy(out, line + (x & 7), kLineWidth);
 }
 
@@ -195,14 +192,10 @@ void window_tiles(u32 first, u32 end, u32 y) {
     if (first >= end) return;
     const auto& s      = st();
     const u32 row_base = s.window_base + (y >> 3) * (1u << (s.window_row_shift + 3));
-    u32 tiles[40];
-    u32 count = 0;
-    for (u32 c = first; c < end; ++c) tiles[count++] = vram_word(row_base + 2 * c) | (y & 7) << 16;
-    draw_tiles<false>(tiles, count, plane_a_line.data() + 8 * first);
+    draw_tiles<false>(end - first, plane_a_line.data() + 8 * first,
+                      [&](u32 t) { return vram_word(row_base + 2 * (first + t)) | (y & 7) << 16; });
 }
 
-// Draws the row of the sprite whose table entry starts at VRAM word `at` that falls on
-// `line` (the walk has found that it crosses the line).
 template <bool kDouble>
 void draw_sprite(u32 at, u32 line) {
     constexpr u32 kCellRows = kDouble ? 16 : 8;
