@@ -309,15 +309,17 @@ template <class I>
 // Condition test
 // ---------------------------------------------------------------------------------------
 
-// For each condition (opcode bits 8-11), bit k set = true for the CCR nibble k (NZVC).
-inline constexpr std::array<u16, 16> kM68kCondTable = [] {
-    std::array<u16, 16> t{};
+// For each condition (opcode bits 8-11), bit k set = true for the CCR bits 0-4 (XNZVC) = k.
+// X plays no part, so the upper 16 bits repeat the lower: the test indexes by the five low
+// SR bits without masking X away (a 32-bit shift takes its count modulo 32 anyway).
+inline constexpr std::array<u32, 16> kM68kCondTable = [] {
+    std::array<u32, 16> t{};
     for (u32 f = 0; f < 16; ++f) {
         const bool cf = f & 1, v = f & 2, z = f & 4, n = f & 8;
         const bool r[16] = {true, false, !cf && !z, cf || z, !cf,          cf,         !z, z, !v, v,
                             !n,   n,     n == v,    n != v,  !z && n == v, z || n != v};
         for (u32 cc = 0; cc < 16; ++cc) {
-            if (r[cc]) t[cc] = static_cast<u16>(t[cc] | (1u << f));
+            if (r[cc]) t[cc] |= (1u << f) | (1u << (f + 16));
         }
     }
     return t;
@@ -325,7 +327,7 @@ inline constexpr std::array<u16, 16> kM68kCondTable = [] {
 
 // True when condition `cc` (0-15) holds for the CCR in `sr`.
 M68K_INLINE bool m68k_test_condition(u32 cc, u32 sr) {
-    return (kM68kCondTable[cc & 15] >> (sr & 15)) & 1;
+    return (kM68kCondTable[cc & 15] >> (sr & 31)) & 1;
 }
 
 }  // namespace m68k

@@ -110,7 +110,7 @@ inline u32 shift(u32 a, u32 n) {
         carry = static_cast<u32>(u64{a} >> (n - 1)) & 1u;
     }
     c.sr = static_cast<u16>((c.sr & 0xFF00u) | ccr_nz<S>(res) | (overflow ? kM68kSrV : 0u) |
-                            (carry ? (kM68kSrX | kM68kSrC) : 0u));
+                            kXcFromCarry[carry]);
     return res;
 }
 
