@@ -91,10 +91,13 @@ V select_bytes(V flags, V if_set, V if_clear) {
 // palette << 4 | colour | 0x40 for priority.
 template <bool kPlane>
 inline u64 pattern_row(u32 address, u16 entry) {
-    const u32 w = address >> 1;
+    // The row's two words (first word high) in one read; the row lies inside VRAM.
+    u32 words;
+    std::memcpy(&words, &vdp_vram[address >> 1], sizeof words);
+    if constexpr (std::endian::native == std::endian::little) words = words << 16 | words >> 16;
     // Spread the eight nibbles into bytes: the last pixel of the row lands in byte 0, which
     // is the order a horizontally flipped tile shows.
-    u64 px = u64{vdp_vram[w]} << 16 | vdp_vram[w + 1];
+    u64 px = words;
     px     = (px | px << 16) & 0x0000FFFF0000FFFFull;
     px     = (px | px << 8) & 0x00FF00FF00FF00FFull;
     px     = (px | px << 4) & 0x0F0F0F0F0F0F0F0Full;
