@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 
 #include "base/config.h"
 #include "genesis/vdp/vdp.h"
@@ -74,10 +75,15 @@ template <class V>
 V high_flags(V px) {  // bit 0x40
     return (px << 1) & kBytes80;
 }
-// 0xFF in each byte whose flag is set.
+// 0xFF in each byte whose flag is set; for a lane pair one signed byte compare.
 template <class V>
 V flag_mask(V flags) {
-    return flags | (flags - (flags >> 7));
+    if constexpr (std::is_same_v<V, PixelLanes>) {
+        typedef s8 SignedBytes __attribute__((vector_size(16)));
+        return (V)((SignedBytes)flags < SignedBytes{});
+    } else {
+        return flags | (flags - (flags >> 7));
+    }
 }
 template <class V>
 V select_bytes(V flags, V if_set, V if_clear) {
