@@ -24,6 +24,7 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
+#include "support/machine_records.h"
 #include "z80/z80.h"
 
 namespace varn::test {
@@ -90,22 +91,12 @@ void reset_machine() {
         return true;
     }();
     (void)once;
-    thread_link_reset();
-    scheduler_reset_all();
-    sound_output_reset();
-    pace_reset();
+    test::reset_runtime_records();
     cfg_set(cfg_frame_skip, 15);
     cfg_set(cfg_sound_rate, 0);
     cfg_set(cfg_region_order, 0);
     cfg_set(cfg_disable_z80, 0);
-    memory_clear();
-    m68k_reset_records();
-    genesis_bus_reset_records();
-    vdp_reset_all();
-    render_output_reset();
-    z80_reset_records();
-    ym2612_clear();
-    lightgun_reset();
+    test::reset_genesis_records();
 }
 
 }  // namespace

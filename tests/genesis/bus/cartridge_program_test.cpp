@@ -18,6 +18,7 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
+#include "support/machine_records.h"
 #include "support/test_files.h"
 #include "z80/genesis_z80.h"
 #include "z80/z80.h"
@@ -31,20 +32,12 @@ class CartridgeProgramTest : public test::BusTest {
 
     void SetUp() override {
         BusTest::SetUp();
-        thread_link_reset();
-        scheduler_reset_all();
-        sound_output_reset();
-        pace_reset();
+        test::reset_runtime_records();
         cfg_set(cfg_frame_skip, 0);  // no pacing: frames run as fast as the host allows
         cfg_set(cfg_disable_z80, 0);
         region_set(kRegionUsa);
         emu_set_host(&host);
-        vdp_reset_all();
-        render_output_reset();
-        z80_reset_records();
-        ym2612_clear();
-        lightgun_reset();
-        machine_kind = kMachineGenesis;
+        test::reset_genesis_records();
     }
     void TearDown() override {
         emu_set_host(nullptr);

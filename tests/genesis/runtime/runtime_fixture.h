@@ -23,6 +23,7 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
+#include "support/machine_records.h"
 #include "support/test_files.h"
 #include "z80/z80.h"
 
@@ -31,10 +32,7 @@ namespace varn::test {
 class RuntimeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        thread_link_reset();
-        scheduler_reset_all();
-        sound_output_reset();
-        pace_reset();
+        reset_runtime_records();
         cfg_set(cfg_frame_skip, 15);
         cfg_set(cfg_sound_rate, 0);
         cfg_set(cfg_region_order, 0);
@@ -57,15 +55,7 @@ class MachineTest : public RuntimeTest {
 
     void SetUp() override {
         RuntimeTest::SetUp();
-        memory_clear();
-        m68k_reset_records();
-        genesis_bus_reset_records();
-        vdp_reset_all();
-        render_output_reset();
-        z80_reset_records();
-        ym2612_clear();
-        lightgun_reset();
-        machine_kind = kMachineGenesis;
+        reset_genesis_records();
     }
 
     // Loads an assembled cartridge, powers the machine on and places the scheduler at a

@@ -27,6 +27,7 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
+#include "support/machine_records.h"
 #include "support/test_files.h"
 #include "z80/genesis_z80.h"
 #include "z80/z80.h"
@@ -84,21 +85,10 @@ class StateTest : public ::testing::Test {
 
     void SetUp() override {
         emu_set_host(&host);
-        thread_link_reset();
-        scheduler_reset_all();
-        sound_output_reset();
-        pace_reset();
+        test::reset_runtime_records();
         cfg_set(cfg_frame_skip, 15);
         cfg_set(cfg_brm_in_states, 0);
-        memory_clear();
-        m68k_reset_records();
-        genesis_bus_reset_records();
-        vdp_reset_all();
-        render_output_reset();
-        z80_reset_records();
-        ym2612_clear();
-        lightgun_reset();
-        machine_kind = kMachineGenesis;
+        test::reset_genesis_records();
 
         const auto image = read_program("state_busy_cart");
         ASSERT_FALSE(image.empty());
