@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <string>
 
 #include "support/test_files.h"
+#include "support/varn_run.h"
 
 namespace varn::test {
 namespace {
@@ -14,14 +14,9 @@ namespace {
 TEST(VarnRunBench, PrintsFramesASecondAfterTheRun) {
     const auto image = testdata_file("roms/genesis/version-check.bin");
     if (image.empty()) GTEST_SKIP() << "shared test images not present";
-    const std::string command =
-        std::string(VARN_RUN_PATH) + " --frames 120 --bench " + image.string() + " 2>&1";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    std::array<char, 256> buffer;
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-    EXPECT_EQ(pclose(pipe), 0) << output;
+    const auto r              = run_varn("--frames 120 --bench " + image.string());
+    const std::string& output = r.output;
+    EXPECT_EQ(r.status, 0) << output;
     EXPECT_NE(output.find("frames 120 slices "), std::string::npos) << output;
     unsigned long fps = 0;
     const auto at     = output.find("\nfps ");

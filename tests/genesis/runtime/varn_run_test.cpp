@@ -1,45 +1,24 @@
 // The headless runner as a user runs it: a child process, its output and exit status.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "base/endian.h"
 #include "support/test_files.h"
+#include "support/varn_run.h"
 
 namespace varn::test {
 namespace {
-
-struct RunResult {
-    int status = -1;
-    std::string output;  // standard output and error
-};
-
-RunResult run_varn(const std::string& args) {
-    RunResult r;
-    const std::string command = std::string(VARN_RUN_PATH) + " " + args + " 2>&1";
-    std::FILE* pipe           = popen(command.c_str(), "r");
-    if (pipe == nullptr) return r;
-    std::array<char, 256> buffer;
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) r.output += buffer.data();
-    const int raw = pclose(pipe);
-    r.status      = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return r;
-}
 
 std::string program_path(const std::string& name) {
     return (std::filesystem::path(VARN_TESTPROG_DIR) / (name + ".bin")).string();
 }
 
 std::filesystem::path temp_file(const std::string& name) {
-    return std::filesystem::temp_directory_path() /
-           ("varn_run_test_" + std::to_string(::getpid()) + "_" + name);
+    return test::temp_file("varn_run_test", name);
 }
 
 TEST(VarnRun, AnHourOfFramesGivesExactSliceAndSampleCounts) {
