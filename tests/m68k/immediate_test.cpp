@@ -144,18 +144,7 @@ TEST_F(M68kImmediate, RegisterAndMemoryForms) {
     });
 }
 
-class M68kImmediateSr : public M68kOpTest {
-  protected:
-    // Supervisor stack at 0xFFFF00, user stack at 0xFF7000, in the mode of `sr`.
-    void enter(std::initializer_list<u16> code, u16 sr) {
-        start_at(kCodeAt, code);
-        auto& c         = m68k_context;
-        c.sr            = sr;
-        c.sp_slots      = {0xFF7000, 0xFFFF00};
-        c.sp_slot_index = (sr & kM68kSrS) ? kM68kSupervisorSlot : kM68kUserSlot;
-        c.regs[15]      = c.sp_slots[c.sp_slot_index];
-    }
-};
+using M68kImmediateSr = M68kOpTest;
 
 TEST_F(M68kImmediateSr, AndiClearingSSwitchesToTheUserStack) {
     enter({0x027C, 0xDFFF}, 0x2704);

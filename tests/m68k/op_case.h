@@ -104,6 +104,17 @@ class M68kOpTest : public M68kFixture {
         return n;
     }
 
+    // Places `code` with SR = `sr`: supervisor stack at 0xFFFF00, user stack at
+    // 0xFF7000, A7 the one of `sr`'s mode.
+    void enter(std::initializer_list<u16> code, u16 sr) {
+        start_at(kCodeAt, code);
+        auto& c         = m68k_context;
+        c.sr            = sr;
+        c.sp_slots      = {0xFF7000, 0xFFFF00};
+        c.sp_slot_index = (sr & kM68kSrS) ? kM68kSupervisorSlot : kM68kUserSlot;
+        c.regs[15]      = c.sp_slots[c.sp_slot_index];
+    }
+
     // Runs `opcode` (followed by zero words) and reports whether the core halted on it.
     bool halts(u16 opcode) {
         start_at(kCodeAt, {opcode, 0, 0, 0, 0});
