@@ -160,34 +160,32 @@ M68K_INLINE bool enter_position() {
     return enter_position_slow<I>(pc, pos);
 }
 
-// Sequential execution ran off the end of its image: resolve the PC it reached afresh.
-template <class I>
-[[gnu::cold, gnu::noinline]] bool refetch() {
-    auto& c      = I::cpu();
-    const u32 pc = m68k_current_pc(c);
-    if (resolve_pc<I, Adjust::kAll>(pc)) return true;
-    c.pc = pc;
-    return false;
-}
-
 // The dispatch step, repeated: add the cycles of the instruction just run, end the slice
 // when that carries, otherwise run the next instruction through the opcode table.
+//
+// The counter is kept in a register across the loop and stored before each instruction, so
+// that the record holds the cycles run so far whenever a handler or the bus looks (the VDP
+// reads it for its position). A handler that leaves the slice (kLeaveSlice) has set the
+// record's counter itself; the addition is then made to the record.
+//
+// Running off the end of an image needs no test here: every fetch region is followed by zero
+// guard bytes, which read as opcode 0x0000, and the handler of that opcode resolves the PC
+// afresh when its position lies past the region (run_off_image).
 template <class I>
 void dispatch(u32 cycles) {
     auto& c                    = I::cpu();
     const M68kJumpTable& table = I::table();
+    u32 counter                = static_cast<u32>(c.cycle_counter);
     for (;;) {
-        const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
-        c.cycle_counter   = static_cast<s32>(counter);
-        if (counter < cycles) return;
-        if (c.fetch_pos >= c.fetch_end) [[unlikely]] {
-            if (!refetch<I>()) {
-                halt_machine<I>();
-                return;
-            }
+        counter += cycles;
+        if (counter < cycles) [[unlikely]] {
+            if (cycles == kLeaveSlice) counter = static_cast<u32>(c.cycle_counter) + cycles;
+            c.cycle_counter = static_cast<s32>(counter);
+            return;
         }
-        const u32 ir = load_be32(memory_arena + c.fetch_pos);
-        cycles       = table[ir >> 16](ir);
+        c.cycle_counter = static_cast<s32>(counter);
+        const u32 ir    = load_be32(memory_arena + c.fetch_pos);
+        cycles          = table[ir >> 16](ir);
     }
 }
 

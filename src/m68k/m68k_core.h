@@ -131,6 +131,14 @@ M68K_INLINE u32 end_slice_now() {
     return kLeaveSlice;
 }
 
+// Ends the slice with the counter left as the instructions before this one brought it (the
+// dispatch step's addition of kLeaveSlice takes one off the record).
+template <class I>
+M68K_INLINE u32 end_slice_keep_counter() {
+    I::cpu().cycle_counter += 1;
+    return kLeaveSlice;
+}
+
 // The machine halt: status bits, the run entry cleared through the hook, the slice ended
 // without its successor. `pc` is left as the caller set it.
 template <class I>
@@ -224,6 +232,32 @@ M68K_INLINE bool set_pc(u32 target) {
         }
     }
     return set_pc_slow<I, A>(pc);
+}
+
+// Sequential execution ran off the end of its image: the position stands in the zero guard
+// bytes that follow every fetch region, which read as opcode 0x0000 (ORI.B #imm,D0). The
+// handler of that opcode calls this when its position lies past the region: the PC reached
+// is resolved afresh and the instruction found there runs. When no image holds it, the core
+// halts with that PC and the counter as the earlier instructions left it.
+template <class I>
+[[gnu::cold, gnu::noinline]] u32 run_off_image() {
+    auto& c      = I::cpu();
+    const u32 pc = m68k_current_pc(c);
+    if (!resolve_pc<I, Adjust::kAll>(pc)) {
+        c.pc = pc;
+        c.status |= kM68kStatusHalted;
+        if (m68k_halt_hook) m68k_halt_hook();
+        return end_slice_keep_counter<I>();
+    }
+    const u32 ir = load_be32(memory_arena + c.fetch_pos);
+    return I::table()[ir >> 16](ir);
+}
+
+// True when the running instruction's position lies past its fetch region (see run_off_image).
+template <class I>
+M68K_INLINE bool ran_off_image() {
+    const auto& c = I::cpu();
+    return c.fetch_pos >= c.fetch_end;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -47,6 +47,11 @@ inline constexpr u32 kCycles = M == Mode::kDn ? (S == Size::kLong ? RegLong : Re
 
 template <class I, Logic L, Size S, Mode M>
 u32 op_logic_imm(u32 ir) {
+    // ORI.B #imm,Dn serves opcode 0x0000, which the guard bytes after every image read as.
+    if constexpr (L == Logic::kOr && S == Size::kByte && M == Mode::kDn) {
+        if (ran_off_image<I>()) [[unlikely]]
+            return run_off_image<I>();
+    }
     const u32 imm = immediate<I, S>(ir);
     ea_modify<I, S, M, kDstOff<S>>(ir, ir >> 16, [imm](u32 v) {
         const u32 r = logic<L>(v, imm);

@@ -133,9 +133,11 @@ TEST_F(M68kSlice, StartupPagesMapTheCartridgeWindowAndWorkRamMirrors) {
 // without code; off work RAM at 0xFFFFFF the PC wraps to the cartridge at 0.
 TEST_F(M68kSlice, RunningOffTheEndOfAnImageResolvesTheNextPage) {
     start_at(0x3FFFFC, {kNop, kNop});
+    const s32 entry = m68k_context.cycle_counter + m68k_context.slice_cycles;
     m68k_run_slice();
     EXPECT_NE(m68k_context.status & kM68kStatusHalted, 0u);
     EXPECT_EQ(m68k_context.pc, 0x400000u);
+    EXPECT_EQ(m68k_context.cycle_counter, entry + 8);  // the two NOPs' cycles, nothing more
 
     SetUp();
     poke_words(0x000000, {0x303C, 0x0077, kLineA});  // MOVE.W #0x77,D0 at 0
@@ -149,6 +151,20 @@ TEST_F(M68kSlice, RunningOffTheEndOfAnImageResolvesTheNextPage) {
     start_at(0xF1FFFC, {kNop, kNop});
     m68k_run_slice();
     EXPECT_EQ(d(0), 0xF2u);
+}
+
+// A bus access sees the cycles the slice has run before the instruction that makes it (the
+// VDP takes its position from them).
+TEST_F(M68kSlice, TheBusSeesTheCyclesRunBeforeTheAccessingInstruction) {
+    static s32 seen                     = 0;
+    m68k_page_read_word[0xA00000 >> 12] = [](u32) -> u32 {
+        seen = m68k_context.cycle_counter;
+        return 0;
+    };
+    start_at(0x1000, {kNop, kNop, 0x3039, 0x00A0, 0x0000, kLineA});  // MOVE.W $A00000,D0
+    const s32 entry = m68k_context.cycle_counter + m68k_context.slice_cycles;
+    m68k_run_slice();
+    EXPECT_EQ(seen, entry + 8);
 }
 
 // The 32X BIOS overlay: a PC loaded below 0x100 runs from the BIOS image, above from the

@@ -12,8 +12,9 @@
 // plain u32 indices, and lets "the boot ROM runs on into the cartridge" and "BIOS, PRG-RAM and
 // word RAM follow each other" hold by construction, without ever forming a pointer outside an
 // array. The guard bytes (always zero) absorb the few bytes an instruction near the end of an
-// image reads past it (its extension words); the core re-resolves its fetch region before it
-// runs an opcode beyond a group's end.
+// image reads past it (its extension words), and code that runs off a group's end finds opcode
+// 0x0000 there, whose handler re-resolves the fetch region (the core's dispatch step relies on
+// this and makes no end test of its own).
 //
 // All images are held big-endian, as the console holds them. Other folders reach them through
 // the spans below (`cart_rom`, `m68k_ram`, ...); the arena offsets are for the fetch pages.
