@@ -3,6 +3,8 @@
 //   0xC00000-03  data port      0xC00004-07  control port / status
 //   0xC00008-09  HV counter     0xC00011     PSG (byte writes)
 
+#include <array>
+
 #include "genesis/bus/bus_pages.h"
 #include "genesis/sound/psg.h"
 #include "genesis/vdp/vdp.h"
@@ -13,15 +15,20 @@ namespace {
 
 enum class Port { kData, kControl, kHv, kPsg, kNone };
 
-Port port_of(u32 a) {
-    if (a >= 0xC00020) return Port::kNone;
-    const u32 r = a & 0x1F;
-    if (r < 4) return Port::kData;
-    if (r < 8) return Port::kControl;
-    if (r < 0xA) return Port::kHv;
-    if (r == 0x11) return Port::kPsg;
-    return Port::kNone;
-}
+// Decoded ports by address bits 0-4: 0-3 data, 4-7 control, 8-9 HV counter, 0x11 PSG.
+constexpr std::array<Port, 32> kPortByOffset = [] {
+    std::array<Port, 32> t{};
+    for (u32 r = 0; r < 32; ++r) {
+        t[r] = r < 4       ? Port::kData
+               : r < 8     ? Port::kControl
+               : r < 0xA   ? Port::kHv
+               : r == 0x11 ? Port::kPsg
+                           : Port::kNone;
+    }
+    return t;
+}();
+
+Port port_of(u32 a) { return a >= 0xC00020 ? Port::kNone : kPortByOffset[a & 0x1F]; }
 
 u32 vdp_read_byte(u32 a) {
     switch (port_of(a)) {

@@ -231,7 +231,7 @@ void timer_step(u32& counter, u32 reload, u32& run, u32 flag_enable, u8& overflo
 
 }  // namespace
 
-void ym2612_timers_line() {
+void ym2612_timers_step() {
     Ym2612State& ym = ym2612_state;
     timer_step(ym.timer_a_counter, ym.timer_a_reload, ym.timer_a_run, ym.timer_a_flag_enable,
                ym.timer_a_overflow);

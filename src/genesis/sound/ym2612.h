@@ -170,8 +170,12 @@ void ym2612_reset();
 // Back to the program-start state, every field zero (the latches and mirrors included),
 // so that tests start clean. Not a power-on: that is ym2612_reset.
 void ym2612_clear();
-// One step of both timers; run once per 68000 timeslice.
-void ym2612_timers_line();
+// One step of both timers; run once per 68000 timeslice. Most programs leave both timers
+// stopped most of the time, so the idle test stays inline and the step is out of line.
+void ym2612_timers_step();
+inline void ym2612_timers_line() {
+    if ((ym2612_state.timer_a_run | ym2612_state.timer_b_run) != 0) ym2612_timers_step();
+}
 void ym2612_timer_a_load();
 void ym2612_timer_b_load();
 // Keys operators of one channel (0-5) on and off; bit n of a set is operator n.

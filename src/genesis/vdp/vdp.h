@@ -141,18 +141,20 @@ void vdp_hint_acknowledge();
 void vdp_vint_acknowledge();
 void vdp_irq_acknowledge(u32 level);
 
-// What the VDP reads of the runtime, bound by it (a null entry reads a quiet machine: line 0
-// of the drawing phase, a 60 Hz console, no notice). The position and the region are the
-// runtime's own words, read in place: games poll the status port in tight loops.
+// What the VDP reads of the runtime, bound by it (an unbound word points at a zero word and
+// reads a quiet machine: line 0 of the drawing phase, a 60 Hz console; an unbound notice is
+// null). The position and the region are the runtime's own words, read in place without a
+// test: games poll the status port in tight loops.
 //   slice_counter, slice_phase   the scheduler's position (status bits 2-3, HV counter, and
 //                                the line render_line_dispatch renders)
 //   pal_flag                     1 on a 50 Hz console (status bit 0, 240-line mode)
 //   display_size_changed         screen_width or screen_height changed: post request
 //                                0x20000000 to the front end
+inline constexpr u32 kVdpUnboundLinkWord = 0;
 struct VdpRuntimeLinks {
-    const u32* slice_counter       = nullptr;
-    const u32* slice_phase         = nullptr;
-    const u32* pal_flag            = nullptr;
+    const u32* slice_counter       = &kVdpUnboundLinkWord;
+    const u32* slice_phase         = &kVdpUnboundLinkWord;
+    const u32* pal_flag            = &kVdpUnboundLinkWord;
     void (*display_size_changed)() = nullptr;
 };
 extern VdpRuntimeLinks vdp_runtime_links;
