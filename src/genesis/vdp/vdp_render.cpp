@@ -18,15 +18,16 @@ u32 vdp_render_line_number = 0;
 
 namespace {
 
-// Plane lines are built 21 column pairs wide (336 pixels) and shown from an offset of 0-7.
-constexpr u32 kPlaneSpan = 21 * 16;
+// A plane line is drawn in place, 41 tiles from the fine scroll offset on: the last tile
+// may write up to 7 bytes past pixel 320 (rows of the line buffers have room there).
+constexpr u32 kLineTiles = kLineWidth / 8 + 1;
 // Sprite line: 320 visible pixels with margins so that sprites partly off screen need no
 // clipping (X runs from -127 to 383, a sprite is at most 32 pixels wide).
 constexpr u32 kSpriteLeft = 128;
 constexpr u32 kSpriteSpan = kSpriteLeft + kLineWidth + 128;
 constexpr u32 kMaxSprites = 80;
 
-std::array<u8, kPlaneSpan> plane_a_line{};  // plane A with the window over it (from 0)
+std::array<u8, kLineWidth + 8> plane_a_line{};  // plane A with the window over it (from 0)
 std::array<u8, kSpriteSpan> sprite_line{};
 bool sprite_line_touched = false;
 
@@ -130,24 +131,50 @@ u64 plane_tile_row(u16 entry, u32 prow) {
     return pattern_row<true>(tile_row_address<kDouble>(entry, prow), entry);
 }
 
-// The pixels of `count` tiles into `dst`, 8 bytes a tile; `tile(t)` gives tile t as
-// name-table entry | pattern row << 16, in order. A tile met again on the line (empty or
-// filled areas, repeated blocks) is taken from a small cache of the rows decoded so far,
-// slot by low pattern index bits; VRAM does not change while a line is drawn.
-template <bool kDouble, class TileOf>
-void draw_tiles(u32 count, u8* dst, TileOf tile) {
-    u32 keys[16];
-    u64 rows[16];
-    std::fill(std::begin(keys), std::end(keys), ~0u);
-    for (u32 t = 0; t < count; ++t) {
-        const u32 key  = tile(t);
-        const u32 slot = key & 15;
-        if (keys[slot] != key) {
-            keys[slot] = key;
-            rows[slot] = plane_tile_row<kDouble>(static_cast<u16>(key), key >> 16);
-        }
-        store8(dst + 8 * t, rows[slot]);
+// Decoded rows of the tiles met so far on a line, by name-table entry, in 16 slots chosen
+// by the low pattern index bits: a plane line meets few different tiles (empty or filled
+// areas, repeated blocks), so most tiles are taken from here instead of being decoded.
+// VRAM does not change while a line is drawn. The rows are of one pattern row `prow`; a
+// new pattern row empties the cache.
+template <bool kDouble>
+class TileRowCache {
+  public:
+    explicit TileRowCache(u32 prow) { use_row(prow); }
+
+    void use_row(u32 prow) {
+        if (prow == prow_) return;
+        prow_ = prow;
+        std::fill(std::begin(keys_), std::end(keys_), ~0u);  // no entry matches
     }
+
+    u64 row(u32 entry) {
+        const u32 slot = entry & 15;
+        if (keys_[slot] != entry) {
+            keys_[slot] = entry;
+            rows_[slot] = plane_tile_row<kDouble>(static_cast<u16>(entry), prow_);
+        }
+        return rows_[slot];
+    }
+
+  private:
+    u32 prow_ = ~0u;
+    u32 keys_[16];
+    u64 rows_[16];
+};
+
+// `count` tiles whose name-table entries lie one after the other from VRAM word `word` on
+// (wrapping at the end of VRAM), 8 bytes a tile from `out` on; returns the end.
+template <bool kDouble>
+u8* draw_entries(u8* out, u32 word, u32 count, TileRowCache<kDouble>& cache) {
+    while (count != 0) {
+        word &= kVramWords - 1;
+        const u32 run = std::min(count, kVramWords - word);
+        for (const u16 *e = &vdp_vram[word], *end = e + run; e != end; ++e, out += 8)
+            store8(out, cache.row(*e));
+        word += run;
+        count -= run;
+    }
+    return out;
 }
 
 u8* output_line(u32 row) { return vdp_line_buffer.data() + row * kLineBufferPitch; }
@@ -163,12 +190,11 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const u32 x           = 0u - h;  // plane x of screen column 0
     // The wrap mask has its low three bits clear, so the tile column is taken from x / 8.
     const u32 first_column = x >> 3;
+    const u32 fine         = x & 7;
     const u32 column_mask  = s.plane_hwrap_mask >> 3u;
     const u32 row_shift    = s.plane_row_shift + 3u;
     const u32 vwrap = kDouble ? (static_cast<u32>(s.plane_vwrap_mask) * 2 + 1) : s.plane_vwrap_mask;
     const u32 vscroll_mask = s.vscroll_column_mask;
-    // The name-table entry and pattern row of each of the 42 tiles...
-    constexpr u32 kTiles = kPlaneSpan / 8;
     // The plane row comes from the V-scroll value of each column pair, or of the whole line.
     // Name-table rows start on even addresses, so entries are taken by word index.
     u32 row_words = 0, prow = 0;
@@ -176,23 +202,33 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
         const u32 v = vdp_vsram[(((pair * 4) & vscroll_mask) + scroll_word) >> 1];
         const u32 r = (v + plane_line) & vwrap;
         row_words   = (base + ((r >> (kDouble ? 4 : 3)) << row_shift)) >> 1;
-        prow        = (r & (kDouble ? 15 : 7)) << 16;
+        prow        = r & (kDouble ? 15 : 7);
     };
+    plane_row(0);
+    TileRowCache<kDouble> cache(prow);
     auto entry = [&](u32 t) {
-        return vdp_vram[(row_words + ((first_column + t) & column_mask)) & (kVramWords - 1)] | prow;
+        return vdp_vram[(row_words + ((first_column + t) & column_mask)) & (kVramWords - 1)];
     };
-    // ...and their pixels, each tile's entry read as it is drawn.
-    u8 line[kPlaneSpan];
+    // Tile 0 is cut to its pixels from `fine` on; tile t >= 1 lands at 8 t - fine.
+    store8(out, cache.row(entry(0)) >> (8 * fine));
+    u8* dst = out + 8 - fine;
     if (vscroll_mask == 0) {
-        plane_row(0);
-        draw_tiles<kDouble>(kTiles, line, entry);
-    } else {
-        draw_tiles<kDouble>(kTiles, line, [&](u32 t) {
-            if ((t & 1) == 0) plane_row(t / 2);
-            return entry(t);
-        });
+        // One row for the line: the entries run along it up to the column wrap.
+        for (u32 t = 1; t < kLineTiles;) {
+            const u32 column = (first_column + t) & column_mask;
+            const u32 run    = std::min(kLineTiles - t, column_mask + 1 - column);
+            dst              = draw_entries(dst, row_words + column, run, cache);
+            t += run;
+        }
+        return;
     }
-    std::memcpy(out, line + (x & 7), kLineWidth);
+    for (u32 t = 1; t < kLineTiles; ++t, dst += 8) {
+        if ((t & 1) == 0) {
+            plane_row(t / 2);
+            cache.use_row(prow);
+        }
+        store8(dst, cache.row(entry(t)));
+    }
 }
 
 // Window tiles of screen columns `first` up to `end` (exclusive, at most 40) of line y,
@@ -201,8 +237,8 @@ void window_tiles(u32 first, u32 end, u32 y) {
     if (first >= end) return;
     const auto& s      = st();
     const u32 row_base = s.window_base + (y >> 3) * (1u << (s.window_row_shift + 3));
-    draw_tiles<false>(end - first, plane_a_line.data() + 8 * first,
-                      [&](u32 t) { return vram_word(row_base + 2 * (first + t)) | (y & 7) << 16; });
+    TileRowCache<false> cache(y & 7);
+    draw_entries(plane_a_line.data() + 8 * first, (row_base >> 1) + first, end - first, cache);
 }
 
 template <bool kDouble>
