@@ -155,10 +155,11 @@ struct Z80Core {
         if (fetch(c, op)) {
             if (const u32 cost = self_jump_cost(c, op); cost != 0) {
                 const u32 distance = 0u - cnt;  // T-states left to zero
-                const u32 rounds   = distance / cost + (distance % cost != 0 ? 1 : 0);
-                c.r                = static_cast<u8>(c.r + rounds);
-                c.last_tstates     = cost;
-                c.cycle_counter    = cnt + rounds * cost;
+                // The two costs as constants, so the division is a multiplication.
+                const u32 rounds = cost == 10 ? (distance + 9) / 10 : (distance + 11) / 12;
+                c.r              = static_cast<u8>(c.r + rounds);
+                c.last_tstates   = cost;
+                c.cycle_counter  = cnt + rounds * cost;
                 if constexpr (Bus::kCountInstructions) Bus::add_instructions(rounds);
                 return;
             }

@@ -16,6 +16,23 @@ constexpr u32 kEnvStart    = 0x80000000u;  // attack start / off-phase base
 constexpr u32 kEnvOffCount = 0x7F000000u;  // counter of an operator that was never keyed
 constexpr u32 kEnvEnd      = 0xFF000000u;
 
+// Slices until a counter wraps to zero: a zero counter takes 2^32, which is counted as a
+// first wait of 2^32 - 1 at whose end nothing carries.
+u32 steps_to_carry(u32 counter) { return counter != 0 ? 0u - counter : 0xFFFFFFFFu; }
+
+// Counts down to the nearest carry of the running timers, from counters just brought up to
+// date.
+void timers_rearm() {
+    Ym2612State& ym = ym2612_state;
+    u32 wait        = 0;
+    if (ym.timer_a_run != 0) wait = steps_to_carry(ym.timer_a_counter);
+    if (ym.timer_b_run != 0) {
+        const u32 b = steps_to_carry(ym.timer_b_counter);
+        if (wait == 0 || b < wait) wait = b;
+    }
+    ym.timer_wait = ym.timer_span = wait;
+}
+
 // --- Register handlers -------------------------------------------------------------------
 // One instance per bank and register number, so no write decodes the number at run time.
 
@@ -36,6 +53,7 @@ void register_write(u8 d) {
         ym.reg_26 = d;  // timer B, used at the next load
     } else if constexpr (Bank == 0 && Reg == 0x27) {
         // Timer control and channel 3 mode.
+        ym2612_timers_sync();
         ym.reg_27      = d;
         ym.ch3_special = (d & 0x40) ? 0xFFFFFFFFu : 0;
         if (d & 0x20) ym.timer_b_overflow = 0;
@@ -50,6 +68,7 @@ void register_write(u8 d) {
         const u32 was_a = ym.timer_a_run;
         ym.timer_a_run  = run_a;
         if (was_a == 0 && run_a == 1) ym2612_timer_a_load();
+        timers_rearm();
         recalc_phase_special_ops(2);
     } else if constexpr (Bank == 1 && Reg == 0x27) {
         ym.reg_27_part2 = d;
@@ -201,29 +220,40 @@ void ym2612_key_on_off(int channel, u8 keys_on, u8 keys_off) {
 // timer B step 288 us. The factors are those fractions of a slice in fixed point.
 
 void ym2612_timer_a_load() {
-    Ym2612State& ym    = ym2612_state;
-    const u32 value    = (static_cast<u32>(ym.reg_24) << 2) | (ym.reg_25 & 3);
-    const u64 period   = 1024 - value;
-    const u32 count    = static_cast<u32>((period * 0x2F8DF7A5ull) >> 28);
+    Ym2612State& ym  = ym2612_state;
+    const u32 value  = (static_cast<u32>(ym.reg_24) << 2) | (ym.reg_25 & 3);
+    const u64 period = 1024 - value;
+    const u32 count  = static_cast<u32>((period * 0x2F8DF7A5ull) >> 28);
+    ym2612_timers_sync();
     ym.timer_a_counter = ym.timer_a_reload = 0u - count;
+    timers_rearm();
 }
 
 void ym2612_timer_b_load() {
-    Ym2612State& ym    = ym2612_state;
-    const u64 period   = 256 - static_cast<u32>(ym.reg_26);
-    const u32 count    = static_cast<u32>((period * 0xBE37DE94ull) >> 26);
+    Ym2612State& ym  = ym2612_state;
+    const u64 period = 256 - static_cast<u32>(ym.reg_26);
+    const u32 count  = static_cast<u32>((period * 0xBE37DE94ull) >> 26);
+    ym2612_timers_sync();
     ym.timer_b_counter = ym.timer_b_reload = 0u - count;
+    timers_rearm();
+}
+
+void ym2612_timers_sync() {
+    Ym2612State& ym   = ym2612_state;
+    const u32 elapsed = ym.timer_span - ym.timer_wait;
+    ym.timer_span     = ym.timer_wait;
+    ym.timer_a_counter += ym.timer_a_run * elapsed;
+    ym.timer_b_counter += ym.timer_b_run * elapsed;
 }
 
 namespace {
 
-void timer_step(u32& counter, u32 reload, u32& run, u32 flag_enable, u8& overflow) {
-    const u32 before = counter;
-    counter += run;
-    if (counter >= before) return;  // no carry out of 32 bits
+// A running timer whose counter has just wrapped to zero reloads; with its flag enabled it
+// raises the flag and stops until a 0x27 write loads it again.
+void timer_carry(u32& counter, u32 reload, u32& run, u32 flag_enable, u8& overflow) {
+    if (run == 0 || counter != 0) return;
     counter = reload;
     if (flag_enable != 0) {
-        // The flag stops the timer until a 0x27 write loads it again.
         overflow = 0xFF;
         run      = 0;
     }
@@ -231,12 +261,14 @@ void timer_step(u32& counter, u32 reload, u32& run, u32 flag_enable, u8& overflo
 
 }  // namespace
 
-void ym2612_timers_step() {
+void ym2612_timers_event() {
     Ym2612State& ym = ym2612_state;
-    timer_step(ym.timer_a_counter, ym.timer_a_reload, ym.timer_a_run, ym.timer_a_flag_enable,
-               ym.timer_a_overflow);
-    timer_step(ym.timer_b_counter, ym.timer_b_reload, ym.timer_b_run, ym.timer_b_flag_enable,
-               ym.timer_b_overflow);
+    ym2612_timers_sync();  // the counters that carry now land on zero
+    timer_carry(ym.timer_a_counter, ym.timer_a_reload, ym.timer_a_run, ym.timer_a_flag_enable,
+                ym.timer_a_overflow);
+    timer_carry(ym.timer_b_counter, ym.timer_b_reload, ym.timer_b_run, ym.timer_b_flag_enable,
+                ym.timer_b_overflow);
+    timers_rearm();
 }
 
 void ym2612_clear() { ym2612_state = Ym2612State{}; }
@@ -255,6 +287,8 @@ void ym2612_reset() {
     ym.timer_b_flag_enable = 0;
     ym.timer_a_overflow    = 0;
     ym.timer_b_overflow    = 0;
+    ym.timer_wait          = 0;
+    ym.timer_span          = 0;
     ym.dac_data            = 0x80;
     // Every operator is off after a power-on, so no key is held: the next key-on of any
     // operator must start it.

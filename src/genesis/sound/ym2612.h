@@ -93,7 +93,8 @@ struct Ym2612State {
     u8 ym2612_latch_part1;  // register number last written to bank I's address port
     u8 ym2612_latch_part2;  // ... and to bank II's
 
-    // Timers. Counters and reload values hold the negated period in 68000 timeslices.
+    // Timers. Counters and reload values hold the negated period in 68000 timeslices. The
+    // counters advance lazily (see ym2612_timers_sync).
     u32 timer_a_reload;
     u32 timer_b_reload;
     u32 timer_a_counter;
@@ -131,6 +132,12 @@ struct Ym2612State {
     std::array<std::array<u32, 4>, kYmOperators> level;
     // Per operator, indexed by envelope phase: [0] 0, then attack, decay, sustain, release.
     std::array<std::array<u32, 5>, kYmOperators> rate;
+
+    // Slices left until the next one at which a running timer carries (0 while neither
+    // runs), and the value it had when the counters were last brought up to date. Derived,
+    // never saved.
+    u32 timer_wait;
+    u32 timer_span;
 
     // Bit n set while operator n's envelope phase is not off; kept beside env_phase by key
     // on/off, the envelope and the resets so that a silent channel or chip costs one test
@@ -170,12 +177,17 @@ void ym2612_reset();
 // Back to the program-start state, every field zero (the latches and mirrors included),
 // so that tests start clean. Not a power-on: that is ym2612_reset.
 void ym2612_clear();
-// One step of both timers; run once per 68000 timeslice. Most programs leave both timers
-// stopped most of the time, so the idle test stays inline and the step is out of line.
-void ym2612_timers_step();
+// One step of both timers; run once per 68000 timeslice. Nothing can happen between two
+// carries of a running timer, so a slice only counts down to the next carry; the counters
+// are brought up to date there, before any timer register changes, and by
+// ym2612_timers_sync.
+void ym2612_timers_event();
 inline void ym2612_timers_line() {
-    if ((ym2612_state.timer_a_run | ym2612_state.timer_b_run) != 0) ym2612_timers_step();
+    u32& wait = ym2612_state.timer_wait;
+    if (wait != 0 && --wait == 0) ym2612_timers_event();
 }
+// Adds the steps taken since the counters were last brought up to date.
+void ym2612_timers_sync();
 void ym2612_timer_a_load();
 void ym2612_timer_b_load();
 // Keys operators of one channel (0-5) on and off; bit n of a set is operator n.

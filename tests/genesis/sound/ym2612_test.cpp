@@ -260,6 +260,7 @@ TEST_F(YmRegisterTest, TimerWithoutFlagRunsOnAndLoadsOnlyOnAnEdge) {
     for (int i = 0; i < 9; ++i) ym2612_timers_line();
     EXPECT_EQ(ym2612_read_status(), 0);
     EXPECT_EQ(ym2612_state.timer_a_run, 1u);
+    ym2612_timers_sync();
     EXPECT_EQ(ym2612_state.timer_a_counter, 0u - 1);  // 9 slices of period 2: one left
 
     // A new value while the timer runs waits for the next load.
@@ -270,6 +271,72 @@ TEST_F(YmRegisterTest, TimerWithoutFlagRunsOnAndLoadsOnlyOnAnEdge) {
     ym_write(0, 0x27, 0x00);
     ym_write(0, 0x27, 0x01);
     EXPECT_EQ(ym2612_state.timer_a_reload, 0u - 3043);
+}
+
+// The chip counts only to the next carry; a slice-by-slice model of both timers must agree
+// with it on the flags and the brought-up-to-date counters after every slice, through
+// writes that load, stop, restart and clear the timers while the other one runs.
+TEST_F(YmRegisterTest, TimersCountedToTheNextCarryMatchSliceBySliceCounting) {
+    struct Model {
+        u32 counter[2]{}, reload[2]{}, run[2]{}, flag_enable[2]{};
+        u8 overflow[2]{};
+        void write_27(u8 d) {
+            for (int t = 0; t < 2; ++t) {
+                if (d & (0x10 << t)) overflow[t] = 0;
+                flag_enable[t]  = (d & (0x04 << t)) != 0;
+                const u32 now   = (d >> t) & 1;
+                const bool edge = run[t] == 0 && now == 1;
+                run[t]          = now;
+                if (edge) {
+                    reload[t]  = t == 0 ? ym2612_state.timer_a_reload : ym2612_state.timer_b_reload;
+                    counter[t] = reload[t];
+                }
+            }
+        }
+        void step() {
+            for (int t = 0; t < 2; ++t) {
+                const u32 before = counter[t];
+                counter[t] += run[t];
+                if (counter[t] >= before) continue;
+                counter[t] = reload[t];
+                if (flag_enable[t]) {
+                    overflow[t] = 0xFF;
+                    run[t]      = 0;
+                }
+            }
+        }
+    };
+    struct Write {
+        int after_slices;  // slices run before the write
+        u8 reg, data;
+    };
+    const Write script[] = {
+        {0, 0x24, 0xFF},   {0, 0x25, 0x01},  {0, 0x26, 0xFC},  {0, 0x27, 0x09},  // A runs, B flags
+        {7, 0x27, 0x0B},                      // B starts (190 slices)
+        {250, 0x27, 0x2B},                    // B's flag cleared, B reloads
+        {3, 0x24, 0xF0},   {40, 0x27, 0x0A},  // A stopped mid-count
+        {5, 0x27, 0x0F},                      // A reloads with the new value
+        {400, 0x27, 0x3F}, {90, 0x27, 0x00}, {20, 0x27, 0x05}, {150, 0x27, 0x15}, {30, 0x00, 0x00},
+    };
+    Model m;
+    int slice = 0;
+    for (const Write& w : script) {
+        for (int i = 0; i < w.after_slices; ++i, ++slice) {
+            ym2612_timers_line();
+            m.step();
+            ASSERT_EQ(ym2612_read_status(), (m.overflow[0] & 1) | (m.overflow[1] & 2))
+                << "slice " << slice;
+        }
+        ym2612_timers_sync();
+        const Ym2612State& ym = ym2612_state;
+        ASSERT_EQ(ym.timer_a_counter, m.counter[0]) << "slice " << slice;
+        ASSERT_EQ(ym.timer_b_counter, m.counter[1]) << "slice " << slice;
+        ASSERT_EQ(ym.timer_a_run, m.run[0]) << "slice " << slice;
+        ASSERT_EQ(ym.timer_b_run, m.run[1]) << "slice " << slice;
+        if (w.reg == 0) break;
+        ym_write(0, w.reg, w.data);
+        if (w.reg == 0x27) m.write_27(w.data);
+    }
 }
 
 TEST_F(YmRegisterTest, ResetKeepsLatchesAndMirrorsAndReleasesEveryKey) {
