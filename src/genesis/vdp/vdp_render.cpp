@@ -30,6 +30,9 @@ constexpr u32 kMaxSprites = 80;
 std::array<u8, kLineWidth + 8> plane_a_line{};  // plane A with the window over it (from 0)
 std::array<u8, kSpriteSpan> sprite_line{};
 bool sprite_line_touched = false;
+// The part of the sprite line that sprites have drawn into since it was last cleared: on a
+// line a sprite touched, exactly where that line's sprites lie.
+u32 sprite_drawn_begin = 0, sprite_drawn_end = 0;
 
 const VdpControlState& st() { return vdp_control_state; }
 
@@ -312,27 +315,56 @@ void render_sprites(u32 line) {
     // ...then their pixels.
     sprite_line_touched = touched;
     if (!touched) return;
-    sprite_line.fill(0);
-    for (u32 n = 0; n < found_count; ++n) draw_sprite<kDouble>(found[n], line);
+    std::fill(sprite_line.begin() + sprite_drawn_begin, sprite_line.begin() + sprite_drawn_end, 0);
+    sprite_drawn_begin = kSpriteSpan;
+    sprite_drawn_end   = 0;
+    for (u32 n = 0; n < found_count; ++n) {
+        // A sprite covers its width from X on (the line's left margin is X's offset of 128).
+        const u32 at       = found[n];
+        const u32 x        = vdp_vram[(at + 3) & (kVramWords - 1)] & 0x1FFu;
+        const u32 w        = ((vdp_vram[(at + 1) & (kVramWords - 1)] >> 10) & 3) + 1;
+        sprite_drawn_begin = std::min(sprite_drawn_begin, x);
+        sprite_drawn_end   = std::max(sprite_drawn_end, x + 8 * w);
+        draw_sprite<kDouble>(at, line);
+    }
+    if (found_count == 0) sprite_drawn_begin = sprite_drawn_end = 0;  // all masked
+    static_assert(kSpriteLeft == 128);
 }
 
-// The merge by priority of plane B, plane A (window included) and sprite pixels, byte by
-// byte. `sprites`: a sprite touched the line; `operators`: all ones when shadow/highlight
-// is on, else 0.
+// The merge by priority of plane B and plane A (window included), byte by byte: the plane
+// pixel that shows, and the priority flags of both planes.
 template <class V>
-V merge_pixels(V b, V a, V s, bool sprites, u64 operators) {
+struct PlaneMerge {
+    V plane, b_opaque, b_high, a_opaque, a_high;
+};
+template <class V>
+PlaneMerge<V> merge_planes(V b, V a) {
     const V b_opaque = opaque_flags(b), b_high = high_flags(b);
     const V a_opaque = opaque_flags(a), a_high = high_flags(a);
     // Plane B shows where it is opaque with priority over a low plane A, or where A is
     // transparent.
     const V b_wins = (b_opaque & b_high & ~a_high) | (~a_opaque & kBytes80);
-    const V plane  = select_bytes(b_wins, b, a);
-    // Without sprites on the line: the high block where a plane has priority, else shadow.
-    if (!sprites) return (plane & kBytes3F) | a_high | b_high;
+    return {select_bytes(b_wins, b, a), b_opaque, b_high, a_opaque, a_high};
+}
+
+// The planes' pixels where no sprite pixel lies: the high block where a plane has priority,
+// else shadow. On a line a sprite touched the intensity takes the form of the merge with
+// sprites (0x40 for the normal block, `high_shift` 1; else 0x80, `high_shift` 0).
+template <class V>
+V plane_pixels(const PlaneMerge<V>& m, u32 high_shift) {
+    return (m.plane & kBytes3F) | ((m.a_high | m.b_high) >> high_shift);
+}
+
+// The merge with the sprite pixels, byte by byte. `sprites`: a sprite touched the line;
+// `operators`: all ones when shadow/highlight is on, else 0.
+template <class V>
+V merge_pixels(V b, V a, V s, bool sprites, u64 operators) {
+    const PlaneMerge<V> m = merge_planes(b, a);
+    if (!sprites) return plane_pixels(m, 0);
     const V s_opaque = opaque_flags(s), s_high = high_flags(s);
     // An opaque sprite pixel shows unless an opaque plane pixel with priority covers a low
     // one.
-    const V visible = s_opaque & (s_high | (~(b_opaque & b_high) & ~(a_opaque & a_high)));
+    const V visible = s_opaque & (s_high | (~(m.b_opaque & m.b_high) & ~(m.a_opaque & m.a_high)));
     // Colours 0x3E (highlight) and 0x3F (shadow) of the last palette line.
     const V op_colour  = ((s & kBytes3F) + kBytes42) & kBytes80;
     const V odd        = (s << 7) & kBytes80;
@@ -340,25 +372,50 @@ V merge_pixels(V b, V a, V s, bool sprites, u64 operators) {
     const V lighten_op = visible & op_colour & ~odd;
     // With shadow/highlight on, an operator pixel changes the intensity and shows the plane.
     const V sprite_wins = visible & ~(op_colour & operators);
-    const V colour      = select_bytes(sprite_wins, s, plane) & kBytes3F;
-    const V any_high    = (s_high | a_high | b_high) >> 1;  // 0x40: normal block
+    const V colour      = select_bytes(sprite_wins, s, m.plane) & kBytes3F;
+    const V any_high    = (s_high | m.a_high | m.b_high) >> 1;  // 0x40: normal block
     return colour | (any_high & ~(shadow_op >> 1)) | lighten_op;
 }
 
-void mix(u8* out) {
-    const bool touched  = sprite_line_touched;
-    const u64 operators = st().shadow_highlight ? ~u64{0} : 0;
-    const u8* a_line    = plane_a_line.data();
-    const u8* s_line    = sprite_line.data() + kSpriteLeft;
-    static_assert(kLineWidth % sizeof(PixelLanes) == 0);
-    for (u32 p = 0; p < kLineWidth; p += sizeof(PixelLanes)) {
-        PixelLanes b, a, s;
+// Merges pixels `begin` up to `end` (multiples of 16) of the line `out` holds plane B of;
+// `with_sprites`: sprite pixels may lie there.
+template <bool kWithSprites>
+void mix_range(u8* out, u32 begin, u32 end, u32 high_shift, u64 operators) {
+    const u8* a_line = plane_a_line.data();
+    const u8* s_line = sprite_line.data() + kSpriteLeft;
+    for (u32 p = begin; p < end; p += sizeof(PixelLanes)) {
+        PixelLanes b, a, merged;
         std::memcpy(&b, out + p, sizeof b);
         std::memcpy(&a, a_line + p, sizeof a);
-        std::memcpy(&s, s_line + p, sizeof s);
-        const PixelLanes merged = merge_pixels(b, a, s, touched, operators);
+        if constexpr (kWithSprites) {
+            PixelLanes s;
+            std::memcpy(&s, s_line + p, sizeof s);
+            merged = merge_pixels(b, a, s, true, operators);
+        } else {
+            merged = plane_pixels(merge_planes(b, a), high_shift);
+        }
         std::memcpy(out + p, &merged, sizeof merged);
     }
+}
+
+void mix(u8* out) {
+    constexpr u32 kGroup = sizeof(PixelLanes);
+    static_assert(kLineWidth % kGroup == 0);
+    const bool touched = sprite_line_touched;
+    // Only the groups of pixels that the line's sprites reach take the merge with sprites.
+    u32 begin = kLineWidth, end = kLineWidth;
+    if (touched && sprite_drawn_begin < sprite_drawn_end) {
+        auto screen = [](u32 at) {
+            return std::clamp(at, kSpriteLeft, kSpriteLeft + kLineWidth) - kSpriteLeft;
+        };
+        begin = screen(sprite_drawn_begin) / kGroup * kGroup;
+        end   = (screen(sprite_drawn_end) + kGroup - 1) / kGroup * kGroup;
+    }
+    const u32 high_shift = touched ? 1 : 0;
+    const u64 operators  = st().shadow_highlight ? ~u64{0} : 0;
+    mix_range<false>(out, 0, begin, high_shift, operators);
+    mix_range<true>(out, begin, end, high_shift, operators);
+    mix_range<false>(out, end, kLineWidth, high_shift, operators);
 }
 
 // Outside the band of non-window lines the window covers the whole plane-A line.

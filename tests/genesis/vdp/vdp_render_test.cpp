@@ -234,6 +234,36 @@ TEST_F(RenderTest, SpriteAtXZeroMasksLaterSpritesOnly) {
     EXPECT_EQ(pixel(23, 30) & 0x3F, 0x3F);
 }
 
+// Every pixel of a line is the merge of its three layers, also far from the line's sprites,
+// where a sprite line leaves the stored intensity form (0x40 normal) different from a line
+// without sprites (0x80), and at the screen edges that sprites cross.
+TEST_F(RenderTest, EveryPixelIsTheMergeOfItsLayers) {
+    for (u32 r = 0; r < 3; ++r) {
+        for (u32 c = 0; c < 64; ++c) put_name(kPlaneB, 64, c, r, name(4, 1, true));  // 0x5F
+        put_name(kPlaneB, 64, 20, r, name(4, 0));  // a low tile: 0x0F
+    }
+    put_sprite(0, -4, 0, 1, 1, name(4, 2), 1);  // lines 0-7: 0x2F at 0-3, 150-157, 316-319
+    put_sprite(1, 150, 0, 1, 1, name(4, 2), 2);
+    put_sprite(2, 316, 0, 1, 1, name(4, 2), 3);
+    put_sprite(3, 40, 8, 1, 1, name(4, 2), 4);  // lines 8-15: masked by X = 0 before it
+    vram_put(kSprites + 3 * 8 + 6, 0);
+    put_sprite(4, 60, 8, 1, 1, name(4, 2), 0);
+    for (const u32 shadow_highlight : {0x81u, 0x89u}) {
+        vdp_reg(12, shadow_highlight);
+        for (u32 line = 0; line < 24; ++line) {
+            render_line_at(line);
+            const u8* row = vdp_line_buffer.data() + line * kLineBufferPitch;
+            for (u32 p = 0; p < kLineWidth; ++p) {
+                const u64 b       = (p / 8 == 20) ? 0x0F : 0x5F;
+                const bool sprite = line < 8 && (p < 4 || (p >= 150 && p < 158) || p >= 316);
+                const u64 merged =
+                    vdp_mix_pixels(b, 0, sprite ? 0x2F : 0, line < 16, shadow_highlight == 0x89u);
+                ASSERT_EQ(row[p], merged & 0xFF) << "line " << line << " pixel " << p;
+            }
+        }
+    }
+}
+
 TEST_F(RenderTest, LinkBackToAnEarlierSpriteEndsTheList) {
     cfg_set(cfg_gen_sprite_limit, 0);
     put_sprite(0, 10, 0, 1, 1, name(4, 1), 1);
