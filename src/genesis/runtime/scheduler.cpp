@@ -36,15 +36,25 @@ inline void call(F* f, Args... args) {
 // The chain behind every 68000 slice, a skipped one included: the Z80 when the settings
 // enable it and the 68000 lets it run, light gun and pad time-outs, FM timers, then the
 // add-on units. The Z80 test is made here rather than through the core's released hook, so
-// a slice costs one indirect call for the whole chain.
+// a slice costs one indirect call for the whole chain. A machine whose add-on seams are
+// unbound runs the chain without them (chosen at each frame start: the seams are bound at
+// power-on, between frames).
+template <bool kAddons>
 void slice_chain() {
     if (z80_may_run()) z80_run();
     lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
     ym2612_timers_line();
-    call(frame_seams.segacd_slice);
-    if ((emu_state_flags.load(std::memory_order_relaxed) & kState32xActive) != 0) {
-        call(frame_seams.s32x_slice);
+    if constexpr (kAddons) {
+        call(frame_seams.segacd_slice);
+        if ((emu_state_flags.load(std::memory_order_relaxed) & kState32xActive) != 0) {
+            call(frame_seams.s32x_slice);
+        }
     }
+}
+
+void choose_slice_chain() {
+    const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;
+    m68k_successor    = addons ? slice_chain<true> : slice_chain<false>;
 }
 
 void on_m68k_halt() { emu_thread_target.store(nullptr); }
@@ -121,6 +131,7 @@ inline bool line_pass() {
 }  // namespace
 
 FrameResult run_frame() {
+    choose_slice_chain();
     for (;;) {
         if (!run_slice_chain()) return FrameResult::kHalted;
         if (line_pass()) return FrameResult::kFrameEnd;
@@ -159,7 +170,7 @@ void emu_clear_cpu_halts() {
 }
 
 void scheduler_bind_hooks() {
-    m68k_successor                  = slice_chain;
+    m68k_successor                  = slice_chain<true>;
     m68k_z80_successor              = nullptr;  // slice_chain runs the Z80 itself
     m68k_z80_released               = nullptr;
     m68k_halt_hook                  = on_m68k_halt;

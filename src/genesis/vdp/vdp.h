@@ -116,7 +116,7 @@ extern u32 render_mode;
 
 void vdp_write_control(u16 word);
 void vdp_write_register(u32 number, u32 value);
-u16 vdp_read_status();
+inline u16 vdp_read_status();  // defined below the runtime links it reads
 u16 vdp_read_hv_counter();
 
 // Power-on: registers 0-23 to 0 (register 12 to 1) and the control state cleared. The
@@ -158,6 +158,24 @@ struct VdpRuntimeLinks {
     void (*display_size_changed)() = nullptr;
 };
 extern VdpRuntimeLinks vdp_runtime_links;
+
+// Status: bits 0 (50 Hz console), 2-3 (H and V blank, by the scheduler's phase; the V blank
+// bit already in the horizontal blank of line 223), 4 (odd field while interlaced), 7
+// (V interrupt pending), 1, 5 and 6 as held, 9-10 and 12-13 set. Reading clears a pending
+// second command word and reports DMA busy once. Games poll it in tight loops, so it is
+// read inline by the bus.
+inline u16 vdp_read_status() {
+    static constexpr u8 kPhaseBlank[3] = {0x00, 0x04, 0x08};
+    VdpControlState& s                 = vdp_control_state;
+    s.second_word_pending              = false;
+    const u32 phase                    = *vdp_runtime_links.slice_phase;
+    u32 status = 0x3600 | (*vdp_runtime_links.pal_flag & 1) | (s.status & 0x62) |
+                 (s.vint_pending << 7) | ((s.interlace & s.odd_field) << 4);
+    s.status &= static_cast<u8>(~0x02);
+    if (phase < 3) status |= kPhaseBlank[phase];
+    if (phase == 1 && *vdp_runtime_links.slice_counter == ((223u << 4) | 1)) status |= 0x08;
+    return static_cast<u16>(status);
+}
 
 // ---------------------------------------------------------------------------------------
 // Data port and DMA (0xC00000-0xC00003)

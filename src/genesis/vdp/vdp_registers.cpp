@@ -319,21 +319,6 @@ void vdp_write_register(u32 number, u32 value) {
 
 // --- Status and HV counter ----------------------------------------------------------------
 
-u16 vdp_read_status() {
-    // Blank bits by scheduler phase: none while drawing, H blank, V blank.
-    static constexpr u8 kPhaseBlank[3] = {0x00, 0x04, 0x08};
-    auto& s                            = st();
-    s.second_word_pending              = false;
-    const u32 phase                    = vdp_link::slice_phase();
-    u32 status = 0x3600 | (vdp_link::pal_flag() & 1) | (s.status & 0x62) | (s.vint_pending << 7) |
-                 ((s.interlace & s.odd_field) << 4);
-    s.status &= static_cast<u8>(~0x02);  // DMA busy is reported once
-    if (phase < 3) status |= kPhaseBlank[phase];
-    // The blank bit rises already in the horizontal blank of line 223.
-    if (phase == 1 && vdp_link::slice_counter() == ((223u << 4) | 1)) status |= 0x08;
-    return static_cast<u16>(status);
-}
-
 u16 vdp_read_hv_counter() {
     const u32 phase = vdp_link::slice_phase();
     if (phase == 2) return 0xFF00;

@@ -50,6 +50,27 @@ TEST_F(SchedulerTest, AFrameIs2752SlicesWithItsLineAndFrameInterrupts) {
     EXPECT_EQ(m68k_context.status & kM68kStatusHalted, 0u);
 }
 
+// The add-on units run after every slice once their seams are bound, the 32X only while it
+// is active; a frame after they are unbound runs without them.
+TEST_F(SchedulerTest, AddOnSeamsRunAfterEverySliceOnceBound) {
+    static u32 cd_slices, s32x_slices;
+    cd_slices = s32x_slices = 0;
+    ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
+    frame_seams.segacd_slice = [] { ++cd_slices; };
+    frame_seams.s32x_slice   = [] { ++s32x_slices; };
+    ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
+    EXPECT_EQ(cd_slices, kSlicesPerFrame);
+    EXPECT_EQ(s32x_slices, 0u);
+    emu_state_flags.fetch_or(kState32xActive);
+    ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
+    EXPECT_EQ(cd_slices, 2 * kSlicesPerFrame);
+    EXPECT_EQ(s32x_slices, kSlicesPerFrame);
+    emu_state_flags.fetch_and(~kState32xActive);
+    frame_seams = FrameSeams{};
+    ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
+    EXPECT_EQ(cd_slices, 2 * kSlicesPerFrame);
+}
+
 TEST_F(SchedulerTest, SampleClockGivesTheRateExactly) {
     cfg_set(cfg_sound_rate, 0);
     EXPECT_EQ(samples_per_frame(4), (std::vector<u32>{734, 735, 735, 735}));
