@@ -58,7 +58,8 @@ void store8(u8* dst, u64 v) {
     if constexpr (std::endian::native == std::endian::big) v = byte_reverse(v);
     std::memcpy(dst, &v, 8);
 }
-u64 load8(const u8* src) {
+template <class T>
+u64 load8(const T* src) {
     u64 v;
     std::memcpy(&v, src, 8);
     if constexpr (std::endian::native == std::endian::big) v = byte_reverse(v);
@@ -273,44 +274,99 @@ void draw_sprite(u32 at, u32 line) {
     }
 }
 
+// The walk down the sprite list, the same for every line: the sprites visited in list order
+// with what each line's test needs. It is taken again only when the table entries it read
+// (the entries from 0 up to the highest one visited) or the walk's settings change, so a
+// line tests its sprites without following the links.
+struct SpriteWalk {
+    // What the walk was taken from.
+    bool valid      = false;
+    bool double_res = false;
+    u32 table_words = 0, max_visits = 0, span = 0;  // span: entries 0 to span - 1 were read
+    std::array<u16, kMaxSprites * 4> entries{};
+    // The visits in order: entry (VRAM word index), first line, lines, X, width in pixels.
+    u32 count = 0;
+    u32 at[kMaxSprites], top[kMaxSprites], lines[kMaxSprites], x[kMaxSprites], width[kMaxSprites];
+};
+SpriteWalk sprite_walk;
+
+// True when the `entries` sprite entries (4 words each) from VRAM word `word` on (wrapping
+// at the end of VRAM) equal `copy`.
+bool vram_entries_equal(u32 word, const u16* copy, u32 entries) {
+    u64 diff = 0;
+    if (word + entries * 4 <= kVramWords) {
+        // A long table is compared by the library; a few entries are quicker inline.
+        if (entries >= 16) return std::memcmp(&vdp_vram[word], copy, entries * 8) == 0;
+        for (u32 k = 0; k < entries * 4; k += 4)
+            diff |= load8(copy + k) ^ load8(&vdp_vram[word + k]);
+    } else {
+        for (u32 k = 0; k < entries * 4; ++k)
+            diff |= copy[k] ^ vdp_vram[(word + k) & (kVramWords - 1)];
+    }
+    return diff == 0;
+}
+
+template <bool kDouble>
+const SpriteWalk& walk_sprite_list(u32 table_words, u32 max_visits) {
+    SpriteWalk& w = sprite_walk;
+    if (w.valid && w.double_res == kDouble && w.table_words == table_words &&
+        w.max_visits == max_visits && vram_entries_equal(table_words, w.entries.data(), w.span))
+        return w;
+    constexpr u32 kCellRows = kDouble ? 16 : 8;
+    w.valid                 = true;
+    w.double_res            = kDouble;
+    w.table_words           = table_words;
+    w.max_visits            = max_visits;
+    w.count                 = 0;
+    u32 highest = 0, i = 0;
+    for (;;) {
+        const u32 at = table_words + i * 4;
+        const u16 w0 = vdp_vram[at & (kVramWords - 1)];
+        const u16 w1 = vdp_vram[(at + 1) & (kVramWords - 1)];
+        const u32 n  = w.count++;
+        w.at[n]      = at;
+        w.top[n]     = kDouble ? (w0 & 0x3FFu) - 256u : (w0 & 0x1FFu) - 128u;
+        w.lines[n]   = (((w1 >> 8) & 3) + 1) * kCellRows;
+        w.x[n]       = vdp_vram[(at + 3) & (kVramWords - 1)] & 0x1FFu;
+        w.width[n]   = (((w1 >> 10) & 3) + 1) * 8;
+        highest      = std::max(highest, i);
+        if (w.count >= max_visits) break;
+        const u32 link = w1 & 0xFF;
+        if (link - 1 >= kMaxSprites - 1) break;  // 0 or 80 and above end the list
+        i = link;
+    }
+    w.span = highest + 1;
+    for (u32 k = 0; k < w.span * 4; ++k)
+        w.entries[k] = vdp_vram[(table_words + k) & (kVramWords - 1)];
+    return w;
+}
+
 template <bool kDouble>
 void render_sprites(u32 line) {
-    const auto& s       = st();
-    const bool limit    = cfg(cfg_gen_sprite_limit) != 0;
-    const u32 table     = s.sprite_table_size;
-    const u32 cell_rows = kDouble ? 16 : 8;
-    // A link back to a sprite already visited ends the list. The scan does not keep track:
+    const auto& s    = st();
+    const bool limit = cfg(cfg_gen_sprite_limit) != 0;
+    const u32 table  = s.sprite_table_size;
+    // A link back to a sprite already visited ends the list. The walk does not keep track:
     // from such a link on it would only visit sprites again, and a sprite drawn again adds
     // nothing (its opaque pixels are taken already), so it stops after as many visits as
     // there are sprites instead, or at the table size with the limit on.
     const u32 max_visits = limit ? std::min(table, kMaxSprites) : kMaxSprites;
     const u32 max_line   = limit ? table / 4 : ~0u;       // 16 or 20 sprites a line
     const u32 max_pixels = limit ? table / 4 * 16 : ~0u;  // 256 or 320 pixels a line
-    // First the walk down the list: the entries (as VRAM word indices; the table starts on
-    // an even address) of the sprites that cross the line, in list order...
-    const u32 table_words = s.sprite_base >> 1;
+    // First the entries (as VRAM word indices; the table starts on an even address) of the
+    // sprites that cross the line, in list order...
+    const SpriteWalk& walk = walk_sprite_list<kDouble>(s.sprite_base >> 1, max_visits);
     u32 found[kMaxSprites];
-    u32 found_count = 0, pixels = 0, visited_count = 0;
+    u32 found_count = 0, pixels = 0;
     bool touched = false;
-    u32 i        = 0;
-    for (;;) {
-        const u32 at           = table_words + i * 4;
-        const u16 w0           = vdp_vram[at & (kVramWords - 1)];
-        const u16 w1           = vdp_vram[(at + 1) & (kVramWords - 1)];
-        const u32 height_cells = ((w1 >> 8) & 3) + 1;
-        const u32 top          = kDouble ? (w0 & 0x3FFu) - 256u : (w0 & 0x1FFu) - 128u;
-        if (line - top < height_cells * cell_rows) {  // unsigned: above the sprite wraps
-            touched = true;
-            // X = 0 masks this sprite and every later one on the line.
-            if ((vdp_vram[(at + 3) & (kVramWords - 1)] & 0x1FFu) == 0) break;
-            found[found_count++] = at;
-            pixels += (((w1 >> 10) & 3) + 1) * 8;
-            if (found_count >= max_line || pixels >= max_pixels) break;
-        }
-        if (++visited_count >= max_visits) break;
-        const u32 link = w1 & 0xFF;
-        if (link - 1 >= kMaxSprites - 1) break;  // 0 or 80 and above end the list
-        i = link;
+    for (u32 k = 0; k < walk.count; ++k) {
+        if (line - walk.top[k] >= walk.lines[k]) continue;  // unsigned: above the sprite wraps
+        touched = true;
+        // X = 0 masks this sprite and every later one on the line.
+        if (walk.x[k] == 0) break;
+        found[found_count++] = walk.at[k];
+        pixels += walk.width[k];
+        if (found_count >= max_line || pixels >= max_pixels) break;
     }
     // ...then their pixels.
     sprite_line_touched = touched;

@@ -284,6 +284,34 @@ TEST_F(RenderTest, LinkBackToAnEarlierSpriteEndsTheList) {
     }
 }
 
+// A change to the sprite list shows on the next line drawn, whichever way it reached VRAM,
+// also for a table that runs past the end of VRAM.
+TEST_F(RenderTest, SpriteListChangesShowOnTheNextLine) {
+    for (const u32 base : {kSprites, 0xFE00u}) {
+        vdp_reg(5, base >> 9);
+        auto entry = [&](u32 i, u32 word) { return (base + i * 8 + word * 2) & 0xFFFF; };
+        auto put   = [&](u32 i, int x, int y, u32 link) {
+            vram_put(entry(i, 0), static_cast<u16>(y + 128));
+            vram_put(entry(i, 1), static_cast<u16>(link));
+            vram_put(entry(i, 2), name(4, 2));
+            vram_put(entry(i, 3), static_cast<u16>(x + 128));
+        };
+        put(0, 0, 0, 70);
+        put(70, 40, 0, 0);
+        EXPECT_EQ(pixel(0, 40) & 0x3F, 0x2F);
+        vram_put(entry(0, 1), 0);  // the list ends at sprite 0
+        EXPECT_EQ(pixel(1, 40) & 0x3F, 0x00);
+        vdp_command(entry(0, 1), kVramWrite);  // linked again, through the data port
+        vdp_write_data(70);
+        EXPECT_EQ(pixel(2, 40) & 0x3F, 0x2F);
+        vram_put(entry(70, 3), 48 + 128);  // moved
+        EXPECT_EQ(pixel(3, 40) & 0x3F, 0x00);
+        EXPECT_EQ(pixel(3, 48) & 0x3F, 0x2F);
+        vram_put(entry(70, 0), 100 + 128);  // moved down, off the line
+        EXPECT_EQ(pixel(4, 48) & 0x3F, 0x00);
+    }
+}
+
 TEST_F(RenderTest, SpriteLimitIn40ColumnMode) {
     for (u32 i = 0; i < 21; ++i)
         put_sprite(i, 10 * static_cast<int>(i), 0, 1, 1, name(4, 1), i + 1);
