@@ -1,5 +1,7 @@
 #include "genesis/runtime/scheduler.h"
 
+#include <array>
+
 #include "base/config.h"
 #include "genesis/io/input_update.h"
 #include "genesis/io/lightgun.h"
@@ -27,6 +29,14 @@ namespace {
 constexpr u32 kPhaseMask[3] = {8, 2, 0x200};
 constexpr u32 kPhaseAdd[3]  = {static_cast<u32>(-8), 14, static_cast<u32>(-512)};
 constexpr u32 kPhaseStep[3] = {1, static_cast<u32>(-1), static_cast<u32>(-2)};
+
+// The sample clock's step by the low byte of the rate option, so that a slice reads it
+// with one load.
+constexpr std::array<u32, 256> kSampleStepByOption = [] {
+    std::array<u32, 256> t{};
+    for (u32 b = 0; b < 256; ++b) t[b] = kSampleSteps[sound_rate_index_of(b)];
+    return t;
+}();
 
 template <typename F, typename... Args>
 inline void call(F* f, Args... args) {
@@ -97,15 +107,12 @@ void frame_end() {
 // One pass of the loop before a slice. Returns true at the frame end.
 inline bool line_pass() {
     const u32 before = frame_pos.sound_sample_clock;
-    frame_pos.sound_sample_clock += kSampleSteps[sound_rate_index()];
+    frame_pos.sound_sample_clock += kSampleStepByOption[cfg(cfg_sound_rate) & 0xFF];
     if (frame_pos.sound_sample_clock < before && !emu_fast_forward()) make_sample();
 
     const u32 phase = frame_pos.slice_phase;
-    const u32 n     = frame_pos.slice_counter + 1;
-    if ((n & kPhaseMask[phase]) == 0) {
-        frame_pos.slice_counter = n;
-        return false;
-    }
+    const u32 n     = ++frame_pos.slice_counter;
+    if ((n & kPhaseMask[phase]) == 0) return false;
 
     call(frame_seams.s32x_palette_access);
     frame_pos.slice_counter = n + kPhaseAdd[phase];

@@ -19,9 +19,7 @@ inline ConfigWord sound_enable_psg{kSoundEnabled};
 // The output-rate index: 0 44100, 1 22050, 2 11025 samples a second. Only the low byte of
 // the option counts; a value outside 0-2 (a damaged settings file) is taken as 44100 so
 // that no rate table is indexed out of range.
-inline u32 sound_rate_index() {
-    const u32 r = cfg(cfg_sound_rate) & 0xFF;
-    return r <= 2 ? r : 0;
-}
+constexpr u32 sound_rate_index_of(u32 option_byte) { return option_byte <= 2 ? option_byte : 0; }
+inline u32 sound_rate_index() { return sound_rate_index_of(cfg(cfg_sound_rate) & 0xFF); }
 
 }  // namespace varn

@@ -84,6 +84,14 @@ TEST_F(SchedulerTest, SampleClockGivesTheRateExactly) {
     const auto quarter = samples_per_frame(8);
     for (u32 n : quarter) EXPECT_TRUE(n == 183 || n == 184) << n;
     EXPECT_EQ(quarter[4] + quarter[5] + quarter[6] + quarter[7], 735u);
+
+    // Only the option's low byte counts, and a rate outside 0-2 is taken as 44100.
+    scheduler_reset_all();
+    cfg_set(cfg_sound_rate, 0x107);
+    EXPECT_EQ(samples_per_frame(2), (std::vector<u32>{734, 735}));
+    scheduler_reset_all();
+    cfg_set(cfg_sound_rate, 0x201);
+    EXPECT_EQ(samples_per_frame(2), (std::vector<u32>{367, 368}));
 }
 
 TEST_F(SchedulerTest, SamplesReachTheSoundLogAndAreConsumedAtFrameEnd) {
