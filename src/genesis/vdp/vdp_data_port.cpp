@@ -37,7 +37,7 @@ u16* target_words() {
 // Stores one word at the current address of the target (VRAM swaps the bytes at an odd
 // address) and advances the address. Returns the address the word went to. Address and mask
 // are kept in locals: a store into video memory could otherwise be taken to change them.
-u32 store_word(u16 w) {
+[[gnu::always_inline]] inline u32 store_word(u16 w) {
     auto& s        = st();
     const u32 mask = s.address_mask;
     const u32 at   = s.address & mask;
