@@ -173,8 +173,16 @@ u8* draw_entries(u8* out, u32 word, u32 count, TileRowCache<kDouble>& cache) {
     while (count != 0) {
         word &= kVramWords - 1;
         const u32 run = std::min(count, kVramWords - word);
-        for (const u16 *e = &vdp_vram[word], *end = e + run; e != end; ++e, out += 8)
-            store8(out, cache.row(*e));
+        // A run of one entry (empty or filled areas) takes the row of the tile before.
+        u32 last = 0x10000;
+        u64 row  = 0;
+        for (const u16 *e = &vdp_vram[word], *end = e + run; e != end; ++e, out += 8) {
+            if (*e != last) {
+                last = *e;
+                row  = cache.row(last);
+            }
+            store8(out, row);
+        }
         word += run;
         count -= run;
     }
@@ -394,7 +402,7 @@ struct PlaneMerge {
     V plane, b_opaque, b_high, a_opaque, a_high;
 };
 template <class V>
-PlaneMerge<V> merge_planes(V b, V a) {
+[[gnu::always_inline]] inline PlaneMerge<V> merge_planes(V b, V a) {
     const V b_opaque = opaque_flags(b), b_high = high_flags(b);
     const V a_opaque = opaque_flags(a), a_high = high_flags(a);
     // Plane B shows where it is opaque with priority over a low plane A, or where A is
@@ -447,6 +455,9 @@ void mix_range(u8* out, u32 begin, u32 end, u32 high_shift, u64 operators) {
             PixelLanes s;
             std::memcpy(&s, s_line + p, sizeof s);
             merged = merge_pixels(b, a, s, true, operators);
+        } else if (load8(a_line + p) == 0 && load8(a_line + p + 8) == 0) {
+            // Plane A empty and low here (the commonest case): plane B shows.
+            merged = (b & kBytes3F) | (high_flags(b) >> high_shift);
         } else {
             merged = plane_pixels(merge_planes(b, a), high_shift);
         }
