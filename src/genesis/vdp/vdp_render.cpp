@@ -278,7 +278,7 @@ void draw_sprite(u32 at, u32 line) {
         // A pixel lands only where it is opaque and the line is still empty there: the
         // earlier sprite in the list wins. Pixel bytes are at most 0x7F.
         const u64 old = load8(dst);
-        store8(dst, old | (src & ~flag_mask(opaque_flags(old))));
+        store8(dst, old == 0 ? src : old | (src & ~flag_mask(opaque_flags(old))));
     }
 }
 
