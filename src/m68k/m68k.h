@@ -48,6 +48,31 @@ inline constexpr u16 kM68kSrC = 0x0001, kM68kSrV = 0x0002, kM68kSrZ = 0x0004, kM
 inline constexpr s32 kM68kDefaultSliceCycles = -54;
 inline constexpr s32 kS68kDefaultSliceCycles = -75;
 
+// The status register. As the instructions and every reader see it (`value()`, or the
+// conversion to u16) it holds every bit exactly as last written. N and Z, which nearly every
+// instruction sets from its result, are not held as bits: `n` holds a word whose top bit is
+// N and `z` a word that is zero exactly when Z is set, so that an instruction sets both with
+// two stores of its result (moved to the top of the word) instead of deriving two bits. The
+// other bits are held in `bits`, whose N and Z positions are always 0.
+struct M68kStatusRegister {
+    u16 bits = 0;
+    u32 n    = 0;
+    u32 z    = 1;
+
+    constexpr u16 value() const {
+        return static_cast<u16>(bits | ((n >> 28) & kM68kSrN) | (z == 0 ? kM68kSrZ : 0u));
+    }
+    constexpr operator u16() const { return value(); }
+    constexpr M68kStatusRegister& operator=(u32 v) {
+        bits = static_cast<u16>(v & ~u32{kM68kSrN | kM68kSrZ});
+        n    = (v & kM68kSrN) << 28;
+        z    = (v & kM68kSrZ) ^ kM68kSrZ;
+        return *this;
+    }
+    constexpr M68kStatusRegister& operator|=(u32 v) { return *this = value() | v; }
+    constexpr M68kStatusRegister& operator&=(u32 v) { return *this = value() & v; }
+};
+
 struct M68kCpuContext {
     u32 status     = 0;     // 0x300 = halted; no other bit is used by the core
     u32 fetch_base = 0;     // arena offset standing for 68000 address 0 in the current code
@@ -61,7 +86,7 @@ struct M68kCpuContext {
     std::array<u32, 16> regs{};     // D0-D7, A0-A7; A7 is always the active stack pointer
     u32 pc = 0;                     // 24-bit PC, valid between slices
     std::array<u32, 2> sp_slots{};  // saved stack pointers: user, supervisor
-    u16 sr            = 0;          // status register, held raw
+    M68kStatusRegister sr{};        // status register (every bit as last written)
     u32 sp_slot_index = 0;          // slot of the current mode (stale while that mode runs)
     u8 stopped        = 0;          // non-zero while STOP waits for an interrupt
     u8 irq_taken      = 0;          // non-zero once an interrupt was accepted during STOP

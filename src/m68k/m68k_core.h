@@ -322,7 +322,7 @@ template <class I>
 [[gnu::noinline]] u32 check_irq(u32 cycles) {
     auto& c     = I::cpu();
     c.irq_check = 0;
-    u32 mask    = (c.sr >> 8) & 7;
+    u32 mask    = (c.sr.bits >> 8) & 7;
     if (mask == 7) mask = 6;
     const u32 acceptable = c.irq_pending & 0xFEu & ~((2u << mask) - 1u);
     if (acceptable == 0) return cycles;

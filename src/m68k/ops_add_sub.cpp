@@ -20,7 +20,7 @@ u32 op_to_register(u32 ir) {
     u32& d               = dreg<I>(op >> 9);
     const AddSubResult r = add_sub<A, S>(src, d & kSizeMask<S>);
     set_sized<S>(d, r.res);
-    set_ccr<I>(r.ccr);
+    set_arith_flags<I>(r);
     advance<I>(2 + kExtBytes<M, S>);
     return S == Size::kLong ? 6 : 4;
 }
@@ -31,7 +31,7 @@ u32 op_to_memory(u32 ir) {
     const u32 src = dreg<I>(op >> 9) & kSizeMask<S>;
     ea_modify<I, S, M, 2>(ir, op, [src](u32 dst) {
         const AddSubResult r = add_sub<A, S>(src, dst);
-        set_ccr<I>(r.ccr);
+        set_arith_flags<I>(r);
         return r.res;
     });
     advance<I>(2 + kExtBytes<M, S>);

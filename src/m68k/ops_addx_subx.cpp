@@ -16,7 +16,7 @@ namespace {
 template <class I, AddSub A, Size S>
 inline u32 extended(u32 src, u32 dst) {
     const AddSubResult r = add_sub<A, S>(src, dst, x_bit<I>());
-    set_ccr<I>(ccr_extend_z(r.ccr, I::cpu().sr));
+    set_extend_flags<I>(r);
     return r.res;
 }
 

@@ -38,8 +38,9 @@ constexpr u32 apply(u32 value, u32 bit) {
 // Z := the selected bit was 0; X, N, V, C kept; bits 5-7 cleared.
 template <class I>
 inline void set_bit_z(u32 value, u32 bit) {
-    auto& c = I::cpu();
-    c.sr    = static_cast<u16>((c.sr & 0xFF1Bu) | ((value & bit) ? 0u : kM68kSrZ));
+    auto& sr = I::cpu().sr;
+    sr.bits  = static_cast<u16>(sr.bits & 0xFF1Fu);
+    sr.z     = value & bit;
 }
 
 template <BitOp Op, bool Static>

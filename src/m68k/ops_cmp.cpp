@@ -14,7 +14,7 @@ namespace {
 
 template <class I, Size S>
 inline void compare(u32 src, u32 dst) {
-    set_nzvc_keep_x<I>(add_sub<AddSub::kSub, S>(src, dst).nzvc);
+    set_compare_flags<I>(add_sub<AddSub::kSub, S>(src, dst));
 }
 
 template <class I, Size S, Mode M>

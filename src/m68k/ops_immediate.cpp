@@ -67,7 +67,7 @@ u32 op_arith_imm(u32 ir) {
     const u32 imm = immediate<I, S>(ir);
     ea_modify<I, S, M, kDstOff<S>>(ir, ir >> 16, [imm](u32 v) {
         const AddSubResult r = add_sub<A, S>(imm, v);
-        set_ccr<I>(r.ccr);
+        set_arith_flags<I>(r);
         return r.res;
     });
     advance<I>(kDstOff<S> + kExtBytes<M, S>);
@@ -78,7 +78,7 @@ template <class I, Size S, Mode M>
 u32 op_cmpi(u32 ir) {
     const u32 imm = immediate<I, S>(ir);
     const u32 v   = ea_read<I, S, M, kDstOff<S>>(ir, ir >> 16);
-    set_nzvc_keep_x<I>(add_sub<AddSub::kSub, S>(imm, v).nzvc);
+    set_compare_flags<I>(add_sub<AddSub::kSub, S>(imm, v));
     advance<I>(kDstOff<S> + kExtBytes<M, S>);
     return kCycles<S, M, 8, 14, 8, 12>;
 }

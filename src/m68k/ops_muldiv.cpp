@@ -39,7 +39,7 @@ u32 op_mul(u32 ir) {
         p = (d & 0xFFFFu) * src;
     }
     d = p;
-    set_nzvc_keep_x<I>(ccr_nz<Size::kLong>(p));
+    set_logic_flags<I, Size::kLong>(p);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
     return kMulCycles;
 }
@@ -56,7 +56,9 @@ template <class I>
 // N and Z from the low word of the (possibly overflowing) quotient, V for the overflow, C 0.
 template <class I>
 inline void set_div_flags(u32 quotient, bool overflow) {
-    set_nzvc_keep_x<I>(ccr_nz<Size::kWord>(quotient) | (overflow ? kM68kSrV : 0u));
+    auto& sr = I::cpu().sr;
+    sr.bits  = static_cast<u16>((sr.bits & 0xFF10u) | (overflow ? kM68kSrV : 0u));
+    set_nz<I, Size::kWord>(quotient);
 }
 
 template <class I, Mode M>

@@ -34,7 +34,7 @@ u32 op_quick(u32 ir) {
     } else {
         ea_modify<I, S, M, 2>(ir, op, [q](u32 dst) {
             const AddSubResult r = add_sub<A, S>(q, dst);
-            set_ccr<I>(r.ccr);
+            set_arith_flags<I>(r);
             return r.res;
         });
         advance<I>(2 + kExtBytes<M, S>);

@@ -58,10 +58,11 @@ template <class I, Size S, ShiftOp Op, bool Left>
 inline u32 shift(u32 a, u32 n) {
     constexpr u32 w = kWidth<S>;
     auto& c         = I::cpu();
-    const u32 x     = (c.sr >> 4) & 1u;
-    const u32 keep  = c.sr & (0xFF00u | kM68kSrX);
+    const u32 x     = x_bit<I>();
+    const u32 keep  = c.sr.bits & (0xFF00u | kM68kSrX);
     if (n == 0) [[unlikely]] {
-        c.sr = static_cast<u16>(keep | ccr_nz<S>(a) | (Op == ShiftOp::kRox && x ? kM68kSrC : 0u));
+        c.sr.bits = static_cast<u16>(keep | (Op == ShiftOp::kRox && x ? kM68kSrC : 0u));
+        set_nz<I, S>(a);
         return a;
     }
     u32 res      = 0;
@@ -71,14 +72,16 @@ inline u32 shift(u32 a, u32 n) {
         const u32 r = n & (w - 1);
         res         = rotate_left<S>(a, Left ? r : (w - r) & (w - 1));
         carry       = Left ? (res & 1u) : msb<S>(res);
-        c.sr        = static_cast<u16>(keep | ccr_nz<S>(res) | (carry ? kM68kSrC : 0u));
+        c.sr.bits   = static_cast<u16>(keep | carry);
+        set_nz<I, S>(res);
         return res;
     } else if constexpr (Op == ShiftOp::kRox) {
         // The ring X:a of w + 1 bits, rotated left by m (a right rotation by m is a left one
         // by w + 1 - m).
         const u32 m = n % (w + 1);
         if (m == 0) {
-            c.sr = static_cast<u16>(keep | ccr_nz<S>(a) | (x ? kM68kSrC : 0u));
+            c.sr.bits = static_cast<u16>(keep | x);
+            set_nz<I, S>(a);
             return a;
         }
         const u32 k      = Left ? m : w + 1 - m;
@@ -109,8 +112,9 @@ inline u32 shift(u32 a, u32 n) {
         res   = static_cast<u32>(u64{a} >> n);
         carry = static_cast<u32>(u64{a} >> (n - 1)) & 1u;
     }
-    c.sr = static_cast<u16>((c.sr & 0xFF00u) | ccr_nz<S>(res) | (overflow ? kM68kSrV : 0u) |
-                            kXcFromCarry[carry]);
+    c.sr.bits =
+        static_cast<u16>((c.sr.bits & 0xFF00u) | (overflow ? kM68kSrV : 0u) | kXcFromCarry[carry]);
+    set_nz<I, S>(res);
     return res;
 }
 

@@ -30,7 +30,7 @@ template <class I, Size S, Mode M>
 u32 op_negx(u32 ir) {
     ea_modify<I, S, M, 2>(ir, ir >> 16, [](u32 v) {
         const AddSubResult r = add_sub<AddSub::kSub, S>(v, 0, x_bit<I>());
-        set_ccr<I>(ccr_extend_z(r.ccr, I::cpu().sr));
+        set_extend_flags<I>(r);
         return r.res;
     });
     advance<I>(kLength<M, S>);
@@ -41,7 +41,7 @@ template <class I, Size S, Mode M>
 u32 op_neg(u32 ir) {
     ea_modify<I, S, M, 2>(ir, ir >> 16, [](u32 v) {
         const AddSubResult r = add_sub<AddSub::kSub, S>(v, 0);
-        set_ccr<I>(r.ccr);
+        set_arith_flags<I>(r);
         return r.res;
     });
     advance<I>(kLength<M, S>);

@@ -202,6 +202,28 @@ TEST_F(M68kSlice, MarkersAdjustPcLoadsAsTheirKindSays) {
     }
 }
 
+// The status register reads back every value as written, whichever way it was written, and
+// flag updates through the result words read as the bits they stand for.
+TEST(M68kStatusRegister, HoldsEveryValueAsWritten) {
+    M68kStatusRegister sr;
+    EXPECT_EQ(sr.value(), 0u);
+    for (u32 v = 0; v < 0x10000; ++v) {
+        sr = v;
+        ASSERT_EQ(sr.value(), v);
+        sr |= 0x0004;
+        ASSERT_EQ(sr.value(), v | 0x0004);
+        sr &= ~0x0008u;
+        ASSERT_EQ(sr.value(), (v | 0x0004) & ~0x0008u);
+    }
+    sr   = 0x2700;
+    sr.n = 0x80000000;  // a negative result
+    sr.z = 0x80000000;
+    EXPECT_EQ(sr.value(), 0x2708u);
+    sr.n = 0;  // a zero result
+    sr.z = 0;
+    EXPECT_EQ(sr.value(), 0x2704u);
+}
+
 // Every condition on every N, Z, V, C combination.
 TEST(M68kCondition, MatchesTheDefinitionOnEveryFlagCombination) {
     for (u32 f = 0; f < 16; ++f) {
