@@ -62,32 +62,27 @@ inline u32 x_bit() {
     return (I::cpu().sr.bits >> 4) & 1u;
 }
 
-// N and Z from a result at size S; the other bits untouched.
-template <class I, Size S>
-M68K_INLINE void set_nz(u32 res) {
-    auto& sr    = I::cpu().sr;
-    const u32 t = top_aligned<S>(res);
-    sr.n        = t;
-    sr.z        = t;
+// A flag update rewrites the whole CCR byte: the bits of `keep` stay (the system byte, and X
+// where the operation keeps it), `xvc` are the new X, V and C bits (bits 5-7 become 0), N and
+// Z come from the top-aligned result `top`.
+template <class I>
+M68K_INLINE void store_flags(u32 keep, u32 xvc, u32 top) {
+    auto& sr = I::cpu().sr;
+    sr.bits  = static_cast<u16>((sr.bits & keep) | xvc);
+    sr.n     = top;
+    sr.z     = top;
 }
 
-// Flag updates rewrite the whole CCR byte: bits 5-7 become 0, the system byte is kept.
 // The add/subtract flags: X N Z V C.
 template <class I>
 M68K_INLINE void set_arith_flags(const AddSubResult& r) {
-    auto& sr = I::cpu().sr;
-    sr.bits  = static_cast<u16>((sr.bits & 0xFF00u) | r.xvc);
-    sr.n     = r.top;
-    sr.z     = r.top;
+    store_flags<I>(0xFF00u, r.xvc, r.top);
 }
 
 // The compare flags: N Z V C, X kept.
 template <class I>
 M68K_INLINE void set_compare_flags(const AddSubResult& r) {
-    auto& sr = I::cpu().sr;
-    sr.bits  = static_cast<u16>((sr.bits & 0xFF10u) | r.vc);
-    sr.n     = r.top;
-    sr.z     = r.top;
+    store_flags<I>(0xFF00u | kM68kSrX, r.vc, r.top);
 }
 
 // The extended operations (ADDX, SUBX, NEGX) only ever clear Z: a zero result keeps the Z
@@ -119,9 +114,7 @@ M68K_INLINE void set_nzvc_keep_x(u32 nzvc) {
 // V and C cleared, X kept.
 template <class I, Size S>
 M68K_INLINE void set_logic_flags(u32 res) {
-    auto& sr = I::cpu().sr;
-    sr.bits  = static_cast<u16>(sr.bits & 0xFF10u);
-    set_nz<I, S>(res);
+    store_flags<I>(0xFF00u | kM68kSrX, 0, top_aligned<S>(res));
 }
 
 // Packed decimal (ABCD, SBCD, NBCD): the binary sum or difference of two bytes put right by
