@@ -173,13 +173,22 @@ u8* draw_entries(u8* out, u32 word, u32 count, TileRowCache<kDouble>& cache) {
     while (count != 0) {
         word &= kVramWords - 1;
         const u32 run = std::min(count, kVramWords - word);
-        // A run of one entry (empty or filled areas) takes the row of the tile before.
+        // A run of one entry (empty or filled areas) takes the row of the tile before; inside
+        // a run, four tiles a step while the next four entries match.
         u32 last = 0x10000;
         u64 row  = 0;
         for (const u16 *e = &vdp_vram[word], *end = e + run; e != end; ++e, out += 8) {
             if (*e != last) {
                 last = *e;
                 row  = cache.row(last);
+            } else if (end - e > 4 && e[1] == last) {  // a longer run: the next one matches
+                const u64 four = u64{last} * 0x0001000100010001ull;  // in each 16-bit lane
+                u64 next;
+                while (end - e > 4 && (std::memcpy(&next, e + 1, sizeof next), next == four)) {
+                    for (u32 k = 0; k < 4; ++k) store8(out + 8 * k, row);
+                    e += 4;
+                    out += 32;
+                }
             }
             store8(out, row);
         }
