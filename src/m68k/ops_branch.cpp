@@ -58,7 +58,8 @@ u32 op_bsr(u32 ir) {
 template <class I>
 u32 op_dbcc(u32 ir) {
     const u32 op = ir >> 16;
-    if (condition<I>(op)) {
+    // DBF, the loop instruction, tests no flags: its condition never holds.
+    if ((op & 0x0F00) != 0x0100 && condition<I>(op)) {
         advance<I>(4);
         return 12;
     }
