@@ -59,8 +59,10 @@ struct M68kStatusRegister {
     u32 n    = 0;
     u32 z    = 1;
 
+    // Z is the borrow of z - 1 taken in 64 bits: one shift rather than a compare and a set.
     constexpr u16 value() const {
-        return static_cast<u16>(bits | ((n >> 28) & kM68kSrN) | (z == 0 ? kM68kSrZ : 0u));
+        return static_cast<u16>(bits | ((n >> 28) & kM68kSrN) |
+                                static_cast<u32>(((u64{z} - 1) >> 61) & kM68kSrZ));
     }
     constexpr operator u16() const { return value(); }
     constexpr M68kStatusRegister& operator=(u32 v) {
