@@ -54,9 +54,12 @@ inline constexpr s32 kS68kDefaultSliceCycles = -75;
 // N and `z` a word that is zero exactly when Z is set, so that an instruction sets both with
 // two stores of its result (moved to the top of the word) instead of deriving two bits. The
 // other bits are held in `bits`, whose N and Z positions are always 0.
+//
+// `n` and `z` are kept apart on purpose: side by side, the compiler pairs their two stores
+// through a vector register, which takes more instructions than the stores.
 struct M68kStatusRegister {
-    u16 bits = 0;
     u32 n    = 0;
+    u16 bits = 0;
     u32 z    = 1;
 
     // Z is the borrow of z - 1 taken in 64 bits: one shift rather than a compare and a set.
