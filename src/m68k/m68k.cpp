@@ -123,13 +123,6 @@ bool enter_fetch_region(M68kCpuContext& c, u32 pos) {
 
 namespace {
 
-// Sets the halt bits and clears the run entry, for halts found outside a handler.
-template <class I>
-[[gnu::cold]] void halt_machine() {
-    I::cpu().status |= kM68kStatusHalted;
-    if (m68k_halt_hook) m68k_halt_hook();
-}
-
 // Places the fetch position at `pc` at slice entry. The fetch base normally still holds the
 // position (a boot ROM running on into the cartridge, a 32X BIOS overlay); when it does not
 // place the PC inside an image (a state load over a marker page), the PC is resolved afresh.

@@ -139,12 +139,18 @@ M68K_INLINE u32 end_slice_keep_counter() {
     return kLeaveSlice;
 }
 
-// The machine halt: status bits, the run entry cleared through the hook, the slice ended
-// without its successor. `pc` is left as the caller set it.
+// The machine halt: status bits and the run entry cleared through the hook. `pc` is left as
+// the caller set it.
 template <class I>
-[[gnu::cold]] u32 halt() {
+[[gnu::cold]] void halt_machine() {
     I::cpu().status |= kM68kStatusHalted;
     if (m68k_halt_hook) m68k_halt_hook();
+}
+
+// The halt from inside a handler: the slice ends without its successor.
+template <class I>
+[[gnu::cold]] u32 halt() {
+    halt_machine<I>();
     return end_slice_now<I>();
 }
 
@@ -245,8 +251,7 @@ template <class I>
     const u32 pc = m68k_current_pc(c);
     if (!resolve_pc<I, Adjust::kAll>(pc)) {
         c.pc = pc;
-        c.status |= kM68kStatusHalted;
-        if (m68k_halt_hook) m68k_halt_hook();
+        halt_machine<I>();
         return end_slice_keep_counter<I>();
     }
     const u32 ir = load_be32(memory_arena + c.fetch_pos);

@@ -62,6 +62,11 @@ inline u32 x_bit() {
     return (I::cpu().sr.bits >> 4) & 1u;
 }
 
+// What a flag update keeps of SR: the system byte, and X as well where the operation leaves
+// it.
+inline constexpr u32 kKeepSystem     = 0xFF00u;
+inline constexpr u32 kKeepSystemAndX = kKeepSystem | kM68kSrX;
+
 // A flag update rewrites the whole CCR byte: the bits of `keep` stay (the system byte, and X
 // where the operation keeps it), `xvc` are the new X, V and C bits (bits 5-7 become 0), N and
 // Z come from the top-aligned result `top`.
@@ -76,24 +81,31 @@ M68K_INLINE void store_flags(u32 keep, u32 xvc, u32 top) {
 // The add/subtract flags: X N Z V C.
 template <class I>
 M68K_INLINE void set_arith_flags(const AddSubResult& r) {
-    store_flags<I>(0xFF00u, r.xvc, r.top);
+    store_flags<I>(kKeepSystem, r.xvc, r.top);
 }
 
 // The compare flags: N Z V C, X kept.
 template <class I>
 M68K_INLINE void set_compare_flags(const AddSubResult& r) {
-    store_flags<I>(0xFF00u | kM68kSrX, r.vc, r.top);
+    store_flags<I>(kKeepSystemAndX, r.vc, r.top);
 }
 
-// The extended operations (ADDX, SUBX, NEGX) only ever clear Z: a zero result keeps the Z
-// before it, so that a chain over a multi-precision value ends with Z set only when every
-// part was zero.
+// The flag update of the extended and decimal operations, which only ever clear Z: a zero
+// result keeps the Z before it, so that a chain over a multi-precision value ends with Z set
+// only when every part was zero. `xvc` are the new X, V and C bits, `n` holds N in its top
+// bit, `result` is the result (any width).
+template <class I>
+M68K_INLINE void store_flags_keeping_z_on_zero(u32 xvc, u32 n, u32 result) {
+    auto& sr = I::cpu().sr;
+    sr.bits  = static_cast<u16>((sr.bits & kKeepSystem) | xvc);
+    sr.n     = n;
+    if (result != 0) sr.z = result;
+}
+
+// ADDX, SUBX, NEGX.
 template <class I>
 M68K_INLINE void set_extend_flags(const AddSubResult& r) {
-    auto& sr = I::cpu().sr;
-    sr.bits  = static_cast<u16>((sr.bits & 0xFF00u) | r.xvc);
-    sr.n     = r.top;
-    if (r.top != 0) sr.z = r.top;
+    store_flags_keeping_z_on_zero<I>(r.xvc, r.top, r.top);
 }
 
 // Stores a whole new CCR byte, all eight bits as given.
@@ -107,14 +119,14 @@ M68K_INLINE void set_ccr(u32 ccr) {
 template <class I>
 M68K_INLINE void set_nzvc_keep_x(u32 nzvc) {
     auto& c = I::cpu();
-    c.sr    = (c.sr.bits & 0xFF10u) | (nzvc & 0x0Fu);
+    c.sr    = (c.sr.bits & kKeepSystemAndX) | (nzvc & 0x0Fu);
 }
 
 // The logic-operation flags (MOVE, AND, OR, EOR, NOT, TST, ...): N and Z from the result,
 // V and C cleared, X kept.
 template <class I, Size S>
 M68K_INLINE void set_logic_flags(u32 res) {
-    store_flags<I>(0xFF00u | kM68kSrX, 0, top_aligned<S>(res));
+    store_flags<I>(kKeepSystemAndX, 0, top_aligned<S>(res));
 }
 
 // Packed decimal (ABCD, SBCD, NBCD): the binary sum or difference of two bytes put right by
@@ -153,10 +165,7 @@ M68K_INLINE constexpr DecimalResult bcd_sub(u32 d, u32 s, u32 x) {
 // extended operations do), N = V = 0.
 template <class I>
 M68K_INLINE void set_bcd_flags(DecimalResult r) {
-    auto& sr = I::cpu().sr;
-    sr.bits  = static_cast<u16>((sr.bits & 0xFF00u) | (r.carry ? (kM68kSrX | kM68kSrC) : 0u));
-    sr.n     = 0;
-    if (r.value != 0) sr.z = r.value;
+    store_flags_keeping_z_on_zero<I>(kXcFromCarry[r.carry], 0, r.value);
 }
 
 }  // namespace varn::m68k

@@ -56,8 +56,7 @@ template <class I>
 // N and Z from the low word of the (possibly overflowing) quotient, V for the overflow, C 0.
 template <class I>
 inline void set_div_flags(u32 quotient, bool overflow) {
-    store_flags<I>(0xFF00u | kM68kSrX, overflow ? kM68kSrV : 0u,
-                   top_aligned<Size::kWord>(quotient));
+    store_flags<I>(kKeepSystemAndX, overflow ? kM68kSrV : 0u, top_aligned<Size::kWord>(quotient));
 }
 
 template <class I, Mode M>

@@ -59,9 +59,8 @@ inline u32 shift(u32 a, u32 n) {
     constexpr u32 w = kWidth<S>;
     const u32 x     = x_bit<I>();
     // Rotates without X and counts of 0 keep X; the others set it with C.
-    constexpr u32 kKeepX = 0xFF00u | kM68kSrX;
     if (n == 0) [[unlikely]] {
-        store_flags<I>(kKeepX, Op == ShiftOp::kRox ? x : 0u, top_aligned<S>(a));
+        store_flags<I>(kKeepSystemAndX, Op == ShiftOp::kRox ? x : 0u, top_aligned<S>(a));
         return a;
     }
     u32 res      = 0;
@@ -71,14 +70,14 @@ inline u32 shift(u32 a, u32 n) {
         const u32 r = n & (w - 1);
         res         = rotate_left<S>(a, Left ? r : (w - r) & (w - 1));
         carry       = Left ? (res & 1u) : msb<S>(res);
-        store_flags<I>(kKeepX, carry, top_aligned<S>(res));
+        store_flags<I>(kKeepSystemAndX, carry, top_aligned<S>(res));
         return res;
     } else if constexpr (Op == ShiftOp::kRox) {
         // The ring X:a of w + 1 bits, rotated left by m (a right rotation by m is a left one
         // by w + 1 - m).
         const u32 m = n % (w + 1);
         if (m == 0) {
-            store_flags<I>(kKeepX, x, top_aligned<S>(a));
+            store_flags<I>(kKeepSystemAndX, x, top_aligned<S>(a));
             return a;
         }
         const u32 k      = Left ? m : w + 1 - m;
@@ -109,7 +108,8 @@ inline u32 shift(u32 a, u32 n) {
         res   = static_cast<u32>(u64{a} >> n);
         carry = static_cast<u32>(u64{a} >> (n - 1)) & 1u;
     }
-    store_flags<I>(0xFF00u, (overflow ? kM68kSrV : 0u) | kXcFromCarry[carry], top_aligned<S>(res));
+    store_flags<I>(kKeepSystem, (overflow ? kM68kSrV : 0u) | kXcFromCarry[carry],
+                   top_aligned<S>(res));
     return res;
 }
 

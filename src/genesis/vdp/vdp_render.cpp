@@ -370,8 +370,8 @@ void render_sprites(u32 line) {
     const u32 max_visits = limit ? std::min(table, kMaxSprites) : kMaxSprites;
     const u32 max_line   = limit ? table / 4 : ~0u;       // 16 or 20 sprites a line
     const u32 max_pixels = limit ? table / 4 * 16 : ~0u;  // 256 or 320 pixels a line
-    // First the entries (as VRAM word indices; the table starts on an even address) of the
-    // sprites that cross the line, in list order...
+    // First the visits (of the walk; its entries are VRAM word indices, the table starts on
+    // an even address) of the sprites that cross the line, in list order...
     const SpriteWalk& walk = walk_sprite_list<kDouble>(s.sprite_base >> 1, max_visits);
     u32 found[kMaxSprites];
     u32 found_count = 0, pixels = 0;
@@ -381,7 +381,7 @@ void render_sprites(u32 line) {
         touched = true;
         // X = 0 masks this sprite and every later one on the line.
         if (walk.x[k] == 0) break;
-        found[found_count++] = walk.at[k];
+        found[found_count++] = k;
         pixels += walk.width[k];
         if (found_count >= max_line || pixels >= max_pixels) break;
     }
@@ -393,12 +393,10 @@ void render_sprites(u32 line) {
     sprite_drawn_end   = 0;
     for (u32 n = 0; n < found_count; ++n) {
         // A sprite covers its width from X on (the line's left margin is X's offset of 128).
-        const u32 at       = found[n];
-        const u32 x        = vdp_vram[(at + 3) & (kVramWords - 1)] & 0x1FFu;
-        const u32 w        = ((vdp_vram[(at + 1) & (kVramWords - 1)] >> 10) & 3) + 1;
-        sprite_drawn_begin = std::min(sprite_drawn_begin, x);
-        sprite_drawn_end   = std::max(sprite_drawn_end, x + 8 * w);
-        draw_sprite<kDouble>(at, line);
+        const u32 k        = found[n];
+        sprite_drawn_begin = std::min(sprite_drawn_begin, walk.x[k]);
+        sprite_drawn_end   = std::max(sprite_drawn_end, walk.x[k] + walk.width[k]);
+        draw_sprite<kDouble>(walk.at[k], line);
     }
     if (found_count == 0) sprite_drawn_begin = sprite_drawn_end = 0;  // all masked
     static_assert(kSpriteLeft == 128);
