@@ -45,12 +45,12 @@ inline void call(F* f, Args... args) {
 
 // The chain behind every 68000 slice, a skipped one included: the Z80 when the settings
 // enable it and the 68000 lets it run, light gun and pad time-outs, FM timers, then the
-// add-on units. The Z80 test is made here rather than through the core's released hook, so
-// a slice costs one indirect call for the whole chain. A machine whose add-on seams are
-// unbound runs the chain without them (chosen at each frame start: the seams are bound at
-// power-on, between frames).
+// add-on units. The loop runs it straight after the 68000's slice, which hands on to no
+// successor of its own: a slice that did not halt the CPU, skipped or not, always ends
+// here. A machine whose add-on seams are unbound runs the chain without them (chosen at
+// each frame start: the seams are bound at power-on, between frames).
 template <bool kAddons>
-void slice_chain() {
+[[gnu::always_inline]] inline void slice_chain() {
     if (z80_may_run()) z80_run();
     lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
     ym2612_timers_line();
@@ -62,22 +62,11 @@ void slice_chain() {
     }
 }
 
-void choose_slice_chain() {
-    const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;
-    m68k_successor    = addons ? slice_chain<true> : slice_chain<false>;
-}
-
 void on_m68k_halt() { emu_thread_target.store(nullptr); }
 
-// One slice of the machine: the 68000, which continues into the chain itself. Returns
-// false when the CPU halted.
-inline bool run_slice_chain() {
-    ++run_stats.slices;
-    m68k_run_slice();
-    return (m68k_context.status & kM68kStatusHalted) == 0;
-}
-
-inline void make_sample() {
+// A carry of the sample clock: one sample into the sound area (none while fast-forwarding).
+[[gnu::noinline]] void make_sample() {
+    if (emu_fast_forward()) return;
     s16* slot = sound_next_slot();
     if (slot == nullptr) return;  // the area is full: the sample is dropped
     psg_render_sample(*slot);     // stores
@@ -104,16 +93,9 @@ void frame_end() {
     ++run_stats.frames;
 }
 
-// One pass of the loop before a slice. Returns true at the frame end.
-inline bool line_pass() {
-    const u32 before = frame_pos.sound_sample_clock;
-    frame_pos.sound_sample_clock += kSampleStepByOption[cfg(cfg_sound_rate) & 0xFF];
-    if (frame_pos.sound_sample_clock < before && !emu_fast_forward()) make_sample();
-
-    const u32 phase = frame_pos.slice_phase;
-    const u32 n     = ++frame_pos.slice_counter;
-    if ((n & kPhaseMask[phase]) == 0) return false;
-
+// The end of a phase, reached with the counter `n` that ended it: the line and frame
+// events of the video chip, the line's picture, or the frame end (returns true).
+[[gnu::noinline]] bool phase_end(u32 phase, u32 n) {
     call(frame_seams.s32x_palette_access);
     frame_pos.slice_counter = n + kPhaseAdd[phase];
     frame_pos.slice_phase   = phase + kPhaseStep[phase];
@@ -135,14 +117,46 @@ inline bool line_pass() {
     return false;
 }
 
+// One pass of the loop before a slice, the sample clock advancing by `sample_step`.
+// Returns true at the frame end.
+[[gnu::always_inline]] inline bool line_pass(u32 sample_step) {
+    const u32 before = frame_pos.sound_sample_clock;
+    frame_pos.sound_sample_clock += sample_step;
+    if (frame_pos.sound_sample_clock < before) make_sample();
+
+    const u32 phase = frame_pos.slice_phase;
+    const u32 n     = ++frame_pos.slice_counter;
+    if ((n & kPhaseMask[phase]) == 0) return false;
+    return phase_end(phase, n);
+}
+
+// The frame loop, with or without the add-on units' steps. The sample rate is a host
+// setting: it is read once a frame, and the slices are counted into the run figures when
+// the loop leaves.
+template <bool kAddons>
+FrameResult run_frame_loop() {
+    const u32 sample_step = kSampleStepByOption[cfg(cfg_sound_rate) & 0xFF];
+    u64 slices            = 0;
+    FrameResult result    = FrameResult::kFrameEnd;
+    for (;;) {
+        ++slices;
+        m68k_run_slice();
+        if ((m68k_context.status & kM68kStatusHalted) != 0) {
+            result = FrameResult::kHalted;
+            break;
+        }
+        slice_chain<kAddons>();
+        if (line_pass(sample_step)) break;
+    }
+    run_stats.slices += slices;
+    return result;
+}
+
 }  // namespace
 
 FrameResult run_frame() {
-    choose_slice_chain();
-    for (;;) {
-        if (!run_slice_chain()) return FrameResult::kHalted;
-        if (line_pass()) return FrameResult::kFrameEnd;
-    }
+    const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;
+    return addons ? run_frame_loop<true>() : run_frame_loop<false>();
 }
 
 void genesis_run_entry() {
@@ -177,8 +191,8 @@ void emu_clear_cpu_halts() {
 }
 
 void scheduler_bind_hooks() {
-    m68k_successor                  = slice_chain<true>;
-    m68k_z80_successor              = nullptr;  // slice_chain runs the Z80 itself
+    m68k_successor                  = nullptr;  // the frame loop runs the chain itself
+    m68k_z80_successor              = nullptr;
     m68k_z80_released               = nullptr;
     m68k_halt_hook                  = on_m68k_halt;
     vdp_runtime_links.slice_counter = &frame_pos.slice_counter;
