@@ -2,6 +2,8 @@
 
 #include "m68k/m68k.h"
 
+#include <algorithm>
+
 #include "base/config.h"
 #include "m68k/m68k_core.h"
 
@@ -85,17 +87,24 @@ M68kFetchPages m68k_fetch_pages     = startup_pages();
 M68kFetchPages m68k_fetch_pages_scd = startup_pages_scd();
 M68kFetchPages s68k_fetch_pages     = startup_pages_sub();
 
-void m68k_set_fetch_page(u32 page, M68kFetchPage entry) { m68k_fetch_pages[page & 0xFF] = entry; }
+// The main CPU's jump window was made from the pages that change here: the next PC load
+// looks at the pages again.
+void m68k_set_fetch_page(u32 page, M68kFetchPage entry) {
+    m68k_fetch_pages[page & 0xFF] = entry;
+    m68k_context.jump_size        = 0;
+}
 
 void m68k_init_fetch_pages(u32 cart_enable_latch) {
     for (u32 page = 0; page < 0x40; ++page)
         m68k_fetch_pages[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0);
     if (cfg(cfg_gen_use_bios) != 0 && (cart_enable_latch & 1) == 0)
         m68k_fetch_pages[0] = m68k_fetch_page(K::kPlain, kBootRomOffset, 0);
+    m68k_context.jump_size = 0;
 }
 
 void m68k_restore_fetch_pages() {
     for (u32 page = 0; page < 0x40; ++page) m68k_fetch_pages[page] = m68k_fetch_pages_scd[page];
+    m68k_context.jump_size = 0;
 }
 
 void m68k_reset_records() {
@@ -121,6 +130,27 @@ bool enter_fetch_region(M68kCpuContext& c, u32 pos) {
     return true;
 }
 
+void make_jump_window(M68kCpuContext& c, const M68kFetchPages& pages, u32 pc) {
+    c.jump_base           = c.fetch_base;
+    c.jump_size           = 0;
+    const u32 page        = pc >> 16;
+    const M68kFetchPage e = pages[page];
+    if (e.kind != K::kPlain || e.offset != c.fetch_base) return;
+    const auto same = [&](u32 p) {
+        return pages[p].kind == K::kPlain && pages[p].offset == e.offset;
+    };
+    u32 first = page;
+    u32 last  = page;
+    while (first > 0 && same(first - 1)) --first;
+    while (last < 0xFF && same(last + 1)) ++last;
+    // Distances from the position just loaded, so that no bound is taken modulo 2^32.
+    const u32 pos  = c.fetch_pos;
+    const u32 down = std::min(pc - (first << 16), pos - c.fetch_begin);
+    const u32 up   = std::min(((last + 1) << 16) - pc, c.fetch_end - pos);
+    c.jump_begin   = pos - down;
+    c.jump_size    = down + up;
+}
+
 namespace {
 
 // Places the fetch position at `pc` at slice entry. The fetch base normally still holds the
@@ -136,6 +166,7 @@ template <class I>
         c.fetch_begin = r.begin;
         c.fetch_end   = r.end;
         c.fetch_pos   = pos;
+        c.jump_size   = 0;
         return true;
     }
     return resolve_pc<I, Adjust::kAll>(pc);
@@ -146,6 +177,10 @@ M68K_INLINE bool enter_position() {
     auto& c       = I::cpu();
     const u32 pc  = c.pc & 0xFFFFFF;
     const u32 pos = c.fetch_base + pc;
+    // A fetch base set from outside between slices (a state load, a test) invalidates the
+    // jump window made for the old one.
+    if (c.jump_base != c.fetch_base) [[unlikely]]
+        c.jump_size = 0;
     if (in_fetch_region(c, pos)) [[likely]] {
         c.fetch_pos = pos;
         return true;

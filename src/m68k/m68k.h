@@ -100,6 +100,14 @@ struct M68kCpuContext {
     u32 fetch_pos   = 0;  // arena index of the running instruction (valid during a slice)
     u32 fetch_begin = 0;  // the fetch region fetch_pos runs in: [fetch_begin, fetch_end)
     u32 fetch_end   = 0;
+    // The jump window: arena indices [jump_begin, jump_begin + jump_size) that a PC load may
+    // reach without looking at the fetch pages. It lies inside the fetch region, on plain
+    // pages whose offset is `jump_base` (the fetch base it was made for). Every full PC load
+    // makes it afresh; a change of the pages or the region empties it, and slice entry empties
+    // it when the fetch base was set to another value from outside.
+    u32 jump_begin  = 0;
+    u32 jump_size   = 0;
+    u32 jump_base   = 0;
     u8 halt_pending = 0;     // a halt found outside a slice (reset vector or loaded PC without
                              // code); taken at this core's next slice entry
     u32 exception_run  = 0;  // zero-cycle exceptions in a row without the counter moving

@@ -169,6 +169,17 @@ M68K_INLINE bool in_fetch_region(const M68kCpuContext& c, u32 pos) {
 // makes it current. False when no image holds it.
 [[gnu::noinline]] bool enter_fetch_region(M68kCpuContext& c, u32 pos);
 
+// Makes the jump window around the fetch position just loaded for `pc` through `pages`: the
+// run of neighbouring plain pages that share the page's offset, cut to the fetch region.
+// Empty when the page is not plain or the fetch base is not its offset (an adjusted load).
+[[gnu::noinline]] void make_jump_window(M68kCpuContext& c, const M68kFetchPages& pages, u32 pc);
+
+// True when arena position `pos` lies in the jump window (one compare: positions below the
+// window wrap to large distances).
+M68K_INLINE bool in_jump_window(const M68kCpuContext& c, u32 pos) {
+    return pos - c.jump_begin < c.jump_size;
+}
+
 // Which fetch-page adjustments a PC load applies on the main CPU (the sub-CPU applies none).
 enum class Adjust {
     kNone,     // state loads
@@ -204,6 +215,7 @@ M68K_INLINE bool resolve_pc(u32 pc) {
     }
     c.fetch_base = base;
     c.fetch_pos  = pos;
+    make_jump_window(c, I::pages(), pc);
     return true;
 }
 
@@ -220,24 +232,33 @@ template <class I, Adjust A>
 // The PC load of every PC-loading instruction. False: the page holds no code, `pc` holds the
 // running instruction's PC (so that the halt leaves it there) and the caller halts.
 // Branches, calls and returns are a good part of all instructions, so the common case stays
-// short and inline: a plain page (no adjustment can apply) whose position lies in the fetch
-// region the core already runs in. The page entry is still read on every load.
+// short and inline: a target inside the jump window, where the fetch base already maps the
+// PC to its position and no page needs to be read.
 template <class I, Adjust A = Adjust::kOverlay>
 M68K_INLINE bool set_pc(u32 target) {
-    auto& c      = I::cpu();
-    const u32 pc = target & 0xFFFFFF;
-    // By reference: kind and offset are read where they are needed, with no copy of the
-    // entry to take apart.
-    const M68kFetchPage& e = I::pages()[pc >> 16];
-    if (e.kind == M68kFetchKind::kPlain) [[likely]] {
-        const u32 pos = e.offset + pc;
-        if (in_fetch_region(c, pos)) [[likely]] {
-            c.fetch_base = e.offset;
-            c.fetch_pos  = pos;
-            return true;
-        }
+    auto& c       = I::cpu();
+    const u32 pc  = target & 0xFFFFFF;
+    const u32 pos = c.fetch_base + pc;
+    if (in_jump_window(c, pos)) [[likely]] {
+        c.fetch_pos = pos;
+        return true;
     }
     return set_pc_slow<I, A>(pc);
+}
+
+// The PC load of a relative branch: `disp` (sign-extended) from the running instruction's
+// address + 2. Inside the jump window the new position is the old one moved by the same
+// distance: a target that wraps around the 24-bit space lands outside the window, so the
+// wrap needs no test here.
+template <class I>
+M68K_INLINE bool branch_by(u32 disp) {
+    auto& c       = I::cpu();
+    const u32 pos = c.fetch_pos + 2 + disp;
+    if (in_jump_window(c, pos)) [[likely]] {
+        c.fetch_pos = pos;
+        return true;
+    }
+    return set_pc_slow<I, Adjust::kOverlay>((insn_address<I>() + 2 + disp) & 0xFFFFFF);
 }
 
 // Sequential execution ran off the end of its image: the position stands in the zero guard

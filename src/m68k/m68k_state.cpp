@@ -43,6 +43,7 @@ void place_loaded_pc(M68kCpuContext& c, const M68kFetchPages& pages, u32 pc) {
         c.halt_pending = 1;
     } else {
         c.fetch_base   = e.offset;
+        c.jump_size    = 0;
         c.halt_pending = 0;
     }
     c.exception_run = 0;

@@ -20,11 +20,10 @@ inline bool condition(u32 op) {
     return m68k_test_condition((op >> 8) & 15, I::cpu().sr);
 }
 
-template <class I>
-inline u32 branch_target(u32 ir) {
+// The displacement, sign-extended: byte 0x00 selects the word after the opcode.
+inline u32 branch_displacement(u32 ir) {
     const u32 disp8 = (ir >> 16) & 0xFF;
-    const u32 disp  = disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
-    return insn_address<I>() + 2 + disp;
+    return disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
 }
 
 template <class I>
@@ -34,13 +33,13 @@ u32 op_bcc(u32 ir) {
         advance<I>(word ? 4 : 2);
         return word ? 12 : 8;
     }
-    if (!set_pc<I>(branch_target<I>(ir))) return halt<I>();
+    if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
     return 10;
 }
 
 template <class I>
 u32 op_bra(u32 ir) {
-    if (!set_pc<I>(branch_target<I>(ir))) return halt<I>();
+    if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
     return 10;
 }
 
@@ -51,7 +50,7 @@ u32 op_bsr(u32 ir) {
     u32& a7          = I::cpu().regs[kM68kA7];
     a7 -= 4;
     I::write32(a7, ret);
-    if (!set_pc<I>(branch_target<I>(ir))) return halt<I>();
+    if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
     return 18;
 }
 
@@ -70,7 +69,7 @@ u32 op_dbcc(u32 ir) {
         advance<I>(4);
         return 14;
     }
-    if (!set_pc<I>(insn_address<I>() + 2 + sign_extend16(ir & 0xFFFF))) return halt<I>();
+    if (!branch_by<I>(sign_extend16(ir & 0xFFFF))) return halt<I>();
     return 10;
 }
 

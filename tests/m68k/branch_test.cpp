@@ -112,5 +112,56 @@ TEST_F(M68kBranch, BranchesLookUpTheTargetPage) {
     EXPECT_EQ(m68k_context.pc, 0x200100u);
 }
 
+// Branches inside one stretch of plain pages skip the page look-up once a first PC load has
+// looked; these are the cases where that shortcut must not apply: a target past the 24-bit
+// wrap, a mirror page of work RAM with its own offset, pages changed after the last look-up,
+// and a fetch base set from outside between slices. Each program starts with BRA.S +2 (the
+// first PC load) and then runs the branch under test.
+TEST_F(M68kBranch, BranchesSeeWrapsMirrorsAndChangedPages) {
+    struct Case {
+        u32 from;
+        u16 disp;  // of the BRA.W at from + 4
+        u32 target;
+    };
+    const Case cases[] = {
+        {0x000010, 0xFFDA, 0xFFFFF0},  // backwards across address 0 into work RAM
+        {0xFFFFE0, 0x002A, 0x000010},  // forwards across the top into the cartridge
+        {0xFF1000, 0x8000, 0xFE9006},  // work RAM's mirror page below
+    };
+    for (const auto& k : cases) {
+        SetUp();
+        poke_words(k.target, {0x303C, 0x0020, 0xA000});  // MOVE.W #0x20,D0; line A
+        start_at(k.from, {0x6002, 0x0000, 0x6000, k.disp});
+        run_until_halt(100);
+        EXPECT_EQ(d(0), 0x20u) << std::hex << k.from;
+    }
+
+    // A page taken away after a branch ran next to it: the next branch there halts.
+    SetUp();
+    start_at(0x00FFF0, {0x6002, 0x0000, 0x4E71, 0x6000, 0x0008});  // ...; NOP; BRA.W 0x010000
+    poke_words(0x010000, {0x303C, 0x0020, 0xA000});
+    step();
+    step();
+    m68k_set_fetch_page(0x01, kM68kNoCodePage);
+    run_until_halt(100);
+    EXPECT_EQ(d(0), 0u);
+    EXPECT_EQ(m68k_context.pc, 0x00FFF6u);
+
+    // A fetch base set from outside between slices within the same fetch region: the boot
+    // ROM's, for code at address 0, while page 0 maps the cartridge. JMP 0x1000 must reach
+    // the cartridge's 0x1000 through the page, not the position the old base gave.
+    SetUp();
+    start_at(0x000F00, {0x6002, 0x0000});
+    poke_words(0x001000, {0x303C, 0x0020, 0xA000});
+    poke_words(0x000800, {0x303C, 0x0030, 0xA000});
+    step();
+    store_be16(&gen_boot_rom[0], 0x4EF9);  // JMP 0x001000
+    store_be32(&gen_boot_rom[2], 0x001000);
+    m68k_context.fetch_base = kBootRomOffset;
+    m68k_context.pc         = 0;
+    run_until_halt(100);
+    EXPECT_EQ(d(0), 0x20u);
+}
+
 }  // namespace
 }  // namespace varn::test
