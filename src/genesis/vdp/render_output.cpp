@@ -2,6 +2,7 @@
 
 #include "genesis/vdp/render_output.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -93,15 +94,91 @@ void copy_row(u32 buffer_row, u32 surface_row_index, bool doubled) {
 
 // --- Genesis line routines ---------------------------------------------------------------
 
-void genesis_single(u32 y) {
-    vdp_render_genesis_line();
-    copy_row(y, y, false);
+// A line's picture as last drawn and converted, with what it was drawn from: most screens
+// stay the same from one frame to the next, and a line whose inputs are all as they were
+// is not drawn again. Its inputs are VRAM (by its change count), the renderers' settings
+// (the control-state fields derived from the registers, from display_enabled on, compared
+// by content), register 17's side bit the window reads, the picture width, the sprite limit
+// and VSRAM. The host pixels are converted again only when the drawn bytes or colour_lut
+// (by its change count) differ. The kept picture is copied into the line buffer and the
+// surface whatever they hold now.
+class LineRecord {
+  public:
+    static constexpr std::size_t kSettingsOffset = offsetof(VdpControlState, display_enabled);
+    static constexpr std::size_t kSettingsSize   = sizeof(VdpControlState) - kSettingsOffset;
+    static constexpr u64 kNotConverted           = ~u64{0};
+
+    bool inputs_current() const {
+        return valid_ && vram_changes_ == vdp_changes.vram && window_side_ == vdp_registers[17] &&
+               width_ == screen_width && sprite_limit_ == cfg(cfg_gen_sprite_limit) &&
+               std::memcmp(settings_, settings(), kSettingsSize) == 0 &&
+               std::memcmp(vsram_, vdp_vsram.data(), sizeof vsram_) == 0;
+    }
+
+    // Takes the line just drawn into `row` and its inputs.
+    void take(const u8* row) {
+        if (!valid_ || std::memcmp(rendered_, row, kLineWidth) != 0) {
+            std::memcpy(rendered_, row, kLineWidth);
+            pixel_colours_ = kNotConverted;
+        }
+        valid_        = true;
+        vram_changes_ = vdp_changes.vram;
+        window_side_  = vdp_registers[17];
+        width_        = screen_width;
+        sprite_limit_ = cfg(cfg_gen_sprite_limit);
+        std::memcpy(settings_, settings(), kSettingsSize);
+        std::memcpy(vsram_, vdp_vsram.data(), sizeof vsram_);
+    }
+
+    // The host pixels of the kept line with the current colours.
+    const u16* pixels() {
+        if (pixel_colours_ != vdp_changes.colours) {
+            convert_pixels(rendered_, pixels_, kLineWidth);
+            pixel_colours_ = vdp_changes.colours;
+        }
+        return pixels_;
+    }
+
+    const u8* rendered() const { return rendered_; }
+    void forget() {
+        valid_         = false;
+        pixel_colours_ = kNotConverted;
+    }
+
+  private:
+    static const u8* settings() {
+        return reinterpret_cast<const u8*>(&vdp_control_state) + kSettingsOffset;
+    }
+
+    bool valid_        = false;
+    u64 vram_changes_  = 0;
+    u64 pixel_colours_ = kNotConverted;  // colour_lut's count when pixels_ were converted
+    u8 window_side_    = 0;
+    u32 width_ = 0, sprite_limit_ = 0;
+    u8 settings_[kSettingsSize]{};
+    u16 vsram_[kVsramWords]{};
+    u8 rendered_[kLineWidth]{};
+    u16 pixels_[kLineWidth]{};
+};
+std::array<LineRecord, 224> line_records;
+
+// Line y into surface row `surface_row_index` (and the scanline-masked row below it when
+// doubled).
+void genesis_line_out(u32 y, u32 surface_row_index, bool doubled) {
+    LineRecord& record = line_records[y];
+    u8* row            = vdp_line_buffer.data() + y * kLineBufferPitch;
+    if (record.inputs_current()) {
+        std::memcpy(row, record.rendered(), kLineWidth);
+    } else {
+        vdp_render_genesis_line();
+        record.take(row);
+    }
+    put_pixels(record.pixels(), surface_row_index, doubled);
 }
 
-void genesis_doubled(u32 y) {
-    vdp_render_genesis_line();
-    copy_row(y, 2 * y, true);
-}
+void genesis_single(u32 y) { genesis_line_out(y, y, false); }
+
+void genesis_doubled(u32 y) { genesis_line_out(y, 2 * y, true); }
 
 void genesis_interlace(u32 y, bool doubled) {
     if (cfg(cfg_squash_interlace) != 0) {
@@ -264,6 +341,7 @@ void render_output_reset() {
     scanline_mask         = 0;
     overlay_text          = {};
     s32x_composite_source = {};
+    for (LineRecord& record : line_records) record.forget();
 }
 
 void overlay_text_draw() {

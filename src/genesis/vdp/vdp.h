@@ -100,6 +100,22 @@ extern std::array<u16, kVsramWords> vdp_vsram;
 // Host pixel values for the line-buffer pixel bytes: four blocks of 64 chosen by bits 6-7
 // (0 shadowed, 1 and 2 normal, 3 highlighted); entry 0 of each block is the background.
 extern std::array<u16, 256> colour_lut;
+
+// Changes of VRAM and of colour_lut, counted by the VDP's own writers (data port, DMA,
+// fills, copies, state loads, power-on, palette updates; a write that leaves the value as
+// it was may count nothing). The line output keeps a line's picture while nothing counted
+// here and none of the renderers' settings, VSRAM or the sprite limit changed since it was
+// drawn. Code that writes VRAM or colour_lut in place (tests, benchmarks) calls
+// vdp_note_change() before the next line is drawn.
+struct VdpChangeCounts {
+    u64 vram    = 0;
+    u64 colours = 0;
+};
+extern VdpChangeCounts vdp_changes;
+inline void vdp_note_change() {
+    ++vdp_changes.vram;
+    ++vdp_changes.colours;
+}
 // Host pixel value of each 9-bit console colour R*64 + G*8 + B for the surface format.
 extern std::array<u16, 512> host_colour_table;
 

@@ -42,7 +42,10 @@ u16* target_words() {
     const u32 mask = s.address_mask;
     const u32 at   = s.address & mask;
     if (s.target == kVdpVram) {
-        vdp_vram[at >> 1] = (at & 1) ? byte_swap16(w) : w;
+        u16& cell       = vdp_vram[at >> 1];
+        const u16 value = (at & 1) ? byte_swap16(w) : w;
+        vdp_changes.vram += cell != value;
+        cell = value;
     } else {
         target_words()[at >> 1] = w;  // below 64 under the 0x7F mask
     }

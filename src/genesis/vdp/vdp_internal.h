@@ -31,8 +31,17 @@ inline u8 vram_byte(u32 a) {
     return static_cast<u8>((a & 1) ? w : w >> 8);
 }
 inline void vram_set_byte(u32 a, u8 v) {
-    u16& w = vdp_vram[(a & 0xFFFF) >> 1];
-    w      = (a & 1) ? static_cast<u16>((w & 0xFF00) | v) : static_cast<u16>((w & 0x00FF) | v << 8);
+    u16& w        = vdp_vram[(a & 0xFFFF) >> 1];
+    const u16 old = w;
+    w = (a & 1) ? static_cast<u16>((w & 0xFF00) | v) : static_cast<u16>((w & 0x00FF) | v << 8);
+    vdp_changes.vram += w != old;
+}
+
+// Every store into colour_lut: a changed entry is counted.
+inline void set_colour(u32 index, u16 host_pixel) {
+    u16& entry = colour_lut[index];
+    vdp_changes.colours += entry != host_pixel;
+    entry = host_pixel;
 }
 
 }  // namespace varn::vdp_detail

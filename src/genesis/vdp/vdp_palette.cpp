@@ -41,7 +41,7 @@ u16 host_colour(u32 r, u32 g, u32 b) { return host_colour_table[(r << 6) | (g <<
 void write_entry(u32 i, u16 cram_word) {
     u16 forms[4];
     vdp_detail::colour_forms(cram_word, forms);
-    for (u32 b = 0; b < 4; ++b) colour_lut[b * 64 + i] = forms[b];
+    for (u32 b = 0; b < 4; ++b) vdp_detail::set_colour(b * 64 + i, forms[b]);
 }
 
 u16 palette_source(u32 i) {
@@ -72,7 +72,7 @@ void colour_forms(u16 w, u16 out[4]) {
 void vdp_rebuild_palette() {
     for (u32 i = 0; i < 64; ++i) write_entry(i, palette_source(i));
     const u32 bg = vdp_registers[7] & 0x3F;
-    for (u32 b = 0; b < 4; ++b) colour_lut[b * 64] = colour_lut[b * 64 + bg];
+    for (u32 b = 0; b < 4; ++b) vdp_detail::set_colour(b * 64, colour_lut[b * 64 + bg]);
 }
 
 void vdp_update_palette_entry(u32 index) {
@@ -84,7 +84,7 @@ void vdp_update_palette_entry(u32 index) {
     if (i == 0 && bg != 0) return;
     write_entry(i, vdp_cram[i]);
     if (i == bg) {
-        for (u32 b = 0; b < 4; ++b) colour_lut[b * 64] = colour_lut[b * 64 + i];
+        for (u32 b = 0; b < 4; ++b) vdp_detail::set_colour(b * 64, colour_lut[b * 64 + i]);
     }
 }
 

@@ -17,6 +17,7 @@ VdpControlState vdp_control_state{};
 std::array<u16, kVramWords> vdp_vram{};
 std::array<u16, kCramWords> vdp_cram{};
 std::array<u16, kVsramWords> vdp_vsram{};
+VdpChangeCounts vdp_changes{};
 u32 screen_width  = 320;
 u32 screen_height = 224;
 u32 render_mode   = 0;
@@ -186,7 +187,7 @@ void set_background_colour(u8 v) {
     if (cfg(cfg_enhance_visibility) != 0) return;
     u16 forms[4];
     vdp_detail::colour_forms(vdp_cram[v & 0x3F], forms);
-    for (u32 b = 0; b < 4; ++b) colour_lut[b * 64] = forms[b];
+    for (u32 b = 0; b < 4; ++b) vdp_detail::set_colour(b * 64, forms[b]);
 }
 
 }  // namespace
@@ -351,6 +352,7 @@ void vdp_clear_memories() {
     vdp_vram.fill(0);
     vdp_cram.fill(0);
     vdp_vsram.fill(0);
+    vdp_note_change();
 }
 
 void vdp_reset_all() {
@@ -358,6 +360,7 @@ void vdp_reset_all() {
     vdp_control_state = VdpControlState{};
     vdp_clear_memories();
     colour_lut.fill(0);
+    vdp_note_change();
     screen_width  = 320;
     screen_height = 224;
     render_mode   = 0;

@@ -100,7 +100,11 @@ bool vdp_save_vram_data(ByteWriter& out) { return save_words(out, vdp_vram, kVra
 bool vdp_save_cram_data(ByteWriter& out) { return save_words(out, vdp_cram, kCramWords); }
 bool vdp_save_vsram_data(ByteWriter& out) { return save_words(out, vdp_vsram, kVsramConsoleWords); }
 
-bool vdp_load_vram_data(ByteReader& in) { return load_words(in, vdp_vram, kVramWords); }
+bool vdp_load_vram_data(ByteReader& in) {
+    if (!load_words(in, vdp_vram, kVramWords)) return false;
+    vdp_note_change();
+    return true;
+}
 bool vdp_load_cram_data(ByteReader& in) {
     if (!load_words(in, vdp_cram, kCramWords)) return false;
     vdp_rebuild_palette();

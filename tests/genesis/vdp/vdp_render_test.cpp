@@ -73,6 +73,7 @@ void disc_tiles(u32 first) {
             w                = static_cast<u16>((w & ~(0xF << shift)) | colour << shift);
         }
     }
+    vdp_note_change();
 }
 
 TEST_F(RenderTest, SceneWindow) {

@@ -20,7 +20,11 @@ inline constexpr u32 kWindow  = 0xB000;
 inline constexpr u32 kSprites = 0xA800;
 inline constexpr u32 kHscroll = 0xAC00;
 
-inline void vram_put(u32 byte_address, u16 word) { vdp_vram[(byte_address & 0xFFFF) >> 1] = word; }
+// VRAM written in place, with the notice the line output needs to draw lines again.
+inline void vram_put(u32 byte_address, u16 word) {
+    vdp_vram[(byte_address & 0xFFFF) >> 1] = word;
+    vdp_note_change();
+}
 
 // An 8 x 8 tile from 8 rows of 8 hex digits (one colour index per digit).
 inline void put_tile(u32 index, const char* const rows[8]) {
