@@ -1,6 +1,9 @@
 #pragma once
 // Binds the Z80 core to the Genesis sound CPU's map (internal to this folder).
 
+#include <cstddef>
+
+#include "base/endian.h"
 #include "z80/genesis_z80.h"
 #include "z80/z80_core.h"
 
@@ -35,6 +38,16 @@ struct GenesisZ80Bus {
         const u32 off  = z80_page_table[page];
         if (off == kZ80NoCode || off > kZ80RamSize - 0x1000) return false;
         w = {z80_ram.data() + off, page << 12, 0x1000};
+        return true;
+    }
+
+    // The run loop's fetch: the four bytes at a PC in the RAM pages, wherever they do not
+    // run past the 8 KB (a PC from 0x2000 reads the same RAM again). Elsewhere the code
+    // window decides, byte by byte across the wrap, or stops the core where there is no code.
+    static bool fetch_direct(u16 pc, u32& op) {
+        const std::size_t a = pc & ~std::size_t{0x2000};  // in range for 0-0x1FFC, mirror
+        if (a > kZ80RamSize - 4) return false;
+        op = load_le32(z80_ram.data() + a);
         return true;
     }
 

@@ -8,6 +8,8 @@
 //   void write_byte(u16 addr, u8 v);     void write_word(u16 addr, u16 v);
 //   u8   port_in(u8 port);               void port_out(u8 port, u8 v);
 //   bool fetch_window(u16 pc, Z80FetchWindow& w);  // false: no code at pc
+//   bool fetch_direct(u16 pc, u32& op);  // optional: the four code bytes at pc read in one
+//                                        // step where the bus can (false: ask the window)
 //   static constexpr bool kIrqCheckExact;  // check flag must equal 1 (else nonzero)
 //   static constexpr bool kCountInstructions;  // count dispatches (benchmarks)
 //   void add_instructions(u64 n);          // receives the count at the end of each slice
@@ -131,21 +133,29 @@ struct Z80Core {
     [[gnu::always_inline]] static void run(C& c) {
         using namespace z80_detail;
         if (c.status & kZ80StatusHalted) return;
-        c.last_tstates = 0;
         // Budget and booked T-states go onto the carried overshoot; when that is already at
-        // or past zero the whole slice is skipped and the counter keeps the remainder.
+        // or past zero the whole slice is skipped and the counter keeps the remainder. The
+        // counter and the last instruction's T-states are stored when the slice ends: no
+        // handler reads them.
         const s64 start = static_cast<s64>(static_cast<s32>(c.cycle_counter)) + c.slice_budget +
                           static_cast<s64>(c.extra_tstates);
         c.extra_tstates = 0;
-        c.cycle_counter = static_cast<u32>(start);
-        if (start >= 0) return;
-
-        if (Bus::kIrqCheckExact ? c.irq_check == 1 : c.irq_check != 0) {
-            if (!interrupt_check(c)) return finish_exit(c);
+        u32 cnt         = static_cast<u32>(start);
+        if (start >= 0) {
+            c.last_tstates  = 0;
+            c.cycle_counter = cnt;
+            return;
         }
 
-        u32 cnt = c.cycle_counter;
-        u64 n   = 0;
+        if (Bus::kIrqCheckExact ? c.irq_check == 1 : c.irq_check != 0) {
+            if (!interrupt_check(c)) {
+                c.last_tstates  = 0;
+                c.cycle_counter = cnt;
+                return finish_exit(c);
+            }
+        }
+
+        u64 n = 0;
         // The slice's first instruction. A jump to itself there is an idle loop that nothing
         // can change before the slice ends: all its rounds are taken at once, each counting
         // R once, and so does the test that ends the slice, as the loop below would.
@@ -184,10 +194,15 @@ struct Z80Core {
 
     // The four bytes at PC; false when there is no code there (the core has stopped).
     static bool fetch(C& c, u32& op) {
-        const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
-        if (off + 4 <= c.fetch_size) [[likely]] {
-            op = load_le32(c.fetch_mem + off);
-            return true;
+        if constexpr (requires(u32 & o) { Bus::fetch_direct(u16{}, o); }) {
+            if (Bus::fetch_direct(c.pc, op)) [[likely]]
+                return true;
+        } else {
+            const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
+            if (off + 4 <= c.fetch_size) [[likely]] {
+                op = load_le32(c.fetch_mem + off);
+                return true;
+            }
         }
         u32 slow = 0;  // only the slow path takes an address, so `op` can stay in a register
         if (!fetch_slow(c, slow)) return false;

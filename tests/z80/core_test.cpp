@@ -321,6 +321,28 @@ TEST_F(Z80CoreTest, CodeRunsThroughTheRamMirrorAndStopsPastIt) {
     EXPECT_TRUE(z80_is_stopped());
 }
 
+// Instructions fetched at the edges of the RAM pages, whether read in one step or byte by
+// byte: across the 4 KB page boundary, at the last four bytes, and across the end of the
+// mirror, where the byte past 0x3FFF is outside the code pages and reads as 0xFF.
+TEST_F(Z80CoreTest, FetchesAtPageEdgesReadTheRamBytes) {
+    struct Case {
+        u16 pc;
+        u16 ix, next_pc;
+    };
+    for (const Case k : {Case{0x0FFE, 0x4433, 0x1002}, Case{0x1FFC, 0x4433, 0x2000},
+                         Case{0x2FFF, 0x4433, 0x3003}, Case{0x3FFD, 0xFF33, 0x4001}}) {
+        SCOPED_TRACE(k.pc);
+        z80_reset_records();
+        z80_reset();
+        load({0xDD, 0x21, 0x33, 0x44}, k.pc);  // ld ix,0x4433
+        c.pc = k.pc;
+        EXPECT_EQ(step(), 14u);
+        EXPECT_EQ(c.ix, k.ix);
+        EXPECT_EQ(c.pc, k.next_pc);
+        EXPECT_FALSE(z80_is_stopped());
+    }
+}
+
 TEST_F(Z80CoreTest, StateChunkRoundTrip) {
     c.af = 0x1122, c.bc = 0x3344, c.de = 0x5566, c.hl = 0x7788;
     c.ix = 0x99AA, c.iy = 0xBBCC, c.pc = 0x0123, c.sp = 0xDDEE;
