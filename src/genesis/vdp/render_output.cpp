@@ -50,26 +50,33 @@ void put_pixels(const u16* pixels, u32 row, bool doubled) {
     if (doubled) put_masked_row(pixels, row + 1);
 }
 
-// Line-buffer bytes -> host pixels, a table lookup each, eight at a time. Pictures are
-// mostly runs of one colour (backdrop, filled areas) or tiles repeated side by side, so a
-// group of eight bytes equal to the group before it takes the previous eight host pixels.
+u64 load_group(const u8* src) {
+    u64 group;
+    std::memcpy(&group, src, sizeof group);
+    return group;
+}
+
+// Line-buffer bytes -> host pixels, a table lookup each, eight at a time.
+[[gnu::always_inline]] inline void convert_group(const u8* src, u16* dst) {
+#pragma GCC unroll 8
+    for (u32 k = 0; k < 8; ++k) dst[k] = colour_lut[src[k]];
+}
+
+// Pictures are mostly runs of one colour (backdrop, filled areas) or tiles repeated side by
+// side, so a group of eight bytes equal to the group before it takes the previous eight
+// host pixels.
 void convert_pixels(const u8* src, u16* dst, u32 count) {
     const u8* const end = src + (count & ~7u);
-    u64 previous        = 0;
-    if (src != end) {
-        std::memcpy(&previous, src, sizeof previous);
-        previous = ~previous;  // the first group has none before it
-    }
+    // The first group has none before it.
+    u64 previous = src != end ? ~load_group(src) : 0;
     for (; src != end; src += 8, dst += 8) {
-        u64 group;
-        std::memcpy(&group, src, sizeof group);
+        const u64 group = load_group(src);
         if (group == previous) {
             std::memcpy(dst, dst - 8, 8 * sizeof(u16));
             continue;
         }
         previous = group;
-#pragma GCC unroll 8
-        for (u32 k = 0; k < 8; ++k) dst[k] = colour_lut[src[k]];
+        convert_group(src, dst);
     }
     for (u32 k = 0; k < (count & 7); ++k) dst[k] = colour_lut[src[k]];
 }
@@ -115,9 +122,19 @@ class LineRecord {
                std::memcmp(vsram_, vdp_vsram.data(), sizeof vsram_) == 0;
     }
 
-    // Takes the line just drawn into `row` and its inputs.
+    // Takes the line just drawn into `row` and its inputs. With the colours unchanged only
+    // the groups of eight pixels that differ from the kept line are converted again (a
+    // moving sprite or a changed text leaves most of a line as it was).
     void take(const u8* row) {
-        if (!valid_ || std::memcmp(rendered_, row, kLineWidth) != 0) {
+        if (std::memcmp(rendered_, row, kLineWidth) == 0) {
+            // the same bytes: the pixels stand as they are
+        } else if (pixel_colours_ == vdp_changes.colours) {
+            for (u32 p = 0; p < kLineWidth; p += 8) {
+                if (load_group(row + p) == load_group(rendered_ + p)) continue;
+                std::memcpy(rendered_ + p, row + p, 8);
+                convert_group(row + p, pixels_ + p);
+            }
+        } else {
             std::memcpy(rendered_, row, kLineWidth);
             pixel_colours_ = kNotConverted;
         }
