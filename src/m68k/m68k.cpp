@@ -172,20 +172,34 @@ template <class I>
     return resolve_pc<I, Adjust::kAll>(pc);
 }
 
+// The full placement of the fetch position at `pc`, out of line.
 template <class I>
-M68K_INLINE bool enter_position() {
+[[gnu::noinline]] bool place_position() {
     auto& c       = I::cpu();
     const u32 pc  = c.pc & 0xFFFFFF;
     const u32 pos = c.fetch_base + pc;
     // A fetch base set from outside between slices (a state load, a test) invalidates the
     // jump window made for the old one.
-    if (c.jump_base != c.fetch_base) [[unlikely]]
+    if (c.jump_base != c.fetch_base) {
         c.jump_size = 0;
-    if (in_fetch_region(c, pos)) [[likely]] {
+        c.jump_base = c.fetch_base;
+    }
+    if (in_fetch_region(c, pos)) {
         c.fetch_pos = pos;
         return true;
     }
     return enter_position_slow<I>(pc, pos);
+}
+
+// Slice entry: the position the last slice left is still the one to run from while `pc`
+// and the fetch base hold what that slice left (nothing between slices moved them), which
+// is the common case; otherwise the position is placed afresh.
+template <class I>
+M68K_INLINE bool enter_position() {
+    auto& c = I::cpu();
+    if (c.pc == c.exit_pc && c.fetch_base == c.jump_base) [[likely]]
+        return true;
+    return place_position<I>();
 }
 
 // The dispatch step, repeated: add the cycles of the instruction just run, end the slice
@@ -200,7 +214,7 @@ M68K_INLINE bool enter_position() {
 // guard bytes, which read as opcode 0x0000, and the handler of that opcode resolves the PC
 // afresh when its position lies past the region (run_off_image).
 template <class I>
-void dispatch(u32 cycles) {
+M68K_INLINE void dispatch(u32 cycles) {
     auto& c                    = I::cpu();
     const M68kJumpTable& table = I::table();
     u32 counter                = static_cast<u32>(c.cycle_counter);
@@ -231,45 +245,47 @@ void hand_off() {
     }
 }
 
-// The slice length added to the counter carried from `before`: a counter not below zero
-// skips the slice and hands on.
-template <class I>
-[[gnu::cold, gnu::noinline]] bool skips_slice(u32 before) {
-    if (static_cast<s32>(before) < 0) return false;
-    hand_off<I>();
-    return true;
-}
+// A counter already a whole slice or more past zero skips this slice; below zero, the slice
+// runs.
+[[gnu::cold, gnu::noinline]] bool skips_slice(u32 before) { return static_cast<s32>(before) >= 0; }
 
+// One slice up to the hand-off. False when the core is or became halted: then no successor
+// runs.
 template <class I>
-void run_slice() {
+M68K_INLINE bool run_slice_body() {
     auto& c = I::cpu();
-    if (c.status & kM68kStatusHalted) return;
-    // A counter already a whole slice or more past zero skips this slice. The slice length
-    // is negative, so the addition carries only then or from a counter below zero, both rare
-    // (a slice normally starts with the few cycles the last one overran): the sign is looked
-    // at on that path alone.
+    if (c.status & kM68kStatusHalted) return false;
+    // The slice length is negative, so the addition carries only from a counter a whole
+    // slice past zero or from one below zero, both rare (a slice normally starts with the few
+    // cycles the last one overran): the sign is looked at on that path alone.
     const u32 before = static_cast<u32>(c.cycle_counter);
     const u32 after  = before + static_cast<u32>(c.slice_cycles);
     c.cycle_counter  = static_cast<s32>(after);
     if (after < before) [[unlikely]] {
-        if (skips_slice<I>(before)) return;
+        if (skips_slice(before)) return true;
     }
     cpu_current_context = &c;
     if (c.halt_pending) [[unlikely]] {
         c.halt_pending = 0;
         halt_machine<I>();
-        return;
+        return false;
     }
     if (!enter_position<I>()) [[unlikely]] {
         halt_machine<I>();
-        return;
+        return false;
     }
     u32 cycles = 0;
     if (c.irq_check == 1) cycles = check_irq<I>(0);
     dispatch<I>(cycles);
-    if (c.status & kM68kStatusHalted) return;
-    c.pc = m68k_current_pc(c);
-    hand_off<I>();
+    if (c.status & kM68kStatusHalted) return false;
+    c.pc      = m68k_current_pc(c);
+    c.exit_pc = c.pc;
+    return true;
+}
+
+template <class I>
+void run_slice() {
+    if (run_slice_body<I>()) hand_off<I>();
 }
 
 template <class I>
@@ -286,6 +302,7 @@ void reset() {
     c.halt_pending      = 0;
     c.exception_run     = 0;
     c.pc                = 0;
+    c.exit_pc           = kM68kNoPc;
     // The vectors are read from the image itself, not through the bus.
     const ArenaRegion r = arena_fetch_region(c.fetch_base);
     if (r.empty() || r.end - c.fetch_base < 8) {
@@ -305,6 +322,7 @@ void reset() {
 }  // namespace m68k
 
 void m68k_run_slice() { m68k::run_slice<m68k::Main>(); }
+void m68k_run_slice_alone() { m68k::run_slice_body<m68k::Main>(); }
 void s68k_run_slice() { m68k::run_slice<m68k::Sub>(); }
 void m68k_reset() { m68k::reset<m68k::Main>(); }
 void s68k_reset() { m68k::reset<m68k::Sub>(); }

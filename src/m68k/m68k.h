@@ -57,6 +57,9 @@ inline constexpr s32 kS68kDefaultSliceCycles = -75;
 //
 // `n` and `z` are kept apart on purpose: side by side, the compiler pairs their two stores
 // through a vector register, which takes more instructions than the stores.
+// No PC (PCs are 24 bits).
+inline constexpr u32 kM68kNoPc = 0xFFFFFFFFu;
+
 struct M68kStatusRegister {
     u32 n    = 0;
     u16 bits = 0;
@@ -105,9 +108,13 @@ struct M68kCpuContext {
     // pages whose offset is `jump_base` (the fetch base it was made for). Every full PC load
     // makes it afresh; a change of the pages or the region empties it, and slice entry empties
     // it when the fetch base was set to another value from outside.
-    u32 jump_begin  = 0;
-    u32 jump_size   = 0;
-    u32 jump_base   = 0;
+    u32 jump_begin = 0;
+    u32 jump_size  = 0;
+    u32 jump_base  = 0;
+    // `pc` as the last slice stored it (kM68kNoPc after anything else placed the fetch
+    // position): while `pc` and the fetch base still hold what that slice left, its fetch
+    // position is still the one to run from.
+    u32 exit_pc     = kM68kNoPc;
     u8 halt_pending = 0;     // a halt found outside a slice (reset vector or loaded PC without
                              // code); taken at this core's next slice entry
     u32 exception_run  = 0;  // zero-cycle exceptions in a row without the counter moving
@@ -232,6 +239,9 @@ void s68k_build_jump_table();
 // calling the successor). A halted core (status & 0x300) does nothing.
 void m68k_run_slice();
 void s68k_run_slice();
+
+// The same slice without the successor call, for a caller that runs the slice chain itself.
+void m68k_run_slice_alone();
 
 // Reset: SR 0x2700, counter and interrupt state cleared, A7 and PC from the two longs at
 // `fetch_base` (set by the caller to the image holding the vectors). A PC without code is

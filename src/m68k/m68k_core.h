@@ -144,6 +144,7 @@ M68K_INLINE u32 end_slice_keep_counter() {
 template <class I>
 [[gnu::cold]] void halt_machine() {
     I::cpu().status |= kM68kStatusHalted;
+    I::cpu().exit_pc = kM68kNoPc;
     if (m68k_halt_hook) m68k_halt_hook();
 }
 

@@ -38,6 +38,7 @@ bool save_chunk(const M68kCpuContext& c, ByteWriter& out, u32 id_width) {
 // fetch base alone and records a halt for the next slice entry: such a state does not run.
 void place_loaded_pc(M68kCpuContext& c, const M68kFetchPages& pages, u32 pc) {
     c.pc                  = pc & 0xFFFFFF;
+    c.exit_pc             = kM68kNoPc;
     const M68kFetchPage e = pages[c.pc >> 16];
     if (e.kind == M68kFetchKind::kNone) {
         c.halt_pending = 1;

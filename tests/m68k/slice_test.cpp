@@ -62,6 +62,30 @@ TEST_F(M68kSlice, ZeroCycleInstructionsDoNotEndASlice) {
     EXPECT_EQ(m68k_context.cycle_counter, 3);
 }
 
+// A slice resumes at the position the last one left unless `pc` or the fetch base was set
+// in between; the slice without hand-off runs the same instructions and calls no successor.
+TEST_F(M68kSlice, ASliceResumesWhereTheLastLeftUnlessPcOrBaseMoved) {
+    struct Case {
+        u32 pc, base, d0;
+    };
+    const Case cases[] = {{0x1000, kCartRomOffset, 0},   // unchanged: BRA to itself again
+                          {0x1000, kBootRomOffset, 5},   // same pc, base 2 KB lower
+                          {0x2000, kCartRomOffset, 7}};  // pc moved
+    for (const auto& k : cases) {
+        SetUp();
+        start_at(0x1000, {0x60FE});            // BRA to itself
+        poke_words(0x0800, {0x7005, kLineA});  // MOVEQ #5,D0
+        poke_words(0x2000, {0x7007, kLineA});  // MOVEQ #7,D0
+        m68k_run_slice_alone();
+        EXPECT_TRUE(chain_log().empty());
+        EXPECT_EQ(m68k_context.pc, 0x1000u);
+        m68k_context.pc         = k.pc;
+        m68k_context.fetch_base = k.base;
+        m68k_run_slice();
+        EXPECT_EQ(d(0), k.d0) << std::hex << k.pc << " " << k.base;
+    }
+}
+
 // The Z80 runs after a 68000 slice only with emulation on, its bus free and reset released.
 TEST_F(M68kSlice, HandsOffToTheZ80OnlyWhenItMayRun) {
     struct Case {

@@ -140,7 +140,7 @@ FrameResult run_frame_loop() {
     FrameResult result    = FrameResult::kFrameEnd;
     for (;;) {
         ++slices;
-        m68k_run_slice();
+        m68k_run_slice_alone();
         if ((m68k_context.status & kM68kStatusHalted) != 0) {
             result = FrameResult::kHalted;
             break;
