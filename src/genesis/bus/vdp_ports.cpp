@@ -30,7 +30,11 @@ constexpr std::array<Port, 32> kPortByOffset = [] {
 
 Port port_of(u32 a) { return a >= 0xC00020 ? Port::kNone : kPortByOffset[a & 0x1F]; }
 
-u32 vdp_read_byte(u32 a) {
+// Games poll the status in tight loops: reads of 0xC00004-0xC00007 are told apart first,
+// and the other ports are read out of line so that a poll needs no stack frame.
+bool is_status_port(u32 a) { return a - 0xC00004 < 4; }
+
+[[gnu::noinline]] u32 read_byte_decoded(u32 a) {
     switch (port_of(a)) {
         case Port::kData: {
             const u32 w = vdp_read_data();  // every byte read is a full data-port read
@@ -47,7 +51,7 @@ u32 vdp_read_byte(u32 a) {
     }
 }
 
-u32 vdp_read_word(u32 a) {
+[[gnu::noinline]] u32 read_word_decoded(u32 a) {
     switch (port_of(a)) {
         case Port::kData:
             return vdp_read_data();
@@ -59,6 +63,12 @@ u32 vdp_read_word(u32 a) {
             return a;
     }
 }
+
+u32 vdp_read_byte(u32 a) {
+    return is_status_port(a) ? vdp_read_status() & 0xFF : read_byte_decoded(a);
+}
+
+u32 vdp_read_word(u32 a) { return is_status_port(a) ? vdp_read_status() : read_word_decoded(a); }
 
 u32 vdp_read_long(u32 a) {
     switch (port_of(a)) {

@@ -181,14 +181,15 @@ extern VdpRuntimeLinks vdp_runtime_links;
 // second command word and reports DMA busy once. Games poll it in tight loops, so it is
 // read inline by the bus.
 inline u16 vdp_read_status() {
-    static constexpr u8 kPhaseBlank[3] = {0x00, 0x04, 0x08};
+    // By phase (draw, horizontal blank, vertical blank); the scheduler's phase is 0-2.
+    static constexpr u8 kPhaseBlank[4] = {0x00, 0x04, 0x08, 0x00};
     VdpControlState& s                 = vdp_control_state;
     s.second_word_pending              = false;
     const u32 phase                    = *vdp_runtime_links.slice_phase;
     u32 status = 0x3600 | (*vdp_runtime_links.pal_flag & 1) | (s.status & 0x62) |
                  (s.vint_pending << 7) | ((s.interlace & s.odd_field) << 4);
     s.status &= static_cast<u8>(~0x02);
-    if (phase < 3) status |= kPhaseBlank[phase];
+    status |= kPhaseBlank[phase & 3];
     if (phase == 1 && *vdp_runtime_links.slice_counter == ((223u << 4) | 1)) status |= 0x08;
     return static_cast<u16>(status);
 }
