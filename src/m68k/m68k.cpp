@@ -81,17 +81,45 @@ constexpr M68kFetchPages startup_pages_sub() {
     return p;
 }
 
+constexpr bool same_plain_page(const M68kFetchPage& a, const M68kFetchPage& b) {
+    return a.kind == K::kPlain && b.kind == K::kPlain && a.offset == b.offset;
+}
+
+constexpr m68k::M68kPageRuns page_runs(const M68kFetchPages& p) {
+    m68k::M68kPageRuns runs{};
+    u32 first = 0;
+    for (u32 page = 0; page < 256; ++page) {
+        if (page > 0 && !same_plain_page(p[page - 1], p[page])) first = page;
+        runs[page].first = static_cast<u8>(first);
+    }
+    u32 last = 255;
+    for (u32 page = 256; page-- > 0;) {
+        if (page < 255 && !same_plain_page(p[page], p[page + 1])) last = page;
+        runs[page].last = static_cast<u8>(last);
+    }
+    return runs;
+}
+
+// After the main CPU's pages changed: their runs made again, and its jump window emptied so
+// that the next PC load looks at the pages.
+void main_pages_changed() {
+    m68k::m68k_page_runs   = page_runs(m68k_fetch_pages);
+    m68k_context.jump_size = 0;
+}
+
 }  // namespace
 
-M68kFetchPages m68k_fetch_pages     = startup_pages();
-M68kFetchPages m68k_fetch_pages_scd = startup_pages_scd();
-M68kFetchPages s68k_fetch_pages     = startup_pages_sub();
+M68kFetchPages m68k_fetch_pages         = startup_pages();
+M68kFetchPages m68k_fetch_pages_scd     = startup_pages_scd();
+M68kFetchPages s68k_fetch_pages         = startup_pages_sub();
+m68k::M68kPageRuns m68k::m68k_page_runs = page_runs(startup_pages());
+m68k::M68kPageRuns m68k::s68k_page_runs = page_runs(startup_pages_sub());
 
 // The main CPU's jump window was made from the pages that change here: the next PC load
 // looks at the pages again.
 void m68k_set_fetch_page(u32 page, M68kFetchPage entry) {
     m68k_fetch_pages[page & 0xFF] = entry;
-    m68k_context.jump_size        = 0;
+    main_pages_changed();
 }
 
 void m68k_init_fetch_pages(u32 cart_enable_latch) {
@@ -99,12 +127,12 @@ void m68k_init_fetch_pages(u32 cart_enable_latch) {
         m68k_fetch_pages[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0);
     if (cfg(cfg_gen_use_bios) != 0 && (cart_enable_latch & 1) == 0)
         m68k_fetch_pages[0] = m68k_fetch_page(K::kPlain, kBootRomOffset, 0);
-    m68k_context.jump_size = 0;
+    main_pages_changed();
 }
 
 void m68k_restore_fetch_pages() {
     for (u32 page = 0; page < 0x40; ++page) m68k_fetch_pages[page] = m68k_fetch_pages_scd[page];
-    m68k_context.jump_size = 0;
+    main_pages_changed();
 }
 
 void m68k_reset_records() {
@@ -114,6 +142,8 @@ void m68k_reset_records() {
     m68k_fetch_pages     = startup_pages();
     m68k_fetch_pages_scd = startup_pages_scd();
     s68k_fetch_pages     = startup_pages_sub();
+    m68k::m68k_page_runs = page_runs(m68k_fetch_pages);
+    m68k::s68k_page_runs = page_runs(s68k_fetch_pages);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -130,23 +160,18 @@ bool enter_fetch_region(M68kCpuContext& c, u32 pos) {
     return true;
 }
 
-void make_jump_window(M68kCpuContext& c, const M68kFetchPages& pages, u32 pc) {
+void make_jump_window(M68kCpuContext& c, const M68kFetchPages& pages, const M68kPageRuns& runs,
+                      u32 pc) {
     c.jump_base           = c.fetch_base;
     c.jump_size           = 0;
     const u32 page        = pc >> 16;
     const M68kFetchPage e = pages[page];
     if (e.kind != K::kPlain || e.offset != c.fetch_base) return;
-    const auto same = [&](u32 p) {
-        return pages[p].kind == K::kPlain && pages[p].offset == e.offset;
-    };
-    u32 first = page;
-    u32 last  = page;
-    while (first > 0 && same(first - 1)) --first;
-    while (last < 0xFF && same(last + 1)) ++last;
+    const M68kPageRun run = runs[page];
     // Distances from the position just loaded, so that no bound is taken modulo 2^32.
     const u32 pos  = c.fetch_pos;
-    const u32 down = std::min(pc - (first << 16), pos - c.fetch_begin);
-    const u32 up   = std::min(((last + 1) << 16) - pc, c.fetch_end - pos);
+    const u32 down = std::min(pc - (u32{run.first} << 16), pos - c.fetch_begin);
+    const u32 up   = std::min(((u32{run.last} + 1) << 16) - pc, c.fetch_end - pos);
     c.jump_begin   = pos - down;
     c.jump_size    = down + up;
 }

@@ -34,6 +34,17 @@ extern M68kJumpTable s68k_jump_table;
 
 namespace m68k {
 
+// For each fetch page, the first and last page of the run of neighbouring pages that are
+// plain with the same offset (a page that is not plain is a run of its own). Kept with the
+// pages by every function that changes them.
+struct M68kPageRun {
+    u8 first = 0;
+    u8 last  = 0;
+};
+using M68kPageRuns = std::array<M68kPageRun, 256>;
+extern M68kPageRuns m68k_page_runs;
+extern M68kPageRuns s68k_page_runs;
+
 // ---------------------------------------------------------------------------------------
 // Instances
 // ---------------------------------------------------------------------------------------
@@ -44,6 +55,7 @@ struct Main {
     static M68kCpuContext& cpu() { return m68k_context; }
     static M68kJumpTable& table() { return m68k_jump_table; }
     static M68kFetchPages& pages() { return m68k_fetch_pages; }
+    static const M68kPageRuns& page_runs() { return m68k_page_runs; }
     static u32 read8(u32 a) { return m68k_read_byte(a); }
     static u32 read16(u32 a) { return m68k_read_word(a); }
     static u32 read32(u32 a) { return m68k_read_long(a); }
@@ -62,6 +74,7 @@ struct Sub {
     static M68kCpuContext& cpu() { return s68k_context; }
     static M68kJumpTable& table() { return s68k_jump_table; }
     static M68kFetchPages& pages() { return s68k_fetch_pages; }
+    static const M68kPageRuns& page_runs() { return s68k_page_runs; }
     static u32 read8(u32 a) { return s68k_read_byte(a); }
     static u32 read16(u32 a) { return s68k_read_word(a); }
     static u32 read32(u32 a) { return s68k_read_long(a); }
@@ -171,9 +184,10 @@ M68K_INLINE bool in_fetch_region(const M68kCpuContext& c, u32 pos) {
 [[gnu::noinline]] bool enter_fetch_region(M68kCpuContext& c, u32 pos);
 
 // Makes the jump window around the fetch position just loaded for `pc` through `pages`: the
-// run of neighbouring plain pages that share the page's offset, cut to the fetch region.
-// Empty when the page is not plain or the fetch base is not its offset (an adjusted load).
-[[gnu::noinline]] void make_jump_window(M68kCpuContext& c, const M68kFetchPages& pages, u32 pc);
+// page's run, cut to the fetch region. Empty when the page is not plain or the fetch base is
+// not its offset (an adjusted load).
+[[gnu::noinline]] void make_jump_window(M68kCpuContext& c, const M68kFetchPages& pages,
+                                        const M68kPageRuns& runs, u32 pc);
 
 // True when arena position `pos` lies in the jump window (one compare: positions below the
 // window wrap to large distances).
@@ -216,7 +230,7 @@ M68K_INLINE bool resolve_pc(u32 pc) {
     }
     c.fetch_base = base;
     c.fetch_pos  = pos;
-    make_jump_window(c, I::pages(), pc);
+    make_jump_window(c, I::pages(), I::page_runs(), pc);
     return true;
 }
 
