@@ -117,25 +117,22 @@ void frame_end() {
     return false;
 }
 
-// One pass of the loop before a slice, the sample clock advancing by `sample_step`.
-// Returns true at the frame end.
-[[gnu::always_inline]] inline bool line_pass(u32 sample_step) {
-    const u32 before = frame_pos.sound_sample_clock;
-    frame_pos.sound_sample_clock += sample_step;
-    if (frame_pos.sound_sample_clock < before) make_sample();
-
-    const u32 phase = frame_pos.slice_phase;
-    const u32 n     = ++frame_pos.slice_counter;
-    if ((n & kPhaseMask[phase]) == 0) return false;
-    return phase_end(phase, n);
+// Slices run from the position `counter` of `phase` until the count that ends the phase:
+// the first step of the counter that sets the phase's end bit.
+u32 slices_to_phase_end(u32 phase, u32 counter) {
+    const u32 end_bit = kPhaseMask[phase];
+    const u32 next    = counter + 1;
+    return (next & end_bit) != 0 ? 1 : 1 + end_bit - (next & (end_bit - 1));
 }
 
-// The frame loop, with or without the add-on units' steps. The sample rate is a host
-// setting: it is read once a frame, and the slices are counted into the run figures when
-// the loop leaves.
+// The frame loop, with or without the add-on units' steps. Before every slice but the
+// first the sample clock advances and the position counts on; the phase ends after the
+// slices counted down in a register. The sample rate is a host setting: it is read once a
+// frame, and the slices are counted into the run figures when the loop leaves.
 template <bool kAddons>
 FrameResult run_frame_loop() {
     const u32 sample_step = kSampleStepByOption[cfg(cfg_sound_rate) & 0xFF];
+    u32 phase_left        = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
     u64 slices            = 0;
     FrameResult result    = FrameResult::kFrameEnd;
     for (;;) {
@@ -146,7 +143,14 @@ FrameResult run_frame_loop() {
             break;
         }
         slice_chain<kAddons>();
-        if (line_pass(sample_step)) break;
+
+        const u32 before = frame_pos.sound_sample_clock;
+        frame_pos.sound_sample_clock += sample_step;
+        if (frame_pos.sound_sample_clock < before) make_sample();
+        ++frame_pos.slice_counter;
+        if (--phase_left != 0) continue;
+        if (phase_end(frame_pos.slice_phase, frame_pos.slice_counter)) break;
+        phase_left = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
     }
     run_stats.slices += slices;
     return result;
