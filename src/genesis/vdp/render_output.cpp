@@ -2,6 +2,7 @@
 
 #include "genesis/vdp/render_output.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -116,9 +117,16 @@ class LineRecord {
     static constexpr u64 kNotConverted           = ~u64{0};
 
     bool inputs_current() const {
-        return valid_ && vram_changes_ == vdp_changes.vram && window_side_ == vdp_registers[17] &&
-               width_ == screen_width && sprite_limit_ == cfg(cfg_gen_sprite_limit) &&
-               std::memcmp(settings_, settings(), kSettingsSize) == 0 &&
+        if (!valid_ || window_side_ != vdp_registers[17] || width_ != screen_width ||
+            sprite_limit_ != cfg(cfg_gen_sprite_limit))
+            return false;
+        // VRAM as it was, or at least the blocks the line read.
+        if (vram_changes_ != vdp_changes.vram) {
+            for (u64 blocks = vram_reads_; blocks != 0; blocks &= blocks - 1) {
+                if (vdp_changes.vram_blocks[std::countr_zero(blocks)] > vram_changes_) return false;
+            }
+        }
+        return std::memcmp(settings_, settings(), kSettingsSize) == 0 &&
                std::memcmp(vsram_, vdp_vsram.data(), sizeof vsram_) == 0;
     }
 
@@ -140,6 +148,7 @@ class LineRecord {
         }
         valid_        = true;
         vram_changes_ = vdp_changes.vram;
+        vram_reads_   = vdp_line_vram_reads();
         window_side_  = vdp_registers[17];
         width_        = screen_width;
         sprite_limit_ = cfg(cfg_gen_sprite_limit);
@@ -168,7 +177,8 @@ class LineRecord {
     }
 
     bool valid_        = false;
-    u64 vram_changes_  = 0;
+    u64 vram_changes_  = 0;              // VRAM's count when the line was drawn
+    u64 vram_reads_    = 0;              // the VRAM blocks it read
     u64 pixel_colours_ = kNotConverted;  // colour_lut's count when pixels_ were converted
     u8 window_side_    = 0;
     u32 width_ = 0, sprite_limit_ = 0;

@@ -103,17 +103,24 @@ extern std::array<u16, 256> colour_lut;
 
 // Changes of VRAM and of colour_lut, counted by the VDP's own writers (data port, DMA,
 // fills, copies, state loads, power-on, palette updates; a write that leaves the value as
-// it was may count nothing). The line output keeps a line's picture while nothing counted
-// here and none of the renderers' settings, VSRAM or the sprite limit changed since it was
-// drawn. Code that writes VRAM or colour_lut in place (tests, benchmarks) calls
+// it was may count nothing). Each 1 KB block of VRAM keeps the VRAM count of its last
+// change. The line output keeps a line's picture while none of the VRAM blocks it read
+// changed and none of the renderers' settings, VSRAM or the sprite limit changed since it
+// was drawn. Code that writes VRAM or colour_lut in place (tests, benchmarks) calls
 // vdp_note_change() before the next line is drawn.
+inline constexpr u32 kVramBlockShift = 10;
+inline constexpr u32 kVramBlocks     = 0x10000 >> kVramBlockShift;
 struct VdpChangeCounts {
     u64 vram    = 0;
     u64 colours = 0;
+    std::array<u64, kVramBlocks> vram_blocks{};
 };
 extern VdpChangeCounts vdp_changes;
+inline void vdp_count_vram_change(u32 byte_address) {
+    vdp_changes.vram_blocks[(byte_address & 0xFFFF) >> kVramBlockShift] = ++vdp_changes.vram;
+}
 inline void vdp_note_change() {
-    ++vdp_changes.vram;
+    vdp_changes.vram_blocks.fill(++vdp_changes.vram);
     ++vdp_changes.colours;
 }
 // Host pixel value of each 9-bit console colour R*64 + G*8 + B for the surface format.

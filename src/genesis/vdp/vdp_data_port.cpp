@@ -44,7 +44,7 @@ u16* target_words() {
     if (s.target == kVdpVram) {
         u16& cell       = vdp_vram[at >> 1];
         const u16 value = (at & 1) ? byte_swap16(w) : w;
-        vdp_changes.vram += cell != value;
+        if (cell != value) vdp_count_vram_change(at);
         cell = value;
     } else {
         target_words()[at >> 1] = w;  // below 64 under the 0x7F mask

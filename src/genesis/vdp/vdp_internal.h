@@ -34,7 +34,7 @@ inline void vram_set_byte(u32 a, u8 v) {
     u16& w        = vdp_vram[(a & 0xFFFF) >> 1];
     const u16 old = w;
     w = (a & 1) ? static_cast<u16>((w & 0xFF00) | v) : static_cast<u16>((w & 0x00FF) | v << 8);
-    vdp_changes.vram += w != old;
+    if (w != old) vdp_count_vram_change(a);
 }
 
 // Every store into colour_lut: a changed entry is counted.

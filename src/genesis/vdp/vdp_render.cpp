@@ -36,6 +36,12 @@ u32 sprite_drawn_begin = 0, sprite_drawn_end = 0;
 
 const VdpControlState& st() { return vdp_control_state; }
 
+// The VRAM blocks the current line has read (see vdp_line_vram_reads).
+u64 line_reads = 0;
+void mark_read(u32 byte_address) {
+    line_reads |= u64{1} << ((byte_address & 0xFFFF) >> kVramBlockShift);
+}
+
 u16 vram_word(u32 byte_address) { return vdp_vram[(byte_address & 0xFFFF) >> 1]; }
 
 // Eight pixels are handled together in a 64-bit word, pixel 0 in the lowest byte. Pixel
@@ -132,7 +138,9 @@ u32 tile_row_address(u16 entry, u32 prow) {
 
 template <bool kDouble>
 u64 plane_tile_row(u16 entry, u32 prow) {
-    return pattern_row<true>(tile_row_address<kDouble>(entry, prow), entry);
+    const u32 address = tile_row_address<kDouble>(entry, prow);
+    mark_read(address);
+    return pattern_row<true>(address, entry);
 }
 
 // Decoded rows of the tiles met so far on a line, by name-table entry, in 16 slots chosen
@@ -207,8 +215,10 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const auto& s         = st();
     const u32 base        = plane_b ? s.plane_b_base : s.plane_a_base;
     const u32 scroll_word = plane_b ? 2 : 0;
-    const u32 h           = vram_word(s.hscroll_base + (y & s.hscroll_line_mask) * 4 + scroll_word);
-    const u32 x           = 0u - h;  // plane x of screen column 0
+    const u32 h_address   = s.hscroll_base + (y & s.hscroll_line_mask) * 4 + scroll_word;
+    const u32 h           = vram_word(h_address);
+    mark_read(h_address);
+    const u32 x = 0u - h;  // plane x of screen column 0
     // The wrap mask has its low three bits clear, so the tile column is taken from x / 8.
     const u32 first_column = x >> 3;
     const u32 fine         = x & 7;
@@ -220,10 +230,14 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     // Name-table rows start on even addresses, so entries are taken by word index.
     u32 row_words = 0, prow = 0;
     auto plane_row = [&](u32 pair) {
-        const u32 v = vdp_vsram[(((pair * 4) & vscroll_mask) + scroll_word) >> 1];
-        const u32 r = (v + plane_line) & vwrap;
-        row_words   = (base + ((r >> (kDouble ? 4 : 3)) << row_shift)) >> 1;
-        prow        = r & (kDouble ? 15 : 7);
+        const u32 v         = vdp_vsram[(((pair * 4) & vscroll_mask) + scroll_word) >> 1];
+        const u32 r         = (v + plane_line) & vwrap;
+        const u32 row_start = base + ((r >> (kDouble ? 4 : 3)) << row_shift);
+        row_words           = row_start >> 1;
+        // A row (64 to 256 bytes) starts on a multiple of its size from the 8 KB-aligned
+        // table base, so it lies inside one block.
+        mark_read(row_start);
+        prow = r & (kDouble ? 15 : 7);
     };
     plane_row(0);
     TileRowCache<kDouble> cache(prow);
@@ -259,6 +273,8 @@ void window_tiles(u32 first, u32 end, u32 y) {
     const auto& s      = st();
     const u32 row_base = s.window_base + (y >> 3) * (1u << (s.window_row_shift + 3));
     TileRowCache<false> cache(y & 7);
+    mark_read(row_base + 2 * first);
+    mark_read(row_base + 2 * end - 1);
     draw_entries(plane_a_line.data() + 8 * first, (row_base >> 1) + first, end - first, cache);
 }
 
@@ -282,8 +298,10 @@ void draw_sprite(u32 at, u32 line) {
     u8* dst = sprite_line.data() + x_raw - 128 + kSpriteLeft + (hflip ? 8 * (width_cells - 1) : 0);
     const s32 step = hflip ? -8 : 8;
     for (u32 col = 0; col < width_cells; ++col, pattern += height_cells, dst += step) {
-        const u32 index = pattern & (kDouble ? 0x3FFu : 0x7FFu);
-        const u64 src   = pattern_row<false>(index * (kCellRows * 4) + prow, w2);
+        const u32 index   = pattern & (kDouble ? 0x3FFu : 0x7FFu);
+        const u32 address = index * (kCellRows * 4) + prow;
+        mark_read(address);
+        const u64 src = pattern_row<false>(address, w2);
         // A pixel lands only where it is opaque and the line is still empty there: the
         // earlier sprite in the list wins. Pixel bytes are at most 0x7F.
         const u64 old = load8(dst);
@@ -373,6 +391,8 @@ void render_sprites(u32 line) {
     // First the visits (of the walk; its entries are VRAM word indices, the table starts on
     // an even address) of the sprites that cross the line, in list order...
     const SpriteWalk& walk = walk_sprite_list<kDouble>(s.sprite_base >> 1, max_visits);
+    mark_read(s.sprite_base);  // the whole table: 640 bytes
+    mark_read(s.sprite_base + kMaxSprites * 8 - 1);
     u32 found[kMaxSprites];
     u32 found_count = 0, pixels = 0;
     bool touched = false;
@@ -559,7 +579,10 @@ void vdp_render_sprites_interlace() { render_sprites<true>(double_line()); }
 
 void vdp_mix_line_interlace() { mix(output_line(vdp_output_row_interlace())); }
 
+u64 vdp_line_vram_reads() { return line_reads; }
+
 void vdp_render_genesis_line() {
+    line_reads = 0;
     if (!st().display_enabled) {
         vdp_clear_line();
         return;

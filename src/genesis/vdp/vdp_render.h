@@ -47,6 +47,10 @@ u32 vdp_output_row_interlace();
 
 // Renders the current line in single resolution (or clears it when the display is off).
 void vdp_render_genesis_line();
+// The VRAM blocks (bit n: block n of vdp_changes.vram_blocks) that the line drawn last by
+// vdp_render_genesis_line read: its H-scroll entry, name-table rows, the sprite table and
+// every pattern row it decoded.
+u64 vdp_line_vram_reads();
 // The same in double resolution for the current field.
 void vdp_render_genesis_line_interlace();
 

@@ -29,7 +29,9 @@ class LineReuseTest : public VdpTest {
                 put_name(kWindow, 64, col, row, name(5, 2));
             }
         }
-        put_sprite(0, 30, 20, 2, 2, name(4, 3), 1);
+        // Sprite 0 shows tiles 0x200-0x203, in a VRAM block no plane reads.
+        for (u32 a = 0x4000; a < 0x4080; a += 2) vram_put(a, 0x9ABC);
+        put_sprite(0, 30, 20, 2, 2, name(0x200, 3), 1);
         put_sprite(1, 100, 120, 1, 1, name(5, 1, true), 0);
         dma_image_.assign(0x20000, 0);
         for (u32 i = 0; i < dma_image_.size(); ++i) dma_image_[i] = static_cast<u8>(i * 7);
@@ -137,6 +139,22 @@ TEST_F(LineReuseTest, EveryChangeBetweenFramesShowsAsInAFullRender) {
              ByteReader in(image);
              ASSERT_TRUE(vdp_load_vram_data(in));
          }},
+        {"pattern row of the tile only a sprite shows", true,
+         [&] { port(0x4000 + 32 + 8, kVramWrite, 0x1111); }},
+        {"window name-table entry", true,
+         [&] {
+             vdp_reg(18, 0x05);  // the window over the top 5 cell rows
+             draw_lines(0, 224);
+             port(kWindow + 2 * 128 + 10, kVramWrite, name(4, 3));
+         }},
+        {"name-table entry of a row a column pair is scrolled to", true,
+         [&] {
+             vdp_reg(11, 0x04);
+             port(6, kVsramWrite, 8 * 9);  // column pair 1 of plane B: 9 rows down
+             draw_lines(0, 224);
+             port(kPlaneB + 10 * 128 + 6, kVramWrite, name(4, 2));
+         }},
+        {"VRAM that no line reads", false, [&] { port(0x8000, kVramWrite, 0x5555); }},
         {"sprite moved in the sprite table", true,
          [&] { port(kSprites + 6, kVramWrite, 200 + 128); }},
         {"H scroll of the screen", true, [&] { port(kHscroll + 2, kVramWrite, 3); }},
