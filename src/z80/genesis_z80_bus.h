@@ -51,6 +51,10 @@ struct GenesisZ80Bus {
         return true;
     }
 
+    // Any PC in the RAM pages runs: fetch_direct reads it, and the window the few bytes at
+    // the RAM's end.
+    static bool code_direct(u32 pc) { return pc < kRamEnd; }
+
     // The VDP raises the line by writing 1 into the check flag.
     static constexpr bool kIrqCheckExact     = true;
     static constexpr bool kCountInstructions = false;

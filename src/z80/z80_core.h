@@ -10,6 +10,8 @@
 //   bool fetch_window(u16 pc, Z80FetchWindow& w);  // false: no code at pc
 //   bool fetch_direct(u16 pc, u32& op);  // optional: the four code bytes at pc read in one
 //                                        // step where the bus can (false: ask the window)
+//   bool code_direct(u32 pc);  // optional, with fetch_direct: true where code runs without a
+//                              // window (a jump there needs none; the window may be stale)
 //   static constexpr bool kIrqCheckExact;  // check flag must equal 1 (else nonzero)
 //   static constexpr bool kCountInstructions;  // count dispatches (benchmarks)
 //   void add_instructions(u64 n);          // receives the count at the end of each slice
@@ -137,11 +139,11 @@ struct Z80Core {
         // or past zero the whole slice is skipped and the counter keeps the remainder. The
         // counter and the last instruction's T-states are stored when the slice ends: no
         // handler reads them.
-        const s64 start = static_cast<s64>(static_cast<s32>(c.cycle_counter)) + c.slice_budget +
-                          static_cast<s64>(c.extra_tstates);
+        // All three are small (an overshoot of a few T-states, a budget of at most 256), so
+        // the sum is taken in 32 bits.
+        u32 cnt         = c.cycle_counter + static_cast<u32>(c.slice_budget) + c.extra_tstates;
         c.extra_tstates = 0;
-        u32 cnt         = static_cast<u32>(start);
-        if (start >= 0) {
+        if (static_cast<s32>(cnt) >= 0) {
             c.last_tstates  = 0;
             c.cycle_counter = cnt;
             return;
@@ -229,6 +231,12 @@ struct Z80Core {
     // Every jump, call, return, RST and interrupt acceptance goes through here.
     static bool set_pc(C& c, u32 npc) {
         npc &= 0xFFFF;
+        if constexpr (requires { Bus::code_direct(u32{}); }) {
+            if (Bus::code_direct(npc)) [[likely]] {
+                c.pc = static_cast<u16>(npc);
+                return true;
+            }
+        }
         if (npc - c.fetch_lo < c.fetch_size) {
             c.pc = static_cast<u16>(npc);
             return true;

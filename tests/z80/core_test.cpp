@@ -343,6 +343,29 @@ TEST_F(Z80CoreTest, FetchesAtPageEdgesReadTheRamBytes) {
     }
 }
 
+// Jumps, calls and returns land anywhere in the RAM pages, the mirror included, and code
+// there straddling a page or the RAM's end reads on as sequential code does.
+TEST_F(Z80CoreTest, JumpsAndReturnsReachTheMirrorAndThePageEdges) {
+    load({0xCD, 0xFE, 0x2F});                // 0x0000 call 0x2FFE
+    load({0x01, 0x34, 0x12, 0xC9}, 0x0FFE);  // 0x2FFE ld bc,0x1234 (across pages); ret
+    c.sp = 0x1F00;
+    EXPECT_EQ(step(), 17u);
+    EXPECT_EQ(c.pc, 0x2FFE);
+    EXPECT_EQ(step(), 10u);
+    EXPECT_EQ(c.bc, 0x1234);
+    EXPECT_EQ(c.pc, 0x3001);
+    EXPECT_EQ(step(), 10u);
+    EXPECT_EQ(c.pc, 0x0003);
+    load({0xC3, 0xFE, 0x3F}, 0x0003);  // jp 0x3FFE: ld bc,nn at the RAM's end reads 0xFF past it
+    load({0x01, 0x78}, 0x1FFE);
+    EXPECT_EQ(step(), 10u);
+    EXPECT_EQ(c.pc, 0x3FFE);
+    step();
+    EXPECT_EQ(c.bc, 0xFF78);
+    EXPECT_EQ(c.pc, 0x4001);
+    EXPECT_FALSE(z80_is_stopped());
+}
+
 TEST_F(Z80CoreTest, StateChunkRoundTrip) {
     c.af = 0x1122, c.bc = 0x3344, c.de = 0x5566, c.hl = 0x7788;
     c.ix = 0x99AA, c.iy = 0xBBCC, c.pc = 0x0123, c.sp = 0xDDEE;
