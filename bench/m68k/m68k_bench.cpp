@@ -55,7 +55,7 @@ void run(benchmark::State& state, s32 slice) {
     set_up(slice);
     u64 cycles = 0;
     for (auto _ : state) {
-        m68k_run_slice();
+        m68k_run_slice_alone();
         cycles += static_cast<u64>(-static_cast<s64>(slice));
     }
     if (m68k_context.status != 0) state.SkipWithError("the core halted");

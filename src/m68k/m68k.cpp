@@ -233,22 +233,23 @@ M68K_INLINE bool enter_position() {
 // The counter is kept in a register across the loop and stored before each instruction, so
 // that the record holds the cycles run so far whenever a handler or the bus looks (the VDP
 // reads it for its position). A handler that leaves the slice (kLeaveSlice) has set the
-// record's counter itself; the addition is then made to the record.
+// record's counter itself; the addition is then made to the record, and the loop returns true:
+// only such a handler can have halted the core.
 //
 // Running off the end of an image needs no test here: every fetch region is followed by zero
 // guard bytes, which read as opcode 0x0000, and the handler of that opcode resolves the PC
 // afresh when its position lies past the region (run_off_image).
 template <class I>
-M68K_INLINE void dispatch(u32 cycles) {
+M68K_INLINE bool dispatch(u32 counter, u32 cycles) {
     auto& c                    = I::cpu();
     const M68kJumpTable& table = I::table();
-    u32 counter                = static_cast<u32>(c.cycle_counter);
     for (;;) {
         counter += cycles;
         if (counter < cycles) [[unlikely]] {
-            if (cycles == kLeaveSlice) counter = static_cast<u32>(c.cycle_counter) + cycles;
+            const bool left = cycles == kLeaveSlice;
+            if (left) counter = static_cast<u32>(c.cycle_counter) + cycles;
             c.cycle_counter = static_cast<s32>(counter);
-            return;
+            return left;
         }
         c.cycle_counter = static_cast<s32>(counter);
         const u32 ir    = load_be32(memory_arena + c.fetch_pos);
@@ -301,8 +302,10 @@ M68K_INLINE bool run_slice_body() {
     }
     u32 cycles = 0;
     if (c.irq_check == 1) cycles = check_irq<I>(0);
-    dispatch<I>(cycles);
-    if (c.status & kM68kStatusHalted) return false;
+    // The interrupt check may have left the slice itself: the counter is taken from the
+    // record after it.
+    if (dispatch<I>(static_cast<u32>(c.cycle_counter), cycles) && (c.status & kM68kStatusHalted))
+        return false;
     c.pc      = m68k_current_pc(c);
     c.exit_pc = c.pc;
     return true;
