@@ -2,14 +2,13 @@
 
 #include "genesis/vdp/render_output.h"
 
-#include <bit>
-#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
 #include "base/config.h"
 #include "base/crc32.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/vdp/vdp_internal.h"
 #include "genesis/vdp/vdp_links.h"
 #include "genesis/vdp/vdp_render.h"
 
@@ -104,30 +103,18 @@ void copy_row(u32 buffer_row, u32 surface_row_index, bool doubled) {
 
 // A line's picture as last drawn and converted, with what it was drawn from: most screens
 // stay the same from one frame to the next, and a line whose inputs are all as they were
-// is not drawn again. Its inputs are VRAM (by its change count), the renderers' settings
-// (the control-state fields derived from the registers, from display_enabled on, compared
-// by content), register 17's side bit the window reads, the picture width, the sprite limit
-// and VSRAM. The host pixels are converted again only when the drawn bytes or colour_lut
-// (by its change count) differ. The kept picture is copied into the line buffer and the
+// is not drawn again. Its inputs are the VRAM it read, the renderers' settings and VSRAM
+// (DrawnInputs), register 17's side bit the window reads, the picture width and the sprite
+// limit. The host pixels are converted again only when the drawn bytes or colour_lut (by
+// its change count) differ. The kept picture is copied into the line buffer and the
 // surface whatever they hold now.
 class LineRecord {
   public:
-    static constexpr std::size_t kSettingsOffset = offsetof(VdpControlState, display_enabled);
-    static constexpr std::size_t kSettingsSize   = sizeof(VdpControlState) - kSettingsOffset;
-    static constexpr u64 kNotConverted           = ~u64{0};
+    static constexpr u64 kNotConverted = ~u64{0};
 
     bool inputs_current() const {
-        if (!valid_ || window_side_ != vdp_registers[17] || width_ != screen_width ||
-            sprite_limit_ != cfg(cfg_gen_sprite_limit))
-            return false;
-        // VRAM as it was, or at least the blocks the line read.
-        if (vram_changes_ != vdp_changes.vram) {
-            for (u64 blocks = vram_reads_; blocks != 0; blocks &= blocks - 1) {
-                if (vdp_changes.vram_blocks[std::countr_zero(blocks)] > vram_changes_) return false;
-            }
-        }
-        return std::memcmp(settings_, settings(), kSettingsSize) == 0 &&
-               std::memcmp(vsram_, vdp_vsram.data(), sizeof vsram_) == 0;
+        return window_side_ == vdp_registers[17] && width_ == screen_width &&
+               sprite_limit_ == cfg(cfg_gen_sprite_limit) && inputs_.current();
     }
 
     // Takes the line just drawn into `row` and its inputs. With the colours unchanged only
@@ -146,14 +133,10 @@ class LineRecord {
             std::memcpy(rendered_, row, kLineWidth);
             pixel_colours_ = kNotConverted;
         }
-        valid_        = true;
-        vram_changes_ = vdp_changes.vram;
-        vram_reads_   = vdp_line_vram_reads();
+        inputs_.take(vdp_line_vram_reads());
         window_side_  = vdp_registers[17];
         width_        = screen_width;
         sprite_limit_ = cfg(cfg_gen_sprite_limit);
-        std::memcpy(settings_, settings(), kSettingsSize);
-        std::memcpy(vsram_, vdp_vsram.data(), sizeof vsram_);
     }
 
     // The host pixels of the kept line with the current colours.
@@ -167,23 +150,15 @@ class LineRecord {
 
     const u8* rendered() const { return rendered_; }
     void forget() {
-        valid_         = false;
+        inputs_.forget();
         pixel_colours_ = kNotConverted;
     }
 
   private:
-    static const u8* settings() {
-        return reinterpret_cast<const u8*>(&vdp_control_state) + kSettingsOffset;
-    }
-
-    bool valid_        = false;
-    u64 vram_changes_  = 0;              // VRAM's count when the line was drawn
-    u64 vram_reads_    = 0;              // the VRAM blocks it read
+    vdp_detail::DrawnInputs inputs_;
     u64 pixel_colours_ = kNotConverted;  // colour_lut's count when pixels_ were converted
     u8 window_side_    = 0;
     u32 width_ = 0, sprite_limit_ = 0;
-    u8 settings_[kSettingsSize]{};
-    u16 vsram_[kVsramWords]{};
     u8 rendered_[kLineWidth]{};
     u16 pixels_[kLineWidth]{};
 };

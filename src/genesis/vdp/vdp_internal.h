@@ -1,6 +1,10 @@
 #pragma once
 // Pieces shared by the VDP's own source files; not for other folders.
 
+#include <bit>
+#include <cstddef>
+#include <cstring>
+
 #include "base/types.h"
 #include "genesis/vdp/vdp.h"
 
@@ -43,5 +47,47 @@ inline void set_colour(u32 index, u16 host_pixel) {
     vdp_changes.colours += entry != host_pixel;
     entry = host_pixel;
 }
+
+// What a drawn line (or one plane of it) was drawn from, kept to tell whether drawing it
+// again would give the same bytes: the VRAM blocks it read (by their change counts), the
+// renderers' settings (the control-state fields derived from the registers, from
+// display_enabled on) and VSRAM, the last two compared by content. Whoever keeps one
+// compares what else the drawing read.
+class DrawnInputs {
+  public:
+    bool current() const {
+        if (!valid_) return false;
+        if (vram_changes_ != vdp_changes.vram) {  // else VRAM is as it was
+            for (u64 blocks = reads_; blocks != 0; blocks &= blocks - 1) {
+                if (vdp_changes.vram_blocks[std::countr_zero(blocks)] > vram_changes_) return false;
+            }
+        }
+        return std::memcmp(settings_, settings(), kSettingsSize) == 0 &&
+               std::memcmp(vsram_, vdp_vsram.data(), sizeof vsram_) == 0;
+    }
+    // Takes the inputs now, for a drawing that read the VRAM blocks `reads`.
+    void take(u64 reads) {
+        valid_        = true;
+        vram_changes_ = vdp_changes.vram;
+        reads_        = reads;
+        std::memcpy(settings_, settings(), kSettingsSize);
+        std::memcpy(vsram_, vdp_vsram.data(), sizeof vsram_);
+    }
+    void forget() { valid_ = false; }
+    u64 reads() const { return reads_; }
+
+  private:
+    static constexpr std::size_t kSettingsOffset = offsetof(VdpControlState, display_enabled);
+    static constexpr std::size_t kSettingsSize   = sizeof(VdpControlState) - kSettingsOffset;
+    static const u8* settings() {
+        return reinterpret_cast<const u8*>(&vdp_control_state) + kSettingsOffset;
+    }
+
+    bool valid_       = false;
+    u64 vram_changes_ = 0;  // VRAM's count when it was drawn
+    u64 reads_        = 0;
+    u8 settings_[kSettingsSize]{};
+    u16 vsram_[kVsramWords]{};
+};
 
 }  // namespace varn::vdp_detail

@@ -10,6 +10,7 @@
 
 #include "base/config.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/vdp/vdp_internal.h"
 
 namespace varn {
 
@@ -43,6 +44,11 @@ void mark_read(u32 byte_address) {
 }
 
 u16 vram_word(u32 byte_address) { return vdp_vram[(byte_address & 0xFFFF) >> 1]; }
+
+// Line y's H-scroll entry: plane A's word, then plane B's.
+u32 hscroll_entry_address(u32 y) {
+    return vdp_control_state.hscroll_base + (y & vdp_control_state.hscroll_line_mask) * 4;
+}
 
 // Eight pixels are handled together in a 64-bit word, pixel 0 in the lowest byte. Pixel
 // bytes of the planes and sprites are at most 0x7F, so per-byte sums below never carry into
@@ -215,10 +221,8 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const auto& s         = st();
     const u32 base        = plane_b ? s.plane_b_base : s.plane_a_base;
     const u32 scroll_word = plane_b ? 2 : 0;
-    const u32 h_address   = s.hscroll_base + (y & s.hscroll_line_mask) * 4 + scroll_word;
-    const u32 h           = vram_word(h_address);
-    mark_read(h_address);
-    const u32 x = 0u - h;  // plane x of screen column 0
+    const u32 h           = vram_word(hscroll_entry_address(y) + scroll_word);
+    const u32 x           = 0u - h;  // plane x of screen column 0
     // The wrap mask has its low three bits clear, so the tile column is taken from x / 8.
     const u32 first_column = x >> 3;
     const u32 fine         = x & 7;
@@ -264,6 +268,34 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
         }
         store8(dst, cache.row(entry(t)));
     }
+}
+
+// A plane's line as last drawn, with what it was drawn from: its H-scroll word (compared by
+// content, as games change the words of other lines and planes beside it) and the rest of
+// its inputs. Games often scroll one plane and leave the other still.
+struct PlaneLine {
+    vdp_detail::DrawnInputs inputs;
+    u16 hscroll = 0;
+    u8 pixels[kLineTiles * 8]{};  // all that render_plane writes
+};
+std::array<std::array<PlaneLine, 224>, 2> plane_lines;  // plane A, plane B
+
+// Plane B or A of line y into `out`, drawn or taken over from the line kept.
+void plane_line(bool plane_b, u8* out, u32 y) {
+    PlaneLine& kept = plane_lines[plane_b ? 1 : 0][y];
+    const u16 h     = vram_word(hscroll_entry_address(y) + (plane_b ? 2 : 0));
+    if (kept.hscroll == h && kept.inputs.current()) {
+        std::memcpy(out, kept.pixels, sizeof kept.pixels);
+        line_reads |= kept.inputs.reads();
+        return;
+    }
+    const u64 line_reads_before = line_reads;
+    line_reads                  = 0;
+    render_plane<false>(plane_b, out, y, y);
+    kept.inputs.take(line_reads);
+    kept.hscroll = h;
+    std::memcpy(kept.pixels, out, sizeof kept.pixels);
+    line_reads |= line_reads_before;
 }
 
 // Window tiles of screen columns `first` up to `end` (exclusive, at most 40) of line y,
@@ -587,9 +619,11 @@ void vdp_render_genesis_line() {
         vdp_clear_line();
         return;
     }
-    vdp_render_plane_b();
+    const u32 y = vdp_render_line_number;
+    mark_read(hscroll_entry_address(y));  // for the whole line the entry's block counts
+    plane_line(true, output_line(vdp_output_row()), y);
     // Plane A is not seen where the window covers all of it.
-    if (!window_covers_line(vdp_render_line_number)) vdp_render_plane_a();
+    if (!window_covers_line(y)) plane_line(false, plane_a_line.data(), y);
     vdp_render_window();
     vdp_render_sprites();
     vdp_mix_line();

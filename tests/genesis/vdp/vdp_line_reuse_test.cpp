@@ -158,6 +158,19 @@ TEST_F(LineReuseTest, EveryChangeBetweenFramesShowsAsInAFullRender) {
         {"sprite moved in the sprite table", true,
          [&] { port(kSprites + 6, kVramWrite, 200 + 128); }},
         {"H scroll of the screen", true, [&] { port(kHscroll + 2, kVramWrite, 3); }},
+        {"H scroll of plane A alone", true, [&] { port(kHscroll, kVramWrite, 5); }},
+        {"plane B entry after a frame that kept plane B", true,
+         [&] {
+             port(kHscroll, kVramWrite, 5);
+             draw_lines(0, 224);
+             port(kPlaneB + 2 * 128 + 8, kVramWrite, name(4, 2));
+         }},
+        {"H scroll of one line of plane A", true,
+         [&] {
+             vdp_reg(11, 0x03);
+             draw_lines(0, 224);
+             port(kHscroll + 50 * 4, kVramWrite, 6);
+         }},
         {"VSRAM through the data port", true, [&] { port(2, kVsramWrite, 5); }},
         {"VSRAM written in place", true, [&] { vdp_vsram[0] = 9; }},
         {"CRAM through the data port", true, [&] { port(2 * 5, kCramWrite, 0x0E0E); }},
