@@ -103,9 +103,9 @@ void copy_row(u32 buffer_row, u32 surface_row_index, bool doubled) {
 
 // A line's picture as last drawn and converted, with what it was drawn from: most screens
 // stay the same from one frame to the next, and a line whose inputs are all as they were
-// is not drawn again. Its inputs are the VRAM it read, the renderers' settings and VSRAM
-// (DrawnInputs), register 17's side bit the window reads, the picture width and the sprite
-// limit. The host pixels are converted again only when the drawn bytes or colour_lut (by
+// is not drawn again. Its inputs are the VRAM it read and the renderers' settings
+// (DrawnInputs), VSRAM, register 17's side bit the window reads, the picture width and the
+// sprite limit. The host pixels are converted again only when the drawn bytes or colour_lut (by
 // its change count) differ. The kept picture is copied into the line buffer and the
 // surface whatever they hold now.
 class LineRecord {
@@ -114,7 +114,8 @@ class LineRecord {
 
     bool inputs_current() const {
         return window_side_ == vdp_registers[17] && width_ == screen_width &&
-               sprite_limit_ == cfg(cfg_gen_sprite_limit) && inputs_.current();
+               sprite_limit_ == cfg(cfg_gen_sprite_limit) && inputs_.current() &&
+               std::memcmp(vsram_, vdp_vsram.data(), sizeof vsram_) == 0;
     }
 
     // Takes the line just drawn into `row` and its inputs. With the colours unchanged only
@@ -137,6 +138,7 @@ class LineRecord {
         window_side_  = vdp_registers[17];
         width_        = screen_width;
         sprite_limit_ = cfg(cfg_gen_sprite_limit);
+        std::memcpy(vsram_, vdp_vsram.data(), sizeof vsram_);
     }
 
     // The host pixels of the kept line with the current colours.
@@ -159,6 +161,7 @@ class LineRecord {
     u64 pixel_colours_ = kNotConverted;  // colour_lut's count when pixels_ were converted
     u8 window_side_    = 0;
     u32 width_ = 0, sprite_limit_ = 0;
+    u16 vsram_[kVsramWords]{};
     u8 rendered_[kLineWidth]{};
     u16 pixels_[kLineWidth]{};
 };

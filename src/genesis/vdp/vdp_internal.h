@@ -49,10 +49,10 @@ inline void set_colour(u32 index, u16 host_pixel) {
 }
 
 // What a drawn line (or one plane of it) was drawn from, kept to tell whether drawing it
-// again would give the same bytes: the VRAM blocks it read (by their change counts), the
+// again would give the same bytes: the VRAM blocks it read (by their change counts) and the
 // renderers' settings (the control-state fields derived from the registers, from
-// display_enabled on) and VSRAM, the last two compared by content. Whoever keeps one
-// compares what else the drawing read.
+// display_enabled on, by content). Whoever keeps one compares what else the drawing read
+// (V-scroll words among them).
 class DrawnInputs {
   public:
     bool current() const {
@@ -62,8 +62,7 @@ class DrawnInputs {
                 if (vdp_changes.vram_blocks[std::countr_zero(blocks)] > vram_changes_) return false;
             }
         }
-        return std::memcmp(settings_, settings(), kSettingsSize) == 0 &&
-               std::memcmp(vsram_, vdp_vsram.data(), sizeof vsram_) == 0;
+        return std::memcmp(settings_, settings(), kSettingsSize) == 0;
     }
     // Takes the inputs now, for a drawing that read the VRAM blocks `reads`.
     void take(u64 reads) {
@@ -71,7 +70,6 @@ class DrawnInputs {
         vram_changes_ = vdp_changes.vram;
         reads_        = reads;
         std::memcpy(settings_, settings(), kSettingsSize);
-        std::memcpy(vsram_, vdp_vsram.data(), sizeof vsram_);
     }
     void forget() { valid_ = false; }
     u64 reads() const { return reads_; }
@@ -87,7 +85,6 @@ class DrawnInputs {
     u64 vram_changes_ = 0;  // VRAM's count when it was drawn
     u64 reads_        = 0;
     u8 settings_[kSettingsSize]{};
-    u16 vsram_[kVsramWords]{};
 };
 
 }  // namespace varn::vdp_detail

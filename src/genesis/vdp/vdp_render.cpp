@@ -50,6 +50,14 @@ u32 hscroll_entry_address(u32 y) {
     return vdp_control_state.hscroll_base + (y & vdp_control_state.hscroll_line_mask) * 4;
 }
 
+// A plane line takes its V-scroll values from 21 column pairs (the first one partly shown),
+// or from pair 0 for the whole line; `scroll_word` 0 for plane A, 2 for plane B.
+constexpr u32 kScrollPairs = kLineWidth / 16 + 1;
+u32 vscroll_index(u32 pair, u32 scroll_word) {
+    return (((pair * 4) & vdp_control_state.vscroll_column_mask) + scroll_word) >> 1;
+}
+u32 vscroll_pairs() { return vdp_control_state.vscroll_column_mask != 0 ? kScrollPairs : 1; }
+
 // Eight pixels are handled together in a 64-bit word, pixel 0 in the lowest byte. Pixel
 // bytes of the planes and sprites are at most 0x7F, so per-byte sums below never carry into
 // the next byte.
@@ -234,7 +242,7 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     // Name-table rows start on even addresses, so entries are taken by word index.
     u32 row_words = 0, prow = 0;
     auto plane_row = [&](u32 pair) {
-        const u32 v         = vdp_vsram[(((pair * 4) & vscroll_mask) + scroll_word) >> 1];
+        const u32 v         = vdp_vsram[vscroll_index(pair, scroll_word)];
         const u32 r         = (v + plane_line) & vwrap;
         const u32 row_start = base + ((r >> (kDouble ? 4 : 3)) << row_shift);
         row_words           = row_start >> 1;
@@ -270,21 +278,36 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     }
 }
 
-// A plane's line as last drawn, with what it was drawn from: its H-scroll word (compared by
-// content, as games change the words of other lines and planes beside it) and the rest of
-// its inputs. Games often scroll one plane and leave the other still.
+// A plane's line as last drawn, with what it was drawn from: its H-scroll and V-scroll words
+// (compared by content, as games change the words of other lines and planes beside them)
+// and the rest of its inputs. Games often scroll one plane and leave the other still.
 struct PlaneLine {
     vdp_detail::DrawnInputs inputs;
     u16 hscroll = 0;
+    u16 vscroll[kScrollPairs]{};
     u8 pixels[kLineTiles * 8]{};  // all that render_plane writes
+
+    bool scroll_current(u16 h, u32 scroll_word) const {
+        if (h != hscroll) return false;
+        for (u32 pair = 0, pairs = vscroll_pairs(); pair < pairs; ++pair) {
+            if (vscroll[pair] != vdp_vsram[vscroll_index(pair, scroll_word)]) return false;
+        }
+        return true;
+    }
+    void take_scroll(u16 h, u32 scroll_word) {
+        hscroll = h;
+        for (u32 pair = 0, pairs = vscroll_pairs(); pair < pairs; ++pair)
+            vscroll[pair] = vdp_vsram[vscroll_index(pair, scroll_word)];
+    }
 };
 std::array<std::array<PlaneLine, 224>, 2> plane_lines;  // plane A, plane B
 
 // Plane B or A of line y into `out`, drawn or taken over from the line kept.
 void plane_line(bool plane_b, u8* out, u32 y) {
-    PlaneLine& kept = plane_lines[plane_b ? 1 : 0][y];
-    const u16 h     = vram_word(hscroll_entry_address(y) + (plane_b ? 2 : 0));
-    if (kept.hscroll == h && kept.inputs.current()) {
+    PlaneLine& kept       = plane_lines[plane_b ? 1 : 0][y];
+    const u32 scroll_word = plane_b ? 2 : 0;
+    const u16 h           = vram_word(hscroll_entry_address(y) + scroll_word);
+    if (kept.scroll_current(h, scroll_word) && kept.inputs.current()) {
         std::memcpy(out, kept.pixels, sizeof kept.pixels);
         line_reads |= kept.inputs.reads();
         return;
@@ -293,7 +316,7 @@ void plane_line(bool plane_b, u8* out, u32 y) {
     line_reads                  = 0;
     render_plane<false>(plane_b, out, y, y);
     kept.inputs.take(line_reads);
-    kept.hscroll = h;
+    kept.take_scroll(h, scroll_word);
     std::memcpy(kept.pixels, out, sizeof kept.pixels);
     line_reads |= line_reads_before;
 }

@@ -173,6 +173,12 @@ TEST_F(LineReuseTest, EveryChangeBetweenFramesShowsAsInAFullRender) {
          }},
         {"VSRAM through the data port", true, [&] { port(2, kVsramWrite, 5); }},
         {"VSRAM written in place", true, [&] { vdp_vsram[0] = 9; }},
+        {"V scroll of one column pair of plane B", true,
+         [&] {
+             vdp_reg(11, 0x04);
+             draw_lines(0, 224);
+             port(4 * 7 + 2, kVsramWrite, 8);
+         }},
         {"CRAM through the data port", true, [&] { port(2 * 5, kCramWrite, 0x0E0E); }},
         {"CRAM by a state load", true,
          [&] {
