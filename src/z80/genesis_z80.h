@@ -4,8 +4,11 @@
 // two latches through which the 68000 takes the Z80's bus and holds it in reset.
 
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "base/config.h"
+#include "base/endian.h"
 #include "base/types.h"
 
 namespace varn {
@@ -30,13 +33,31 @@ extern u32 z80_reset_latch;
 // the last byte takes its high byte from the first (the RAM's own mirroring).
 inline constexpr u32 kZ80RamMask = kZ80RamSize - 1;
 inline u8 z80_ram_read_byte(u32 a) { return z80_ram[a & kZ80RamMask]; }
+// A word below the last byte is one little-endian load or store (on a little-endian host
+// a plain 16-bit access).
 inline u16 z80_ram_read_word(u32 a) {
-    return static_cast<u16>(z80_ram[a & kZ80RamMask] | (z80_ram[(a + 1) & kZ80RamMask] << 8));
+    a &= kZ80RamMask;
+    if (a == kZ80RamMask) [[unlikely]]
+        return static_cast<u16>(z80_ram[a] | (z80_ram[0] << 8));
+    if constexpr (std::endian::native == std::endian::little) {
+        u16 v;
+        std::memcpy(&v, &z80_ram[a], sizeof v);
+        return v;
+    } else {
+        return load_le16(&z80_ram[a]);
+    }
 }
 inline void z80_ram_write_byte(u32 a, u8 v) { z80_ram[a & kZ80RamMask] = v; }
 inline void z80_ram_write_word(u32 a, u16 v) {
-    z80_ram[a & kZ80RamMask]       = static_cast<u8>(v);
-    z80_ram[(a + 1) & kZ80RamMask] = static_cast<u8>(v >> 8);
+    a &= kZ80RamMask;
+    if (a == kZ80RamMask) [[unlikely]] {
+        z80_ram[a] = static_cast<u8>(v);
+        z80_ram[0] = static_cast<u8>(v >> 8);
+    } else if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&z80_ram[a], &v, sizeof v);
+    } else {
+        store_le16(&z80_ram[a], v);
+    }
 }
 
 // True while the 68000 does not hold the Z80 bus and the Z80 is out of reset.
