@@ -185,7 +185,7 @@ class TileRowCache {
   private:
     u32 prow_ = ~0u;
     u32 keys_[16];
-    u64 rows_[16];
+    u64 rows_[16]{};
 };
 
 // `count` tiles whose name-table entries lie one after the other from VRAM word `word` on
@@ -222,12 +222,31 @@ u8* draw_entries(u8* out, u32 word, u32 count, TileRowCache<kDouble>& cache) {
 
 u8* output_line(u32 row) { return vdp_line_buffer.data() + row * kLineBufferPitch; }
 
+// The name-table row (as a VRAM word index) and pattern row that a plane shows on plane line
+// `plane_line` (y, or 2y + field in double resolution) in column pair `pair`. Name-table rows
+// start on even addresses, so entries are taken by word index.
+struct PlaneRowAt {
+    u32 row_words, prow;
+};
+template <bool kDouble>
+PlaneRowAt plane_row_at(bool plane_b, u32 plane_line, u32 pair) {
+    const auto& s   = st();
+    const u32 base  = plane_b ? s.plane_b_base : s.plane_a_base;
+    const u32 vwrap = kDouble ? (static_cast<u32>(s.plane_vwrap_mask) * 2 + 1) : s.plane_vwrap_mask;
+    const u32 v     = vdp_vsram[vscroll_index(pair, plane_b ? 2 : 0)];
+    const u32 r     = (v + plane_line) & vwrap;
+    const u32 row_start = base + ((r >> (kDouble ? 4 : 3)) << (s.plane_row_shift + 3u));
+    // A row (64 to 256 bytes) starts on a multiple of its size from the 8 KB-aligned table
+    // base, so it lies inside one block.
+    mark_read(row_start);
+    return {row_start >> 1, r & (kDouble ? 15 : 7)};
+}
+
 // One plane line. `y` picks the H-scroll entry, `plane_line` the plane row before scroll
 // (y, or 2y + field in double resolution).
 template <bool kDouble>
 void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const auto& s         = st();
-    const u32 base        = plane_b ? s.plane_b_base : s.plane_a_base;
     const u32 scroll_word = plane_b ? 2 : 0;
     const u32 h           = vram_word(hscroll_entry_address(y) + scroll_word);
     const u32 x           = 0u - h;  // plane x of screen column 0
@@ -235,21 +254,13 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     const u32 first_column = x >> 3;
     const u32 fine         = x & 7;
     const u32 column_mask  = s.plane_hwrap_mask >> 3u;
-    const u32 row_shift    = s.plane_row_shift + 3u;
-    const u32 vwrap = kDouble ? (static_cast<u32>(s.plane_vwrap_mask) * 2 + 1) : s.plane_vwrap_mask;
     const u32 vscroll_mask = s.vscroll_column_mask;
     // The plane row comes from the V-scroll value of each column pair, or of the whole line.
-    // Name-table rows start on even addresses, so entries are taken by word index.
     u32 row_words = 0, prow = 0;
     auto plane_row = [&](u32 pair) {
-        const u32 v         = vdp_vsram[vscroll_index(pair, scroll_word)];
-        const u32 r         = (v + plane_line) & vwrap;
-        const u32 row_start = base + ((r >> (kDouble ? 4 : 3)) << row_shift);
-        row_words           = row_start >> 1;
-        // A row (64 to 256 bytes) starts on a multiple of its size from the 8 KB-aligned
-        // table base, so it lies inside one block.
-        mark_read(row_start);
-        prow = r & (kDouble ? 15 : 7);
+        const PlaneRowAt at = plane_row_at<kDouble>(plane_b, plane_line, pair);
+        row_words           = at.row_words;
+        prow                = at.prow;
     };
     plane_row(0);
     TileRowCache<kDouble> cache(prow);
@@ -302,8 +313,55 @@ struct PlaneLine {
 };
 std::array<std::array<PlaneLine, 224>, 2> plane_lines;  // plane A, plane B
 
+// A plane line with one V-scroll value for the line on a plane 32, 64 or 128 cells wide,
+// kept as its whole name-table row, drawn from column 0 and followed by its start again:
+// the line at any H scroll is then a plain copy from the row, so a plane scrolled sideways
+// is not drawn again while its row and the rest of its inputs are as they were.
+constexpr u32 kMaxPlanePixels = 128 * 8;
+struct PlaneRow {
+    vdp_detail::DrawnInputs inputs;
+    u16 vscroll = 0;
+    u8 pixels[kMaxPlanePixels + kLineTiles * 8]{};
+};
+std::array<std::array<PlaneRow, 224>, 2> plane_rows;  // plane A, plane B
+
+bool whole_row_plane() {
+    const u32 columns = (st().plane_hwrap_mask >> 3) + 1u;
+    return st().vscroll_column_mask == 0 && (columns & (columns - 1)) == 0;
+}
+
+void plane_line_from_row(bool plane_b, u8* out, u32 y) {
+    PlaneRow& kept        = plane_rows[plane_b ? 1 : 0][y];
+    const u32 scroll_word = plane_b ? 2 : 0;
+    const u32 width       = ((st().plane_hwrap_mask >> 3) + 1u) * 8;  // pixels
+    const u16 v           = vdp_vsram[vscroll_index(0, scroll_word)];
+    if (kept.vscroll == v && kept.inputs.current()) {
+        line_reads |= kept.inputs.reads();
+    } else {
+        const u64 line_reads_before = line_reads;
+        line_reads                  = 0;
+        const PlaneRowAt at         = plane_row_at<false>(plane_b, y, 0);
+        TileRowCache<false> cache(at.prow);
+        draw_entries(kept.pixels, at.row_words, width / 8, cache);
+        // The row's start again after its end, for lines that wrap (twice for 32 cells).
+        for (u32 done = width; done < width + kLineTiles * 8; done += width) {
+            std::memcpy(kept.pixels + done, kept.pixels,
+                        std::min(width, width + kLineTiles * 8 - done));
+        }
+        kept.inputs.take(line_reads);
+        kept.vscroll = v;
+        line_reads |= line_reads_before;
+    }
+    const u32 h = vram_word(hscroll_entry_address(y) + scroll_word);
+    std::memcpy(out, kept.pixels + ((0u - h) & (width - 1)), kLineTiles * 8);
+}
+
 // Plane B or A of line y into `out`, drawn or taken over from the line kept.
 void plane_line(bool plane_b, u8* out, u32 y) {
+    if (whole_row_plane()) {
+        plane_line_from_row(plane_b, out, y);
+        return;
+    }
     PlaneLine& kept       = plane_lines[plane_b ? 1 : 0][y];
     const u32 scroll_word = plane_b ? 2 : 0;
     const u16 h           = vram_word(hscroll_entry_address(y) + scroll_word);

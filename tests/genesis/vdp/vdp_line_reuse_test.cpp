@@ -56,13 +56,21 @@ class LineReuseTest : public VdpTest {
     };
     Frame shown() const { return {image_.crc32(320, 224), line_buffer_crc(224)}; }
 
-    // The same frame drawn whole by the renderers and converted, keeping nothing.
+    // The same frame drawn whole, layer by layer, and converted, keeping nothing.
     static Frame full_render() {
         FrameImage reference;
         reference.attach(320, 224);
         for (u32 line = 0; line < 224; ++line) {
             vdp_render_line_number = line;
-            vdp_render_genesis_line();
+            if (vdp_control_state.display_enabled) {
+                vdp_render_plane_b();
+                vdp_render_plane_a();
+                vdp_render_window();
+                vdp_render_sprites();
+                vdp_mix_line();
+            } else {
+                vdp_clear_line();
+            }
             render_copy_single(line);
         }
         return {reference.crc32(320, 224), line_buffer_crc(224)};
@@ -249,6 +257,21 @@ TEST_F(LineReuseTest, EveryChangeBetweenFramesShowsAsInAFullRender) {
         EXPECT_EQ(after.surface != before.surface, change.changes_picture);
         TearDown();
         ASSERT_EQ(host_colour_table_build(15, 10, 4), nullptr);
+    }
+}
+
+// Planes of every width at H scrolls that wrap the name-table row once, twice or not at all.
+TEST_F(LineReuseTest, ScrolledPlanesOfEveryWidth) {
+    for (const u32 size : {0x00u, 0x01u, 0x02u, 0x03u}) {  // 32, 64, "96" and 128 cells wide
+        vdp_reg(16, size);
+        for (const u32 h : {0u, 1u, 7u, 8u, 100u, 255u, 256u, 300u, 0x3FFu}) {
+            SCOPED_TRACE(testing::Message() << "size " << size << " scroll " << h);
+            data_port_write(kHscroll, kVramWrite, static_cast<u16>(h));
+            data_port_write(kHscroll + 2, kVramWrite, static_cast<u16>(0x400 - h / 3));
+            image_.attach(320, 224);  // the reference drew into a surface of its own
+            draw_lines(0, 224);
+            EXPECT_EQ(shown(), full_render());
+        }
     }
 }
 
