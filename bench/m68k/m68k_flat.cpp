@@ -5,9 +5,11 @@
 //
 // The image is loaded at address 0 (up to 4 MB; SSP and PC are its first two longs) and the
 // core resets from it. 0x000000-0x3FFFFF is the image, 0xF00000-0xFFFFFF the 64 KB work RAM
-// (mirrored), every other address plain RAM; everything is writable. The core runs in slices
-// of CYCLES cycles (default: the main CPU's shipped slice, 54) as the frame loop calls it (no
-// successor call: the frame loop runs the slice chain itself).
+// (mirrored), every other address plain RAM; everything is writable. By default the core runs
+// to the halt in slices of 2^30 cycles, which measures the interpreter itself; --slice 54 runs
+// it in the main CPU's shipped slices as the frame loop calls it (no successor call: the frame
+// loop runs the slice chain itself), which adds the slice entry and exit every few
+// instructions.
 //
 // The instructions are counted in a first run through a counting entry in every opcode slot;
 // the timed second run uses the real table, so the count costs the measurement nothing.
@@ -172,7 +174,7 @@ bool read_image(const char* path, std::vector<u8>& image) {
 int main(int argc, char** argv) {
     using namespace varn;
     const char* path = nullptr;
-    long slice       = -kM68kDefaultSliceCycles;
+    long slice       = 1L << 30;
     bool count       = true;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--slice") == 0 && i + 1 < argc) {
