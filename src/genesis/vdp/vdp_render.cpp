@@ -313,17 +313,17 @@ struct PlaneLine {
 };
 std::array<std::array<PlaneLine, 224>, 2> plane_lines;  // plane A, plane B
 
-// A plane line with one V-scroll value for the line on a plane 32, 64 or 128 cells wide,
-// kept as its whole name-table row, drawn from column 0 and followed by its start again:
-// the line at any H scroll is then a plain copy from the row, so a plane scrolled sideways
-// is not drawn again while its row and the rest of its inputs are as they were.
+// A plane line with one V-scroll value for the line on a plane 32, 64 or 128 cells wide
+// comes from a plane pixel row kept whole, drawn from column 0 and followed by its start
+// again: the line at any H scroll is then a plain copy from the row, so a plane scrolled
+// either way is not drawn again while the row's inputs are as they were.
 constexpr u32 kMaxPlanePixels = 128 * 8;
+constexpr u32 kMaxPlaneRows   = 128 * 8;
 struct PlaneRow {
     vdp_detail::DrawnInputs inputs;
-    u16 vscroll = 0;
     u8 pixels[kMaxPlanePixels + kLineTiles * 8]{};
 };
-std::array<std::array<PlaneRow, 224>, 2> plane_rows;  // plane A, plane B
+std::array<std::array<PlaneRow, kMaxPlaneRows>, 2> plane_rows;  // plane A, plane B
 
 bool whole_row_plane() {
     const u32 columns = (st().plane_hwrap_mask >> 3) + 1u;
@@ -331,11 +331,11 @@ bool whole_row_plane() {
 }
 
 void plane_line_from_row(bool plane_b, u8* out, u32 y) {
-    PlaneRow& kept        = plane_rows[plane_b ? 1 : 0][y];
     const u32 scroll_word = plane_b ? 2 : 0;
     const u32 width       = ((st().plane_hwrap_mask >> 3) + 1u) * 8;  // pixels
-    const u16 v           = vdp_vsram[vscroll_index(0, scroll_word)];
-    if (kept.vscroll == v && kept.inputs.current()) {
+    const u32 row         = (vdp_vsram[vscroll_index(0, scroll_word)] + y) & st().plane_vwrap_mask;
+    PlaneRow& kept        = plane_rows[plane_b ? 1 : 0][row];
+    if (kept.inputs.current()) {
         line_reads |= kept.inputs.reads();
     } else {
         const u64 line_reads_before = line_reads;
@@ -349,7 +349,6 @@ void plane_line_from_row(bool plane_b, u8* out, u32 y) {
                         std::min(width, width + kLineTiles * 8 - done));
         }
         kept.inputs.take(line_reads);
-        kept.vscroll = v;
         line_reads |= line_reads_before;
     }
     const u32 h = vram_word(hscroll_entry_address(y) + scroll_word);

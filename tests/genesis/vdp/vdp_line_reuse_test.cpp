@@ -260,14 +260,18 @@ TEST_F(LineReuseTest, EveryChangeBetweenFramesShowsAsInAFullRender) {
     }
 }
 
-// Planes of every width at H scrolls that wrap the name-table row once, twice or not at all.
+// Planes of every width and of three heights, scrolled both ways: H scrolls that wrap the
+// name-table row once, twice or not at all, V scrolls that wrap the plane.
 TEST_F(LineReuseTest, ScrolledPlanesOfEveryWidth) {
-    for (const u32 size : {0x00u, 0x01u, 0x02u, 0x03u}) {  // 32, 64, "96" and 128 cells wide
+    // 32, 64, "96" and 128 cells wide; 64 and 128 cells tall.
+    for (const u32 size : {0x00u, 0x01u, 0x02u, 0x03u, 0x10u, 0x30u}) {
         vdp_reg(16, size);
         for (const u32 h : {0u, 1u, 7u, 8u, 100u, 255u, 256u, 300u, 0x3FFu}) {
             SCOPED_TRACE(testing::Message() << "size " << size << " scroll " << h);
             data_port_write(kHscroll, kVramWrite, static_cast<u16>(h));
             data_port_write(kHscroll + 2, kVramWrite, static_cast<u16>(0x400 - h / 3));
+            data_port_write(0, kVsramWrite, static_cast<u16>(h * 5));
+            data_port_write(2, kVsramWrite, static_cast<u16>(0x3FF - h));
             image_.attach(320, 224);  // the reference drew into a surface of its own
             draw_lines(0, 224);
             EXPECT_EQ(shown(), full_render());
