@@ -434,6 +434,11 @@ struct SpriteWalk {
     // The visits in order: entry (VRAM word index), first line, lines, X, width in pixels.
     u32 count = 0;
     u32 at[kMaxSprites], top[kMaxSprites], lines[kMaxSprites], x[kMaxSprites], width[kMaxSprites];
+    // For each sprite line (448 in double resolution), the visits that cross it, in order:
+    // a line looks only at its own sprites.
+    static constexpr u32 kLines = 448;
+    u8 crossing_count[kLines];
+    u8 crossing[kLines][kMaxSprites];
 };
 SpriteWalk sprite_walk;
 
@@ -485,6 +490,14 @@ const SpriteWalk& walk_sprite_list(u32 table_words, u32 max_visits) {
     w.span = highest + 1;
     for (u32 k = 0; k < w.span * 4; ++k)
         w.entries[k] = vdp_vram[(table_words + k) & (kVramWords - 1)];
+    std::fill(std::begin(w.crossing_count), std::end(w.crossing_count), 0);
+    for (u32 k = 0; k < w.count; ++k) {
+        for (u32 j = 0; j < w.lines[k]; ++j) {
+            const u32 line = w.top[k] + j;  // unsigned: a sprite above line 0 wraps
+            if (line < SpriteWalk::kLines)
+                w.crossing[line][w.crossing_count[line]++] = static_cast<u8>(k);
+        }
+    }
     return w;
 }
 
@@ -507,10 +520,11 @@ void render_sprites(u32 line) {
     mark_read(s.sprite_base + kMaxSprites * 8 - 1);
     u32 found[kMaxSprites];
     u32 found_count = 0, pixels = 0;
-    bool touched = false;
-    for (u32 k = 0; k < walk.count; ++k) {
-        if (line - walk.top[k] >= walk.lines[k]) continue;  // unsigned: above the sprite wraps
-        touched = true;
+    bool touched       = false;
+    const u32 crossing = line < SpriteWalk::kLines ? walk.crossing_count[line] : 0;
+    for (u32 n = 0; n < crossing; ++n) {
+        const u32 k = walk.crossing[line][n];
+        touched     = true;
         // X = 0 masks this sprite and every later one on the line.
         if (walk.x[k] == 0) break;
         found[found_count++] = k;

@@ -265,6 +265,14 @@ TEST_F(RenderTest, EveryPixelIsTheMergeOfItsLayers) {
     }
 }
 
+TEST_F(RenderTest, SpritePartlyAboveTheTopShowsItsLowerRows) {
+    put_sprite(0, 0, -4, 1, 1, name(5, 1), 0);  // the arrow: rows 4-7 are its shaft
+    EXPECT_EQ(pixel(0, 3) & 0x3F, 0x1D);
+    EXPECT_EQ(pixel(0, 0) & 0x3F, 0x00);
+    EXPECT_EQ(pixel(3, 4) & 0x3F, 0x1D);
+    EXPECT_EQ(pixel(4, 3) & 0x3F, 0x00);  // below the sprite
+}
+
 TEST_F(RenderTest, LinkBackToAnEarlierSpriteEndsTheList) {
     cfg_set(cfg_gen_sprite_limit, 0);
     put_sprite(0, 10, 0, 1, 1, name(4, 1), 1);
