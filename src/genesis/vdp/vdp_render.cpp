@@ -314,13 +314,17 @@ struct PlaneLine {
 std::array<std::array<PlaneLine, 224>, 2> plane_lines;  // plane A, plane B
 
 // A plane line with one V-scroll value for the line on a plane 32, 64 or 128 cells wide
-// comes from a plane pixel row kept whole, drawn from column 0 and followed by its start
-// again: the line at any H scroll is then a plain copy from the row, so a plane scrolled
-// either way is not drawn again while the row's inputs are as they were.
+// comes from its plane pixel row, kept with what it was drawn from. A row that changed is
+// drawn as the line alone (at its H scroll); a row found as it was but scrolled sideways is
+// drawn whole, from column 0 and followed by its start again, and the line at any H scroll
+// is then a plain copy from it. So a plane scrolled either way is not drawn again while the
+// row's inputs are as they were.
 constexpr u32 kMaxPlanePixels = 128 * 8;
 constexpr u32 kMaxPlaneRows   = 128 * 8;
 struct PlaneRow {
     vdp_detail::DrawnInputs inputs;
+    bool whole  = false;  // `pixels` hold the whole row; else the line at H scroll `hscroll`
+    u16 hscroll = 0;
     u8 pixels[kMaxPlanePixels + kLineTiles * 8]{};
 };
 std::array<std::array<PlaneRow, kMaxPlaneRows>, 2> plane_rows;  // plane A, plane B
@@ -335,12 +339,21 @@ void plane_line_from_row(bool plane_b, u8* out, u32 y) {
     const u32 width       = ((st().plane_hwrap_mask >> 3) + 1u) * 8;  // pixels
     const u32 row         = (vdp_vsram[vscroll_index(0, scroll_word)] + y) & st().plane_vwrap_mask;
     PlaneRow& kept        = plane_rows[plane_b ? 1 : 0][row];
-    if (kept.inputs.current()) {
-        line_reads |= kept.inputs.reads();
-    } else {
-        const u64 line_reads_before = line_reads;
-        line_reads                  = 0;
-        const PlaneRowAt at         = plane_row_at<false>(plane_b, y, 0);
+    const u16 h           = vram_word(hscroll_entry_address(y) + scroll_word);
+    const u64 line_reads_before = line_reads;
+    if (!kept.inputs.current()) {
+        line_reads = 0;
+        render_plane<false>(plane_b, out, y, y);
+        kept.inputs.take(line_reads);
+        kept.whole   = false;
+        kept.hscroll = h;
+        std::memcpy(kept.pixels, out, kLineTiles * 8);
+        line_reads |= line_reads_before;
+        return;
+    }
+    if (!kept.whole && kept.hscroll != h) {
+        line_reads          = 0;
+        const PlaneRowAt at = plane_row_at<false>(plane_b, y, 0);
         TileRowCache<false> cache(at.prow);
         draw_entries(kept.pixels, at.row_words, width / 8, cache);
         // The row's start again after its end, for lines that wrap (twice for 32 cells).
@@ -349,10 +362,10 @@ void plane_line_from_row(bool plane_b, u8* out, u32 y) {
                         std::min(width, width + kLineTiles * 8 - done));
         }
         kept.inputs.take(line_reads);
-        line_reads |= line_reads_before;
+        kept.whole = true;
     }
-    const u32 h = vram_word(hscroll_entry_address(y) + scroll_word);
-    std::memcpy(out, kept.pixels + ((0u - h) & (width - 1)), kLineTiles * 8);
+    line_reads = line_reads_before | kept.inputs.reads();
+    std::memcpy(out, kept.pixels + (kept.whole ? (0u - h) & (width - 1) : 0), kLineTiles * 8);
 }
 
 // Plane B or A of line y into `out`, drawn or taken over from the line kept.
