@@ -289,6 +289,17 @@ void render_plane(bool plane_b, u8* out, u32 y, u32 plane_line) {
     }
 }
 
+// Runs `draw` and returns the VRAM blocks it read; the line's reads include them too.
+template <class Draw>
+u64 reads_of(Draw draw) {
+    const u64 before = line_reads;
+    line_reads       = 0;
+    draw();
+    const u64 reads = line_reads;
+    line_reads |= before;
+    return reads;
+}
+
 // A plane's line as last drawn, with what it was drawn from: its H-scroll and V-scroll words
 // (compared by content, as games change the words of other lines and planes beside them)
 // and the rest of its inputs. Games often scroll one plane and leave the other still.
@@ -334,37 +345,34 @@ bool whole_row_plane() {
     return st().vscroll_column_mask == 0 && (columns & (columns - 1)) == 0;
 }
 
-void plane_line_from_row(bool plane_b, u8* out, u32 y) {
+[[gnu::always_inline]] inline void plane_line_from_row(bool plane_b, u8* out, u32 y) {
     const u32 scroll_word = plane_b ? 2 : 0;
     const u32 width       = ((st().plane_hwrap_mask >> 3) + 1u) * 8;  // pixels
     const u32 row         = (vdp_vsram[vscroll_index(0, scroll_word)] + y) & st().plane_vwrap_mask;
     PlaneRow& kept        = plane_rows[plane_b ? 1 : 0][row];
     const u16 h           = vram_word(hscroll_entry_address(y) + scroll_word);
-    const u64 line_reads_before = line_reads;
     if (!kept.inputs.current()) {
-        line_reads = 0;
-        render_plane<false>(plane_b, out, y, y);
-        kept.inputs.take(line_reads);
+        kept.inputs.take(reads_of([&] { render_plane<false>(plane_b, out, y, y); }));
         kept.whole   = false;
         kept.hscroll = h;
         std::memcpy(kept.pixels, out, kLineTiles * 8);
-        line_reads |= line_reads_before;
         return;
     }
     if (!kept.whole && kept.hscroll != h) {
-        line_reads          = 0;
-        const PlaneRowAt at = plane_row_at<false>(plane_b, y, 0);
-        TileRowCache<false> cache(at.prow);
-        draw_entries(kept.pixels, at.row_words, width / 8, cache);
+        kept.inputs.take(reads_of([&] {
+            const PlaneRowAt at = plane_row_at<false>(plane_b, y, 0);
+            TileRowCache<false> cache(at.prow);
+            draw_entries(kept.pixels, at.row_words, width / 8, cache);
+        }));
         // The row's start again after its end, for lines that wrap (twice for 32 cells).
         for (u32 done = width; done < width + kLineTiles * 8; done += width) {
             std::memcpy(kept.pixels + done, kept.pixels,
                         std::min(width, width + kLineTiles * 8 - done));
         }
-        kept.inputs.take(line_reads);
         kept.whole = true;
+    } else {
+        line_reads |= kept.inputs.reads();
     }
-    line_reads = line_reads_before | kept.inputs.reads();
     std::memcpy(out, kept.pixels + (kept.whole ? (0u - h) & (width - 1) : 0), kLineTiles * 8);
 }
 
@@ -382,13 +390,9 @@ void plane_line(bool plane_b, u8* out, u32 y) {
         line_reads |= kept.inputs.reads();
         return;
     }
-    const u64 line_reads_before = line_reads;
-    line_reads                  = 0;
-    render_plane<false>(plane_b, out, y, y);
-    kept.inputs.take(line_reads);
+    kept.inputs.take(reads_of([&] { render_plane<false>(plane_b, out, y, y); }));
     kept.take_scroll(h, scroll_word);
     std::memcpy(kept.pixels, out, sizeof kept.pixels);
-    line_reads |= line_reads_before;
 }
 
 // Window tiles of screen columns `first` up to `end` (exclusive, at most 40) of line y,
