@@ -48,6 +48,9 @@ inline constexpr u16 kM68kSrC = 0x0001, kM68kSrV = 0x0002, kM68kSrZ = 0x0004, kM
 inline constexpr s32 kM68kDefaultSliceCycles = -54;
 inline constexpr s32 kS68kDefaultSliceCycles = -75;
 
+// No PC (PCs are 24 bits).
+inline constexpr u32 kM68kNoPc = 0xFFFFFFFFu;
+
 // The status register. As the instructions and every reader see it (`value()`, or the
 // conversion to u16) it holds every bit exactly as last written. N and Z, which nearly every
 // instruction sets from its result, are not held as bits: `n` holds a word whose top bit is
@@ -57,9 +60,6 @@ inline constexpr s32 kS68kDefaultSliceCycles = -75;
 //
 // `n` and `z` are kept apart on purpose: side by side, the compiler pairs their two stores
 // through a vector register, which takes more instructions than the stores.
-// No PC (PCs are 24 bits).
-inline constexpr u32 kM68kNoPc = 0xFFFFFFFFu;
-
 struct M68kStatusRegister {
     u32 n    = 0;
     u16 bits = 0;
@@ -170,7 +170,8 @@ using M68kFetchPages = std::array<M68kFetchPage, 256>;
 
 // Live pages of the main CPU. At program start: 0x00-0x3F and 0x88-0x8F cartridge ROM,
 // 0x90-0x9F banked ROM marker, 0xF0-0xFF work RAM (0xF0-0xFE mirror it, as the bus does),
-// everything else (0x80-0x87 included) no code.
+// everything else (0x80-0x87 included) no code. Read freely; changed only through the
+// functions below, which keep the core's jump window and page runs in step with them.
 extern M68kFetchPages m68k_fetch_pages;
 // The main CPU's pages while the Sega CD is attached (copied into m68k_fetch_pages by
 // m68k_restore_fetch_pages): as above except 0x00-0x3F: 0x00-0x03 Sega CD BIOS then
