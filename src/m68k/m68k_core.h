@@ -380,6 +380,10 @@ template <class I>
     return r;
 }
 
+// TST takes 4 cycles in every form; a taken branch takes 10 (wait loops are made of both).
+inline constexpr u32 kTstCycles         = 4;
+inline constexpr u32 kBranchTakenCycles = 10;
+
 // ---------------------------------------------------------------------------------------
 // Condition test
 // ---------------------------------------------------------------------------------------

@@ -76,7 +76,7 @@ template <class I, Size S, Mode M>
 u32 op_tst(u32 ir) {
     set_logic_flags<I, S>(ea_read<I, S, M, 2>(ir, ir >> 16));
     advance<I>(kLength<M, S>);
-    return 4;
+    return kTstCycles;
 }
 
 // TAS takes its flags from the byte read and always writes it back with bit 7 set.

@@ -166,12 +166,24 @@ constexpr M68kMapRun kCartMap[] = {
 
 static_assert(m68k_map_pages(kCartMap) == kM68kBusPages);
 
+// Work RAM reads have no side effect, and within a 68000 slice only the 68000 writes work RAM
+// (the Z80's bank window and the add-on units reach it between slices): its readers are the
+// core's quiet readers.
+void declare_quiet_work_ram() {
+    m68k_quiet_read_byte = ram_read_byte;
+    m68k_quiet_read_word = ram_read_word;
+}
+
 }  // namespace
 
-void m68k_build_memory_map() { m68k_lay_map(kCartMap); }
+void m68k_build_memory_map() {
+    m68k_lay_map(kCartMap);
+    declare_quiet_work_ram();
+}
 
 void m68k_reset_memory_map() {
     m68k_lay_map(kCartMap);
+    declare_quiet_work_ram();
     if (cfg(cfg_gen_use_bios) && (boot_rom_latch & 1) == 0) m68k_map_page(0, m68k_boot_rom_set);
 }
 
@@ -216,6 +228,9 @@ static_assert(m68k_map_pages(kSegaCdMap) == kM68kBusPages);
 
 }  // namespace
 
-void m68k_build_segacd_memory_map() { m68k_lay_map(kSegaCdMap); }
+void m68k_build_segacd_memory_map() {
+    m68k_lay_map(kSegaCdMap);
+    declare_quiet_work_ram();
+}
 
 }  // namespace varn
