@@ -26,74 +26,12 @@ inline u32 branch_displacement(u32 ir) {
     return disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
 }
 
-// A loop that waits on a flag in memory, as code waits for its interrupt handler to set one:
-//
-//     loop:  TST.B (xxx).L       (or TST.W, or an (xxx).W address)
-//            Bcc.S loop
-//
-// When the flag lies in quiet memory (m68k_quiet_read_byte / _word: no side effect, and no
-// one but this CPU writes it during the slice) and the flags the TST sets for its value take
-// the branch, every round until the slice ends reads the same value, sets the same flags and
-// branches again: they change nothing but the counter and the position. The taken branch then
-// runs them all at once, up to and including the instruction whose cycles end the slice (the
-// TST or the branch of the last round), and returns its own cycles and theirs. Returns 0
-// where that does not hold; the caller then branches as usual. Bus owners that declare no
-// quiet readers never see it.
-inline constexpr u32 kWaitLoopDisplacementMask = 0xFD;  // -8 (abs.L) and -6 (abs.W) ...
-inline constexpr u32 kWaitLoopDisplacements    = 0xF8;  // ... agree outside bit 1
-
-template <class I>
-[[gnu::noinline]] u32 run_wait_loop(u32 op) {
-    if constexpr (!I::kIsMain) {
-        return 0;
-    } else {
-        auto& c = I::cpu();
-        // The branch itself ending the slice leaves nothing to run at once.
-        const u32 after = static_cast<u32>(c.cycle_counter) + kBranchTakenCycles;
-        if (static_cast<s32>(after) >= 0) return 0;
-
-        const u32 pos_bcc   = c.fetch_pos;
-        const bool abs_long = (op & 0xFF) == 0xF8;
-        const u32 pos_tst   = pos_bcc - (abs_long ? 6 : 4);
-        if (!in_jump_window(c, pos_tst)) return 0;
-        const u8* code = memory_arena + pos_tst;
-        const u32 tst  = load_be16(code);
-        if ((tst & 0xFFBF) != (abs_long ? 0x4A39u : 0x4A38u)) return 0;
-        const bool word = (tst & 0x0040) != 0;
-        const u32 addr =
-            (abs_long ? load_be32(code + 2) : sign_extend16(load_be16(code + 2))) & 0xFFFFFF;
-        const M68kReadFn quiet = word ? m68k_quiet_read_word : m68k_quiet_read_byte;
-        const auto& pages      = word ? m68k_page_read_word : m68k_page_read_byte;
-        if (quiet == nullptr || pages[addr >> 12] != quiet) return 0;
-        const u32 value = quiet(addr) & (word ? 0xFFFFu : 0xFFu);
-        const u32 nz    = ((value >> (word ? 15 : 7)) << 3) | (value == 0 ? 4u : 0u);
-        if (((kM68kCondTable[(op >> 8) & 15] >> nz) & 1) == 0) return 0;
-
-        // Whole rounds while the counter stays below zero, then the last one: its TST ends
-        // the slice when at most the TST's cycles are left, its branch otherwise.
-        constexpr u32 kRound = kTstCycles + kBranchTakenCycles;
-        const u32 left       = 0u - after;
-        const u32 rounds     = (left - 1) / kRound;
-        const bool tst_ends  = left - rounds * kRound <= kTstCycles;
-        if (word) {
-            set_logic_flags<I, Size::kWord>(value);
-        } else {
-            set_logic_flags<I, Size::kByte>(value);
-        }
-        c.fetch_pos = tst_ends ? pos_bcc : pos_tst;
-        return kBranchTakenCycles + rounds * kRound + (tst_ends ? kTstCycles : kRound);
-    }
-}
-
 template <class I>
 u32 op_bcc(u32 ir) {
     if (!condition<I>(ir >> 16)) {
         const bool word = (ir & 0x00FF0000) == 0;
         advance<I>(word ? 4 : 2);
         return word ? 12 : 8;
-    }
-    if (((ir >> 16) & kWaitLoopDisplacementMask) == kWaitLoopDisplacements) [[unlikely]] {
-        if (const u32 cycles = run_wait_loop<I>(ir >> 16)) return cycles;
     }
     if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
     return kBranchTakenCycles;

@@ -72,10 +72,64 @@ u32 op_clr(u32 ir) {
     return kCycles<S, M, 4, 6, 8, 12>;
 }
 
+// A loop that waits on a flag in memory, as code waits for its interrupt handler to set one:
+//
+//     loop:  TST.B (xxx).L       (or TST.W, or an (xxx).W address)
+//            Bcc.S loop
+//
+// When the flag lies in quiet memory (m68k_quiet_read_byte / _word: no side effect, and no
+// one but this CPU writes it during the slice) and the flags the TST just set take the branch,
+// every round until the slice ends reads the same value, sets the same flags and branches
+// again: they change nothing but the counter and the position. The TST then runs them all at
+// once, up to and including the instruction whose cycles end the slice (the TST or the
+// branch of the last round), and returns its own cycles and theirs. Returns 0 where that does
+// not hold. Bus owners that declare no quiet readers never see it.
+template <class I, Size S, Mode M>
+inline constexpr bool kCanWait = I::kIsMain && (S == Size::kByte || S == Size::kWord) &&
+                                 (M == Mode::kAw || M == Mode::kAl);
+
+template <class I, Size S, Mode M>
+[[gnu::noinline]] u32 run_wait_loop(u32 addr) {
+    auto& c           = I::cpu();
+    const u32 pos_tst = c.fetch_pos - kLength<M, S>;
+    const u32 pos_bcc = c.fetch_pos;
+    // The branch: Bcc.S (not BRA or BSR) back to the TST, taken with the flags just set.
+    const u32 bcc = load_be16(memory_arena + pos_bcc);
+    if ((bcc & 0xF0FF) != (0x6000u | ((0u - (kLength<M, S> + 2)) & 0xFF)) || (bcc & 0x0E00) == 0)
+        return 0;
+    if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
+    const M68kReadFn quiet = S == Size::kWord ? m68k_quiet_read_word : m68k_quiet_read_byte;
+    const auto& pages      = S == Size::kWord ? m68k_page_read_word : m68k_page_read_byte;
+    if (quiet == nullptr || pages[(addr & kM68kAddressMask) >> 12] != quiet) return 0;
+
+    // Rounds of TST and taken branch while the counter stays below zero, then the last one:
+    // its TST ends the slice when at most the TST's cycles are left, its branch otherwise.
+    constexpr u32 kRound  = kTstCycles + kBranchTakenCycles;
+    const u32 after_tst   = static_cast<u32>(c.cycle_counter) + kTstCycles;
+    const u32 after_round = after_tst + kBranchTakenCycles;
+    if (static_cast<s32>(after_tst) >= 0) return 0;
+    if (static_cast<s32>(after_round) >= 0) {
+        c.fetch_pos = pos_tst;
+        return kRound;
+    }
+    const u32 left      = 0u - after_round;
+    const u32 rounds    = (left - 1) / kRound;
+    const bool tst_ends = left - rounds * kRound <= kTstCycles;
+    c.fetch_pos         = tst_ends ? pos_bcc : pos_tst;
+    return kRound + rounds * kRound + (tst_ends ? kTstCycles : kRound);
+}
+
 template <class I, Size S, Mode M>
 u32 op_tst(u32 ir) {
-    set_logic_flags<I, S>(ea_read<I, S, M, 2>(ir, ir >> 16));
-    advance<I>(kLength<M, S>);
+    if constexpr (kCanWait<I, S, M>) {
+        const u32 addr = ea_fixed_address<I, M, 2>(ir, ir >> 16);
+        set_logic_flags<I, S>(bus_read<I, S>(addr));
+        advance<I>(kLength<M, S>);
+        if (const u32 cycles = run_wait_loop<I, S, M>(addr)) return cycles;
+    } else {
+        set_logic_flags<I, S>(ea_read<I, S, M, 2>(ir, ir >> 16));
+        advance<I>(kLength<M, S>);
+    }
     return kTstCycles;
 }
 
