@@ -27,12 +27,10 @@ S68kWriteTable s68k_page_write_byte = filled<S68kWriteTable>(&m68k_unmapped_writ
 S68kWriteTable s68k_page_write_word = filled<S68kWriteTable>(&m68k_unmapped_write);
 S68kWriteTable s68k_page_write_long = filled<S68kWriteTable>(&m68k_unmapped_write);
 
-M68kReadFn m68k_quiet_read_byte = nullptr;
-M68kReadFn m68k_quiet_read_word = nullptr;
+bool (*m68k_steady_read)(u32 addr, u32 size) = nullptr;
 
 void m68k_bus_clear() {
-    m68k_quiet_read_byte = nullptr;
-    m68k_quiet_read_word = nullptr;
+    m68k_steady_read = nullptr;
     for (auto* t : {&m68k_page_read_byte, &m68k_page_read_word, &m68k_page_read_long})
         t->fill(&m68k_unmapped_read);
     for (auto* t : {&m68k_page_write_byte, &m68k_page_write_word, &m68k_page_write_long})

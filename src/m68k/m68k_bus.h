@@ -56,17 +56,16 @@ extern S68kWriteTable s68k_page_write_long;
 inline u32 m68k_unmapped_read(u32 addr) { return addr; }
 inline void m68k_unmapped_write(u32, u32) {}
 
-// The main CPU's quiet readers: a byte and a word reader that the bus owner declares free of
-// side effects, over memory that nothing but the main CPU itself changes while one of its
-// slices runs (work RAM: the Z80 and the other units write it only between the 68000's
-// slices). Where a page's reader is one of these, the core may leave out repeated reads of it
-// that it can prove return the same value (a loop waiting on a flag that an interrupt
-// handler sets). Null (the default) for buses that declare nothing.
-extern M68kReadFn m68k_quiet_read_byte;
-extern M68kReadFn m68k_quiet_read_word;
+// Steady reads on the main CPU's bus: true when a read of `size` bytes (1, 2 or 4) at `addr`,
+// made again later in the same slice of the main CPU with no other access in between, gives
+// the same value and changes nothing that the first read did not (work RAM, which only the
+// main CPU changes during its slice; a status port whose value holds for the slice). The
+// core may then leave out the repeated reads of a loop that can do nothing but read again
+// until the slice ends. Bound by the bus owner; null (the default) declares nothing steady.
+extern bool (*m68k_steady_read)(u32 addr, u32 size);
 
 // Points every page of both buses at the unmapped handlers (the start-up contents) and
-// clears the quiet readers.
+// clears m68k_steady_read.
 void m68k_bus_clear();
 
 inline constexpr u32 kM68kAddressMask = 0xFFFFFF;

@@ -380,9 +380,35 @@ template <class I>
     return r;
 }
 
-// TST takes 4 cycles in every form; a taken branch takes 10 (wait loops are made of both).
-inline constexpr u32 kTstCycles         = 4;
-inline constexpr u32 kBranchTakenCycles = 10;
+// Cycle counts of the instructions that wait loops are made of, shared by their families and
+// the handlers that run such a loop at once.
+inline constexpr u32 kTstCycles             = 4;   // TST, every form
+inline constexpr u32 kMoveToRegisterCycles  = 4;   // MOVE to Dn, MOVEA
+inline constexpr u32 kBtstImmRegisterCycles = 10;  // BTST #n,Dn
+inline constexpr u32 kBranchTakenCycles     = 10;  // Bcc taken, BRA
+
+// Where a loop whose rounds repeat unchanged ends within the slice. `cycles` are the loop's
+// instructions in order, starting with the running one; `counter` is the counter before it.
+// Gives the cycles from the running instruction up to and including the one whose cycles end
+// the slice, and that instruction's index in `cycles`; cycles 0 when the running instruction
+// ends the slice itself.
+struct LoopEnd {
+    u32 cycles;
+    u32 last;
+};
+template <std::size_t N>
+M68K_INLINE LoopEnd loop_end(s32 counter, const std::array<u32, N>& cycles) {
+    u32 round = 0;
+    for (const u32 n : cycles) round += n;
+    const u32 left = 0u - static_cast<u32>(counter);  // cycles until the counter reaches 0
+    if (counter >= 0 || cycles[0] >= left) return {0, 0};
+    // Whole rounds that leave the counter below zero, then instruction by instruction.
+    u32 total = (left - 1) / round * round;
+    for (u32 i = 0;; i = (i + 1) % N) {
+        total += cycles[i];
+        if (total >= left) return {total, i};
+    }
+}
 
 // ---------------------------------------------------------------------------------------
 // Condition test

@@ -129,6 +129,15 @@ M68K_INLINE void set_logic_flags(u32 res) {
     store_flags<I>(kKeepSystemAndX, 0, top_aligned<S>(res));
 }
 
+// The bit-test flags (BTST, BCHG, BCLR, BSET): Z := the selected bit of `value` was 0; X, N,
+// V, C kept; bits 5-7 cleared.
+template <class I>
+M68K_INLINE void set_bit_z(u32 value, u32 bit) {
+    auto& sr = I::cpu().sr;
+    sr.bits  = static_cast<u16>(sr.bits & 0xFF1Fu);
+    sr.z     = value & bit;
+}
+
 // Packed decimal (ABCD, SBCD, NBCD): the binary sum or difference of two bytes put right by
 // two digit corrections, the high one decided on the uncorrected value; `x` (0 or 1) is the
 // extend bit carried or borrowed in. NBCD is the subtraction from zero.

@@ -35,16 +35,8 @@ constexpr u32 apply(u32 value, u32 bit) {
     }
 }
 
-// Z := the selected bit was 0; X, N, V, C kept; bits 5-7 cleared.
-template <class I>
-inline void set_bit_z(u32 value, u32 bit) {
-    auto& sr = I::cpu().sr;
-    sr.bits  = static_cast<u16>(sr.bits & 0xFF1Fu);
-    sr.z     = value & bit;
-}
-
 template <BitOp Op, bool Static>
-inline constexpr u32 kRegCycles = Static ? (Op == BitOp::kTst   ? 10u
+inline constexpr u32 kRegCycles = Static ? (Op == BitOp::kTst   ? kBtstImmRegisterCycles
                                             : Op == BitOp::kClr ? 14u
                                                                 : 12u)
                                          : (Op == BitOp::kTst   ? 6u

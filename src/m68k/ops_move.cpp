@@ -13,15 +13,71 @@ namespace varn::m68k {
 namespace {
 
 template <Mode Dst>
-inline constexpr u32 kMoveCycles = (Dst == Mode::kDn || Dst == Mode::kAn) ? 4u
+inline constexpr u32 kMoveCycles = (Dst == Mode::kDn || Dst == Mode::kAn) ? kMoveToRegisterCycles
                                    : Dst == Mode::kDi                     ? 12u
                                    : Dst == Mode::kIx                     ? 14u
                                    : Dst == Mode::kAw                     ? 12u
                                    : Dst == Mode::kAl                     ? 16u
                                                                           : 8u;
 
+// A loop that polls one bit of a status word:
+//
+//     loop:  MOVE.W (xxx).L,Dn
+//            BTST   #k,Dn
+//            BEQ.S  loop            (or BNE.S)
+//
+// When the word's read is steady (m68k_steady_read: read again in this slice it gives the same
+// value and changes nothing more) and the bit keeps the loop going, every round until the
+// slice ends does the same: the MOVE that just read the word runs them all at once, up to and
+// including the instruction whose cycles end the slice, and returns its own cycles and
+// theirs. Returns 0 where that does not hold.
+template <class I, Size S, Mode Src, Mode Dst>
+inline constexpr bool kCanPoll =
+    I::kIsMain&& S == Size::kWord&& Src == Mode::kAl&& Dst == Mode::kDn;
+
+template <class I>
+[[gnu::noinline]] u32 run_poll_loop(u32 addr, u32 n) {
+    auto& c            = I::cpu();
+    const u32 pos_move = c.fetch_pos - 6;
+    const u32 pos_btst = c.fetch_pos;
+    const u32 pos_bcc  = pos_btst + 4;
+    const u8* code     = memory_arena + pos_btst;
+    // BTST #k,Dn on the same register, then BEQ.S or BNE.S back to the MOVE (the caller
+    // looked at the branch). The words read past the MOVE lie in its fetch region or in the
+    // guard bytes behind it.
+    const u32 bcc = load_be16(code + 4);
+    if (load_be16(code) != (0x0800u | n)) return 0;
+    const u32 bit = 1u << (load_be16(code + 2) & 31);
+    const u32 d   = dreg<I>(n);
+    // BNE (0x66) goes round while the bit is 1, BEQ while it is 0.
+    if (((d & bit) != 0) != ((bcc & 0x0100) == 0)) return 0;
+    if (!in_jump_window(c, pos_move)) return 0;
+    if (m68k_steady_read == nullptr || !m68k_steady_read(addr, 2)) return 0;
+
+    const LoopEnd end =
+        loop_end(c.cycle_counter,
+                 std::array{kMoveToRegisterCycles, kBtstImmRegisterCycles, kBranchTakenCycles});
+    if (end.cycles == 0) return 0;
+    if (end.last != 0) set_bit_z<I>(d, bit);  // the last round's BTST ran
+    c.fetch_pos = end.last == 0 ? pos_btst : end.last == 1 ? pos_bcc : pos_move;
+    return end.cycles;
+}
+
 template <class I, Size S, Mode Src, Mode Dst>
 u32 op_move(u32 ir) {
+    if constexpr (kCanPoll<I, S, Src, Dst>) {
+        const u32 op    = ir >> 16;
+        const u32 addr  = ea_fixed_address<I, Src, 2>(ir, op);
+        const u32 value = bus_read<I, S>(addr);
+        set_logic_flags<I, S>(value);
+        set_sized<S>(dreg<I>(op >> 9), value);
+        advance<I>(6);
+        // BEQ.S or BNE.S back to this MOVE, two instructions on.
+        if ((load_be16(memory_arena + I::cpu().fetch_pos + 4) & 0xFEFF) == 0x66F4) {
+            if (const u32 cycles = run_poll_loop<I>(addr, (op >> 9) & 7)) return cycles;
+        }
+        return kMoveCycles<Dst>;
+    }
     constexpr u32 kDstOff = 2 + kExtBytes<Src, S>;
     const u32 op          = ir >> 16;
     const u32 value       = ea_read<I, S, Src, 2>(ir, op);
@@ -47,7 +103,7 @@ u32 op_movea(u32 ir) {
     if constexpr (S == Size::kWord) value = sign_extend16(value);
     areg<I>(op >> 9) = value;
     advance<I>(2 + kExtBytes<Src, S>);
-    return 4;
+    return kMoveToRegisterCycles;
 }
 
 struct Form {

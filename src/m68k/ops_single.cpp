@@ -77,13 +77,12 @@ u32 op_clr(u32 ir) {
 //     loop:  TST.B (xxx).L       (or TST.W, or an (xxx).W address)
 //            Bcc.S loop
 //
-// When the flag lies in quiet memory (m68k_quiet_read_byte / _word: no side effect, and no
-// one but this CPU writes it during the slice) and the flags the TST just set take the branch,
-// every round until the slice ends reads the same value, sets the same flags and branches
-// again: they change nothing but the counter and the position. The TST then runs them all at
-// once, up to and including the instruction whose cycles end the slice (the TST or the
-// branch of the last round), and returns its own cycles and theirs. Returns 0 where that does
-// not hold. Bus owners that declare no quiet readers never see it.
+// When the flag's read is steady (m68k_steady_read: read again in this slice it gives the same
+// value and changes nothing more) and the flags the TST just set take the branch, every round
+// until the slice ends reads the same value, sets the same flags and branches again: they
+// change nothing but the counter and the position. The TST then runs them all at once, up to
+// and including the instruction whose cycles end the slice (the TST or the branch of the last
+// round), and returns its own cycles and theirs. Returns 0 where that does not hold.
 template <class I, Size S, Mode M>
 inline constexpr bool kCanWait = I::kIsMain && (S == Size::kByte || S == Size::kWord) &&
                                  (M == Mode::kAw || M == Mode::kAl);
@@ -98,25 +97,12 @@ template <class I, Size S, Mode M>
     if ((bcc & 0xF0FF) != (0x6000u | ((0u - (kLength<M, S> + 2)) & 0xFF)) || (bcc & 0x0E00) == 0)
         return 0;
     if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
-    const M68kReadFn quiet = S == Size::kWord ? m68k_quiet_read_word : m68k_quiet_read_byte;
-    const auto& pages      = S == Size::kWord ? m68k_page_read_word : m68k_page_read_byte;
-    if (quiet == nullptr || pages[(addr & kM68kAddressMask) >> 12] != quiet) return 0;
+    if (m68k_steady_read == nullptr || !m68k_steady_read(addr, kSizeBytes<S>)) return 0;
 
-    // Rounds of TST and taken branch while the counter stays below zero, then the last one:
-    // its TST ends the slice when at most the TST's cycles are left, its branch otherwise.
-    constexpr u32 kRound  = kTstCycles + kBranchTakenCycles;
-    const u32 after_tst   = static_cast<u32>(c.cycle_counter) + kTstCycles;
-    const u32 after_round = after_tst + kBranchTakenCycles;
-    if (static_cast<s32>(after_tst) >= 0) return 0;
-    if (static_cast<s32>(after_round) >= 0) {
-        c.fetch_pos = pos_tst;
-        return kRound;
-    }
-    const u32 left      = 0u - after_round;
-    const u32 rounds    = (left - 1) / kRound;
-    const bool tst_ends = left - rounds * kRound <= kTstCycles;
-    c.fetch_pos         = tst_ends ? pos_bcc : pos_tst;
-    return kRound + rounds * kRound + (tst_ends ? kTstCycles : kRound);
+    const LoopEnd end = loop_end(c.cycle_counter, std::array{kTstCycles, kBranchTakenCycles});
+    if (end.cycles == 0) return 0;
+    c.fetch_pos = end.last == 0 ? pos_bcc : pos_tst;
+    return end.cycles;
 }
 
 template <class I, Size S, Mode M>

@@ -163,11 +163,11 @@ TEST_F(M68kBranch, BranchesSeeWrapsMirrorsAndChangedPages) {
     EXPECT_EQ(d(0), 0x20u);
 }
 
-// A loop waiting on a flag in quiet memory runs its rounds at once: every slice ends with
-// the same pc, counter, flags and registers as when each round runs on its own, whatever the
-// slice length, also when the flag is set between slices and the loop leaves, and when the
-// branch is reached with flags that the TST would not give.
-TEST_F(M68kBranch, WaitLoopsOnQuietMemoryRunTheirRoundsAtOnce) {
+// A loop waiting on a steady read (a flag in memory; a status word's bit) runs its rounds at
+// once: every slice ends with the same pc, counter, flags and registers as when each round
+// runs on its own, whatever the slice length, also when the value changes between slices and
+// the loop leaves, and when the branch is reached with flags that the TST would not give.
+TEST_F(M68kBranch, WaitLoopsOnSteadyReadsRunTheirRoundsAtOnce) {
     struct Case {
         const char* name;
         std::vector<u16> code;  // at 0x1000; the loop waits on the flag at 0xFF8000
@@ -176,6 +176,11 @@ TEST_F(M68kBranch, WaitLoopsOnQuietMemoryRunTheirRoundsAtOnce) {
     };
     const std::vector<u16> tst_b_l = {0x4A39, 0x00FF, 0x8000, 0x67F8, 0x7001, 0xA000};
     const std::vector<u16> tst_w_w = {0x4A78, 0x8000, 0x66FA, 0x7001, 0xA000};
+    // MOVE.W (0xFF8000).L,D1; BTST #3,D1; BEQ.S / BNE.S back to the MOVE.
+    const std::vector<u16> poll_beq = {0x3239, 0x00FF, 0x8000, 0x0801,
+                                       0x0003, 0x67F4, 0x7001, 0xA000};
+    const std::vector<u16> poll_bne = {0x3239, 0x00FF, 0x8000, 0x0801,
+                                       0x0003, 0x66F4, 0x7001, 0xA000};
     // MOVEQ #0,D1 sets Z; BRA to the BEQ, whose TST then clears Z: the loop is left at once.
     const std::vector<u16> enter_at_branch = {0x7200, 0x6006, 0x4E71, 0x4A39, 0x00FF,
                                               0x8000, 0x67F8, 0x7001, 0xA000};
@@ -186,12 +191,16 @@ TEST_F(M68kBranch, WaitLoopsOnQuietMemoryRunTheirRoundsAtOnce) {
                             {"TST.W abs.W / BNE, 13-cycle slices", tst_w_w, 2, 0x12, 0x00, -13},
                             {"TST.W abs.W / BNE, 54-cycle slices", tst_w_w, 2, 0x8000, 0x00, -54},
                             {"BEQ reached with Z from elsewhere", enter_at_branch, 1, 0x01, 0x01, -54},
+                            {"MOVE.W / BTST / BEQ, 54-cycle slices", poll_beq, 2, 0x8000, 0x0008, -54},
+                            {"MOVE.W / BTST / BEQ, 23-cycle slices", poll_beq, 2, 0x0000, 0x8008, -23},
+                            {"MOVE.W / BTST / BNE, 7-cycle slices", poll_bne, 2, 0x0008, 0x0000, -7},
+                            {"MOVE.W / BTST / BNE, 100-cycle slices", poll_bne, 2, 0xFFFF, 0x0000, -100},
     };
     struct Step {
         u32 pc;
         s32 counter;
         u16 sr;
-        u32 d0, status;
+        u32 d0, d1, status;
         bool operator==(const Step&) const = default;
     };
     for (const auto& k : cases) {
@@ -202,15 +211,12 @@ TEST_F(M68kBranch, WaitLoopsOnQuietMemoryRunTheirRoundsAtOnce) {
             for (u32 i = 0; i < k.code.size(); ++i) poke(0x1000 + 2 * i, k.code[i], 2);
             start_at(0x1000, {});
             m68k_context.slice_cycles = k.slice;
-            if (quiet) {
-                m68k_quiet_read_byte = m68k_page_read_byte[0xFF8];
-                m68k_quiet_read_word = m68k_page_read_word[0xFF8];
-            }
+            if (quiet) m68k_steady_read = [](u32 a, u32) { return (a & 0xFFF000) == 0xFF8000; };
             for (u32 n = 0; n < 80 && !(m68k_context.status & kM68kStatusHalted); ++n) {
                 if (n == 40) poke(0xFF8000, k.flag_later, k.flag_size);
                 m68k_run_slice();
                 trace[quiet].push_back({m68k_context.pc, m68k_context.cycle_counter,
-                                        m68k_context.sr.value(), d(0), m68k_context.status});
+                                        m68k_context.sr.value(), d(0), d(1), m68k_context.status});
             }
         }
         EXPECT_TRUE(trace[0] == trace[1]) << k.name;

@@ -166,24 +166,28 @@ constexpr M68kMapRun kCartMap[] = {
 
 static_assert(m68k_map_pages(kCartMap) == kM68kBusPages);
 
-// Work RAM reads have no side effect, and within a 68000 slice only the 68000 writes work RAM
-// (the Z80's bank window and the add-on units reach it between slices): its readers are the
-// core's quiet readers.
-void declare_quiet_work_ram() {
-    m68k_quiet_read_byte = ram_read_byte;
-    m68k_quiet_read_word = ram_read_word;
+// Steady reads (see m68k_steady_read): work RAM, which within a 68000 slice only the 68000
+// writes (the Z80's bank window and the add-on units reach it between slices), and the VDP's
+// status port, whose word holds for a slice.
+bool steady_read(u32 addr, u32 size) {
+    const u32 page = (addr & kM68kAddressMask) >> 12;
+    if (m68k_page_read_byte[page] == ram_read_byte) return true;
+    return size != 4 && m68k_page_read_word[page] == m68k_vdp_port_set.read_word &&
+           vdp_port_read_is_steady(addr & kM68kAddressMask);
 }
+
+void declare_steady_reads() { m68k_steady_read = steady_read; }
 
 }  // namespace
 
 void m68k_build_memory_map() {
     m68k_lay_map(kCartMap);
-    declare_quiet_work_ram();
+    declare_steady_reads();
 }
 
 void m68k_reset_memory_map() {
     m68k_lay_map(kCartMap);
-    declare_quiet_work_ram();
+    declare_steady_reads();
     if (cfg(cfg_gen_use_bios) && (boot_rom_latch & 1) == 0) m68k_map_page(0, m68k_boot_rom_set);
 }
 
@@ -230,7 +234,7 @@ static_assert(m68k_map_pages(kSegaCdMap) == kM68kBusPages);
 
 void m68k_build_segacd_memory_map() {
     m68k_lay_map(kSegaCdMap);
-    declare_quiet_work_ram();
+    declare_steady_reads();
 }
 
 }  // namespace varn
