@@ -271,10 +271,6 @@ void hand_off() {
     }
 }
 
-// A counter already a whole slice or more past zero skips this slice; below zero, the slice
-// runs.
-[[gnu::cold, gnu::noinline]] bool skips_slice(u32 before) { return static_cast<s32>(before) >= 0; }
-
 // One slice up to the hand-off. False when the core is or became halted: then no successor
 // runs.
 template <class I>
@@ -287,9 +283,10 @@ M68K_INLINE bool run_slice_body() {
     const u32 before = static_cast<u32>(c.cycle_counter);
     const u32 after  = before + static_cast<u32>(c.slice_cycles);
     c.cycle_counter  = static_cast<s32>(after);
-    if (after < before) [[unlikely]] {
-        if (skips_slice(before)) return true;
-    }
+    // A counter already a whole slice or more past zero skips the slice; below zero, the
+    // slice runs.
+    if (after < before && static_cast<s32>(before) >= 0) [[unlikely]]
+        return true;
     cpu_current_context = &c;
     if (c.halt_pending) [[unlikely]] {
         c.halt_pending = 0;

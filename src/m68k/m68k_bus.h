@@ -63,6 +63,9 @@ inline void m68k_unmapped_write(u32, u32) {}
 // core may then leave out the repeated reads of a loop that can do nothing but read again
 // until the slice ends. Bound by the bus owner; null (the default) declares nothing steady.
 extern bool (*m68k_steady_read)(u32 addr, u32 size);
+inline bool m68k_read_is_steady(u32 addr, u32 size) {
+    return m68k_steady_read != nullptr && m68k_steady_read(addr, size);
+}
 
 // Points every page of both buses at the unmapped handlers (the start-up contents) and
 // clears m68k_steady_read.

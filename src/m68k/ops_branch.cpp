@@ -40,7 +40,7 @@ u32 op_bcc(u32 ir) {
 template <class I>
 u32 op_bra(u32 ir) {
     if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
-    return 10;
+    return kBranchTakenCycles;
 }
 
 template <class I>

@@ -35,24 +35,26 @@ template <class I, Size S, Mode Src, Mode Dst>
 inline constexpr bool kCanPoll =
     I::kIsMain&& S == Size::kWord&& Src == Mode::kAl&& Dst == Mode::kDn;
 
+// Called with the position still at the MOVE, whose read, flags and register store are done,
+// and the branch two instructions on already looked at.
 template <class I>
-[[gnu::noinline]] u32 run_poll_loop(u32 addr, u32 n) {
+[[gnu::noinline]] u32 run_poll_loop(u32 ir) {
     auto& c            = I::cpu();
-    const u32 pos_move = c.fetch_pos - 6;
-    const u32 pos_btst = c.fetch_pos;
+    const u32 op       = ir >> 16;
+    const u32 n        = (op >> 9) & 7;
+    const u32 pos_move = c.fetch_pos;
+    const u32 pos_btst = pos_move + 6;
     const u32 pos_bcc  = pos_btst + 4;
-    const u8* code     = memory_arena + pos_btst;
-    // BTST #k,Dn on the same register, then BEQ.S or BNE.S back to the MOVE (the caller
-    // looked at the branch). The words read past the MOVE lie in its fetch region or in the
-    // guard bytes behind it.
-    const u32 bcc = load_be16(code + 4);
+    // BTST #k,Dn on the same register. The words read past the MOVE lie in its fetch region
+    // or in the guard bytes behind it.
+    const u8* code = memory_arena + pos_btst;
     if (load_be16(code) != (0x0800u | n)) return 0;
     const u32 bit = 1u << (load_be16(code + 2) & 31);
     const u32 d   = dreg<I>(n);
     // BNE (0x66) goes round while the bit is 1, BEQ while it is 0.
-    if (((d & bit) != 0) != ((bcc & 0x0100) == 0)) return 0;
+    if (((d & bit) != 0) != ((load_be16(code + 4) & 0x0100) == 0)) return 0;
     if (!in_jump_window(c, pos_move)) return 0;
-    if (m68k_steady_read == nullptr || !m68k_steady_read(addr, 2)) return 0;
+    if (!m68k_read_is_steady(ea_fixed_address<I, Mode::kAl, 2>(ir, op), 2)) return 0;
 
     const LoopEnd end =
         loop_end(c.cycle_counter,
@@ -65,19 +67,6 @@ template <class I>
 
 template <class I, Size S, Mode Src, Mode Dst>
 u32 op_move(u32 ir) {
-    if constexpr (kCanPoll<I, S, Src, Dst>) {
-        const u32 op    = ir >> 16;
-        const u32 addr  = ea_fixed_address<I, Src, 2>(ir, op);
-        const u32 value = bus_read<I, S>(addr);
-        set_logic_flags<I, S>(value);
-        set_sized<S>(dreg<I>(op >> 9), value);
-        advance<I>(6);
-        // BEQ.S or BNE.S back to this MOVE, two instructions on.
-        if ((load_be16(memory_arena + I::cpu().fetch_pos + 4) & 0xFEFF) == 0x66F4) {
-            if (const u32 cycles = run_poll_loop<I>(addr, (op >> 9) & 7)) return cycles;
-        }
-        return kMoveCycles<Dst>;
-    }
     constexpr u32 kDstOff = 2 + kExtBytes<Src, S>;
     const u32 op          = ir >> 16;
     const u32 value       = ea_read<I, S, Src, 2>(ir, op);
@@ -91,6 +80,12 @@ u32 op_move(u32 ir) {
         I::write16(a, value >> 16);
     } else {
         ea_write<I, S, Dst, kDstOff>(ir, dst, value);
+    }
+    if constexpr (kCanPoll<I, S, Src, Dst>) {
+        // BEQ.S or BNE.S back to this MOVE, two instructions on.
+        if ((load_be16(memory_arena + I::cpu().fetch_pos + 10) & 0xFEFF) == 0x66F4) {
+            if (const u32 cycles = run_poll_loop<I>(ir)) return cycles;
+        }
     }
     advance<I>(kDstOff + kExtBytes<Dst, S>);
     return kMoveCycles<Dst>;

@@ -97,7 +97,7 @@ template <class I, Size S, Mode M>
     if ((bcc & 0xF0FF) != (0x6000u | ((0u - (kLength<M, S> + 2)) & 0xFF)) || (bcc & 0x0E00) == 0)
         return 0;
     if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
-    if (m68k_steady_read == nullptr || !m68k_steady_read(addr, kSizeBytes<S>)) return 0;
+    if (!m68k_read_is_steady(addr, kSizeBytes<S>)) return 0;
 
     const LoopEnd end = loop_end(c.cycle_counter, std::array{kTstCycles, kBranchTakenCycles});
     if (end.cycles == 0) return 0;
