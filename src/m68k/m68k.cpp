@@ -227,31 +227,28 @@ M68K_INLINE bool enter_position() {
     return place_position<I>();
 }
 
-// The dispatch step, repeated: add the cycles of the instruction just run, end the slice
-// when that carries, otherwise run the next instruction through the opcode table.
+// The dispatch loop: starts a chain of instructions through the opcode table (see chained)
+// and, when the chain returns, adds the cycles of the instruction it ended with; the slice
+// ends when that carries.
 //
-// The counter is kept in a register across the loop and stored before each instruction, so
-// that the record holds the cycles run so far whenever a handler or the bus looks (the VDP
-// reads it for its position). A handler that leaves the slice (kLeaveSlice) has set the
-// record's counter itself; the addition is then made to the record, and the loop returns true:
-// only such a handler can have halted the core.
+// The counter lives in the record and is updated before each instruction, so that the record
+// holds the cycles run so far whenever a handler or the bus looks (the VDP reads it for its
+// position). A handler that leaves the slice (kLeaveSlice) has set the record's counter
+// itself, and the loop then returns true: only such a handler can have halted the core.
 //
 // Running off the end of an image needs no test here: every fetch region is followed by zero
 // guard bytes, which read as opcode 0x0000, and the handler of that opcode resolves the PC
 // afresh when its position lies past the region (run_off_image).
 template <class I>
-M68K_INLINE bool dispatch(u32 counter, u32 cycles) {
+M68K_INLINE bool dispatch(u32 cycles) {
     auto& c                    = I::cpu();
     const M68kJumpTable& table = I::table();
     for (;;) {
-        counter += cycles;
-        if (counter < cycles) [[unlikely]] {
-            const bool left = cycles == kLeaveSlice;
-            if (left) counter = static_cast<u32>(c.cycle_counter) + cycles;
-            c.cycle_counter = static_cast<s32>(counter);
-            return left;
-        }
-        c.cycle_counter = static_cast<s32>(counter);
+        const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
+        c.cycle_counter   = static_cast<s32>(counter);
+        if (counter < cycles) [[unlikely]]
+            return cycles == kLeaveSlice;
+        I::chain_left() = kM68kChainLength;
         const u32 ir    = load_be32(memory_arena + c.fetch_pos);
         cycles          = table[ir >> 16](ir);
     }
@@ -301,8 +298,7 @@ M68K_INLINE bool run_slice_body() {
     if (c.irq_check == 1) cycles = check_irq<I>(0);
     // The interrupt check may have left the slice itself: the counter is taken from the
     // record after it.
-    if (dispatch<I>(static_cast<u32>(c.cycle_counter), cycles) && (c.status & kM68kStatusHalted))
-        return false;
+    if (dispatch<I>(cycles) && (c.status & kM68kStatusHalted)) return false;
     c.pc      = m68k_current_pc(c);
     c.exit_pc = c.pc;
     return true;

@@ -9,7 +9,8 @@
 // words from the instruction. It reaches memory only through its instance's bus (I::read8
 // ...), steps `fetch_pos` by the instruction's length (or loads a new PC through set_pc) and
 // returns its fixed cycle count. Handlers that load SR return through check_irq(cycles);
-// handlers that end the slice or halt return what end_slice_now() / halt() give.
+// handlers that end the slice or halt return what end_slice_now() / halt() give. The opcode
+// table holds each handler followed by the step to the next instruction (chained<I, H>).
 
 #include <array>
 #include <bit>
@@ -45,6 +46,10 @@ using M68kPageRuns = std::array<M68kPageRun, 256>;
 extern M68kPageRuns m68k_page_runs;
 extern M68kPageRuns s68k_page_runs;
 
+// Instructions left in the running chain of each instance (see chained).
+inline u32 m68k_chain_left = 0;
+inline u32 s68k_chain_left = 0;
+
 // ---------------------------------------------------------------------------------------
 // Instances
 // ---------------------------------------------------------------------------------------
@@ -56,6 +61,7 @@ struct Main {
     static M68kJumpTable& table() { return m68k_jump_table; }
     static M68kFetchPages& pages() { return m68k_fetch_pages; }
     static const M68kPageRuns& page_runs() { return m68k_page_runs; }
+    static u32& chain_left() { return m68k_chain_left; }
     static u32 read8(u32 a) { return m68k_read_byte(a); }
     static u32 read16(u32 a) { return m68k_read_word(a); }
     static u32 read32(u32 a) { return m68k_read_long(a); }
@@ -75,6 +81,7 @@ struct Sub {
     static M68kJumpTable& table() { return s68k_jump_table; }
     static M68kFetchPages& pages() { return s68k_fetch_pages; }
     static const M68kPageRuns& page_runs() { return s68k_page_runs; }
+    static u32& chain_left() { return s68k_chain_left; }
     static u32 read8(u32 a) { return s68k_read_byte(a); }
     static u32 read16(u32 a) { return s68k_read_word(a); }
     static u32 read32(u32 a) { return s68k_read_long(a); }
@@ -279,8 +286,9 @@ M68K_INLINE bool branch_by(u32 disp) {
 // Sequential execution ran off the end of its image: the position stands in the zero guard
 // bytes that follow every fetch region, which read as opcode 0x0000 (ORI.B #imm,D0). The
 // handler of that opcode calls this when its position lies past the region: the PC reached
-// is resolved afresh and the instruction found there runs. When no image holds it, the core
-// halts with that PC and the counter as the earlier instructions left it.
+// is resolved afresh and no cycles are taken, so that the instruction found there runs next.
+// When no image holds it, the core halts with that PC and the counter as the earlier
+// instructions left it.
 template <class I>
 [[gnu::cold, gnu::noinline]] u32 run_off_image() {
     auto& c      = I::cpu();
@@ -290,8 +298,7 @@ template <class I>
         halt_machine<I>();
         return end_slice_keep_counter<I>();
     }
-    const u32 ir = load_be32(memory_arena + c.fetch_pos);
-    return I::table()[ir >> 16](ir);
+    return 0;
 }
 
 // True when the running instruction's position lies past its fetch region (see run_off_image).
@@ -299,6 +306,32 @@ template <class I>
 M68K_INLINE bool ran_off_image() {
     const auto& c = I::cpu();
     return c.fetch_pos >= c.fetch_end;
+}
+
+// ---------------------------------------------------------------------------------------
+// Chained dispatch
+// ---------------------------------------------------------------------------------------
+
+// The longest chain of instructions one dispatch step runs (see chained).
+inline constexpr u32 kM68kChainLength = 64;
+
+// What the opcode table holds for instruction handler H: H itself, followed by the dispatch
+// step for the next instruction, so that each handler ends in its own indirect jump and the
+// host's branch predictor learns which instruction follows which. The counter is carried in
+// the record (the instruction just run is accounted before the next is fetched). The chain
+// returns H's cycles, unaccounted, to the dispatch loop when they end the slice and after
+// kM68kChainLength instructions, which bounds the stack where the compiler makes no tail
+// call.
+template <class I, M68kHandler H>
+u32 chained(u32 ir) {
+    auto& c           = I::cpu();
+    const u32 cycles  = H(ir);
+    const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
+    if (counter < cycles || --I::chain_left() == 0) [[unlikely]]
+        return cycles;
+    c.cycle_counter = static_cast<s32>(counter);
+    const u32 next  = load_be32(memory_arena + c.fetch_pos);
+    return I::table()[next >> 16](next);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -11,7 +11,7 @@
 //     template <class I> u32 op_nop(u32) { advance<I>(2); return 4; }
 //     }  // namespace
 //     M68K_FAMILY(control) {             // `I` is the instance, `out` the pattern sink
-//         out.add(&op_nop<I>, 0x4E71, 0xFFFF);
+//         add_pattern<&op_nop<I>>(out, 0x4E71, 0xFFFF);
 //     }
 //     }  // namespace varn::m68k
 //
@@ -43,18 +43,36 @@ class PatternSink {
 
 enum class Instance { kMain, kSub };
 
+// The pattern sink as a family of instance I sees it.
+template <class I>
+struct Sink {
+    PatternSink& out;
+};
+
+// What the opcode table holds for handler H of instance I.
+template <class I, M68kHandler H>
+inline constexpr M68kHandler kTableEntry = &chained<I, H>;
+
+// Appends the pattern {H, match, mask}.
+template <M68kHandler H, class I>
+void add_pattern(Sink<I>& out, u32 match, u32 mask) {
+    out.out.add(kTableEntry<I, H>, match, mask);
+}
+
 #define M68K_FAMILY(name)                                          \
     template <class I>                                             \
-    static void m68k_family_body_##name(PatternSink& out);         \
+    static void m68k_family_body_##name(Sink<I>& out);             \
     void m68k_family_##name(PatternSink& out, Instance instance) { \
         if (instance == Instance::kMain) {                         \
-            m68k_family_body_##name<Main>(out);                    \
+            Sink<Main> sink{out};                                  \
+            m68k_family_body_##name<Main>(sink);                   \
         } else {                                                   \
-            m68k_family_body_##name<Sub>(out);                     \
+            Sink<Sub> sink{out};                                   \
+            m68k_family_body_##name<Sub>(sink);                    \
         }                                                          \
     }                                                              \
     template <class I>                                             \
-    static void m68k_family_body_##name([[maybe_unused]] PatternSink& out)
+    static void m68k_family_body_##name([[maybe_unused]] Sink<I>& out)
 
 // The two defaults behind every family: line F takes its exception, every other opcode
 // without a handler halts the machine.

@@ -12,7 +12,7 @@ namespace {
 template <class I>
 constexpr M68kJumpTable unbuilt_table() {
     M68kJumpTable t{};
-    t.fill(&m68k::op_unassigned<I>);
+    t.fill(m68k::kTableEntry<I, &m68k::op_unassigned<I>>);
     return t;
 }
 }  // namespace
@@ -98,9 +98,10 @@ static void collect_families(PatternSink& out, Instance instance) {
 namespace {
 
 template <class I>
-void add_defaults(PatternSink& out) {
-    out.add(&op_line_f<I>, 0xF000, 0xF000);
-    out.add(&op_unassigned<I>, 0x0000, 0x0000);
+void add_defaults(PatternSink& sink) {
+    Sink<I> out{sink};
+    add_pattern<&op_line_f<I>>(out, 0xF000, 0xF000);
+    add_pattern<&op_unassigned<I>>(out, 0x0000, 0x0000);
 }
 
 template <class I>
@@ -111,7 +112,7 @@ void build(M68kJumpTable& table, Instance instance) {
     std::stable_sort(list.begin(), list.end(), [](const Pattern& a, const Pattern& b) {
         return std::popcount(a.mask) > std::popcount(b.mask);
     });
-    table.fill(&op_unassigned<I>);
+    table.fill(kTableEntry<I, &op_unassigned<I>>);
     build_pattern_table<M68kHandler>(list, table, MatchOrder::kFirstWins);
 }
 
@@ -140,10 +141,12 @@ u32 TableCensus::total_unassigned() const {
 }
 
 TableCensus table_census(Instance instance) {
-    const bool main              = instance == Instance::kMain;
-    const M68kJumpTable& table   = main ? m68k_jump_table : s68k_jump_table;
-    const M68kHandler unassigned = main ? &op_unassigned<Main> : &op_unassigned<Sub>;
-    const M68kHandler line_f     = main ? &op_line_f<Main> : &op_line_f<Sub>;
+    const bool main            = instance == Instance::kMain;
+    const M68kJumpTable& table = main ? m68k_jump_table : s68k_jump_table;
+    const M68kHandler unassigned =
+        main ? kTableEntry<Main, &op_unassigned<Main>> : kTableEntry<Sub, &op_unassigned<Sub>>;
+    const M68kHandler line_f =
+        main ? kTableEntry<Main, &op_line_f<Main>> : kTableEntry<Sub, &op_line_f<Sub>>;
     TableCensus census;
     for (u32 x = 0; x < table.size(); ++x) {
         const u32 line = x >> 12;

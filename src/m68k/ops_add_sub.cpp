@@ -39,27 +39,28 @@ u32 op_to_memory(u32 ir) {
 }
 
 template <class I, AddSub A, Size S>
-void add_size(PatternSink& out, u32 line) {
+void add_size(Sink<I>& out, u32 line) {
     const u32 size = kSizeField<S>;
     if constexpr (S == Size::kByte) {
         // No address-register source at byte size.
         for_each_form<kDataSource>([&]<EaForm F>() {
-            out.add(&op_to_register<I, A, S, F.mode>, line | size | F.bits, 0xF1C0 | F.mask);
+            add_pattern<&op_to_register<I, A, S, F.mode>>(out, line | size | F.bits,
+                                                          0xF1C0 | F.mask);
         });
     } else {
         for_each_form<kAnySource>([&]<EaForm F>() {
-            out.add(&op_to_register<I, A, S, handler_mode<S>(F.mode)>, line | size | F.bits,
-                    0xF1C0 | F.mask);
+            add_pattern<&op_to_register<I, A, S, handler_mode<S>(F.mode)>>(
+                out, line | size | F.bits, 0xF1C0 | F.mask);
         });
     }
     for_each_form<kMemoryAlterable>([&]<EaForm F>() {
-        out.add(&op_to_memory<I, A, S, handler_mode<S>(F.mode)>, line | 0x100 | size | F.bits,
-                0xF1C0 | F.mask);
+        add_pattern<&op_to_memory<I, A, S, handler_mode<S>(F.mode)>>(
+            out, line | 0x100 | size | F.bits, 0xF1C0 | F.mask);
     });
 }
 
 template <class I, AddSub A>
-void add_operation(PatternSink& out, u32 line) {
+void add_operation(Sink<I>& out, u32 line) {
     add_size<I, A, Size::kByte>(out, line);
     add_size<I, A, Size::kWord>(out, line);
     add_size<I, A, Size::kLong>(out, line);

@@ -25,12 +25,12 @@ u32 op_adda(u32 ir) {
 }
 
 template <class I, AddSub A>
-void add_operation(PatternSink& out, u32 line) {
+void add_operation(Sink<I>& out, u32 line) {
     for_each_form<kAnySource>([&]<EaForm F>() {
-        out.add(&op_adda<I, A, Size::kWord, handler_mode<Size::kWord>(F.mode)>,
-                line | 0x00C0 | F.bits, 0xF1C0 | F.mask);
-        out.add(&op_adda<I, A, Size::kLong, handler_mode<Size::kLong>(F.mode)>,
-                line | 0x01C0 | F.bits, 0xF1C0 | F.mask);
+        add_pattern<&op_adda<I, A, Size::kWord, handler_mode<Size::kWord>(F.mode)>>(
+            out, line | 0x00C0 | F.bits, 0xF1C0 | F.mask);
+        add_pattern<&op_adda<I, A, Size::kLong, handler_mode<Size::kLong>(F.mode)>>(
+            out, line | 0x01C0 | F.bits, 0xF1C0 | F.mask);
     });
 }
 

@@ -44,14 +44,14 @@ u32 op_memory(u32 ir) {
 }
 
 template <class I, AddSub A, Size S>
-void add_size(PatternSink& out, u32 line) {
+void add_size(Sink<I>& out, u32 line) {
     constexpr u32 size = kSizeField<S>;
-    out.add(&op_registers<I, A, S>, line | 0x100 | size, 0xF1F8);
-    out.add(&op_memory<I, A, S>, line | 0x108 | size, 0xF1F8);
+    add_pattern<&op_registers<I, A, S>>(out, line | 0x100 | size, 0xF1F8);
+    add_pattern<&op_memory<I, A, S>>(out, line | 0x108 | size, 0xF1F8);
 }
 
 template <class I, AddSub A>
-void add_operation(PatternSink& out, u32 line) {
+void add_operation(Sink<I>& out, u32 line) {
     add_size<I, A, Size::kByte>(out, line);
     add_size<I, A, Size::kWord>(out, line);
     add_size<I, A, Size::kLong>(out, line);

@@ -65,13 +65,13 @@ u32 op_exg(u32 ir) {
 }  // namespace
 
 M68K_FAMILY(bcd_exg) {
-    out.add(&op_bcd_reg<I, false>, 0x8100, 0xF1F8);  // SBCD Dy,Dx
-    out.add(&op_bcd_mem<I, false>, 0x8108, 0xF1F8);  // SBCD -(Ay),-(Ax)
-    out.add(&op_bcd_reg<I, true>, 0xC100, 0xF1F8);   // ABCD Dy,Dx
-    out.add(&op_bcd_mem<I, true>, 0xC108, 0xF1F8);   // ABCD -(Ay),-(Ax)
-    out.add(&op_exg<I, kM68kD0, kM68kD0>, 0xC140, 0xF1F8);
-    out.add(&op_exg<I, kM68kA0, kM68kA0>, 0xC148, 0xF1F8);
-    out.add(&op_exg<I, kM68kD0, kM68kA0>, 0xC188, 0xF1F8);
+    add_pattern<&op_bcd_reg<I, false>>(out, 0x8100, 0xF1F8);  // SBCD Dy,Dx
+    add_pattern<&op_bcd_mem<I, false>>(out, 0x8108, 0xF1F8);  // SBCD -(Ay),-(Ax)
+    add_pattern<&op_bcd_reg<I, true>>(out, 0xC100, 0xF1F8);   // ABCD Dy,Dx
+    add_pattern<&op_bcd_mem<I, true>>(out, 0xC108, 0xF1F8);   // ABCD -(Ay),-(Ax)
+    add_pattern<&op_exg<I, kM68kD0, kM68kD0>>(out, 0xC140, 0xF1F8);
+    add_pattern<&op_exg<I, kM68kA0, kM68kA0>>(out, 0xC148, 0xF1F8);
+    add_pattern<&op_exg<I, kM68kD0, kM68kA0>>(out, 0xC188, 0xF1F8);
 }
 
 }  // namespace varn::m68k

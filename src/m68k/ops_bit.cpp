@@ -93,18 +93,18 @@ inline constexpr Form kPcRelative[] = {{Mode::kPcDi, 0x3A, 0x3F}, {Mode::kPcIx, 
 inline constexpr Form kImmediate    = {Mode::kImm, 0x3C, 0x3F};
 
 template <class I, BitOp Op, const auto& Forms, std::size_t... N>
-void add_forms(PatternSink& out, std::index_sequence<N...>) {
+void add_forms(Sink<I>& out, std::index_sequence<N...>) {
     constexpr u32 kOpBits = static_cast<u32>(Op) << 6;
     // Static: 0000 1000 tt mmm rrr. Dynamic: 0000 ddd1 tt mmm rrr, any register in ddd.
-    ((out.add(&op_bit<I, Op, true, Forms[N].mode>, 0x0800 | kOpBits | Forms[N].bits,
-              0xFFC0 | Forms[N].mask),
-      out.add(&op_bit<I, Op, false, Forms[N].mode>, 0x0100 | kOpBits | Forms[N].bits,
-              0xF1C0 | Forms[N].mask)),
+    ((add_pattern<&op_bit<I, Op, true, Forms[N].mode>>(out, 0x0800 | kOpBits | Forms[N].bits,
+                                                       0xFFC0 | Forms[N].mask),
+      add_pattern<&op_bit<I, Op, false, Forms[N].mode>>(out, 0x0100 | kOpBits | Forms[N].bits,
+                                                        0xF1C0 | Forms[N].mask)),
      ...);
 }
 
 template <class I, BitOp Op>
-void add_op(PatternSink& out) {
+void add_op(Sink<I>& out) {
     add_forms<I, Op, kAlterable>(out, std::make_index_sequence<std::size(kAlterable)>{});
 }
 
@@ -113,8 +113,8 @@ void add_op(PatternSink& out) {
 M68K_FAMILY(bit) {
     add_op<I, BitOp::kTst>(out);
     add_forms<I, BitOp::kTst, kPcRelative>(out, std::make_index_sequence<std::size(kPcRelative)>{});
-    out.add(&op_bit<I, BitOp::kTst, false, Mode::kImm>, 0x0100 | kImmediate.bits,
-            0xF1C0 | kImmediate.mask);
+    add_pattern<&op_bit<I, BitOp::kTst, false, Mode::kImm>>(out, 0x0100 | kImmediate.bits,
+                                                            0xF1C0 | kImmediate.mask);
     add_op<I, BitOp::kChg>(out);
     add_op<I, BitOp::kClr>(out);
     add_op<I, BitOp::kSet>(out);

@@ -85,20 +85,20 @@ u32 op_scc(u32 ir) {
 }  // namespace
 
 M68K_FAMILY(branch) {
-    out.add(&op_bra<I>, 0x6000, 0xFF00);
-    out.add(&op_bsr<I>, 0x6100, 0xFF00);
-    out.add(&op_bcc<I>, 0x6000, 0xF000);
-    out.add(&op_dbcc<I>, 0x50C8, 0xF0F8);
-    out.add(&op_scc<I, Mode::kDn>, 0x50C0, 0xF0F8);
-    out.add(&op_scc<I, Mode::kAi>, 0x50D0, 0xF0F8);
-    out.add(&op_scc<I, Mode::kPi>, 0x50D8, 0xF0F8);
-    out.add(&op_scc<I, Mode::kPi7>, 0x50DF, 0xF0FF);
-    out.add(&op_scc<I, Mode::kPd>, 0x50E0, 0xF0F8);
-    out.add(&op_scc<I, Mode::kPd7>, 0x50E7, 0xF0FF);
-    out.add(&op_scc<I, Mode::kDi>, 0x50E8, 0xF0F8);
-    out.add(&op_scc<I, Mode::kIx>, 0x50F0, 0xF0F8);
-    out.add(&op_scc<I, Mode::kAw>, 0x50F8, 0xF0FF);
-    out.add(&op_scc<I, Mode::kAl>, 0x50F9, 0xF0FF);
+    add_pattern<&op_bra<I>>(out, 0x6000, 0xFF00);
+    add_pattern<&op_bsr<I>>(out, 0x6100, 0xFF00);
+    add_pattern<&op_bcc<I>>(out, 0x6000, 0xF000);
+    add_pattern<&op_dbcc<I>>(out, 0x50C8, 0xF0F8);
+    add_pattern<&op_scc<I, Mode::kDn>>(out, 0x50C0, 0xF0F8);
+    add_pattern<&op_scc<I, Mode::kAi>>(out, 0x50D0, 0xF0F8);
+    add_pattern<&op_scc<I, Mode::kPi>>(out, 0x50D8, 0xF0F8);
+    add_pattern<&op_scc<I, Mode::kPi7>>(out, 0x50DF, 0xF0FF);
+    add_pattern<&op_scc<I, Mode::kPd>>(out, 0x50E0, 0xF0F8);
+    add_pattern<&op_scc<I, Mode::kPd7>>(out, 0x50E7, 0xF0FF);
+    add_pattern<&op_scc<I, Mode::kDi>>(out, 0x50E8, 0xF0F8);
+    add_pattern<&op_scc<I, Mode::kIx>>(out, 0x50F0, 0xF0F8);
+    add_pattern<&op_scc<I, Mode::kAw>>(out, 0x50F8, 0xF0FF);
+    add_pattern<&op_scc<I, Mode::kAl>>(out, 0x50F9, 0xF0FF);
 }
 
 }  // namespace varn::m68k

@@ -218,27 +218,28 @@ u32 op_extb_l(u32 ir) {
 }  // namespace
 
 M68K_FAMILY(control) {
-    out.add(&op_illegal<I>, 0x4AFC, 0xFFFF);
-    out.add(&op_trap<I>, 0x4E40, 0xFFF0);
-    out.add(&op_link<I>, 0x4E50, 0xFFF8);
-    out.add(&op_unlk<I>, 0x4E58, 0xFFF8);
-    out.add(&op_move_to_usp<I>, 0x4E60, 0xFFF8);
-    out.add(&op_move_from_usp<I>, 0x4E68, 0xFFF8);
-    out.add(&op_reset<I>, 0x4E70, 0xFFFF);
-    out.add(&op_nop<I>, 0x4E71, 0xFFFF);
-    out.add(&op_stop<I>, 0x4E72, 0xFFFF);
-    out.add(&op_rte<I>, 0x4E73, 0xFFFF);
-    out.add(&op_rts<I>, 0x4E75, 0xFFFF);
-    out.add(&op_trapv<I>, 0x4E76, 0xFFFF);
-    out.add(&op_rtr<I>, 0x4E77, 0xFFFF);
-    out.add(&op_extb_l<I>, 0x49C0, 0xFFF8);
+    add_pattern<&op_illegal<I>>(out, 0x4AFC, 0xFFFF);
+    add_pattern<&op_trap<I>>(out, 0x4E40, 0xFFF0);
+    add_pattern<&op_link<I>>(out, 0x4E50, 0xFFF8);
+    add_pattern<&op_unlk<I>>(out, 0x4E58, 0xFFF8);
+    add_pattern<&op_move_to_usp<I>>(out, 0x4E60, 0xFFF8);
+    add_pattern<&op_move_from_usp<I>>(out, 0x4E68, 0xFFF8);
+    add_pattern<&op_reset<I>>(out, 0x4E70, 0xFFFF);
+    add_pattern<&op_nop<I>>(out, 0x4E71, 0xFFFF);
+    add_pattern<&op_stop<I>>(out, 0x4E72, 0xFFFF);
+    add_pattern<&op_rte<I>>(out, 0x4E73, 0xFFFF);
+    add_pattern<&op_rts<I>>(out, 0x4E75, 0xFFFF);
+    add_pattern<&op_trapv<I>>(out, 0x4E76, 0xFFFF);
+    add_pattern<&op_rtr<I>>(out, 0x4E77, 0xFFFF);
+    add_pattern<&op_extb_l<I>>(out, 0x49C0, 0xFFF8);
     for_each_form<kControl>([&]<EaForm F>() {
-        out.add(&op_jsr<I, F.mode>, 0x4E80 | F.bits, 0xFFC0 | F.mask);
-        out.add(&op_jmp<I, F.mode>, 0x4EC0 | F.bits, 0xFFC0 | F.mask);
-        out.add(&op_lea<I, F.mode>, 0x41C0 | F.bits, 0xF1C0 | F.mask);
+        add_pattern<&op_jsr<I, F.mode>>(out, 0x4E80 | F.bits, 0xFFC0 | F.mask);
+        add_pattern<&op_jmp<I, F.mode>>(out, 0x4EC0 | F.bits, 0xFFC0 | F.mask);
+        add_pattern<&op_lea<I, F.mode>>(out, 0x41C0 | F.bits, 0xF1C0 | F.mask);
     });
-    for_each_form<kDataSource>(
-        [&]<EaForm F>() { out.add(&op_chk<I, F.mode>, 0x4180 | F.bits, 0xF1C0 | F.mask); });
+    for_each_form<kDataSource>([&]<EaForm F>() {
+        add_pattern<&op_chk<I, F.mode>>(out, 0x4180 | F.bits, 0xF1C0 | F.mask);
+    });
 }
 
 }  // namespace varn::m68k

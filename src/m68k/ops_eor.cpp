@@ -28,10 +28,10 @@ u32 op_eor(u32 ir) {
 }
 
 template <class I, Size S>
-void add_size(PatternSink& out) {
+void add_size(Sink<I>& out) {
     for_each_form<kDataAlterable>([&]<EaForm F>() {
-        out.add(&op_eor<I, S, handler_mode<S>(F.mode)>, 0xB100 | kSizeField<S> | F.bits,
-                0xF1C0 | F.mask);
+        add_pattern<&op_eor<I, S, handler_mode<S>(F.mode)>>(out, 0xB100 | kSizeField<S> | F.bits,
+                                                            0xF1C0 | F.mask);
     });
 }
 

@@ -105,18 +105,18 @@ u32 op_logic_sr(u32 ir) {
 }
 
 template <class I, Logic L, Size S>
-void add_logic(PatternSink& out, u32 base) {
+void add_logic(Sink<I>& out, u32 base) {
     for_each_form<kDataAlterable>([&]<EaForm F>() {
-        out.add(&op_logic_imm<I, L, S, handler_mode<S>(F.mode)>, base | kSizeField<S> | F.bits,
-                0xFFC0 | F.mask);
+        add_pattern<&op_logic_imm<I, L, S, handler_mode<S>(F.mode)>>(
+            out, base | kSizeField<S> | F.bits, 0xFFC0 | F.mask);
     });
 }
 
 template <class I, AddSub A, Size S>
-void add_arith(PatternSink& out, u32 base) {
+void add_arith(Sink<I>& out, u32 base) {
     for_each_form<kDataAlterable>([&]<EaForm F>() {
-        out.add(&op_arith_imm<I, A, S, handler_mode<S>(F.mode)>, base | kSizeField<S> | F.bits,
-                0xFFC0 | F.mask);
+        add_pattern<&op_arith_imm<I, A, S, handler_mode<S>(F.mode)>>(
+            out, base | kSizeField<S> | F.bits, 0xFFC0 | F.mask);
     });
 }
 
@@ -124,24 +124,24 @@ inline constexpr std::array kCmpiForms{kFormDn, kFormAi, kFormPi, kFormPi7, kFor
                                        kFormDi, kFormIx, kFormAw, kFormAl,  kFormPcDi, kFormPcIx};
 
 template <class I, Size S>
-void add_cmpi(PatternSink& out) {
+void add_cmpi(Sink<I>& out) {
     for_each_form<kCmpiForms>([&]<EaForm F>() {
-        out.add(&op_cmpi<I, S, handler_mode<S>(F.mode)>, 0x0C00 | kSizeField<S> | F.bits,
-                0xFFC0 | F.mask);
+        add_pattern<&op_cmpi<I, S, handler_mode<S>(F.mode)>>(out, 0x0C00 | kSizeField<S> | F.bits,
+                                                             0xFFC0 | F.mask);
     });
 }
 
 template <class I, Logic L>
-void add_logic_all(PatternSink& out, u32 base) {
+void add_logic_all(Sink<I>& out, u32 base) {
     add_logic<I, L, Size::kByte>(out, base);
     add_logic<I, L, Size::kWord>(out, base);
     add_logic<I, L, Size::kLong>(out, base);
-    out.add(&op_logic_ccr<I, L>, base | 0x3C, 0xFFFF);
-    out.add(&op_logic_sr<I, L>, base | 0x7C, 0xFFFF);
+    add_pattern<&op_logic_ccr<I, L>>(out, base | 0x3C, 0xFFFF);
+    add_pattern<&op_logic_sr<I, L>>(out, base | 0x7C, 0xFFFF);
 }
 
 template <class I, AddSub A>
-void add_arith_all(PatternSink& out, u32 base) {
+void add_arith_all(Sink<I>& out, u32 base) {
     add_arith<I, A, Size::kByte>(out, base);
     add_arith<I, A, Size::kWord>(out, base);
     add_arith<I, A, Size::kLong>(out, base);

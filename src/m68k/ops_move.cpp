@@ -128,7 +128,7 @@ inline constexpr u32 kLine = S == Size::kByte   ? 0x1000u
                                                 : 0x2000u;
 
 template <class I, Size S, std::size_t D, std::size_t Src>
-void add_member(PatternSink& out) {
+void add_member(Sink<I>& out) {
     constexpr Form d = kDestinations[D];
     constexpr Form s = kSources[Src];
     // No MOVEA.B; the (A7)+ and -(A7) destination forms exist for bytes only (word and long
@@ -138,20 +138,21 @@ void add_member(PatternSink& out) {
     } else if constexpr (S != Size::kByte && (d.mode == Mode::kPi7 || d.mode == Mode::kPd7)) {
         return;
     } else if constexpr (d.mode == Mode::kAn) {
-        out.add(&op_movea<I, S, s.mode>, kLine<S> | d.part | s.part, 0xF000 | d.mask | s.mask);
+        add_pattern<&op_movea<I, S, s.mode>>(out, kLine<S> | d.part | s.part,
+                                             0xF000 | d.mask | s.mask);
     } else {
-        out.add(&op_move<I, S, s.mode, d.mode>, kLine<S> | d.part | s.part,
-                0xF000 | d.mask | s.mask);
+        add_pattern<&op_move<I, S, s.mode, d.mode>>(out, kLine<S> | d.part | s.part,
+                                                    0xF000 | d.mask | s.mask);
     }
 }
 
 template <class I, Size S, std::size_t D, std::size_t... Src>
-void add_destination(PatternSink& out, std::index_sequence<Src...>) {
+void add_destination(Sink<I>& out, std::index_sequence<Src...>) {
     (add_member<I, S, D, Src>(out), ...);
 }
 
 template <class I, Size S, std::size_t... D>
-void add_size(PatternSink& out, std::index_sequence<D...>) {
+void add_size(Sink<I>& out, std::index_sequence<D...>) {
     (add_destination<I, S, D>(out, std::make_index_sequence<std::size(kSources)>{}), ...);
 }
 

@@ -86,14 +86,14 @@ inline constexpr std::array kToRegistersForms{kFormAi, kFormPi, kFormPi7,  kForm
 
 // The A7 rows have patterns of their own but behave as the general ones.
 template <class I, Size S>
-void add_size(PatternSink& out, u32 long_bit) {
+void add_size(Sink<I>& out, u32 long_bit) {
     for_each_form<kToMemoryForms>([&]<EaForm F>() {
-        out.add(&op_movem_to_memory<I, S, handler_mode<Size::kWord>(F.mode)>,
-                0x4880 | long_bit | F.bits, 0xFFC0 | F.mask);
+        add_pattern<&op_movem_to_memory<I, S, handler_mode<Size::kWord>(F.mode)>>(
+            out, 0x4880 | long_bit | F.bits, 0xFFC0 | F.mask);
     });
     for_each_form<kToRegistersForms>([&]<EaForm F>() {
-        out.add(&op_movem_to_registers<I, S, handler_mode<Size::kWord>(F.mode)>,
-                0x4C80 | long_bit | F.bits, 0xFFC0 | F.mask);
+        add_pattern<&op_movem_to_registers<I, S, handler_mode<Size::kWord>(F.mode)>>(
+            out, 0x4C80 | long_bit | F.bits, 0xFFC0 | F.mask);
     });
 }
 

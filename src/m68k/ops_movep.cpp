@@ -46,10 +46,10 @@ u32 op_movep_store(u32 ir) {
 }  // namespace
 
 M68K_FAMILY(movep) {
-    out.add(&op_movep_load<I, 2>, 0x0108, 0xF1F8);
-    out.add(&op_movep_load<I, 4>, 0x0148, 0xF1F8);
-    out.add(&op_movep_store<I, 2>, 0x0188, 0xF1F8);
-    out.add(&op_movep_store<I, 4>, 0x01C8, 0xF1F8);
+    add_pattern<&op_movep_load<I, 2>>(out, 0x0108, 0xF1F8);
+    add_pattern<&op_movep_load<I, 4>>(out, 0x0148, 0xF1F8);
+    add_pattern<&op_movep_store<I, 2>>(out, 0x0188, 0xF1F8);
+    add_pattern<&op_movep_store<I, 4>>(out, 0x01C8, 0xF1F8);
 }
 
 }  // namespace varn::m68k

@@ -97,10 +97,10 @@ M68K_FAMILY(muldiv) {
     for_each_form<kDataSource>([&]<EaForm F>() {
         constexpr Mode m = handler_mode<Size::kWord>(F.mode);
         const u32 mask   = 0xF1C0 | F.mask;
-        out.add(&op_divu<I, m>, 0x80C0 | F.bits, mask);
-        out.add(&op_divs<I, m>, 0x81C0 | F.bits, mask);
-        out.add(&op_mul<I, m, false>, 0xC0C0 | F.bits, mask);
-        out.add(&op_mul<I, m, true>, 0xC1C0 | F.bits, mask);
+        add_pattern<&op_divu<I, m>>(out, 0x80C0 | F.bits, mask);
+        add_pattern<&op_divs<I, m>>(out, 0x81C0 | F.bits, mask);
+        add_pattern<&op_mul<I, m, false>>(out, 0xC0C0 | F.bits, mask);
+        add_pattern<&op_mul<I, m, true>>(out, 0xC1C0 | F.bits, mask);
     });
 }
 

@@ -46,19 +46,19 @@ u32 op_to_memory(u32 ir) {
 }
 
 template <class I, Logic L, Size S>
-void add_size(PatternSink& out, u32 line) {
+void add_size(Sink<I>& out, u32 line) {
     for_each_form<kDataSource>([&]<EaForm F>() {
-        out.add(&op_to_register<I, L, S, handler_mode<S>(F.mode)>, line | kSizeField<S> | F.bits,
-                0xF1C0 | F.mask);
+        add_pattern<&op_to_register<I, L, S, handler_mode<S>(F.mode)>>(
+            out, line | kSizeField<S> | F.bits, 0xF1C0 | F.mask);
     });
     for_each_form<kMemoryAlterable>([&]<EaForm F>() {
-        out.add(&op_to_memory<I, L, S, handler_mode<S>(F.mode)>,
-                line | 0x100 | kSizeField<S> | F.bits, 0xF1C0 | F.mask);
+        add_pattern<&op_to_memory<I, L, S, handler_mode<S>(F.mode)>>(
+            out, line | 0x100 | kSizeField<S> | F.bits, 0xF1C0 | F.mask);
     });
 }
 
 template <class I, Logic L>
-void add_operation(PatternSink& out, u32 line) {
+void add_operation(Sink<I>& out, u32 line) {
     add_size<I, L, Size::kByte>(out, line);
     add_size<I, L, Size::kWord>(out, line);
     add_size<I, L, Size::kLong>(out, line);

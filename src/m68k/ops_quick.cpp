@@ -54,18 +54,18 @@ u32 op_moveq(u32 ir) {
 }
 
 template <class I, AddSub A, Size S>
-void add_size(PatternSink& out, u32 base) {
+void add_size(Sink<I>& out, u32 base) {
     for_each_form<kDataAlterable>([&]<EaForm F>() {
-        out.add(&op_quick<I, A, S, handler_mode<S>(F.mode)>, base | kSizeField<S> | F.bits,
-                0xF1C0 | F.mask);
+        add_pattern<&op_quick<I, A, S, handler_mode<S>(F.mode)>>(out, base | kSizeField<S> | F.bits,
+                                                                 0xF1C0 | F.mask);
     });
     if constexpr (S != Size::kByte) {
-        out.add(&op_quick<I, A, S, Mode::kAn>, base | kSizeField<S> | 0x08, 0xF1F8);
+        add_pattern<&op_quick<I, A, S, Mode::kAn>>(out, base | kSizeField<S> | 0x08, 0xF1F8);
     }
 }
 
 template <class I, AddSub A>
-void add_operation(PatternSink& out, u32 base) {
+void add_operation(Sink<I>& out, u32 base) {
     add_size<I, A, Size::kByte>(out, base);
     add_size<I, A, Size::kWord>(out, base);
     add_size<I, A, Size::kLong>(out, base);
@@ -76,7 +76,7 @@ void add_operation(PatternSink& out, u32 base) {
 M68K_FAMILY(quick) {
     add_operation<I, AddSub::kAdd>(out, 0x5000);
     add_operation<I, AddSub::kSub>(out, 0x5100);
-    out.add(&op_moveq<I>, 0x7000, 0xF100);
+    add_pattern<&op_moveq<I>>(out, 0x7000, 0xF100);
 }
 
 }  // namespace varn::m68k

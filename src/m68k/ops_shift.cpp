@@ -132,27 +132,27 @@ u32 op_shift_mem(u32 ir) {
 }
 
 template <class I, ShiftOp Op, bool Left, Size S>
-void add_register_forms(PatternSink& out) {
+void add_register_forms(Sink<I>& out) {
     const u32 match = 0xE000u | (Left ? 0x100u : 0u) | kSizeField<S> | (static_cast<u32>(Op) << 3);
-    out.add(&op_shift_reg<I, S, Op, Left, false>, match, 0xF1F8);
-    out.add(&op_shift_reg<I, S, Op, Left, true>, match | 0x20u, 0xF1F8);
+    add_pattern<&op_shift_reg<I, S, Op, Left, false>>(out, match, 0xF1F8);
+    add_pattern<&op_shift_reg<I, S, Op, Left, true>>(out, match | 0x20u, 0xF1F8);
 }
 
 template <class I, ShiftOp Op, bool Left>
-void add_operation(PatternSink& out) {
+void add_operation(Sink<I>& out) {
     add_register_forms<I, Op, Left, Size::kByte>(out);
     add_register_forms<I, Op, Left, Size::kWord>(out);
     add_register_forms<I, Op, Left, Size::kLong>(out);
     constexpr u32 kBase = 0xE0C0u | (static_cast<u32>(Op) << 9) | (Left ? 0x100u : 0u);
     // The memory forms shift a word by one (the A7 rows share the general handler).
     for_each_form<kMemoryAlterable>([&]<EaForm F>() {
-        out.add(&op_shift_mem<I, Op, Left, handler_mode<Size::kWord>(F.mode)>, kBase | F.bits,
-                0xFFC0u | F.mask);
+        add_pattern<&op_shift_mem<I, Op, Left, handler_mode<Size::kWord>(F.mode)>>(
+            out, kBase | F.bits, 0xFFC0u | F.mask);
     });
 }
 
 template <class I, ShiftOp Op>
-void add_pair(PatternSink& out) {
+void add_pair(Sink<I>& out) {
     add_operation<I, Op, false>(out);
     add_operation<I, Op, true>(out);
 }

@@ -191,21 +191,21 @@ u32 op_nothing(u32) {
 }
 
 template <class I, Size S>
-void add_sized(PatternSink& out) {
+void add_sized(Sink<I>& out) {
     for_each_form<kDataAlterable>([&]<EaForm F>() {
         constexpr Mode m = handler_mode<S>(F.mode);
         const u32 row    = kSizeField<S> | F.bits;
         const u32 mask   = 0xFFC0 | F.mask;
-        out.add(&op_negx<I, S, m>, 0x4000 | row, mask);
-        out.add(&op_clr<I, S, m>, 0x4200 | row, mask);
-        out.add(&op_neg<I, S, m>, 0x4400 | row, mask);
-        out.add(&op_not<I, S, m>, 0x4600 | row, mask);
-        out.add(&op_tst<I, S, m>, 0x4A00 | row, mask);
+        add_pattern<&op_negx<I, S, m>>(out, 0x4000 | row, mask);
+        add_pattern<&op_clr<I, S, m>>(out, 0x4200 | row, mask);
+        add_pattern<&op_neg<I, S, m>>(out, 0x4400 | row, mask);
+        add_pattern<&op_not<I, S, m>>(out, 0x4600 | row, mask);
+        add_pattern<&op_tst<I, S, m>>(out, 0x4A00 | row, mask);
     });
-    out.add(&op_clr<I, S, Mode::kAn>, 0x4208 | kSizeField<S>, 0xFFF8);
-    out.add(&op_tst<I, S, Mode::kPcDi>, 0x4A3A | kSizeField<S>, 0xFFFF);
-    out.add(&op_tst<I, S, Mode::kPcIx>, 0x4A3B | kSizeField<S>, 0xFFFF);
-    out.add(&op_tst<I, S, Mode::kImm>, 0x4A3C | kSizeField<S>, 0xFFFF);
+    add_pattern<&op_clr<I, S, Mode::kAn>>(out, 0x4208 | kSizeField<S>, 0xFFF8);
+    add_pattern<&op_tst<I, S, Mode::kPcDi>>(out, 0x4A3A | kSizeField<S>, 0xFFFF);
+    add_pattern<&op_tst<I, S, Mode::kPcIx>>(out, 0x4A3B | kSizeField<S>, 0xFFFF);
+    add_pattern<&op_tst<I, S, Mode::kImm>>(out, 0x4A3C | kSizeField<S>, 0xFFFF);
 }
 
 }  // namespace
@@ -215,15 +215,16 @@ M68K_FAMILY(single) {
     add_sized<I, Size::kWord>(out);
     add_sized<I, Size::kLong>(out);
     for_each_form<kDataAlterable>([&]<EaForm F>() {
-        out.add(&op_tas<I, F.mode>, 0x4AC0 | F.bits, 0xFFC0 | F.mask);
-        out.add(&op_nbcd<I, F.mode>, 0x4800 | F.bits, 0xFFC0 | F.mask);
+        add_pattern<&op_tas<I, F.mode>>(out, 0x4AC0 | F.bits, 0xFFC0 | F.mask);
+        add_pattern<&op_nbcd<I, F.mode>>(out, 0x4800 | F.bits, 0xFFC0 | F.mask);
     });
-    for_each_form<kControl>(
-        [&]<EaForm F>() { out.add(&op_pea<I, F.mode>, 0x4840 | F.bits, 0xFFC0 | F.mask); });
-    out.add(&op_swap<I>, 0x4840, 0xFFF8);
-    out.add(&op_nothing<I>, 0x4848, 0xFFF8);
-    out.add(&op_ext_w<I>, 0x4880, 0xFFF8);
-    out.add(&op_ext_l<I>, 0x48C0, 0xFFF8);
+    for_each_form<kControl>([&]<EaForm F>() {
+        add_pattern<&op_pea<I, F.mode>>(out, 0x4840 | F.bits, 0xFFC0 | F.mask);
+    });
+    add_pattern<&op_swap<I>>(out, 0x4840, 0xFFF8);
+    add_pattern<&op_nothing<I>>(out, 0x4848, 0xFFF8);
+    add_pattern<&op_ext_w<I>>(out, 0x4880, 0xFFF8);
+    add_pattern<&op_ext_l<I>>(out, 0x48C0, 0xFFF8);
 }
 
 }  // namespace varn::m68k

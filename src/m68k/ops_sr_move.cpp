@@ -43,13 +43,13 @@ u32 op_move_to_sr(u32 ir) {
 
 M68K_FAMILY(sr_move) {
     for_each_form<kDataAlterable>([&]<EaForm F>() {
-        out.add(&op_move_from_sr<I, handler_mode<Size::kWord>(F.mode)>, 0x40C0 | F.bits,
-                0xFFC0 | F.mask);
+        add_pattern<&op_move_from_sr<I, handler_mode<Size::kWord>(F.mode)>>(out, 0x40C0 | F.bits,
+                                                                            0xFFC0 | F.mask);
     });
     for_each_form<kDataSource>([&]<EaForm F>() {
         constexpr Mode m = handler_mode<Size::kWord>(F.mode);
-        out.add(&op_move_to_ccr<I, m>, 0x44C0 | F.bits, 0xFFC0 | F.mask);
-        out.add(&op_move_to_sr<I, m>, 0x46C0 | F.bits, 0xFFC0 | F.mask);
+        add_pattern<&op_move_to_ccr<I, m>>(out, 0x44C0 | F.bits, 0xFFC0 | F.mask);
+        add_pattern<&op_move_to_sr<I, m>>(out, 0x46C0 | F.bits, 0xFFC0 | F.mask);
     });
 }
 

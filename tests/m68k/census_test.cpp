@@ -133,8 +133,8 @@ TEST_F(M68kCensus, TableEqualsAScanOfThePatternList) {
 
 // Spot checks of the table's edges.
 TEST_F(M68kCensus, Landmarks) {
-    const auto unassigned = &m68k::op_unassigned<m68k::Main>;
-    const auto line_f     = &m68k::op_line_f<m68k::Main>;
+    const auto unassigned = m68k::kTableEntry<m68k::Main, &m68k::op_unassigned<m68k::Main>>;
+    const auto line_f     = m68k::kTableEntry<m68k::Main, &m68k::op_line_f<m68k::Main>>;
     EXPECT_EQ(m68k_jump_table[0x7100], unassigned);  // MOVEQ with bit 8 set
     EXPECT_NE(m68k_jump_table[0x7000], unassigned);
     EXPECT_EQ(m68k_jump_table[0x4AFB], unassigned);

@@ -17,8 +17,12 @@ using m68k::Instance;
 class M68kTable : public M68kFixture {
   protected:
     static M68kHandler at(u32 opcode) { return m68k_jump_table[opcode]; }
-    static M68kHandler unassigned() { return &m68k::op_unassigned<m68k::Main>; }
-    static M68kHandler line_f() { return &m68k::op_line_f<m68k::Main>; }
+    static M68kHandler unassigned() {
+        return m68k::kTableEntry<m68k::Main, &m68k::op_unassigned<m68k::Main>>;
+    }
+    static M68kHandler line_f() {
+        return m68k::kTableEntry<m68k::Main, &m68k::op_line_f<m68k::Main>>;
+    }
 };
 
 TEST_F(M68kTable, RefinementsOwnTheirOpcodes) {
