@@ -413,6 +413,17 @@ template <class I>
     return r;
 }
 
+// Where the last slice left a status-poll loop of the main CPU (ops_move.cpp): the position
+// it stopped at and the position of the loop's MOVE. A slice that starts at that position
+// resumes the loop at once (resume_poll_loop), having checked the code and state afresh.
+struct M68kPollStop {
+    u32 at   = 0xFFFFFFFFu;
+    u32 move = 0;
+};
+inline M68kPollStop m68k_poll_stop;
+template <class I>
+u32 resume_poll_loop();
+
 // Cycle counts of the instructions that wait loops are made of, shared by their families and
 // the handlers that run such a loop at once.
 inline constexpr u32 kTstCycles             = 4;   // TST, every form
@@ -435,12 +446,14 @@ M68K_INLINE LoopEnd loop_end(s32 counter, const std::array<u32, N>& cycles) {
     for (const u32 n : cycles) round += n;
     const u32 left = 0u - static_cast<u32>(counter);  // cycles until the counter reaches 0
     if (counter >= 0 || cycles[0] >= left) return {0, 0};
-    // Whole rounds that leave the counter below zero, then instruction by instruction.
+    // Whole rounds that leave the counter below zero, then instruction by instruction: at most
+    // one more round is needed, as the whole rounds leave at most a round's cycles.
     u32 total = (left - 1) / round * round;
-    for (u32 i = 0;; i = (i + 1) % N) {
+    for (u32 i = 0; i + 1 < N; ++i) {
         total += cycles[i];
         if (total >= left) return {total, i};
     }
+    return {total + cycles[N - 1], N - 1};
 }
 
 // ---------------------------------------------------------------------------------------

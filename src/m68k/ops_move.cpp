@@ -30,10 +30,46 @@ inline constexpr u32 kMoveCycles = (Dst == Mode::kDn || Dst == Mode::kAn) ? kMov
 // value and changes nothing more) and the bit keeps the loop going, every round until the
 // slice ends does the same: the MOVE that just read the word runs them all at once, up to and
 // including the instruction whose cycles end the slice, and returns its own cycles and
-// theirs. Returns 0 where that does not hold.
+// theirs. Where the loop stops is noted in m68k_poll_stop, so that the next slice can resume
+// it without dispatching the rest of the round (resume_poll_loop).
 template <class I, Size S, Mode Src, Mode Dst>
 inline constexpr bool kCanPoll =
     I::kIsMain&& S == Size::kWord&& Src == Mode::kAl&& Dst == Mode::kDn;
+
+inline constexpr u32 kPollBtstOffset = 6;       // the BTST's offset from the MOVE
+inline constexpr u32 kPollBccOffset  = 10;      // the branch's
+inline constexpr u32 kPollBranch     = 0x66F4;  // BNE.S back to the MOVE (BEQ: bit 8 clear)
+
+// The BTST and the branch of a poll loop whose MOVE at arena position `pos_move` loads Dn:
+// the bit tested, and whether the loop goes round while it is set (BNE) or clear (BEQ).
+// The words read past the MOVE lie in its fetch region or in the guard bytes behind it.
+struct PollTail {
+    bool valid;
+    u32 bit;
+    bool while_set;
+};
+M68K_INLINE PollTail poll_tail(u32 pos_move, u32 n) {
+    const u8* code = memory_arena + pos_move + kPollBtstOffset;
+    const u32 bcc  = load_be16(code + 4);
+    if (load_be16(code) != (0x0800u | n) || (bcc & 0xFEFF) != kPollBranch) return {};
+    return {true, 1u << (load_be16(code + 2) & 31), (bcc & 0x0100) == 0};
+}
+
+// The rounds after a MOVE that has just loaded `d`, when `d` keeps the loop going: runs them
+// up to the slice end (see above) and returns their cycles with the MOVE's, or 0 when the
+// MOVE ends the slice itself. The record's counter is the one before the MOVE.
+template <class I>
+M68K_INLINE u32 run_poll_rounds(u32 pos_move, u32 d, u32 bit) {
+    auto& c = I::cpu();
+    const LoopEnd end =
+        loop_end(c.cycle_counter,
+                 std::array{kMoveToRegisterCycles, kBtstImmRegisterCycles, kBranchTakenCycles});
+    if (end.cycles == 0) return 0;
+    if (end.last != 0) set_bit_z<I>(d, bit);  // the last round's BTST ran
+    c.fetch_pos = pos_move + (end.last == 0 ? kPollBtstOffset : end.last == 1 ? kPollBccOffset : 0);
+    m68k_poll_stop = {c.fetch_pos, pos_move};
+    return end.cycles;
+}
 
 // Called with the position still at the MOVE, whose read, flags and register store are done,
 // and the branch two instructions on already looked at.
@@ -43,26 +79,11 @@ template <class I>
     const u32 op       = ir >> 16;
     const u32 n        = (op >> 9) & 7;
     const u32 pos_move = c.fetch_pos;
-    const u32 pos_btst = pos_move + 6;
-    const u32 pos_bcc  = pos_btst + 4;
-    // BTST #k,Dn on the same register. The words read past the MOVE lie in its fetch region
-    // or in the guard bytes behind it.
-    const u8* code = memory_arena + pos_btst;
-    if (load_be16(code) != (0x0800u | n)) return 0;
-    const u32 bit = 1u << (load_be16(code + 2) & 31);
-    const u32 d   = dreg<I>(n);
-    // BNE (0x66) goes round while the bit is 1, BEQ while it is 0.
-    if (((d & bit) != 0) != ((load_be16(code + 4) & 0x0100) == 0)) return 0;
-    if (!in_jump_window(c, pos_move)) return 0;
+    const PollTail t   = poll_tail(pos_move, n);
+    const u32 d        = dreg<I>(n);
+    if (!t.valid || ((d & t.bit) != 0) != t.while_set || !in_jump_window(c, pos_move)) return 0;
     if (!m68k_read_is_steady(ea_fixed_address<I, Mode::kAl, 2>(ir, op), 2)) return 0;
-
-    const LoopEnd end =
-        loop_end(c.cycle_counter,
-                 std::array{kMoveToRegisterCycles, kBtstImmRegisterCycles, kBranchTakenCycles});
-    if (end.cycles == 0) return 0;
-    if (end.last != 0) set_bit_z<I>(d, bit);  // the last round's BTST ran
-    c.fetch_pos = end.last == 0 ? pos_btst : end.last == 1 ? pos_bcc : pos_move;
-    return end.cycles;
+    return run_poll_rounds<I>(pos_move, d, t.bit);
 }
 
 template <class I, Size S, Mode Src, Mode Dst>
@@ -83,7 +104,8 @@ u32 op_move(u32 ir) {
     }
     if constexpr (kCanPoll<I, S, Src, Dst>) {
         // BEQ.S or BNE.S back to this MOVE, two instructions on.
-        if ((load_be16(memory_arena + I::cpu().fetch_pos + 10) & 0xFEFF) == 0x66F4) {
+        if ((load_be16(memory_arena + I::cpu().fetch_pos + kPollBccOffset) & 0xFEFF) ==
+            kPollBranch) {
             if (const u32 cycles = run_poll_loop<I>(ir)) return cycles;
         }
     }
@@ -157,6 +179,53 @@ void add_size(Sink<I>& out, std::index_sequence<D...>) {
 }
 
 }  // namespace
+
+// A slice that starts where the last one left a poll loop: when the rest of the round (the
+// BTST and the branch, or the branch) goes on to the MOVE, they are taken as they would run (the
+// BTST's Z is overwritten by the MOVE's flags), the MOVE reads the word, and the loop's rounds run
+// at once as above. Returns the cycles to add to the record, whose counter it has moved to the
+// MOVE; 0 where the slice is to run as usual.
+template <class I>
+u32 resume_poll_loop() {
+    auto& c            = I::cpu();
+    const u32 pos_move = m68k_poll_stop.move;
+    const u32 ir       = load_be32(memory_arena + pos_move);
+    const u32 op       = ir >> 16;
+    const u32 n        = (op >> 9) & 7;
+    if ((op & 0xF1FF) != 0x3039) return 0;  // MOVE.W (xxx).L,Dn
+    const PollTail t = poll_tail(pos_move, n);
+    if (!t.valid || !in_jump_window(c, pos_move)) return 0;
+    u32& d      = dreg<I>(n);
+    u32 partial = 0;  // the cycles from here to the MOVE
+    if (c.fetch_pos == pos_move) {
+        // The last round ended with its branch: the MOVE is next.
+    } else if (c.fetch_pos == pos_move + kPollBtstOffset) {
+        if (((d & t.bit) != 0) != t.while_set) return 0;
+        partial = kBtstImmRegisterCycles + kBranchTakenCycles;
+    } else {
+        const u32 bcc = load_be16(memory_arena + pos_move + kPollBccOffset);
+        if (c.fetch_pos != pos_move + kPollBccOffset || !m68k_test_condition(bcc >> 8, c.sr))
+            return 0;
+        partial = kBranchTakenCycles;
+    }
+    const s32 counter = c.cycle_counter;
+    if (counter >= 0 || partial >= 0u - static_cast<u32>(counter)) return 0;
+    const u32 addr = load_be32(memory_arena + pos_move + 2);  // the MOVE's (xxx).L
+    if (!m68k_read_is_steady(addr, 2)) return 0;
+
+    c.cycle_counter = static_cast<s32>(static_cast<u32>(counter) + partial);
+    c.fetch_pos     = pos_move;
+    const u32 value = I::read16(addr);
+    d               = (d & 0xFFFF0000u) | value;
+    set_logic_flags<I, Size::kWord>(value);
+    if (((d & t.bit) != 0) == t.while_set) {
+        if (const u32 cycles = run_poll_rounds<I>(pos_move, d, t.bit)) return cycles;
+    }
+    c.fetch_pos = pos_move + kPollBtstOffset;
+    return kMoveToRegisterCycles;
+}
+
+template u32 resume_poll_loop<Main>();
 
 M68K_FAMILY(move) {
     constexpr auto kDst = std::make_index_sequence<std::size(kDestinations)>{};

@@ -167,6 +167,7 @@ TEST_F(M68kBranch, BranchesSeeWrapsMirrorsAndChangedPages) {
 // once: every slice ends with the same pc, counter, flags and registers as when each round
 // runs on its own, whatever the slice length, also when the value changes between slices and
 // the loop leaves, and when the branch is reached with flags that the TST would not give.
+// A slice that starts inside such a loop resumes it at once.
 TEST_F(M68kBranch, WaitLoopsOnSteadyReadsRunTheirRoundsAtOnce) {
     struct Case {
         const char* name;
@@ -203,24 +204,43 @@ TEST_F(M68kBranch, WaitLoopsOnSteadyReadsRunTheirRoundsAtOnce) {
         u32 d0, d1, status;
         bool operator==(const Step&) const = default;
     };
-    for (const auto& k : cases) {
+    // The change at slice `change_at` is made to the flag, or to D1 (as a state load would).
+    auto compare = [&](const Case& k, u32 change_at = 40, bool change_d1 = false) {
         std::vector<Step> trace[2];
         for (int quiet = 0; quiet < 2; ++quiet) {
             SetUp();
             poke(0xFF8000, k.flag_start, k.flag_size);
             for (u32 i = 0; i < k.code.size(); ++i) poke(0x1000 + 2 * i, k.code[i], 2);
             start_at(0x1000, {});
+            m68k_context.regs[1]      = 0xA5A50000;  // MOVE.W keeps the high word
             m68k_context.slice_cycles = k.slice;
             if (quiet) m68k_steady_read = [](u32 a, u32) { return (a & 0xFFF000) == 0xFF8000; };
             for (u32 n = 0; n < 80 && !(m68k_context.status & kM68kStatusHalted); ++n) {
-                if (n == 40) poke(0xFF8000, k.flag_later, k.flag_size);
+                if (n == change_at && change_d1) m68k_context.regs[1] = k.flag_later;
+                if (n == change_at && !change_d1) poke(0xFF8000, k.flag_later, k.flag_size);
                 m68k_run_slice();
                 trace[quiet].push_back({m68k_context.pc, m68k_context.cycle_counter,
                                         m68k_context.sr.value(), d(0), d(1), m68k_context.status});
             }
         }
-        EXPECT_TRUE(trace[0] == trace[1]) << k.name;
-        EXPECT_EQ(trace[1].back().d0, 1u) << k.name;  // the loop was left
+        EXPECT_TRUE(trace[0] == trace[1]) << k.name << ", slice " << -k.slice;
+        if (!change_d1) {
+            EXPECT_EQ(trace[1].back().d0, 1u) << k.name;  // the loop was left
+        }
+    };
+    for (const auto& k : cases) compare(k);
+    // A slice that starts inside a poll loop's round resumes it: slice lengths and change
+    // points such that slices start at each of the loop's instructions and the value changes
+    // at each of them (also where the MOVE that reads the changed value ends its slice).
+    for (s32 slice = 5; slice <= 60; ++slice) {
+        for (u32 change_at = 40; change_at < 44; ++change_at) {
+            for (bool change_d1 : {false, true}) {
+                compare({"MOVE.W / BTST / BEQ", poll_beq, 2, 0x0000, 0x0008, -slice}, change_at,
+                        change_d1);
+                compare({"MOVE.W / BTST / BNE", poll_bne, 2, 0x0008, 0x0000, -slice}, change_at,
+                        change_d1);
+            }
+        }
     }
 }
 
