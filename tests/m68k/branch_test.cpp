@@ -229,11 +229,14 @@ TEST_F(M68kBranch, WaitLoopsOnSteadyReadsRunTheirRoundsAtOnce) {
         }
     };
     for (const auto& k : cases) compare(k);
-    // A slice that starts inside a poll loop's round resumes it: slice lengths and change
-    // points such that slices start at each of the loop's instructions and the value changes
-    // at each of them (also where the MOVE that reads the changed value ends its slice).
+    // Slice lengths and change points such that slices start at each of the loops'
+    // instructions and the value changes at each of them, also where the instruction that
+    // reads the changed value ends its slice (a slice that starts inside a poll loop's round
+    // resumes it at once).
     for (s32 slice = 5; slice <= 60; ++slice) {
         for (u32 change_at = 40; change_at < 44; ++change_at) {
+            compare({"TST.B abs.L / BEQ", tst_b_l, 1, 0x00, 0x80, -slice}, change_at);
+            compare({"TST.W abs.W / BNE", tst_w_w, 2, 0x12, 0x00, -slice}, change_at);
             for (bool change_d1 : {false, true}) {
                 compare({"MOVE.W / BTST / BEQ", poll_beq, 2, 0x0000, 0x0008, -slice}, change_at,
                         change_d1);
