@@ -413,12 +413,19 @@ template <class I>
     return r;
 }
 
-// Where the last slice left a status-poll loop of the main CPU (ops_move.cpp): the position
-// it stopped at and the position of the loop's MOVE. A slice that starts at that position
-// resumes the loop at once (resume_poll_loop), having checked the code and state afresh.
+// Where the last slice left a status-poll loop of the main CPU (ops_move.cpp), with what the
+// loop is: the position the slice stopped at, the loop's MOVE, the word it reads, the register
+// it loads, the bit BTST tests, whether it goes round while the bit is set, and the loop's
+// twelve code bytes as they were. A slice that starts at that position resumes the loop at
+// once (resume_poll_loop), having checked the code and the state afresh.
 struct M68kPollStop {
-    u32 at   = 0xFFFFFFFFu;
-    u32 move = 0;
+    u32 at         = 0xFFFFFFFFu;
+    u32 move       = 0;
+    u32 address    = 0;
+    u32 reg        = 0;
+    u32 bit        = 0;
+    bool while_set = false;
+    std::array<u32, 3> code{};
 };
 inline M68kPollStop m68k_poll_stop;
 template <class I>

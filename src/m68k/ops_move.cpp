@@ -4,6 +4,7 @@
 // Cycles, set by the destination alone (size and source never change them):
 //   Dn 4   An (MOVEA) 4   (An) (An)+ -(An) 8   d16(An) 12   d8(An,Xn) 14   abs.W 12   abs.L 16
 
+#include <cstring>
 #include <utility>
 
 #include "m68k/m68k_family.h"
@@ -55,6 +56,13 @@ M68K_INLINE PollTail poll_tail(u32 pos_move, u32 n) {
     return {true, 1u << (load_be16(code + 2) & 31), (bcc & 0x0100) == 0};
 }
 
+// The loop's twelve code bytes, as raw words (compared, never interpreted).
+M68K_INLINE std::array<u32, 3> poll_code(u32 pos_move) {
+    std::array<u32, 3> code;
+    std::memcpy(code.data(), memory_arena + pos_move, sizeof code);
+    return code;
+}
+
 // The rounds after a MOVE that has just loaded `d`, when `d` keeps the loop going: runs them
 // up to the slice end (see above) and returns their cycles with the MOVE's, or 0 when the
 // MOVE ends the slice itself. The record's counter is the one before the MOVE.
@@ -67,7 +75,7 @@ M68K_INLINE u32 run_poll_rounds(u32 pos_move, u32 d, u32 bit) {
     if (end.cycles == 0) return 0;
     if (end.last != 0) set_bit_z<I>(d, bit);  // the last round's BTST ran
     c.fetch_pos = pos_move + (end.last == 0 ? kPollBtstOffset : end.last == 1 ? kPollBccOffset : 0);
-    m68k_poll_stop = {c.fetch_pos, pos_move};
+    m68k_poll_stop.at = c.fetch_pos;
     return end.cycles;
 }
 
@@ -82,8 +90,19 @@ template <class I>
     const PollTail t   = poll_tail(pos_move, n);
     const u32 d        = dreg<I>(n);
     if (!t.valid || ((d & t.bit) != 0) != t.while_set || !in_jump_window(c, pos_move)) return 0;
-    if (!m68k_read_is_steady(ea_fixed_address<I, Mode::kAl, 2>(ir, op), 2)) return 0;
-    return run_poll_rounds<I>(pos_move, d, t.bit);
+    const u32 address = ea_fixed_address<I, Mode::kAl, 2>(ir, op);
+    if (!m68k_read_is_steady(address, 2)) return 0;
+    const u32 cycles = run_poll_rounds<I>(pos_move, d, t.bit);
+    if (cycles != 0) {
+        auto& p     = m68k_poll_stop;
+        p.move      = pos_move;
+        p.address   = address;
+        p.reg       = n;
+        p.bit       = t.bit;
+        p.while_set = t.while_set;
+        p.code      = poll_code(pos_move);
+    }
+    return cycles;
 }
 
 template <class I, Size S, Mode Src, Mode Dst>
@@ -187,41 +206,31 @@ void add_size(Sink<I>& out, std::index_sequence<D...>) {
 // MOVE; 0 where the slice is to run as usual.
 template <class I>
 u32 resume_poll_loop() {
-    auto& c            = I::cpu();
-    const u32 pos_move = m68k_poll_stop.move;
-    const u32 ir       = load_be32(memory_arena + pos_move);
-    const u32 op       = ir >> 16;
-    const u32 n        = (op >> 9) & 7;
-    if ((op & 0xF1FF) != 0x3039) return 0;  // MOVE.W (xxx).L,Dn
-    const PollTail t = poll_tail(pos_move, n);
-    if (!t.valid || !in_jump_window(c, pos_move)) return 0;
-    u32& d      = dreg<I>(n);
+    auto& c       = I::cpu();
+    const auto& p = m68k_poll_stop;
+    if (poll_code(p.move) != p.code || !in_jump_window(c, p.move)) return 0;
     u32 partial = 0;  // the cycles from here to the MOVE
-    if (c.fetch_pos == pos_move) {
-        // The last round ended with its branch: the MOVE is next.
-    } else if (c.fetch_pos == pos_move + kPollBtstOffset) {
-        if (((d & t.bit) != 0) != t.while_set) return 0;
+    if (c.fetch_pos == p.move + kPollBtstOffset) {
+        if (((dreg<I>(p.reg) & p.bit) != 0) != p.while_set) return 0;
         partial = kBtstImmRegisterCycles + kBranchTakenCycles;
-    } else {
-        const u32 bcc = load_be16(memory_arena + pos_move + kPollBccOffset);
-        if (c.fetch_pos != pos_move + kPollBccOffset || !m68k_test_condition(bcc >> 8, c.sr))
-            return 0;
+    } else if (c.fetch_pos == p.move + kPollBccOffset) {
+        if ((c.sr.z != 0) != p.while_set) return 0;  // BNE goes round on Z clear, BEQ on Z set
         partial = kBranchTakenCycles;
     }
     const s32 counter = c.cycle_counter;
     if (counter >= 0 || partial >= 0u - static_cast<u32>(counter)) return 0;
-    const u32 addr = load_be32(memory_arena + pos_move + 2);  // the MOVE's (xxx).L
-    if (!m68k_read_is_steady(addr, 2)) return 0;
+    if (!m68k_read_is_steady(p.address, 2)) return 0;
 
     c.cycle_counter = static_cast<s32>(static_cast<u32>(counter) + partial);
-    c.fetch_pos     = pos_move;
-    const u32 value = I::read16(addr);
+    c.fetch_pos     = p.move;
+    const u32 value = I::read16(p.address);
+    u32& d          = dreg<I>(p.reg);
     d               = (d & 0xFFFF0000u) | value;
     set_logic_flags<I, Size::kWord>(value);
-    if (((d & t.bit) != 0) == t.while_set) {
-        if (const u32 cycles = run_poll_rounds<I>(pos_move, d, t.bit)) return cycles;
+    if (((d & p.bit) != 0) == p.while_set) {
+        if (const u32 cycles = run_poll_rounds<I>(p.move, d, p.bit)) return cycles;
     }
-    c.fetch_pos = pos_move + kPollBtstOffset;
+    c.fetch_pos = p.move + kPollBtstOffset;
     return kMoveToRegisterCycles;
 }
 
