@@ -204,8 +204,10 @@ TEST_F(M68kBranch, WaitLoopsOnSteadyReadsRunTheirRoundsAtOnce) {
         u32 d0, d1, status;
         bool operator==(const Step&) const = default;
     };
-    // The change at slice `change_at` is made to the flag, or to D1 (as a state load would).
-    auto compare = [&](const Case& k, u32 change_at = 40, bool change_d1 = false) {
+    // The change at slice `change_at` is made to the flag, to D1 (as a state load would) or to
+    // the poll loop's code (its branch becomes a NOP, so that the loop is left).
+    enum class Change { kFlag, kD1, kCode };
+    auto compare = [&](const Case& k, u32 change_at = 40, Change change = Change::kFlag) {
         std::vector<Step> trace[2];
         for (int quiet = 0; quiet < 2; ++quiet) {
             SetUp();
@@ -216,15 +218,18 @@ TEST_F(M68kBranch, WaitLoopsOnSteadyReadsRunTheirRoundsAtOnce) {
             m68k_context.slice_cycles = k.slice;
             if (quiet) m68k_steady_read = [](u32 a, u32) { return (a & 0xFFF000) == 0xFF8000; };
             for (u32 n = 0; n < 80 && !(m68k_context.status & kM68kStatusHalted); ++n) {
-                if (n == change_at && change_d1) m68k_context.regs[1] = k.flag_later;
-                if (n == change_at && !change_d1) poke(0xFF8000, k.flag_later, k.flag_size);
+                if (n == change_at) {
+                    if (change == Change::kFlag) poke(0xFF8000, k.flag_later, k.flag_size);
+                    if (change == Change::kD1) m68k_context.regs[1] = k.flag_later;
+                    if (change == Change::kCode) poke(0x100A, 0x4E71, 2);
+                }
                 m68k_run_slice();
                 trace[quiet].push_back({m68k_context.pc, m68k_context.cycle_counter,
                                         m68k_context.sr.value(), d(0), d(1), m68k_context.status});
             }
         }
         EXPECT_TRUE(trace[0] == trace[1]) << k.name << ", slice " << -k.slice;
-        if (!change_d1) {
+        if (change != Change::kD1) {
             EXPECT_EQ(trace[1].back().d0, 1u) << k.name;  // the loop was left
         }
     };
@@ -237,11 +242,11 @@ TEST_F(M68kBranch, WaitLoopsOnSteadyReadsRunTheirRoundsAtOnce) {
         for (u32 change_at = 40; change_at < 44; ++change_at) {
             compare({"TST.B abs.L / BEQ", tst_b_l, 1, 0x00, 0x80, -slice}, change_at);
             compare({"TST.W abs.W / BNE", tst_w_w, 2, 0x12, 0x00, -slice}, change_at);
-            for (bool change_d1 : {false, true}) {
+            for (Change change : {Change::kFlag, Change::kD1, Change::kCode}) {
                 compare({"MOVE.W / BTST / BEQ", poll_beq, 2, 0x0000, 0x0008, -slice}, change_at,
-                        change_d1);
+                        change);
                 compare({"MOVE.W / BTST / BNE", poll_bne, 2, 0x0008, 0x0000, -slice}, change_at,
-                        change_d1);
+                        change);
             }
         }
     }
