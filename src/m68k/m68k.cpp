@@ -298,7 +298,7 @@ M68K_INLINE bool run_slice_body() {
     if (c.irq_check == 1) {
         cycles = check_irq<I>(0);
     } else if constexpr (I::kIsMain) {
-        if (c.fetch_pos == m68k_poll_stop.at) cycles = resume_poll_loop<I>();
+        if (c.fetch_pos == m68k_wait_stop.at) cycles = m68k_wait_stop.resume();
     }
     // The interrupt check may have left the slice itself: the counter is taken from the
     // record after it.
@@ -328,7 +328,7 @@ void reset() {
     c.exception_run     = 0;
     c.pc                = 0;
     c.exit_pc           = kM68kNoPc;
-    if constexpr (I::kIsMain) m68k_poll_stop = {};
+    if constexpr (I::kIsMain) m68k_wait_stop = {};
     // The vectors are read from the image itself, not through the bus.
     const ArenaRegion r = arena_fetch_region(c.fetch_base);
     if (r.empty() || r.end - c.fetch_base < 8) {

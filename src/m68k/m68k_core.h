@@ -14,6 +14,7 @@
 
 #include <array>
 #include <bit>
+#include <cstring>
 
 #include "base/endian.h"
 #include "base/types.h"
@@ -413,23 +414,55 @@ template <class I>
     return r;
 }
 
-// Where the last slice left a status-poll loop of the main CPU (ops_move.cpp), with what the
-// loop is: the position the slice stopped at, the loop's MOVE, the word it reads, the register
-// it loads, the bit BTST tests, whether it goes round while the bit is set, and the loop's
-// twelve code bytes as they were. A slice that starts at that position resumes the loop at
-// once (resume_poll_loop), having checked the code and the state afresh.
-struct M68kPollStop {
-    u32 at         = 0xFFFFFFFFu;
-    u32 move       = 0;
-    u32 address    = 0;
-    u32 reg        = 0;
-    u32 bit        = 0;
-    bool while_set = false;
+// Where the last slice left a wait loop of the main CPU (a loop on a steady read that ran its
+// rounds to the slice end: the TST loop of ops_single.cpp, the poll loop of ops_move.cpp), with
+// what the loop is: the position the slice stopped at, the loop's first instruction (the one
+// that reads), the function that resumes the loop, the address it reads, for the poll loop the
+// register it loads, the bit it tests and whether it goes round while the bit is set, and the
+// loop's code bytes as they were. A slice that starts at that position calls `resume`: having
+// checked the code and the state afresh, it runs the rest of the round and the rounds up to
+// the slice end at once and returns the cycles to add to the record (whose counter it may
+// have moved on), or 0 where the slice is to run as usual.
+struct M68kWaitStop {
+    u32 at          = 0xFFFFFFFFu;
+    u32 start       = 0;
+    u32 (*resume)() = nullptr;
+    u32 address     = 0;
+    u32 reg         = 0;
+    u32 bit         = 0;
+    bool while_set  = false;
     std::array<u32, 3> code{};
 };
-inline M68kPollStop m68k_poll_stop;
+inline M68kWaitStop m68k_wait_stop;
+
+// The twelve code bytes at arena position `pos` as raw words (compared, never interpreted):
+// enough for every wait loop. They lie in a fetch region or in the guard bytes behind it.
+M68K_INLINE std::array<u32, 3> wait_loop_code(u32 pos) {
+    std::array<u32, 3> code;
+    std::memcpy(code.data(), memory_arena + pos, sizeof code);
+    return code;
+}
+
+// The resume's checks, common to every loop: the code is unchanged and the loop lies in the
+// jump window; then, when the rest of the round (`partial` cycles, to the loop's first
+// instruction) leaves the slice running and the loop's read is still steady, the counter
+// moves on by them and the position to the loop's start. False, with nothing changed,
+// otherwise.
 template <class I>
-u32 resume_poll_loop();
+M68K_INLINE bool resume_checks(u32 size) {
+    const auto& w = m68k_wait_stop;
+    return wait_loop_code(w.start) == w.code && in_jump_window(I::cpu(), w.start) &&
+           m68k_read_is_steady(w.address, size);
+}
+template <class I>
+M68K_INLINE bool resume_at_loop_start(u32 partial) {
+    auto& c           = I::cpu();
+    const s32 counter = c.cycle_counter;
+    if (counter >= 0 || partial >= 0u - static_cast<u32>(counter)) return false;
+    c.cycle_counter = static_cast<s32>(static_cast<u32>(counter) + partial);
+    c.fetch_pos     = m68k_wait_stop.start;
+    return true;
+}
 
 // Cycle counts of the instructions that wait loops are made of, shared by their families and
 // the handlers that run such a loop at once.

@@ -31,7 +31,7 @@ inline constexpr u32 kMoveCycles = (Dst == Mode::kDn || Dst == Mode::kAn) ? kMov
 // value and changes nothing more) and the bit keeps the loop going, every round until the
 // slice ends does the same: the MOVE that just read the word runs them all at once, up to and
 // including the instruction whose cycles end the slice, and returns its own cycles and
-// theirs. Where the loop stops is noted in m68k_poll_stop, so that the next slice can resume
+// theirs. Where the loop stops is noted in m68k_wait_stop, so that the next slice can resume
 // it without dispatching the rest of the round (resume_poll_loop).
 template <class I, Size S, Mode Src, Mode Dst>
 inline constexpr bool kCanPoll =
@@ -57,11 +57,8 @@ M68K_INLINE PollTail poll_tail(u32 pos_move, u32 n) {
 }
 
 // The loop's twelve code bytes, as raw words (compared, never interpreted).
-M68K_INLINE std::array<u32, 3> poll_code(u32 pos_move) {
-    std::array<u32, 3> code;
-    std::memcpy(code.data(), memory_arena + pos_move, sizeof code);
-    return code;
-}
+template <class I>
+u32 resume_poll_loop();
 
 // The rounds after a MOVE that has just loaded `d`, when `d` keeps the loop going: runs them
 // up to the slice end (see above) and returns their cycles with the MOVE's, or 0 when the
@@ -75,7 +72,7 @@ M68K_INLINE u32 run_poll_rounds(u32 pos_move, u32 d, u32 bit) {
     if (end.cycles == 0) return 0;
     if (end.last != 0) set_bit_z<I>(d, bit);  // the last round's BTST ran
     c.fetch_pos = pos_move + (end.last == 0 ? kPollBtstOffset : end.last == 1 ? kPollBccOffset : 0);
-    m68k_poll_stop.at = c.fetch_pos;
+    m68k_wait_stop.at = c.fetch_pos;
     return end.cycles;
 }
 
@@ -94,13 +91,14 @@ template <class I>
     if (!m68k_read_is_steady(address, 2)) return 0;
     const u32 cycles = run_poll_rounds<I>(pos_move, d, t.bit);
     if (cycles != 0) {
-        auto& p     = m68k_poll_stop;
-        p.move      = pos_move;
-        p.address   = address;
-        p.reg       = n;
-        p.bit       = t.bit;
-        p.while_set = t.while_set;
-        p.code      = poll_code(pos_move);
+        auto& w     = m68k_wait_stop;
+        w.start     = pos_move;
+        w.resume    = &resume_poll_loop<I>;
+        w.address   = address;
+        w.reg       = n;
+        w.bit       = t.bit;
+        w.while_set = t.while_set;
+        w.code      = wait_loop_code(pos_move);
     }
     return cycles;
 }
@@ -197,44 +195,36 @@ void add_size(Sink<I>& out, std::index_sequence<D...>) {
     (add_destination<I, S, D>(out, std::make_index_sequence<std::size(kSources)>{}), ...);
 }
 
-}  // namespace
-
 // A slice that starts where the last one left a poll loop: when the rest of the round (the
 // BTST and the branch, or the branch) goes on to the MOVE, they are taken as they would run (the
 // BTST's Z is overwritten by the MOVE's flags), the MOVE reads the word, and the loop's rounds run
-// at once as above. Returns the cycles to add to the record, whose counter it has moved to the
-// MOVE; 0 where the slice is to run as usual.
+// at once as above (see M68kWaitStop).
 template <class I>
 u32 resume_poll_loop() {
     auto& c       = I::cpu();
-    const auto& p = m68k_poll_stop;
-    if (poll_code(p.move) != p.code || !in_jump_window(c, p.move)) return 0;
+    const auto& w = m68k_wait_stop;
+    if (!resume_checks<I>(2)) return 0;
     u32 partial = 0;  // the cycles from here to the MOVE
-    if (c.fetch_pos == p.move + kPollBtstOffset) {
-        if (((dreg<I>(p.reg) & p.bit) != 0) != p.while_set) return 0;
+    if (c.fetch_pos == w.start + kPollBtstOffset) {
+        if (((dreg<I>(w.reg) & w.bit) != 0) != w.while_set) return 0;
         partial = kBtstImmRegisterCycles + kBranchTakenCycles;
-    } else if (c.fetch_pos == p.move + kPollBccOffset) {
-        if ((c.sr.z != 0) != p.while_set) return 0;  // BNE goes round on Z clear, BEQ on Z set
+    } else if (c.fetch_pos == w.start + kPollBccOffset) {
+        if ((c.sr.z != 0) != w.while_set) return 0;  // BNE goes round on Z clear, BEQ on Z set
         partial = kBranchTakenCycles;
     }
-    const s32 counter = c.cycle_counter;
-    if (counter >= 0 || partial >= 0u - static_cast<u32>(counter)) return 0;
-    if (!m68k_read_is_steady(p.address, 2)) return 0;
-
-    c.cycle_counter = static_cast<s32>(static_cast<u32>(counter) + partial);
-    c.fetch_pos     = p.move;
-    const u32 value = I::read16(p.address);
-    u32& d          = dreg<I>(p.reg);
+    if (!resume_at_loop_start<I>(partial)) return 0;
+    const u32 value = I::read16(w.address);
+    u32& d          = dreg<I>(w.reg);
     d               = (d & 0xFFFF0000u) | value;
     set_logic_flags<I, Size::kWord>(value);
-    if (((d & p.bit) != 0) == p.while_set) {
-        if (const u32 cycles = run_poll_rounds<I>(p.move, d, p.bit)) return cycles;
+    if (((d & w.bit) != 0) == w.while_set) {
+        if (const u32 cycles = run_poll_rounds<I>(w.start, d, w.bit)) return cycles;
     }
-    c.fetch_pos = p.move + kPollBtstOffset;
+    c.fetch_pos = w.start + kPollBtstOffset;
     return kMoveToRegisterCycles;
 }
 
-template u32 resume_poll_loop<Main>();
+}  // namespace
 
 M68K_FAMILY(move) {
     constexpr auto kDst = std::make_index_sequence<std::size(kDestinations)>{};

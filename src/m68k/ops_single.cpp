@@ -88,6 +88,22 @@ inline constexpr bool kCanWait = I::kIsMain && (S == Size::kByte || S == Size::k
                                  (M == Mode::kAw || M == Mode::kAl);
 
 template <class I, Size S, Mode M>
+u32 resume_wait_loop();
+
+// The rounds after a TST at `pos_tst` whose flags take the branch: runs them up to the slice
+// end and returns their cycles with the TST's, or 0 when the TST ends the slice itself. The
+// record's counter is the one before the TST.
+template <class I, Size S, Mode M>
+M68K_INLINE u32 run_wait_rounds(u32 pos_tst) {
+    auto& c           = I::cpu();
+    const LoopEnd end = loop_end(c.cycle_counter, std::array{kTstCycles, kBranchTakenCycles});
+    if (end.cycles == 0) return 0;
+    c.fetch_pos       = end.last == 0 ? pos_tst + kLength<M, S> : pos_tst;
+    m68k_wait_stop.at = c.fetch_pos;
+    return end.cycles;
+}
+
+template <class I, Size S, Mode M>
 [[gnu::noinline]] u32 run_wait_loop(u32 addr) {
     auto& c           = I::cpu();
     const u32 pos_tst = c.fetch_pos - kLength<M, S>;
@@ -98,11 +114,15 @@ template <class I, Size S, Mode M>
         return 0;
     if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
     if (!m68k_read_is_steady(addr, kSizeBytes<S>)) return 0;
-
-    const LoopEnd end = loop_end(c.cycle_counter, std::array{kTstCycles, kBranchTakenCycles});
-    if (end.cycles == 0) return 0;
-    c.fetch_pos = end.last == 0 ? pos_bcc : pos_tst;
-    return end.cycles;
+    const u32 cycles = run_wait_rounds<I, S, M>(pos_tst);
+    if (cycles != 0) {
+        auto& w   = m68k_wait_stop;
+        w.start   = pos_tst;
+        w.resume  = &resume_wait_loop<I, S, M>;
+        w.address = addr;
+        w.code    = wait_loop_code(pos_tst);
+    }
+    return cycles;
 }
 
 template <class I, Size S, Mode M>
@@ -116,6 +136,29 @@ u32 op_tst(u32 ir) {
         set_logic_flags<I, S>(ea_read<I, S, M, 2>(ir, ir >> 16));
         advance<I>(kLength<M, S>);
     }
+    return kTstCycles;
+}
+
+// A slice that starts where the last one left the loop: when the branch stands first and its
+// condition goes round, it is taken as it would run; then the TST reads the flag and the
+// loop's rounds run at once as above (see M68kWaitStop).
+template <class I, Size S, Mode M>
+u32 resume_wait_loop() {
+    auto& c       = I::cpu();
+    const auto& w = m68k_wait_stop;
+    if (!resume_checks<I>(kSizeBytes<S>)) return 0;
+    const u32 cc = load_be16(memory_arena + w.start + kLength<M, S>) >> 8;
+    u32 partial  = 0;  // the cycles from here to the TST
+    if (c.fetch_pos != w.start) {
+        if (!m68k_test_condition(cc, c.sr)) return 0;
+        partial = kBranchTakenCycles;
+    }
+    if (!resume_at_loop_start<I>(partial)) return 0;
+    set_logic_flags<I, S>(bus_read<I, S>(w.address));
+    if (m68k_test_condition(cc, c.sr)) {
+        if (const u32 cycles = run_wait_rounds<I, S, M>(w.start)) return cycles;
+    }
+    c.fetch_pos = w.start + kLength<M, S>;
     return kTstCycles;
 }
 
