@@ -16,6 +16,7 @@
 #include <bit>
 #include <cstring>
 
+#include "base/bits.h"
 #include "base/endian.h"
 #include "base/types.h"
 #include "genesis/memory/memory.h"
@@ -316,6 +317,56 @@ M68K_INLINE bool ran_off_image() {
 // The longest chain of instructions one dispatch step runs (see chained).
 inline constexpr u32 kM68kChainLength = 64;
 
+// Cycle counts of the instructions that wait loops are made of, shared by their families,
+// the handlers that run such a loop at once and the chain.
+inline constexpr u32 kTstCycles             = 4;   // TST, every form
+inline constexpr u32 kMoveToRegisterCycles  = 4;   // MOVE to Dn, MOVEA
+inline constexpr u32 kBtstImmRegisterCycles = 10;  // BTST #n,Dn
+inline constexpr u32 kBranchTakenCycles     = 10;  // Bcc taken, BRA
+
+// For each condition (opcode bits 8-11), bit k set = true for the CCR bits 0-4 (XNZVC) = k.
+// X plays no part, so the upper 16 bits repeat the lower: the test indexes by the five low
+// SR bits without masking X away (a 32-bit shift takes its count modulo 32 anyway).
+inline constexpr std::array<u32, 16> kM68kCondTable = [] {
+    std::array<u32, 16> t{};
+    for (u32 f = 0; f < 16; ++f) {
+        const bool cf = f & 1, v = f & 2, z = f & 4, n = f & 8;
+        const bool r[16] = {true, false, !cf && !z, cf || z, !cf,          cf,         !z, z, !v, v,
+                            !n,   n,     n == v,    n != v,  !z && n == v, z || n != v};
+        for (u32 cc = 0; cc < 16; ++cc) {
+            if (r[cc]) t[cc] |= (1u << f) | (1u << (f + 16));
+        }
+    }
+    return t;
+}();
+
+// True when condition `cc` (0-15) holds for the CCR in `sr`.
+M68K_INLINE bool m68k_test_condition(u32 cc, u32 sr) {
+    return (kM68kCondTable[cc & 15] >> (sr & 31)) & 1;
+}
+
+// A branch's displacement, sign-extended: byte 0x00 selects the word after the opcode.
+M68K_INLINE u32 branch_displacement(u32 ir) {
+    const u32 disp8 = (ir >> 16) & 0xFF;
+    return disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
+}
+
+// Bcc (condition 2-15): taken 10 cycles; not taken 8 (byte displacement) or 12 (word).
+// Here rather than with the other branches because the chain runs it inline after a test.
+template <class I>
+u32 op_bcc(u32 ir) {
+    if (!m68k_test_condition(ir >> 24, I::cpu().sr)) {
+        const bool word = (ir & 0x00FF0000) == 0;
+        advance<I>(word ? 4 : 2);
+        return word ? 12 : 8;
+    }
+    if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
+    return kBranchTakenCycles;
+}
+
+// Whether a handler's table entry runs a conditional branch that follows it inline.
+enum class Then { kNext, kBranch };
+
 // What the opcode table holds for instruction handler H: H itself, followed by the dispatch
 // step for the next instruction, so that each handler ends in its own indirect jump and the
 // host's branch predictor learns which instruction follows which. The counter is carried in
@@ -323,7 +374,13 @@ inline constexpr u32 kM68kChainLength = 64;
 // returns H's cycles, unaccounted, to the dispatch loop when they end the slice and after
 // kM68kChainLength instructions, which bounds the stack where the compiler makes no tail
 // call.
-template <class I, M68kHandler H>
+//
+// The entries of the tests and compares (Then::kBranch) run a Bcc that follows them in the
+// same step, as the instruction it is (its own accounting and slice end), saving a dispatch
+// on the commonest pair of all. They do so only when the table's entry for the next opcode is
+// the Bcc entry, so that a table whose entries stand in for others (a counting run) sees
+// every instruction.
+template <class I, M68kHandler H, Then T = Then::kNext>
 u32 chained(u32 ir) {
     auto& c           = I::cpu();
     const u32 cycles  = H(ir);
@@ -331,7 +388,17 @@ u32 chained(u32 ir) {
     if (counter < cycles || --I::chain_left() == 0) [[unlikely]]
         return cycles;
     c.cycle_counter = static_cast<s32>(counter);
-    const u32 next  = load_be32(memory_arena + c.fetch_pos);
+    u32 next        = load_be32(memory_arena + c.fetch_pos);
+    if constexpr (T == Then::kBranch) {
+        if (I::table()[next >> 16] == &chained<I, &op_bcc<I>>) {
+            const u32 branch = op_bcc<I>(next);
+            const u32 after  = counter + branch;
+            if (after < branch || --I::chain_left() == 0) [[unlikely]]
+                return branch;
+            c.cycle_counter = static_cast<s32>(after);
+            next            = load_be32(memory_arena + c.fetch_pos);
+        }
+    }
     return I::table()[next >> 16](next);
 }
 
@@ -464,13 +531,6 @@ M68K_INLINE bool resume_at_loop_start(u32 partial) {
     return true;
 }
 
-// Cycle counts of the instructions that wait loops are made of, shared by their families and
-// the handlers that run such a loop at once.
-inline constexpr u32 kTstCycles             = 4;   // TST, every form
-inline constexpr u32 kMoveToRegisterCycles  = 4;   // MOVE to Dn, MOVEA
-inline constexpr u32 kBtstImmRegisterCycles = 10;  // BTST #n,Dn
-inline constexpr u32 kBranchTakenCycles     = 10;  // Bcc taken, BRA
-
 // Where a loop whose rounds repeat unchanged ends within the slice. `cycles` are the loop's
 // instructions in order, starting with the running one; `counter` is the counter before it.
 // Gives the cycles from the running instruction up to and including the one whose cycles end
@@ -494,31 +554,6 @@ M68K_INLINE LoopEnd loop_end(s32 counter, const std::array<u32, N>& cycles) {
         if (total >= left) return {total, i};
     }
     return {total + cycles[N - 1], N - 1};
-}
-
-// ---------------------------------------------------------------------------------------
-// Condition test
-// ---------------------------------------------------------------------------------------
-
-// For each condition (opcode bits 8-11), bit k set = true for the CCR bits 0-4 (XNZVC) = k.
-// X plays no part, so the upper 16 bits repeat the lower: the test indexes by the five low
-// SR bits without masking X away (a 32-bit shift takes its count modulo 32 anyway).
-inline constexpr std::array<u32, 16> kM68kCondTable = [] {
-    std::array<u32, 16> t{};
-    for (u32 f = 0; f < 16; ++f) {
-        const bool cf = f & 1, v = f & 2, z = f & 4, n = f & 8;
-        const bool r[16] = {true, false, !cf && !z, cf || z, !cf,          cf,         !z, z, !v, v,
-                            !n,   n,     n == v,    n != v,  !z && n == v, z || n != v};
-        for (u32 cc = 0; cc < 16; ++cc) {
-            if (r[cc]) t[cc] |= (1u << f) | (1u << (f + 16));
-        }
-    }
-    return t;
-}();
-
-// True when condition `cc` (0-15) holds for the CCR in `sr`.
-M68K_INLINE bool m68k_test_condition(u32 cc, u32 sr) {
-    return (kM68kCondTable[cc & 15] >> (sr & 31)) & 1;
 }
 
 }  // namespace m68k

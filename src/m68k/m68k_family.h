@@ -49,14 +49,14 @@ struct Sink {
     PatternSink& out;
 };
 
-// What the opcode table holds for handler H of instance I.
-template <class I, M68kHandler H>
-inline constexpr M68kHandler kTableEntry = &chained<I, H>;
+// What the opcode table holds for handler H of instance I (see chained).
+template <class I, M68kHandler H, Then T = Then::kNext>
+inline constexpr M68kHandler kTableEntry = &chained<I, H, T>;
 
-// Appends the pattern {H, match, mask}.
-template <M68kHandler H, class I>
+// Appends the pattern {H, match, mask}; a test or compare passes Then::kBranch.
+template <M68kHandler H, Then T = Then::kNext, class I>
 void add_pattern(Sink<I>& out, u32 match, u32 mask) {
-    out.out.add(kTableEntry<I, H>, match, mask);
+    out.out.add(kTableEntry<I, H, T>, match, mask);
 }
 
 #define M68K_FAMILY(name)                                          \

@@ -92,14 +92,18 @@ inline constexpr Form kAlterable[] = {
 inline constexpr Form kPcRelative[] = {{Mode::kPcDi, 0x3A, 0x3F}, {Mode::kPcIx, 0x3B, 0x3F}};
 inline constexpr Form kImmediate    = {Mode::kImm, 0x3C, 0x3F};
 
+// BTST's entries run a Bcc that follows inline (see chained).
+template <BitOp Op>
+inline constexpr Then kThen = Op == BitOp::kTst ? Then::kBranch : Then::kNext;
+
 template <class I, BitOp Op, const auto& Forms, std::size_t... N>
 void add_forms(Sink<I>& out, std::index_sequence<N...>) {
     constexpr u32 kOpBits = static_cast<u32>(Op) << 6;
     // Static: 0000 1000 tt mmm rrr. Dynamic: 0000 ddd1 tt mmm rrr, any register in ddd.
-    ((add_pattern<&op_bit<I, Op, true, Forms[N].mode>>(out, 0x0800 | kOpBits | Forms[N].bits,
-                                                       0xFFC0 | Forms[N].mask),
-      add_pattern<&op_bit<I, Op, false, Forms[N].mode>>(out, 0x0100 | kOpBits | Forms[N].bits,
-                                                        0xF1C0 | Forms[N].mask)),
+    ((add_pattern<&op_bit<I, Op, true, Forms[N].mode>, kThen<Op>>(
+          out, 0x0800 | kOpBits | Forms[N].bits, 0xFFC0 | Forms[N].mask),
+      add_pattern<&op_bit<I, Op, false, Forms[N].mode>, kThen<Op>>(
+          out, 0x0100 | kOpBits | Forms[N].bits, 0xF1C0 | Forms[N].mask)),
      ...);
 }
 
@@ -113,8 +117,8 @@ void add_op(Sink<I>& out) {
 M68K_FAMILY(bit) {
     add_op<I, BitOp::kTst>(out);
     add_forms<I, BitOp::kTst, kPcRelative>(out, std::make_index_sequence<std::size(kPcRelative)>{});
-    add_pattern<&op_bit<I, BitOp::kTst, false, Mode::kImm>>(out, 0x0100 | kImmediate.bits,
-                                                            0xF1C0 | kImmediate.mask);
+    add_pattern<&op_bit<I, BitOp::kTst, false, Mode::kImm>, Then::kBranch>(
+        out, 0x0100 | kImmediate.bits, 0xF1C0 | kImmediate.mask);
     add_op<I, BitOp::kChg>(out);
     add_op<I, BitOp::kClr>(out);
     add_op<I, BitOp::kSet>(out);

@@ -7,7 +7,8 @@
 //   Scc    0 in every form
 //
 // The branch base is the opcode's address + 2; displacement byte 0x00 selects a word
-// displacement, 0xFF is an ordinary -1 (no long form).
+// displacement, 0xFF is an ordinary -1 (no long form). Bcc itself lives with the dispatch
+// chain (m68k_core.h), which runs it inline after a test or compare.
 
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
@@ -18,23 +19,6 @@ namespace {
 template <class I>
 inline bool condition(u32 op) {
     return m68k_test_condition((op >> 8) & 15, I::cpu().sr);
-}
-
-// The displacement, sign-extended: byte 0x00 selects the word after the opcode.
-inline u32 branch_displacement(u32 ir) {
-    const u32 disp8 = (ir >> 16) & 0xFF;
-    return disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
-}
-
-template <class I>
-u32 op_bcc(u32 ir) {
-    if (!condition<I>(ir >> 16)) {
-        const bool word = (ir & 0x00FF0000) == 0;
-        advance<I>(word ? 4 : 2);
-        return word ? 12 : 8;
-    }
-    if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
-    return kBranchTakenCycles;
 }
 
 template <class I>

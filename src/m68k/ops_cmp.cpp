@@ -57,18 +57,19 @@ void add_size(Sink<I>& out) {
     if constexpr (S == Size::kByte) {
         // No address-register source at byte size.
         for_each_form<kDataSource>([&]<EaForm F>() {
-            add_pattern<&op_cmp<I, S, F.mode>>(out, 0xB000 | kSizeField<S> | F.bits,
-                                               0xF1C0 | F.mask);
+            add_pattern<&op_cmp<I, S, F.mode>, Then::kBranch>(out, 0xB000 | kSizeField<S> | F.bits,
+                                                              0xF1C0 | F.mask);
         });
     } else {
         for_each_form<kAnySource>([&]<EaForm F>() {
             constexpr Mode m = handler_mode<S>(F.mode);
-            add_pattern<&op_cmp<I, S, m>>(out, 0xB000 | kSizeField<S> | F.bits, 0xF1C0 | F.mask);
-            add_pattern<&op_cmpa<I, S, m>>(out, (S == Size::kWord ? 0xB0C0 : 0xB1C0) | F.bits,
-                                           0xF1C0 | F.mask);
+            add_pattern<&op_cmp<I, S, m>, Then::kBranch>(out, 0xB000 | kSizeField<S> | F.bits,
+                                                         0xF1C0 | F.mask);
+            add_pattern<&op_cmpa<I, S, m>, Then::kBranch>(
+                out, (S == Size::kWord ? 0xB0C0 : 0xB1C0) | F.bits, 0xF1C0 | F.mask);
         });
     }
-    add_pattern<&op_cmpm<I, S>>(out, 0xB108 | kSizeField<S>, 0xF1F8);
+    add_pattern<&op_cmpm<I, S>, Then::kBranch>(out, 0xB108 | kSizeField<S>, 0xF1F8);
 }
 
 }  // namespace

@@ -126,8 +126,8 @@ inline constexpr std::array kCmpiForms{kFormDn, kFormAi, kFormPi, kFormPi7, kFor
 template <class I, Size S>
 void add_cmpi(Sink<I>& out) {
     for_each_form<kCmpiForms>([&]<EaForm F>() {
-        add_pattern<&op_cmpi<I, S, handler_mode<S>(F.mode)>>(out, 0x0C00 | kSizeField<S> | F.bits,
-                                                             0xFFC0 | F.mask);
+        add_pattern<&op_cmpi<I, S, handler_mode<S>(F.mode)>, Then::kBranch>(
+            out, 0x0C00 | kSizeField<S> | F.bits, 0xFFC0 | F.mask);
     });
 }
 

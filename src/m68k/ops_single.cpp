@@ -103,15 +103,19 @@ M68K_INLINE u32 run_wait_rounds(u32 pos_tst) {
     return end.cycles;
 }
 
+// True when `bcc`, the word after the TST, is Bcc.S (not BRA or BSR) back to the TST.
+template <Size S, Mode M>
+M68K_INLINE bool branches_back_to_tst(u32 bcc) {
+    return (bcc & 0xF0FF) == (0x6000u | ((0u - (kLength<M, S> + 2)) & 0xFF)) && (bcc & 0x0E00) != 0;
+}
+
+// Called with the position past the TST, whose read and flags are done, and the branch after
+// it going back to it.
 template <class I, Size S, Mode M>
-[[gnu::noinline]] u32 run_wait_loop(u32 addr) {
+[[gnu::noinline]] u32 run_wait_loop(u32 addr, u32 bcc) {
     auto& c           = I::cpu();
     const u32 pos_tst = c.fetch_pos - kLength<M, S>;
-    const u32 pos_bcc = c.fetch_pos;
-    // The branch: Bcc.S (not BRA or BSR) back to the TST, taken with the flags just set.
-    const u32 bcc = load_be16(memory_arena + pos_bcc);
-    if ((bcc & 0xF0FF) != (0x6000u | ((0u - (kLength<M, S> + 2)) & 0xFF)) || (bcc & 0x0E00) == 0)
-        return 0;
+    // The branch is taken with the flags just set.
     if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
     if (!m68k_read_is_steady(addr, kSizeBytes<S>)) return 0;
     const u32 cycles = run_wait_rounds<I, S, M>(pos_tst);
@@ -131,7 +135,10 @@ u32 op_tst(u32 ir) {
         const u32 addr = ea_fixed_address<I, M, 2>(ir, ir >> 16);
         set_logic_flags<I, S>(bus_read<I, S>(addr));
         advance<I>(kLength<M, S>);
-        if (const u32 cycles = run_wait_loop<I, S, M>(addr)) return cycles;
+        const u32 bcc = load_be16(memory_arena + I::cpu().fetch_pos);
+        if (branches_back_to_tst<S, M>(bcc)) {
+            if (const u32 cycles = run_wait_loop<I, S, M>(addr, bcc)) return cycles;
+        }
     } else {
         set_logic_flags<I, S>(ea_read<I, S, M, 2>(ir, ir >> 16));
         advance<I>(kLength<M, S>);
@@ -243,12 +250,12 @@ void add_sized(Sink<I>& out) {
         add_pattern<&op_clr<I, S, m>>(out, 0x4200 | row, mask);
         add_pattern<&op_neg<I, S, m>>(out, 0x4400 | row, mask);
         add_pattern<&op_not<I, S, m>>(out, 0x4600 | row, mask);
-        add_pattern<&op_tst<I, S, m>>(out, 0x4A00 | row, mask);
+        add_pattern<&op_tst<I, S, m>, Then::kBranch>(out, 0x4A00 | row, mask);
     });
     add_pattern<&op_clr<I, S, Mode::kAn>>(out, 0x4208 | kSizeField<S>, 0xFFF8);
-    add_pattern<&op_tst<I, S, Mode::kPcDi>>(out, 0x4A3A | kSizeField<S>, 0xFFFF);
-    add_pattern<&op_tst<I, S, Mode::kPcIx>>(out, 0x4A3B | kSizeField<S>, 0xFFFF);
-    add_pattern<&op_tst<I, S, Mode::kImm>>(out, 0x4A3C | kSizeField<S>, 0xFFFF);
+    add_pattern<&op_tst<I, S, Mode::kPcDi>, Then::kBranch>(out, 0x4A3A | kSizeField<S>, 0xFFFF);
+    add_pattern<&op_tst<I, S, Mode::kPcIx>, Then::kBranch>(out, 0x4A3B | kSizeField<S>, 0xFFFF);
+    add_pattern<&op_tst<I, S, Mode::kImm>, Then::kBranch>(out, 0x4A3C | kSizeField<S>, 0xFFFF);
 }
 
 }  // namespace

@@ -226,6 +226,57 @@ TEST_F(M68kSlice, MarkersAdjustPcLoadsAsTheirKindSays) {
     }
 }
 
+// A table whose every entry passes the opcode on to the real table's entry: each instruction
+// then starts its own dispatch step.
+M68kJumpTable real_table;
+u32 pass_on(u32 ir) { return real_table[ir >> 16](ir); }
+
+struct SliceEnd {
+    u32 pc, d0, d1, sr;
+    s32 counter;
+    bool operator==(const SliceEnd&) const = default;
+};
+
+// A Bcc after a test or compare runs in the test's dispatch step as the instruction it is: at
+// every slice length, each slice ends where the step-by-step dispatch ends it, with the same
+// registers, flags and counter. The program counts D0 down from 20 through TST, BTST, CMPI and
+// CMP, each followed by a Bcc both taken and not (byte and word displacements).
+TEST_F(M68kSlice, ABranchAfterATestEndsSlicesAsAlone) {
+    const auto run = [&](s32 slice, bool step_by_step) {
+        SetUp();
+        start_at(0x1000, {0x7014,          // MOVEQ #20,D0
+                          0x4A40,          // loop: TST.W D0
+                          0x6716,          // BEQ.S done
+                          0x0800, 0x0000,  // BTST #0,D0
+                          0x660A,          // BNE.S odd
+                          0x0C40, 0x000A,  // CMPI.W #10,D0
+                          0x6E00, 0x0004,  // BGT.W odd
+                          0x5241,          // ADDQ.W #1,D1
+                          0x5340,          // odd: SUBQ.W #1,D0
+                          0xB440,          // CMP.W D0,D2
+                          0x66E6,          // BNE.S loop
+                          kLineA});        // done
+        m68k_context.slice_cycles = -slice;
+        if (step_by_step) {
+            real_table = m68k_jump_table;
+            m68k_jump_table.fill(&pass_on);
+        }
+        std::vector<SliceEnd> ends;
+        auto& c = m68k_context;
+        for (int i = 0; i < 2000 && (c.status & kM68kStatusHalted) == 0; ++i) {
+            m68k_run_slice();
+            ends.push_back({c.pc, d(0), d(1), c.sr, c.cycle_counter});
+        }
+        if (step_by_step) m68k_jump_table = real_table;
+        EXPECT_TRUE(c.status & kM68kStatusHalted) << "slice " << slice;
+        EXPECT_EQ(d(1), 5u);  // the even counts from 10 down to 2
+        return ends;
+    };
+    for (s32 slice = 1; slice <= 60; ++slice) {
+        EXPECT_EQ(run(slice, false), run(slice, true)) << "slice " << slice;
+    }
+}
+
 // The status register reads back every value as written, whichever way it was written, and
 // flag updates through the result words read as the bits they stand for.
 TEST(M68kStatusRegister, HoldsEveryValueAsWritten) {
