@@ -41,6 +41,50 @@ TEST_F(Z80CoreTest, SliceEndsWithTheInstructionThatCrossesZero) {
     EXPECT_EQ(c.cycle_counter, 2u);
 }
 
+// Long slices, and slices of many instructions that count no time, end where the counter
+// crosses zero whatever the run loop does on the way (the RAM holds NOPs past the code):
+// budgets around and far past a few hundred T-states, runs of EI, the step over the RAM's
+// end, and a woken HALT after EI (charging it again, for nothing).
+TEST_F(Z80CoreTest, LongSlicesEndWhereTheCounterCrossesZero) {
+    struct Case {
+        const char* what;
+        std::vector<u8> code;
+        u16 pc;
+        s32 budget;
+        u16 end_pc;
+        u32 counter;
+        u32 instructions;    // each counts R once, and so does the fetch that ends the slice
+        bool woken = false;  // a HALT in the code has waited and been woken
+    };
+    const std::vector<u8> eis(200, 0xFB);
+    const Case cases[] = {
+        {"nops", {}, 0, -255, 64, 1, 64},
+        {"nops", {}, 0, -256, 64, 0, 64},
+        {"nops", {}, 0, -257, 65, 3, 65},
+        {"nops", {}, 0, -1000, 250, 0, 250},
+        {"nops", {}, 0, -1001, 251, 3, 251},
+        {"nops", {}, 0, -4000, 1000, 0, 1000},
+        {"ei run", eis, 0, -8, 202, 0, 202},
+        {"ei run", eis, 0, -1000, 450, 0, 450},
+        {"over the RAM end", {}, 0x1F80, -1000, 0x207A, 0, 250},
+        {"ei, woken halt", {0xFB, 0x76}, 0, -9, 5, 3, 5, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.what << " " << k.budget);
+        SetUp();
+        for (std::size_t i = 0; i < k.code.size(); ++i) z80_ram[k.pc + i] = k.code[i];
+        c.halted = c.woken = k.woken ? 1 : 0;
+        c.pc               = k.pc;
+        c.slice_budget     = k.budget;
+        z80_run();
+        EXPECT_EQ(c.pc, k.end_pc);
+        EXPECT_EQ(c.cycle_counter, k.counter);
+        EXPECT_EQ(c.last_tstates, 4u);
+        EXPECT_EQ(z80_get_r(c), (k.instructions + 1) & 0x7F);
+        EXPECT_FALSE(z80_is_stopped());
+    }
+}
+
 TEST_F(Z80CoreTest, OvershootOfAWholeSliceSkipsTheNextOne) {
     c.slice_budget  = -21;
     c.cycle_counter = 25;
