@@ -44,7 +44,7 @@ struct GenesisZ80Bus {
     // The run loop's fetch: the four bytes at a PC in the RAM pages, wherever they do not
     // run past the 8 KB (a PC from 0x2000 reads the same RAM again). Elsewhere the code
     // window decides, byte by byte across the wrap, or stops the core where there is no code.
-    static bool fetch_direct(u16 pc, u32& op) {
+    [[gnu::always_inline]] static bool fetch_direct(u16 pc, u32& op) {
         const std::size_t a = pc & ~std::size_t{0x2000};  // in range for 0-0x1FFC, mirror
         if (a > kZ80RamSize - 4) return false;
         op = load_le32(z80_ram.data() + a);
@@ -54,6 +54,9 @@ struct GenesisZ80Bus {
     // Any PC in the RAM pages runs: fetch_direct reads it, and the window the few bytes at
     // the RAM's end.
     static bool code_direct(u32 pc) { return pc < kRamEnd; }
+
+    // The Genesis has one Z80 and one context for it.
+    static z80_cpu_context& record() { return z80_context; }
 
     // The VDP raises the line by writing 1 into the check flag.
     static constexpr bool kIrqCheckExact     = true;

@@ -16,6 +16,8 @@
 //   static constexpr bool kCountInstructions;  // count dispatches (benchmarks)
 //   void add_instructions(u64 n);          // receives the count at the end of each slice
 //   void on_stop();                        // the core has just stopped on an error
+//   z80_cpu_context& record();  // optional: the one context the instance runs on (the
+//                               // links then address it directly)
 //
 // The core caches the code window of the current PC in the context. A bus whose code
 // memory can move under a running PC (a paging register) calls refresh_fetch after the
@@ -136,88 +138,82 @@ struct Z80Core {
         using namespace z80_detail;
         if (c.status & kZ80StatusHalted) return;
         // Budget and booked T-states go onto the carried overshoot; when that is already at
-        // or past zero the whole slice is skipped and the counter keeps the remainder. The
-        // counter and the last instruction's T-states are stored when the slice ends: no
-        // handler reads them.
+        // or past zero the whole slice is skipped and the counter keeps the remainder.
         // All three are small (an overshoot of a few T-states, a budget of at most 256), so
-        // the sum is taken in 32 bits.
-        u32 cnt         = c.cycle_counter + static_cast<u32>(c.slice_budget) + c.extra_tstates;
+        // the sum is taken in 32 bits. The counter is kept in the record from here on, so
+        // that nothing has to hold it across the calls below.
+        const u32 start = c.cycle_counter + static_cast<u32>(c.slice_budget) + c.extra_tstates;
         c.extra_tstates = 0;
-        if (static_cast<s32>(cnt) >= 0) {
-            c.last_tstates  = 0;
-            c.cycle_counter = cnt;
+        c.cycle_counter = start;
+        if (static_cast<s32>(start) >= 0) {
+            c.last_tstates = 0;
             return;
         }
 
         if (Bus::kIrqCheckExact ? c.irq_check == 1 : c.irq_check != 0) {
             if (!interrupt_check(c)) {
-                c.last_tstates  = 0;
-                c.cycle_counter = cnt;
+                c.last_tstates = 0;
                 return finish_exit(c);
             }
         }
 
-        u64 n = 0;
         // The slice's first instruction. A jump to itself there is an idle loop that nothing
         // can change before the slice ends: all its rounds are taken at once, each counting
         // R once, and so does the test that ends the slice, as the loop below would.
         count_r(c);
         u32 op;
-        u32 t = 0;
-        if (fetch(c, op)) {
-            if (const u32 cost = self_jump_cost(c, op); cost != 0) {
-                const u32 distance = 0u - cnt;  // T-states left to zero
-                // The two costs as constants, so the division is a multiplication.
-                const u32 rounds = cost == 10 ? (distance + 9) / 10 : (distance + 11) / 12;
-                c.r              = static_cast<u8>(c.r + rounds);
-                c.last_tstates   = cost;
-                c.cycle_counter  = cnt + rounds * cost;
-                if constexpr (Bus::kCountInstructions) Bus::add_instructions(rounds);
-                return;
-            }
-            t = dispatch(c, op, t, n);
-            for (;;) {
-                count_r(c);
-                const u32 next = cnt + t;
-                if (next < cnt) {  // crossed zero: the slice is over
-                    cnt = next;
-                    break;
-                }
-                cnt = next;
-                if (!fetch(c, op)) break;
-                t = dispatch(c, op, t, n);
-            }
+        if (!fetch(c, op)) {
+            c.last_tstates = 0;
+            return finish_exit(c);
         }
-        c.last_tstates  = t;
-        c.cycle_counter = cnt;
-        if constexpr (Bus::kCountInstructions) Bus::add_instructions(n);
+        const u32 cnt = c.cycle_counter;
+        if (const u32 cost = self_jump_cost(c, op); cost != 0) {
+            const u32 distance = 0u - cnt;  // T-states left to zero
+            // The two costs as constants, so the division is a multiplication.
+            const u32 rounds = cost == 10 ? (distance + 9) / 10 : (distance + 11) / 12;
+            c.r              = static_cast<u8>(c.r + rounds);
+            c.last_tstates   = cost;
+            c.cycle_counter  = cnt + rounds * cost;
+            if constexpr (Bus::kCountInstructions) Bus::add_instructions(rounds);
+            return;
+        }
+        // The instructions run as chains of links (see link). Most slices are one chain;
+        // the rest goes on in run_chains.
+        if (static_cast<s32>(cnt) >= -kChainSpan) [[likely]] {
+            chain[op & 0xFF](c, op, 0);
+            if (static_cast<s32>(c.cycle_counter) < 0) [[unlikely]]
+                resume(c);
+        } else {
+            run_chains(c, op, cnt, 0);
+        }
+        if constexpr (Bus::kCountInstructions) {
+            Bus::add_instructions(links_run);
+            links_run = 0;
+        }
         if (c.slice_exit) finish_exit(c);
     }
 
     // The four bytes at PC; false when there is no code there (the core has stopped).
     static bool fetch(C& c, u32& op) {
-        if constexpr (requires(u32 & o) { Bus::fetch_direct(u16{}, o); }) {
-            if (Bus::fetch_direct(c.pc, op)) [[likely]]
-                return true;
-        } else {
-            const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
-            if (off + 4 <= c.fetch_size) [[likely]] {
-                op = load_le32(c.fetch_mem + off);
-                return true;
-            }
-        }
+        if (fetch_fast(c, op)) [[likely]]
+            return true;
         u32 slow = 0;  // only the slow path takes an address, so `op` can stay in a register
         if (!fetch_slow(c, slow)) return false;
         op = slow;
         return true;
     }
 
-    // Runs the instruction `op` and returns the T-states the slice counts for it: its own,
-    // or once more those of the one before (`t`).
-    static u32 dispatch(C& c, u32 op, u32 t, u64& n) {
-        if constexpr (Bus::kCountInstructions) ++n;
-        const u32 r = tables.main[op & 0xFF](c, op);
-        return r != z80_detail::kChargeAgain ? r : t;
+    // The four bytes at PC where the bus or the code window has them in one piece; false
+    // where fetch_slow must look.
+    [[gnu::always_inline]] static bool fetch_fast(const C& c, u32& op) {
+        if constexpr (requires(u32 & o) { Bus::fetch_direct(u16{}, o); }) {
+            return Bus::fetch_direct(c.pc, op);
+        } else {
+            const u32 off = static_cast<u32>(c.pc) - c.fetch_lo;
+            if (off + 4 > c.fetch_size) return false;
+            op = load_le32(c.fetch_mem + off);
+            return true;
+        }
     }
 
     // T-states of `op`, the instruction at PC, when it is a jump to itself (JP nn or JR -2,
@@ -288,6 +284,88 @@ struct Z80Core {
     }
 
   private:
+    // ---- chained dispatch ------------------------------------------------------------
+
+    // A link runs one instruction of the main table and then takes the run loop's step
+    // itself: R, the counter, the next fetch, and a jump through the link table to the next
+    // instruction's link. Between two instructions there is then no call and return through
+    // a loop, each instruction ends in an indirect jump of its own (which the host predicts
+    // by what came before), and only HALT's link looks for a second charge of the previous
+    // T-states. While a chain runs the counter is in the record and the T-states of the
+    // instruction before travel as an argument (HALT's second charge needs them).
+    //
+    // A chain goes back to its caller where the counter crosses zero, where the next fetch
+    // needs the slow path, after HALT and after an EI followed by another EI. EI and HALT
+    // (charging the instruction before again) may count no T-states, every other link 4 or
+    // more; so of two links in a chain, one at least moves the counter by 4. A chain starts
+    // with the counter at most kChainSpan below zero and runs at most kChainSpan / 2 + 2
+    // links: where the compiler makes no tail call (an unoptimised build) every link is a
+    // stack frame, and the span bounds the stack. On its way back the chain stores the last
+    // instruction's T-states.
+    using Link                      = void (*)(C& c, u32 op, u32 t);
+    static constexpr s32 kChainSpan = 256;
+
+    template <int Op>
+    static void link(C& record, u32 op, u32 t) {
+        using namespace z80_detail;
+        C& c          = fixed_record(record);
+        const u32 own = op_x<0, Op>(c, op);
+        if constexpr (Op == 0x76) {
+            if (own != kChargeAgain) t = own;
+        } else {
+            t = own;
+        }
+        if constexpr (Bus::kCountInstructions) ++links_run;
+        count_r(c);
+        // The counter is negative while the slice runs, so crossing zero leaves it at or
+        // above zero (kEndSlice too crosses from any negative count).
+        c.cycle_counter += t;
+        u32 next;
+        if (static_cast<s32>(c.cycle_counter) >= 0 || Op == 0x76 || !fetch_fast(c, next) ||
+            (Op == 0xFB && (next & 0xFF) == 0xFB)) [[unlikely]] {
+            c.last_tstates = t;
+            return;
+        }
+        return chain[next & 0xFF](c, next, t);
+    }
+
+    // The record a link works on: the bus's own where it names one, at a fixed address, so
+    // that no register has to keep it across the bus calls of the instruction.
+    [[gnu::always_inline]] static C& fixed_record(C& c) {
+        if constexpr (requires { Bus::record(); })
+            return Bus::record();
+        else
+            return c;
+    }
+
+    // Chains from `op`, the instruction at PC, with the slice's counter at `cnt` and `t` the
+    // T-states of the instruction before, until the slice is over or there is no code to
+    // fetch. A counter further below zero than kChainSpan is run in parts: each chain gets
+    // it raised by a bias that leaves it kChainSpan below zero, and it is lowered again
+    // when the chain comes back.
+    [[gnu::noinline]] static void run_chains(C& c, u32 op, u32 cnt, u32 t) {
+        for (;;) {
+            const u32 bias =
+                static_cast<s32>(cnt) < -kChainSpan ? static_cast<u32>(-kChainSpan) - cnt : 0;
+            c.cycle_counter = cnt + bias;
+            chain[op & 0xFF](c, op, t);
+            cnt             = c.cycle_counter - bias;
+            c.cycle_counter = cnt;
+            if (static_cast<s32>(cnt) >= 0) return;  // the slice is over
+            t = c.last_tstates;
+            if (!fetch(c, op)) return;
+        }
+    }
+
+    // The slice goes on after a chain that came back before its end.
+    [[gnu::noinline]] static void resume(C& c) {
+        u32 op;
+        if (fetch(c, op)) run_chains(c, op, c.cycle_counter, c.last_tstates);
+    }
+
+    // Instructions run by links since the slice began, for a bus that counts them.
+    static inline u64 links_run = 0;
+
     [[gnu::noinline]] static void finish_exit(C& c) {
         // The loop counted R for a dispatch that never happened.
         if (c.slice_exit == z80_detail::kExitHalt) {
@@ -1110,9 +1188,17 @@ struct Z80Core {
                 make_x<2>(seq), make_cb<1>(seq), make_cb<2>(seq)};
     }
 
+    template <std::size_t... I>
+    static constexpr std::array<Link, 256> make_chain(std::index_sequence<I...>) {
+        return {&link<static_cast<int>(I)>...};
+    }
+
   public:
     // The seven dispatch tables of this instance: main, CB, ED, DD, FD, DD CB, FD CB.
     static constexpr Z80DispatchTables tables = make_tables();
+
+    // The main table's handlers as links of a chain (see link).
+    static constexpr std::array<Link, 256> chain = make_chain(std::make_index_sequence<256>{});
 
     // True when the slot has a handler (not the opcode trap); for table checks.
     static bool is_trap(Z80Handler h) { return h == &bad_opcode; }
