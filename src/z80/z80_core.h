@@ -79,6 +79,7 @@ inline constexpr u32 kEndSlice = 0x80000000u;
 inline constexpr u32 kChargeAgain = 0xFFFFFFFFu;
 inline constexpr u8 kExitHalt     = 1;
 inline constexpr u8 kExitTrap     = 2;
+inline constexpr u8 kExitPause    = 3;  // a chain stopped before the slice's end (see link)
 
 // Slots of the DD/FD tables that have a handler: the instructions that use HL, H, L or (HL)
 // with IX/IY in their place, less EX DE,HL and INC/DEC of the index halves.
@@ -179,18 +180,15 @@ struct Z80Core {
         }
         // The instructions run as chains of links (see link). Most slices are one chain;
         // the rest goes on in run_chains.
-        if (static_cast<s32>(cnt) >= -kChainSpan) [[likely]] {
+        if (static_cast<s32>(cnt) >= -kChainSpan) [[likely]]
             chain[op & 0xFF](c, op, 0);
-            if (static_cast<s32>(c.cycle_counter) < 0) [[unlikely]]
-                resume(c);
-        } else {
+        else
             run_chains(c, op, cnt, 0);
-        }
         if constexpr (Bus::kCountInstructions) {
             Bus::add_instructions(links_run);
             links_run = 0;
         }
-        if (c.slice_exit) finish_exit(c);
+        if (c.slice_exit) chain_exit(c);
     }
 
     // The four bytes at PC; false when there is no code there (the core has stopped).
@@ -294,13 +292,14 @@ struct Z80Core {
     // T-states. While a chain runs the counter is in the record and the T-states of the
     // instruction before travel as an argument (HALT's second charge needs them).
     //
-    // A chain goes back to its caller where the counter crosses zero, where the next fetch
-    // needs the slow path, after HALT and after an EI followed by another EI. EI and HALT
-    // (charging the instruction before again) may count no T-states, every other link 4 or
-    // more; so of two links in a chain, one at least moves the counter by 4. A chain starts
-    // with the counter at most kChainSpan below zero and runs at most kChainSpan / 2 + 2
-    // links: where the compiler makes no tail call (an unoptimised build) every link is a
-    // stack frame, and the span bounds the stack. On its way back the chain stores the last
+    // A chain goes back to its caller where the counter crosses zero. It stops short of the
+    // slice's end, with kExitPause in slice_exit, where the next fetch needs the slow path,
+    // after HALT and after an EI followed by another EI. EI and HALT (charging the
+    // instruction before again) may count no T-states, every other link 4 or more; so of
+    // two links in a chain, one at least moves the counter by 4. A chain starts with the
+    // counter at most kChainSpan below zero and runs at most kChainSpan / 2 + 2 links: where
+    // the compiler makes no tail call (an unoptimised build) every link is a stack frame,
+    // and the span bounds the stack. On its way back the chain stores the last
     // instruction's T-states.
     using Link                      = void (*)(C& c, u32 op, u32 t);
     static constexpr s32 kChainSpan = 256;
@@ -320,10 +319,15 @@ struct Z80Core {
         // The counter is negative while the slice runs, so crossing zero leaves it at or
         // above zero (kEndSlice too crosses from any negative count).
         c.cycle_counter += t;
-        u32 next;
-        if (static_cast<s32>(c.cycle_counter) >= 0 || Op == 0x76 || !fetch_fast(c, next) ||
-            (Op == 0xFB && (next & 0xFF) == 0xFB)) [[unlikely]] {
+        if (static_cast<s32>(c.cycle_counter) >= 0) [[unlikely]] {
             c.last_tstates = t;
+            return;
+        }
+        u32 next;
+        if (Op == 0x76 || !fetch_fast(c, next) || (Op == 0xFB && (next & 0xFF) == 0xFB))
+            [[unlikely]] {
+            c.last_tstates = t;
+            c.slice_exit   = kExitPause;
             return;
         }
         return chain[next & 0xFF](c, next, t);
@@ -349,6 +353,7 @@ struct Z80Core {
                 static_cast<s32>(cnt) < -kChainSpan ? static_cast<u32>(-kChainSpan) - cnt : 0;
             c.cycle_counter = cnt + bias;
             chain[op & 0xFF](c, op, t);
+            if (c.slice_exit == z80_detail::kExitPause) c.slice_exit = 0;
             cnt             = c.cycle_counter - bias;
             c.cycle_counter = cnt;
             if (static_cast<s32>(cnt) >= 0) return;  // the slice is over
@@ -357,10 +362,15 @@ struct Z80Core {
         }
     }
 
-    // The slice goes on after a chain that came back before its end.
-    [[gnu::noinline]] static void resume(C& c) {
-        u32 op;
-        if (fetch(c, op)) run_chains(c, op, c.cycle_counter, c.last_tstates);
+    // After the slice's first chain: the rest of the slice where the chain stopped short of
+    // its end, then what ends the slice early.
+    [[gnu::noinline]] static void chain_exit(C& c) {
+        if (c.slice_exit == z80_detail::kExitPause) {
+            c.slice_exit = 0;
+            u32 op;
+            if (fetch(c, op)) run_chains(c, op, c.cycle_counter, c.last_tstates);
+        }
+        if (c.slice_exit) finish_exit(c);
     }
 
     // Instructions run by links since the slice began, for a bus that counts them.
