@@ -33,6 +33,7 @@
 // they are kept, or cleared where an instruction rebuilds F whole (CB rotates, DAA).
 
 #include <array>
+#include <type_traits>
 #include <utility>
 
 #include "base/endian.h"
@@ -181,7 +182,7 @@ struct Z80Core {
         // The instructions run as chains of links (see link). Most slices are one chain;
         // the rest goes on in run_chains.
         if (static_cast<s32>(cnt) >= -kChainSpan) [[likely]]
-            chain[op & 0xFF](c, op, 0);
+            chain[op & 0xFF](record_arg(c), op, 0);
         else
             run_chains(c, op, cnt, 0);
         if constexpr (Bus::kCountInstructions) {
@@ -284,6 +285,26 @@ struct Z80Core {
   private:
     // ---- chained dispatch ------------------------------------------------------------
 
+    // How a link finds the record it works on. Where the bus names its own, the link
+    // addresses that at its fixed place, so no register has to keep the record across the
+    // instruction's bus calls, and the argument is empty, which passes in no register.
+    // Otherwise the argument is the record's address.
+    struct OwnRecord {};
+    static constexpr bool kOwnRecord = requires { Bus::record(); };
+    using RecordArg                  = std::conditional_t<kOwnRecord, OwnRecord, C*>;
+    static RecordArg record_arg(C& c) {
+        if constexpr (kOwnRecord)
+            return {};
+        else
+            return &c;
+    }
+    [[gnu::always_inline]] static C& record_of(RecordArg r) {
+        if constexpr (kOwnRecord)
+            return Bus::record();
+        else
+            return *r;
+    }
+
     // A link runs one instruction of the main table and then takes the run loop's step
     // itself: R, the counter, the next fetch, and a jump through the link table to the next
     // instruction's link. Between two instructions there is then no call and return through
@@ -301,13 +322,13 @@ struct Z80Core {
     // the compiler makes no tail call (an unoptimised build) every link is a stack frame,
     // and the span bounds the stack. On its way back the chain stores the last
     // instruction's T-states.
-    using Link                      = void (*)(C& c, u32 op, u32 t);
+    using Link                      = void (*)(RecordArg r, u32 op, u32 t);
     static constexpr s32 kChainSpan = 256;
 
     template <int Op>
-    static void link(C& record, u32 op, u32 t) {
+    static void link(RecordArg r, u32 op, u32 t) {
         using namespace z80_detail;
-        C& c          = fixed_record(record);
+        C& c          = record_of(r);
         const u32 own = op_x<0, Op>(c, op);
         if constexpr (Op == 0x76) {
             if (own != kChargeAgain) t = own;
@@ -330,16 +351,7 @@ struct Z80Core {
             c.slice_exit   = kExitPause;
             return;
         }
-        return chain[next & 0xFF](c, next, t);
-    }
-
-    // The record a link works on: the bus's own where it names one, at a fixed address, so
-    // that no register has to keep it across the bus calls of the instruction.
-    [[gnu::always_inline]] static C& fixed_record(C& c) {
-        if constexpr (requires { Bus::record(); })
-            return Bus::record();
-        else
-            return c;
+        return chain[next & 0xFF](r, next, t);
     }
 
     // Chains from `op`, the instruction at PC, with the slice's counter at `cnt` and `t` the
@@ -352,7 +364,7 @@ struct Z80Core {
             const u32 bias =
                 static_cast<s32>(cnt) < -kChainSpan ? static_cast<u32>(-kChainSpan) - cnt : 0;
             c.cycle_counter = cnt + bias;
-            chain[op & 0xFF](c, op, t);
+            chain[op & 0xFF](record_arg(c), op, t);
             if (c.slice_exit == z80_detail::kExitPause) c.slice_exit = 0;
             cnt             = c.cycle_counter - bias;
             c.cycle_counter = cnt;
