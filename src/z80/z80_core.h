@@ -942,11 +942,17 @@ struct Z80Core {
                     c.iff1 = c.iff2 = 0;
                     advance(c, 1);
                     return 4;
-                } else {  // EI: its 4 T-states are booked for the next slice
+                } else {
+                    // EI: its 4 T-states are booked for the next slice, so that the
+                    // instruction after it runs before an interrupt is looked at. A slice
+                    // holds one booking: a later EI in the same slice charges its own time
+                    // at once, so that every EI costs its 4 T-states and a run of EIs (RAM
+                    // full of 0xFB) still moves the counter to the slice's end.
+                    const u32 now = c.extra_tstates != 0 ? 4 : 0;
                     c.iff1 = c.iff2 = kZ80IffOn;
                     c.extra_tstates = 4;
                     advance(c, 1);
-                    return 0;
+                    return now;
                 }
             } else if constexpr (z == 4) {  // CALL cc,nn
                 if (cond<y>(c)) {

@@ -1,5 +1,6 @@
 // Run loop, slices, interrupts, HALT, traps, R register, code pages and the state chunk.
 
+#include <algorithm>
 #include <vector>
 
 #include "z80/genesis_z80_bus.h"
@@ -41,10 +42,9 @@ TEST_F(Z80CoreTest, SliceEndsWithTheInstructionThatCrossesZero) {
     EXPECT_EQ(c.cycle_counter, 2u);
 }
 
-// Long slices, and slices of many instructions that count no time, end where the counter
-// crosses zero whatever the run loop does on the way (the RAM holds NOPs past the code):
-// budgets around and far past a few hundred T-states, runs of EI, the step over the RAM's
-// end, and a woken HALT after EI (charging it again, for nothing).
+// Long slices end where the counter crosses zero whatever the run loop does on the way (the
+// RAM holds NOPs past the code): budgets around and far past a few hundred T-states, runs of
+// EI, the step over the RAM's end, and a woken HALT after EI (charging it again, for nothing).
 TEST_F(Z80CoreTest, LongSlicesEndWhereTheCounterCrossesZero) {
     struct Case {
         const char* what;
@@ -64,8 +64,9 @@ TEST_F(Z80CoreTest, LongSlicesEndWhereTheCounterCrossesZero) {
         {"nops", {}, 0, -1000, 250, 0, 250},
         {"nops", {}, 0, -1001, 251, 3, 251},
         {"nops", {}, 0, -4000, 1000, 0, 1000},
-        {"ei run", eis, 0, -8, 202, 0, 202},
-        {"ei run", eis, 0, -1000, 450, 0, 450},
+        // The first EI books its time for the next slice, each later one charges 4 T.
+        {"ei run", eis, 0, -8, 3, 0, 3},
+        {"ei run", eis, 0, -1000, 251, 0, 251},
         {"over the RAM end", {}, 0x1F80, -1000, 0x207A, 0, 250},
         {"ei, woken halt", {0xFB, 0x76}, 0, -9, 5, 3, 5, true},
     };
@@ -104,6 +105,20 @@ TEST_F(Z80CoreTest, EiChargesItsTimeAtTheNextSlice) {
     z80_run();  // -4 + 4 = 0: the booked 4 T use up the whole slice
     EXPECT_EQ(c.pc, 2);
     EXPECT_EQ(c.extra_tstates, 0u);
+}
+
+// RAM full of EI: one slice books the first EI's time and charges every later one's, so
+// the slice ends (the run loop does not spin on instructions that count no time).
+TEST_F(Z80CoreTest, RamFullOfEiEndsEachSlice) {
+    std::fill(z80_ram.begin(), z80_ram.end(), u8{0xFB});
+    c.slice_budget = -100;
+    z80_run();  // 0 + 25 x 4 T
+    EXPECT_EQ(c.pc, 26);
+    EXPECT_EQ(c.cycle_counter, 0u);
+    EXPECT_EQ(c.extra_tstates, 4u);
+    z80_run();  // the booked 4 T, then 24 EIs
+    EXPECT_EQ(c.pc, 51);
+    EXPECT_EQ(c.cycle_counter, 0u);
 }
 
 TEST_F(Z80CoreTest, IrqVectorsTo38InEveryMode) {
