@@ -352,9 +352,10 @@ M68K_INLINE u32 branch_displacement(u32 ir) {
 }
 
 // Bcc (condition 2-15): taken 10 cycles; not taken 8 (byte displacement) or 12 (word).
-// Here rather than with the other branches because the chain runs it inline after a test.
+// Here rather than with the other branches because the chain runs it inline after a test;
+// always inlined, as the handlers of one family are, since it is used in every family's file.
 template <class I>
-u32 op_bcc(u32 ir) {
+M68K_INLINE u32 op_bcc(u32 ir) {
     if (!m68k_test_condition(ir >> 24, I::cpu().sr)) {
         const bool word = (ir & 0x00FF0000) == 0;
         advance<I>(word ? 4 : 2);
