@@ -56,7 +56,6 @@ M68K_INLINE PollTail poll_tail(u32 pos_move, u32 n) {
     return {true, 1u << (load_be16(code + 2) & 31), (bcc & 0x0100) == 0};
 }
 
-// The loop's twelve code bytes, as raw words (compared, never interpreted).
 template <class I>
 u32 resume_poll_loop();
 

@@ -314,14 +314,13 @@ struct Z80Core {
     // instruction before travel as an argument (HALT's second charge needs them).
     //
     // A chain goes back to its caller where the counter crosses zero. It stops short of the
-    // slice's end, with kExitPause in slice_exit, where the next fetch needs the slow path,
-    // after HALT and after an EI followed by another EI. EI and HALT (charging the
-    // instruction before again) may count no T-states, every other link 4 or more; so of
-    // two links in a chain, one at least moves the counter by 4. A chain starts with the
-    // counter at most kChainSpan below zero and runs at most kChainSpan / 2 + 2 links: where
-    // the compiler makes no tail call (an unoptimised build) every link is a stack frame,
-    // and the span bounds the stack. On its way back the chain stores the last
-    // instruction's T-states.
+    // slice's end, with kExitPause in slice_exit, where the next fetch needs the slow path
+    // and after HALT. Only the slice's first EI (which books its time for the next slice)
+    // and HALT (charging the instruction before again) may count no T-states, every other
+    // link 4 or more. A chain starts with the counter at most kChainSpan below zero and so
+    // runs at most kChainSpan / 4 + 2 links: where the compiler makes no tail call (an
+    // unoptimised build) every link is a stack frame, and the span bounds the stack. On its
+    // way back the chain stores the last instruction's T-states.
     using Link                      = void (*)(RecordArg r, u32 op, u32 t);
     static constexpr s32 kChainSpan = 256;
 
@@ -345,8 +344,7 @@ struct Z80Core {
             return;
         }
         u32 next;
-        if (Op == 0x76 || !fetch_fast(c, next) || (Op == 0xFB && (next & 0xFF) == 0xFB))
-            [[unlikely]] {
+        if (Op == 0x76 || !fetch_fast(c, next)) [[unlikely]] {
             c.last_tstates = t;
             c.slice_exit   = kExitPause;
             return;
