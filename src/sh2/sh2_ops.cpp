@@ -634,7 +634,11 @@ u32 op_bt(u32 ir) {
 }
 template <class I, bool When>
 u32 op_bt_s(u32 ir) {
-    if ((get_t<I>() != 0) != When) return 1 + kSh2Delayed;
+    if ((get_t<I>() != 0) != When) {
+        // Not taken: execution continues after the slot, which still runs.
+        I::cpu().next = I::cpu().cur + 4;
+        return 1 + kSh2Delayed;
+    }
     jump_to<I>(insn_address<I>() + 4 + sign_extend8(ir) * 2);
     return 2 + kSh2Delayed;
 }
