@@ -42,9 +42,9 @@ constexpr u32 kInterruptCycles = 10;
 // External requests (bits 0-15) are taken above the mask at the level of their bit, the
 // highest first, through vector 64 + level / 2. On-chip sources (bits 16-31) compete at the
 // level their table gives; a source at least as high as the best so far wins, so on equal
-// levels the lower pending bit is taken. A source at the mask level itself is taken only when
-// it beats an external request: the level must be above the mask for every source, as on the
-// processor, so nothing at the mask level is ever taken.
+// levels the lower pending bit is taken. Every source must be above the mask, as on the
+// processor. An on-chip source whose vector was never set is passed over: it is neither
+// taken nor allowed to hold back a source below it.
 template <class I>
 [[gnu::noinline]] u32 take_interrupt() {
     auto& c        = I::cpu();
@@ -66,7 +66,7 @@ template <class I>
         if ((c.irq_pending & (1u << b)) == 0) continue;
         const u32 index = 31 - b;
         const u32 level = c.onchip_level[index];
-        if (level > mask && level >= best_level) {
+        if (level > mask && level >= best_level && c.onchip_vector[index] != 0) {
             best_level  = level;
             best_vector = c.onchip_vector[index];
             best_bit    = 1u << b;

@@ -75,6 +75,28 @@ class Sh2Test : public ::testing::Test {
         return (c.status & kSh2StatusHalted) && sh2_read_word(c.pc) == kSleep;
     }
 
+    // Master boot ROM: vectors {0x100, 0x06040000}, `code` at 0x100, SLEEP in every other word
+    // from 0x100 to its end; reset from it. `setup` then adjusts the context.
+    template <class Setup>
+    void boot_code(std::initializer_list<u16> code, Setup&& setup) {
+        place(sh2_boot_rom, 0, words({0x0000, 0x0100, 0x0604, 0x0000}));
+        for (u32 a = 0x100; a < kSh2BootRomSize; a += 2) store_be16(&sh2_boot_rom[a], kSleep);
+        place(sh2_boot_rom, 0x100, words(code));
+        sh2_reset_from_bios();
+        setup(sh2_context);
+    }
+    void boot_code(std::initializer_list<u16> code) {
+        boot_code(code, [](Sh2CpuContext&) {});
+    }
+
+    // Runs one long slice of the master (to its halt) and gives the cycles it charged.
+    static s32 run_one_slice(s32 budget = 1000) {
+        sh2_context.slice_cycles  = -budget;
+        sh2_context.cycle_counter = 0;
+        sh2_run_slice_master();
+        return sh2_context.cycle_counter + budget;
+    }
+
     static inline int halts = 0;
 };
 
