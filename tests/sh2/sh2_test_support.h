@@ -82,6 +82,7 @@ class Sh2Test : public ::testing::Test {
         place(sh2_boot_rom, 0, words({0x0000, 0x0100, 0x0604, 0x0000}));
         for (u32 a = 0x100; a < kSh2BootRomSize; a += 2) store_be16(&sh2_boot_rom[a], kSleep);
         place(sh2_boot_rom, 0x100, words(code));
+        sh2_context.status = 0;  // as a new run of the machine clears it
         sh2_reset_from_bios();
         setup(sh2_context);
     }
