@@ -55,7 +55,7 @@ void flat_write(u32 a, u32 v) {
 // The 32X map for the cartridge and SDRAM pages, flat RAM everywhere else.
 void map_flat_bus() {
     sh2_build_memory_map();
-    auto& t = sh2_bus.pages;
+    auto& t = sh2_page_tables;
     for (u32 page = 0; page < kSh2BusPages; ++page) {
         const u32 low   = page & 0x1FF;  // the map repeats at 0x20000000
         const bool real = page < 0x400 && ((low >= 0x020 && low <= 0x023) || low == 0x060);
@@ -117,7 +117,7 @@ Outcome run(const std::vector<u8>& image, s32 slice) {
     const auto t0   = std::chrono::steady_clock::now();
     const double c0 = thread_cpu_seconds();
     while (!halted) {
-        sh2_run_slice_master();
+        sh2_run_slice_alone();
         ++out.slices;
     }
     out.cpu_seconds = thread_cpu_seconds() - c0;
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
     std::vector<u8> image;
     if (!read_image(path, image)) return 1;
 
-    sh2_build_jump_table();
+    sh2_interp_reset();
     map_flat_bus();
 
     // First run: count. Second run: time.

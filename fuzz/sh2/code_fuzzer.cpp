@@ -58,8 +58,8 @@ void start(Sh2CpuContext& c, const std::uint8_t* data, u32 region) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool built = [] {
-        sh2_build_jump_table();
-        sh2s_build_jump_table();
+        sh2_interp_reset();
+        sh2s_interp_reset();
         return true;
     }();
     (void)built;
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The chain stops at a halted master: the slave then runs on its own.
         if (!(sh2_context.status & kSh2StatusHalted)) {
             sh2_run_slice();
-        } else if (!sh2_run_slice_slave()) {
+        } else if (!sh2s_run_slice_alone()) {
             break;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/config.h"
 #include "sh2/sh2_core.h"
 
 namespace varn {
@@ -89,7 +90,7 @@ template <class I>
 // After a handler: the next instruction, sequential or a taken branch. False when the branch
 // target lies where no code is (the core halted).
 template <class I>
-SH2_INLINE bool advance() {
+SH2_INLINE bool dispatch_next() {
     auto& c = I::cpu();
     c.cur += 2;
     if (c.cur == c.next) [[likely]] {
@@ -143,7 +144,7 @@ SH2_INLINE bool run_loop(u32 cycles) {
             c.cur += 2;
             goto run;
         }
-        if (!advance<I>()) [[unlikely]] {
+        if (!dispatch_next<I>()) [[unlikely]] {
             c.cycle_counter = counter + static_cast<s32>(r);
             return false;
         }
@@ -239,14 +240,23 @@ void reset_from_header() {
 }  // namespace
 }  // namespace sh2
 
-bool sh2_run_slice_master() { return sh2::run_slice<sh2::Master>(); }
-bool sh2_run_slice_slave() { return sh2::run_slice<sh2::Slave>(); }
+bool sh2_run_slice_alone() { return sh2::run_slice<sh2::Master>(); }
+bool sh2s_run_slice_alone() { return sh2::run_slice<sh2::Slave>(); }
 
+// The run entries: each core's slice, then the next unit of the chain. A halted core has
+// stopped the machine: the chain ends with it.
 void sh2_run_slice() {
-    // A halted core has stopped the machine: the chain ends with it.
-    if (!sh2::run_slice<sh2::Master>()) return;
-    if (!sh2::run_slice<sh2::Slave>()) return;
-    if (sh2_successor) sh2_successor();
+    if (sh2::run_slice<sh2::Master>()) sh2s_run_slice();
+}
+void sh2s_run_slice() {
+    if (sh2::run_slice<sh2::Slave>() && sh2_successor) sh2_successor();
+}
+
+void sh2_power_on() {
+    sh2_context.status        = kSh2StatusPowerOn;
+    sh2s_context.status       = kSh2StatusPowerOn;
+    sh2_context.slice_cycles  = cfg_slice_length(cfg_32x_msh2_speed);
+    sh2s_context.slice_cycles = cfg_slice_length(cfg_32x_ssh2_speed);
 }
 
 void sh2_reset_from_bios() { sh2::reset_from_bios<sh2::Master>(); }

@@ -4,8 +4,8 @@
 // (src/sh2/sh2_bus.h), boot ROM and cache array.
 //
 // Life of a core:
-//   start-up     sh2_build_jump_table() / sh2s_build_jump_table(), and the bus maps, once
-//   power-on     status := kSh2StatusPowerOn (held)
+//   start-up     sh2_interp_reset() / sh2s_interp_reset(), and the bus maps, once
+//   power-on     sh2_power_on(): both held, slice budgets from the configuration
 //   boot         sh2_reset_from_bios() or, with VBR set by the caller, sh2_reset_from_header()
 //                (and the slave's twins); the caller clears the held bit
 //   running      sh2_run_slice() once per 68000 timeslice while the 32X is active: the master's
@@ -129,17 +129,22 @@ void sh2_clear_hooks();
 // ---------------------------------------------------------------------------------------
 
 // Builds the opcode tables from the pattern list; once at start-up (idempotent).
-void sh2_build_jump_table();
-void sh2s_build_jump_table();
+void sh2_interp_reset();
+void sh2s_interp_reset();
 
-// The slice chain entry: the master's slice, the slave's slice, then sh2_successor. A halt
-// of either core ends the chain there. A core whose counter is still a whole slice or more
-// past zero skips its slice.
+// The run entries, reached once per 68000 timeslice while the 32X is active: the master's
+// slice, which goes on to the slave's entry; the slave's slice, which goes on to
+// sh2_successor. A halt of either core ends the chain there. A core whose counter is still a
+// whole slice or more past zero skips its slice and goes on.
 void sh2_run_slice();
+void sh2s_run_slice();
 // One core's slice alone, without the rest of the chain. False when the core is or became
 // halted.
-bool sh2_run_slice_master();
-bool sh2_run_slice_slave();
+bool sh2_run_slice_alone();
+bool sh2s_run_slice_alone();
+
+// Power-on of a 32X machine: both cores held, their slice budgets from the configuration.
+void sh2_power_on();
 
 // Boot from the boot ROM: cache array cleared, VBR := 0, PC and R15 from the longs at 0 and 4.
 void sh2_reset_from_bios();

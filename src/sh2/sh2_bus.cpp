@@ -12,8 +12,10 @@ namespace varn {
 alignas(64) u8 sh2_memory[kSh2MemorySize];
 u32 s32x_fb_display = 0;
 u32 sh2_cart_size   = 0;
-Sh2Bus sh2_bus;
-Sh2Bus sh2s_bus;
+Sh2PageTables sh2_page_tables;
+Sh2PageTables sh2s_page_tables;
+Sh2RegisterTables sh2_register_tables;
+Sh2RegisterTables sh2s_register_tables;
 
 void sh2_memory_clear() {
     std::fill(std::begin(sh2_memory), std::end(sh2_memory), u8{0});
@@ -102,7 +104,7 @@ struct Page0 {
     static constexpr u32 kUnmappedBits = Slave ? 0xF8C00 : 0xF8800;
     static constexpr u32 kRomMask      = Slave ? kSh2sBootRomSize - 1 : kSh2BootRomSize - 1;
     static constexpr u32 kRomOffset    = Slave ? kSh2sBootRomOffset : kSh2BootRomOffset;
-    static Sh2Bus& bus() { return Slave ? sh2s_bus : sh2_bus; }
+    static Sh2RegisterTables& regs() { return Slave ? sh2s_register_tables : sh2_register_tables; }
 
     enum class Area { kNone, kRom, kSysRegs, kVdpRegs, kPalette };
     static Area area(u32 a) {
@@ -121,7 +123,7 @@ struct Page0 {
 
     template <u32 N>
     static u32 read(u32 a) {
-        auto& b = bus();
+        auto& b = regs();
         switch (area(a)) {
             case Area::kRom:
                 return load<N>(sh2_memory + kRomOffset + (a & kRomMask));
@@ -143,7 +145,7 @@ struct Page0 {
 
     template <u32 N>
     static void write(u32 a, u32 v) {
-        auto& b = bus();
+        auto& b = regs();
         switch (area(a)) {
             case Area::kSysRegs:
                 if constexpr (N == 1) b.sysregs.write_byte[a & 0x3F](a, v);
@@ -168,11 +170,11 @@ struct Page0 {
 // The on-chip page: its last 512 bytes through the core's on-chip tables.
 template <bool Slave>
 struct OnChip {
-    static Sh2Bus& bus() { return Slave ? sh2s_bus : sh2_bus; }
+    static Sh2RegisterTables& regs() { return Slave ? sh2s_register_tables : sh2_register_tables; }
     template <u32 N>
     static u32 read(u32 a) {
         if (a < 0xFFFFFE00u) return 0;
-        auto& t = bus().onchip;
+        auto& t = regs().onchip;
         if constexpr (N == 1) return t.read_byte[a & 0x1FF](a);
         if constexpr (N == 2) return t.read_word[a & 0x1FF](a);
         if constexpr (N == 4) return t.read_long[a & 0x1FF](a);
@@ -180,7 +182,7 @@ struct OnChip {
     template <u32 N>
     static void write(u32 a, u32 v) {
         if (a < 0xFFFFFE00u) return;
-        auto& t = bus().onchip;
+        auto& t = regs().onchip;
         if constexpr (N == 1) t.write_byte[a & 0x1FF](a, v);
         if constexpr (N == 2) t.write_word[a & 0x1FF](a, v);
         if constexpr (N == 4) t.write_long[a & 0x1FF](a, v);
@@ -263,7 +265,7 @@ struct Run {
 };
 
 template <bool S>
-void build(Sh2Bus& bus) {
+void build(Sh2PageTables& pages, Sh2RegisterTables& regs) {
     using C                     = ForCore<S>;
     constexpr HandlerSet none   = handler_set<NoRead, NoWrite>();
     constexpr HandlerSet page0  = handler_set<C::template Page0Read, C::template Page0Write>();
@@ -289,25 +291,25 @@ void build(Sh2Bus& bus) {
     u32 page  = 0;
     auto fill = [&](const Run& r) {
         for (u32 i = 0; i < r.count; ++i, ++page) {
-            bus.pages.read_byte[page]  = r.set.rb;
-            bus.pages.read_word[page]  = r.set.rw;
-            bus.pages.read_long[page]  = r.set.rl;
-            bus.pages.write_byte[page] = r.set.wb;
-            bus.pages.write_word[page] = r.set.ww;
-            bus.pages.write_long[page] = r.set.wl;
+            pages.read_byte[page]  = r.set.rb;
+            pages.read_word[page]  = r.set.rw;
+            pages.read_long[page]  = r.set.rl;
+            pages.write_byte[page] = r.set.wb;
+            pages.write_word[page] = r.set.ww;
+            pages.write_long[page] = r.set.wl;
         }
     };
     for (const Run& r : kLow) fill(r);
     for (const Run& r : kLow) fill(r);
     for (const Run& r : kHigh) fill(r);
-    bus.sysregs.clear();
-    bus.vdpregs.clear();
-    bus.onchip.clear();
+    regs.sysregs.clear();
+    regs.vdpregs.clear();
+    regs.onchip.clear();
 }
 
 }  // namespace
 
-void sh2_build_memory_map() { build<false>(sh2_bus); }
-void sh2s_build_memory_map() { build<true>(sh2s_bus); }
+void sh2_build_memory_map() { build<false>(sh2_page_tables, sh2_register_tables); }
+void sh2s_build_memory_map() { build<true>(sh2s_page_tables, sh2s_register_tables); }
 
 }  // namespace varn

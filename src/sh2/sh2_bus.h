@@ -76,16 +76,18 @@ using Sh2SysRegTables = Sh2HandlerTables<64>;   // 0x4000-0x403F by address bits
 using Sh2VdpRegTables = Sh2HandlerTables<16>;   // 0x4100-0x410F by address bits 0-3
 using Sh2OnChipTables = Sh2HandlerTables<512>;  // 0xFFFFFE00-0xFFFFFFFF by bits 0-8
 
-// One core's bus: its page tables and the register tables its page 0 and on-chip page
-// reach. `sh2_bus` is the master's, `sh2s_bus` the slave's.
-struct Sh2Bus {
-    Sh2PageTables pages;
+// Each core's page tables (master, slave).
+extern Sh2PageTables sh2_page_tables;
+extern Sh2PageTables sh2s_page_tables;
+
+// The register tables each core's page 0 and on-chip page reach.
+struct Sh2RegisterTables {
     Sh2SysRegTables sysregs;
     Sh2VdpRegTables vdpregs;
     Sh2OnChipTables onchip;
 };
-extern Sh2Bus sh2_bus;
-extern Sh2Bus sh2s_bus;
+extern Sh2RegisterTables sh2_register_tables;
+extern Sh2RegisterTables sh2s_register_tables;
 
 // ---------------------------------------------------------------------------------------
 // Memories (big-endian images, as the SH-2 sees them)
@@ -149,18 +151,18 @@ void sh2_memory_clear();
 void sh2_build_memory_map();
 void sh2s_build_memory_map();
 
-inline u32 sh2_read_byte(u32 a) { return sh2_bus.pages.read_byte[a >> 20](a); }
-inline u32 sh2_read_word(u32 a) { return sh2_bus.pages.read_word[a >> 20](a); }
-inline u32 sh2_read_long(u32 a) { return sh2_bus.pages.read_long[a >> 20](a); }
-inline void sh2_write_byte(u32 a, u32 v) { sh2_bus.pages.write_byte[a >> 20](a, v); }
-inline void sh2_write_word(u32 a, u32 v) { sh2_bus.pages.write_word[a >> 20](a, v); }
-inline void sh2_write_long(u32 a, u32 v) { sh2_bus.pages.write_long[a >> 20](a, v); }
+inline u32 sh2_read_byte(u32 a) { return sh2_page_tables.read_byte[a >> 20](a); }
+inline u32 sh2_read_word(u32 a) { return sh2_page_tables.read_word[a >> 20](a); }
+inline u32 sh2_read_long(u32 a) { return sh2_page_tables.read_long[a >> 20](a); }
+inline void sh2_write_byte(u32 a, u32 v) { sh2_page_tables.write_byte[a >> 20](a, v); }
+inline void sh2_write_word(u32 a, u32 v) { sh2_page_tables.write_word[a >> 20](a, v); }
+inline void sh2_write_long(u32 a, u32 v) { sh2_page_tables.write_long[a >> 20](a, v); }
 
-inline u32 sh2s_read_byte(u32 a) { return sh2s_bus.pages.read_byte[a >> 20](a); }
-inline u32 sh2s_read_word(u32 a) { return sh2s_bus.pages.read_word[a >> 20](a); }
-inline u32 sh2s_read_long(u32 a) { return sh2s_bus.pages.read_long[a >> 20](a); }
-inline void sh2s_write_byte(u32 a, u32 v) { sh2s_bus.pages.write_byte[a >> 20](a, v); }
-inline void sh2s_write_word(u32 a, u32 v) { sh2s_bus.pages.write_word[a >> 20](a, v); }
-inline void sh2s_write_long(u32 a, u32 v) { sh2s_bus.pages.write_long[a >> 20](a, v); }
+inline u32 sh2s_read_byte(u32 a) { return sh2s_page_tables.read_byte[a >> 20](a); }
+inline u32 sh2s_read_word(u32 a) { return sh2s_page_tables.read_word[a >> 20](a); }
+inline u32 sh2s_read_long(u32 a) { return sh2s_page_tables.read_long[a >> 20](a); }
+inline void sh2s_write_byte(u32 a, u32 v) { sh2s_page_tables.write_byte[a >> 20](a, v); }
+inline void sh2s_write_word(u32 a, u32 v) { sh2s_page_tables.write_word[a >> 20](a, v); }
+inline void sh2s_write_long(u32 a, u32 v) { sh2s_page_tables.write_long[a >> 20](a, v); }
 
 }  // namespace varn

@@ -885,8 +885,8 @@ Sh2JumpTable unbuilt_table() {
 Sh2JumpTable sh2_jump_table  = sh2::unbuilt_table<sh2::Master>();
 Sh2JumpTable sh2s_jump_table = sh2::unbuilt_table<sh2::Slave>();
 
-void sh2_build_jump_table() { sh2::build<sh2::Master>(); }
-void sh2s_build_jump_table() { sh2::build<sh2::Slave>(); }
+void sh2_interp_reset() { sh2::build<sh2::Master>(); }
+void sh2s_interp_reset() { sh2::build<sh2::Slave>(); }
 
 std::span<const OpcodePattern<Sh2Handler>> sh2_opcode_patterns() {
     return sh2::kPatterns<sh2::Master>;

@@ -114,13 +114,13 @@ TEST_F(Sh2BusTest, TheOverwriteImageWritesOnlyBytesThatAreNotZero) {
 
 TEST_F(Sh2BusTest, RegisterAreasReachTheirCoresTables) {
     // Each core's tables answer with a tag of the core and the access kind.
-    sh2_bus.sysregs.read_word[0x20]  = [](u32 a) { return 0x1000 | (a & 0xFF); };
-    sh2s_bus.sysregs.read_word[0x20] = [](u32 a) { return 0x2000 | (a & 0xFF); };
-    sh2_bus.vdpregs.read_long[0x4]   = [](u32) { return 0x12345678u; };
-    sh2_bus.onchip.read_byte[0x1FF]  = [](u32) { return 0xABu; };
+    sh2_register_tables.sysregs.read_word[0x20]  = [](u32 a) { return 0x1000 | (a & 0xFF); };
+    sh2s_register_tables.sysregs.read_word[0x20] = [](u32 a) { return 0x2000 | (a & 0xFF); };
+    sh2_register_tables.vdpregs.read_long[0x4]   = [](u32) { return 0x12345678u; };
+    sh2_register_tables.onchip.read_byte[0x1FF]  = [](u32) { return 0xABu; };
     static u32 written;
-    written                          = 0;
-    sh2_bus.sysregs.write_byte[0x01] = [](u32 a, u32 v) { written = (a << 8) | v; };
+    written                                      = 0;
+    sh2_register_tables.sysregs.write_byte[0x01] = [](u32 a, u32 v) { written = (a << 8) | v; };
     EXPECT_EQ(sh2_read_word(0x00004020), 0x1020u);
     EXPECT_EQ(sh2s_read_word(0x20004020), 0x2020u);
     EXPECT_EQ(sh2_read_word(0x00004060), 0u) << "bit 6 is outside the system registers";

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "base/config.h"
 #include "sh2/sh2_core.h"
 #include "sh2/sh2_ops.h"
 #include "sh2/sh2_test_support.h"
@@ -20,8 +21,8 @@ using test::Sh2Test;
 
 // Each table against a scan of its pattern list by the last-match rule, word by word.
 TEST(Sh2Census, TablesMatchABruteForceScanOfThePatternList) {
-    sh2_build_jump_table();
-    sh2s_build_jump_table();
+    sh2_interp_reset();
+    sh2s_interp_reset();
     const struct {
         std::span<const OpcodePattern<Sh2Handler>> list;
         const Sh2JumpTable& table;
@@ -59,14 +60,14 @@ TEST_F(Sh2Test, DelayedBranchCrossingTheSliceEndRunsItsSlotAndCarriesTheExcess) 
     store_be16(&sh2_boot_rom[0x122], 0x7301);
     auto& c        = sh2_context;
     c.slice_cycles = -3;
-    ASSERT_TRUE(sh2_run_slice_master());
+    ASSERT_TRUE(sh2_run_slice_alone());
     EXPECT_EQ(c.r[2], 1u) << "the slot ran in the branch's slice";
     EXPECT_EQ(c.r[3], 0u);
     EXPECT_EQ(c.pc, 0x120u);
     EXPECT_EQ(c.branch_carry, 2) << "the slice ended 2 cycles late, slot included";
     EXPECT_EQ(c.cycle_counter, 0);
     // The next slice's budget is cut by the carry: one 1-cycle instruction.
-    ASSERT_TRUE(sh2_run_slice_master());
+    ASSERT_TRUE(sh2_run_slice_alone());
     EXPECT_EQ(c.r[3], 1u);
     EXPECT_EQ(c.branch_carry, 0);
 }
@@ -199,7 +200,7 @@ class Sh2InterruptTest : public Sh2Test {
         run(4);  // the trap, then the loop with the mask at 0
     }
     static void run(int slices) {
-        for (int i = 0; i < slices; ++i) ASSERT_TRUE(sh2_run_slice_master());
+        for (int i = 0; i < slices; ++i) ASSERT_TRUE(sh2_run_slice_alone());
     }
     static std::vector<LogEntry> log() {
         std::vector<LogEntry> out;
@@ -283,7 +284,7 @@ TEST_F(Sh2InterruptTest, OnChipSourcesTakeTheirTableLevelAndVector) {
 TEST_F(Sh2InterruptTest, AnInterruptVectorWithoutCodeHalts) {
     store_be32(&sh2_boot_rom[0x118], 0x04000000);  // vector 70 into the frame buffer
     sh2_raise_irq(sh2_context, kSh2IrqVBlank);
-    EXPECT_FALSE(sh2_run_slice_master());
+    EXPECT_FALSE(sh2_run_slice_alone());
     EXPECT_EQ(sh2_context.pc, 0x04000000u);
     EXPECT_EQ(halts, 1);
 }
@@ -348,11 +349,21 @@ TEST_F(Sh2Test, ResetsSetTheRegistersAndResetTheOnChipModulesInOrder) {
     EXPECT_EQ(calls.back(), (std::pair<char, u32>{'u', 0}));
 }
 
+TEST_F(Sh2Test, PowerOnHoldsBothCoresWithTheirConfiguredBudgets) {
+    cfg_set(cfg_32x_ssh2_speed, 0xF0);
+    sh2_power_on();
+    cfg_set(cfg_32x_ssh2_speed, 0x75);
+    EXPECT_EQ(sh2_context.status, kSh2StatusPowerOn);
+    EXPECT_EQ(sh2s_context.status, kSh2StatusPowerOn);
+    EXPECT_EQ(sh2_context.slice_cycles, -139);
+    EXPECT_EQ(sh2s_context.slice_cycles, -16);
+}
+
 TEST_F(Sh2Test, AResetToAPcWithoutCodeHaltsAtTheFirstSlice) {
     place(sh2_boot_rom, 0, words({0x0400, 0x0000, 0x0604, 0x0000}));
     sh2_reset_from_bios();
     EXPECT_EQ(halts, 0) << "not from the reset itself";
-    EXPECT_FALSE(sh2_run_slice_master());
+    EXPECT_FALSE(sh2_run_slice_alone());
     EXPECT_EQ(halts, 1);
     EXPECT_EQ(sh2_context.pc, 0x04000000u);
 }

@@ -29,8 +29,8 @@ class Sh2Test : public ::testing::Test {
         sh2_memory_clear();
         sh2_reset_records();
         sh2_clear_hooks();
-        sh2_build_jump_table();
-        sh2s_build_jump_table();
+        sh2_interp_reset();
+        sh2s_interp_reset();
         sh2_build_memory_map();
         sh2s_build_memory_map();
         sh2_set_cart_size(0);
@@ -66,7 +66,7 @@ class Sh2Test : public ::testing::Test {
     // Runs the master alone until it halts (at most `slices` slices).
     void run_master(u32 slices = 100000) {
         for (u32 i = 0; i < slices && !(sh2_context.status & kSh2StatusHalted); ++i)
-            sh2_run_slice_master();
+            sh2_run_slice_alone();
     }
 
     // True when the master halted on the SLEEP that ends its program.
@@ -94,7 +94,7 @@ class Sh2Test : public ::testing::Test {
     static s32 run_one_slice(s32 budget = 1000) {
         sh2_context.slice_cycles  = -budget;
         sh2_context.cycle_counter = 0;
-        sh2_run_slice_master();
+        sh2_run_slice_alone();
         return sh2_context.cycle_counter + budget;
     }
 
