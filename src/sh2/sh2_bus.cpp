@@ -12,10 +12,26 @@ namespace varn {
 alignas(64) u8 sh2_memory[kSh2MemorySize];
 u32 s32x_fb_display = 0;
 u32 sh2_cart_size   = 0;
-Sh2PageTables sh2_page_tables;
-Sh2PageTables sh2s_page_tables;
-Sh2RegisterTables sh2_register_tables;
-Sh2RegisterTables sh2s_register_tables;
+namespace {
+// Until the maps are built, every access is unmapped (never a jump through null).
+template <class T>
+T unmapped() {
+    T t;
+    if constexpr (requires { t.clear(); }) {
+        t.clear();
+    } else {
+        t.sysregs.clear();
+        t.vdpregs.clear();
+        t.onchip.clear();
+    }
+    return t;
+}
+}  // namespace
+
+Sh2PageTables sh2_page_tables          = unmapped<Sh2PageTables>();
+Sh2PageTables sh2s_page_tables         = unmapped<Sh2PageTables>();
+Sh2RegisterTables sh2_register_tables  = unmapped<Sh2RegisterTables>();
+Sh2RegisterTables sh2s_register_tables = unmapped<Sh2RegisterTables>();
 
 void sh2_memory_clear() {
     std::fill(std::begin(sh2_memory), std::end(sh2_memory), u8{0});
