@@ -240,6 +240,14 @@ M68K_INLINE bool enter_position() {
 // Running off the end of an image needs no test here: every fetch region is followed by zero
 // guard bytes, which read as opcode 0x0000, and the handler of that opcode resolves the PC
 // afresh when its position lies past the region (run_off_image).
+// At the carry that ends the slice: true, with the counter the handler asked for, when a
+// handler left the slice (see leave_slice).
+M68K_INLINE bool left_slice(M68kCpuContext& c, u32 cycles) {
+    if (cycles != kLeaveSlice) return false;
+    c.cycle_counter = c.leave_counter;
+    return true;
+}
+
 template <class I>
 M68K_INLINE bool dispatch(u32 cycles) {
     auto& c                    = I::cpu();
@@ -248,7 +256,7 @@ M68K_INLINE bool dispatch(u32 cycles) {
         const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
         c.cycle_counter   = static_cast<s32>(counter);
         if (counter < cycles) [[unlikely]]
-            return cycles == kLeaveSlice;
+            return left_slice(c, cycles);
         I::chain_left() = kM68kChainLength;
         const u32 ir    = load_be32(memory_arena + c.fetch_pos);
         cycles          = table[ir >> 16](ir);
@@ -266,7 +274,7 @@ template <class I>
         const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
         c.cycle_counter   = static_cast<s32>(counter);
         if (counter < cycles) [[unlikely]]
-            return cycles == kLeaveSlice;
+            return left_slice(c, cycles);
         if (ran_off_image<I>()) [[unlikely]] {
             cycles = run_off_image<I>();
             continue;
