@@ -185,20 +185,24 @@ TEST_F(IoPortTest, UndecodedAddressesIgnoreWritesOfEveryWidth) {
     EXPECT_TRUE(device.writes.empty());
 }
 
-TEST_F(IoPortTest, StateImageKeepsLatchesAndSetsPadDirections) {
+// The fifteen registers in address order, and back: the direction registers too.
+TEST_F(IoPortTest, StateImageRoundTripsEveryRegister) {
     bus_write(1, 0xA10003, 0x12);
+    bus_write(1, 0xA10009, 0x7F);  // port 1 direction
+    bus_write(1, 0xA1000D, 0x83);  // expansion port direction
     io_port_regs.serial[8] = 0x99;
+    const IoPortRegs saved = io_port_regs;
     u8 image[kIoPortStateBytes];
     io_ports_save(image);
     EXPECT_EQ(image[0], 0x12);
+    EXPECT_EQ(image[3], 0x7F);
+    EXPECT_EQ(image[5], 0x83);
     EXPECT_EQ(image[14], 0x99);
     io_ports_power_on();
-    image[3] = 0x7F;
     io_ports_load(image);
-    EXPECT_EQ(io_port_regs.data[0], 0x12);
-    EXPECT_EQ(io_port_regs.control[0], 0x40);
-    EXPECT_EQ(io_port_regs.control[2], 0x00);
-    EXPECT_EQ(io_port_regs.serial[8], 0x99);
+    EXPECT_EQ(io_port_regs.data, saved.data);
+    EXPECT_EQ(io_port_regs.control, saved.control);
+    EXPECT_EQ(io_port_regs.serial, saved.serial);
 }
 
 // ---- Z80 bus request and reset ----
