@@ -392,6 +392,13 @@ struct Z80Core {
             --c.r;
             c.cycle_counter = 0;
             c.last_tstates  = 4;
+        } else if (c.slice_exit == z80_detail::kExitTrap) {
+            // kEndSlice carried the counter far past zero to leave the slice; a core stopped
+            // on an error drops the rest of its slice, so that once the machine runs again
+            // its next slice starts from no overshoot instead of skipping slices until the
+            // carried value is paid off.
+            c.cycle_counter = 0;
+            c.last_tstates  = 0;
         }
         c.slice_exit = 0;
     }
