@@ -143,22 +143,31 @@ M68K_INLINE void advance(u32 bytes) {
 // Ending a slice from inside a handler
 // ---------------------------------------------------------------------------------------
 
-// A handler that must end the slice at once (STOP, a halt) returns this: the counter is set
-// so that the dispatch step's addition carries and leaves the counter at 0.
+// A handler that must end the slice at once (STOP, a halt) returns this, having set the
+// record's counter to 1 so that the dispatch step's addition carries whatever the counter
+// stood at; the counter the slice ends with waits in `leave_counter`, which the dispatch loop
+// puts back once the carry has ended the slice. No cycle count can stand for leaving: a
+// counter at -1 plus a count of 1 carries as well as any, so the counter itself must say so.
 inline constexpr u32 kLeaveSlice = 0xFFFFFFFFu;
 
 template <class I>
-M68K_INLINE u32 end_slice_now() {
-    I::cpu().cycle_counter = 1;
+M68K_INLINE u32 leave_slice(s32 counter) {
+    auto& c         = I::cpu();
+    c.leave_counter = counter;
+    c.cycle_counter = 1;
     return kLeaveSlice;
 }
 
-// Ends the slice with the counter left as the instructions before this one brought it (the
-// dispatch step's addition of kLeaveSlice takes one off the record).
+// Ends the slice with the counter at 0.
+template <class I>
+M68K_INLINE u32 end_slice_now() {
+    return leave_slice<I>(0);
+}
+
+// Ends the slice with the counter left as the instructions before this one brought it.
 template <class I>
 M68K_INLINE u32 end_slice_keep_counter() {
-    I::cpu().cycle_counter += 1;
-    return kLeaveSlice;
+    return leave_slice<I>(I::cpu().cycle_counter);
 }
 
 // The machine halt: status bits and the run entry cleared through the hook. `pc` is left as

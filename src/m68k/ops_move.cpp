@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/speed_paths.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
 
@@ -79,6 +80,7 @@ M68K_INLINE u32 run_poll_rounds(u32 pos_move, u32 d, u32 bit) {
 // and the branch two instructions on already looked at.
 template <class I>
 [[gnu::noinline]] u32 run_poll_loop(u32 ir) {
+    if (!speed_paths_enabled()) return 0;
     auto& c            = I::cpu();
     const u32 op       = ir >> 16;
     const u32 n        = (op >> 9) & 7;

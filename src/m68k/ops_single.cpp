@@ -11,6 +11,7 @@
 // CLR also clears an address register (its low byte, word or all of it, no sign extension);
 // TST also reads PC-relative and immediate operands.
 
+#include "base/speed_paths.h"
 #include "m68k/m68k_ea_forms.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
@@ -115,6 +116,7 @@ template <class I, Size S, Mode M>
 [[gnu::noinline]] u32 run_wait_loop(u32 addr, u32 bcc) {
     auto& c           = I::cpu();
     const u32 pos_tst = c.fetch_pos - kLength<M, S>;
+    if (!speed_paths_enabled()) return 0;
     // The branch is taken with the flags just set.
     if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
     if (!m68k_read_is_steady(addr, kSizeBytes<S>)) return 0;
