@@ -314,6 +314,22 @@ TEST_F(RegisterPagesTest, VdpDataPortByteWritesAreDoubled) {
     EXPECT_EQ(vdp_vram[3], 0x5555);
 }
 
+// The status port's read is steady only while the next read would give the same word: a
+// DMA fill leaves the busy bit for the next read to report once (0x3602, then 0x3600).
+TEST_F(RegisterPagesTest, VdpStatusIsSteadyOnlyWhileTheNextReadGivesTheSame) {
+    EXPECT_TRUE(m68k_read_is_steady(0xC00004, 2));
+    for (u32 word : {0x8114u, 0x8F01u, 0x9780u, 0x9310u, 0x9400u, 0x4000u, 0x0080u})
+        bus_write(2, 0xC00004, word);  // a VRAM fill of 16 bytes at 0
+    bus_write(2, 0xC00000, 0x1200);    // its value: the fill runs
+    EXPECT_FALSE(m68k_read_is_steady(0xC00004, 2)) << "DMA busy waits to be reported";
+    EXPECT_EQ(bus_read(2, 0xC00004) & 0x02, 0x02u);
+    EXPECT_FALSE(m68k_read_is_steady(0xC00006, 2)) << "the next read gives another word";
+    EXPECT_EQ(bus_read(2, 0xC00006) & 0x02, 0x00u);
+    EXPECT_TRUE(m68k_read_is_steady(0xC00004, 2));
+    EXPECT_FALSE(m68k_read_is_steady(0xC00004, 4));
+    EXPECT_FALSE(m68k_read_is_steady(0xC00000, 2)) << "the data port moves on";
+}
+
 TEST_F(RegisterPagesTest, VdpStatusBytesAndUndecodedAddresses) {
     const u32 status = vdp_read_status();
     EXPECT_EQ(bus_read(1, 0xC00004), status & 0xFF);
