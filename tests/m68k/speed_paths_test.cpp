@@ -15,11 +15,7 @@ namespace {
 class M68kSpeedPaths : public M68kFixture {};
 
 struct SliceEnd {
-    u32 pc;
-    s32 counter;
-    u16 sr;
-    u32 status;
-    std::array<u32, 16> regs;
+    M68kSliceEnd cpu;
     std::array<u32, 4> ram;  // the two flags and the interrupt frame below the stack
     bool operator==(const SliceEnd&) const = default;
 };
@@ -66,13 +62,10 @@ ProgramRun run_program(s32 slice, bool steady) {
         if (i % 7 == 6 && c.pc >= 0x100E && c.pc < 0x101A && peek(kStatus, 2) == 0)
             m68k_set_irq(c, 6, true);
         m68k_run_slice();
-        run.ends.push_back(
-            {c.pc,
-             c.cycle_counter,
-             c.sr,
-             c.status,
-             c.regs,
-             {peek(kFlag, 2), peek(kStatus, 2), peek(kStack - 6, 4), peek(kStack - 2, 2)}});
+        const SliceEnd end{
+            slice_end(c),
+            {peek(kFlag, 2), peek(kStatus, 2), peek(kStack - 6, 4), peek(kStack - 2, 2)}};
+        run.ends.push_back(end);
     }
     bus_logging() = false;
     for (const BusAccess& a : bus_log()) {
