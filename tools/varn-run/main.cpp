@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,7 +23,12 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
-#include "wav_writer.h"
+#include "media/demo_file.h"
+#include "media/ips_patch.h"
+#include "media/media_file.h"
+#include "media/png_writer.h"
+#include "media/state_file.h"
+#include "media/wav_log.h"
 
 namespace varn {
 namespace {
@@ -43,6 +47,9 @@ struct Options {
     std::string dump_frame_path;
     std::string load_state_path;
     std::string save_state_path;
+    std::string ips_path;
+    std::string screenshot_path;
+    std::string demo_path;
     bool bench = false;
 };
 
@@ -114,6 +121,21 @@ const std::vector<OptionDef>& option_table() {
              o.save_state_path = v;
              return std::string();
          }},
+        {"--ips", "FILE", "apply an IPS patch to the image before the power-on",
+         [](Options& o, const std::string& v) {
+             o.ips_path = v;
+             return std::string();
+         }},
+        {"--screenshot", "FILE", "write the last drawn frame's picture as a PNG",
+         [](Options& o, const std::string& v) {
+             o.screenshot_path = v;
+             return std::string();
+         }},
+        {"--play-demo", "FILE", "play a demo file's input from the power-on",
+         [](Options& o, const std::string& v) {
+             o.demo_path = v;
+             return std::string();
+         }},
     };
     return table;
 }
@@ -167,50 +189,26 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
     return {};
 }
 
-// Reads a file into `out`, stopping once it holds more than `limit` bytes. Returns an error
-// text, empty on success. A path that cannot be read (a directory, a failing device) is an
-// error like any other, never an exception.
-std::string read_file(const std::string& path, std::vector<u8>& out, std::size_t limit) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot open " + path + ": " + std::strerror(errno);
-    out.clear();
-    std::vector<char> chunk(0x10000);
-    while (out.size() <= limit) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        out.insert(out.end(), chunk.begin(), chunk.begin() + in.gcount());
-        if (!in) break;
-    }
-    if (in.bad()) return "cannot read " + path;
-    return {};
-}
-
 // The runner-only loader: a plain image into the cartridge area, the rest of it zero.
-std::string load_plain_image(const std::string& path) {
+std::string load_plain_image(const std::string& path, u32& size) {
     std::vector<u8> data;
-    if (auto error = read_file(path, data, cart_rom.size()); !error.empty()) return error;
-    if (data.empty()) return path + " is empty";
-    if (data.size() > cart_rom.size()) {
+    const auto read = read_file_capped(path, cart_rom.size(), data);
+    if (read.status == FileReadStatus::kTooLarge) {
         return path + " is larger than the 4 MB cartridge area";
     }
+    if (!read) return read.error;
+    if (data.empty()) return path + " is empty";
     const auto end = std::copy(data.begin(), data.end(), cart_rom.begin());
     std::fill(end, cart_rom.end(), u8{0});
+    size = static_cast<u32>(data.size());
     return {};
 }
 
-// A whole state file into memory; an error text, empty on success.
-std::string read_state_file(const std::string& path, std::vector<u8>& out) {
-    return read_file(path, out, out.max_size());
-}
-
-std::string write_state_file(const std::string& path) {
-    std::vector<u8> state(kStateMaxBytes);
-    state.resize(state_save(state));
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(state.data()),
-              static_cast<std::streamsize>(state.size()));
-    out.close();
-    if (!out) return "cannot write " + path;
-    return {};
+// A file command's outcome as the runner reports it: an error text, empty on success.
+std::string media_error(const MediaResult& result, const std::string& path) {
+    if (result) return {};
+    if (result.message.find(path) != std::string::npos) return result.message;
+    return path + ": " + result.message;
 }
 
 // The runner's host: no user interface, no sound device, no input. The picture goes to one
@@ -249,25 +247,35 @@ class RunnerHost : public Host {
     u64 frames_drawn_ = 0;
 };
 
-WavWriter wav;
+int fail(const std::string& error) {
+    std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+    if (wav_logging != 0) (void)wav_log_stop();
+    emu_set_host(nullptr);
+    return kExitBadInput;
+}
 
 int run(const Options& options) {
-    if (auto error = load_plain_image(options.image); !error.empty()) {
-        std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-        return kExitBadInput;
+    u32 image_size = 0;
+    if (auto error = load_plain_image(options.image, image_size); !error.empty()) {
+        return fail(error);
     }
-    const u32 rate = kSoundRates[sound_rate_index()];
+    if (!options.ips_path.empty()) {
+        const auto patched = ips_patch_file(options.ips_path, cart_rom, image_size);
+        if (!patched) return fail(media_error(patched, options.ips_path));
+    }
     if (!options.wav_path.empty()) {
-        if (auto error = wav.open(options.wav_path, rate); !error.empty()) {
-            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            return kExitBadInput;
-        }
-        sound_log_hook = [](const s16* samples, u32 bytes) { wav.write(samples, bytes / 2); };
+        const auto started = wav_log_start(options.wav_path);
+        if (!started) return fail(media_error(started, options.wav_path));
     }
 
     RunnerHost host(options.fake_clock);
     emu_set_host(&host);
     host.attach_frame(320, 480);  // room for an interlaced picture of 448 or 480 rows
+    if (!options.demo_path.empty()) {
+        // The demo plays from the power-on below.
+        const auto playing = demo_file_play(options.demo_path, host);
+        if (!playing) return fail(media_error(playing, options.demo_path));
+    }
 
     // What the boot does for a cartridge: region, machine kind, sound positions, power-on.
     emu_components_init();
@@ -281,18 +289,8 @@ int run(const Options& options) {
     scheduler_reset();
     pace_rebase(host.now_ms());
     if (!options.load_state_path.empty()) {
-        std::vector<u8> state;
-        std::string error = read_state_file(options.load_state_path, state);
-        if (error.empty() && state_load(state) != 0) {
-            error = options.load_state_path + ": " + kStateLoadErrorText;
-        }
-        if (!error.empty()) {
-            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            sound_log_hook = nullptr;
-            if (wav.is_open()) (void)wav.close();
-            emu_set_host(nullptr);
-            return kExitBadInput;
-        }
+        const auto loaded = state_file_load(options.load_state_path);
+        if (!loaded) return fail(media_error(loaded, options.load_state_path));
     }
 
     const auto start = std::chrono::steady_clock::now();
@@ -333,17 +331,26 @@ int run(const Options& options) {
             status = kExitBadInput;
         }
     }
-    if (!options.save_state_path.empty()) {
-        if (auto error = write_state_file(options.save_state_path); !error.empty()) {
-            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            status = kExitBadInput;
-        }
+    // The file commands: each reports its own failure and the others still run.
+    auto report = [&](const MediaResult& result, const std::string& path) {
+        if (result) return;
+        std::fprintf(stderr, "varn-run: %s\n", media_error(result, path).c_str());
+        status = kExitBadInput;
+    };
+    if (!options.screenshot_path.empty()) {
+        report(screenshot_save(options.screenshot_path, host.image().pixels().data(),
+                               host.image().width(), width, height, cfg(cfg_png_compression_level),
+                               screenshot_deflate_calls()),
+               options.screenshot_path);
     }
-    if (wav.is_open()) {
-        sound_log_hook = nullptr;
-        if (auto error = wav.close(); !error.empty()) {
-            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            status = kExitBadInput;
+    if (!options.save_state_path.empty()) {
+        report(state_file_save(options.save_state_path), options.save_state_path);
+    }
+    if (!options.wav_path.empty()) {
+        if (wav_logging != 0) {
+            report(wav_log_stop(), options.wav_path);
+        } else if (!wav_log_ended_error().empty()) {
+            report(MediaResult::failed(wav_log_ended_error()), options.wav_path);
         }
     }
     emu_set_host(nullptr);
