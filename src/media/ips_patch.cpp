@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/byte_io.h"
+#include "frontend/config/lang_texts.h"
 
 namespace varn {
 
@@ -74,7 +75,7 @@ IpsWalk walk_records(std::span<const u8> patch, Visit&& visit) {
 MediaResult ips_apply(std::span<const u8> patch, std::span<u8> image, u32& image_size) {
     // First pass: the patch must be whole before any byte of the image changes.
     if (!walk_records(patch, [](const IpsRecord&) {}).valid) {
-        return MediaResult::failed(kInvalidPatchText);
+        return MediaResult::failed(lang_text(lang::ERM_FIO_IP));
     }
     const std::size_t capacity = image.size();
     std::size_t size           = std::min<std::size_t>(image_size, capacity);
@@ -103,7 +104,8 @@ MediaResult ips_patch_file(const std::filesystem::path& path, std::span<u8> imag
     std::vector<u8> patch;
     const auto read = read_file_capped(path, kIpsFileCap, patch);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
-    if (read.status == FileReadStatus::kTooLarge) return MediaResult::failed(kInvalidPatchText);
+    if (read.status == FileReadStatus::kTooLarge)
+        return MediaResult::failed(lang_text(lang::ERM_FIO_IP));
     if (!read) return MediaResult::failed(read.error);
     return ips_apply(patch, image, image_size);
 }

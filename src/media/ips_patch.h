@@ -20,9 +20,6 @@
 
 namespace varn {
 
-// Refusal text of a patch that is not one.
-inline constexpr const char* kInvalidPatchText = "Invalid patch.";
-
 // The most a patch file may hold: "PATCH", records reaching every byte of a 16 MB space
 // with some headroom, "EOF" and the cut.
 inline constexpr u32 kIpsFileCap = 32u << 20;

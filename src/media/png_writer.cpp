@@ -6,6 +6,7 @@
 #include "base/byte_io.h"
 #include "base/crc32.h"
 #include "base/file_write.h"
+#include "frontend/config/lang_texts.h"
 #include "genesis/vdp/render_output.h"
 
 namespace varn {
@@ -77,7 +78,7 @@ const DeflateCalls& screenshot_deflate_calls() {
 MediaResult png_encode(std::span<const u8> rows, u32 width, u32 height, u32 level,
                        const DeflateCalls& zlib, std::vector<u8>& png) {
     png.clear();
-    if (!zlib) return MediaResult::failed(kNoZlibPngText);
+    if (!zlib) return MediaResult::failed(lang_text(lang::ERM_FIO_SHT));
     if (width == 0 || height == 0 || width > kScreenshotMaxWidth || height > kScreenshotMaxHeight ||
         rows.size() != (u64{width} * 3 + 1) * height) {
         return MediaResult::failed("no picture to save");
@@ -90,7 +91,7 @@ MediaResult png_encode(std::span<const u8> rows, u32 width, u32 height, u32 leve
 
 MediaResult screenshot_save(const std::filesystem::path& path, const u16* pixels, u32 pitch,
                             u32 width, u32 height, u32 level, const DeflateCalls& zlib) {
-    if (!zlib) return MediaResult::failed(kNoZlibPngText);
+    if (!zlib) return MediaResult::failed(lang_text(lang::ERM_FIO_SHT));
     if (width > kScreenshotMaxWidth || height > kScreenshotMaxHeight) {
         return MediaResult::failed("no picture to save");
     }

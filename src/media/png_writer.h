@@ -44,8 +44,6 @@ const DeflateCalls& screenshot_deflate_calls();
 inline constexpr u32 kScreenshotMaxWidth  = 640;
 inline constexpr u32 kScreenshotMaxHeight = 480;
 
-inline constexpr const char* kNoZlibPngText = "Can't save PNG files without ZLIB.DLL.";
-
 // A PNG of `rows`: `height` rows of a filter byte and 3 bytes a pixel. `level` 0-9 is the
 // compression level. Fails, with the reason, when zlib is missing or refuses the data; the
 // file image is never cut short.

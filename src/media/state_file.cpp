@@ -6,6 +6,7 @@
 
 #include "base/byte_io.h"
 #include "base/file_write.h"
+#include "frontend/config/lang_texts.h"
 #include "genesis/memory/memory.h"
 #include "genesis/runtime/sound_output.h"
 #include "genesis/state/save_state.h"
@@ -119,7 +120,8 @@ MediaResult state_file_load(const std::filesystem::path& path) {
     std::vector<u8> data;
     const auto read = read_file_capped(path, kStateFileCap, data);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
-    if (!read || state_load(data) != 0) return MediaResult::failed(kStateLoadErrorText);
+    if (!read || state_load(data) != 0)
+        return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));
     return MediaResult::ok();
 }
 
@@ -127,13 +129,15 @@ MediaResult gs_state_file_load(const std::filesystem::path& path) {
     std::vector<u8> image;
     const auto read = read_file_capped(path, kGsStateFileBytes, image);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
-    if (read.status == FileReadStatus::kReadError) return MediaResult::failed(kStateLoadErrorText);
+    if (read.status == FileReadStatus::kReadError)
+        return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));
     return gs_state_import(image);
 }
 
 MediaResult gs_state_import(std::span<const u8> image) {
     if (image.size() > kGsStateFileBytes) image = image.first(kGsStateFileBytes);
-    if (image.size() < kGsRegistersImageBytes) return MediaResult::failed(kStateLoadErrorText);
+    if (image.size() < kGsRegistersImageBytes)
+        return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));
     // The register loader may still refuse the file (a PC where no code is); the memories
     // are copied before it runs, so keep the machine to put it back.
     std::vector<u8> before(kStateMaxBytes);
@@ -141,7 +145,7 @@ MediaResult gs_state_import(std::span<const u8> image) {
     load_gs_memories(image);
     if (!gs_state_load_registers(image)) {
         state_load(before);
-        return MediaResult::failed(kStateLoadErrorText);
+        return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));
     }
     return MediaResult::ok();
 }

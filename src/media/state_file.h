@@ -53,10 +53,10 @@ std::filesystem::path state_automatic_name(const std::filesystem::path& folder,
 // Refused, with nothing written, while the machine running has no state block of its own.
 MediaResult state_file_save(const std::filesystem::path& path);
 // Loads an own state file. A damaged, truncated or oversized file is refused with
-// kStateLoadErrorText and leaves the machine as it was.
+// the state-load error text and leaves the machine as it was.
 MediaResult state_file_load(const std::filesystem::path& path);
 // Imports a Genecyst state file. A file too short to hold the registers, or whose registers
-// cannot run, is refused with kStateLoadErrorText and leaves the machine as it was; a file
+// cannot run, is refused with the state-load error text and leaves the machine as it was; a file
 // that ends inside the memory images fills them as far as it reaches.
 MediaResult gs_state_file_load(const std::filesystem::path& path);
 // The same import from a file image in memory (at most kGsStateFileBytes are used).

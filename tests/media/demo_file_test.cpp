@@ -13,6 +13,8 @@
 namespace varn {
 namespace {
 
+namespace fs = std::filesystem;
+
 using test::keys;
 using test::MediaMachineTest;
 using test::read_file;

@@ -6,11 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "frontend/config/lang_texts.h"
 #include "media/ips_patch.h"
 #include "media_fixture.h"
 
 namespace varn {
 namespace {
+
+namespace fs = std::filesystem;
 
 using test::read_file;
 using test::testdata_file;
@@ -145,7 +148,7 @@ TEST(IpsPatch, BrokenPatchesAreRefusedBeforeAnyByteChanges) {
         Image image(std::vector<u8>(0x1000, 0x11));
         const auto r = ips_apply(bytes_of(patch), image.buffer, image.size);
         EXPECT_EQ(r.status, MediaStatus::kFailed) << what;
-        EXPECT_EQ(r.message, kInvalidPatchText) << what;
+        EXPECT_EQ(r.message, std::string(lang_text(lang::ERM_FIO_IP))) << what;
         EXPECT_EQ(image.size, 0x1000u) << what;
         EXPECT_EQ(image.buffer[0x200], 0x11) << what;
     }
@@ -156,7 +159,8 @@ TEST(IpsPatch, AnEndlessStreamOfRecordsEndsWithTheFile) {
     std::string patch = "PATCH";
     for (u32 i = 0; i < 20000; ++i) patch += std::string("\x00\x10\x00\x00\x01\x5A", 6);
     Image image(std::vector<u8>(0x1000, 0x11));
-    EXPECT_EQ(ips_apply(bytes_of(patch), image.buffer, image.size).message, kInvalidPatchText);
+    EXPECT_EQ(ips_apply(bytes_of(patch), image.buffer, image.size).message,
+              std::string(lang_text(lang::ERM_FIO_IP)));
     EXPECT_EQ(image.buffer[0x1000], 0);
 }
 

@@ -7,11 +7,14 @@
 #include <cstdio>
 
 #include "base/endian.h"
+#include "frontend/config/lang_texts.h"
 #include "media/png_writer.h"
 #include "media_fixture.h"
 
 namespace varn {
 namespace {
+
+namespace fs = std::filesystem;
 
 using test::MediaMachineTest;
 using test::read_file;
@@ -89,7 +92,7 @@ TEST_F(PngFileTest, WithoutZlibOrWhenDeflateFailsNothingIsWritten) {
 
     const auto none = save(file, DeflateCalls{});
     EXPECT_EQ(none.status, MediaStatus::kFailed);
-    EXPECT_EQ(none.message, kNoZlibPngText);
+    EXPECT_EQ(none.message, std::string(lang_text(lang::ERM_FIO_SHT)));
 
     DeflateCalls failing = screenshot_deflate_calls();
     failing.deflate      = refusing_deflate;

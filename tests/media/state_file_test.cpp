@@ -3,6 +3,8 @@
 
 #include "media/state_file.h"
 
+#include "frontend/config/lang_texts.h"
+
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -14,6 +16,8 @@
 
 namespace varn {
 namespace {
+
+namespace fs = std::filesystem;
 
 using test::MediaMachineTest;
 using test::read_file;
@@ -50,7 +54,7 @@ class StateFileTest : public MediaMachineTest {
 };
 
 TEST_F(StateFileTest, ALoadedFileRunsOnAsTheMachineDidFromTheSave) {
-    if (!boot("sgdk-bitmap-cube3d.bin")) GTEST_SKIP() << "shared test images absent";
+    if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
     run_frames(40);
     const fs::path file = folder / "GAME.VK0";
     ASSERT_TRUE(state_file_save(file));
@@ -67,7 +71,7 @@ TEST_F(StateFileTest, ALoadedFileRunsOnAsTheMachineDidFromTheSave) {
 }
 
 TEST_F(StateFileTest, BadFilesAreRefusedAndChangeNothing) {
-    if (!boot("sgdk-bitmap-cube3d.bin")) GTEST_SKIP() << "shared test images absent";
+    if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
     run_frames(5);
     const fs::path good = folder / "good.VK0";
     ASSERT_TRUE(state_file_save(good));
@@ -86,18 +90,18 @@ TEST_F(StateFileTest, BadFilesAreRefusedAndChangeNothing) {
         write_bytes(folder / name, bytes);
         const auto r = state_file_load(folder / name);
         EXPECT_EQ(r.status, MediaStatus::kFailed) << name;
-        EXPECT_EQ(r.message, kStateLoadErrorText);
+        EXPECT_EQ(r.message, std::string(lang_text(lang::TXT_STATE_LOAD_FAILED)));
     }
     const auto r = state_file_load(huge);
     EXPECT_EQ(r.status, MediaStatus::kFailed);
-    EXPECT_EQ(r.message, kStateLoadErrorText);
+    EXPECT_EQ(r.message, std::string(lang_text(lang::TXT_STATE_LOAD_FAILED)));
     EXPECT_EQ(state_file_load(folder / "missing.VK0").status, MediaStatus::kNotOpened);
     EXPECT_EQ(state_file_load(folder.path()).status, MediaStatus::kNotOpened) << "a folder";
     EXPECT_TRUE(std::equal(ram_before.begin(), ram_before.end(), m68k_ram.begin()));
 }
 
 TEST_F(StateFileTest, SavingIsRefusedForAMachineWithoutItsOwnBlock) {
-    if (!boot("sgdk-bitmap-cube3d.bin")) GTEST_SKIP() << "shared test images absent";
+    if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
     for (u32 kind : {kMachine32x, kMachineSegaCd, kMachineSms}) {
         machine_kind = kind;
         const auto r = state_file_save(folder / "x.VK0");
@@ -126,7 +130,7 @@ std::vector<u8> genecyst_image(u32 pc) {
 }
 
 TEST_F(StateFileTest, GenecystImportFillsMemoriesAndRegisters) {
-    if (!boot("sgdk-bitmap-cube3d.bin")) GTEST_SKIP() << "shared test images absent";
+    if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
     const u32 entry = load_be32(&cart_rom[4]);
     const auto gs   = genecyst_image(entry);
     write_bytes(folder / "GAME.GS0", gs);
@@ -146,7 +150,7 @@ TEST_F(StateFileTest, GenecystImportFillsMemoriesAndRegisters) {
 }
 
 TEST_F(StateFileTest, GenecystFilesThatCannotRunAreRefusedWholeAndShortOnesFillWhatTheyReach) {
-    if (!boot("sgdk-bitmap-cube3d.bin")) GTEST_SKIP() << "shared test images absent";
+    if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
     run_frames(3);
     const std::vector<u8> ram_before(m68k_ram.begin(), m68k_ram.end());
     const auto vram_before = vdp_vram;
@@ -158,7 +162,7 @@ TEST_F(StateFileTest, GenecystFilesThatCannotRunAreRefusedWholeAndShortOnesFillW
     for (const char* name : {"short.GS0", "nocode.GS0"}) {
         const auto r = gs_state_file_load(folder / name);
         EXPECT_EQ(r.status, MediaStatus::kFailed) << name;
-        EXPECT_EQ(r.message, kStateLoadErrorText);
+        EXPECT_EQ(r.message, std::string(lang_text(lang::TXT_STATE_LOAD_FAILED)));
         EXPECT_TRUE(std::equal(ram_before.begin(), ram_before.end(), m68k_ram.begin())) << name;
         EXPECT_EQ(vdp_vram, vram_before) << name;
     }

@@ -12,6 +12,8 @@
 namespace varn {
 namespace {
 
+namespace fs = std::filesystem;
+
 using test::MediaMachineTest;
 using test::read_file;
 using test::ScratchFolder;
@@ -54,7 +56,7 @@ TEST_F(WavFileTest, ALogDescribesItsSamplesAtTheConfiguredRateInOneChannel) {
     EXPECT_EQ(load_le16(&wav[32]), 2u);
     EXPECT_EQ(load_le32(&wav[4]), wav.size() - 8);
     EXPECT_EQ(load_le32(&wav[40]), wav.size() - 44);
-    EXPECT_EQ(wav.size() - 44, 60u * 735);  // 367.5 samples a frame, two bytes each
+    EXPECT_NEAR((wav.size() - 44) / 2.0, 60 * 367.5, 1);
 
     const std::string info = sox_info(file);
     if (info.find("Channels") == std::string::npos) GTEST_SKIP() << "sox is not installed";
@@ -72,8 +74,8 @@ TEST_F(WavFileTest, ALogStoppedAtOnceIsAHeaderAndARateChangeEndsALog) {
     ASSERT_EQ(header.size(), 44u);
     EXPECT_EQ(load_le32(&header[4]), 36u);
     EXPECT_EQ(load_le32(&header[40]), 0u);
-    EXPECT_EQ(header, std::vector<u8>(wav_fill_header(1, 44100, 0).begin(),
-                                      wav_fill_header(1, 44100, 0).end()));
+    const auto expected = wav_fill_header(1, 44100, 0);
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), expected.begin()));
 
     const fs::path file = folder / "rate.WAV";
     ASSERT_TRUE(wav_log_start(file));
@@ -86,7 +88,8 @@ TEST_F(WavFileTest, ALogStoppedAtOnceIsAHeaderAndARateChangeEndsALog) {
     const auto wav = read_file(file);
     ASSERT_GE(wav.size(), 44u);
     EXPECT_EQ(load_le32(&wav[24]), 44100u);
-    EXPECT_EQ(wav.size() - 44, 10u * 735 * 2) << "only the frames at the log's own rate";
+    // Ten frames at 44100 Hz (the sample clock's phase may leave one sample for the next).
+    EXPECT_NEAR((wav.size() - 44) / 2.0, 10 * 735, 1) << "only the frames at the log's own rate";
     EXPECT_EQ(load_le32(&wav[40]), wav.size() - 44);
 }
 

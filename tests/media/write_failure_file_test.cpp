@@ -13,6 +13,8 @@
 namespace varn {
 namespace {
 
+namespace fs = std::filesystem;
+
 using test::DiskFullSimulation;
 using test::MediaMachineTest;
 using test::read_file;
@@ -24,7 +26,7 @@ class WriteFailureTest : public MediaMachineTest {
 };
 
 TEST_F(WriteFailureTest, AFullDiskReportsAndKeepsTheOlderFile) {
-    if (!boot("sgdk-bitmap-cube3d.bin")) GTEST_SKIP() << "shared test images absent";
+    if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
     demo_record_start();  // a short recording to save
     run_frames(30);
 
