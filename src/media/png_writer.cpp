@@ -8,6 +8,7 @@
 #include "base/file_write.h"
 #include "frontend/config/lang_texts.h"
 #include "genesis/vdp/render_output.h"
+#include "media/optional_libs.h"
 
 namespace varn {
 
@@ -69,10 +70,9 @@ MediaResult deflate_all(std::span<const u8> input, u32 level, const DeflateCalls
 
 }  // namespace
 
-const DeflateCalls& screenshot_deflate_calls() {
-    // zlib is linked with the program for now.
-    static const DeflateCalls calls{&::deflateInit_, &::deflate, &::deflateEnd, &::deflateBound};
-    return calls;
+DeflateCalls screenshot_deflate_calls() {
+    if (zlib_available == 0) return {};
+    return {zlib_lib.deflateInit_, zlib_lib.deflate, zlib_lib.deflateEnd, zlib_lib.deflateBound};
 }
 
 MediaResult png_encode(std::span<const u8> rows, u32 width, u32 height, u32 level,

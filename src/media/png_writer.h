@@ -37,8 +37,8 @@ struct DeflateCalls {
     }
 };
 
-// The deflate calls screenshots use: zlib as the program has it.
-const DeflateCalls& screenshot_deflate_calls();
+// The deflate calls screenshots use: zlib as the program has bound it (none without it).
+DeflateCalls screenshot_deflate_calls();
 
 // The largest picture the display gives.
 inline constexpr u32 kScreenshotMaxWidth  = 640;

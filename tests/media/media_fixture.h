@@ -11,11 +11,17 @@
 #include <vector>
 
 #include "genesis/runtime/runtime_fixture.h"
+#include "media/png_writer.h"
 #include "support/test_files.h"
 
 namespace varn::test {
 
 namespace fs = std::filesystem;
+
+// zlib as linked with the tests, in the form the program binds it.
+inline DeflateCalls linked_zlib() {
+    return {&::deflateInit_, &::deflate, &::deflateEnd, &::deflateBound};
+}
 
 // A recording host whose frames land in the attached frame image.
 class DrawingHost : public RecordingHost {

@@ -16,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using test::linked_zlib;
 using test::MediaMachineTest;
 using test::read_file;
 using test::ScratchFolder;
@@ -57,7 +58,7 @@ TEST_F(PngFileTest, AScreenshotPassesPngcheckAndDecodesToTheFrame) {
     run_frames(30);
     ASSERT_EQ(screen_width, 320u);
     const fs::path file = folder / "GAME 000.PNG";
-    ASSERT_TRUE(save(file, screenshot_deflate_calls()));
+    ASSERT_TRUE(save(file, linked_zlib()));
 
     const auto png = read_file(file);
     ASSERT_GT(png.size(), 57u);
@@ -86,7 +87,7 @@ TEST_F(PngFileTest, WithoutZlibOrWhenDeflateFailsNothingIsWritten) {
     if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
     run_frames(2);
     const fs::path file = folder / "shot.PNG";
-    ASSERT_TRUE(save(file, screenshot_deflate_calls()));
+    ASSERT_TRUE(save(file, linked_zlib()));
     const auto older = read_file(file);
     run_frames(1);
 
@@ -94,7 +95,7 @@ TEST_F(PngFileTest, WithoutZlibOrWhenDeflateFailsNothingIsWritten) {
     EXPECT_EQ(none.status, MediaStatus::kFailed);
     EXPECT_EQ(none.message, std::string(lang_text(lang::ERM_FIO_SHT)));
 
-    DeflateCalls failing = screenshot_deflate_calls();
+    DeflateCalls failing = linked_zlib();
     failing.deflate      = refusing_deflate;
     EXPECT_EQ(save(file, failing).status, MediaStatus::kFailed);
 

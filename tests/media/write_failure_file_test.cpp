@@ -37,7 +37,7 @@ TEST_F(WriteFailureTest, AFullDiskReportsAndKeepsTheOlderFile) {
         {"GAME 000.PNG",
          [](const fs::path& p) {
              return screenshot_save(p, render_surface.pixels, render_surface.pitch, screen_width,
-                                    screen_height, 0, screenshot_deflate_calls());
+                                    screen_height, 0, test::linked_zlib());
          }},
         {"GAME.WAV",
          [](const fs::path& p) {

@@ -1,6 +1,7 @@
-// varn-run: the headless runner. Loads a plain cartridge image, powers the machine on and
-// runs frames without a window, sound device or input, then prints what it did. It links
-// the emulation core only.
+// varn-run: the headless runner. Loads an image the way the Load ROM command does (plain,
+// copier layouts, ZIP or RAR entries), boots it and runs frames without a window, sound
+// device or input, then prints what it did. It links the emulation core only; its options
+// stand for the choices a user makes in the dialogs.
 
 #include <algorithm>
 #include <cerrno>
@@ -8,13 +9,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "base/config.h"
 #include "base/host.h"
-#include "genesis/memory/memory.h"
+#include "frontend/config/config_paths.h"
+#include "frontend/config/lang_texts.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/runtime/scheduler.h"
@@ -24,8 +28,11 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "media/demo_file.h"
+#include "media/image_loader.h"
 #include "media/ips_patch.h"
-#include "media/media_file.h"
+#include "media/machine_boot.h"
+#include "media/media_ui.h"
+#include "media/optional_libs.h"
 #include "media/png_writer.h"
 #include "media/state_file.h"
 #include "media/wav_log.h"
@@ -51,6 +58,9 @@ struct Options {
     std::string screenshot_path;
     std::string demo_path;
     bool bench = false;
+    u32 filter = lang::kFilterGenesis;
+    std::string entry;
+    std::string brm_path;
 };
 
 // One command-line option: its name, whether it takes a value, and what it does with it.
@@ -96,6 +106,25 @@ const std::vector<OptionDef>& option_table() {
              o.system = v;
              return std::string();
          }},
+        {"--filter", "N",
+         "file-dialog filter the image is chosen under: 1 Genesis (default), 2 32X, 3 Sega CD "
+         "image, 4 Sega CD cue sheet, 5 Master System",
+         [](Options& o, const std::string& v) {
+             if (v.size() != 1 || v[0] < '1' || v[0] > '5') return "filter out of range: " + v;
+             o.filter = static_cast<u32>(v[0] - '0');
+             return std::string();
+         }},
+        {"--entry", "NAME", "the archive entry to load when more than one fits the filter",
+         [](Options& o, const std::string& v) {
+             o.entry = v;
+             return std::string();
+         }},
+        {"--brm-path", "DIR",
+         "folder of the save RAM files, read at boot and written at the end (default: none)",
+         [](Options& o, const std::string& v) {
+             o.brm_path = v;
+             return std::string();
+         }},
         {"--wav", "FILE", "write the frames' samples as a 16-bit mono WAV at the configured rate",
          [](Options& o, const std::string& v) {
              o.wav_path = v;
@@ -121,7 +150,7 @@ const std::vector<OptionDef>& option_table() {
              o.save_state_path = v;
              return std::string();
          }},
-        {"--ips", "FILE", "apply an IPS patch to the image before the power-on",
+        {"--ips", "FILE", "apply an IPS patch to the loaded image",
          [](Options& o, const std::string& v) {
              o.ips_path = v;
              return std::string();
@@ -131,7 +160,7 @@ const std::vector<OptionDef>& option_table() {
              o.screenshot_path = v;
              return std::string();
          }},
-        {"--play-demo", "FILE", "play a demo file's input from the power-on",
+        {"--play-demo", "FILE", "play a demo file's input from a reboot of the loaded image",
          [](Options& o, const std::string& v) {
              o.demo_path = v;
              return std::string();
@@ -142,8 +171,10 @@ const std::vector<OptionDef>& option_table() {
 
 void print_usage(std::FILE* out) {
     std::fprintf(out, "usage: varn-run [options] IMAGE\n\n");
-    std::fprintf(out, "Runs a plain cartridge image headless and prints frames, slices, samples\n");
-    std::fprintf(out, "and wall seconds.\n\noptions:\n");
+    std::fprintf(out,
+                 "Loads an image (plain, interleaved .SMD, half-split .MD, or an entry of a ZIP\n");
+    std::fprintf(out, "or RAR archive), runs it headless and prints frames, slices, samples and\n");
+    std::fprintf(out, "wall seconds.\n\noptions:\n");
     for (const auto& option : option_table()) {
         std::string left = option.name;
         if (option.value_name != nullptr) left += std::string(" ") + option.value_name;
@@ -189,20 +220,24 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
     return {};
 }
 
-// The runner-only loader: a plain image into the cartridge area, the rest of it zero.
-std::string load_plain_image(const std::string& path, u32& size) {
-    std::vector<u8> data;
-    const auto read = read_file_capped(path, cart_rom.size(), data);
-    if (read.status == FileReadStatus::kTooLarge) {
-        return path + " is larger than the 4 MB cartridge area";
-    }
-    if (!read) return read.error;
-    if (data.empty()) return path + " is empty";
-    const auto end = std::copy(data.begin(), data.end(), cart_rom.begin());
-    std::fill(end, cart_rom.end(), u8{0});
-    size = static_cast<u32>(data.size());
+// The image path as given: a file that can be opened and is not empty. The loader then
+// says what it makes of it.
+std::string check_image_path(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot open " + path + ": " + std::strerror(errno);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return "cannot read " + path;
+    if (std::filesystem::file_size(path, ec) == 0 || ec) return path + " is empty";
     return {};
 }
+
+// The dialogs' answers come from the options; messages go to standard error.
+class RunnerUi : public HeadlessUi {
+  public:
+    void message_box(const std::string& text) override {
+        std::fprintf(stderr, "varn-run: %s\n", text.c_str());
+    }
+};
 
 // A file command's outcome as the runner reports it: an error text, empty on success.
 std::string media_error(const MediaResult& result, const std::string& path) {
@@ -247,42 +282,65 @@ class RunnerHost : public Host {
     u64 frames_drawn_ = 0;
 };
 
-int fail(const std::string& error) {
-    std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-    if (wav_logging != 0) (void)wav_log_stop();
-    emu_set_host(nullptr);
-    return kExitBadInput;
-}
+// Everything the runner set up for the run is undone here on every way out.
+struct RunScope {
+    ~RunScope() {
+        machine_close();
+        sound_log_hook = nullptr;
+        if (wav_logging != 0) (void)wav_log_stop();
+        emu_set_host(nullptr);
+        media_set_ui(nullptr);
+        dll_release();
+    }
+};
 
 int run(const Options& options) {
-    u32 image_size = 0;
-    if (auto error = load_plain_image(options.image, image_size); !error.empty()) {
-        return fail(error);
+    if (auto error = check_image_path(options.image); !error.empty()) {
+        std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+        return kExitBadInput;
     }
+
+    RunnerHost host(options.fake_clock);
+    RunnerUi ui;
+    RunScope scope;
+    emu_set_host(&host);
+    media_set_ui(&ui);
+    host.attach_frame(320, 480);  // room for an interlaced picture of 448 or 480 rows
+
+    // Start-up as the program's: the one-time set-up and the optional libraries (the
+    // naming libraries from the runner's own folder).
+    emu_components_init();
+    LibraryBindOptions libraries;
+    libraries.namer_folder = executable_folder();
+    dll_bind_optional(libraries);
+    media_ram_files_enabled = !options.brm_path.empty();
+    if (media_ram_files_enabled) cfg_brm_path = options.brm_path + "/";
+    if (!options.entry.empty()) ui.entry = options.entry;
+
+    if (rom_load_file(options.image, options.filter) != LoadResult::kBooted) {
+        return kExitBadInput;
+    }
+    auto fail = [](const std::string& error) {
+        std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+        return kExitBadInput;
+    };
     if (!options.ips_path.empty()) {
-        const auto patched = ips_patch_file(options.ips_path, cart_rom, image_size);
+        // Load Patch: the running image is patched in place, without a reboot.
+        u32 size = static_cast<u32>(std::min<u64>(image_loader.image_size, cart_rom.size()));
+        const auto patched = ips_patch_file(options.ips_path, cart_rom, size);
         if (!patched) return fail(media_error(patched, options.ips_path));
+        image_loader.image_size = size;
+    }
+    if (!options.demo_path.empty()) {
+        // Load Demo: the demo plays from a reboot of the loaded image.
+        const auto playing = demo_file_play(options.demo_path, host);
+        if (!playing) return fail(media_error(playing, options.demo_path));
+        if (!machine_boot(0)) return kExitBadInput;
     }
     if (!options.wav_path.empty()) {
         const auto started = wav_log_start(options.wav_path);
         if (!started) return fail(media_error(started, options.wav_path));
     }
-
-    RunnerHost host(options.fake_clock);
-    emu_set_host(&host);
-    host.attach_frame(320, 480);  // room for an interlaced picture of 448 or 480 rows
-    if (!options.demo_path.empty()) {
-        // The demo plays from the power-on below.
-        const auto playing = demo_file_play(options.demo_path, host);
-        if (!playing) return fail(media_error(playing, options.demo_path));
-    }
-
-    // What the boot does for a cartridge: region, machine kind, sound positions, power-on.
-    emu_components_init();
-    machine_kind = kMachineGenesis;
-    region_autodetect();
-    sound_reset_positions();
-    genesis_power_on_machine();
     surface_set_origin(host.surface().pixels, host.surface().pitch, host.surface().width,
                        host.surface().height, 0, 0);
     // Whole frames from the start of a vertical blank, so that N frames are N x 2752 slices.
@@ -353,7 +411,6 @@ int run(const Options& options) {
             report(MediaResult::failed(wav_log_ended_error()), options.wav_path);
         }
     }
-    emu_set_host(nullptr);
     return status;
 }
 
