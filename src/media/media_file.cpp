@@ -53,6 +53,14 @@ std::string with_extension(std::string name, std::string_view extension) {
     return name;
 }
 
+std::string stored_folder(const std::string& path) {
+    const auto slash = path.find_last_of("/\\");
+    std::string folder =
+        slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    return folder;
+}
+
 std::filesystem::path automatic_file_name(const std::filesystem::path& folder,
                                           std::string_view game_name, std::string_view extension) {
     return folder / (std::string(game_name) + std::string(extension));

@@ -54,6 +54,10 @@ bool ends_with_nocase(std::string_view name, std::string_view suffix);
 // ignoring case: "shot.png" stays, "shot" becomes "shot.PNG".
 std::string with_extension(std::string name, std::string_view extension);
 
+// The folder of a chosen file in the settings' stored form ('\' between names, ending in
+// '\'), as the commands keep it for their next dialog.
+std::string stored_folder(const std::string& path);
+
 // The name a file command takes without asking: the command's folder, the game's name and
 // the command's extension.
 std::filesystem::path automatic_file_name(const std::filesystem::path& folder,

@@ -66,8 +66,7 @@ std::array<u8, kWavHeaderBytes> wav_fill_header(u32 channels, u32 rate, u32 data
 MediaResult wav_log_start(const std::filesystem::path& path) {
     if (wav_logging != 0) (void)wav_log_stop();
     wav_log.ended_error.clear();
-    if (auto opened = wav_log.file.open(path); !opened)
-        return MediaResult::not_opened(opened.error);
+    if (auto opened = wav_log.file.open(path); !opened) return MediaResult::failed(opened.error);
     wav_log.rate       = current_rate();
     wav_log.data_bytes = 0;
     if (!wav_log.file.append(wav_fill_header(kChannels, wav_log.rate, 0))) {

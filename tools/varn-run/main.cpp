@@ -19,6 +19,7 @@
 #include "base/host.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/lang_texts.h"
+#include "genesis/memory/memory.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/runtime/scheduler.h"

@@ -7,9 +7,9 @@
 #include <cstdio>
 
 #include "base/endian.h"
+#include "files_fixture.h"
 #include "frontend/config/lang_texts.h"
 #include "media/png_writer.h"
-#include "media_fixture.h"
 
 namespace varn {
 namespace {

@@ -10,8 +10,8 @@
 #include <set>
 
 #include "base/endian.h"
+#include "files_fixture.h"
 #include "genesis/state/save_state.h"
-#include "media_fixture.h"
 #include "z80/genesis_z80.h"
 
 namespace varn {

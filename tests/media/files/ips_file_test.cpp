@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "files_fixture.h"
 #include "frontend/config/lang_texts.h"
 #include "media/ips_patch.h"
-#include "media_fixture.h"
 
 namespace varn {
 namespace {

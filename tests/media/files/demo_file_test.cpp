@@ -6,9 +6,9 @@
 #include <fstream>
 #include <set>
 
+#include "files_fixture.h"
 #include "genesis/input/input_fixture.h"
 #include "genesis/io/demo_stream.h"
-#include "media_fixture.h"
 
 namespace varn {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "base/endian.h"
+#include "files_fixture.h"
 #include "genesis/sound/sound_options.h"
-#include "media_fixture.h"
 
 namespace varn {
 namespace {

@@ -3,12 +3,12 @@
 
 #include <fstream>
 
+#include "files_fixture.h"
 #include "genesis/io/demo_stream.h"
 #include "media/demo_file.h"
 #include "media/png_writer.h"
 #include "media/state_file.h"
 #include "media/wav_log.h"
-#include "media_fixture.h"
 
 namespace varn {
 namespace {
