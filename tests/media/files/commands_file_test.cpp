@@ -35,9 +35,9 @@ class FileCommandsTest : public MediaMachineTest {
         MediaMachineTest::SetUp();
         media_set_ui(&ui);
         boot_names.game_name = "GAME";
-        for (std::string* folder : {&cfg_state_path, &cfg_patch_path, &cfg_screenshot_path,
-                                    &cfg_demo_path, &cfg_wave_path}) {
-            *folder = folder_setting();
+        for (std::string* setting : {&cfg_state_path, &cfg_patch_path, &cfg_screenshot_path,
+                                     &cfg_demo_path, &cfg_wave_path}) {
+            *setting = folder_setting();
         }
         state_slot = 0;
     }
@@ -46,9 +46,9 @@ class FileCommandsTest : public MediaMachineTest {
         demo_recording = 0;
         media_set_ui(nullptr);
         boot_names = BootNames{};
-        for (std::string* folder : {&cfg_state_path, &cfg_patch_path, &cfg_screenshot_path,
-                                    &cfg_demo_path, &cfg_wave_path}) {
-            *folder = ".\\";
+        for (std::string* setting : {&cfg_state_path, &cfg_patch_path, &cfg_screenshot_path,
+                                     &cfg_demo_path, &cfg_wave_path}) {
+            *setting = ".\\";
         }
         for (ConfigWord* w : {&cfg_autoname_states, &cfg_autoname_screenshots, &cfg_autoname_waves})
             cfg_set(*w, 1);
