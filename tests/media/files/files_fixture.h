@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
+#include <array>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,6 +24,17 @@ namespace fs = std::filesystem;
 // zlib as linked with the tests, in the form the program binds it.
 inline DeflateCalls linked_zlib() {
     return {&::deflateInit_, &::deflate, &::deflateEnd, &::deflateBound};
+}
+
+// Runs a command, returning its exit status and output.
+inline std::pair<int, std::string> run_command(const std::string& command) {
+    std::string output;
+    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return {-1, {}};
+    std::array<char, 256> buffer;
+    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
+    const int raw = pclose(pipe);
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, output};
 }
 
 // A recording host whose frames land in the attached frame image.

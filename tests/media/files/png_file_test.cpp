@@ -19,18 +19,8 @@ namespace fs = std::filesystem;
 using test::linked_zlib;
 using test::MediaMachineTest;
 using test::read_file;
+using test::run_command;
 using test::ScratchFolder;
-
-// Runs a command, returning its exit status and output.
-std::pair<int, std::string> run_command(const std::string& command) {
-    std::string output;
-    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return {-1, {}};
-    std::array<char, 256> buffer;
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-    const int raw = pclose(pipe);
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, output};
-}
 
 bool have_tool(const char* name) {
     return run_command(std::string("command -v ") + name).first == 0;

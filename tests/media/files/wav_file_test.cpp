@@ -19,13 +19,7 @@ using test::read_file;
 using test::ScratchFolder;
 
 std::string sox_info(const fs::path& file) {
-    std::string output;
-    std::FILE* pipe = popen(("sox --i '" + file.string() + "' 2>&1").c_str(), "r");
-    if (pipe == nullptr) return {};
-    std::array<char, 256> buffer;
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-    pclose(pipe);
-    return output;
+    return test::run_command("sox --i '" + file.string() + "'").second;
 }
 
 class WavFileTest : public MediaMachineTest {
