@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "base/types.h"
-#include "frontend/config/profile_folder.h"  // executable_folder
+#include "frontend/config/profile_folder.h"
 #include "media/media_ui.h"
 #include "romnamer/namer_api.h"
 
@@ -51,7 +51,6 @@ struct ZlibLibrary {
     VARN_LIB_FN(deflate);
     VARN_LIB_FN(deflateEnd);
     VARN_LIB_FN(deflateReset);
-    VARN_LIB_FN(deflateBound);  // optional; screenshots need it
     VARN_LIB_FN(unzStringFileNameCompare);
     VARN_LIB_FN(unzOpen);
     VARN_LIB_FN(unzClose);

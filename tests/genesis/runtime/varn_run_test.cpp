@@ -30,7 +30,6 @@ TEST(VarnRun, AnHourOfFramesGivesExactSliceAndSampleCounts) {
 }
 
 TEST(VarnRun, BadArgumentsAndImagesExitWithStatus2) {
-    // An image larger than the 4 MB area is not an error: the loader cuts it there.
     const auto empty = temp_file("empty.bin");
     std::ofstream(empty).close();
     struct Case {
