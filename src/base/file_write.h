@@ -20,4 +20,37 @@ struct FileWriteResult {
 
 FileWriteResult write_file_replacing(const std::filesystem::path& path, std::span<const u8> bytes);
 
+// The same for a file written piece by piece over a long time (a sound log): the pieces go
+// to the temporary file as they come, and commit() flushes it and puts it in the target's
+// place. Until then the target is untouched; a file dropped or destroyed uncommitted leaves
+// no trace. After a failed write every later call fails too, and commit() reports the first
+// error.
+class ReplacingFile {
+  public:
+    ReplacingFile()                                = default;
+    ReplacingFile(const ReplacingFile&)            = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+    ~ReplacingFile() { discard(); }
+
+    // Creates the temporary file beside `path`.
+    FileWriteResult open(const std::filesystem::path& path);
+    bool is_open() const { return fd_ >= 0; }
+    // Appends at the end.
+    bool append(std::span<const u8> bytes);
+    // Overwrites bytes already written, at `offset` from the start (a header's sizes).
+    bool write_at(u64 offset, std::span<const u8> bytes);
+    // Flushes, closes and renames; the file is closed whatever the result.
+    FileWriteResult commit();
+    // Closes and removes the temporary file.
+    void discard();
+
+  private:
+    FileWriteResult fail(const char* what, int err);
+
+    int fd_ = -1;
+    std::filesystem::path path_;
+    std::string temp_;
+    int error_ = 0;  // errno of the first failed write, 0 while all is well
+};
+
 }  // namespace varn

@@ -14,6 +14,7 @@
 #include "genesis/memory/memory.h"
 #include "media/load_detect.h"
 #include "media/machine_boot.h"
+#include "media/media_file.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
 
@@ -46,16 +47,6 @@ void check_probe() {
 }
 
 bool ready_to_boot() { return load_kind().known() && load_kind().agrees_with(probe_kind()); }
-
-// The folder of a chosen file in the settings' stored form ('\' between names, ending in
-// '\').
-std::string stored_folder(const std::string& path) {
-    const auto slash = path.find_last_of("/\\");
-    std::string folder =
-        slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    return folder;
-}
 
 // Decodes a plain file through the stream decoder (the layouts that are not copied as they
 // lie).

@@ -31,6 +31,13 @@ class MediaUi {
     virtual std::optional<FileChoice> open_file_dialog(const std::string& initial_folder,
                                                        const std::vector<FileFilter>& filters,
                                                        u32 filter_index) = 0;
+    // The save-file dialog (a name that need not exist; replacing one is confirmed); none
+    // when cancelled. Without a window it answers as the open dialog does.
+    virtual std::optional<FileChoice> save_file_dialog(const std::string& initial_folder,
+                                                       const std::vector<FileFilter>& filters,
+                                                       u32 filter_index) {
+        return open_file_dialog(initial_folder, filters, filter_index);
+    }
     // The Load File chooser of archive entries, titled with the filter's description; the
     // chosen entry or none when cancelled.
     virtual std::optional<std::string> choose_entry(const std::string& title,

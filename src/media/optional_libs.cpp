@@ -80,6 +80,7 @@ const Binding kZlibBindings[] = {
     VARN_BIND(zlib_lib, deflate, true, 0),
     VARN_BIND(zlib_lib, deflateEnd, true, 0),
     VARN_BIND(zlib_lib, deflateReset, true, 0),
+    VARN_BIND(zlib_lib, deflateBound, false, 0),
     VARN_BIND(zlib_lib, unzStringFileNameCompare, true, 1),
     VARN_BIND(zlib_lib, unzOpen, true, 1),
     VARN_BIND(zlib_lib, unzClose, true, 1),

@@ -51,6 +51,7 @@ struct ZlibLibrary {
     VARN_LIB_FN(deflate);
     VARN_LIB_FN(deflateEnd);
     VARN_LIB_FN(deflateReset);
+    VARN_LIB_FN(deflateBound);  // optional; screenshots need it
     VARN_LIB_FN(unzStringFileNameCompare);
     VARN_LIB_FN(unzOpen);
     VARN_LIB_FN(unzClose);

@@ -22,6 +22,7 @@
 #include "genesis/memory/memory.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/lang_texts.h"
+#include "genesis/memory/memory.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/runtime/scheduler.h"
@@ -30,12 +31,16 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "media/demo_file.h"
 #include "media/image_loader.h"
+#include "media/ips_patch.h"
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
-#include "wav_writer.h"
 #include "z80/z80.h"
+#include "media/png_writer.h"
+#include "media/state_file.h"
+#include "media/wav_log.h"
 
 namespace varn {
 namespace {
@@ -54,6 +59,9 @@ struct Options {
     std::string dump_frame_path;
     std::string load_state_path;
     std::string save_state_path;
+    std::string ips_path;
+    std::string screenshot_path;
+    std::string demo_path;
     bool bench = false;
     bool plain = false;
     u32 filter = lang::kFilterGenesis;
@@ -154,6 +162,21 @@ const std::vector<OptionDef>& option_table() {
              o.save_state_path = v;
              return std::string();
          }},
+        {"--ips", "FILE", "apply an IPS patch to the loaded image",
+         [](Options& o, const std::string& v) {
+             o.ips_path = v;
+             return std::string();
+         }},
+        {"--screenshot", "FILE", "write the last drawn frame's picture as a PNG",
+         [](Options& o, const std::string& v) {
+             o.screenshot_path = v;
+             return std::string();
+         }},
+        {"--play-demo", "FILE", "play a demo file's input from a reboot of the loaded image",
+         [](Options& o, const std::string& v) {
+             o.demo_path = v;
+             return std::string();
+         }},
     };
     return table;
 }
@@ -212,23 +235,6 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
     return {};
 }
 
-// Reads a file into `out`, stopping once it holds more than `limit` bytes. Returns an error
-// text, empty on success. A path that cannot be read (a directory, a failing device) is an
-// error like any other, never an exception.
-std::string read_file(const std::string& path, std::vector<u8>& out, std::size_t limit) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot open " + path + ": " + std::strerror(errno);
-    out.clear();
-    std::vector<char> chunk(0x10000);
-    while (out.size() <= limit) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        out.insert(out.end(), chunk.begin(), chunk.begin() + in.gcount());
-        if (!in) break;
-    }
-    if (in.bad()) return "cannot read " + path;
-    return {};
-}
-
 // The image path as given: a file that can be opened and is not empty. The loader then
 // says what it makes of it.
 std::string check_image_path(const std::string& path) {
@@ -248,16 +254,11 @@ class RunnerUi : public HeadlessUi {
     }
 };
 
-// A whole state file into memory; an error text, empty on success.
-std::string read_state_file(const std::string& path, std::vector<u8>& out) {
-    return read_file(path, out, out.max_size());
-}
-
-// A failed write leaves an older file of that name as it was.
-std::string write_state_file(const std::string& path) {
-    std::vector<u8> state(kStateMaxBytes);
-    state.resize(state_save(state));
-    return write_file_replacing(path, state).error;
+// A file command's outcome as the runner reports it: an error text, empty on success.
+std::string media_error(const MediaResult& result, const std::string& path) {
+    if (result) return {};
+    if (result.message.find(path) != std::string::npos) return result.message;
+    return path + ": " + result.message;
 }
 
 // The runner's host: no user interface, no sound device, no input. The picture goes to one
@@ -296,14 +297,12 @@ class RunnerHost : public Host {
     u64 frames_drawn_ = 0;
 };
 
-WavWriter wav;
-
 // Everything the runner set up for the run is undone here on every way out.
 struct RunScope {
     ~RunScope() {
         machine_close();
         sound_log_hook = nullptr;
-        if (wav.is_open()) (void)wav.close();
+        if (wav_logging != 0) (void)wav_log_stop();
         emu_set_host(nullptr);
         media_set_ui(nullptr);
         dll_release();
@@ -314,14 +313,6 @@ int run(const Options& options) {
     if (auto error = check_image_path(options.image); !error.empty()) {
         std::fprintf(stderr, "varn-run: %s\n", error.c_str());
         return kExitBadInput;
-    }
-    const u32 rate = kSoundRates[sound_rate_index()];
-    if (!options.wav_path.empty()) {
-        if (auto error = wav.open(options.wav_path, rate); !error.empty()) {
-            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            return kExitBadInput;
-        }
-        sound_log_hook = [](const s16* samples, u32 bytes) { wav.write(samples, bytes / 2); };
     }
 
     RunnerHost host(options.fake_clock);
@@ -345,21 +336,35 @@ int run(const Options& options) {
     if (rom_load_file(options.image, options.filter) != LoadResult::kBooted) {
         return kExitBadInput;
     }
+    auto fail = [](const std::string& error) {
+        std::fprintf(stderr, "varn-run: %s\n", error.c_str());
+        return kExitBadInput;
+    };
+    if (!options.ips_path.empty()) {
+        // Load Patch: the running image is patched in place, without a reboot.
+        u32 size = static_cast<u32>(std::min<u64>(image_loader.image_size, cart_rom.size()));
+        const auto patched = ips_patch_file(options.ips_path, cart_rom, size);
+        if (!patched) return fail(media_error(patched, options.ips_path));
+        image_loader.image_size = size;
+    }
+    if (!options.demo_path.empty()) {
+        // Load Demo: the demo plays from a reboot of the loaded image.
+        const auto playing = demo_file_play(options.demo_path, host);
+        if (!playing) return fail(media_error(playing, options.demo_path));
+        if (!machine_boot(0)) return kExitBadInput;
+    }
+    if (!options.wav_path.empty()) {
+        const auto started = wav_log_start(options.wav_path);
+        if (!started) return fail(media_error(started, options.wav_path));
+    }
     surface_set_origin(host.surface().pixels, host.surface().pitch, host.surface().width,
                        host.surface().height, 0, 0);
     // Whole frames from the start of a vertical blank, so that N frames are N x 2752 slices.
     scheduler_reset();
     pace_rebase(host.now_ms());
     if (!options.load_state_path.empty()) {
-        std::vector<u8> state;
-        std::string error = read_state_file(options.load_state_path, state);
-        if (error.empty() && state_load(state) != 0) {
-            error = options.load_state_path + ": " + kStateLoadErrorText;
-        }
-        if (!error.empty()) {
-            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            return kExitBadInput;
-        }
+        const auto loaded = state_file_load(options.load_state_path);
+        if (!loaded) return fail(media_error(loaded, options.load_state_path));
     }
 
     const auto start = std::chrono::steady_clock::now();
@@ -404,17 +409,26 @@ int run(const Options& options) {
             status = kExitBadInput;
         }
     }
-    if (!options.save_state_path.empty()) {
-        if (auto error = write_state_file(options.save_state_path); !error.empty()) {
-            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            status = kExitBadInput;
-        }
+    // The file commands: each reports its own failure and the others still run.
+    auto report = [&](const MediaResult& result, const std::string& path) {
+        if (result) return;
+        std::fprintf(stderr, "varn-run: %s\n", media_error(result, path).c_str());
+        status = kExitBadInput;
+    };
+    if (!options.screenshot_path.empty()) {
+        report(screenshot_save(options.screenshot_path, host.image().pixels().data(),
+                               host.image().width(), width, height, cfg(cfg_png_compression_level),
+                               screenshot_deflate_calls()),
+               options.screenshot_path);
     }
-    if (wav.is_open()) {
-        sound_log_hook = nullptr;
-        if (auto error = wav.close(); !error.empty()) {
-            std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            status = kExitBadInput;
+    if (!options.save_state_path.empty()) {
+        report(state_file_save(options.save_state_path), options.save_state_path);
+    }
+    if (!options.wav_path.empty()) {
+        if (wav_logging != 0) {
+            report(wav_log_stop(), options.wav_path);
+        } else if (!wav_log_ended_error().empty()) {
+            report(MediaResult::failed(wav_log_ended_error()), options.wav_path);
         }
     }
     return status;
