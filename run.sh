@@ -14,4 +14,4 @@ if ninja -C "$bin" -t query winvarn > /dev/null 2>&1; then
 fi
 cmake --build --preset release --target varn-run
 echo "The window program is not built yet: running the headless runner varn-run." >&2
-exec "$bin/tools/varn-run/varn-run" "$@"
+exec "$bin/varn-run" "$@"
