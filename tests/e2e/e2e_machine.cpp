@@ -24,6 +24,9 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
+#include "s32x/s32x.h"
+#include "sh2/sh2.h"
+#include "sh2/sh2_bus.h"
 #include "support/machine_records.h"
 #include "z80/z80.h"
 
@@ -88,6 +91,7 @@ void tally_sound(const s16* samples, u32 bytes) {
 void reset_machine() {
     static const bool once = [] {
         emu_components_init();
+        s32x_init_sh2_cores();
         return true;
     }();
     (void)once;
@@ -117,10 +121,15 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
     std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
     std::copy(image.begin(), image.end(), cart_rom.begin());
 
-    machine_kind = kMachineGenesis;
+    machine_kind = plan.with_32x ? kMachine32x : kMachineGenesis;
     region_autodetect();
     sound_reset_positions();
     genesis_power_on_machine();
+    // The 32X boots from the cartridge header, without its system ROMs.
+    cfg_set(cfg_32x_use_bios, 0);
+    sh2_set_cart_size(static_cast<u32>(image.size()));
+    s32x_set_fitted(plan.with_32x);
+    s32x_reset();
     io_port_device_read  = pad_read;
     io_port_device_write = pad_write;
     pad_held             = 0;
@@ -151,7 +160,12 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
             result.picture        = frame.pixels();
         }
     }
-    sound_log_hook       = nullptr;
+    sound_log_hook = nullptr;
+    if (plan.with_32x) {
+        s32x_set_fitted(false);
+        s32x_reset();
+    }
+    cfg_set(cfg_32x_use_bios, 1);
     result.sound_crc     = tally.crc;
     result.sound_samples = tally.samples;
     result.loud_samples  = tally.loud;

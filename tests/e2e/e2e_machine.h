@@ -36,6 +36,7 @@ struct E2eRunPlan {
     u64 picture_frame = 0;  // 1-based frame whose picture is kept
     u64 sound_frames  = 0;  // frames whose sound feeds the sound CRC
     std::vector<PadPress> presses;
+    bool with_32x = false;  // a 32X machine booted from the cartridge header
 };
 
 struct E2eRunResult {

@@ -31,6 +31,10 @@
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
+#include "media/system_roms.h"
+#include "s32x/s32x.h"
+#include "sh2/sh2.h"
+#include "sh2/sh2_bus.h"
 #include "wav_writer.h"
 
 namespace varn {
@@ -54,6 +58,7 @@ struct Options {
     u32 filter = lang::kFilterGenesis;
     std::string entry;
     std::string brm_path;
+    int s32x_system_roms = -1;  // -1: as the setting stands
 };
 
 // One command-line option: its name, whether it takes a value, and what it does with it.
@@ -118,6 +123,14 @@ const std::vector<OptionDef>& option_table() {
              o.brm_path = v;
              return std::string();
          }},
+        {"--32x-system-roms", "on|off",
+         "the \"Use System ROMs\" setting of the 32X (default on): off boots 32X images "
+         "from their cartridge header alone",
+         [](Options& o, const std::string& v) {
+             if (v != "on" && v != "off") return "--32x-system-roms takes on or off: " + v;
+             o.s32x_system_roms = v == "on" ? 1 : 0;
+             return std::string();
+         }},
         {"--wav", "FILE", "write the frames' samples as a 16-bit mono WAV at the configured rate",
          [](Options& o, const std::string& v) {
              o.wav_path = v;
@@ -159,7 +172,7 @@ void print_usage(std::FILE* out) {
         std::fprintf(out, "  %-18s %s\n", left.c_str(), option.help);
     }
     std::fprintf(out, "  %-18s %s\n", "--help", "show this text");
-    std::fprintf(out, "\nexit status: 0 done, 1 the 68000 halted, 2 bad arguments or image\n");
+    std::fprintf(out, "\nexit status: 0 done, 1 a CPU halted, 2 bad arguments or image\n");
 }
 
 // Returns an error text, empty on success; sets `help` for --help.
@@ -240,6 +253,9 @@ std::string read_state_file(const std::string& path, std::vector<u8>& out) {
 }
 
 std::string write_state_file(const std::string& path) {
+    if (machine_kind == kMachine32x) {
+        return "cannot save a state of a 32X machine: its state is not kept in state files";
+    }
     std::vector<u8> state(kStateMaxBytes);
     state.resize(state_save(state));
     std::ofstream out(path, std::ios::binary);
@@ -288,6 +304,19 @@ class RunnerHost : public Host {
 
 WavWriter wav;
 
+// The 32X unit joins the program: its cores and register tables, the SH-2 boot ROMs as the
+// targets of their system ROM files, and its part of the boot.
+void bind_32x_unit() {
+    s32x_init_sh2_cores();
+    system_rom_targets[kRom32xMaster] = sh2_boot_rom;
+    system_rom_targets[kRom32xSlave]  = sh2s_boot_rom;
+    machine_hooks.s32x_fit            = s32x_set_fitted;
+    machine_hooks.s32x_reset          = [] {
+        sh2_set_cart_size(static_cast<u32>(std::min<u64>(image_loader.image_size, 0x400000)));
+        s32x_reset();
+    };
+}
+
 // Everything the runner set up for the run is undone here on every way out.
 struct RunScope {
     ~RunScope() {
@@ -324,6 +353,9 @@ int run(const Options& options) {
     // Start-up as the program's: the one-time set-up and the optional libraries (the
     // naming libraries from the runner's own folder).
     emu_components_init();
+    bind_32x_unit();
+    if (options.s32x_system_roms >= 0)
+        cfg_32x_use_bios = static_cast<u32>(options.s32x_system_roms);
     LibraryBindOptions libraries;
     libraries.namer_folder = executable_folder();
     dll_bind_optional(libraries);
@@ -379,7 +411,10 @@ int run(const Options& options) {
     }
 
     int status = halted ? kExitHalted : kExitOk;
-    if (halted) std::fprintf(stderr, "varn-run: the 68000 halted\n");
+    if (halted) {
+        const bool sh2 = ((sh2_context.status | sh2s_context.status) & kSh2StatusHalted) != 0;
+        std::fprintf(stderr, "varn-run: the %s halted\n", sh2 ? "SH-2" : "68000");
+    }
     const u32 width  = std::min(screen_width, host.image().width());
     const u32 height = std::min(screen_height, host.image().height());
     if (!options.dump_frame_path.empty()) {
