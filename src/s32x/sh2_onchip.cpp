@@ -199,6 +199,8 @@ s32 step_for(u32 mode, u32 unit, bool source) {
     }
 }
 
+void channel_end(u32 core, u32 n);
+
 void channel_start(u32 core, u32 n) {
     auto& ch                       = sh2_onchip[core].dma[n];
     static constexpr u32 kUnits[4] = {1, 2, 4, 16};
@@ -214,10 +216,7 @@ void channel_start(u32 core, u32 n) {
     if (ch.frozen) return;
     const u32 room = std::min(end_room(ch.src, ch.unit), end_room(ch.dst, ch.unit));
     if (room != kPlentiful) ch.tcr = std::min(ch.tcr, room / ch.unit);
-    if (ch.tcr == 0) {
-        ch.chcr |= 2;
-        ch.active = false;
-    }
+    if (ch.tcr == 0) channel_end(core, n);
 }
 
 void channel_derive(u32 core, u32 n) {
@@ -235,8 +234,18 @@ u32 channel_avail(const Sh2DmaChannel& ch) {
 
 void advance(Sh2DmaEnd& e) { e.pos += static_cast<u32>(e.step); }
 
-void transfer(Sh2DmaChannel& ch, u32 units) {
-    auto& r = s32x_regs;
+// The end of a transfer: TE, and with IE (CHCR bit 2) the channel's end interrupt, which
+// the programs that wait for a transfer's end in its handler depend on.
+void channel_end(u32 core, u32 n) {
+    auto& ch = sh2_onchip[core].dma[n];
+    ch.chcr |= 2;
+    ch.active = false;
+    if ((ch.chcr & 4) != 0) sh2_raise_irq(ctx(core), n == 0 ? kSh2IrqDma0 : kSh2IrqDma1);
+}
+
+void transfer(u32 core, u32 n, u32 units) {
+    auto& ch = sh2_onchip[core].dma[n];
+    auto& r  = s32x_regs;
     for (u32 i = 0; i < units; ++i) {
         if (ch.src.kind == Sh2DmaEndKind::kFifo) {
             const u16 w = s32x_fifo_pop();
@@ -272,10 +281,7 @@ void transfer(Sh2DmaChannel& ch, u32 units) {
         }
     }
     ch.tcr -= units;
-    if (ch.tcr == 0) {
-        ch.chcr |= 2;
-        ch.active = false;
-    }
+    if (ch.tcr == 0) channel_end(core, n);
 }
 
 // ---- free-running timer ----
@@ -667,8 +673,8 @@ void sh2_dmac_service(u32 core) {
     if ((s0 || s1) && rest > 0) grant(s0, s1, rest);
     auto& c = ctx(core);
     c.cycle_counter += static_cast<s32>(give[0] * c0.cost + give[1] * c1.cost);
-    if (give[0] > 0) transfer(c0, give[0]);
-    if (give[1] > 0) transfer(c1, give[1]);
+    if (give[0] > 0) transfer(core, 0, give[0]);
+    if (give[1] > 0) transfer(core, 1, give[1]);
 }
 
 void sh2_frt_advance(u32 core) {

@@ -101,12 +101,15 @@ TEST_F(OnChipTest, DmaMemoryModesAndTheirBounds) {
               std::vector<u8>(s32x_sdram.begin(), s32x_sdram.begin() + 16));
     EXPECT_EQ(tcr(0, 0), 0u);
     EXPECT_EQ(chcr(0, 0) & 2, 2u);              // TE
+    EXPECT_EQ(cpu(0).irq_pending, 0u);          // IE clear: no end interrupt
     EXPECT_EQ(cpu(0).cycle_counter, 16);        // 8 units at 2 cycles
     EXPECT_EQ(rl(0, 0xFFFFFF80), 0x06000000u);  // SAR as programmed
 
-    // Long units, destination decrementing; source fixed.
-    dma(0, 1, 0x06000000, 0x0600200C, 4, 0x8801);
+    // Long units, destination decrementing; source fixed; IE: the end raises channel 1's
+    // interrupt.
+    dma(0, 1, 0x06000000, 0x0600200C, 4, 0x8805);
     sh2_dmac_service(0);
+    EXPECT_EQ(cpu(0).irq_pending, kSh2IrqDma1);
     for (u32 k = 0; k < 4; ++k) EXPECT_EQ(load_be32(&s32x_sdram[0x2000 + 4 * k]), 0x01020304u);
 
     // A count larger than the area stops at its end.
