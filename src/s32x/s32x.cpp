@@ -622,6 +622,7 @@ void bind_seams() {
     frame_seams.s32x_palette_refresh = s32x_palette_refresh;
     frame_seams.s32x_hint_line       = s32x_hint_line;
     frame_seams.s32x_vint_frame      = s32x_vint_frame;
+    frame_seams.s32x_pwm_sample      = s32x_pwm_sample;
     frame_seams.clear_addon_halts    = clear_addon_halts;
     m68k_s32x_active                 = s32x_running;
     cart_is_32x_image                = [] { return true; };
@@ -636,6 +637,7 @@ void unbind_seams() {
     frame_seams.s32x_palette_refresh = nullptr;
     frame_seams.s32x_hint_line       = nullptr;
     frame_seams.s32x_vint_frame      = nullptr;
+    frame_seams.s32x_pwm_sample      = nullptr;
     m68k_s32x_active                 = nullptr;
     cart_is_32x_image                = nullptr;
     m68k_s32x_sdram_view             = {};

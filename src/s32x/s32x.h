@@ -56,8 +56,10 @@ struct S32xRegs {
     u16 pwm_ctrl  = 0;
     u16 pwm_cycle = 0;
     std::array<S32xPwmQueue, 3> pwm_queue{};  // left, right, mono
-    u32 pwm_acc = 0;
-    u8 pwm_down = 0;
+    u32 pwm_acc       = 0;
+    u8 pwm_down       = 0;
+    u16 pwm_out_left  = 0;  // the pulse widths on the outputs now (the last words dropped)
+    u16 pwm_out_right = 0;
 
     // 32X VDP
     u16 bitmap_mode            = 0;
@@ -112,6 +114,8 @@ void s32x_vdp_write_fb_select(u32 select);   // frame-buffer control bit 0
 u16 s32x_pwm_read(u32 offset);               // offset 0x30-0x38
 void s32x_pwm_write(u32 offset, u16 value);
 void s32x_pwm_push(u32 queue, u16 value);  // 0 left, 1 right, 2 mono
+// Adds the PWM outputs, both channels mixed, to a sound sample.
+void s32x_pwm_sample(s16* slot);
 // The render mode bits from the bitmap mode register.
 void s32x_apply_render_mode();
 // Points the composite source and the 68000 windows at the buffers as selected now.

@@ -53,12 +53,13 @@ void s32x_vdp_regs_clear() {
 }
 
 void s32x_pwm_regs_clear() {
-    auto& r     = R();
-    r.pwm_ctrl  = 0;
-    r.pwm_cycle = 0;
-    r.pwm_queue = {};
-    r.pwm_acc   = 0;
-    r.pwm_down  = 0;
+    auto& r        = R();
+    r.pwm_ctrl     = 0;
+    r.pwm_cycle    = 0;
+    r.pwm_queue    = {};
+    r.pwm_acc      = 0;
+    r.pwm_down     = 0;
+    r.pwm_out_left = r.pwm_out_right = 0;
 }
 
 void s32x_palette_refresh() {
@@ -217,12 +218,36 @@ void s32x_pwm_line() {
             if (en != 0) sh2_raise_irq(core == 0 ? sh2_context : sh2s_context, en & kSh2IrqPwm);
         }
     }
+    // Each queue's oldest word goes to its output (mono to both) and leaves the queue.
+    if (r.pwm_queue[0].fill != 0) r.pwm_out_left = r.pwm_queue[0].words[0];
+    if (r.pwm_queue[1].fill != 0) r.pwm_out_right = r.pwm_queue[1].words[0];
+    if (r.pwm_queue[2].fill != 0) r.pwm_out_left = r.pwm_out_right = r.pwm_queue[2].words[0];
     for (auto& q : r.pwm_queue) {
         if (q.fill == 0) continue;
         std::copy(q.words.begin() + 1, q.words.begin() + q.fill, q.words.begin());
         --q.fill;
         ++q.free;
     }
+}
+
+namespace {
+
+// A pulse width as a signed level: the middle of the cycle is silence, the ends are about a
+// quarter of the sample range.
+s32 pwm_level(u16 width, u32 cycle) {
+    if (cycle == 0 || width == 0) return 0;
+    const s32 w = static_cast<s32>(std::min<u32>(width & 0xFFF, cycle));
+    return (2 * w - static_cast<s32>(cycle)) * 0x2000 / static_cast<s32>(cycle);
+}
+
+}  // namespace
+
+void s32x_pwm_sample(s16* slot) {
+    const auto& r   = R();
+    const u32 cycle = r.pwm_cycle & 0xFFF;
+    const s32 mix   = (pwm_level(r.pwm_out_left, cycle) + pwm_level(r.pwm_out_right, cycle)) / 2;
+    if (mix == 0) return;
+    *slot = static_cast<s16>(std::clamp(*slot + mix, -0x8000, 0x7FFF));
 }
 
 void s32x_chain_tail() {

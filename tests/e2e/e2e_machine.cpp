@@ -1,6 +1,7 @@
 #include "e2e_machine.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 
 #include "base/config.h"
 #include "base/crc32.h"
+#include "base/endian.h"
 #include "base/host.h"
 #include "genesis/bus/bus.h"
 #include "genesis/bus/io_ports.h"
@@ -153,6 +155,11 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
         }
         ++result.frames_run;
         if (z80_context.pc != 0 || z80_get_r(z80_context) != 0) result.z80_ran = true;
+        if (plan.with_32x) {
+            s16 pwm = 0;
+            s32x_pwm_sample(&pwm);
+            if (pwm != 0) result.pwm_played = true;
+        }
         if (result.frames_run == plan.picture_frame) {
             result.picture_width  = std::min(screen_width, frame.width());
             result.picture_height = std::min(screen_height, frame.height());
@@ -174,6 +181,36 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
     io_port_device_write = nullptr;
     emu_set_host(nullptr);
     return result;
+}
+
+// With VARN_E2E_DUMP set to a folder, the kept picture (PPM) and the sound (WAV, 16-bit
+// mono) are written there, to look at and listen to before recording new CRCs.
+void e2e_dump(const std::string& dir, const std::string& file, const E2eRunResult& r) {
+    const std::string stem = dir + "/" + file.substr(0, file.rfind('.'));
+    const u32 w = r.picture_width, h = r.picture_height;
+    std::vector<u8> rows((static_cast<std::size_t>(w) * 3 + 1) * h);
+    if (!r.picture.empty() && png_convert_surface_rows(r.picture.data(), 320, w, h, rows)) {
+        if (std::FILE* f = std::fopen((stem + ".ppm").c_str(), "wb")) {
+            std::fprintf(f, "P6\n%u %u\n255\n", w, h);
+            for (u32 y = 0; y < h; ++y) std::fwrite(&rows[y * (w * 3 + 1) + 1], 1, w * 3, f);
+            std::fclose(f);
+        }
+    }
+    if (std::FILE* f = std::fopen((stem + ".wav").c_str(), "wb")) {
+        const u32 data = static_cast<u32>(r.sound.size() * 2);
+        u8 hdr[44]     = {'R', 'I', 'F', 'F', 0,  0, 0,   0,   'W', 'A',  'V',  'E', 'f', 'm',  't',
+                          ' ', 16,  0,   0,   0,  1, 0,   1,   0,   0x44, 0xAC, 0,   0,   0x88, 0x58,
+                          1,   0,   2,   0,   16, 0, 'd', 'a', 't', 'a',  0,    0,   0,   0};
+        store_le32(hdr + 4, 36 + data);
+        store_le32(hdr + 40, data);
+        std::fwrite(hdr, 1, sizeof hdr, f);
+        for (const s16 v : r.sound) {
+            u8 le[2];
+            store_le16(le, static_cast<u16>(v));
+            std::fwrite(le, 1, 2, f);
+        }
+        std::fclose(f);
+    }
 }
 
 }  // namespace varn::test

@@ -52,8 +52,13 @@ struct E2eRunResult {
     u64 loud_samples  = 0;      // of them, those further than 256 from zero
     bool z80_ran      = false;  // the Z80 executed code from its RAM at some point
     std::vector<s16> sound;     // the samples in the sound CRC, mono
+    bool pwm_played = false;    // a 32X PWM output left the silent middle at some frame's end
 };
 
 E2eRunResult e2e_run(const E2eRunPlan& plan);
+
+// With VARN_E2E_DUMP set to a folder, the kept picture (PPM) and the sound (WAV, 16-bit
+// mono) are written there, to look at and listen to before recording new CRCs.
+void e2e_dump(const std::string& dir, const std::string& file, const E2eRunResult& r);
 
 }  // namespace varn::test

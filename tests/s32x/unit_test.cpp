@@ -133,6 +133,22 @@ TEST_F(UnitTest, PwmTimerInterruptCadenceAndQueues) {
     ww(0, 0x4032, 0);
     for (u32 i = 0; i < 8; ++i) s32x_pwm_line();
     EXPECT_EQ(rw(0, 0x4038), 0x4000u);  // drained at one word a period
+
+    // The word leaving a queue drives its output: the middle of the cycle is silence, a
+    // longer pulse a positive level; mono feeds both outputs.
+    struct Level {
+        u16 width;
+        int sign;
+    };
+    for (const Level l : {Level{50, 0}, Level{100, 1}, Level{1, -1}}) {
+        s32x_pwm_regs_clear();
+        ww(0, 0x4032, 100);
+        ww(0, 0x4038, l.width);
+        s32x_pwm_line();
+        s16 sample = 0;
+        s32x_pwm_sample(&sample);
+        EXPECT_EQ((sample > 0) - (sample < 0), l.sign) << l.width;
+    }
 }
 
 TEST_F(UnitTest, FillWrapsInItsBlockAndFrameBufferSwapsAtOnce) {
