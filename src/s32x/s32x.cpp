@@ -171,6 +171,8 @@ bool byte_readable(u32 o) {
 template <u32 Core>
 u32 sysreg_read_byte(u32 a) {
     const u32 o = a & 0x3F;
+    // The communication bytes first: the cores poll them.
+    if ((o & 0x30) == 0x20) return R().comm[o & 0x0F];
     if (!byte_readable(o)) return 0;
     const u16 w = sysreg_peek<Core>(o);
     return (o & 1) ? (w & 0xFF) : (w >> 8);
@@ -348,12 +350,12 @@ void start_sh2s() {
     m68k_map_s32x_bios_overlay();
 }
 
+// The 1 MB cartridge bank at 0x900000: the bus reads it through m68k_banked_rom_offset; the
+// DMA source map and the code pages follow it here.
 void select_bank(u8 v) {
-    R().bank        = v;
-    const u32 bank  = u32{v & 3u} << 20;
-    const auto base = cart_rom.subspan(bank, 0x100000);
+    R().bank       = v;
+    const u32 bank = u32{v & 3u} << 20;
     vdp_dma_map_set(0x90, 0x10, {cart_rom.data(), kCartRomSize, bank, 0xFFFFF});
-    (void)base;
     for (u32 page = 0x90; page <= 0x9F; ++page) {
         m68k_set_fetch_page(
             page, m68k_fetch_page(M68kFetchKind::kPlain, kCartRomOffset + bank, 0x900000));

@@ -30,10 +30,10 @@ void PrintTo(const Image32x& c, std::ostream* os) { *os << c.file; }
 //                        turning in the 32X frame buffer
 //   gema-soundtest_mars  the sound driver's tester with its three 32X sprites; C plays
 //                        sequence 0 on FM and PSG
-// Both images set up the PWM from the slave at once and then have their 68000 start code
-// write zeros to the PWM control and cycle registers: booted from the header, the SH-2s start
-// the moment the 68000 releases them, before that code runs, so the PWM stays off and the
-// sound is FM and PSG alone.
+// The tester's slave sets up the PWM at once, and then its 68000 start code writes zeros to
+// the PWM control and cycle registers: booted from the header, the SH-2s start the moment
+// the 68000 releases them, before that code runs, so the PWM stays off and the sound is FM
+// and PSG alone. nikona-rom_mars's run is silent.
 const Image32x kImages[] = {
     {"nikona-rom_mars.32x", 1800, {}, false, 0xf49d8bad, 0xe503f166},
     {"gema-soundtest_mars.32x", 900, {{120, 130, kPadC}}, false, 0x2c45ee2b, 0x700d4439},
