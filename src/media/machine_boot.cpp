@@ -140,12 +140,10 @@ void reset_common() {
     std::fill(std::begin(cart_sram), std::end(cart_sram), kBlankSaveRam);
 }
 
+// The boot's 32X-active word: whether the machine has a 32X. Its SH-2s join the frame
+// only once the 68000 releases them (the unit's reset leaves them out until then).
 void set_32x_active(bool on) {
-    if (on) {
-        emu_state_flags.fetch_or(kState32xActive);
-    } else {
-        emu_state_flags.fetch_and(~kState32xActive);
-    }
+    if (machine_hooks.s32x_fit != nullptr) machine_hooks.s32x_fit(on);
 }
 
 bool boot_cartridge(bool with_32x) {

@@ -36,6 +36,7 @@ extern bool media_ram_files_enabled;
 struct MachineHooks {
     void (*s32x_reset)()            = nullptr;  // 32X unit reset (also run for a Genesis)
     bool (*s32x_present)()          = nullptr;  // the 32X can run
+    void (*s32x_fit)(bool fitted)   = nullptr;  // the machine has a 32X (before s32x_reset)
     void (*scd_power_on_reset)()    = nullptr;  // Sega CD unit reset after its power-on
     void (*scd_detect_region)()     = nullptr;  // region from the disc
     void (*scd_format_backup_ram)() = nullptr;

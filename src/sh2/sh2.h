@@ -43,6 +43,8 @@ inline constexpr u32 kSh2IrqCommand  = 1u << 9;   // command from the 68000, vec
 inline constexpr u32 kSh2IrqHBlank   = 1u << 11;  // H interrupt, vector 69
 inline constexpr u32 kSh2IrqVBlank   = 1u << 13;  // V interrupt, vector 70
 inline constexpr u32 kSh2IrqWatchdog = 1u << 23;  // watchdog interval timer (on-chip)
+inline constexpr u32 kSh2IrqDma1     = 1u << 22;  // DMA channel 1 end (on-chip)
+inline constexpr u32 kSh2IrqDma0     = 1u << 21;  // DMA channel 0 end (on-chip)
 
 struct Sh2CpuContext {
     u32 status        = 0;  // kSh2StatusHalted, kSh2StatusHeld

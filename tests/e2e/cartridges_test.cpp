@@ -32,36 +32,6 @@ struct Cartridge {
 
 void PrintTo(const Cartridge& c, std::ostream* os) { *os << c.file; }
 
-// With VARN_E2E_DUMP set to a folder, the kept picture (PPM) and the sound (WAV, 16-bit
-// mono) are written there, to look at and listen to before recording new CRCs.
-void dump(const std::string& dir, const std::string& file, const E2eRunResult& r) {
-    const std::string stem = dir + "/" + file.substr(0, file.rfind('.'));
-    const u32 w = r.picture_width, h = r.picture_height;
-    std::vector<u8> rows((static_cast<std::size_t>(w) * 3 + 1) * h);
-    if (!r.picture.empty() && png_convert_surface_rows(r.picture.data(), 320, w, h, rows)) {
-        if (std::FILE* f = std::fopen((stem + ".ppm").c_str(), "wb")) {
-            std::fprintf(f, "P6\n%u %u\n255\n", w, h);
-            for (u32 y = 0; y < h; ++y) std::fwrite(&rows[y * (w * 3 + 1) + 1], 1, w * 3, f);
-            std::fclose(f);
-        }
-    }
-    if (std::FILE* f = std::fopen((stem + ".wav").c_str(), "wb")) {
-        const u32 data = static_cast<u32>(r.sound.size() * 2);
-        u8 hdr[44]     = {'R', 'I', 'F', 'F', 0,  0, 0,   0,   'W', 'A',  'V',  'E', 'f', 'm',  't',
-                          ' ', 16,  0,   0,   0,  1, 0,   1,   0,   0x44, 0xAC, 0,   0,   0x88, 0x58,
-                          1,   0,   2,   0,   16, 0, 'd', 'a', 't', 'a',  0,    0,   0,   0};
-        store_le32(hdr + 4, 36 + data);
-        store_le32(hdr + 40, data);
-        std::fwrite(hdr, 1, sizeof hdr, f);
-        for (const s16 v : r.sound) {
-            u8 le[2];
-            store_le16(le, static_cast<u16>(v));
-            std::fwrite(le, 1, 2, f);
-        }
-        std::fclose(f);
-    }
-}
-
 class CartridgeTest : public ::testing::TestWithParam<Cartridge> {};
 
 TEST_P(CartridgeTest, RunsDrawsAndSoundsAsRecorded) {
@@ -76,7 +46,7 @@ TEST_P(CartridgeTest, RunsDrawsAndSoundsAsRecorded) {
                 r.picture_width, r.picture_height, r.sound_crc,
                 static_cast<unsigned long long>(r.sound_samples),
                 static_cast<unsigned long long>(r.loud_samples), r.z80_ran ? 1 : 0);
-    if (const char* dir = std::getenv("VARN_E2E_DUMP"); dir != nullptr) dump(dir, c.file, r);
+    if (const char* dir = std::getenv("VARN_E2E_DUMP"); dir != nullptr) e2e_dump(dir, c.file, r);
     EXPECT_FALSE(r.halted);
     EXPECT_EQ(r.frames_run, c.frames);
     if (c.sounds) {

@@ -1,6 +1,7 @@
 #include "e2e_machine.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 
 #include "base/config.h"
 #include "base/crc32.h"
+#include "base/endian.h"
 #include "base/host.h"
 #include "genesis/bus/bus.h"
 #include "genesis/bus/io_ports.h"
@@ -24,6 +26,9 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
+#include "s32x/s32x.h"
+#include "sh2/sh2.h"
+#include "sh2/sh2_bus.h"
 #include "support/machine_records.h"
 #include "z80/z80.h"
 
@@ -89,6 +94,7 @@ void tally_sound(const s16* samples, u32 bytes) {
 void reset_machine() {
     static const bool once = [] {
         emu_components_init();
+        s32x_init_sh2_cores();
         return true;
     }();
     (void)once;
@@ -117,10 +123,15 @@ void e2e_power_on(const std::vector<u8>& image) {
     std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
     std::copy_n(image.begin(), std::min(image.size(), cart_rom.size()), cart_rom.begin());
 
-    machine_kind = kMachineGenesis;
+    machine_kind = plan.with_32x ? kMachine32x : kMachineGenesis;
     region_autodetect();
     sound_reset_positions();
     genesis_power_on_machine();
+    // The 32X boots from the cartridge header, without its system ROMs.
+    cfg_set(cfg_32x_use_bios, 0);
+    sh2_set_cart_size(static_cast<u32>(image.size()));
+    s32x_set_fitted(plan.with_32x);
+    s32x_reset();
     io_port_device_read  = pad_read;
     io_port_device_write = pad_write;
     pad_held             = 0;
@@ -164,6 +175,11 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
         }
         ++result.frames_run;
         if (z80_context.pc != 0 || z80_get_r(z80_context) != 0) result.z80_ran = true;
+        if (plan.with_32x) {
+            s16 pwm = 0;
+            s32x_pwm_sample(&pwm);
+            if (pwm != 0) result.pwm_played = true;
+        }
         if (result.frames_run == plan.picture_frame) {
             result.picture_width  = std::min(screen_width, frame->width());
             result.picture_height = std::min(screen_height, frame->height());
@@ -171,13 +187,48 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
             result.picture        = frame->pixels();
         }
     }
-    sound_log_hook       = nullptr;
+    sound_log_hook = nullptr;
+    if (plan.with_32x) {
+        s32x_set_fitted(false);
+        s32x_reset();
+    }
+    cfg_set(cfg_32x_use_bios, 1);
     result.sound_crc     = tally.crc;
     result.sound_samples = tally.samples;
     result.loud_samples  = tally.loud;
     result.sound         = std::move(tally.samples_kept);
     e2e_power_off();
     return result;
+}
+
+// With VARN_E2E_DUMP set to a folder, the kept picture (PPM) and the sound (WAV, 16-bit
+// mono) are written there, to look at and listen to before recording new CRCs.
+void e2e_dump(const std::string& dir, const std::string& file, const E2eRunResult& r) {
+    const std::string stem = dir + "/" + file.substr(0, file.rfind('.'));
+    const u32 w = r.picture_width, h = r.picture_height;
+    std::vector<u8> rows((static_cast<std::size_t>(w) * 3 + 1) * h);
+    if (!r.picture.empty() && png_convert_surface_rows(r.picture.data(), 320, w, h, rows)) {
+        if (std::FILE* f = std::fopen((stem + ".ppm").c_str(), "wb")) {
+            std::fprintf(f, "P6\n%u %u\n255\n", w, h);
+            for (u32 y = 0; y < h; ++y) std::fwrite(&rows[y * (w * 3 + 1) + 1], 1, w * 3, f);
+            std::fclose(f);
+        }
+    }
+    if (std::FILE* f = std::fopen((stem + ".wav").c_str(), "wb")) {
+        const u32 data = static_cast<u32>(r.sound.size() * 2);
+        u8 hdr[44]     = {'R', 'I', 'F', 'F', 0,  0, 0,   0,   'W', 'A',  'V',  'E', 'f', 'm',  't',
+                          ' ', 16,  0,   0,   0,  1, 0,   1,   0,   0x44, 0xAC, 0,   0,   0x88, 0x58,
+                          1,   0,   2,   0,   16, 0, 'd', 'a', 't', 'a',  0,    0,   0,   0};
+        store_le32(hdr + 4, 36 + data);
+        store_le32(hdr + 40, data);
+        std::fwrite(hdr, 1, sizeof hdr, f);
+        for (const s16 v : r.sound) {
+            u8 le[2];
+            store_le16(le, static_cast<u16>(v));
+            std::fwrite(le, 1, 2, f);
+        }
+        std::fclose(f);
+    }
 }
 
 }  // namespace varn::test

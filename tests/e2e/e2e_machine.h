@@ -36,6 +36,7 @@ struct E2eRunPlan {
     u64 picture_frame = 0;  // 1-based frame whose picture is kept
     u64 sound_frames  = 0;  // frames whose sound feeds the sound CRC
     std::vector<PadPress> presses;
+    bool with_32x = false;  // a 32X machine booted from the cartridge header
 };
 
 struct E2eRunResult {
@@ -51,6 +52,7 @@ struct E2eRunResult {
     u64 loud_samples  = 0;      // of them, those further than 256 from zero
     bool z80_ran      = false;  // the Z80 executed code from its RAM at some point
     std::vector<s16> sound;     // the samples in the sound CRC, mono
+    bool pwm_played = false;    // a 32X PWM output left the silent middle at some frame's end
 };
 
 E2eRunResult e2e_run(const E2eRunPlan& plan);
@@ -63,5 +65,9 @@ E2eRunResult e2e_run(const E2eRunPlan& plan);
 void e2e_power_on(const std::vector<u8>& image);
 void e2e_set_pad(u8 buttons);
 void e2e_power_off();
+
+// With VARN_E2E_DUMP set to a folder, the kept picture (PPM) and the sound (WAV, 16-bit
+// mono) are written there, to look at and listen to before recording new CRCs.
+void e2e_dump(const std::string& dir, const std::string& file, const E2eRunResult& r);
 
 }  // namespace varn::test

@@ -19,7 +19,6 @@
 #include "base/file_write.h"
 #include "base/host.h"
 #include "base/speed_paths.h"
-#include "genesis/memory/memory.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/lang_texts.h"
 #include "genesis/memory/memory.h"
@@ -37,10 +36,14 @@
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
-#include "z80/z80.h"
 #include "media/png_writer.h"
 #include "media/state_file.h"
+#include "media/system_roms.h"
 #include "media/wav_log.h"
+#include "s32x/s32x.h"
+#include "sh2/sh2.h"
+#include "sh2/sh2_bus.h"
+#include "z80/z80.h"
 
 namespace varn {
 namespace {
@@ -67,6 +70,7 @@ struct Options {
     u32 filter = lang::kFilterGenesis;
     std::string entry;
     std::string brm_path;
+    int s32x_system_roms = -1;  // -1: as the setting stands
 };
 
 // One command-line option: its name, whether it takes a value, and what it does with it.
@@ -137,6 +141,14 @@ const std::vector<OptionDef>& option_table() {
              o.brm_path = v;
              return std::string();
          }},
+        {"--32x-system-roms", "on|off",
+         "the \"Use System ROMs\" setting of the 32X (default on): off boots 32X images "
+         "from their cartridge header alone",
+         [](Options& o, const std::string& v) {
+             if (v != "on" && v != "off") return "--32x-system-roms takes on or off: " + v;
+             o.s32x_system_roms = v == "on" ? 1 : 0;
+             return std::string();
+         }},
         {"--wav", "FILE", "write the frames' samples as a 16-bit mono WAV at the configured rate",
          [](Options& o, const std::string& v) {
              o.wav_path = v;
@@ -194,9 +206,10 @@ void print_usage(std::FILE* out) {
     }
     std::fprintf(out, "  %-18s %s\n", "--help", "show this text");
     std::fprintf(out,
-                 "\nexit status: 0 done; 1 a CPU halted (the 68000, or the Z80 on an error);\n");
+                 "\nexit status: 0 done; 1 a CPU halted (the 68000, an SH-2, or the Z80 on an\n");
     std::fprintf(out,
-                 "2 bad arguments, image or state, or an output file that cannot be written\n");
+                 "error); 2 bad arguments, image or state, or an output file that cannot be\n");
+    std::fprintf(out, "written\n");
 }
 
 // Returns an error text, empty on success; sets `help` for --help.
@@ -297,6 +310,19 @@ class RunnerHost : public Host {
     u64 frames_drawn_ = 0;
 };
 
+// The 32X unit joins the program: its cores and register tables, the SH-2 boot ROMs as the
+// targets of their system ROM files, and its part of the boot.
+void bind_32x_unit() {
+    s32x_init_sh2_cores();
+    system_rom_targets[kRom32xMaster] = sh2_boot_rom;
+    system_rom_targets[kRom32xSlave]  = sh2s_boot_rom;
+    machine_hooks.s32x_fit            = s32x_set_fitted;
+    machine_hooks.s32x_reset          = [] {
+        sh2_set_cart_size(static_cast<u32>(std::min<u64>(image_loader.image_size, 0x400000)));
+        s32x_reset();
+    };
+}
+
 // Everything the runner set up for the run is undone here on every way out.
 struct RunScope {
     ~RunScope() {
@@ -326,6 +352,9 @@ int run(const Options& options) {
     // Start-up as the program's: the one-time set-up and the optional libraries (the
     // naming libraries from the runner's own folder).
     emu_components_init();
+    bind_32x_unit();
+    if (options.s32x_system_roms >= 0)
+        cfg_32x_use_bios = static_cast<u32>(options.s32x_system_roms);
     LibraryBindOptions libraries;
     libraries.namer_folder = executable_folder();
     dll_bind_optional(libraries);
@@ -396,9 +425,11 @@ int run(const Options& options) {
 
     int status = halted ? kExitHalted : kExitOk;
     if (halted) {
-        std::fprintf(
-            stderr, "varn-run: %s\n",
-            z80_is_stopped() ? "the Z80 stopped on an emulation error" : "the 68000 halted");
+        const bool sh2 = ((sh2_context.status | sh2s_context.status) & kSh2StatusHalted) != 0;
+        std::fprintf(stderr, "varn-run: %s\n",
+                     z80_is_stopped() ? "the Z80 stopped on an emulation error"
+                     : sh2            ? "the SH-2 halted"
+                                      : "the 68000 halted");
     }
     const u32 width  = std::min(screen_width, host.image().width());
     const u32 height = std::min(screen_height, host.image().height());

@@ -81,6 +81,7 @@ void withdraw_run_entry() { emu_thread_target.store(nullptr); }
     psg_render_sample(*slot);     // stores
     ym2612_output_sample(*slot);  // adds, with saturation
     call(frame_seams.segacd_pcm_sample, slot);
+    call(frame_seams.s32x_pwm_sample, slot);
     sound_frame.sound_write_pos += 2;
     ++run_stats.samples;
 }

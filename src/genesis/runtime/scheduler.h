@@ -86,6 +86,8 @@ struct FrameSeams {
     void (*s32x_palette_refresh)();
     void (*s32x_hint_line)();
     void (*s32x_vint_frame)();
+    // 32X: adds the PWM output to each sample.
+    void (*s32x_pwm_sample)(s16* slot);
     // Clears the halt bits of the CPUs of the add-on units and the Master System.
     void (*clear_addon_halts)();
 };

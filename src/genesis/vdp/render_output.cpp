@@ -7,6 +7,7 @@
 
 #include "base/config.h"
 #include "base/crc32.h"
+#include "base/endian.h"
 #include "base/speed_paths.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_internal.h"
@@ -213,7 +214,8 @@ void genesis_interlace(u32 y, bool doubled) {
 
 u16 fb_word(u32 index) {
     const auto& src = s32x_composite_source;
-    return src.frame_buffer[index % src.frame_buffer_words];
+    const u16 w     = src.frame_buffer[index % src.frame_buffer_words];
+    return src.big_endian ? load_be16(reinterpret_cast<const u8*>(&w)) : w;
 }
 
 u32 line_start(u32 y) { return fb_word(y); }
@@ -225,7 +227,9 @@ u8 fb_byte(u32 start, u32 k) {
 
 u16 palette_word(u32 index) {
     const auto& src = s32x_composite_source;
-    return src.palette != nullptr ? src.palette[index & 0xFF] : 0;
+    if (src.palette == nullptr) return 0;
+    const u16 w = src.palette[index & 0xFF];
+    return src.big_endian ? load_be16(reinterpret_cast<const u8*>(&w)) : w;
 }
 
 bool genesis_clear(u8 b) { return (b & 0x3F) == 0; }

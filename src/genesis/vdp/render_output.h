@@ -77,10 +77,13 @@ bool png_convert_surface_rows(const u16* surface, u32 pitch, u32 width, u32 heig
 // 32X composite source, filled by the 32X unit: the displayed frame buffer (console words;
 // word `line` holds the line's start as a word offset) and the 256-colour palette (console
 // colour words, bit 15 the priority). Without a frame buffer the 32X layer is empty.
+// `big_endian`: the words are held in the console's byte order (the 32X unit's memories)
+// rather than the host's.
 struct S32xCompositeSource {
     const u16* frame_buffer = nullptr;
     u32 frame_buffer_words  = 0;
     const u16* palette      = nullptr;  // 256 words
+    bool big_endian         = false;
 };
 extern S32xCompositeSource s32x_composite_source;
 // A 32X colour word (red bits 0-4, green 5-9, blue 10-14) in the surface format.
