@@ -231,7 +231,8 @@ M68K_INLINE bool enter_position() {
 // At the carry that ends the slice: true, with the counter the handler asked for, when a
 // handler left the slice (see leave_slice).
 M68K_INLINE bool left_slice(M68kCpuContext& c, u32 cycles) {
-    if (cycles != kLeaveSlice) return false;
+    if (cycles != kLeaveSlice) [[likely]]
+        return false;
     c.cycle_counter = c.leave_counter;
     return true;
 }
@@ -275,7 +276,7 @@ M68K_INLINE bool dispatch(u32 cycles) {
 }
 
 template <class I>
-[[gnu::noinline]] bool dispatch_plain(u32 cycles) {
+[[gnu::noinline, gnu::cold]] bool dispatch_plain(u32 cycles) {
     return dispatch<I, true>(cycles);
 }
 
@@ -319,17 +320,24 @@ M68K_INLINE bool run_slice_body() {
         halt_machine<I>();
         return false;
     }
-    // The switch is read once per slice: the hot loop itself never looks at it.
-    const bool fast = speed_paths_enabled();
-    u32 cycles      = 0;
+    // The switch is read at slice entry only, never in the dispatch loops, and read where it
+    // is used rather than kept across the calls (which would cost a saved register on every
+    // slice).
+    u32 cycles = 0;
     if (c.irq_check == 1) {
         cycles = check_irq<I>(0);
     } else if constexpr (I::kIsMain) {
-        if (fast && c.fetch_pos == m68k_wait_stop.at) cycles = m68k_wait_stop.resume();
+        if (c.fetch_pos == m68k_wait_stop.at && speed_paths_enabled())
+            cycles = m68k_wait_stop.resume();
     }
     // The interrupt check may have left the slice itself: the counter is taken from the
     // record after it.
-    const bool left = fast ? dispatch<I, false>(cycles) : dispatch_plain<I>(cycles);
+    bool left;
+    if (speed_paths_enabled()) [[likely]] {
+        left = dispatch<I, false>(cycles);
+    } else {
+        left = dispatch_plain<I>(cycles);
+    }
     if (left && (c.status & kM68kStatusHalted)) return false;
     c.pc      = m68k_current_pc(c);
     c.exit_pc = c.pc;
