@@ -1,6 +1,7 @@
-// varn-run: the headless runner. Loads a plain cartridge image, powers the machine on and
-// runs frames without a window, sound device or input, then prints what it did. It links
-// the emulation core only.
+// varn-run: the headless runner. Loads an image the way the Load ROM command does (plain,
+// copier layouts, ZIP or RAR entries), boots it and runs frames without a window, sound
+// device or input, then prints what it did. It links the emulation core only; its options
+// stand for the choices a user makes in the dialogs.
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -15,7 +17,8 @@
 
 #include "base/config.h"
 #include "base/host.h"
-#include "genesis/memory/memory.h"
+#include "frontend/config/config_paths.h"
+#include "frontend/config/lang_texts.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/runtime/scheduler.h"
@@ -24,6 +27,10 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "media/image_loader.h"
+#include "media/machine_boot.h"
+#include "media/media_ui.h"
+#include "media/optional_libs.h"
 #include "wav_writer.h"
 
 namespace varn {
@@ -44,6 +51,9 @@ struct Options {
     std::string load_state_path;
     std::string save_state_path;
     bool bench = false;
+    u32 filter = lang::kFilterGenesis;
+    std::string entry;
+    std::string brm_path;
 };
 
 // One command-line option: its name, whether it takes a value, and what it does with it.
@@ -89,6 +99,25 @@ const std::vector<OptionDef>& option_table() {
              o.system = v;
              return std::string();
          }},
+        {"--filter", "N",
+         "file-dialog filter the image is chosen under: 1 Genesis (default), 2 32X, 3 Sega CD "
+         "image, 4 Sega CD cue sheet, 5 Master System",
+         [](Options& o, const std::string& v) {
+             if (v.size() != 1 || v[0] < '1' || v[0] > '5') return "filter out of range: " + v;
+             o.filter = static_cast<u32>(v[0] - '0');
+             return std::string();
+         }},
+        {"--entry", "NAME", "the archive entry to load when more than one fits the filter",
+         [](Options& o, const std::string& v) {
+             o.entry = v;
+             return std::string();
+         }},
+        {"--brm-path", "DIR",
+         "folder of the save RAM files, read at boot and written at the end (default: none)",
+         [](Options& o, const std::string& v) {
+             o.brm_path = v;
+             return std::string();
+         }},
         {"--wav", "FILE", "write the frames' samples as a 16-bit mono WAV at the configured rate",
          [](Options& o, const std::string& v) {
              o.wav_path = v;
@@ -120,8 +149,10 @@ const std::vector<OptionDef>& option_table() {
 
 void print_usage(std::FILE* out) {
     std::fprintf(out, "usage: varn-run [options] IMAGE\n\n");
-    std::fprintf(out, "Runs a plain cartridge image headless and prints frames, slices, samples\n");
-    std::fprintf(out, "and wall seconds.\n\noptions:\n");
+    std::fprintf(out,
+                 "Loads an image (plain, interleaved .SMD, half-split .MD, or an entry of a ZIP\n");
+    std::fprintf(out, "or RAR archive), runs it headless and prints frames, slices, samples and\n");
+    std::fprintf(out, "wall seconds.\n\noptions:\n");
     for (const auto& option : option_table()) {
         std::string left = option.name;
         if (option.value_name != nullptr) left += std::string(" ") + option.value_name;
@@ -184,18 +215,24 @@ std::string read_file(const std::string& path, std::vector<u8>& out, std::size_t
     return {};
 }
 
-// The runner-only loader: a plain image into the cartridge area, the rest of it zero.
-std::string load_plain_image(const std::string& path) {
-    std::vector<u8> data;
-    if (auto error = read_file(path, data, cart_rom.size()); !error.empty()) return error;
-    if (data.empty()) return path + " is empty";
-    if (data.size() > cart_rom.size()) {
-        return path + " is larger than the 4 MB cartridge area";
-    }
-    const auto end = std::copy(data.begin(), data.end(), cart_rom.begin());
-    std::fill(end, cart_rom.end(), u8{0});
+// The image path as given: a file that can be opened and is not empty. The loader then
+// says what it makes of it.
+std::string check_image_path(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot open " + path + ": " + std::strerror(errno);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return "cannot read " + path;
+    if (std::filesystem::file_size(path, ec) == 0 || ec) return path + " is empty";
     return {};
 }
+
+// The dialogs' answers come from the options; messages go to standard error.
+class RunnerUi : public HeadlessUi {
+  public:
+    void message_box(const std::string& text) override {
+        std::fprintf(stderr, "varn-run: %s\n", text.c_str());
+    }
+};
 
 // A whole state file into memory; an error text, empty on success.
 std::string read_state_file(const std::string& path, std::vector<u8>& out) {
@@ -251,8 +288,20 @@ class RunnerHost : public Host {
 
 WavWriter wav;
 
+// Everything the runner set up for the run is undone here on every way out.
+struct RunScope {
+    ~RunScope() {
+        machine_close();
+        sound_log_hook = nullptr;
+        if (wav.is_open()) (void)wav.close();
+        emu_set_host(nullptr);
+        media_set_ui(nullptr);
+        dll_release();
+    }
+};
+
 int run(const Options& options) {
-    if (auto error = load_plain_image(options.image); !error.empty()) {
+    if (auto error = check_image_path(options.image); !error.empty()) {
         std::fprintf(stderr, "varn-run: %s\n", error.c_str());
         return kExitBadInput;
     }
@@ -266,15 +315,25 @@ int run(const Options& options) {
     }
 
     RunnerHost host(options.fake_clock);
+    RunnerUi ui;
+    RunScope scope;
     emu_set_host(&host);
+    media_set_ui(&ui);
     host.attach_frame(320, 480);  // room for an interlaced picture of 448 or 480 rows
 
-    // What the boot does for a cartridge: region, machine kind, sound positions, power-on.
+    // Start-up as the program's: the one-time set-up and the optional libraries (the
+    // naming libraries from the runner's own folder).
     emu_components_init();
-    machine_kind = kMachineGenesis;
-    region_autodetect();
-    sound_reset_positions();
-    genesis_power_on_machine();
+    LibraryBindOptions libraries;
+    libraries.namer_folder = executable_folder();
+    dll_bind_optional(libraries);
+    media_ram_files_enabled = !options.brm_path.empty();
+    if (media_ram_files_enabled) cfg_brm_path = options.brm_path + "/";
+    if (!options.entry.empty()) ui.entry = options.entry;
+
+    if (rom_load_file(options.image, options.filter) != LoadResult::kBooted) {
+        return kExitBadInput;
+    }
     surface_set_origin(host.surface().pixels, host.surface().pitch, host.surface().width,
                        host.surface().height, 0, 0);
     // Whole frames from the start of a vertical blank, so that N frames are N x 2752 slices.
@@ -288,9 +347,6 @@ int run(const Options& options) {
         }
         if (!error.empty()) {
             std::fprintf(stderr, "varn-run: %s\n", error.c_str());
-            sound_log_hook = nullptr;
-            if (wav.is_open()) (void)wav.close();
-            emu_set_host(nullptr);
             return kExitBadInput;
         }
     }
@@ -346,7 +402,6 @@ int run(const Options& options) {
             status = kExitBadInput;
         }
     }
-    emu_set_host(nullptr);
     return status;
 }
 

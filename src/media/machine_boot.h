@@ -1,0 +1,69 @@
+#pragma once
+// Turning a loaded image into a running machine, and back.
+//
+// The boot detects the region, names the game (naming library, cartridge header or file
+// name, in the configured order), puts the name in the window title, loads the system ROMs
+// the machine needs, powers the machine on and reads the save RAM (and, on the Sega CD, the
+// backup RAM) from their files. The close stops the machine, writes those RAMs back and
+// releases the image.
+
+#include <optional>
+#include <span>
+#include <string>
+
+#include "base/types.h"
+
+namespace varn {
+
+struct BootNames {
+    std::optional<std::string> namer_name;   // from the naming library
+    std::optional<std::string> header_name;  // from the cartridge or disc header
+    // The chosen name as the file commands put it before their extensions: no folder
+    // separators, drive colons or control characters.
+    std::string game_name;
+    std::string brm_file_name;         // game_name + ".BRM": save RAM, RAM cartridge
+    std::string backup_ram_file_name;  // Sega CD: BIOS file name + ".BRM"
+    u32 namer_crc = 0;
+};
+extern BootNames boot_names;
+
+// Whether the boot and the close read and write the RAM files (the headless runner turns
+// them off unless asked for a save-RAM folder).
+extern bool media_ram_files_enabled;
+
+// The parts of the machines that join later. A machine whose entry is null is not part of
+// this build: its boot is refused with a message.
+struct MachineHooks {
+    void (*s32x_reset)()            = nullptr;  // 32X unit reset (also run for a Genesis)
+    bool (*s32x_present)()          = nullptr;  // the 32X can run
+    void (*scd_power_on_reset)()    = nullptr;  // Sega CD unit reset after its power-on
+    void (*scd_detect_region)()     = nullptr;  // region from the disc
+    void (*scd_format_backup_ram)() = nullptr;
+    void (*scd_format_ram_cart)()   = nullptr;
+    void (*sms_detect_region)()     = nullptr;
+    void (*sms_power_on)()          = nullptr;  // Master System power-on (stores its run entry)
+    std::span<u8> scd_backup_ram;               // the Sega CD's internal backup RAM, 8 KB
+};
+extern MachineHooks machine_hooks;
+
+inline constexpr u32 kScdBackupRamBytes = 0x2000;
+
+// Boots the loaded image. Mode 0 after a load (region detection allowed); the reboot passes
+// its request word, and mode 2 only renames and retitles. True when a machine runs (or,
+// with mode 2, was renamed).
+bool machine_boot(u32 mode);
+// Writes the save RAM and backup RAM files of a booted machine (the mode is not used).
+void machine_save_backup_ram(u32 mode);
+// Stops the machine, writes its RAM files, releases the image and the names. Returns 1.
+u32 machine_close();
+// The Boot Sega CD command: boots the Sega CD from the chosen CD-ROM drive.
+void boot_sega_cd_from_drive();
+
+// Binds the reboot of the thread link to the boot above (start-up).
+void media_bind_hooks();
+
+// A name made safe to be part of a file name: '/', '\', ':', NUL and control characters
+// become '_'.
+std::string safe_file_name(std::string_view name);
+
+}  // namespace varn
