@@ -44,10 +44,18 @@ inline ConfigWord cfg_custom_fullscreen_y{480};
 inline ConfigWord cfg_custom_window_x{320};
 inline ConfigWord cfg_custom_window_y{224};
 
+// The scan-line line copy: the four mask words it applies to the doubled lines, and the
+// half-intensity mask of the display's pixel format (5-6-5 here).
+inline std::array<ConfigWord, 4> scanline_masks{0, 0, 0xFFFFFFFF, 0xFFFFFFFF};
+inline ConfigWord scanline_half_mask{0x7BCF7BCF};
+
 // [Sound]
 inline ConfigWord cfg_sound_rate{0};  // 0 44100 Hz, 1 22050 Hz, 2 11025 Hz
 inline ConfigWord cfg_sound_stereo{0};
 inline ConfigWord cfg_sound_aliasing{1};
+// The menu's sound switches: all ones lets the output through, 0 silences it.
+inline ConfigWord sound_output_mask{0xFFFFFFFF};
+inline ConfigWord ym2612_output_mask{0xFFFFFFFF};
 
 // [Input]
 inline std::array<ConfigWord, 8> cfg_input_device{};    // slots 1A-1D, 2A-2D: 0 keyboard

@@ -10,8 +10,10 @@
 // program ends (or `lang_texts_reset`), so a pointer taken from it stays valid.
 
 #include <array>
+#include <string_view>
 
 #include "base/types.h"
+#include "frontend/config/text_helpers.h"
 
 namespace varn {
 
@@ -235,6 +237,9 @@ extern const std::array<const char*, kLangSlots> lang_default_texts;
 // from the table instead of their templates.
 extern u32 lang_file_loaded;
 
+// The replacement texts the slots point at, kept until the program ends.
+extern StringList lang_string_store;
+
 inline const char* lang_text(lang::Slot slot) { return lang_texts[slot]; }
 
 // The description and pattern of file filter `filter_index` (1-5); any other index gives
@@ -243,7 +248,7 @@ const char* lang_filter_description(u32 filter_index);
 const char* lang_filter_pattern(u32 filter_index);
 
 // Points `slot` at a copy of `text` that the table keeps until reset.
-void lang_set_text(lang::Slot slot, const char* text);
+void lang_set_text(lang::Slot slot, std::string_view text);
 
 // Every slot back to its built-in text, replacements dropped, `lang_file_loaded` 0.
 void lang_texts_reset();
