@@ -167,12 +167,6 @@ void choose_filters() {
 
 }  // namespace
 
-std::filesystem::path executable_folder() {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::path{} : exe.parent_path();
-}
-
 u32 dll_bind_optional(const LibraryBindOptions& options) {
     dll_release();
     // The naming libraries normally stay for the process's life; binding again (tests)

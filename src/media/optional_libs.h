@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/types.h"
+#include "frontend/config/profile_folder.h"  // executable_folder
 #include "media/media_ui.h"
 #include "romnamer/namer_api.h"
 
@@ -100,9 +101,6 @@ struct LibraryBindOptions {
     bool message_unrar   = false;
     bool message_zlib    = false;
 };
-
-// The folder of the running executable (empty when it cannot be found).
-std::filesystem::path executable_folder();
 
 // Binds the four libraries in the order kestgen, kest32x, RAR, zlib and chooses the Load
 // ROM filters. Returns 1.
