@@ -7,11 +7,15 @@ varn_ensure_packages
 cmake --preset release
 cmake --build --preset release
 bin=build/release
-if [ -x "$bin/winvarn" ]; then
-  exec "$bin/winvarn" "$@"
-elif [ -x "$bin/varn-run" ]; then
-  echo "The window program is not built yet: running the headless runner varn-run." >&2
-  exec "$bin/varn-run" "$@"
-else
-  echo "Built the libraries, tests and benchmarks; no program to run yet." >&2
+if [ $# -eq 0 ]; then
+  # No arguments: the window program, when there is a display to open it on.
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "There is no display to open the VARN window on (DISPLAY and WAYLAND_DISPLAY are" >&2
+    echo "unset). Run an image headless instead:" >&2
+    echo >&2
+    exec "$bin/varn-run" --help
+  fi
+  exec "$bin/winvarn"
 fi
+# An image and options: the headless runner.
+exec "$bin/varn-run" "$@"

@@ -7,6 +7,7 @@ varn_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libsdl2-dev zlib1g-dev libminizip-dev libarchive-dev
   binutils-m68k-linux-gnu z80asm binutils-sh-elf
+  xvfb xauth xdotool imagemagick
 )
 
 varn_ensure_packages() {
