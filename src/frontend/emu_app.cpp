@@ -24,6 +24,7 @@
 #include "genesis/runtime/low_level.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/runtime/thread_link.h"
+#include "media/image_loader.h"
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
@@ -107,6 +108,15 @@ void EmuApp::reset() {
     demo_recording.store(0);
     demo_mode.store(0);
     emu_reboot_sequence(0);
+}
+
+void EmuApp::load_image(const std::string& path) {
+    // The load closes the running machine, which stops the sound; the release of the file
+    // commands' pause reasons afterwards starts it again. No pause is requested before the
+    // load: the thread is idle after the close, and a machine booted under a pause that is
+    // released before its first frame end would never acknowledge the release.
+    (void)rom_load_file(path, lang::kFilterGenesis);
+    emu_resume_request(kPauseFile | kPauseMenu);
 }
 
 // ---- Steps -------------------------------------------------------------------------------

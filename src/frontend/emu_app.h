@@ -44,6 +44,9 @@ class EmuApp {
     void toggle_pause();
     // Alt+R: drops a demo being recorded or played and reboots the loaded image.
     void reset();
+    // Loads and boots an image as the Load ROM command does once its file is chosen, and
+    // restarts the sound that closing the previous machine stopped.
+    void load_image(const std::string& path);
 
     MainFrame* frame() const { return frame_.get(); }
     SoundOutput* sound() const { return sound_.get(); }

@@ -15,10 +15,8 @@
 #include <csignal>
 #include <cstdio>
 
-#include "frontend/config/lang_texts.h"
 #include "frontend/emu_app.h"
 #include "frontend/main_frame.h"
-#include "media/image_loader.h"
 
 namespace {
 
@@ -57,6 +55,6 @@ int main(int argc, char** argv) {
         sigaction(SIGTERM, &action, nullptr);
     }
 
-    if (argc == 2) (void)varn::rom_load_file(argv[1], varn::lang::kFilterGenesis);
+    if (argc == 2) app.load_image(argv[1]);
     return QApplication::exec();
 }

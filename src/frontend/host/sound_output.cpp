@@ -74,7 +74,7 @@ bool SoundOutput::open_stream() {
     rate_.store(rate);
     sound_reset_positions();
     size_.store(2 * 2 * rate);  // two seconds of 16-bit mono
-    ring_.open(2 * 2 * rate);
+    ring_.open(2 * 2 * rate, 2 * rate);
 
     SDL_AudioSpec want{};
     want.freq     = static_cast<int>(rate);

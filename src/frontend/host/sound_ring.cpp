@@ -5,12 +5,13 @@
 
 namespace varn {
 
-void SoundRing::open(u32 bytes) {
+void SoundRing::open(u32 bytes, u32 bytes_per_second) {
     std::lock_guard lock(mutex_);
     buffer_.assign(bytes & ~1u, 0);
-    read_pos_  = 0;
-    last_take_ = 0;
-    playing_   = false;
+    bytes_per_second_ = bytes_per_second;
+    read_pos_         = 0;
+    last_take_        = 0;
+    playing_          = false;
 }
 
 void SoundRing::close() {
@@ -47,15 +48,26 @@ void SoundRing::zero() {
     std::fill(buffer_.begin(), buffer_.end(), u8{0});
 }
 
-u32 SoundRing::play_cursor() const {
-    std::lock_guard lock(mutex_);
-    const u32 size = static_cast<u32>(buffer_.size());
-    return size == 0 ? 0 : (read_pos_ + size - last_take_) % size;
+u32 SoundRing::played_of_last_take(Clock::time_point now) const {
+    if (!playing_ || now <= last_take_time_) return 0;
+    const auto us =
+        std::chrono::duration_cast<std::chrono::microseconds>(now - last_take_time_).count();
+    const u64 bytes = static_cast<u64>(us) * bytes_per_second_ / 1000000;
+    return static_cast<u32>(std::min<u64>(bytes, last_take_)) & ~1u;
 }
 
-u32 SoundRing::write_cursor() const {
+u32 SoundRing::play_cursor(Clock::time_point now) const {
     std::lock_guard lock(mutex_);
-    return read_pos_;
+    const u32 size = static_cast<u32>(buffer_.size());
+    if (size == 0) return 0;
+    return (read_pos_ + size - last_take_ + played_of_last_take(now)) % size;
+}
+
+u32 SoundRing::write_cursor(Clock::time_point now) const {
+    std::lock_guard lock(mutex_);
+    const u32 size = static_cast<u32>(buffer_.size());
+    if (size == 0) return 0;
+    return (read_pos_ + played_of_last_take(now)) % size;
 }
 
 bool SoundRing::lock(u32 offset, u32 bytes, SoundWindow& window) {
@@ -80,7 +92,7 @@ void SoundRing::unlock() {
     mutex_.unlock();
 }
 
-u32 SoundRing::take(u8* out, u32 bytes) {
+u32 SoundRing::take(u8* out, u32 bytes, Clock::time_point now) {
     std::lock_guard lock(mutex_);
     const u32 size = static_cast<u32>(buffer_.size());
     if (!playing_ || size == 0) {
@@ -98,7 +110,8 @@ u32 SoundRing::take(u8* out, u32 bytes) {
         done += piece;
     }
     if (from_buffer < bytes) std::memset(out + from_buffer, 0, bytes - from_buffer);
-    last_take_ = from_buffer;
+    last_take_      = from_buffer;
+    last_take_time_ = now;
     return from_buffer;
 }
 
