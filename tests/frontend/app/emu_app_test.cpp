@@ -257,5 +257,35 @@ TEST_F(EmuAppTest, WindowPaintsTheFinishedFrameScaled) {
     app.frame()->close();
 }
 
+// Full screen covers the desktop as it is; the area of the configured full-screen size is
+// scaled onto it keeping its shape, with black bars.
+TEST_F(EmuAppTest, FullScreenLetterboxesTheConfiguredAreaOnTheDesktop) {
+    RecordingApp app;
+    ASSERT_TRUE(app.start());
+    MainFrame& frame = *app.frame();
+    cfg_custom_fullscreen_x.store(640);
+    cfg_custom_fullscreen_y.store(400);
+    cfg_screen_size.store(2);
+    frame.enter_fullscreen();
+    QApplication::processEvents();
+    const QRect widget = frame.display()->rect();
+    const QRect area   = frame.display()->area_on_widget();
+    ASSERT_GT(widget.width(), 0);
+    EXPECT_NEAR(area.width() * 400.0 / area.height(), 640.0, 4.0);
+    EXPECT_TRUE(area.width() == widget.width() || area.height() == widget.height());
+    EXPECT_NEAR(area.center().x(), widget.center().x(), 1);
+    EXPECT_NEAR(area.center().y(), widget.center().y(), 1);
+    EXPECT_FALSE(frame.statusBar()->isVisible());
+
+    cfg_screen_size.store(0);
+    frame.enter_windowed();
+    QApplication::processEvents();
+    EXPECT_EQ(frame.display()->width(), 320);
+    EXPECT_EQ(frame.display()->height(), 224);
+    cfg_custom_fullscreen_x.store(640);
+    cfg_custom_fullscreen_y.store(480);
+    app.frame()->close();
+}
+
 }  // namespace
 }  // namespace varn

@@ -77,6 +77,7 @@ TEST(WindowLink, HandshakesWithALiveThread) {
     sound.init();
     WindowHost host(requests, images, sound);
     link_host = &host;
+    machine_frames.store(0);
     std::atomic<int> wakes{0};
     requests.set_wake([&] { wakes.fetch_add(1); });
     emu_set_host(&host);
