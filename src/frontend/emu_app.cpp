@@ -56,6 +56,7 @@ EmuApp::~EmuApp() {
     // A start-up that ended early, or a test that never closed the window: the thread is
     // not left running behind the objects it uses.
     if (emu_thread_.joinable()) thread_end();
+    varn::code_cache_release();
     if (&emu_host() == host_.get()) emu_set_host(nullptr);
     media_set_ui(nullptr);
     display_close();

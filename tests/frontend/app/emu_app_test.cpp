@@ -22,6 +22,7 @@
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
 #include "frontend/main_frame.h"
+#include "genesis/io/demo_stream.h"
 #include "genesis/runtime/thread_link.h"
 
 namespace varn {
@@ -190,6 +191,19 @@ TEST_F(EmuAppTest, PauseToggleWorksWithoutAMachine) {
     app.toggle_pause();
     EXPECT_EQ(emu_state_flags.load() & kStatePaused, 0u);
     EXPECT_TRUE(app.sound()->streaming());
+    app.frame()->close();
+}
+
+TEST_F(EmuAppTest, ResetDropsADemoAndRebootsWithoutAnImageLeavingTheThreadIdle) {
+    RecordingApp app;
+    ASSERT_TRUE(app.start());
+    demo_recording.store(1);
+    demo_mode.store(1);
+    app.reset();
+    EXPECT_EQ(demo_recording.load(), 0u);
+    EXPECT_EQ(demo_mode.load(), 0u);
+    EXPECT_EQ(emu_state_flags.load() & kStatePaused, 0u);
+    EXPECT_EQ(emu_thread_state.load(), kThreadIdle);
     app.frame()->close();
 }
 
