@@ -57,3 +57,15 @@ function(varn_add_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")  # support/
 endfunction()
+
+# varn_core_components(<out>): the components a headless program links: every emulation and
+# media folder, and of the front end only its settings and texts (no toolkit there), never
+# its window and device libraries.
+function(varn_core_components out)
+  get_property(components GLOBAL PROPERTY VARN_COMPONENTS)
+  list(FILTER components EXCLUDE REGEX "^varn_frontend")
+  if(TARGET varn_frontend_config)
+    list(APPEND components varn_frontend_config)
+  endif()
+  set(${out} ${components} PARENT_SCOPE)
+endfunction()

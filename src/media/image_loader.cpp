@@ -36,35 +36,6 @@ void set_probe(const LoadKind& kind) {
     image_loader.probe_mode = kind.mode;
 }
 
-// Reads up to dest.size() bytes at `offset`; the count read, or -1 on a read error.
-s64 read_at(int fd, std::span<u8> dest, u64 offset) {
-    std::size_t done = 0;
-    while (done < dest.size()) {
-        const ssize_t n =
-            ::pread(fd, dest.data() + done, dest.size() - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<s64>(done);
-}
-
-class FileProbeSource final : public ProbeSource {
-  public:
-    FileProbeSource(int fd, u64 size) : fd_(fd), size_(size) {}
-    bool read4(u32 offset, std::array<u8, 4>& out) const override {
-        if (offset + 4ull > size_) return false;
-        return read_at(fd_, out, offset) == 4;
-    }
-
-  private:
-    int fd_;
-    u64 size_;
-};
-
 // The header test against the extension's decision (the validity warning, at most once a
 // load): the extension wins.
 void check_probe() {
@@ -95,7 +66,8 @@ u32 decode_plain_file(std::span<u8> destination, u64 offset) {
     std::vector<u8> chunk(kFileChunkBytes);
     while (!d.done()) {
         const u64 want = std::min<u64>(chunk.size(), d.needed() - d.consumed());
-        const s64 n = read_at(image_loader.image_file, std::span(chunk.data(), want), d.consumed());
+        const s64 n =
+            file_read_at(image_loader.image_file, std::span(chunk.data(), want), d.consumed());
         if (n <= 0) return n < 0 ? 0 : 1;
         d.feed(std::span<const u8>(chunk.data(), static_cast<std::size_t>(n)));
     }
@@ -284,7 +256,7 @@ bool rom_stream_chunk(std::span<const u8> chunk) {
 
 u32 cd_image_read(std::span<u8> destination, u64 offset) {
     if (image_loader.image_file < 0) return 0;
-    return read_at(image_loader.image_file, destination, offset) < 0 ? 0 : 1;
+    return file_read_at(image_loader.image_file, destination, offset) < 0 ? 0 : 1;
 }
 
 u32 cd_image_read_raw(std::span<u8> destination, u64 offset) {
@@ -296,8 +268,8 @@ u32 cd_image_read_raw(std::span<u8> destination, u64 offset) {
         const u64 within    = logical % kCdSectorBytes;
         const std::size_t n = static_cast<std::size_t>(
             std::min<u64>(kCdSectorBytes - within, destination.size() - done));
-        const s64 got = read_at(image_loader.image_file, destination.subspan(done, n),
-                                sector * kRawSectorBytes + kRawSectorDataStart + within);
+        const s64 got = file_read_at(image_loader.image_file, destination.subspan(done, n),
+                                     sector * kRawSectorBytes + kRawSectorDataStart + within);
         if (got < 0) return 0;
         if (static_cast<std::size_t>(got) < n) break;  // the file ends here
         done += n;

@@ -1,6 +1,9 @@
 #include "media/load_detect.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace varn {
@@ -104,6 +107,26 @@ bool SpanProbeSource::read4(u32 offset, std::array<u8, 4>& out) const {
     if (offset > bytes_.size() || bytes_.size() - offset < 4) return false;
     std::memcpy(out.data(), bytes_.data() + offset, 4);
     return true;
+}
+
+s64 file_read_at(int fd, std::span<u8> dest, u64 offset) {
+    std::size_t done = 0;
+    while (done < dest.size()) {
+        const ssize_t n =
+            ::pread(fd, dest.data() + done, dest.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<s64>(done);
+}
+
+bool FileProbeSource::read4(u32 offset, std::array<u8, 4>& out) const {
+    if (offset + 4ull > size_) return false;
+    return file_read_at(fd_, out, offset) == 4;
 }
 
 LoadKind probe_header(const ProbeSource& src) { return run_rows(src, kHeaderRows); }

@@ -75,6 +75,21 @@ class SpanProbeSource final : public ProbeSource {
     std::span<const u8> bytes_;
 };
 
+// A probe source over an open file (reads with pread; the file position is not used).
+class FileProbeSource final : public ProbeSource {
+  public:
+    FileProbeSource(int fd, u64 size) : fd_(fd), size_(size) {}
+    bool read4(u32 offset, std::array<u8, 4>& out) const override;
+
+  private:
+    int fd_;
+    u64 size_;
+};
+
+// Reads up to dest.size() bytes of a file at `offset`: the count read (short at the file's
+// end), or -1 on a read error.
+s64 file_read_at(int fd, std::span<u8> dest, u64 offset);
+
 // The extension of a file name: the text after its last dot, or empty when the last
 // path component has no dot.
 std::string_view file_extension(std::string_view name);

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "frontend/config/lang_texts.h"
+#include "media/image_loader.h"
 #include "media/load_detect.h"
 
 namespace varn {
@@ -219,6 +220,8 @@ u32 dll_bind_optional(const LibraryBindOptions& options) {
 }
 
 void dll_release() {
+    // An archive still open would otherwise be closed later through released code.
+    if (image_loader.archive != nullptr) rom_release_source();
     close_all(archive_handles);
     close_all(zlib_handles);
     archive_lib     = {};

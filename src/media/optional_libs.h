@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "base/types.h"
-#include "frontend/config/profile_folder.h"  // executable_folder
+#include "frontend/config/profile_folder.h"
 #include "media/media_ui.h"
 #include "romnamer/namer_api.h"
 

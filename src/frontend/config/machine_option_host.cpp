@@ -4,6 +4,7 @@
 #include "genesis/io/controller_ports.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/region.h"
+#include "genesis/runtime/thread_link.h"
 #include "genesis/vdp/vdp.h"
 
 namespace varn {
@@ -20,6 +21,9 @@ void MachineOptionHost::set_console_lines(u32 pal, u32 overseas) {
 void MachineOptionHost::set_scd_region(u32 which) {
     std::atomic_ref<u32>(region.scd_region).store(which, std::memory_order_relaxed);
 }
+
+void MachineOptionHost::pause_request(u32 reasons) { emu_pause_request(reasons); }
+void MachineOptionHost::resume_request(u32 reasons) { emu_resume_request(reasons); }
 
 void MachineOptionHost::input_apply_config() { varn::input_apply_config(); }
 

@@ -68,9 +68,12 @@ class OptionHost {
     }
 };
 
-// Drives the emulated machine: region lines, controller ports, frame skip, render mode.
+// Drives the emulated machine: region lines, controller ports, frame skip, render mode, and
+// the emulation thread's pause requests.
 class MachineOptionHost : public OptionHost {
   public:
+    void pause_request(u32 reasons) override;
+    void resume_request(u32 reasons) override;
     void set_console_lines(u32 pal, u32 overseas) override;
     void set_scd_region(u32 region) override;
     void input_apply_config() override;

@@ -178,9 +178,7 @@ bool OptionModel::command(u32 id) {
     }
     switch (id) {
         case cmd::kSetBrmPath:
-            if (auto folder = host_.choose_brm_folder()) {
-                if (folder->size() <= kConfigPathMax) cfg_brm_path = *folder;
-            }
+            if (auto folder = host_.choose_brm_folder()) keep_path(cfg_brm_path, *folder);
             return true;
         case cmd::kCdDriveChooser:
             host_.open_cd_drive_chooser();
@@ -243,13 +241,16 @@ bool OptionModel::command(u32 id) {
 void OptionModel::choose_system_rom(u32 index) {
     std::string& path = cfg_system_rom_paths[index];
     const auto chosen = host_.choose_system_rom(path);
-    if (!chosen || chosen->empty()) return;
-    if (chosen->size() > kConfigPathMax) {
+    if (chosen && !chosen->empty()) keep_path(path, *chosen);
+}
+
+void OptionModel::keep_path(std::string& path, const std::string& chosen) {
+    if (chosen.size() > kConfigPathMax) {
         // The settings file keeps at most 255 bytes a path; a longer one would not come back.
-        host_.show_message("The path of the chosen file is too long to be kept.");
+        host_.show_message("The path chosen is too long to be kept (at most 255 characters).");
         return;
     }
-    path = *chosen;
+    path = chosen;
 }
 
 void OptionModel::select_region(u32 value) {

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 
 #include "base/config.h"
 #include "base/types.h"
@@ -129,6 +130,7 @@ class OptionModel {
     void console_lines_for_region();
     void finish() { menu_refresh_checks(); }
     void choose_system_rom(u32 index);
+    void keep_path(std::string& path, const std::string& chosen);
     void switch_fullscreen();
     void size_command_tail();
     void scanline_command(u32 mode);

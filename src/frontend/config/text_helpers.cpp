@@ -107,7 +107,9 @@ void str_trim_right(std::string& text) {
 char char_to_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 int text_find(std::string_view text, std::string_view key) {
-    return find_key(text, key, [](char a, char b) { return a == b; });
+    if (key.empty()) return -1;
+    const std::size_t p = text.find(key);
+    return p == std::string_view::npos ? -1 : static_cast<int>(p + key.size());
 }
 
 int text_find_nocase(std::string_view text, std::string_view key) {

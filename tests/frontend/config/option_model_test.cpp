@@ -289,6 +289,10 @@ TEST_F(ConfigTest, FileCommandsKeepPathsThatFit) {
     host.rom_choice = "E:\\sms_j.bin";
     options.command(32780);
     EXPECT_EQ(cfg_system_rom_paths[kSmsSysRom0J], "E:\\sms_j.bin");
+    host.brm_choice = std::string(300, 'y');
+    options.command(32770);
+    EXPECT_EQ(cfg_brm_path, ".\\");
+    EXPECT_EQ(host.calls.size(), 2u);
     host.brm_choice = "D:\\saves\\";
     options.command(32770);
     EXPECT_EQ(cfg_brm_path, "D:\\saves\\");
