@@ -6,12 +6,19 @@ cd "$(dirname "$0")"
 varn_ensure_packages
 cmake --preset release
 bin=build/release
-# The window program once the build has it; until then the headless runner. Only the
-# program is built, not the release preset's benchmarks.
-if ninja -C "$bin" -t query winvarn > /dev/null 2>&1; then
+if [ $# -eq 0 ]; then
+  # No arguments: the window program, when there is a display to open it on.
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    cmake --build --preset release --target varn-run
+    echo "There is no display to open the VARN window on (DISPLAY and WAYLAND_DISPLAY are" >&2
+    echo "unset). Run an image headless instead:" >&2
+    echo >&2
+    exec "$bin/varn-run" --help
+  fi
   cmake --build --preset release --target winvarn
-  exec "$bin/winvarn" "$@"
+  exec "$bin/winvarn"
 fi
+# An image and options: the headless runner. Only the program is built, not the release
+# preset's benchmarks.
 cmake --build --preset release --target varn-run
-echo "The window program is not built yet: running the headless runner varn-run." >&2
 exec "$bin/varn-run" "$@"

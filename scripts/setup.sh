@@ -8,6 +8,7 @@ varn_packages=(
   qt6-base-dev libsdl2-dev zlib1g-dev libminizip-dev libarchive-dev
   binutils-m68k-linux-gnu z80asm binutils-sh-elf
   pngcheck sox
+  xvfb xauth xdotool imagemagick
 )
 
 varn_ensure_packages() {

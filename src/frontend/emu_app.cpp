@@ -1,0 +1,247 @@
+#include "frontend/emu_app.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QShortcut>
+#include <system_error>
+
+#include "base/config.h"
+#include "frontend/app_option_host.h"
+#include "frontend/config/config_paths.h"
+#include "frontend/config/ini_file.h"
+#include "frontend/config/lang_file.h"
+#include "frontend/config/lang_texts.h"
+#include "frontend/config/option_model.h"
+#include "frontend/config/profile_folder.h"
+#include "frontend/host/code_cache.h"
+#include "frontend/host/display.h"
+#include "frontend/host/request_queue.h"
+#include "frontend/host/sound_output.h"
+#include "frontend/host/window_host.h"
+#include "frontend/main_frame.h"
+#include "frontend/qt_media_ui.h"
+#include "genesis/io/demo_stream.h"
+#include "genesis/runtime/low_level.h"
+#include "genesis/runtime/power_on.h"
+#include "genesis/runtime/thread_link.h"
+#include "media/image_loader.h"
+#include "media/machine_boot.h"
+#include "media/media_ui.h"
+#include "media/optional_libs.h"
+
+namespace varn {
+
+struct EmuApp::Parts {
+    NoMenu menu;
+    MainFrame* frame = nullptr;
+    std::unique_ptr<AppOptionHost> option_host;
+    std::unique_ptr<OptionModel> options;
+    std::unique_ptr<QtMediaUi> media_ui;
+};
+
+EmuApp::EmuApp() : parts_(std::make_unique<Parts>()) {
+    // Nothing reaches the window until start-up is over, and no fit runs before the
+    // settings are read.
+    gui_ready.store(0);
+    display_rebuild_busy = true;
+    emu_thread_target.store(nullptr);
+    requests_ = std::make_unique<RequestQueue>();
+    sound_ = std::make_unique<SoundOutput>([this](const std::string& text) { message_box(text); });
+    host_  = std::make_unique<WindowHost>(*requests_, display_frame_images(), *sound_);
+    parts_->option_host = std::make_unique<AppOptionHost>(parts_->frame, *sound_);
+    parts_->options     = std::make_unique<OptionModel>(parts_->menu, *parts_->option_host);
+}
+
+EmuApp::~EmuApp() {
+    // A start-up that ended early, or a test that never closed the window: the thread is
+    // not left running behind the objects it uses.
+    if (emu_thread_.joinable()) thread_end();
+    varn::code_cache_release();
+    if (&emu_host() == host_.get()) emu_set_host(nullptr);
+    media_set_ui(nullptr);
+    display_close();
+}
+
+bool EmuApp::start() {
+    if (!components_init()) return false;
+    if (!create_frame()) return false;
+    lang_load();
+    parts_->options->menu_refresh_checks();
+    frame_->show();
+    if (!cpu_check()) return false;
+    ini_read();
+    dll_bind_optional();
+    display_pre_init();
+    if (!display_init()) return false;
+    sound_init();
+    input_init();
+    if (!thread_start()) return false;
+    // The hand-shake: returns once the new thread runs its idle loop.
+    emu_stop_and_wait();
+    gui_ready.store(1);
+    started_ = true;
+    return true;
+}
+
+void EmuApp::shutdown() {
+    if (shut_down_) return;
+    shut_down_ = true;
+    gui_ready.store(0);
+    machine_close();
+    thread_end();
+    code_cache_release();
+    if (frame_) frame_->display()->update();
+    ini_write();
+    dll_release();
+    devices_release();
+}
+
+void EmuApp::toggle_pause() {
+    if ((emu_state_flags.load() & kStatePaused) != 0) {
+        emu_resume_request(kPauseUser);
+    } else {
+        emu_pause_request(kPauseUser);
+    }
+}
+
+void EmuApp::reset() {
+    // A demo being recorded or played is dropped without writing anything.
+    demo_recording.store(0);
+    demo_mode.store(0);
+    emu_reboot_sequence(0);
+}
+
+void EmuApp::load_image(const std::string& path) {
+    // The load closes the running machine, which stops the sound; the release of the file
+    // commands' pause reasons afterwards starts it again. No pause is requested before the
+    // load: the thread is idle after the close, and a machine booted under a pause that is
+    // released before its first frame end would never acknowledge the release.
+    (void)rom_load_file(path, lang::kFilterGenesis);
+    emu_resume_request(kPauseFile | kPauseMenu);
+}
+
+// ---- Steps -------------------------------------------------------------------------------
+
+bool EmuApp::components_init() {
+    emu_components_init();
+    media_bind_hooks();
+    emu_set_host(host_.get());
+    if (!code_cache_allocate()) {
+        message_box("VARN could not reserve memory for its code cache.");
+        return false;
+    }
+    return true;
+}
+
+bool EmuApp::create_frame() {
+    frame_                        = std::make_unique<MainFrame>(display_frame_images(), *requests_);
+    parts_->frame                 = frame_.get();
+    frame_->on_close              = [this] { shutdown(); };
+    frame_->display()->on_painted = [this] { host_->painted(); };
+    MainFrame* frame              = frame_.get();
+    host_->set_repaint([frame] {
+        QMetaObject::invokeMethod(
+            frame->display(), [frame] { frame->display()->update(); }, Qt::QueuedConnection);
+    });
+    // Alt+P and Alt+R belong to the application itself.
+    auto* pause = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_P), frame);
+    QObject::connect(pause, &QShortcut::activated, [this] { toggle_pause(); });
+    auto* reset_key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_R), frame);
+    QObject::connect(reset_key, &QShortcut::activated, [this] { reset(); });
+    parts_->media_ui = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
+    media_set_ui(parts_->media_ui.get());
+    return true;
+}
+
+void EmuApp::lang_load() { varn::lang_load(profile_folder() / kLangFileName, parts_->menu); }
+
+bool EmuApp::cpu_check() {
+    cpu_detect_features();
+    if (cpu_has_mmx != 0) return true;
+    message_box(lang_text(lang::ERM_SYS_MMX));
+    return false;
+}
+
+void EmuApp::ini_read() {
+    const IniReadResult result = varn::ini_read(profile_folder() / kIniFileName, *parts_->options);
+    if (!result.error.empty()) message_box(result.error);
+}
+
+void EmuApp::dll_bind_optional() {
+    LibraryBindOptions options;
+    options.namer_folder    = executable_folder();
+    options.message_kestgen = cfg(cfg_error_msg_kestgen) != 0;
+    options.message_kest32x = cfg(cfg_error_msg_kest32x) != 0;
+    options.message_unrar   = cfg(cfg_error_msg_unr) != 0;
+    options.message_zlib    = cfg(cfg_error_msg_zlb) != 0;
+    varn::dll_bind_optional(options);
+}
+
+void EmuApp::display_pre_init() {
+    display_rebuild_busy = false;
+    cfg_enable_status_bar.store(1);
+}
+
+bool EmuApp::display_init() {
+    if (!display_open()) {
+        message_box(lang_text(lang::ERM_GFX_DX));
+        return false;
+    }
+    parts_->options->apply_display_setup();
+    frame_->fit_to_mode();
+    return true;
+}
+
+void EmuApp::sound_init() {
+    sound_->init();
+    parts_->options->apply_sound_setup();
+}
+
+void EmuApp::input_init() { parts_->options->apply_input_setup(); }
+
+bool EmuApp::thread_start() {
+    try {
+        emu_thread_ = emu_thread_start();
+    } catch (const std::system_error&) {
+        message_box("VARN could not start its emulation thread.");
+        return false;
+    }
+    return true;
+}
+
+void EmuApp::machine_close() { varn::machine_close(); }
+
+void EmuApp::thread_end() {
+    if (!emu_thread_.joinable()) return;
+    emu_stop_and_wait();
+    emu_thread_target.store(emu_thread_exit);
+    emu_thread_.join();
+}
+
+void EmuApp::code_cache_release() { varn::code_cache_release(); }
+
+void EmuApp::ini_write() {
+    // No settings file was read (it could not be): it is not written over.
+    if (ini_file_path.empty()) return;
+    // Without a drive list the drive named in the file is kept as it was read.
+    CdDriveName drive = cd_drive_none();
+    if (!cfg_cd_drive_text.empty()) {
+        drive.fill('\0');
+        cfg_cd_drive_text.copy(drive.data(), drive.size());
+    }
+    const FileWriteResult result = varn::ini_write(drive);
+    if (!result) message_box(result.error);
+}
+
+void EmuApp::dll_release() { varn::dll_release(); }
+
+void EmuApp::devices_release() {
+    display_close();
+    sound_->shutdown();
+}
+
+void EmuApp::message_box(const std::string& text) {
+    QMessageBox::warning(frame_ ? frame_.get() : nullptr, "VARN", QString::fromStdString(text));
+}
+
+}  // namespace varn

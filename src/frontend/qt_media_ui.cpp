@@ -1,0 +1,51 @@
+#include "frontend/qt_media_ui.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace varn {
+
+void QtMediaUi::message_box(const std::string& text) {
+    QMessageBox::warning(owner_, "VARN", QString::fromStdString(text));
+}
+
+std::optional<FileChoice> QtMediaUi::open_file_dialog(const std::string& initial_folder,
+                                                      const std::vector<FileFilter>& filters,
+                                                      u32 filter_index) {
+    // "Description (*.BIN *.SMD)" per filter, as the toolkit's dialog writes them.
+    QStringList names;
+    for (const FileFilter& f : filters) {
+        QString patterns = QString::fromStdString(f.patterns);
+        patterns.replace(';', ' ');
+        names << QString::fromStdString(f.description) + " (" + patterns + ")";
+    }
+    QString selected   = filter_index >= 1 && filter_index <= static_cast<u32>(names.size())
+                             ? names[static_cast<int>(filter_index - 1)]
+                             : QString{};
+    const QString path = QFileDialog::getOpenFileName(
+        owner_, {}, QString::fromStdString(initial_folder), names.join(";;"), &selected);
+    if (path.isEmpty()) return std::nullopt;
+    FileChoice choice;
+    choice.path         = path.toStdString();
+    choice.filter_index = static_cast<u32>(std::max<qsizetype>(names.indexOf(selected), 0) + 1);
+    return choice;
+}
+
+std::optional<std::string> QtMediaUi::choose_entry(const std::string& title,
+                                                   const std::vector<std::string>& entries) {
+    QStringList items;
+    for (const std::string& e : entries) items << QString::fromStdString(e);
+    bool ok = false;
+    const QString item =
+        QInputDialog::getItem(owner_, QString::fromStdString(title), {}, items, 0, false, &ok);
+    if (!ok) return std::nullopt;
+    return item.toStdString();
+}
+
+void QtMediaUi::set_title(const std::string& title) {
+    if (owner_ != nullptr) owner_->setWindowTitle(QString::fromStdString(title));
+}
+
+}  // namespace varn
