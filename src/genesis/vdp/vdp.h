@@ -33,9 +33,6 @@ enum VdpFillKind : u8 { kVdpFillNone = 0, kVdpFillVram = 1, kVdpFillCram = 2, kV
 struct VdpControlState {
     // Status bits 1 (DMA busy), 5 and 6 are held here; the others are computed on read.
     u8 status;
-    // The last status read reported a bit that reading clears (kVdpStatusClearedByRead), so
-    // the next read gives another value.
-    bool status_read_cleared;
 
     // Data-port access selected by the last command.
     u8 target;         // VdpTarget
@@ -59,6 +56,9 @@ struct VdpControlState {
     bool vint_pending;
     bool hint_pending;
     u8 hint_counter;
+    // `status` as the last status read found it: a bit that reading clears
+    // (kVdpStatusClearedByRead) set here made that read report it and the next one not.
+    u8 status_at_last_read;
 
     // Values derived from the registers for the renderers.
     bool display_enabled;
@@ -196,8 +196,8 @@ inline constexpr u8 kVdpStatusClearedByRead = 0x02;
 // True when a status read now gives what the next one would, and changes nothing it reports:
 // no bit that a read clears is pending, and the last read cleared none.
 inline bool vdp_status_read_is_steady() {
-    return !vdp_control_state.status_read_cleared &&
-           (vdp_control_state.status & kVdpStatusClearedByRead) == 0;
+    const VdpControlState& s = vdp_control_state;
+    return ((s.status | s.status_at_last_read) & kVdpStatusClearedByRead) == 0;
 }
 
 inline u16 vdp_read_status() {
@@ -208,7 +208,7 @@ inline u16 vdp_read_status() {
     const u32 phase                    = *vdp_runtime_links.slice_phase;
     u32 status = 0x3600 | (*vdp_runtime_links.pal_flag & 1) | (s.status & 0x62) |
                  (s.vint_pending << 7) | ((s.interlace & s.odd_field) << 4);
-    s.status_read_cleared = (s.status & kVdpStatusClearedByRead) != 0;
+    s.status_at_last_read = s.status;
     s.status &= static_cast<u8>(~kVdpStatusClearedByRead);
     status |= kPhaseBlank[phase & 3];
     if (phase == 1 && *vdp_runtime_links.slice_counter == ((223u << 4) | 1)) status |= 0x08;
