@@ -111,7 +111,7 @@ FrameImage* frame = nullptr;
 
 }  // namespace
 
-void e2e_power_on(const std::vector<u8>& image) {
+void e2e_power_on(const std::vector<u8>& image, bool with_32x) {
     static E2eHost the_host;
     static FrameImage the_frame;
     the_host.reset();
@@ -123,14 +123,14 @@ void e2e_power_on(const std::vector<u8>& image) {
     std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
     std::copy_n(image.begin(), std::min(image.size(), cart_rom.size()), cart_rom.begin());
 
-    machine_kind = plan.with_32x ? kMachine32x : kMachineGenesis;
+    machine_kind = with_32x ? kMachine32x : kMachineGenesis;
     region_autodetect();
     sound_reset_positions();
     genesis_power_on_machine();
     // The 32X boots from the cartridge header, without its system ROMs.
     cfg_set(cfg_32x_use_bios, 0);
     sh2_set_cart_size(static_cast<u32>(image.size()));
-    s32x_set_fitted(plan.with_32x);
+    s32x_set_fitted(with_32x);
     s32x_reset();
     io_port_device_read  = pad_read;
     io_port_device_write = pad_write;
@@ -158,7 +158,7 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
     if (image.empty() || image.size() > cart_rom.size()) return result;
     result.loaded = true;
 
-    e2e_power_on(image);
+    e2e_power_on(image, plan.with_32x);
     tally             = SoundTally{};
     tally.frames_left = plan.sound_frames;
     sound_log_hook    = tally_sound;
