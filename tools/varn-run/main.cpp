@@ -3,6 +3,7 @@
 // the emulation core only.
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "sms/sms.h"
 #include "wav_writer.h"
 
 namespace varn {
@@ -34,9 +36,9 @@ constexpr int kExitHalted   = 1;
 constexpr int kExitBadInput = 2;
 
 struct Options {
-    u64 frames         = 60;
-    bool fake_clock    = false;
-    std::string system = "genesis";
+    u64 frames      = 60;
+    bool fake_clock = false;
+    std::string system;  // empty: by the image's extension
     std::string image;
     std::string wav_path;
     bool frame_crc = false;
@@ -83,9 +85,9 @@ const std::vector<OptionDef>& option_table() {
              o.fake_clock = true;
              return std::string();
          }},
-        {"--system", "NAME", "machine to run (genesis)",
+        {"--system", "NAME", "machine to run (genesis, sms; default by the extension)",
          [](Options& o, const std::string& v) {
-             if (v != "genesis") return "unsupported system: " + v;
+             if (v != "genesis" && v != "sms") return "unsupported system: " + v;
              o.system = v;
              return std::string();
          }},
@@ -164,6 +166,17 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
         options.image = arg;
     }
     if (options.image.empty()) return "no image given";
+    if (options.system.empty()) {
+        std::string ext =
+            options.image.substr(std::min(options.image.size(), options.image.rfind('.')));
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+        options.system = ext == ".sms" ? "sms" : "genesis";
+    }
+    if (options.system == "sms" &&
+        (!options.load_state_path.empty() || !options.save_state_path.empty())) {
+        return kSmsNoStateText;
+    }
     return {};
 }
 
@@ -271,10 +284,20 @@ int run(const Options& options) {
 
     // What the boot does for a cartridge: region, machine kind, sound positions, power-on.
     emu_components_init();
-    machine_kind = kMachineGenesis;
-    region_autodetect();
-    sound_reset_positions();
-    genesis_power_on_machine();
+    const bool sms = options.system == "sms";
+    if (sms) {
+        sms_z80_init();
+        machine_kind = kMachineSms;
+        sms_region_select();
+        sound_reset_positions();
+        sms_power_on_machine();
+    } else {
+        machine_kind = kMachineGenesis;
+        region_autodetect();
+        sound_reset_positions();
+        genesis_power_on_machine();
+    }
+    FrameResult (*const frame)() = sms ? sms_run_frame : run_frame;
     surface_set_origin(host.surface().pixels, host.surface().pitch, host.surface().width,
                        host.surface().height, 0, 0);
     // Whole frames from the start of a vertical blank, so that N frames are N x 2752 slices.
@@ -299,7 +322,7 @@ int run(const Options& options) {
     bool halted      = false;
     for (u64 i = 0; i < options.frames; ++i) {
         const u64 drawn = host.frames_drawn();
-        if (run_frame() == FrameResult::kHalted) {
+        if (frame() == FrameResult::kHalted) {
             halted = true;
             break;
         }
@@ -323,7 +346,7 @@ int run(const Options& options) {
     }
 
     int status = halted ? kExitHalted : kExitOk;
-    if (halted) std::fprintf(stderr, "varn-run: the 68000 halted\n");
+    if (halted) std::fprintf(stderr, "varn-run: the %s halted\n", sms ? "Z80" : "68000");
     const u32 width  = std::min(screen_width, host.image().width());
     const u32 height = std::min(screen_height, host.image().height());
     if (!options.dump_frame_path.empty()) {
