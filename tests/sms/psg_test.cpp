@@ -73,6 +73,39 @@ TEST_F(SmsPsgTest, LevelsAreTwiceTheGenesisPsgs) {
     EXPECT_EQ(r.sms_max / 2, r.gen_max);
 }
 
+// Samples are played by holding a tone at period 1 and stepping its volume: a tone too high
+// for the output rate holds its high half, so the volume steps give the waveform.
+TEST_F(SmsPsgTest, TonesBeyondTheOutputRateHoldTheirHighLevel) {
+    struct Case {
+        u8 period;
+        u32 rate;
+        bool held;
+    };
+    for (const Case c : {Case{1, 0, true}, Case{4, 0, true}, Case{5, 0, false}, Case{9, 1, true},
+                         Case{10, 1, false}}) {
+        sms_psg_reset();
+        cfg_set(cfg_sound_rate, c.rate);
+        sms_psg_write(static_cast<u8>(0x80 | c.period));
+        sms_psg_write(0x00);
+        sms_psg_write(0x90);
+        s16 lo = 32767, hi = -32768;
+        for (int i = 0; i < 100; ++i) {
+            s16 v = 0;
+            sms_psg_render_sample(v);
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+        EXPECT_EQ(hi, 8191) << +c.period;
+        EXPECT_EQ(lo, c.held ? 8191 : -8192) << +c.period << " rate " << c.rate;
+    }
+    cfg_set(cfg_sound_rate, 0);
+    // Volume steps on a held tone follow the volume table.
+    sms_psg_write(0x96);
+    s16 v = 0;
+    sms_psg_render_sample(v);
+    EXPECT_EQ(v, static_cast<s16>(psg_volume_table[6] - (psg_volume_table[6] >> 1)) >> 2);
+}
+
 TEST_F(SmsPsgTest, OwnRecordAndEnableWord) {
     sms_psg_write(0x90);
     sms_psg_write(0x80);

@@ -101,6 +101,16 @@ void psg_reset() { psg_regs = PsgRegs{}; }
 
 namespace {
 
+// A lane's output: a square wave of +-level/2 by its polarity. A tone so high that it would
+// flip at every output sample or faster (beyond what the output rate can carry) holds the
+// high half instead, as the chip's output does once the analogue stage smooths it: games
+// play samples by holding a tone at period 1 and stepping its volume, which must give the
+// sample's waveform rather than a buzz at the output's Nyquist frequency.
+u16 lane_output(const PsgRegs& p, std::size_t i, u16 step) {
+    const u16 held = (p.reload[i] - 1u) < step ? 0xFFFF : 0;  // 1 <= reload <= step
+    return static_cast<u16>(((p.polarity[i] | held) & p.level[i]) - (p.level[i] >> 1));
+}
+
 // Bound on the steps a silent PSG owes, so that no settle takes long.
 constexpr u32 kMaxOwed = 1u << 16;
 
@@ -130,7 +140,7 @@ void psg_chip_settle(PsgRegs& p) {
     for (std::size_t i = 0; i < 4; ++i) {
         lane_advance(p.counter[i], p.polarity[i], p.reload[i], p.owed_step, p.owed_samples);
         // Levels do not change while steps are owed: every write settles first.
-        p.output[i] = static_cast<u16>((p.polarity[i] & p.level[i]) - (p.level[i] >> 1));
+        p.output[i] = lane_output(p, i, p.owed_step);
     }
     p.owed_samples = 0;
 }
@@ -154,7 +164,7 @@ s32 psg_chip_tone_sum(PsgRegs& p, u16 s) {
         const u16 expired = p.counter[i] <= s ? 0xFFFF : 0;
         p.counter[i]      = static_cast<u16>(p.counter[i] - s + (p.reload[i] & expired));
         p.polarity[i] ^= expired;
-        p.output[i] = static_cast<u16>((p.polarity[i] & p.level[i]) - (p.level[i] >> 1));
+        p.output[i] = lane_output(p, i, s);
     }
     // The noise lane makes no sound.
     return static_cast<s16>(p.output[0]) + static_cast<s16>(p.output[1]) +
