@@ -46,6 +46,10 @@ struct SmsPaging {
     u32 ram_bank;    // 0 off, 1 first 16 KB, 2 second 16 KB of cartridge RAM at 0x8000
     u32 ram_offset;  // 0 or 0x4000
     u8 bios_off;     // 1: the cartridge is in slot 0; 0: the system ROM is
+    // Where a data read of slots 0-2 finds its byte directly (the slot's 16 KB of the image
+    // it shows), or null where the slot needs its page handler (the system ROM window, slot
+    // 0 with its fixed first 1 KB paged away).
+    std::array<const u8*, 3> read_base;
 };
 extern SmsPaging sms_paging;
 

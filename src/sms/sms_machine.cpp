@@ -42,12 +42,17 @@ void sms_mapper_update() {
     SmsPaging& p = sms_paging;
     // RAM control: bit 3 maps cartridge RAM at 0x8000, bit 2 chooses its bank. The save
     // file covers every bank used so far.
-    p.ram_bank     = (p.regs[0] & 0x08) ? ((p.regs[0] >> 2) & 1) + 1 : 0;
-    cart_sram_size = std::max(cart_sram_size, p.ram_bank * kPage);
-    p.ram_offset   = p.ram_bank != 0 ? (p.ram_bank - 1) * kPage : 0;
-    p.slot0_offset = (p.regs[1] & 0x1F) * kPage;
-    p.slot1_offset = (p.regs[2] & 0x1F) * kPage - 0x4000;
-    p.slot2_offset = (p.regs[3] & 0x1F) * kPage - 0x8000;
+    p.ram_bank      = (p.regs[0] & 0x08) ? ((p.regs[0] >> 2) & 1) + 1 : 0;
+    cart_sram_size  = std::max(cart_sram_size, p.ram_bank * kPage);
+    p.ram_offset    = p.ram_bank != 0 ? (p.ram_bank - 1) * kPage : 0;
+    p.slot0_offset  = (p.regs[1] & 0x1F) * kPage;
+    p.slot1_offset  = (p.regs[2] & 0x1F) * kPage - 0x4000;
+    p.slot2_offset  = (p.regs[3] & 0x1F) * kPage - 0x8000;
+    const bool bios = cfg(cfg_sms_use_bios) != 0 && p.bios_off == 0;
+    p.read_base[0]  = (bios || p.slot0_offset != 0) ? nullptr : cart_rom.data();
+    p.read_base[1]  = cart_rom.data() + (p.slot1_offset + 0x4000);
+    p.read_base[2] =
+        p.ram_bank != 0 ? cart_sram + p.ram_offset : cart_rom.data() + (p.slot2_offset + 0x8000);
     sms_z80_refresh_code();
 }
 

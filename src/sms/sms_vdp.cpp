@@ -3,9 +3,11 @@
 #include "sms/sms_vdp.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "base/config.h"
+#include "base/speed_paths.h"
 #include "genesis/runtime/scheduler.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
@@ -22,16 +24,32 @@ namespace {
 
 constexpr u32 kVramMask = kSmsVramSize - 1;
 
+// Lines as last drawn: the VDP's change count then and the sprite limit. A line whose
+// inputs are unchanged still holds its picture in the line buffer and is not drawn again.
+// With the line's host pixels as converted at colour_lut's change count `colours`.
+struct DrawnLine {
+    u64 changes      = 0;
+    u32 sprite_limit = 0;
+    bool valid       = false;
+    u64 colours      = ~u64{0};
+    std::array<u16, kSmsScreenWidth> pixels{};
+};
+std::array<DrawnLine, kSmsLines> drawn_lines{};
+u64 sms_line_inputs = 0;
+
+void note_change() { ++sms_line_inputs; }
+
 u8* line_row(u32 y) { return vdp_line_buffer.data() + y * kLineBufferPitch; }
 
 // CRAM byte --BBGGRR: each 2-bit component c becomes the 3-bit level 2c.
 void convert_colour(u32 index) {
     if (cfg(cfg_enhance_visibility) != 0) return;
-    const u32 v            = sms_cram[index];
-    const u32 r            = (v & 3) * 2;
-    const u32 g            = ((v >> 2) & 3) * 2;
-    const u32 b            = ((v >> 4) & 3) * 2;
-    const u16 pixel        = host_colour_table[r * 64 + g * 8 + b];
+    const u32 v     = sms_cram[index];
+    const u32 r     = (v & 3) * 2;
+    const u32 g     = ((v >> 2) & 3) * 2;
+    const u32 b     = ((v >> 4) & 3) * 2;
+    const u16 pixel = host_colour_table[r * 64 + g * 8 + b];
+    if (colour_lut[index] != pixel) ++vdp_changes.colours;
     colour_lut[index]      = pixel;
     colour_lut[index + 32] = pixel;
 }
@@ -41,23 +59,44 @@ void update_display_enabled() {
                               cfg(cfg_force_display) != 0;
 }
 
-// The eight pixels of one pattern row: four bit planes, leftmost pixel in bit 7; entry k is
-// the colour of pixel k from the left.
-void pattern_row(u32 address, u8 out[8]) {
-    const u8 p0 = sms_vram[address & kVramMask];
-    const u8 p1 = sms_vram[(address + 1) & kVramMask];
-    const u8 p2 = sms_vram[(address + 2) & kVramMask];
-    const u8 p3 = sms_vram[(address + 3) & kVramMask];
-    for (int k = 0; k < 8; ++k) {
-        const int bit = 7 - k;
-        out[k]        = static_cast<u8>(((p0 >> bit) & 1) | (((p1 >> bit) & 1) << 1) |
-                                 (((p2 >> bit) & 1) << 2) | (((p3 >> bit) & 1) << 3));
+// Bit plane byte -> eight pixel bytes holding its bits (leftmost pixel, bit 7, in byte 0).
+constexpr std::array<u64, 256> kPlaneSpread = [] {
+    std::array<u64, 256> t{};
+    for (u32 v = 0; v < 256; ++v) {
+        for (u32 k = 0; k < 8; ++k) t[v] |= static_cast<u64>((v >> (7 - k)) & 1) << (8 * k);
+    }
+    return t;
+}();
+
+// The eight colours of one pattern row as eight bytes, pixel k from the left in byte k: four
+// bit planes, one byte each.
+u64 pattern_row(u32 address) {
+    return kPlaneSpread[sms_vram[address & kVramMask]] |
+           kPlaneSpread[sms_vram[(address + 1) & kVramMask]] << 1 |
+           kPlaneSpread[sms_vram[(address + 2) & kVramMask]] << 2 |
+           kPlaneSpread[sms_vram[(address + 3) & kVramMask]] << 3;
+}
+
+constexpr u64 kBytes01 = 0x0101010101010101ull;
+
+// Eight pixel bytes into the line from x (which may lie partly off the 256 pixels).
+void put_eight(u8* row, s32 x, u64 pixels) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (x >= 0 && x <= static_cast<s32>(kSmsScreenWidth) - 8) {
+            std::memcpy(row + x, &pixels, 8);
+            return;
+        }
+    }
+    for (s32 p = 0; p < 8; ++p, pixels >>= 8) {
+        if (x + p >= 0 && x + p < static_cast<s32>(kSmsScreenWidth))
+            row[x + p] = static_cast<u8>(pixels);
     }
 }
 
 }  // namespace
 
 void sms_vdp_reset() {
+    sms_vdp_forget_lines();
     SmsVdp& v = sms_vdp;
     v.status  = 0;
     v.regs.fill(0);
@@ -96,7 +135,12 @@ void sms_vdp_data_write(u8 value) {
         sms_cram[v.addr & 0x1F] = value;
         convert_colour(v.addr & 0x1F);
     } else {
-        sms_vram[v.addr & kVramMask] = value;
+        u8& cell = sms_vram[v.addr & kVramMask];
+        // Games rewrite whole tables every frame: only a new value changes a picture.
+        if (cell != value) {
+            cell = value;
+            note_change();
+        }
     }
     v.addr        = (v.addr + 1) & v.addr_mask;
     v.latch_phase = 0;
@@ -136,8 +180,10 @@ void sms_vdp_control_write(u8 value) {
 }
 
 void sms_vdp_register_write(u32 reg, u8 value) {
-    SmsVdp& v        = sms_vdp;
-    v.regs[reg & 15] = value;
+    SmsVdp& v             = sms_vdp;
+    const bool same_value = v.regs[reg & 15] == value;
+    const bool displayed  = v.display_enabled;
+    v.regs[reg & 15]      = value;
     switch (reg & 15) {
         case 0:
             v.first_fixed_column = (value & 0x80) ? 24 : 35;
@@ -166,6 +212,7 @@ void sms_vdp_register_write(u32 reg, u8 value) {
         default:
             break;  // 9 and 10 are read where they are used; the rest have no effect here
     }
+    if (!same_value || displayed != v.display_enabled) note_change();
 }
 
 // --- Line renderers -------------------------------------------------------------------------
@@ -191,18 +238,15 @@ void sms_vdp_render_bg_line(u32 y) {
                           (static_cast<u32>(sms_vram[(entry_addr + 1) & kVramMask]) << 8);
         const u32 pattern = entry & 0x1FF;
         const u32 prow    = (entry & 0x400) ? 7 - (r & 7) : (r & 7);
-        u8 colours[8];
-        pattern_row(pattern * 32 + prow * 4, colours);
-        const u8 palette  = (entry & 0x800) ? 0x10 : 0;
-        const u8 priority = (entry & 0x1000) ? 0x20 : 0;
-        const bool hflip  = (entry & 0x200) != 0;
-        for (u32 p = 0; p < 8; ++p) {
-            const s32 x = x0 + static_cast<s32>(p);
-            if (x < 0 || x >= static_cast<s32>(kSmsScreenWidth)) continue;
-            const u8 c = colours[hflip ? 7 - p : p];
-            // A transparent pixel keeps its palette but never its priority.
-            row[x] = static_cast<u8>(c | palette | (c != 0 ? priority : 0));
+        u64 pixels        = pattern_row(pattern * 32 + prow * 4);
+        if ((entry & 0x200) != 0) pixels = __builtin_bswap64(pixels);  // horizontal flip
+        // A transparent pixel keeps its palette but never its priority.
+        if ((entry & 0x1000) != 0) {
+            const u64 opaque = ((pixels + 0x7F * kBytes01) & (0x80 * kBytes01)) >> 7;
+            pixels |= opaque * 0x20;
         }
+        if ((entry & 0x800) != 0) pixels |= 0x10 * kBytes01;
+        put_eight(row, x0, pixels);
     }
 }
 
@@ -223,11 +267,11 @@ void sms_vdp_render_sprite_line(u32 y) {
         const u32 pattern =
             (sms_vram[(v.sprite_base + 0x81 + 2 * i) & kVramMask] & v.sprite_pattern_mask) +
             v.sprite_pattern_base + line / 8;
-        u8 colours[8];
-        pattern_row(pattern * 32 + (line & 7) * 4, colours);
-        u8* dst = sms_sprite_line.data() + kSmsSpriteMargin + x;  // x >= -8: in the margin
-        for (u32 p = 0; p < 8; ++p) {
-            if (colours[p] != 0 && dst[p] == 0) dst[p] = colours[p];  // earlier sprites win
+        u64 colours = pattern_row(pattern * 32 + (line & 7) * 4);
+        u8* dst     = sms_sprite_line.data() + kSmsSpriteMargin + x;  // x >= -8: in the margin
+        for (u32 p = 0; p < 8; ++p, colours >>= 8) {
+            const u8 c = static_cast<u8>(colours);
+            if (c != 0 && dst[p] == 0) dst[p] = c;  // earlier sprites win
         }
         if (++drawn == 8 && limit) break;
     }
@@ -237,8 +281,8 @@ void sms_vdp_merge_sprites(u32 y) {
     u8* const row       = line_row(y);
     const u8* const spr = sms_sprite_line.data() + kSmsSpriteMargin;
     for (u32 x = 0; x < kSmsScreenWidth; ++x) {
-        if ((row[x] & 0x20) != 0 || spr[x] == 0) continue;
-        row[x] = static_cast<u8>(spr[x] | 0x10);
+        const u8 b = row[x], c = spr[x];
+        row[x] = ((b & 0x20) != 0 || c == 0) ? b : static_cast<u8>(c | 0x10);
     }
     if (sms_vdp.blank_left_column) std::memset(row, 0, 8);
 }
@@ -248,19 +292,32 @@ void sms_vdp_blank_line(u32 y) { std::memset(line_row(y), 0, kSmsScreenWidth); }
 void sms_render_line_at(u32 line) {
     const u32 y = line & 0xFF;
     if (y >= kSmsLines) return;
-    if (sms_vdp.display_enabled) {
-        sms_vdp_render_bg_line(y);
-        sms_vdp_render_sprite_line(y);
-        sms_vdp_merge_sprites(y);
-    } else {
-        sms_vdp_blank_line(y);
+    DrawnLine& drawn = drawn_lines[y];
+    const u32 limit  = cfg(cfg_sms_sprite_limit);
+    const bool fast  = speed_paths_enabled();
+    if (!fast || !drawn.valid || drawn.changes != sms_line_inputs || drawn.sprite_limit != limit) {
+        if (sms_vdp.display_enabled) {
+            sms_vdp_render_bg_line(y);
+            sms_vdp_render_sprite_line(y);
+            sms_vdp_merge_sprites(y);
+        } else {
+            sms_vdp_blank_line(y);
+        }
+        drawn.changes      = sms_line_inputs;
+        drawn.sprite_limit = limit;
+        drawn.valid        = true;
+        drawn.colours      = ~u64{0};
     }
-    if ((render_mode & 4) != 0) {
-        render_copy_doubled(y);
-    } else {
-        render_copy_single(y);
+    // The kept host pixels serve while the line and the colours are as they were.
+    if (!fast || drawn.colours != vdp_changes.colours) {
+        const u8* row = line_row(y);
+        for (u32 x = 0; x < kSmsScreenWidth; ++x) drawn.pixels[x] = colour_lut[row[x]];
+        drawn.colours = vdp_changes.colours;
     }
+    render_put_row(drawn.pixels.data(), kSmsScreenWidth, y, (render_mode & 4) != 0);
 }
+
+void sms_vdp_forget_lines() { drawn_lines.fill(DrawnLine{}); }
 
 void sms_render_line_dispatch() { sms_render_line_at(current_line()); }
 

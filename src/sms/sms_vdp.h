@@ -76,7 +76,11 @@ void sms_vdp_blank_line(u32 y);
 // The scheduler's line step: renders the current line (the displayed ones) and copies it
 // to the surface through the render mode (single or doubled lines).
 void sms_render_line_dispatch();
-// The same for a given line.
+// The same for a given line. A line whose inputs (everything written through the VDP's
+// ports, the sprite limit) are as when it was last drawn keeps its picture in the line
+// buffer and is only copied (a speed path). Code that writes VRAM, CRAM or the line buffer
+// in place calls sms_vdp_forget_lines first.
 void sms_render_line_at(u32 line);
+void sms_vdp_forget_lines();
 
 }  // namespace varn

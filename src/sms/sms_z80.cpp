@@ -27,6 +27,8 @@ struct SmsZ80Bus {
     // Work RAM is what the game touches most: reached directly, the rest through the pages.
     static u8 read_byte(u16 a) {
         if (a >= 0xC000) return sms_work_ram()[a & (kSmsWorkRamSize - 1)];
+        if (const u8* base = sms_paging.read_base[a >> 14]) [[likely]]
+            return base[a & 0x3FFF];
         return sms_page_read_byte[a >> 12](a);
     }
     static u16 read_word(u16 a) {
