@@ -16,6 +16,7 @@
 #include "base/config.h"
 #include "base/crc32.h"
 #include "base/host.h"
+#include "base/speed_paths.h"
 #include "genesis/io/controller_ports.h"
 #include "genesis/memory/memory.h"
 #include "genesis/runtime/pacing.h"
@@ -108,9 +109,11 @@ struct ImageRun {
     u32 picture   = 0;
     u32 sound_crc = 0;
     u64 loud      = 0;
+    std::vector<u32> frame_crcs;  // every frame's picture
 };
 
-ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* dump_dir) {
+ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* dump_dir,
+                   u64 frames = kFrames) {
     static const bool once = [] {
         emu_components_init();
         return true;
@@ -142,7 +145,7 @@ ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* 
     sound_log_hook = keep_sound;
 
     ImageRun r;
-    for (u64 f = 0; f < kFrames; ++f) {
+    for (u64 f = 0; f < frames; ++f) {
         u8 held = 0;
         for (const Press& p : c.presses) {
             if (f >= p.first && f < p.end) held |= p.buttons;
@@ -153,6 +156,7 @@ ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* 
             break;
         }
         ++r.frames;
+        r.frame_crcs.push_back(frame.crc32(screen_width, screen_height));
         if (r.frames == c.picture_frame) {
             r.picture = frame.crc32(screen_width, screen_height);
             if (dump_dir != nullptr) {
@@ -238,6 +242,30 @@ INSTANTIATE_TEST_SUITE_P(MasterSystem, SmsImageTest, ::testing::ValuesIn(kImages
                              }
                              return name;
                          });
+
+// The line cache (a speed path) draws what drawing every line afresh draws: the scrolling
+// picture frame by frame, with the pad scrolling it both ways and pausing it.
+TEST(SmsSpeedPaths, PicturesAndSoundMatchThePlainPath) {
+    const auto path = testdata_file("roms/sms/stevepro_hscroll_hockey.sms");
+    if (path.empty()) GTEST_SKIP() << "shared test images not present";
+    const std::vector<u8> image = read_file(path);
+    const SmsImage plan{
+        "stevepro_hscroll_hockey.sms",
+        {{30, 200, kRight}, {220, 225, kPause}, {260, 265, kPause}, {270, 400, kLeft}},
+        400,
+        0,
+        0,
+        false};
+    const ImageRun fast = run_image(plan, image, nullptr, 400);
+    set_speed_paths(false);
+    const ImageRun plain = run_image(plan, image, nullptr, 400);
+    set_speed_paths(true);
+    ASSERT_EQ(fast.frame_crcs.size(), 400u);
+    EXPECT_EQ(fast.frame_crcs, plain.frame_crcs);
+    EXPECT_EQ(fast.sound_crc, plain.sound_crc);
+    // It did scroll.
+    EXPECT_NE(fast.frame_crcs[20], fast.frame_crcs[210]);
+}
 
 // The runner takes a .sms image by its extension and refuses states on this machine.
 TEST(SmsVarnRun, RunsByExtensionAndRefusesStates) {
