@@ -76,8 +76,9 @@ void sms_power_on_machine() {
     gui_post_to_frame(0, kRequestDisplaySizeChanged);
 
     frame_seams.clear_addon_halts = sms_z80_clear_stopped;
-    const bool bios               = cfg(cfg_sms_use_bios) != 0;
-    sms_paging.bios_off           = bios ? 0 : 1;
+    sms_ports_init();  // the port tables are whole before the Z80 first runs
+    const bool bios     = cfg(cfg_sms_use_bios) != 0;
+    sms_paging.bios_off = bios ? 0 : 1;
     // Slot 2 shows ROM page 2 until the game maps its RAM: the RAM-control register says off.
     sms_paging.regs = {0, 0, 1, 2};
     cart_sram_size  = 0;

@@ -10,6 +10,7 @@
 #include "sms/sms.h"
 #include "sms/sms_psg.h"
 #include "sms/sms_vdp.h"
+#include "sms/sms_z80_bus.h"
 
 namespace varn {
 
@@ -66,7 +67,7 @@ FrameResult sms_run_frame() {
     FrameResult result    = FrameResult::kFrameEnd;
     for (;;) {
         ++slices;
-        sms_z80_run();
+        SmsZ80::run(sms_z80_context);
         if ((sms_z80_context.status & kZ80StatusHalted) != 0) [[unlikely]] {
             result = FrameResult::kHalted;
             break;
