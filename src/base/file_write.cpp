@@ -39,7 +39,7 @@ FileWriteResult write_file_replacing(const std::filesystem::path& path, std::spa
     const bool written  = write_all(fd, bytes) && ::fsync(fd) == 0;
     const int write_err = errno;
     // mkstemp creates the file 0600; a saved file should be as readable as any other.
-    ::fchmod(fd, 0644);
+    (void)::fchmod(fd, 0644);
     if (::close(fd) != 0 || !written) {
         const int err = written ? errno : write_err;
         ::unlink(temp.c_str());
