@@ -49,11 +49,19 @@ function(varn_add_benchmark name)
   target_link_libraries(${name} PRIVATE varn_flags ${arg_LIBS} benchmark::benchmark)
 endfunction()
 
-# varn_add_fuzzer(<name> SOURCES ... [LIBS ...]): a libFuzzer target (VARN_FUZZ only).
+# varn_add_fuzzer(<name> SOURCES ... [LIBS ...] [MAX_LEN <bytes>] [OPTIONS ...]): a libFuzzer
+# target (VARN_FUZZ only). MAX_LEN (default 4096) and OPTIONS (libFuzzer flags such as
+# -len_control=0) become the target's defaults, which flags on its command line override.
 function(varn_add_fuzzer name)
-  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${arg_SOURCES})
+  cmake_parse_arguments(arg "" "MAX_LEN" "SOURCES;LIBS;OPTIONS" ${ARGN})
+  if(NOT arg_MAX_LEN)
+    set(arg_MAX_LEN 4096)
+  endif()
+  list(JOIN arg_OPTIONS " " options)
+  add_executable(${name} ${arg_SOURCES} "${CMAKE_SOURCE_DIR}/fuzz/fuzz_defaults.cpp")
   target_link_libraries(${name} PRIVATE varn_flags ${arg_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")  # support/
+  target_compile_definitions(${name} PRIVATE
+    VARN_FUZZ_DEFAULTS="-max_len=${arg_MAX_LEN} ${options}")
 endfunction()

@@ -1,9 +1,10 @@
 // Fuzzes the 68000 interpreter with random programs on a flat bus: the input gives the
 // registers, the status register, pending interrupts, the slice length and the image (vector
 // table first), which both instances reset from and run for a bounded number of slices.
-// The main CPU runs twice, with and without its bus declaring every read steady (true of the
-// flat bus: nothing but the CPU writes it within a slice); the wait loops that then run their
-// rounds at once must leave every slice as running each round does.
+// Each instance runs twice: with the speed paths off (every instruction dispatched alone, no
+// wait loop run at once) and on, the main CPU's bus then declaring every read steady (true of
+// the flat bus: nothing but the CPU writes it within a slice). Both runs must end every slice
+// with the same registers, counters and memory.
 //
 // Input layout:
 //   0x00  D0-D7, A0-A6      15 x u32, big-endian (A7 comes from the reset vector)
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "base/endian.h"
+#include "base/speed_paths.h"
 #include "flat_bus.h"
 
 using namespace varn;
@@ -42,13 +44,11 @@ void start(M68kCpuContext& c, const std::uint8_t* data, bool sub) {
     c.sp_slot_index = (c.sr & kM68kSrS) ? kM68kSupervisorSlot : kM68kUserSlot;
 }
 
-// What a slice leaves that a wait loop run at once could get wrong.
+// What a slice leaves: the registers and counters, and a digest of every write made so far
+// (the memory, since both runs start from the same bytes).
 struct SliceEnd {
-    u32 pc;
-    s32 counter;
-    u16 sr;
-    u32 status;
-    std::array<u32, 16> regs;
+    test::M68kSliceEnd cpu;
+    u64 writes;
     bool operator==(const SliceEnd&) const = default;
 };
 
@@ -66,7 +66,7 @@ std::vector<SliceEnd> run(bool sub, u8 levels) {
         } else {
             m68k_run_slice();
         }
-        trace.push_back({c.pc, c.cycle_counter, c.sr.value(), c.status, c.regs});
+        trace.push_back({test::slice_end(c), fuzz::write_digest()});
     }
     return trace;
 }
@@ -84,13 +84,16 @@ void load(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < kHeader + 8) return 0;
-    load(data, size);
-    const std::vector<SliceEnd> each_round = run(false, data[0x3E]);
-    load(data, size);
-    m68k_steady_read                    = [](u32, u32) { return true; };
-    const std::vector<SliceEnd> at_once = run(false, data[0x3E]);
-    m68k_steady_read                    = nullptr;
-    if (each_round != at_once) __builtin_trap();
-    run(true, data[0x3E]);
+    for (const bool sub : {false, true}) {
+        load(data, size);
+        set_speed_paths(false);
+        const std::vector<SliceEnd> plain = run(sub, data[0x3E]);
+        load(data, size);
+        set_speed_paths(true);
+        if (!sub) m68k_steady_read = [](u32, u32) { return true; };
+        const std::vector<SliceEnd> fast = run(sub, data[0x3E]);
+        m68k_steady_read                 = nullptr;
+        if (plain != fast) __builtin_trap();
+    }
     return 0;
 }

@@ -57,6 +57,12 @@ inline void clear_dirty() {
     d.list.clear();
 }
 
+// A digest of every byte written since the input was loaded, in order.
+inline u64& write_digest() {
+    static u64 h = 0;
+    return h;
+}
+
 // The flat bus, marking the blocks it writes.
 struct MarkingBus {
     template <u8* (*At)(u32), u32 N>
@@ -68,7 +74,8 @@ struct MarkingBus {
         for (u32 i = 0; i < N; ++i) {
             u8* p = At(a + i);
             mark(p);
-            *p = static_cast<u8>(v >> (8 * (N - 1 - i)));
+            *p             = static_cast<u8>(v >> (8 * (N - 1 - i)));
+            write_digest() = (write_digest() ^ (u64{a + i} << 8 | *p)) * 0x100000001B3u;
         }
     }
 };
@@ -84,6 +91,7 @@ inline void reset_machine() {
     }();
     (void)ready;
     clear_dirty();
+    write_digest() = 0;
     m68k_reset_records();
     m68k_clear_hooks();
 }

@@ -6,6 +6,7 @@
 
 #include "base/config.h"
 #include "m68k/m68k_core.h"
+#include "m68k/m68k_speed_paths.h"
 
 namespace varn {
 
@@ -227,6 +228,14 @@ M68K_INLINE bool enter_position() {
     return place_position<I>();
 }
 
+// At the carry that ends the slice: true, with the counter the handler asked for, when a
+// handler left the slice (see leave_slice).
+M68K_INLINE bool left_slice(M68kCpuContext& c, u32 cycles) {
+    if (cycles != kLeaveSlice) return false;
+    c.cycle_counter = c.leave_counter;
+    return true;
+}
+
 // The dispatch loop: starts a chain of instructions through the opcode table (see chained)
 // and, when the chain returns, adds the cycles of the instruction it ended with; the slice
 // ends when that carries.
@@ -236,10 +245,15 @@ M68K_INLINE bool enter_position() {
 // position). A handler that leaves the slice (kLeaveSlice) has set the record's counter
 // itself, and the loop then returns true: only such a handler can have halted the core.
 //
-// Running off the end of an image needs no test here: every fetch region is followed by zero
-// guard bytes, which read as opcode 0x0000, and the handler of that opcode resolves the PC
-// afresh when its position lies past the region (run_off_image).
-template <class I>
+// Running off the end of an image needs no test in the chained loop: every fetch region is
+// followed by zero guard bytes, which read as opcode 0x0000, and the table entry of that opcode
+// resolves the PC afresh when its position lies past the region (run_off_entry).
+//
+// `Plain` is the loop with the speed paths off: every instruction is its own dispatch step (a
+// chain of one, so no branch runs in the step of the test before it), and the position is
+// checked against the fetch region before each instruction rather than left to the guard
+// bytes' opcode.
+template <class I, bool Plain>
 M68K_INLINE bool dispatch(u32 cycles) {
     auto& c                    = I::cpu();
     const M68kJumpTable& table = I::table();
@@ -247,11 +261,22 @@ M68K_INLINE bool dispatch(u32 cycles) {
         const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
         c.cycle_counter   = static_cast<s32>(counter);
         if (counter < cycles) [[unlikely]]
-            return cycles == kLeaveSlice;
-        I::chain_left() = kM68kChainLength;
+            return left_slice(c, cycles);
+        if constexpr (Plain) {
+            if (ran_off_image<I>()) [[unlikely]] {
+                cycles = run_off_image<I>();
+                continue;
+            }
+        }
+        I::chain_left() = Plain ? 1 : kM68kChainLength;
         const u32 ir    = load_be32(memory_arena + c.fetch_pos);
         cycles          = table[ir >> 16](ir);
     }
+}
+
+template <class I>
+[[gnu::noinline]] bool dispatch_plain(u32 cycles) {
+    return dispatch<I, true>(cycles);
 }
 
 template <class I>
@@ -294,15 +319,18 @@ M68K_INLINE bool run_slice_body() {
         halt_machine<I>();
         return false;
     }
-    u32 cycles = 0;
+    // The switch is read once per slice: the hot loop itself never looks at it.
+    const bool fast = speed_paths_enabled();
+    u32 cycles      = 0;
     if (c.irq_check == 1) {
         cycles = check_irq<I>(0);
     } else if constexpr (I::kIsMain) {
-        if (c.fetch_pos == m68k_wait_stop.at) cycles = m68k_wait_stop.resume();
+        if (fast && c.fetch_pos == m68k_wait_stop.at) cycles = m68k_wait_stop.resume();
     }
     // The interrupt check may have left the slice itself: the counter is taken from the
     // record after it.
-    if (dispatch<I>(cycles) && (c.status & kM68kStatusHalted)) return false;
+    const bool left = fast ? dispatch<I, false>(cycles) : dispatch_plain<I>(cycles);
+    if (left && (c.status & kM68kStatusHalted)) return false;
     c.pc      = m68k_current_pc(c);
     c.exit_pc = c.pc;
     return true;

@@ -119,6 +119,7 @@ struct M68kCpuContext {
                              // code); taken at this core's next slice entry
     u32 exception_run  = 0;  // zero-cycle exceptions in a row without the counter moving
     u32 exception_mark = 0;  // counter value at the last of them
+    s32 leave_counter  = 0;  // the counter a handler that left the slice ends it with
 };
 using m68k_cpu_context = M68kCpuContext;
 

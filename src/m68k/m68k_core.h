@@ -10,7 +10,8 @@
 // ...), steps `fetch_pos` by the instruction's length (or loads a new PC through set_pc) and
 // returns its fixed cycle count. Handlers that load SR return through check_irq(cycles);
 // handlers that end the slice or halt return what end_slice_now() / halt() give. The opcode
-// table holds each handler followed by the step to the next instruction (chained<I, H>).
+// table holds each handler followed by the step to the next instruction (chained<I, H>, with
+// the other speed paths in m68k_speed_paths.h).
 
 #include <array>
 #include <bit>
@@ -48,9 +49,10 @@ using M68kPageRuns = std::array<M68kPageRun, 256>;
 extern M68kPageRuns m68k_page_runs;
 extern M68kPageRuns s68k_page_runs;
 
-// Instructions left in the running chain of each instance (see chained).
-inline u32 m68k_chain_left = 0;
-inline u32 s68k_chain_left = 0;
+// Instructions left in the running chain of each instance (see chained in
+// m68k_speed_paths.h).
+extern u32 m68k_chain_left;
+extern u32 s68k_chain_left;
 
 // ---------------------------------------------------------------------------------------
 // Instances
@@ -107,6 +109,11 @@ template <class I>
 M68K_INLINE u32& areg(u32 n) {
     return I::cpu().regs[kM68kA0 + (n & 7)];
 }
+// The active stack pointer (A7).
+template <class I>
+M68K_INLINE u32& sp() {
+    return I::cpu().regs[kM68kA7];
+}
 
 // The instruction word at byte offset `off` from the start of the running instruction.
 // Offset 2 is already in `ir`.
@@ -143,22 +150,31 @@ M68K_INLINE void advance(u32 bytes) {
 // Ending a slice from inside a handler
 // ---------------------------------------------------------------------------------------
 
-// A handler that must end the slice at once (STOP, a halt) returns this: the counter is set
-// so that the dispatch step's addition carries and leaves the counter at 0.
+// A handler that must end the slice at once (STOP, a halt) returns this, having set the
+// record's counter to 1 so that the dispatch step's addition carries whatever the counter
+// stood at; the counter the slice ends with waits in `leave_counter`, which the dispatch loop
+// puts back once the carry has ended the slice. No cycle count can stand for leaving: a
+// counter at -1 plus a count of 1 carries as well as any, so the counter itself must say so.
 inline constexpr u32 kLeaveSlice = 0xFFFFFFFFu;
 
 template <class I>
-M68K_INLINE u32 end_slice_now() {
-    I::cpu().cycle_counter = 1;
+M68K_INLINE u32 leave_slice(s32 counter) {
+    auto& c         = I::cpu();
+    c.leave_counter = counter;
+    c.cycle_counter = 1;
     return kLeaveSlice;
 }
 
-// Ends the slice with the counter left as the instructions before this one brought it (the
-// dispatch step's addition of kLeaveSlice takes one off the record).
+// Ends the slice with the counter at 0.
+template <class I>
+M68K_INLINE u32 end_slice_now() {
+    return leave_slice<I>(0);
+}
+
+// Ends the slice with the counter left as the instructions before this one brought it.
 template <class I>
 M68K_INLINE u32 end_slice_keep_counter() {
-    I::cpu().cycle_counter += 1;
-    return kLeaveSlice;
+    return leave_slice<I>(I::cpu().cycle_counter);
 }
 
 // The machine halt: status bits and the run entry cleared through the hook. `pc` is left as
@@ -311,14 +327,11 @@ M68K_INLINE bool ran_off_image() {
 }
 
 // ---------------------------------------------------------------------------------------
-// Chained dispatch
+// Conditions and the cycles of the wait loops' instructions
 // ---------------------------------------------------------------------------------------
 
-// The longest chain of instructions one dispatch step runs (see chained).
-inline constexpr u32 kM68kChainLength = 64;
-
-// Cycle counts of the instructions that wait loops are made of, shared by their families,
-// the handlers that run such a loop at once and the chain.
+// Cycle counts of the instructions that wait loops are made of, shared by their families and
+// the speed paths that run such a loop at once (m68k_speed_paths.h).
 inline constexpr u32 kTstCycles             = 4;   // TST, every form
 inline constexpr u32 kMoveToRegisterCycles  = 4;   // MOVE to Dn, MOVEA
 inline constexpr u32 kBtstImmRegisterCycles = 10;  // BTST #n,Dn
@@ -343,64 +356,6 @@ inline constexpr std::array<u32, 16> kM68kCondTable = [] {
 // True when condition `cc` (0-15) holds for the CCR in `sr`.
 M68K_INLINE bool m68k_test_condition(u32 cc, u32 sr) {
     return (kM68kCondTable[cc & 15] >> (sr & 31)) & 1;
-}
-
-// A branch's displacement, sign-extended: byte 0x00 selects the word after the opcode.
-M68K_INLINE u32 branch_displacement(u32 ir) {
-    const u32 disp8 = (ir >> 16) & 0xFF;
-    return disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
-}
-
-// Bcc (condition 2-15): taken 10 cycles; not taken 8 (byte displacement) or 12 (word).
-// Here rather than with the other branches because the chain runs it inline after a test;
-// always inlined, as the handlers of one family are, since it is used in every family's file.
-template <class I>
-M68K_INLINE u32 op_bcc(u32 ir) {
-    if (!m68k_test_condition(ir >> 24, I::cpu().sr)) {
-        const bool word = (ir & 0x00FF0000) == 0;
-        advance<I>(word ? 4 : 2);
-        return word ? 12 : 8;
-    }
-    if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
-    return kBranchTakenCycles;
-}
-
-// Whether a handler's table entry runs a conditional branch that follows it inline.
-enum class Then { kNext, kBranch };
-
-// What the opcode table holds for instruction handler H: H itself, followed by the dispatch
-// step for the next instruction, so that each handler ends in its own indirect jump and the
-// host's branch predictor learns which instruction follows which. The counter is carried in
-// the record (the instruction just run is accounted before the next is fetched). The chain
-// returns H's cycles, unaccounted, to the dispatch loop when they end the slice and after
-// kM68kChainLength instructions, which bounds the stack where the compiler makes no tail
-// call.
-//
-// The entries of the tests and compares (Then::kBranch) run a Bcc that follows them in the
-// same step, as the instruction it is (its own accounting and slice end), saving a dispatch
-// on the commonest pair of all. They do so only when the table's entry for the next opcode is
-// the Bcc entry, so that a table whose entries stand in for others (a counting run) sees
-// every instruction.
-template <class I, M68kHandler H, Then T = Then::kNext>
-u32 chained(u32 ir) {
-    auto& c           = I::cpu();
-    const u32 cycles  = H(ir);
-    const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
-    if (counter < cycles || --I::chain_left() == 0) [[unlikely]]
-        return cycles;
-    c.cycle_counter = static_cast<s32>(counter);
-    u32 next        = load_be32(memory_arena + c.fetch_pos);
-    if constexpr (T == Then::kBranch) {
-        if (I::table()[next >> 16] == &chained<I, &op_bcc<I>>) {
-            const u32 branch = op_bcc<I>(next);
-            const u32 after  = counter + branch;
-            if (after < branch || --I::chain_left() == 0) [[unlikely]]
-                return branch;
-            c.cycle_counter = static_cast<s32>(after);
-            next            = load_be32(memory_arena + c.fetch_pos);
-        }
-    }
-    return I::table()[next >> 16](next);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -444,11 +399,11 @@ template <class I>
     const u32 stacked_pc        = m68k_current_pc(c);
     c.sp_slots[c.sp_slot_index] = c.regs[kM68kA7];
     c.sp_slot_index             = kM68kSupervisorSlot;
-    u32& sp                     = c.regs[kM68kA7];
-    sp                          = c.sp_slots[kM68kSupervisorSlot];
-    I::write32(sp - 4, stacked_pc);
-    sp -= 6;
-    I::write16(sp, c.sr);
+    u32& a7                     = sp<I>();
+    a7                          = c.sp_slots[kM68kSupervisorSlot];
+    I::write32(a7 - 4, stacked_pc);
+    a7 -= 6;
+    I::write16(a7, c.sr);
     const u32 target = I::read32(vector * 4);
     if (!set_pc<I, Adjust::kAll>(target)) return halt<I>();
     c.sr |= kM68kSrS;
@@ -480,81 +435,6 @@ template <class I>
     if (r == kLeaveSlice) return r;
     c.sr = static_cast<u16>((old_sr & ~0x0700u) | (level << 8) | kM68kSrS);
     return r;
-}
-
-// Where the last slice left a wait loop of the main CPU (a loop on a steady read that ran its
-// rounds to the slice end: the TST loop of ops_single.cpp, the poll loop of ops_move.cpp), with
-// what the loop is: the position the slice stopped at, the loop's first instruction (the one
-// that reads), the function that resumes the loop, the address it reads, for the poll loop the
-// register it loads, the bit it tests and whether it goes round while the bit is set, and the
-// loop's code bytes as they were. A slice that starts at that position calls `resume`: having
-// checked the code and the state afresh, it runs the rest of the round and the rounds up to
-// the slice end at once and returns the cycles to add to the record (whose counter it may
-// have moved on), or 0 where the slice is to run as usual.
-struct M68kWaitStop {
-    u32 at          = 0xFFFFFFFFu;
-    u32 start       = 0;
-    u32 (*resume)() = nullptr;
-    u32 address     = 0;
-    u32 reg         = 0;
-    u32 bit         = 0;
-    bool while_set  = false;
-    std::array<u32, 3> code{};
-};
-inline M68kWaitStop m68k_wait_stop;
-
-// The twelve code bytes at arena position `pos` as raw words (compared, never interpreted):
-// enough for every wait loop. They lie in a fetch region or in the guard bytes behind it.
-M68K_INLINE std::array<u32, 3> wait_loop_code(u32 pos) {
-    std::array<u32, 3> code;
-    std::memcpy(code.data(), memory_arena + pos, sizeof code);
-    return code;
-}
-
-// The resume's checks, common to every loop: the code is unchanged and the loop lies in the
-// jump window; then, when the rest of the round (`partial` cycles, to the loop's first
-// instruction) leaves the slice running and the loop's read is still steady, the counter
-// moves on by them and the position to the loop's start. False, with nothing changed,
-// otherwise.
-template <class I>
-M68K_INLINE bool resume_checks(u32 size) {
-    const auto& w = m68k_wait_stop;
-    return wait_loop_code(w.start) == w.code && in_jump_window(I::cpu(), w.start) &&
-           m68k_read_is_steady(w.address, size);
-}
-template <class I>
-M68K_INLINE bool resume_at_loop_start(u32 partial) {
-    auto& c           = I::cpu();
-    const s32 counter = c.cycle_counter;
-    if (counter >= 0 || partial >= 0u - static_cast<u32>(counter)) return false;
-    c.cycle_counter = static_cast<s32>(static_cast<u32>(counter) + partial);
-    c.fetch_pos     = m68k_wait_stop.start;
-    return true;
-}
-
-// Where a loop whose rounds repeat unchanged ends within the slice. `cycles` are the loop's
-// instructions in order, starting with the running one; `counter` is the counter before it.
-// Gives the cycles from the running instruction up to and including the one whose cycles end
-// the slice, and that instruction's index in `cycles`; cycles 0 when the running instruction
-// ends the slice itself.
-struct LoopEnd {
-    u32 cycles;
-    u32 last;
-};
-template <std::size_t N>
-M68K_INLINE LoopEnd loop_end(s32 counter, const std::array<u32, N>& cycles) {
-    u32 round = 0;
-    for (const u32 n : cycles) round += n;
-    const u32 left = 0u - static_cast<u32>(counter);  // cycles until the counter reaches 0
-    if (counter >= 0 || cycles[0] >= left) return {0, 0};
-    // Whole rounds that leave the counter below zero, then instruction by instruction: at most
-    // one more round is needed, as the whole rounds leave at most a round's cycles.
-    u32 total = (left - 1) / round * round;
-    for (u32 i = 0; i + 1 < N; ++i) {
-        total += cycles[i];
-        if (total >= left) return {total, i};
-    }
-    return {total + cycles[N - 1], N - 1};
 }
 
 }  // namespace m68k

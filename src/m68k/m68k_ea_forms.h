@@ -39,6 +39,9 @@ inline constexpr std::array kMemoryAlterable{kFormAi, kFormPi, kFormPi7, kFormPd
 // A data register or a memory operand that can be written.
 inline constexpr std::array kDataAlterable{kFormDn,  kFormAi, kFormPi, kFormPi7, kFormPd,
                                            kFormPd7, kFormDi, kFormIx, kFormAw,  kFormAl};
+// Every operand that can be written, an address register included (MOVE's destinations).
+inline constexpr std::array kAlterable{kFormDn,  kFormAn, kFormAi, kFormPi, kFormPi7, kFormPd,
+                                       kFormPd7, kFormDi, kFormIx, kFormAw, kFormAl};
 // Every source except an address register.
 inline constexpr std::array kDataSource{kFormDn,   kFormAi,   kFormPi, kFormPi7, kFormPd,
                                         kFormPd7,  kFormDi,   kFormIx, kFormAw,  kFormAl,

@@ -25,6 +25,7 @@
 
 #include "base/pattern_table.h"
 #include "m68k/m68k_core.h"
+#include "m68k/m68k_speed_paths.h"
 
 namespace varn::m68k {
 
@@ -49,6 +50,26 @@ struct Sink {
     PatternSink& out;
 };
 
+// Cycle tables: each family names its counts, and a handler returns an entry of them.
+// Counts that depend on the size alone: byte and word alike, long apart.
+struct SizeCycles {
+    u32 byte_word;
+    u32 longword;
+};
+template <Size S>
+M68K_INLINE constexpr u32 by_size(SizeCycles t) {
+    return S == Size::kLong ? t.longword : t.byte_word;
+}
+// Counts that depend on the size and on whether the operand is a register or memory.
+struct OperandCycles {
+    SizeCycles reg;
+    SizeCycles mem;
+};
+template <Size S, Mode M>
+M68K_INLINE constexpr u32 by_operand(OperandCycles t) {
+    return (M == Mode::kDn || M == Mode::kAn) ? by_size<S>(t.reg) : by_size<S>(t.mem);
+}
+
 // What the opcode table holds for handler H of instance I (see chained).
 template <class I, M68kHandler H, Then T = Then::kNext>
 inline constexpr M68kHandler kTableEntry = &chained<I, H, T>;
@@ -57,6 +78,12 @@ inline constexpr M68kHandler kTableEntry = &chained<I, H, T>;
 template <M68kHandler H, Then T = Then::kNext, class I>
 void add_pattern(Sink<I>& out, u32 match, u32 mask) {
     out.out.add(kTableEntry<I, H, T>, match, mask);
+}
+
+// Appends a pattern whose table entry is given as it stands (the Bcc entry).
+template <class I>
+void add_entry(Sink<I>& out, M68kHandler entry, u32 match, u32 mask) {
+    out.out.add(entry, match, mask);
 }
 
 #define M68K_FAMILY(name)                                          \

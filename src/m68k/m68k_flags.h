@@ -122,6 +122,19 @@ M68K_INLINE void set_nzvc_keep_x(u32 nzvc) {
     c.sr    = (c.sr.bits & kKeepSystemAndX) | (nzvc & 0x0Fu);
 }
 
+// The logic operations of OR, AND and EOR, in every form (register, memory, immediate).
+enum class Logic { kOr, kAnd, kEor };
+template <Logic L>
+M68K_INLINE constexpr u32 logic(u32 a, u32 b) {
+    if constexpr (L == Logic::kOr) {
+        return a | b;
+    } else if constexpr (L == Logic::kAnd) {
+        return a & b;
+    } else {
+        return a ^ b;
+    }
+}
+
 // The logic-operation flags (MOVE, AND, OR, EOR, NOT, TST, ...): N and Z from the result,
 // V and C cleared, X kept.
 template <class I, Size S>

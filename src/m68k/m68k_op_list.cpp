@@ -29,10 +29,7 @@ namespace m68k {
         m68k_family_##name(out, instance);               \
     } while (false)
 
-// The families, in the order of the opcode table's pattern list (by opcode line). Adding a
-// family: write src/m68k/ops_<name>.cpp with M68K_FAMILY(<name>) { ... } and turn its line
-// below into a live one. Keep one blank line between entries, so that families added at the
-// same time merge without touching each other's lines.
+// The families, in the order of the opcode table's pattern list (by opcode line).
 static void collect_families(PatternSink& out, Instance instance) {
     // Line 0: ORI, ANDI, SUBI, ADDI, EORI, CMPI; ORI, ANDI, EORI to CCR and SR.
     M68K_FAMILY_ENTRY(immediate);
@@ -44,7 +41,9 @@ static void collect_families(PatternSink& out, Instance instance) {
     M68K_FAMILY_ENTRY(movep);
 
     // Lines 1-3: MOVE, MOVEA.
-    M68K_FAMILY_ENTRY(move);
+    M68K_FAMILY_ENTRY(move_byte);
+    M68K_FAMILY_ENTRY(move_word);
+    M68K_FAMILY_ENTRY(move_long);
 
     // Line 4: NEGX, CLR, NEG, NOT, TST, TAS, NBCD, EXT, SWAP, PEA, 0x4848 no-operation.
     M68K_FAMILY_ENTRY(single);

@@ -13,6 +13,9 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr SizeCycles kToRegisterCycles{4, 6};
+inline constexpr SizeCycles kToMemoryCycles{8, 12};
+
 template <class I, AddSub A, Size S, Mode M>
 u32 op_to_register(u32 ir) {
     const u32 op         = ir >> 16;
@@ -22,7 +25,7 @@ u32 op_to_register(u32 ir) {
     set_sized<S>(d, r.res);
     set_arith_flags<I>(r);
     advance<I>(2 + kExtBytes<M, S>);
-    return S == Size::kLong ? 6 : 4;
+    return by_size<S>(kToRegisterCycles);
 }
 
 template <class I, AddSub A, Size S, Mode M>
@@ -35,7 +38,7 @@ u32 op_to_memory(u32 ir) {
         return r.res;
     });
     advance<I>(2 + kExtBytes<M, S>);
-    return S == Size::kLong ? 12 : 8;
+    return by_size<S>(kToMemoryCycles);
 }
 
 template <class I, AddSub A, Size S>

@@ -9,6 +9,8 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr SizeCycles kAddaSubaCycles{8, 6};
+
 template <class I, AddSub A, Size S, Mode M>
 u32 op_adda(u32 ir) {
     const u32 op = ir >> 16;
@@ -21,7 +23,7 @@ u32 op_adda(u32 ir) {
     else
         a -= src;
     advance<I>(2 + kExtBytes<M, S>);
-    return S == Size::kWord ? 8 : 6;
+    return by_size<S>(kAddaSubaCycles);
 }
 
 template <class I, AddSub A>

@@ -13,6 +13,9 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr SizeCycles kRegistersCycles{4, 8};
+inline constexpr SizeCycles kMemoryCycles{18, 30};
+
 template <class I, AddSub A, Size S>
 inline u32 extended(u32 src, u32 dst) {
     const AddSubResult r = add_sub<A, S>(src, dst, x_bit<I>());
@@ -26,7 +29,7 @@ u32 op_registers(u32 ir) {
     u32& dx      = dreg<I>(op >> 9);
     set_sized<S>(dx, extended<I, A, S>(dreg<I>(op) & kSizeMask<S>, dx & kSizeMask<S>));
     advance<I>(2);
-    return S == Size::kLong ? 8 : 4;
+    return by_size<S>(kRegistersCycles);
 }
 
 template <class I, AddSub A, Size S>
@@ -40,7 +43,7 @@ u32 op_memory(u32 ir) {
     const u32 addr = ax;
     bus_write<I, S>(addr, extended<I, A, S>(src, bus_read<I, S>(addr)));
     advance<I>(2);
-    return S == Size::kLong ? 30 : 18;
+    return by_size<S>(kMemoryCycles);
 }
 
 template <class I, AddSub A, Size S>

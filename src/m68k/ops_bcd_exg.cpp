@@ -18,6 +18,10 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr u32 kBcdRegisterCycles = 6;
+inline constexpr u32 kBcdMemoryCycles   = 18;
+inline constexpr u32 kExgCycles         = 6;
+
 template <bool Add>
 constexpr DecimalResult bcd(u32 d, u32 s, u32 x) {
     return Add ? bcd_add(d, s, x) : bcd_sub(d, s, x);
@@ -31,7 +35,7 @@ u32 op_bcd_reg(u32 ir) {
     set_sized<Size::kByte>(dx, r.value);
     set_bcd_flags<I>(r);
     advance<I>(2);
-    return 6;
+    return kBcdRegisterCycles;
 }
 
 // -(Ay),-(Ax): both registers step by 1, A7 too; the same register steps twice.
@@ -48,7 +52,7 @@ u32 op_bcd_mem(u32 ir) {
     set_bcd_flags<I>(r);
     I::write8(ax, r.value);
     advance<I>(2);
-    return 18;
+    return kBcdMemoryCycles;
 }
 
 // EXG Rx,Ry: `X` and `Y` are the register kinds (0 data, 8 address); A7 is the live stack
@@ -59,7 +63,7 @@ u32 op_exg(u32 ir) {
     auto& regs   = I::cpu().regs;
     std::swap(regs[X + ((op >> 9) & 7)], regs[Y + (op & 7)]);
     advance<I>(2);
-    return 6;
+    return kExgCycles;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include <utility>
 
+#include "m68k/m68k_ea_forms.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
 
@@ -35,16 +36,18 @@ constexpr u32 apply(u32 value, u32 bit) {
     }
 }
 
+// Cycles per operation (BTST, BCHG, BCLR, BSET): on a data register and on memory.
+struct BitCycles {
+    u32 reg;
+    u32 mem;
+};
+inline constexpr BitCycles kStaticCycles[] = {
+    {kBtstImmRegisterCycles, 8}, {12, 12}, {14, 12}, {12, 12}};
+inline constexpr BitCycles kDynamicCycles[] = {{6, 4}, {8, 8}, {10, 8}, {8, 8}};
+
 template <BitOp Op, bool Static>
-inline constexpr u32 kRegCycles = Static ? (Op == BitOp::kTst   ? kBtstImmRegisterCycles
-                                            : Op == BitOp::kClr ? 14u
-                                                                : 12u)
-                                         : (Op == BitOp::kTst   ? 6u
-                                            : Op == BitOp::kClr ? 10u
-                                                                : 8u);
-template <BitOp Op, bool Static>
-inline constexpr u32 kMemCycles = Static ? (Op == BitOp::kTst ? 8u : 12u)
-                                         : (Op == BitOp::kTst ? 4u : 8u);
+inline constexpr BitCycles kCycles = (Static ? kStaticCycles
+                                             : kDynamicCycles)[static_cast<u32>(Op)];
 
 // `Static`: the bit number is the low byte of the word after the opcode and the operand's own
 // extension words follow it; otherwise it is the data register of bits 11-9.
@@ -59,7 +62,7 @@ u32 op_bit(u32 ir) {
         set_bit_z<I>(d, bit);
         if constexpr (Op != BitOp::kTst) d = apply<Op>(d, bit);
         advance<I>(kOff);
-        return kRegCycles<Op, Static>;
+        return kCycles<Op, Static>.reg;
     } else {
         const u32 bit = 1u << (number & 7);
         if constexpr (Op == BitOp::kTst) {
@@ -71,26 +74,12 @@ u32 op_bit(u32 ir) {
             });
         }
         advance<I>(kOff + kExtBytes<M, Size::kByte>);
-        return kMemCycles<Op, Static>;
+        return kCycles<Op, Static>.mem;
     }
 }
 
-struct Form {
-    Mode mode;
-    u32 bits;  // opcode bits 5-0
-    u32 mask;  // 0x38 any register, 0x3F this register only
-};
-
-// Destinations every bit operation takes: a data register or an alterable memory byte.
-inline constexpr Form kAlterable[] = {
-    {Mode::kDn, 0x00, 0x38},  {Mode::kAi, 0x10, 0x38}, {Mode::kPi, 0x18, 0x38},
-    {Mode::kPi7, 0x1F, 0x3F}, {Mode::kPd, 0x20, 0x38}, {Mode::kPd7, 0x27, 0x3F},
-    {Mode::kDi, 0x28, 0x38},  {Mode::kIx, 0x30, 0x38}, {Mode::kAw, 0x38, 0x3F},
-    {Mode::kAl, 0x39, 0x3F},
-};
 // BTST also reads PC-relative bytes, and the dynamic BTST an immediate byte.
-inline constexpr Form kPcRelative[] = {{Mode::kPcDi, 0x3A, 0x3F}, {Mode::kPcIx, 0x3B, 0x3F}};
-inline constexpr Form kImmediate    = {Mode::kImm, 0x3C, 0x3F};
+inline constexpr std::array kPcRelative{kFormPcDi, kFormPcIx};
 
 // BTST's entries run a Bcc that follows inline (see chained).
 template <BitOp Op>
@@ -109,16 +98,16 @@ void add_forms(Sink<I>& out, std::index_sequence<N...>) {
 
 template <class I, BitOp Op>
 void add_op(Sink<I>& out) {
-    add_forms<I, Op, kAlterable>(out, std::make_index_sequence<std::size(kAlterable)>{});
+    add_forms<I, Op, kDataAlterable>(out, std::make_index_sequence<kDataAlterable.size()>{});
 }
 
 }  // namespace
 
 M68K_FAMILY(bit) {
     add_op<I, BitOp::kTst>(out);
-    add_forms<I, BitOp::kTst, kPcRelative>(out, std::make_index_sequence<std::size(kPcRelative)>{});
+    add_forms<I, BitOp::kTst, kPcRelative>(out, std::make_index_sequence<kPcRelative.size()>{});
     add_pattern<&op_bit<I, BitOp::kTst, false, Mode::kImm>, Then::kBranch>(
-        out, 0x0100 | kImmediate.bits, 0xF1C0 | kImmediate.mask);
+        out, 0x0100 | kFormImm.bits, 0xF1C0 | kFormImm.mask);
     add_op<I, BitOp::kChg>(out);
     add_op<I, BitOp::kClr>(out);
     add_op<I, BitOp::kSet>(out);

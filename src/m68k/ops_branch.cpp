@@ -7,8 +7,7 @@
 //   Scc    0 in every form
 //
 // The branch base is the opcode's address + 2; displacement byte 0x00 selects a word
-// displacement, 0xFF is an ordinary -1 (no long form). Bcc itself lives with the dispatch
-// chain (m68k_core.h), which runs it inline after a test or compare.
+// displacement, 0xFF is an ordinary -1 (no long form).
 
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
@@ -16,9 +15,35 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr u32 kBccShortNotTakenCycles = 8;   // byte displacement
+inline constexpr u32 kBccLongNotTakenCycles  = 12;  // word displacement
+inline constexpr u32 kBsrCycles              = 18;
+inline constexpr u32 kDbccTrueCycles         = 12;
+inline constexpr u32 kDbccExpiredCycles      = 14;
+inline constexpr u32 kDbccBranchCycles       = 10;
+inline constexpr u32 kSccCycles              = 0;
+
 template <class I>
 inline bool condition(u32 op) {
     return m68k_test_condition((op >> 8) & 15, I::cpu().sr);
+}
+
+// A branch's displacement, sign-extended: byte 0x00 selects the word after the opcode.
+M68K_INLINE u32 branch_displacement(u32 ir) {
+    const u32 disp8 = (ir >> 16) & 0xFF;
+    return disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
+}
+
+// Bcc (condition 2-15).
+template <class I>
+M68K_INLINE u32 op_bcc(u32 ir) {
+    if (!m68k_test_condition(ir >> 24, I::cpu().sr)) {
+        const bool word = (ir & 0x00FF0000) == 0;
+        advance<I>(word ? 4 : 2);
+        return word ? kBccLongNotTakenCycles : kBccShortNotTakenCycles;
+    }
+    if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
+    return kBranchTakenCycles;
 }
 
 template <class I>
@@ -31,11 +56,10 @@ template <class I>
 u32 op_bsr(u32 ir) {
     const u32 length = (ir & 0x00FF0000) == 0 ? 4 : 2;
     const u32 ret    = insn_address<I>() + length;
-    u32& a7          = I::cpu().regs[kM68kA7];
-    a7 -= 4;
-    I::write32(a7, ret);
+    sp<I>() -= 4;
+    I::write32(sp<I>(), ret);
     if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
-    return 18;
+    return kBsrCycles;
 }
 
 template <class I>
@@ -44,17 +68,17 @@ u32 op_dbcc(u32 ir) {
     // DBF, the loop instruction, tests no flags: its condition never holds.
     if ((op & 0x0F00) != 0x0100 && condition<I>(op)) {
         advance<I>(4);
-        return 12;
+        return kDbccTrueCycles;
     }
     u32& d        = dreg<I>(op);
     const u32 low = (d - 1) & 0xFFFF;
     set_sized<Size::kWord>(d, low);
     if (low == 0xFFFF) {
         advance<I>(4);
-        return 14;
+        return kDbccExpiredCycles;
     }
     if (!branch_by<I>(sign_extend16(ir & 0xFFFF))) return halt<I>();
-    return 10;
+    return kDbccBranchCycles;
 }
 
 // Scc writes its byte without reading the destination first.
@@ -63,15 +87,23 @@ u32 op_scc(u32 ir) {
     const u32 op = ir >> 16;
     ea_write<I, Size::kByte, M, 2>(ir, op, condition<I>(op) ? 0xFF : 0x00);
     advance<I>(2 + kExtBytes<M, Size::kByte>);
-    return 0;
+    return kSccCycles;
 }
 
 }  // namespace
 
+// The Bcc entry of the opcode table, which the tests' and compares' entries jump to directly.
+template <class I>
+u32 bcc_entry(u32 ir) {
+    return chained<I, &op_bcc<I>>(ir);
+}
+template u32 bcc_entry<Main>(u32);
+template u32 bcc_entry<Sub>(u32);
+
 M68K_FAMILY(branch) {
     add_pattern<&op_bra<I>>(out, 0x6000, 0xFF00);
     add_pattern<&op_bsr<I>>(out, 0x6100, 0xFF00);
-    add_pattern<&op_bcc<I>>(out, 0x6000, 0xF000);
+    add_entry(out, &bcc_entry<I>, 0x6000, 0xF000);
     add_pattern<&op_dbcc<I>>(out, 0x50C8, 0xF0F8);
     add_pattern<&op_scc<I, Mode::kDn>>(out, 0x50C0, 0xF0F8);
     add_pattern<&op_scc<I, Mode::kAi>>(out, 0x50D0, 0xF0F8);

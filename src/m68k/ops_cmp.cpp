@@ -12,6 +12,10 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr SizeCycles kCmpCycles{4, 6};
+inline constexpr u32 kCmpaCycles = 6;
+inline constexpr SizeCycles kCmpmCycles{12, 20};
+
 template <class I, Size S>
 inline void compare(u32 src, u32 dst) {
     set_compare_flags<I>(add_sub<AddSub::kSub, S>(src, dst));
@@ -23,7 +27,7 @@ u32 op_cmp(u32 ir) {
     const u32 src = ea_read<I, S, M, 2>(ir, op);
     compare<I, S>(src, dreg<I>(op >> 9) & kSizeMask<S>);
     advance<I>(2 + kExtBytes<M, S>);
-    return S == Size::kLong ? 6 : 4;
+    return by_size<S>(kCmpCycles);
 }
 
 template <class I, Size S, Mode M>
@@ -34,7 +38,7 @@ u32 op_cmpa(u32 ir) {
     // Read after the source: a source mode that stepped this register counts.
     compare<I, Size::kLong>(src, areg<I>(op >> 9));
     advance<I>(2 + kExtBytes<M, S>);
-    return 6;
+    return kCmpaCycles;
 }
 
 template <class I, Size S>
@@ -49,7 +53,7 @@ u32 op_cmpm(u32 ir) {
     ax            = da + kSizeBytes<S>;
     compare<I, S>(src, bus_read<I, S>(da));
     advance<I>(2);
-    return S == Size::kLong ? 20 : 12;
+    return by_size<S>(kCmpmCycles);
 }
 
 template <class I, Size S>

@@ -27,28 +27,35 @@
 namespace varn::m68k {
 namespace {
 
-template <class I>
-u32& sp() {
-    return I::cpu().regs[kM68kA7];
-}
+inline constexpr u32 kExceptionCycles = 0;  // ILLEGAL, TRAP, CHK: taken or not
+inline constexpr u32 kTrapvCycles     = 4;  // taken or not
+inline constexpr u32 kRtsCycles       = 16;
+inline constexpr u32 kRtrRteCycles    = 20;
+inline constexpr u32 kLinkCycles      = 16;
+inline constexpr u32 kUnlkCycles      = 12;
+inline constexpr u32 kMoveUspCycles   = 4;
+inline constexpr u32 kResetCycles     = 132;
+inline constexpr u32 kNopCycles       = 4;
+inline constexpr u32 kStopStepCycles  = 4;  // stepping over once the interrupt has returned
+inline constexpr u32 kExtbCycles      = 4;
 
 template <class I>
 u32 op_illegal(u32) {
     advance<I>(2);
-    return raise_exception<I>(4, 0);
+    return raise_exception<I>(4, kExceptionCycles);
 }
 
 template <class I>
 u32 op_trap(u32 ir) {
     advance<I>(2);
-    return raise_exception<I>(32 + ((ir >> 16) & 15), 0);
+    return raise_exception<I>(32 + ((ir >> 16) & 15), kExceptionCycles);
 }
 
 template <class I>
 u32 op_trapv(u32) {
     advance<I>(2);
-    if (I::cpu().sr & kM68kSrV) return raise_exception<I>(7, 4);
-    return 4;
+    if (I::cpu().sr & kM68kSrV) return raise_exception<I>(7, kTrapvCycles);
+    return kTrapvCycles;
 }
 
 // CHK.W <ea>,Dn: traps when Dn (low word, read before the bound) is negative or above the
@@ -62,20 +69,20 @@ u32 op_chk(u32 ir) {
     auto& c = I::cpu();
     if (value & 0x8000) {
         c.sr |= kM68kSrN;
-        return raise_exception<I>(6, 0);
+        return raise_exception<I>(6, kExceptionCycles);
     }
     if ((bound - value) & 0x8000) {
         c.sr &= static_cast<u16>(~kM68kSrN);
-        return raise_exception<I>(6, 0);
+        return raise_exception<I>(6, kExceptionCycles);
     }
-    return 0;
+    return kExceptionCycles;
 }
 
 template <class I>
 u32 op_rts(u32) {
     if (!set_pc<I>(I::read32(sp<I>()))) return halt<I>();
     sp<I>() += 4;
-    return 16;
+    return kRtsCycles;
 }
 
 template <class I>
@@ -85,7 +92,7 @@ u32 op_rtr(u32) {
     sp<I>() += 2;
     if (!set_pc<I>(I::read32(sp<I>()))) return halt<I>();
     sp<I>() += 4;
-    return 20;
+    return kRtrRteCycles;
 }
 
 template <class I>
@@ -97,7 +104,7 @@ u32 op_rte(u32) {
     sp<I>() += 4;
     c.irq_check = 1;
     switch_stack_for_sr<I>();
-    return check_irq<I>(20);
+    return check_irq<I>(kRtrRteCycles);
 }
 
 template <Mode M>
@@ -145,7 +152,7 @@ u32 op_link(u32 ir) {
     sp<I>()       = t + sign_extend16(ir & 0xFFFF);
     I::write32(t, old);
     advance<I>(4);
-    return 16;
+    return kLinkCycles;
 }
 
 template <class I>
@@ -155,34 +162,34 @@ u32 op_unlk(u32 ir) {
     a             = I::read32(old);
     sp<I>()       = old + 4;
     advance<I>(2);
-    return 12;
+    return kUnlkCycles;
 }
 
 template <class I>
 u32 op_move_to_usp(u32 ir) {
     I::cpu().sp_slots[kM68kUserSlot] = areg<I>(ir >> 16);
     advance<I>(2);
-    return 4;
+    return kMoveUspCycles;
 }
 
 template <class I>
 u32 op_move_from_usp(u32 ir) {
     areg<I>(ir >> 16) = I::cpu().sp_slots[kM68kUserSlot];
     advance<I>(2);
-    return 4;
+    return kMoveUspCycles;
 }
 
 // RESET asserts the reset line for 132 cycles; no device of the machine is reset by it.
 template <class I>
 u32 op_reset(u32) {
     advance<I>(2);
-    return 132;
+    return kResetCycles;
 }
 
 template <class I>
 u32 op_nop(u32) {
     advance<I>(2);
-    return 4;
+    return kNopCycles;
 }
 
 // STOP #imm: the first execution loads SR and ends the slice without advancing; each later
@@ -203,7 +210,7 @@ u32 op_stop(u32 ir) {
     c.stopped   = 0;
     c.irq_taken = 0;
     advance<I>(4);
-    return 4;
+    return kStopStepCycles;
 }
 
 template <class I>
@@ -212,7 +219,7 @@ u32 op_extb_l(u32 ir) {
     d      = sign_extend8(d);
     set_logic_flags<I, Size::kLong>(d);
     advance<I>(2);
-    return 4;
+    return kExtbCycles;
 }
 
 }  // namespace

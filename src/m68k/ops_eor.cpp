@@ -13,18 +13,19 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr OperandCycles kEorCycles{{4, 8}, {8, 12}};
+
 template <class I, Size S, Mode M>
 u32 op_eor(u32 ir) {
     const u32 op  = ir >> 16;
     const u32 src = dreg<I>(op >> 9) & kSizeMask<S>;
     ea_modify<I, S, M, 2>(ir, op, [src](u32 dst) {
-        const u32 r = dst ^ src;
+        const u32 r = logic<Logic::kEor>(dst, src);
         set_logic_flags<I, S>(r);
         return r;
     });
     advance<I>(2 + kExtBytes<M, S>);
-    if constexpr (M == Mode::kDn) return S == Size::kLong ? 8 : 4;
-    return S == Size::kLong ? 12 : 8;
+    return by_operand<S, M>(kEorCycles);
 }
 
 template <class I, Size S>

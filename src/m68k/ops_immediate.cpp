@@ -20,17 +20,11 @@
 namespace varn::m68k {
 namespace {
 
-enum class Logic { kOr, kAnd, kEor };
-
-template <Logic L>
-inline constexpr u32 logic(u32 a, u32 b) {
-    if constexpr (L == Logic::kOr)
-        return a | b;
-    else if constexpr (L == Logic::kAnd)
-        return a & b;
-    else
-        return a ^ b;
-}
+inline constexpr OperandCycles kOriEoriCycles{{8, 16}, {12, 20}};
+inline constexpr OperandCycles kAndiCycles{{8, 14}, {12, 20}};
+inline constexpr OperandCycles kAddiSubiCycles{{8, 16}, {12, 20}};
+inline constexpr OperandCycles kCmpiCycles{{8, 14}, {8, 12}};
+inline constexpr u32 kToStatusCycles = 20;  // to CCR and to SR
 
 // Offset of the destination's extension words: behind a one- or two-word immediate.
 template <Size S>
@@ -41,17 +35,8 @@ inline u32 immediate(u32 ir) {
     return ea_read<I, S, Mode::kImm, 2>(ir, 0);
 }
 
-template <Size S, Mode M, u32 RegByteWord, u32 RegLong, u32 MemByteWord, u32 MemLong>
-inline constexpr u32 kCycles = M == Mode::kDn ? (S == Size::kLong ? RegLong : RegByteWord)
-                                              : (S == Size::kLong ? MemLong : MemByteWord);
-
 template <class I, Logic L, Size S, Mode M>
 u32 op_logic_imm(u32 ir) {
-    // ORI.B #imm,Dn serves opcode 0x0000, which the guard bytes after every image read as.
-    if constexpr (L == Logic::kOr && S == Size::kByte && M == Mode::kDn) {
-        if (ran_off_image<I>()) [[unlikely]]
-            return run_off_image<I>();
-    }
     const u32 imm = immediate<I, S>(ir);
     ea_modify<I, S, M, kDstOff<S>>(ir, ir >> 16, [imm](u32 v) {
         const u32 r = logic<L>(v, imm);
@@ -59,7 +44,7 @@ u32 op_logic_imm(u32 ir) {
         return r;
     });
     advance<I>(kDstOff<S> + kExtBytes<M, S>);
-    return kCycles<S, M, 8, (L == Logic::kAnd ? 14 : 16), 12, 20>;
+    return by_operand<S, M>(L == Logic::kAnd ? kAndiCycles : kOriEoriCycles);
 }
 
 template <class I, AddSub A, Size S, Mode M>
@@ -71,7 +56,7 @@ u32 op_arith_imm(u32 ir) {
         return r.res;
     });
     advance<I>(kDstOff<S> + kExtBytes<M, S>);
-    return kCycles<S, M, 8, 16, 12, 20>;
+    return by_operand<S, M>(kAddiSubiCycles);
 }
 
 template <class I, Size S, Mode M>
@@ -80,7 +65,7 @@ u32 op_cmpi(u32 ir) {
     const u32 v   = ea_read<I, S, M, kDstOff<S>>(ir, ir >> 16);
     set_compare_flags<I>(add_sub<AddSub::kSub, S>(imm, v));
     advance<I>(kDstOff<S> + kExtBytes<M, S>);
-    return kCycles<S, M, 8, 14, 8, 12>;
+    return by_operand<S, M>(kCmpiCycles);
 }
 
 // To CCR: all eight bits of the low byte take part, bits 5-7 included.
@@ -89,7 +74,7 @@ u32 op_logic_ccr(u32 ir) {
     auto& c = I::cpu();
     c.sr    = static_cast<u16>((c.sr & 0xFF00u) | (logic<L>(c.sr, ir) & 0xFFu));
     advance<I>(4);
-    return 20;
+    return kToStatusCycles;
 }
 
 // To SR: every bit is stored; the stack pointer follows the new S bit and an interrupt that
@@ -101,13 +86,24 @@ u32 op_logic_sr(u32 ir) {
     c.irq_check = 1;
     switch_stack_for_sr<I>();
     advance<I>(4);
-    return check_irq<I>(20);
+    return check_irq<I>(kToStatusCycles);
+}
+
+// ORI.B #imm,Dn serves opcode 0x0000, which the guard bytes behind every image read as: its
+// entry first looks whether the position ran off the image (run_off_entry).
+template <class I, Logic L, Size S, Mode M>
+consteval M68kHandler logic_imm_entry() {
+    if constexpr (L == Logic::kOr && S == Size::kByte && M == Mode::kDn) {
+        return run_off_entry<I, &op_logic_imm<I, L, S, M>>();
+    } else {
+        return &op_logic_imm<I, L, S, M>;
+    }
 }
 
 template <class I, Logic L, Size S>
 void add_logic(Sink<I>& out, u32 base) {
     for_each_form<kDataAlterable>([&]<EaForm F>() {
-        add_pattern<&op_logic_imm<I, L, S, handler_mode<S>(F.mode)>>(
+        add_pattern<logic_imm_entry<I, L, S, handler_mode<S>(F.mode)>()>(
             out, base | kSizeField<S> | F.bits, 0xFFC0 | F.mask);
     });
 }

@@ -12,6 +12,9 @@
 namespace varn::m68k {
 namespace {
 
+template <u32 Bytes>
+inline constexpr u32 kMovepCycles = Bytes == 2 ? 16u : 24u;  // word, long
+
 template <class I>
 inline u32 movep_address(u32 ir) {
     return areg<I>(ir >> 16) + sign_extend16(ir & 0xFFFF);
@@ -30,7 +33,7 @@ u32 op_movep_load(u32 ir) {
         d = v;
     }
     advance<I>(4);
-    return Bytes == 2 ? 16 : 24;
+    return kMovepCycles<Bytes>;
 }
 
 // Register to memory, most significant byte first.
@@ -40,7 +43,7 @@ u32 op_movep_store(u32 ir) {
     const u32 d = dreg<I>(ir >> 25);
     for (u32 i = Bytes; i-- > 0; addr += 2) I::write8(addr, (d >> (8 * i)) & 0xFF);
     advance<I>(4);
-    return Bytes == 2 ? 16 : 24;
+    return kMovepCycles<Bytes>;
 }
 
 }  // namespace

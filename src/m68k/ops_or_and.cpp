@@ -13,12 +13,8 @@
 namespace varn::m68k {
 namespace {
 
-enum class Logic { kOr, kAnd };
-
-template <Logic L>
-inline constexpr u32 logic(u32 a, u32 b) {
-    return L == Logic::kOr ? (a | b) : (a & b);
-}
+inline constexpr SizeCycles kToRegisterCycles{4, 6};
+inline constexpr SizeCycles kToMemoryCycles{8, 12};
 
 template <class I, Logic L, Size S, Mode M>
 u32 op_to_register(u32 ir) {
@@ -29,7 +25,7 @@ u32 op_to_register(u32 ir) {
     set_sized<S>(d, r);
     set_logic_flags<I, S>(r);
     advance<I>(2 + kExtBytes<M, S>);
-    return S == Size::kLong ? 6 : 4;
+    return by_size<S>(kToRegisterCycles);
 }
 
 template <class I, Logic L, Size S, Mode M>
@@ -42,7 +38,7 @@ u32 op_to_memory(u32 ir) {
         return r;
     });
     advance<I>(2 + kExtBytes<M, S>);
-    return S == Size::kLong ? 12 : 8;
+    return by_size<S>(kToMemoryCycles);
 }
 
 template <class I, Logic L, Size S>

@@ -14,6 +14,11 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr OperandCycles kQuickCycles{{4, 8}, {8, 12}};
+inline constexpr SizeCycles kAddqAnCycles{4, 8};
+inline constexpr SizeCycles kSubqAnCycles{8, 8};
+inline constexpr u32 kMoveqCycles = 4;
+
 inline constexpr u32 quick_data(u32 op) {
     const u32 field = (op >> 9) & 7;
     return field == 0 ? 8 : field;
@@ -30,7 +35,7 @@ u32 op_quick(u32 ir) {
         else
             a -= q;
         advance<I>(2);
-        return S == Size::kLong ? 8 : (A == AddSub::kAdd ? 4 : 8);
+        return by_size<S>(A == AddSub::kAdd ? kAddqAnCycles : kSubqAnCycles);
     } else {
         ea_modify<I, S, M, 2>(ir, op, [q](u32 dst) {
             const AddSubResult r = add_sub<A, S>(q, dst);
@@ -38,8 +43,7 @@ u32 op_quick(u32 ir) {
             return r.res;
         });
         advance<I>(2 + kExtBytes<M, S>);
-        if constexpr (M == Mode::kDn) return S == Size::kLong ? 8 : 4;
-        return S == Size::kLong ? 12 : 8;
+        return by_operand<S, M>(kQuickCycles);
     }
 }
 
@@ -50,7 +54,7 @@ u32 op_moveq(u32 ir) {
     dreg<I>(op >> 9) = v;
     set_logic_flags<I, Size::kLong>(v);
     advance<I>(2);
-    return 4;
+    return kMoveqCycles;
 }
 
 template <class I, AddSub A, Size S>

@@ -25,6 +25,9 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr SizeCycles kRegisterCycles{6, 8};
+inline constexpr u32 kMemoryCycles = 8;
+
 enum class ShiftOp : u32 { kAs = 0, kLs = 1, kRox = 2, kRo = 3 };
 
 template <Size S>
@@ -120,7 +123,7 @@ u32 op_shift_reg(u32 ir) {
     u32& d       = dreg<I>(op);
     set_sized<S>(d, shift<I, S, Op, Left>(d & kSizeMask<S>, n));
     advance<I>(2);
-    return S == Size::kLong ? 8 : 6;
+    return by_size<S>(kRegisterCycles);
 }
 
 template <class I, ShiftOp Op, bool Left, Mode M>
@@ -128,7 +131,7 @@ u32 op_shift_mem(u32 ir) {
     ea_modify<I, Size::kWord, M, 2>(ir, ir >> 16,
                                     [](u32 v) { return shift<I, Size::kWord, Op, Left>(v, 1); });
     advance<I>(2 + kExtBytes<M, Size::kWord>);
-    return 8;
+    return kMemoryCycles;
 }
 
 template <class I, ShiftOp Op, bool Left, Size S>

@@ -18,10 +18,11 @@
 namespace varn::m68k {
 namespace {
 
-template <Size S, Mode M, u32 RegByteWord, u32 RegLong, u32 MemByteWord, u32 MemLong>
-inline constexpr u32 kCycles = (M == Mode::kDn || M == Mode::kAn)
-                                   ? (S == Size::kLong ? RegLong : RegByteWord)
-                                   : (S == Size::kLong ? MemLong : MemByteWord);
+inline constexpr OperandCycles kNegNotClrCycles{{4, 6}, {8, 12}};  // NEGX, NEG, NOT, CLR
+inline constexpr OperandCycles kTasCycles{{4, 4}, {14, 14}};
+inline constexpr OperandCycles kNbcdCycles{{6, 6}, {8, 8}};
+inline constexpr u32 kSwapExtCycles = 4;
+inline constexpr u32 kNothingCycles = 0;  // 0x4848-0x484F
 
 template <Mode M, Size S>
 inline constexpr u32 kLength = 2 + kExtBytes<M, S>;
@@ -34,7 +35,7 @@ u32 op_negx(u32 ir) {
         return r.res;
     });
     advance<I>(kLength<M, S>);
-    return kCycles<S, M, 4, 6, 8, 12>;
+    return by_operand<S, M>(kNegNotClrCycles);
 }
 
 template <class I, Size S, Mode M>
@@ -45,7 +46,7 @@ u32 op_neg(u32 ir) {
         return r.res;
     });
     advance<I>(kLength<M, S>);
-    return kCycles<S, M, 4, 6, 8, 12>;
+    return by_operand<S, M>(kNegNotClrCycles);
 }
 
 template <class I, Size S, Mode M>
@@ -56,7 +57,7 @@ u32 op_not(u32 ir) {
         return r;
     });
     advance<I>(kLength<M, S>);
-    return kCycles<S, M, 4, 6, 8, 12>;
+    return by_operand<S, M>(kNegNotClrCycles);
 }
 
 // CLR writes without reading the operand first.
@@ -69,103 +70,13 @@ u32 op_clr(u32 ir) {
     }
     set_nzvc_keep_x<I>(kM68kSrZ);
     advance<I>(kLength<M, S>);
-    return kCycles<S, M, 4, 6, 8, 12>;
-}
-
-// A loop that waits on a flag in memory, as code waits for its interrupt handler to set one:
-//
-//     loop:  TST.B (xxx).L       (or TST.W, or an (xxx).W address)
-//            Bcc.S loop
-//
-// When the flag's read is steady (m68k_steady_read: read again in this slice it gives the same
-// value and changes nothing more) and the flags the TST just set take the branch, every round
-// until the slice ends reads the same value, sets the same flags and branches again: they
-// change nothing but the counter and the position. The TST then runs them all at once, up to
-// and including the instruction whose cycles end the slice (the TST or the branch of the last
-// round), and returns its own cycles and theirs. Returns 0 where that does not hold.
-template <class I, Size S, Mode M>
-inline constexpr bool kCanWait = I::kIsMain && (S == Size::kByte || S == Size::kWord) &&
-                                 (M == Mode::kAw || M == Mode::kAl);
-
-template <class I, Size S, Mode M>
-u32 resume_wait_loop();
-
-// The rounds after a TST at `pos_tst` whose flags take the branch: runs them up to the slice
-// end and returns their cycles with the TST's, or 0 when the TST ends the slice itself. The
-// record's counter is the one before the TST.
-template <class I, Size S, Mode M>
-M68K_INLINE u32 run_wait_rounds(u32 pos_tst) {
-    auto& c           = I::cpu();
-    const LoopEnd end = loop_end(c.cycle_counter, std::array{kTstCycles, kBranchTakenCycles});
-    if (end.cycles == 0) return 0;
-    c.fetch_pos       = end.last == 0 ? pos_tst + kLength<M, S> : pos_tst;
-    m68k_wait_stop.at = c.fetch_pos;
-    return end.cycles;
-}
-
-// True when `bcc`, the word after the TST, is Bcc.S (not BRA or BSR) back to the TST.
-template <Size S, Mode M>
-M68K_INLINE bool branches_back_to_tst(u32 bcc) {
-    return (bcc & 0xF0FF) == (0x6000u | ((0u - (kLength<M, S> + 2)) & 0xFF)) && (bcc & 0x0E00) != 0;
-}
-
-// Called with the position past the TST, whose read and flags are done, and the branch after
-// it going back to it.
-template <class I, Size S, Mode M>
-[[gnu::noinline]] u32 run_wait_loop(u32 addr, u32 bcc) {
-    auto& c           = I::cpu();
-    const u32 pos_tst = c.fetch_pos - kLength<M, S>;
-    // The branch is taken with the flags just set.
-    if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
-    if (!m68k_read_is_steady(addr, kSizeBytes<S>)) return 0;
-    const u32 cycles = run_wait_rounds<I, S, M>(pos_tst);
-    if (cycles != 0) {
-        auto& w   = m68k_wait_stop;
-        w.start   = pos_tst;
-        w.resume  = &resume_wait_loop<I, S, M>;
-        w.address = addr;
-        w.code    = wait_loop_code(pos_tst);
-    }
-    return cycles;
+    return by_operand<S, M>(kNegNotClrCycles);
 }
 
 template <class I, Size S, Mode M>
 u32 op_tst(u32 ir) {
-    if constexpr (kCanWait<I, S, M>) {
-        const u32 addr = ea_fixed_address<I, M, 2>(ir, ir >> 16);
-        set_logic_flags<I, S>(bus_read<I, S>(addr));
-        advance<I>(kLength<M, S>);
-        const u32 bcc = load_be16(memory_arena + I::cpu().fetch_pos);
-        if (branches_back_to_tst<S, M>(bcc)) {
-            if (const u32 cycles = run_wait_loop<I, S, M>(addr, bcc)) return cycles;
-        }
-    } else {
-        set_logic_flags<I, S>(ea_read<I, S, M, 2>(ir, ir >> 16));
-        advance<I>(kLength<M, S>);
-    }
-    return kTstCycles;
-}
-
-// A slice that starts where the last one left the loop: when the branch stands first and its
-// condition goes round, it is taken as it would run; then the TST reads the flag and the
-// loop's rounds run at once as above (see M68kWaitStop).
-template <class I, Size S, Mode M>
-u32 resume_wait_loop() {
-    auto& c       = I::cpu();
-    const auto& w = m68k_wait_stop;
-    if (!resume_checks<I>(kSizeBytes<S>)) return 0;
-    const u32 cc = load_be16(memory_arena + w.start + kLength<M, S>) >> 8;
-    u32 partial  = 0;  // the cycles from here to the TST
-    if (c.fetch_pos != w.start) {
-        if (!m68k_test_condition(cc, c.sr)) return 0;
-        partial = kBranchTakenCycles;
-    }
-    if (!resume_at_loop_start<I>(partial)) return 0;
-    set_logic_flags<I, S>(bus_read<I, S>(w.address));
-    if (m68k_test_condition(cc, c.sr)) {
-        if (const u32 cycles = run_wait_rounds<I, S, M>(w.start)) return cycles;
-    }
-    c.fetch_pos = w.start + kLength<M, S>;
+    set_logic_flags<I, S>(ea_read<I, S, M, 2>(ir, ir >> 16));
+    advance<I>(kLength<M, S>);
     return kTstCycles;
 }
 
@@ -177,7 +88,7 @@ u32 op_tas(u32 ir) {
         return v | 0x80u;
     });
     advance<I>(kLength<M, Size::kByte>);
-    return M == Mode::kDn ? 4 : 14;
+    return by_operand<Size::kByte, M>(kTasCycles);
 }
 
 template <class I, Mode M>
@@ -188,7 +99,7 @@ u32 op_nbcd(u32 ir) {
         return r.value;
     });
     advance<I>(kLength<M, Size::kByte>);
-    return M == Mode::kDn ? 6 : 8;
+    return by_operand<Size::kByte, M>(kNbcdCycles);
 }
 
 template <class I>
@@ -197,7 +108,7 @@ u32 op_swap(u32 ir) {
     d      = (d << 16) | (d >> 16);
     set_logic_flags<I, Size::kLong>(d);
     advance<I>(2);
-    return 4;
+    return kSwapExtCycles;
 }
 
 template <class I>
@@ -206,7 +117,7 @@ u32 op_ext_w(u32 ir) {
     set_sized<Size::kWord>(d, sign_extend8(d));
     set_logic_flags<I, Size::kWord>(d);
     advance<I>(2);
-    return 4;
+    return kSwapExtCycles;
 }
 
 template <class I>
@@ -215,7 +126,7 @@ u32 op_ext_l(u32 ir) {
     d      = sign_extend16(d);
     set_logic_flags<I, Size::kLong>(d);
     advance<I>(2);
-    return 4;
+    return kSwapExtCycles;
 }
 
 template <Mode M>
@@ -227,9 +138,8 @@ inline constexpr u32 kPeaCycles = M == Mode::kAi                                
 template <class I, Mode M>
 u32 op_pea(u32 ir) {
     const u32 ea = ea_control_address<I, M, 2>(ir, ir >> 16);
-    u32& sp      = areg<I>(7);
-    sp -= 4;
-    I::write32(sp, ea);
+    sp<I>() -= 4;
+    I::write32(sp<I>(), ea);
     advance<I>(kLength<M, Size::kLong>);
     return kPeaCycles<M>;
 }
@@ -237,7 +147,7 @@ u32 op_pea(u32 ir) {
 template <class I>
 u32 op_nothing(u32) {
     advance<I>(2);
-    return 0;
+    return kNothingCycles;
 }
 
 template <class I, Size S>
@@ -250,7 +160,7 @@ void add_sized(Sink<I>& out) {
         add_pattern<&op_clr<I, S, m>>(out, 0x4200 | row, mask);
         add_pattern<&op_neg<I, S, m>>(out, 0x4400 | row, mask);
         add_pattern<&op_not<I, S, m>>(out, 0x4600 | row, mask);
-        add_pattern<&op_tst<I, S, m>, Then::kBranch>(out, 0x4A00 | row, mask);
+        add_pattern<tst_entry<I, S, m, &op_tst<I, S, m>>(), Then::kBranch>(out, 0x4A00 | row, mask);
     });
     add_pattern<&op_clr<I, S, Mode::kAn>>(out, 0x4208 | kSizeField<S>, 0xFFF8);
     add_pattern<&op_tst<I, S, Mode::kPcDi>, Then::kBranch>(out, 0x4A3A | kSizeField<S>, 0xFFFF);

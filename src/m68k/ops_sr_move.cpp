@@ -9,12 +9,15 @@
 namespace varn::m68k {
 namespace {
 
+inline constexpr u32 kFromSrCycles  = 6;
+inline constexpr u32 kToCcrSrCycles = 12;
+
 // MOVE from SR writes its word without reading the destination first.
 template <class I, Mode M>
 u32 op_move_from_sr(u32 ir) {
     ea_write<I, Size::kWord, M, 2>(ir, ir >> 16, I::cpu().sr);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
-    return 6;
+    return kFromSrCycles;
 }
 
 // The source is a word; its low byte becomes the CCR, all eight bits.
@@ -23,7 +26,7 @@ u32 op_move_to_ccr(u32 ir) {
     const u32 v = ea_read<I, Size::kWord, M, 2>(ir, ir >> 16);
     set_ccr<I>(v);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
-    return 12;
+    return kToCcrSrCycles;
 }
 
 // The source is read (stepping A7 if it is the operand) before the stack pointer follows the
@@ -36,7 +39,7 @@ u32 op_move_to_sr(u32 ir) {
     c.irq_check = 1;
     switch_stack_for_sr<I>();
     advance<I>(2 + kExtBytes<M, Size::kWord>);
-    return check_irq<I>(12);
+    return check_irq<I>(kToCcrSrCycles);
 }
 
 }  // namespace

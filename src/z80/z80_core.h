@@ -37,6 +37,7 @@
 #include <utility>
 
 #include "base/endian.h"
+#include "base/speed_paths.h"
 #include "base/types.h"
 #include "z80/z80.h"
 
@@ -161,7 +162,8 @@ struct Z80Core {
 
         // The slice's first instruction. A jump to itself there is an idle loop that nothing
         // can change before the slice ends: all its rounds are taken at once, each counting
-        // R once, and so does the test that ends the slice, as the loop below would.
+        // R once, and so does the test that ends the slice, as the loop below would (a speed
+        // path: with the paths off the loop below runs each round).
         count_r(c);
         u32 op;
         if (!fetch(c, op)) {
@@ -169,7 +171,7 @@ struct Z80Core {
             return finish_exit(c);
         }
         const u32 cnt = c.cycle_counter;
-        if (const u32 cost = self_jump_cost(c, op); cost != 0) {
+        if (const u32 cost = self_jump_cost(c, op); cost != 0 && speed_paths_enabled()) {
             const u32 distance = 0u - cnt;  // T-states left to zero
             // The two costs as constants, so the division is a multiplication.
             const u32 rounds = cost == 10 ? (distance + 9) / 10 : (distance + 11) / 12;
@@ -392,6 +394,13 @@ struct Z80Core {
             --c.r;
             c.cycle_counter = 0;
             c.last_tstates  = 4;
+        } else if (c.slice_exit == z80_detail::kExitTrap) {
+            // kEndSlice carried the counter far past zero to leave the slice; a core stopped
+            // on an error drops the rest of its slice, so that once the machine runs again
+            // its next slice starts from no overshoot instead of skipping slices until the
+            // carried value is paid off.
+            c.cycle_counter = 0;
+            c.last_tstates  = 0;
         }
         c.slice_exit = 0;
     }

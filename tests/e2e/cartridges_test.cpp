@@ -91,6 +91,7 @@ TEST_P(CartridgeTest, RunsDrawsAndSoundsAsRecorded) {
 //   minimusic-sample    a blank screen; C pressed at frame 60 queues the driver's effect
 //   nikona-rom_md       "Nikona screen template" and the frame counter
 //   ram-viewer          the hex view of work RAM, addresses in yellow
+//   sgdk-linescroll     the checkered floor in perspective above the card-suit border
 //   sgdk-bitmap-cube3d  the wireframe cube in the bitmap, with its figures above it
 //   sgdk-hilight-shadow the brick wall with shadowed and highlighted stripes and sprites
 //   sgdk-hint-wobble    the tiled lions behind the wave menu
@@ -119,6 +120,7 @@ const Cartridge kCartridges[] = {
      0xc20b185b,
      0xacfa5c0c},
     {"version-check.bin", 300, 300, 300, {}, false, 0x6c41ff5a, 0xfb129b1a},
+    {"sgdk-linescroll.bin", 300, 300, 300, {}, false, 0x2fa45274, 0xfb129b1a},
 };
 
 // nikona-rom_md's sound test: Start leaves the first screen, Right steps the sequence number
@@ -145,6 +147,30 @@ const Cartridge kNikonaSoundTest[] = {
      0xa570db68},
 };
 
+// gema-soundtest_md's sound tester: Left/Right step the sequence number, C plays it through
+// the Z80 driver. Sequence 0 is a PSG square-wave melody whose notes fade; sequences 1 and 2
+// are songs of FM voices and drums. The kept frame is the tester with the playing sequence's
+// number and its three animated figures.
+const Cartridge kGemaSoundTest[] = {
+    {"gema-soundtest_md.bin", 300, 300, 300, {{60, 70, kPadC}}, true, 0x166f33c9, 0x9d2d6c1d},
+    {"gema-soundtest_md.bin",
+     300,
+     300,
+     300,
+     {{30, 35, kPadRight}, {60, 70, kPadC}},
+     true,
+     0x1856acae,
+     0x74a9dc41},
+    {"gema-soundtest_md.bin",
+     300,
+     300,
+     300,
+     {{20, 25, kPadRight}, {35, 40, kPadRight}, {60, 70, kPadC}},
+     true,
+     0xd6be8ca1,
+     0xd8951034},
+};
+
 // Two runs of the same image give the same picture and sound.
 TEST(CartridgeRepeat, TwoRunsGiveTheSameCrcs) {
     const auto path = testdata_file("roms/genesis/stereo-test.bin");
@@ -167,6 +193,11 @@ INSTANTIATE_TEST_SUITE_P(Genesis, CartridgeTest, ::testing::ValuesIn(kCartridges
                          });
 
 INSTANTIATE_TEST_SUITE_P(NikonaSoundTest, CartridgeTest, ::testing::ValuesIn(kNikonaSoundTest),
+                         [](const ::testing::TestParamInfo<Cartridge>& param_info) {
+                             return "sequence_" + std::to_string(param_info.index);
+                         });
+
+INSTANTIATE_TEST_SUITE_P(GemaSoundTest, CartridgeTest, ::testing::ValuesIn(kGemaSoundTest),
                          [](const ::testing::TestParamInfo<Cartridge>& param_info) {
                              return "sequence_" + std::to_string(param_info.index);
                          });

@@ -41,6 +41,7 @@ class E2eHost : public Host {
         return {render_surface.pixels, render_surface.pitch, render_surface.width,
                 render_surface.height, render_surface.x,     render_surface.y};
     }
+    void reset() { clock_ms_ = 0; }
 
   private:
     u32 clock_ms_ = 0;
@@ -99,23 +100,22 @@ void reset_machine() {
     test::reset_genesis_records();
 }
 
+E2eHost* host     = nullptr;
+FrameImage* frame = nullptr;
+
 }  // namespace
 
-E2eRunResult e2e_run(const E2eRunPlan& plan) {
-    E2eRunResult result;
-    std::ifstream in(plan.image, std::ios::binary);
-    const std::vector<u8> image((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-    if (image.empty() || image.size() > cart_rom.size()) return result;
-    result.loaded = true;
-
-    E2eHost host;
+void e2e_power_on(const std::vector<u8>& image) {
+    static E2eHost the_host;
+    static FrameImage the_frame;
+    the_host.reset();
+    host  = &the_host;
+    frame = &the_frame;
     reset_machine();
-    emu_set_host(&host);
-    FrameImage frame;
-    frame.attach(320, 240);
+    emu_set_host(host);
+    frame->attach(320, 240);
     std::fill(cart_rom.begin(), cart_rom.end(), u8{0});
-    std::copy(image.begin(), image.end(), cart_rom.begin());
+    std::copy_n(image.begin(), std::min(image.size(), cart_rom.size()), cart_rom.begin());
 
     machine_kind = kMachineGenesis;
     region_autodetect();
@@ -128,16 +128,36 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
     surface_set_origin(render_surface.pixels, render_surface.pitch, render_surface.width,
                        render_surface.height, 0, 0);
     scheduler_reset();
-    pace_rebase(host.now_ms());
+    pace_rebase(host->now_ms());
+}
+
+void e2e_set_pad(u8 buttons) { pad_held = buttons; }
+
+void e2e_power_off() {
+    io_port_device_read  = nullptr;
+    io_port_device_write = nullptr;
+    emu_set_host(nullptr);
+}
+
+E2eRunResult e2e_run(const E2eRunPlan& plan) {
+    E2eRunResult result;
+    std::ifstream in(plan.image, std::ios::binary);
+    const std::vector<u8> image((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+    if (image.empty() || image.size() > cart_rom.size()) return result;
+    result.loaded = true;
+
+    e2e_power_on(image);
     tally             = SoundTally{};
     tally.frames_left = plan.sound_frames;
     sound_log_hook    = tally_sound;
 
     for (u64 f = 0; f < plan.frames; ++f) {
-        pad_held = 0;
+        u8 held = 0;
         for (const auto& p : plan.presses) {
-            if (f >= p.first && f < p.end) pad_held |= p.buttons;
+            if (f >= p.first && f < p.end) held |= p.buttons;
         }
+        e2e_set_pad(held);
         if (run_frame() == FrameResult::kHalted) {
             result.halted = true;
             break;
@@ -145,10 +165,10 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
         ++result.frames_run;
         if (z80_context.pc != 0 || z80_get_r(z80_context) != 0) result.z80_ran = true;
         if (result.frames_run == plan.picture_frame) {
-            result.picture_width  = std::min(screen_width, frame.width());
-            result.picture_height = std::min(screen_height, frame.height());
-            result.picture_crc    = frame.crc32(result.picture_width, result.picture_height);
-            result.picture        = frame.pixels();
+            result.picture_width  = std::min(screen_width, frame->width());
+            result.picture_height = std::min(screen_height, frame->height());
+            result.picture_crc    = frame->crc32(result.picture_width, result.picture_height);
+            result.picture        = frame->pixels();
         }
     }
     sound_log_hook       = nullptr;
@@ -156,9 +176,7 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
     result.sound_samples = tally.samples;
     result.loud_samples  = tally.loud;
     result.sound         = std::move(tally.samples_kept);
-    io_port_device_read  = nullptr;
-    io_port_device_write = nullptr;
-    emu_set_host(nullptr);
+    e2e_power_off();
     return result;
 }
 

@@ -55,4 +55,13 @@ struct E2eRunResult {
 
 E2eRunResult e2e_run(const E2eRunPlan& plan);
 
+// The steps of such a run, for checks that drive the frames themselves. e2e_power_on puts
+// the machine as the runner boots `image` (at most the cartridge area): every record reset,
+// a clock that moves only while the core waits, the picture into a 320 x 240 frame in
+// memory, the pad in port 1 released, the scheduler at a frame start. e2e_set_pad holds
+// buttons from the next frame on; e2e_power_off unplugs the pad and the host.
+void e2e_power_on(const std::vector<u8>& image);
+void e2e_set_pad(u8 buttons);
+void e2e_power_off();
+
 }  // namespace varn::test

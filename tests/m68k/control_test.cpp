@@ -32,7 +32,9 @@ TEST_F(M68kControl, ChkTrapsBelowZeroAndAboveTheBound) {
                           {2, 3, false, 0x17},
                           {0xFFFF, 3, true, 0x1F},
                           {2, 0xFFFF, true, 0x17},
-                          {0xABCD0003, 3, false, 0x17}};
+                          {0xABCD0003, 3, false, 0x17},
+                          // The bound is a 16-bit word: 0x8001 - 0x7FFF = 2 keeps bit 15 clear.
+                          {0x7FFF, 0x8001, false, 0x17}};
     for (const auto& k : cases) {
         SetUp();
         poke(6 * 4, 0x2000, 4);

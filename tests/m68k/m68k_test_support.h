@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/endian.h"
+#include "base/speed_paths.h"
 #include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
@@ -77,6 +78,7 @@ class M68kFixture : public ::testing::Test {
             return true;
         }();
         (void)built;
+        set_speed_paths(true);
         memory_clear();
         std::fill(flat_memory().begin(), flat_memory().end(), u8{0});
         m68k_reset_records();

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "base/config.h"
 #include "m68k/m68k_core.h"
 #include "m68k_test_support.h"
@@ -175,6 +178,57 @@ TEST_F(M68kSlice, RunningOffTheEndOfAnImageResolvesTheNextPage) {
     start_at(0xF1FFFC, {kNop, kNop});
     m68k_run_slice();
     EXPECT_EQ(d(0), 0xF2u);
+}
+
+// Running off an image into a page without code halts whatever the counter stands at when
+// the run-off is found, one cycle before the slice end included (two NOPs in a 9-cycle slice
+// leave it at -1): on both CPUs, at every slice length, with and without the speed paths.
+// The counter ends as the NOPs left it, and the core halts once.
+TEST_F(M68kSlice, RunningOffIntoAPageWithoutCodeHaltsAtEverySliceLength) {
+    struct Cpu {
+        bool sub;
+        u32 pc;
+    };
+    for (const Cpu cpu : {Cpu{false, 0x3FFFFC}, Cpu{true, 0x0BFFFC}}) {
+        for (const bool fast : {true, false}) {
+            for (s32 slice = 1; slice <= 256; ++slice) {
+                SetUp();
+                set_speed_paths(fast);
+                // A core that went on after halting would halt again and again in the same
+                // slice: the second halt throws out of it.
+                m68k_halt_hook = [] {
+                    chain_log().push_back('H');
+                    if (std::count(chain_log().begin(), chain_log().end(), 'H') > 1)
+                        throw std::runtime_error("the core ran on after halting");
+                };
+                M68kCpuContext& c = cpu.sub ? s68k_context : m68k_context;
+                if (cpu.sub) {
+                    write_n<sub_byte>(cpu.pc, 0x4E714E71, 4);
+                    c.fetch_base    = kScdPrgRamOffset;
+                    c.sr            = 0x2700;
+                    c.sp_slot_index = kM68kSupervisorSlot;
+                } else {
+                    start_at(cpu.pc, {kNop, kNop});
+                }
+                c.pc           = cpu.pc;
+                c.slice_cycles = -slice;
+                s32 slices     = 0;
+                ASSERT_NO_THROW({
+                    for (; slices < 20 && !(c.status & kM68kStatusHalted); ++slices) {
+                        if (cpu.sub) {
+                            s68k_run_slice();
+                        } else {
+                            m68k_run_slice();
+                        }
+                    }
+                }) << "slice "
+                   << slice << (cpu.sub ? " sub" : " main") << (fast ? " fast" : " plain");
+                ASSERT_NE(c.status & kM68kStatusHalted, 0u) << "slice " << slice;
+                EXPECT_EQ(c.pc, cpu.pc + 4) << "slice " << slice;
+                EXPECT_EQ(c.cycle_counter, 8 - slices * slice) << "slice " << slice;
+            }
+        }
+    }
 }
 
 // A bus access sees the cycles the slice has run before the instruction that makes it (the

@@ -43,6 +43,8 @@ TEST_F(M68kState, SaveThenLoadRestoresTheRegisters) {
     EXPECT_EQ(chunk[0], 0x01);
     EXPECT_EQ(load_le32(&chunk[1]), 76u);
     EXPECT_EQ(load_le32(&chunk[5 + 0x3C]), 0x10101010u * 16);  // A7
+    EXPECT_EQ(load_le32(&chunk[5 + 0x40]), 0x012346u);         // PC
+    EXPECT_EQ(load_le16(&chunk[5 + 0x44]), 0x2715u);           // SR
     EXPECT_EQ(load_le32(&chunk[5 + 0x46]), 0xAAAA0000u);       // USP: the inactive one
     EXPECT_EQ(chunk[5 + 0x4B], 0x40);
 

@@ -6,9 +6,11 @@
 // 0x080000-0x0BFFFF, so that code it runs is what the bus shows. Accesses go byte by byte,
 // so a word or long that crosses the end of an image stays inside the arrays.
 
+#include <array>
 #include <vector>
 
 #include "genesis/memory/memory.h"
+#include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
 
 namespace varn::test {
@@ -60,6 +62,27 @@ void install_flat_buses() {
     s68k_page_write_byte.fill(&Bus::template write<sub_byte, 1>);
     s68k_page_write_word.fill(&Bus::template write<sub_byte, 2>);
     s68k_page_write_long.fill(&Bus::template write<sub_byte, 4>);
+}
+
+// What a slice leaves in a 68000's record, for comparing two runs of one program.
+struct M68kSliceEnd {
+    u32 pc;
+    s32 counter;
+    u16 sr;
+    u32 status;
+    std::array<u32, 16> regs;
+    std::array<u32, 2> sp_slots;
+    u32 irq;  // pending levels, STOP's two flags
+    bool operator==(const M68kSliceEnd&) const = default;
+};
+inline M68kSliceEnd slice_end(const M68kCpuContext& c) {
+    return {c.pc,
+            c.cycle_counter,
+            c.sr.value(),
+            c.status,
+            c.regs,
+            c.sp_slots,
+            u32{c.irq_pending} | u32{c.stopped} << 8 | u32{c.irq_taken} << 16};
 }
 
 }  // namespace varn::test

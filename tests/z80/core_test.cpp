@@ -361,6 +361,28 @@ TEST_F(Z80CoreTest, JumpOutsideTheRamStopsTheMachine) {
     EXPECT_FALSE(z80_is_stopped());
 }
 
+// A core stopped in the middle of a slice keeps no trace of how the slice was left: once the
+// machine is booted again (error cleared, reset) its next slice runs code at once, whatever
+// the counter stood at when it stopped.
+TEST_F(Z80CoreTest, StoppedCoreRunsAgainAfterAReboot) {
+    for (u32 counter : {0u, 0xFFFFFFFFu, 0xFFFFFFF0u}) {
+        SCOPED_TRACE(counter);
+        z80_reset_records();
+        z80_reset();
+        load({0x00, 0x00, 0xED, 0x00});  // nop; nop; an undefined opcode
+        c.cycle_counter = counter;
+        z80_run();
+        ASSERT_TRUE(z80_is_stopped());
+        z80_clear_stopped();
+        z80_reset();
+        load({0x04, 0x18, 0xFD});  // inc b; jr -3
+        const u16 bc = c.bc;
+        z80_run();
+        EXPECT_NE(c.bc, bc) << "the first slice after the reboot ran nothing";
+        EXPECT_LE(static_cast<s32>(c.cycle_counter), 16);
+    }
+}
+
 TEST_F(Z80CoreTest, CodeRunsThroughTheRamMirrorAndStopsPastIt) {
     // ld bc,0x2211 split across the end of the RAM: its operand comes from 0x0000.
     load({0x11, 0x22});

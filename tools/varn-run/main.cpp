@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "base/config.h"
+#include "base/file_write.h"
 #include "base/host.h"
+#include "base/speed_paths.h"
 #include "genesis/memory/memory.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
@@ -27,6 +29,7 @@
 #include "genesis/vdp/vdp.h"
 #include "sms/sms.h"
 #include "wav_writer.h"
+#include "z80/z80.h"
 
 namespace varn {
 namespace {
@@ -46,6 +49,7 @@ struct Options {
     std::string load_state_path;
     std::string save_state_path;
     bool bench = false;
+    bool plain = false;
 };
 
 // One command-line option: its name, whether it takes a value, and what it does with it.
@@ -83,6 +87,12 @@ const std::vector<OptionDef>& option_table() {
          [](Options& o, const std::string&) {
              o.bench      = true;
              o.fake_clock = true;
+             return std::string();
+         }},
+        {"--plain", nullptr,
+         "run every instruction and line plainly: the speed paths off (for comparison)",
+         [](Options& o, const std::string&) {
+             o.plain = true;
              return std::string();
          }},
         {"--system", "NAME", "machine to run (genesis, sms; default by the extension)",
@@ -130,7 +140,10 @@ void print_usage(std::FILE* out) {
         std::fprintf(out, "  %-18s %s\n", left.c_str(), option.help);
     }
     std::fprintf(out, "  %-18s %s\n", "--help", "show this text");
-    std::fprintf(out, "\nexit status: 0 done, 1 the 68000 halted, 2 bad arguments or image\n");
+    std::fprintf(out,
+                 "\nexit status: 0 done; 1 a CPU halted (the 68000, or the Z80 on an error);\n");
+    std::fprintf(out,
+                 "2 bad arguments, image or state, or an output file that cannot be written\n");
 }
 
 // Returns an error text, empty on success; sets `help` for --help.
@@ -215,15 +228,11 @@ std::string read_state_file(const std::string& path, std::vector<u8>& out) {
     return read_file(path, out, out.max_size());
 }
 
+// A failed write leaves an older file of that name as it was.
 std::string write_state_file(const std::string& path) {
     std::vector<u8> state(kStateMaxBytes);
     state.resize(state_save(state));
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(state.data()),
-              static_cast<std::streamsize>(state.size()));
-    out.close();
-    if (!out) return "cannot write " + path;
-    return {};
+    return write_file_replacing(path, state).error;
 }
 
 // The runner's host: no user interface, no sound device, no input. The picture goes to one
@@ -283,6 +292,7 @@ int run(const Options& options) {
     host.attach_frame(320, 480);  // room for an interlaced picture of 448 or 480 rows
 
     // What the boot does for a cartridge: region, machine kind, sound positions, power-on.
+    set_speed_paths(!options.plain);
     emu_components_init();
     const bool sms = options.system == "sms";
     if (sms) {
@@ -346,7 +356,11 @@ int run(const Options& options) {
     }
 
     int status = halted ? kExitHalted : kExitOk;
-    if (halted) std::fprintf(stderr, "varn-run: the %s halted\n", sms ? "Z80" : "68000");
+    if (halted) {
+        const bool z80 = sms ? sms_z80_is_stopped() : z80_is_stopped();
+        std::fprintf(stderr, "varn-run: %s\n",
+                     z80 ? "the Z80 stopped on an emulation error" : "the 68000 halted");
+    }
     const u32 width  = std::min(screen_width, host.image().width());
     const u32 height = std::min(screen_height, host.image().height());
     if (!options.dump_frame_path.empty()) {

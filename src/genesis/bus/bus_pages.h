@@ -20,7 +20,7 @@ extern const M68kHandlerSet m68k_cart_register_set;    // 0xA13000-0xA13FFF
 extern const M68kHandlerSet m68k_boot_rom_switch_set;  // 0xA14000-0xA14FFF
 extern const M68kHandlerSet m68k_vdp_port_set;         // 0xC00000-0xC00FFF
 // True for the VDP page's addresses whose reads are steady within a 68000 slice: the status
-// port (0xC00004-0xC00007).
+// port (0xC00004-0xC00007) while a read of it gives what the next one would.
 bool vdp_port_read_is_steady(u32 addr);
 extern const M68kHandlerSet m68k_s32x_register_set;  // 0xA15000-0xA15FFF
 

@@ -20,9 +20,10 @@ void io_ports_save(u8 (&out)[kIoPortStateBytes]) {
 }
 
 void io_ports_load(const u8 (&in)[kIoPortStateBytes]) {
-    for (u32 i = 0; i < 3; ++i) io_port_regs.data[i] = in[i];
-    io_port_regs.control = {0x40, 0x40, 0x00};
-    for (u32 i = 0; i < 9; ++i) io_port_regs.serial[i] = in[6 + i];
+    u32 i = 0;
+    for (u8& b : io_port_regs.data) b = in[i++];
+    for (u8& b : io_port_regs.control) b = in[i++];
+    for (u8& b : io_port_regs.serial) b = in[i++];
 }
 
 namespace {

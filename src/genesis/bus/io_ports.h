@@ -31,8 +31,7 @@ void io_ports_power_on();
 // State chunk image of the fifteen registers, in address order.
 inline constexpr u32 kIoPortStateBytes = 15;
 void io_ports_save(u8 (&out)[kIoPortStateBytes]);
-// Restores the latches and serial bytes; the control registers come back as a powered-up
-// console with pads leaves them (0x40, 0x40, 0x00), whatever the state holds.
+// Restores the fifteen registers from such an image, so that save then load round-trips.
 void io_ports_load(const u8 (&in)[kIoPortStateBytes]);
 
 // Seam to the controller-port code (port 0 = port 1, 1 = port 2).

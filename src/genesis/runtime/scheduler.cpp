@@ -22,6 +22,7 @@ namespace varn {
 FramePosition frame_pos{0, kPhaseVblank, 0};
 RunStats run_stats{};
 FrameSeams frame_seams{};
+void (*slice_end_probe)() = nullptr;
 
 namespace {
 
@@ -48,10 +49,16 @@ inline void call(F* f, Args... args) {
 // add-on units. The loop runs it straight after the 68000's slice, which hands on to no
 // successor of its own: a slice that did not halt the CPU, skipped or not, always ends
 // here. A machine whose add-on seams are unbound runs the chain without them (chosen at
-// each frame start: the seams are bound at power-on, between frames).
+// each frame start: the seams are bound at power-on, between frames). A Z80 that stops on an
+// emulation error stops the whole machine like a 68000 halt: false, and nothing after it in
+// the chain runs.
 template <bool kAddons>
-[[gnu::always_inline]] inline void slice_chain() {
-    if (z80_may_run()) z80_run();
+[[gnu::always_inline]] inline bool slice_chain() {
+    if (z80_may_run()) {
+        z80_run();
+        if ((z80_context.status & kZ80StatusHalted) != 0) [[unlikely]]
+            return false;
+    }
     lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
     ym2612_timers_line();
     if constexpr (kAddons) {
@@ -60,9 +67,11 @@ template <bool kAddons>
             call(frame_seams.s32x_slice);
         }
     }
+    return true;
 }
 
-void on_m68k_halt() { emu_thread_target.store(nullptr); }
+// A CPU stopped by an emulation error withdraws the run entry: the thread goes idle.
+void withdraw_run_entry() { emu_thread_target.store(nullptr); }
 
 // A carry of the sample clock: one sample into the sound area (none while fast-forwarding).
 [[gnu::noinline]] void make_sample() {
@@ -119,7 +128,7 @@ void frame_end() {
 // first the sample clock advances and the position counts on; the phase ends after the
 // slices counted down in a register. The sample rate is a host setting: it is read once a
 // frame, and the slices are counted into the run figures when the loop leaves.
-template <bool kAddons>
+template <bool kAddons, bool kProbe>
 FrameResult run_frame_loop() {
     const u32 sample_step = sample_step_for_option(cfg(cfg_sound_rate));
     u32 phase_left        = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
@@ -128,11 +137,12 @@ FrameResult run_frame_loop() {
     for (;;) {
         ++slices;
         m68k_run_slice_alone();
-        if ((m68k_context.status & kM68kStatusHalted) != 0) {
+        if ((m68k_context.status & kM68kStatusHalted) != 0 || !slice_chain<kAddons>()) {
             result = FrameResult::kHalted;
+            if constexpr (kProbe) slice_end_probe();
             break;
         }
-        slice_chain<kAddons>();
+        if constexpr (kProbe) slice_end_probe();
 
         const u32 before = frame_pos.sound_sample_clock;
         frame_pos.sound_sample_clock += sample_step;
@@ -164,7 +174,9 @@ u32 sample_step_for_option(u32 option) { return kSampleStepByOption[option & 0xF
 
 FrameResult run_frame() {
     const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;
-    return addons ? run_frame_loop<true>() : run_frame_loop<false>();
+    if (slice_end_probe != nullptr) [[unlikely]]
+        return addons ? run_frame_loop<true, true>() : run_frame_loop<false, true>();
+    return addons ? run_frame_loop<true, false>() : run_frame_loop<false, false>();
 }
 
 void genesis_run_entry() {
@@ -202,15 +214,17 @@ void scheduler_bind_hooks() {
     m68k_successor                  = nullptr;  // the frame loop runs the chain itself
     m68k_z80_successor              = nullptr;
     m68k_z80_released               = nullptr;
-    m68k_halt_hook                  = on_m68k_halt;
+    m68k_halt_hook                  = withdraw_run_entry;
+    z80_halt_hook                   = withdraw_run_entry;
     vdp_runtime_links.slice_counter = &frame_pos.slice_counter;
     vdp_runtime_links.slice_phase   = &frame_pos.slice_phase;
 }
 
 void scheduler_reset_all() {
-    frame_pos   = FramePosition{0, kPhaseVblank, 0};
-    run_stats   = RunStats{};
-    frame_seams = FrameSeams{};
+    frame_pos       = FramePosition{0, kPhaseVblank, 0};
+    run_stats       = RunStats{};
+    frame_seams     = FrameSeams{};
+    slice_end_probe = nullptr;
 }
 
 }  // namespace varn

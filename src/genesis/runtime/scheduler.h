@@ -100,6 +100,11 @@ struct FrameSeams {
 };
 extern FrameSeams frame_seams;
 
+// Called at the end of every slice, after the chain (and at the slice that halts a CPU),
+// when bound: the checks that watch the whole machine slice by slice. Taken at each frame
+// start; null (the default) runs the frame loop without it.
+extern void (*slice_end_probe)();
+
 // Binds the 68000 core's successor and halt hooks to this loop's chain (start-up).
 void scheduler_bind_hooks();
 

@@ -289,12 +289,10 @@ bool walk_chunks(std::span<const u8> block, u32 width, Visit&& visit) {
 // port data latches high, the direction registers as pads leave them, the devices' read
 // sequences from their start.
 void state_load_reset_io() {
-    z80_busreq_latch = 0;
-    z80_reset_latch  = kLatchAllOnes;
-    u8 regs[kIoPortStateBytes];
-    io_ports_save(regs);
-    std::fill_n(regs, 3, u8{0xFF});
-    io_ports_load(regs);
+    z80_busreq_latch     = 0;
+    z80_reset_latch      = kLatchAllOnes;
+    io_port_regs.data    = {0xFF, 0xFF, 0xFF};
+    io_port_regs.control = {0x40, 0x40, 0x00};
     input_reset_positions();
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/config.h"
 #include "base/crc32.h"
+#include "base/speed_paths.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_internal.h"
 #include "genesis/vdp/vdp_links.h"
@@ -167,8 +168,13 @@ class LineRecord {
 std::array<LineRecord, 224> line_records;
 
 // Line y into surface row `surface_row_index` (and the scanline-masked row below it when
-// doubled).
+// doubled). With the speed paths off every line is drawn and converted afresh.
 void genesis_line_out(u32 y, u32 surface_row_index, bool doubled) {
+    if (!speed_paths_enabled()) {
+        vdp_render_genesis_line();
+        copy_row(y, surface_row_index, doubled);
+        return;
+    }
     LineRecord& record = line_records[y];
     u8* row            = vdp_line_buffer.data() + y * kLineBufferPitch;
     if (record.inputs_current()) {

@@ -33,6 +33,9 @@ enum VdpFillKind : u8 { kVdpFillNone = 0, kVdpFillVram = 1, kVdpFillCram = 2, kV
 struct VdpControlState {
     // Status bits 1 (DMA busy), 5 and 6 are held here; the others are computed on read.
     u8 status;
+    // The last status read reported a bit that reading clears (kVdpStatusClearedByRead), so
+    // the next read gives another value.
+    bool status_read_cleared;
 
     // Data-port access selected by the last command.
     u8 target;         // VdpTarget
@@ -187,6 +190,16 @@ extern VdpRuntimeLinks vdp_runtime_links;
 // (V interrupt pending), 1, 5 and 6 as held, 9-10 and 12-13 set. Reading clears a pending
 // second command word and reports DMA busy once. Games poll it in tight loops, so it is
 // read inline by the bus.
+// Status bits held in `status` that a read reports once and clears: DMA busy.
+inline constexpr u8 kVdpStatusClearedByRead = 0x02;
+
+// True when a status read now gives what the next one would, and changes nothing it reports:
+// no bit that a read clears is pending, and the last read cleared none.
+inline bool vdp_status_read_is_steady() {
+    return !vdp_control_state.status_read_cleared &&
+           (vdp_control_state.status & kVdpStatusClearedByRead) == 0;
+}
+
 inline u16 vdp_read_status() {
     // By phase (draw, horizontal blank, vertical blank); the scheduler's phase is 0-2.
     static constexpr u8 kPhaseBlank[4] = {0x00, 0x04, 0x08, 0x00};
@@ -195,7 +208,8 @@ inline u16 vdp_read_status() {
     const u32 phase                    = *vdp_runtime_links.slice_phase;
     u32 status = 0x3600 | (*vdp_runtime_links.pal_flag & 1) | (s.status & 0x62) |
                  (s.vint_pending << 7) | ((s.interlace & s.odd_field) << 4);
-    s.status &= static_cast<u8>(~0x02);
+    s.status_read_cleared = (s.status & kVdpStatusClearedByRead) != 0;
+    s.status &= static_cast<u8>(~kVdpStatusClearedByRead);
     status |= kPhaseBlank[phase & 3];
     if (phase == 1 && *vdp_runtime_links.slice_counter == ((223u << 4) | 1)) status |= 0x08;
     return static_cast<u16>(status);

@@ -197,6 +197,7 @@ namespace vdp_detail {
 void clear_control_state() {
     auto& s               = st();
     s.status              = 0;
+    s.status_read_cleared = false;
     s.address             = 0;
     s.code                = 0;
     s.command_first       = 0;

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "base/config.h"
+#include "base/speed_paths.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_internal.h"
 
@@ -376,8 +377,13 @@ bool whole_row_plane() {
     std::memcpy(out, kept.pixels + (kept.whole ? (0u - h) & (width - 1) : 0), kLineTiles * 8);
 }
 
-// Plane B or A of line y into `out`, drawn or taken over from the line kept.
+// Plane B or A of line y into `out`, drawn or taken over from the line kept (drawn afresh
+// with the speed paths off).
 void plane_line(bool plane_b, u8* out, u32 y) {
+    if (!speed_paths_enabled()) {
+        render_plane<false>(plane_b, out, y, y);
+        return;
+    }
     if (whole_row_plane()) {
         plane_line_from_row(plane_b, out, y);
         return;
@@ -478,8 +484,9 @@ bool vram_entries_equal(u32 word, const u16* copy, u32 entries) {
 template <bool kDouble>
 const SpriteWalk& walk_sprite_list(u32 table_words, u32 max_visits) {
     SpriteWalk& w = sprite_walk;
-    if (w.valid && w.double_res == kDouble && w.table_words == table_words &&
-        w.max_visits == max_visits && vram_entries_equal(table_words, w.entries.data(), w.span))
+    if (speed_paths_enabled() && w.valid && w.double_res == kDouble &&
+        w.table_words == table_words && w.max_visits == max_visits &&
+        vram_entries_equal(table_words, w.entries.data(), w.span))
         return w;
     constexpr u32 kCellRows = kDouble ? 16 : 8;
     w.valid                 = true;

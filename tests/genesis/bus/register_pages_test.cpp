@@ -185,20 +185,24 @@ TEST_F(IoPortTest, UndecodedAddressesIgnoreWritesOfEveryWidth) {
     EXPECT_TRUE(device.writes.empty());
 }
 
-TEST_F(IoPortTest, StateImageKeepsLatchesAndSetsPadDirections) {
+// The fifteen registers in address order, and back: the direction registers too.
+TEST_F(IoPortTest, StateImageRoundTripsEveryRegister) {
     bus_write(1, 0xA10003, 0x12);
+    bus_write(1, 0xA10009, 0x7F);  // port 1 direction
+    bus_write(1, 0xA1000D, 0x83);  // expansion port direction
     io_port_regs.serial[8] = 0x99;
+    const IoPortRegs saved = io_port_regs;
     u8 image[kIoPortStateBytes];
     io_ports_save(image);
     EXPECT_EQ(image[0], 0x12);
+    EXPECT_EQ(image[3], 0x7F);
+    EXPECT_EQ(image[5], 0x83);
     EXPECT_EQ(image[14], 0x99);
     io_ports_power_on();
-    image[3] = 0x7F;
     io_ports_load(image);
-    EXPECT_EQ(io_port_regs.data[0], 0x12);
-    EXPECT_EQ(io_port_regs.control[0], 0x40);
-    EXPECT_EQ(io_port_regs.control[2], 0x00);
-    EXPECT_EQ(io_port_regs.serial[8], 0x99);
+    EXPECT_EQ(io_port_regs.data, saved.data);
+    EXPECT_EQ(io_port_regs.control, saved.control);
+    EXPECT_EQ(io_port_regs.serial, saved.serial);
 }
 
 // ---- Z80 bus request and reset ----
@@ -308,6 +312,22 @@ TEST_F(RegisterPagesTest, VdpDataPortByteWritesAreDoubled) {
     EXPECT_EQ(vdp_vram[2], 0x4444);
     bus_write(4, 0xC00002, 0x55554004);  // data word, then a command word on the control port
     EXPECT_EQ(vdp_vram[3], 0x5555);
+}
+
+// The status port's read is steady only while the next read would give the same word: a
+// DMA fill leaves the busy bit for the next read to report once (0x3602, then 0x3600).
+TEST_F(RegisterPagesTest, VdpStatusIsSteadyOnlyWhileTheNextReadGivesTheSame) {
+    EXPECT_TRUE(m68k_read_is_steady(0xC00004, 2));
+    for (u32 word : {0x8114u, 0x8F01u, 0x9780u, 0x9310u, 0x9400u, 0x4000u, 0x0080u})
+        bus_write(2, 0xC00004, word);  // a VRAM fill of 16 bytes at 0
+    bus_write(2, 0xC00000, 0x1200);    // its value: the fill runs
+    EXPECT_FALSE(m68k_read_is_steady(0xC00004, 2)) << "DMA busy waits to be reported";
+    EXPECT_EQ(bus_read(2, 0xC00004) & 0x02, 0x02u);
+    EXPECT_FALSE(m68k_read_is_steady(0xC00006, 2)) << "the next read gives another word";
+    EXPECT_EQ(bus_read(2, 0xC00006) & 0x02, 0x00u);
+    EXPECT_TRUE(m68k_read_is_steady(0xC00004, 2));
+    EXPECT_FALSE(m68k_read_is_steady(0xC00004, 4));
+    EXPECT_FALSE(m68k_read_is_steady(0xC00000, 2)) << "the data port moves on";
 }
 
 TEST_F(RegisterPagesTest, VdpStatusBytesAndUndecodedAddresses) {

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "m68k/m68k_bus.h"
 #include "runtime_fixture.h"
 #include "z80/genesis_z80.h"
 
@@ -60,6 +61,22 @@ TEST_F(PowerOnTest, HeaderRegionReachesTheVersionRegister) {
         ASSERT_NE(io_version_bits, nullptr);
         EXPECT_EQ(io_version_bits(), c.version_bits) << c.order;
     }
+}
+
+// The cartridge registers as a powered-on machine has them wired. No image loader streams
+// banks yet and no 32X unit is there: a bank register keeps its value and the window keeps
+// the image it shows; the "MARS" marker reads as all ones.
+TEST_F(PowerOnTest, CartridgeRegistersWithoutABankLoaderOrA32xUnit) {
+    load_cartridge("runtime_frame_cart");
+    for (u32 a = 0x80000; a < 0x80010; ++a) cart_rom[a] = static_cast<u8>(a);
+    genesis_power_on_machine();
+    m68k_write_byte(0xA130F3, 0x05);  // window 1 (0x080000) to bank 5
+    EXPECT_EQ(m68k_read_byte(0xA130F3) & 0xFF, 0x05u);
+    EXPECT_EQ(m68k_read_long(0x080000), 0x00010203u) << "the window keeps its image";
+    EXPECT_EQ(m68k_read_long(0xA130EC), 0xFFFFFFFFu);
+    EXPECT_EQ(m68k_read_word(0xA130EC) & 0xFFFF, 0xFFFFu);
+    genesis_power_on_machine();
+    EXPECT_EQ(m68k_read_byte(0xA130F3) & 0xFF, 0x01u) << "power-on: each window its own bank";
 }
 
 }  // namespace

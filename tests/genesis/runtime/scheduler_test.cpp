@@ -1,3 +1,4 @@
+#include <utility>
 #include <vector>
 
 #include "z80/genesis_z80.h"
@@ -190,6 +191,72 @@ TEST_F(SchedulerTest, Z80RunsBehindThe68000OnlyWhenReleasedAndEnabled) {
         EXPECT_EQ(z80_context.bc != bc, c.runs) << c.busreq << " " << c.reset << " " << c.disabled;
     }
     cfg_set(cfg_disable_z80, 0);
+}
+
+// A Z80 stopped by an emulation error stops the whole machine at once, as a 68000 halt does:
+// the frame is abandoned in the slice that stopped it and the run entry is withdrawn.
+TEST_F(SchedulerTest, Z80ErrorStopsTheMachine) {
+    struct Case {
+        const char* what;
+        std::vector<u8> program;
+    };
+    const Case cases[] = {
+        {"jump to a page without code", {0x00, 0xC3, 0x00, 0x80}},  // nop; jp 0x8000
+        {"undefined opcode", {0x00, 0xED, 0x00}},                   // nop; ED 00
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        power_on("runtime_frame_cart");
+        std::copy(c.program.begin(), c.program.end(), z80_ram.begin());
+        z80_busreq_latch = 0;
+        z80_reset_latch  = 0xFFFFFFFF;
+        emu_thread_target.store(genesis_run_entry);
+        const u64 slices    = run_stats.slices;
+        const u64 presented = host.frames_presented();
+        EXPECT_EQ(run_frame(), FrameResult::kHalted);
+        EXPECT_EQ(run_stats.slices - slices, 1u);
+        EXPECT_TRUE(z80_is_stopped());
+        EXPECT_EQ(emu_thread_target.load(), nullptr);
+        EXPECT_EQ(host.frames_presented(), presented);
+        // The next run entry clears the error; a machine booted afresh runs again.
+        emu_clear_cpu_halts();
+        z80_reset_records();
+        EXPECT_EQ(run_frame(), FrameResult::kFrameEnd);
+    }
+}
+
+// The Z80's interrupt line as the machine drives it: raised at the frame end, dropped when
+// line 0 begins, so it is up exactly for the vertical blank, whether the Z80 is held in reset
+// or runs with interrupts disabled (an accepted interrupt would take the line down itself).
+std::vector<std::pair<bool, bool>> irq_seen;  // line up, in the vertical blank
+
+TEST_F(SchedulerTest, Z80InterruptLineIsUpOnlyDuringTheVerticalBlank) {
+    for (bool runs : {false, true}) {
+        SCOPED_TRACE(runs ? "Z80 running, interrupts disabled" : "Z80 held in reset");
+        power_on("runtime_frame_cart");
+        if (runs) {
+            const u8 program[] = {0xF3, 0x18, 0xFE};  // di; jr $
+            std::copy(std::begin(program), std::end(program), z80_ram.begin());
+            z80_reset_latch = 0xFFFFFFFF;
+        }
+        // The power-on's frame starts in a vertical blank that no frame end began.
+        ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
+        irq_seen.clear();
+        slice_end_probe = [] {
+            irq_seen.push_back({(z80_context.irq_lines & kZ80LineIrq) != 0,
+                                frame_pos.slice_phase == kPhaseVblank});
+        };
+        for (int f = 0; f < 3; ++f) ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
+        slice_end_probe = nullptr;
+        ASSERT_EQ(irq_seen.size(), 3 * kSlicesPerFrame);
+        u32 up = 0;
+        for (std::size_t i = 0; i < irq_seen.size(); ++i) {
+            ASSERT_EQ(irq_seen[i].first, irq_seen[i].second) << "slice " << i;
+            up += irq_seen[i].first ? 1 : 0;
+        }
+        EXPECT_EQ(up, 3 * kVblankSlices);
+        EXPECT_EQ(z80_context.pc, runs ? 1 : 0);
+    }
 }
 
 TEST_F(SchedulerTest, SegaCdMachinePollsTheDriveEveryFrame) {

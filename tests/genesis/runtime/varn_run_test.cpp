@@ -69,7 +69,12 @@ TEST(VarnRun, AHaltedCpuEndsTheRunWithStatus1) {
     const auto r = run_varn("--frames 5 --fake-clock " + program_path("runtime_halt_cart"));
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("frames 0 slices 1 samples 0"), std::string::npos) << r.output;
-    EXPECT_NE(r.output.find("halted"), std::string::npos);
+    EXPECT_NE(r.output.find("the 68000 halted"), std::string::npos);
+
+    const auto z80 = run_varn("--frames 5 --fake-clock " + program_path("runtime_z80_stop_cart"));
+    EXPECT_EQ(z80.status, 1) << z80.output;
+    EXPECT_NE(z80.output.find("frames 0 "), std::string::npos) << z80.output;
+    EXPECT_NE(z80.output.find("the Z80 stopped"), std::string::npos) << z80.output;
 }
 
 TEST(VarnRun, WavFrameCrcAndFrameDump) {
