@@ -23,9 +23,9 @@
 #include "genesis/sound/ym2612.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
 #include "support/machine_records.h"
-#include "z80/z80.h"
 
 namespace varn::test {
 

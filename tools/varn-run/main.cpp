@@ -27,9 +27,9 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "sms/sms.h"
 #include "wav_writer.h"
-#include "z80/z80.h"
 
 namespace varn {
 namespace {
