@@ -21,9 +21,8 @@
 #include "base/endian.h"
 #include "e2e/e2e_machine.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "support/machine_compare.h"
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
 
 namespace {
 

@@ -7,8 +7,7 @@
 #include <span>
 
 #include "base/byte_io.h"
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
+#include "genesis/z80/genesis_z80.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace varn;

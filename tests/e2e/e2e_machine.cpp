@@ -25,12 +25,12 @@
 #include "genesis/sound/ym2612.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
 #include "s32x/s32x.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 #include "support/machine_records.h"
-#include "z80/z80.h"
 
 namespace varn::test {
 

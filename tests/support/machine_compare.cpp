@@ -20,10 +20,9 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_render.h"
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
 
 namespace varn::test {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "z80/genesis_z80_bus.h"
+#include "genesis/z80/genesis_z80_bus.h"
 #include "z80_fixture.h"
 
 namespace varn::test {

@@ -5,9 +5,8 @@
 
 #include <initializer_list>
 
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k_bus.h"
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
 
 namespace varn::test {
 

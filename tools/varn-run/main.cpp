@@ -4,6 +4,7 @@
 // stand for the choices a user makes in the dialogs.
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -30,6 +31,7 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "media/demo_file.h"
 #include "media/image_loader.h"
 #include "media/ips_patch.h"
@@ -43,7 +45,7 @@
 #include "s32x/s32x.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
-#include "z80/z80.h"
+#include "sms/sms.h"
 
 namespace varn {
 namespace {
@@ -53,9 +55,9 @@ constexpr int kExitHalted   = 1;
 constexpr int kExitBadInput = 2;
 
 struct Options {
-    u64 frames         = 60;
-    bool fake_clock    = false;
-    std::string system = "genesis";
+    u64 frames      = 60;
+    bool fake_clock = false;
+    std::string system;  // empty: by the image's extension
     std::string image;
     std::string wav_path;
     bool frame_crc = false;
@@ -116,9 +118,9 @@ const std::vector<OptionDef>& option_table() {
              o.plain = true;
              return std::string();
          }},
-        {"--system", "NAME", "machine to run (genesis)",
+        {"--system", "NAME", "machine to run (genesis, sms; default by the extension)",
          [](Options& o, const std::string& v) {
-             if (v != "genesis") return "unsupported system: " + v;
+             if (v != "genesis" && v != "sms") return "unsupported system: " + v;
              o.system = v;
              return std::string();
          }},
@@ -245,6 +247,17 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
         options.image = arg;
     }
     if (options.image.empty()) return "no image given";
+    if (options.system.empty()) {
+        std::string ext =
+            options.image.substr(std::min(options.image.size(), options.image.rfind('.')));
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+        options.system = ext == ".sms" ? "sms" : "genesis";
+    }
+    if (options.system == "sms" &&
+        (!options.load_state_path.empty() || !options.save_state_path.empty())) {
+        return kSmsNoStateText;
+    }
     return {};
 }
 
@@ -312,6 +325,15 @@ class RunnerHost : public Host {
 
 // The 32X unit joins the program: its cores and register tables, the SH-2 boot ROMs as the
 // targets of their system ROM files, and its part of the boot.
+void bind_sms_unit() {
+    sms_z80_init();
+    system_rom_targets[kRomSmsUs]   = sms_bios;
+    system_rom_targets[kRomSmsEu]   = sms_bios;
+    system_rom_targets[kRomSmsJp]   = sms_bios;
+    machine_hooks.sms_detect_region = [] { sms_region_select(); };
+    machine_hooks.sms_power_on      = sms_power_on;
+}
+
 void bind_32x_unit() {
     s32x_init_sh2_cores();
     system_rom_targets[kRom32xMaster] = sh2_boot_rom;
@@ -353,6 +375,7 @@ int run(const Options& options) {
     // naming libraries from the runner's own folder).
     emu_components_init();
     bind_32x_unit();
+    bind_sms_unit();
     if (options.s32x_system_roms >= 0)
         cfg_32x_use_bios = static_cast<u32>(options.s32x_system_roms);
     LibraryBindOptions libraries;
@@ -362,7 +385,12 @@ int run(const Options& options) {
     if (media_ram_files_enabled) cfg_brm_path = options.brm_path + "/";
     if (!options.entry.empty()) ui.entry = options.entry;
 
-    if (rom_load_file(options.image, options.filter) != LoadResult::kBooted) {
+    // A Master System image chosen by --system or its extension comes in under its own
+    // filter, as the user would pick it in the dialog.
+    const u32 filter = options.system == "sms" && options.filter == lang::kFilterGenesis
+                           ? lang::kFilterSms
+                           : options.filter;
+    if (rom_load_file(options.image, filter) != LoadResult::kBooted) {
         return kExitBadInput;
     }
     auto fail = [](const std::string& error) {
@@ -386,6 +414,8 @@ int run(const Options& options) {
         const auto started = wav_log_start(options.wav_path);
         if (!started) return fail(media_error(started, options.wav_path));
     }
+    const bool sms               = machine_kind == kMachineSms;
+    FrameResult (*const frame)() = sms ? sms_run_frame : run_frame;
     surface_set_origin(host.surface().pixels, host.surface().pitch, host.surface().width,
                        host.surface().height, 0, 0);
     // Whole frames from the start of a vertical blank, so that N frames are N x 2752 slices.
@@ -400,7 +430,7 @@ int run(const Options& options) {
     bool halted      = false;
     for (u64 i = 0; i < options.frames; ++i) {
         const u64 drawn = host.frames_drawn();
-        if (run_frame() == FrameResult::kHalted) {
+        if (frame() == FrameResult::kHalted) {
             halted = true;
             break;
         }
@@ -427,9 +457,10 @@ int run(const Options& options) {
     if (halted) {
         const bool sh2 = ((sh2_context.status | sh2s_context.status) & kSh2StatusHalted) != 0;
         std::fprintf(stderr, "varn-run: %s\n",
-                     z80_is_stopped() ? "the Z80 stopped on an emulation error"
-                     : sh2            ? "the SH-2 halted"
-                                      : "the 68000 halted");
+                     (sms ? sms_z80_is_stopped() : z80_is_stopped())
+                         ? "the Z80 stopped on an emulation error"
+                     : sh2 ? "the SH-2 halted"
+                           : "the 68000 halted");
     }
     const u32 width  = std::min(screen_width, host.image().width());
     const u32 height = std::min(screen_height, host.image().height());

@@ -4,7 +4,7 @@
 #include "genesis/bus/bus_pages.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
-#include "z80/genesis_z80.h"
+#include "genesis/z80/genesis_z80.h"
 
 namespace varn {
 

@@ -5,8 +5,7 @@
 // Only addresses whose bits 1-7 and 10-11 are zero are decoded; no long access is.
 
 #include "genesis/bus/bus_pages.h"
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
+#include "genesis/z80/genesis_z80.h"
 
 namespace varn {
 

@@ -13,9 +13,8 @@
 #include "genesis/sound/ym2612_tables.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
 
 namespace varn {
 
@@ -107,9 +106,7 @@ void frame_end() {
 // events of the video chip, the line's picture, or the frame end (returns true).
 [[gnu::noinline]] bool phase_end(u32 phase, u32 n) {
     call(frame_seams.s32x_palette_access);
-    frame_pos.slice_counter = n + kPhaseAdd[phase];
-    frame_pos.slice_phase   = phase + kPhaseStep[phase];
-    if ((frame_pos.slice_counter & 0xE00) == 0xE00) {
+    if (frame_phase_change(phase, n)) {
         frame_end();
         return true;
     }
@@ -127,21 +124,13 @@ void frame_end() {
     return false;
 }
 
-// Slices run from the position `counter` of `phase` until the count that ends the phase:
-// the first step of the counter that sets the phase's end bit.
-u32 slices_to_phase_end(u32 phase, u32 counter) {
-    const u32 end_bit = kPhaseMask[phase];
-    const u32 next    = counter + 1;
-    return (next & end_bit) != 0 ? 1 : 1 + end_bit - (next & (end_bit - 1));
-}
-
 // The frame loop, with or without the add-on units' steps. Before every slice but the
 // first the sample clock advances and the position counts on; the phase ends after the
 // slices counted down in a register. The sample rate is a host setting: it is read once a
 // frame, and the slices are counted into the run figures when the loop leaves.
 template <bool kAddons, bool kProbe>
 FrameResult run_frame_loop() {
-    const u32 sample_step = kSampleStepByOption[cfg(cfg_sound_rate) & 0xFF];
+    const u32 sample_step = sample_step_for_option(cfg(cfg_sound_rate));
     u32 phase_left        = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
     u64 slices            = 0;
     FrameResult result    = FrameResult::kFrameEnd;
@@ -168,6 +157,20 @@ FrameResult run_frame_loop() {
 }
 
 }  // namespace
+
+bool frame_phase_change(u32 phase, u32 n) {
+    frame_pos.slice_counter = n + kPhaseAdd[phase];
+    frame_pos.slice_phase   = phase + kPhaseStep[phase];
+    return (frame_pos.slice_counter & 0xE00) == 0xE00;
+}
+
+u32 slices_to_phase_end(u32 phase, u32 counter) {
+    const u32 end_bit = kPhaseMask[phase];
+    const u32 next    = counter + 1;
+    return (next & end_bit) != 0 ? 1 : 1 + end_bit - (next & (end_bit - 1));
+}
+
+u32 sample_step_for_option(u32 option) { return kSampleStepByOption[option & 0xFF]; }
 
 FrameResult run_frame() {
     const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;

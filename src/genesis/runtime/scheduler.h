@@ -56,6 +56,15 @@ enum class FrameResult {
     kHalted,    // a CPU halted: the run is abandoned
 };
 
+// Frame shape shared by every machine's loop. The phase that ends with the counter at `n`
+// gives way to the next: the position is set, and true means the frame end (line 224).
+bool frame_phase_change(u32 phase, u32 n);
+// Slices run from the position `counter` of `phase` until the count that ends the phase:
+// the first step of the counter that sets the phase's end bit.
+u32 slices_to_phase_end(u32 phase, u32 counter);
+// The sample clock's step for the rate option's value.
+u32 sample_step_for_option(u32 option);
+
 // Runs from the CPU step to the end of the next frame (pacing included).
 FrameResult run_frame();
 

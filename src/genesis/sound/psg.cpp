@@ -23,86 +23,93 @@ namespace {
 
 constexpr int kNoiseLane = 3;
 
-void volume_refresh(int lane) {
-    PsgRegs& p = psg_regs;
-    u16 level  = psg_volume_table[p.volume[static_cast<std::size_t>(lane)] & 15];
+void volume_refresh(PsgRegs& p, int lane) {
+    u16 level = psg_volume_table[p.volume[static_cast<std::size_t>(lane)] & 15];
     // A tone channel with period 0 is silent whatever its volume.
     if (lane != kNoiseLane && p.tone_period[static_cast<std::size_t>(lane)] == 0) level = 0;
     p.level[static_cast<std::size_t>(lane)] = level;
 }
 
-void period_refresh(int ch) {
-    PsgRegs& p = psg_regs;
+void period_refresh(PsgRegs& p, int ch) {
     p.reload[static_cast<std::size_t>(ch)] =
         static_cast<u16>(p.tone_period[static_cast<std::size_t>(ch)] << 6);
 }
 
-void latch_tone(int ch, u8 data) {
-    PsgRegs& p = psg_regs;
-    auto& per  = p.tone_period[static_cast<std::size_t>(ch)];
-    p.latch    = static_cast<u8>(ch * 2);
-    per        = (per & 0x3F0) | (data & 0x0F);
-    period_refresh(ch);
-    volume_refresh(ch);
+void latch_tone(PsgRegs& p, int ch, u8 data) {
+    auto& per = p.tone_period[static_cast<std::size_t>(ch)];
+    p.latch   = static_cast<u8>(ch * 2);
+    per       = (per & 0x3F0) | (data & 0x0F);
+    period_refresh(p, ch);
+    volume_refresh(p, ch);
 }
 
-void latch_volume(int lane, u8 data) {
-    PsgRegs& p                               = psg_regs;
+void latch_volume(PsgRegs& p, int lane, u8 data) {
     p.latch                                  = static_cast<u8>(lane * 2 + 1);
     p.volume[static_cast<std::size_t>(lane)] = data & 0x0F;
-    volume_refresh(lane);
+    volume_refresh(p, lane);
 }
 
 // A byte with bit 7 clear: bits 4-9 of the period last latched. After a volume or noise
 // latch it changes nothing.
-void psg_write_data(u8 data) {
-    PsgRegs& p = psg_regs;
+void psg_write_data(PsgRegs& p, u8 data) {
     if (p.latch > 4 || (p.latch & 1)) return;
     const int ch = p.latch / 2;
     auto& per    = p.tone_period[static_cast<std::size_t>(ch)];
     per          = (per & 0x0F) | (static_cast<u32>(data & 0x3F) << 4);
-    period_refresh(ch);
-    volume_refresh(ch);
+    period_refresh(p, ch);
+    volume_refresh(p, ch);
 }
 
 }  // namespace
 
-void psg_write(u8 data) {
-    psg_settle();  // the owed steps belong to the old periods
+void psg_chip_write(PsgRegs& p, u8 data) {
+    psg_chip_settle(p);  // the owed steps belong to the old periods
     switch (data >> 4) {
         case 0x8:
-            latch_tone(0, data);
+            latch_tone(p, 0, data);
             break;
         case 0x9:
-            latch_volume(0, data);
+            latch_volume(p, 0, data);
             break;
         case 0xA:
-            latch_tone(1, data);
+            latch_tone(p, 1, data);
             break;
         case 0xB:
-            latch_volume(1, data);
+            latch_volume(p, 1, data);
             break;
         case 0xC:
-            latch_tone(2, data);
+            latch_tone(p, 2, data);
             break;
         case 0xD:
-            latch_volume(2, data);
+            latch_volume(p, 2, data);
             break;
         case 0xE:
-            psg_regs.latch = 6;
+            p.latch = 6;
             break;  // noise control is not decoded
         case 0xF:
-            latch_volume(kNoiseLane, data);
+            latch_volume(p, kNoiseLane, data);
             break;
         default:
-            psg_write_data(data);
+            psg_write_data(p, data);
             break;
     }
 }
 
+void psg_write(u8 data) { psg_chip_write(psg_regs, data); }
+
 void psg_reset() { psg_regs = PsgRegs{}; }
 
 namespace {
+
+// A lane's output: a square wave of +-level/2 by its polarity. A tone so high that it would
+// flip at every output sample or faster (beyond what the output rate can carry) holds the
+// high half instead, as the chip's output does once the analogue stage smooths it: games
+// play samples by holding a tone at period 1 and stepping its volume, which must give the
+// sample's waveform rather than a buzz at the output's Nyquist frequency.
+u16 lane_output(const PsgRegs& p, std::size_t i, u16 step) {
+    const u16 held = (p.reload[i] - 1u) < step ? 0xFFFF : 0;  // 1 <= reload <= step
+    return static_cast<u16>(((p.polarity[i] | held) & p.level[i]) - (p.level[i] >> 1));
+}
 
 // Bound on the steps a silent PSG owes, so that no settle takes long.
 constexpr u32 kMaxOwed = 1u << 16;
@@ -128,15 +135,40 @@ void lane_advance(u16& counter, u16& polarity, u16 reload, u16 s, u32 n) {
 
 }  // namespace
 
-void psg_settle() {
-    PsgRegs& p = psg_regs;
+void psg_chip_settle(PsgRegs& p) {
     if (p.owed_samples == 0) return;
     for (std::size_t i = 0; i < 4; ++i) {
         lane_advance(p.counter[i], p.polarity[i], p.reload[i], p.owed_step, p.owed_samples);
         // Levels do not change while steps are owed: every write settles first.
-        p.output[i] = static_cast<u16>((p.polarity[i] & p.level[i]) - (p.level[i] >> 1));
+        p.output[i] = lane_output(p, i, p.owed_step);
     }
     p.owed_samples = 0;
+}
+
+void psg_settle() { psg_chip_settle(psg_regs); }
+
+s32 psg_chip_tone_sum(PsgRegs& p, u16 s) {
+    if ((p.level[0] | p.level[1] | p.level[2]) == 0) {
+        // Silent: the sum is 0 whatever the counters hold. Owe the step.
+        if (p.owed_step != s || p.owed_samples >= kMaxOwed) {
+            psg_chip_settle(p);  // steps owed at another rate are taken at that rate
+            p.owed_step = s;
+        }
+        ++p.owed_samples;
+        return 0;
+    }
+    psg_chip_settle(p);
+    // All four lanes alike and without a branch per channel: a lane whose counter runs
+    // out reloads (keeping the remainder) and flips its polarity.
+    for (std::size_t i = 0; i < 4; ++i) {
+        const u16 expired = p.counter[i] <= s ? 0xFFFF : 0;
+        p.counter[i]      = static_cast<u16>(p.counter[i] - s + (p.reload[i] & expired));
+        p.polarity[i] ^= expired;
+        p.output[i] = lane_output(p, i, s);
+    }
+    // The noise lane makes no sound.
+    return static_cast<s16>(p.output[0]) + static_cast<s16>(p.output[1]) +
+           static_cast<s16>(p.output[2]);
 }
 
 void psg_render_sample(s16& sample) {
@@ -144,31 +176,7 @@ void psg_render_sample(s16& sample) {
         sample = 0;
         return;
     }
-    PsgRegs& p  = psg_regs;
-    const u16 s = psg_step_table[sound_rate_index()];
-    if ((p.level[0] | p.level[1] | p.level[2]) == 0) {
-        // Silent: the sum is 0 whatever the counters hold. Owe the step.
-        if (p.owed_step != s || p.owed_samples >= kMaxOwed) {
-            psg_settle();  // steps owed at another rate are taken at that rate
-            p.owed_step = s;
-        }
-        ++p.owed_samples;
-        sample = 0;
-        return;
-    }
-    psg_settle();
-    // All four lanes alike and without a branch per channel: a lane whose counter runs
-    // out reloads (keeping the remainder) and flips its polarity.
-    for (std::size_t i = 0; i < 4; ++i) {
-        const u16 expired = p.counter[i] <= s ? 0xFFFF : 0;
-        p.counter[i]      = static_cast<u16>(p.counter[i] - s + (p.reload[i] & expired));
-        p.polarity[i] ^= expired;
-        p.output[i] = static_cast<u16>((p.polarity[i] & p.level[i]) - (p.level[i] >> 1));
-    }
-    // The noise lane makes no sound.
-    const s32 sum = static_cast<s16>(p.output[0]) + static_cast<s16>(p.output[1]) +
-                    static_cast<s16>(p.output[2]);
-    sample = static_cast<s16>(sum >> 3);
+    sample = static_cast<s16>(psg_chip_tone_sum(psg_regs, psg_step_table[sound_rate_index()]) >> 3);
 }
 
 // --- State chunk 0x89 ------------------------------------------------------------------------
@@ -208,8 +216,8 @@ bool psg_load_state(ByteReader& in, u32 id_width) {
     p.volume = {static_cast<u8>(d[7] & 15), static_cast<u8>(d[7] >> 4), static_cast<u8>(d[8] & 15),
                 static_cast<u8>(d[8] >> 4)};
     p.latch  = d[9] & 7;
-    for (int ch = 0; ch < 3; ++ch) period_refresh(ch);
-    for (int lane = 0; lane < 4; ++lane) volume_refresh(lane);
+    for (int ch = 0; ch < 3; ++ch) period_refresh(p, ch);
+    for (int lane = 0; lane < 4; ++lane) volume_refresh(p, lane);
     return true;
 }
 

@@ -54,6 +54,14 @@ void psg_render_sample(s16& sample);
 // are those after the last sample. Every write and every audible sample does this first.
 void psg_settle();
 
+// The chip's behaviour over any record: the Genesis instance above is psg_regs, and the
+// Master System carries a second chip of the same design with its own record.
+void psg_chip_write(PsgRegs& p, u8 data);
+void psg_chip_settle(PsgRegs& p);
+// Steps the generator one sample at counter decrement `step` and returns the sum of the
+// three tone outputs (each a signed half of its level); 0 while the tones are silent.
+s32 psg_chip_tone_sum(PsgRegs& p, u16 step);
+
 // --- State chunk 0x89 -----------------------------------------------------------------
 inline constexpr u8 kPsgChunkId      = 0x89;
 inline constexpr u32 kPsgChunkLength = 10;

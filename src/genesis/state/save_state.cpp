@@ -24,9 +24,8 @@
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
 
 namespace varn {
 

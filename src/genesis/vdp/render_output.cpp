@@ -37,8 +37,7 @@ u16* surface_row(u32 row, u32& count) {
 u16 mask_lane(u32 p) { return static_cast<u16>(scanline_mask >> (16 * (p & 3))); }
 
 // The second line of a doubled pair: `pixels` at half intensity through the scanline mask.
-void put_masked_row(const u16* pixels, u32 row) {
-    u32 count = kLineWidth;
+void put_masked_row(const u16* pixels, u32 row, u32 count = kLineWidth) {
     if (u16* dst = surface_row(row, count)) {
         for (u32 p = 0; p < count; ++p) dst[p] = static_cast<u16>((pixels[p] >> 1) & mask_lane(p));
     }
@@ -46,10 +45,10 @@ void put_masked_row(const u16* pixels, u32 row) {
 
 // Writes 320 host pixels to surface row `row`, and the scanline-masked copy to `row + 1`
 // when doubled.
-void put_pixels(const u16* pixels, u32 row, bool doubled) {
-    u32 count = kLineWidth;
+void put_pixels(const u16* pixels, u32 row, bool doubled, u32 width = kLineWidth) {
+    u32 count = width;
     if (u16* dst = surface_row(row, count)) std::memcpy(dst, pixels, count * sizeof(u16));
-    if (doubled) put_masked_row(pixels, row + 1);
+    if (doubled) put_masked_row(pixels, row + 1, width);
 }
 
 u64 load_group(const u8* src) {
@@ -318,6 +317,10 @@ constexpr u8 kFont[96][5] = {
 
 void surface_set_origin(u16* pixels, u32 pitch, u32 width, u32 height, u32 x, u32 y) {
     render_surface = {pixels, pitch, width, height, x, y};
+}
+
+void render_put_row(const u16* pixels, u32 count, u32 row, bool doubled) {
+    put_pixels(pixels, doubled ? 2 * row : row, doubled, count < kLineWidth ? count : kLineWidth);
 }
 
 void render_copy_single(u32 row) { copy_row(row, row, false); }

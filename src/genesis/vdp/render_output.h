@@ -54,6 +54,9 @@ void render_mode_reset();
 // Line copies of line-buffer row `row` (exposed for the other machine's line routines).
 void render_copy_single(u32 row);
 void render_copy_doubled(u32 row);
+// Host pixels already converted: `count` (at most 320) of them to the surface row of line
+// `row`, single or doubled as render_copy_single and render_copy_doubled place them.
+void render_put_row(const u16* pixels, u32 count, u32 row, bool doubled);
 
 // Text overlay written by the front end: drawn at (x + 5k, y) relative to the picture, up to
 // 32 characters, stopping at the first 0; characters outside 0x20-0x7F are skipped.

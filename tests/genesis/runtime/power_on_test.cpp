@@ -1,8 +1,8 @@
 #include <algorithm>
 
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k_bus.h"
 #include "runtime_fixture.h"
-#include "z80/genesis_z80.h"
 
 namespace varn::test {
 namespace {

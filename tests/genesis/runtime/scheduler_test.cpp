@@ -1,8 +1,7 @@
 #include <utility>
 #include <vector>
 
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
+#include "genesis/z80/genesis_z80.h"
 
 #include "runtime_fixture.h"
 

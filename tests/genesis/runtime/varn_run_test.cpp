@@ -44,7 +44,7 @@ TEST(VarnRun, BadArgumentsAndImagesExitWithStatus2) {
         {"--frames", "--frames needs N"},
         {"--frames 0 x.bin", "out of range"},
         {"--frames 12a x.bin", "not a number"},
-        {"--system sms x.bin", "unsupported system: sms"},
+        {"--system 32x x.bin", "unsupported system: 32x"},
         {"--bogus x.bin", "unknown option: --bogus"},
         {"a.bin b.bin", "more than one image"},
     };

@@ -26,11 +26,10 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
 #include "support/machine_records.h"
 #include "support/test_files.h"
-#include "z80/genesis_z80.h"
-#include "z80/z80.h"
 
 namespace varn::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "genesis/vdp/vdp.h"
+#include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
-#include "z80/z80.h"
 
 namespace varn::test {
 

@@ -6,10 +6,13 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <span>
 
+#include "base/byte_io.h"
 #include "base/config.h"
 #include "base/endian.h"
 #include "base/types.h"
+#include "z80/z80.h"
 
 namespace varn {
 
@@ -94,5 +97,51 @@ extern std::array<u32, kZ80Pages> z80_page_table;
 
 // Fills the page tables (done once at program start; z80_reset_records also does it).
 void z80_map_init();
+
+// --- The Genesis instance of the core --------------------------------------------------
+
+// The Genesis sound CPU.
+extern z80_cpu_context z80_context;
+
+// Runs one timeslice of the Genesis Z80 and returns; the caller continues the chain. Does
+// nothing while the core is stopped by an emulation error.
+void z80_run();
+
+// Power-on and the 68000 releasing the Z80 reset line.
+void z80_reset();
+
+// Interrupt line of the Genesis Z80: raised at every vertical interrupt, dropped at the
+// start of every line of the frame's first phase.
+void z80_irq_raise();
+void z80_irq_clear();
+
+// Slice length from the settings (negative T-states).
+void z80_set_slice_budget(s32 budget);
+
+// The emulation thread clears the error bits when it accepts a run entry.
+bool z80_is_stopped();
+void z80_clear_stopped();
+
+// Called on the emulation thread when the Genesis Z80 stops on an emulation error (the
+// machine's runner withdraws its run entry). Null: nothing is called; the core still stops.
+extern void (*z80_halt_hook)();
+
+// Registers from a Genecyst state image held in memory (fields at 0x404-0x437). An image too
+// short to hold them is refused (false) and nothing changes.
+bool z80_load_gs_registers(std::span<const u8> image);
+
+// Save-state chunk 0x02: id byte, u32 little-endian length 28, 28 data bytes. Writing fails
+// (false, nothing written) when the writer has no room. Loading takes the reader positioned
+// just after the chunk id (on the length, since the container has read the id to choose the
+// loader) and leaves it after the stated length; a chunk whose stated length is below 28
+// or that runs past the data is refused (false) and changes nothing.
+inline constexpr u8 kZ80StateChunkId     = 0x02;
+inline constexpr u32 kZ80StateChunkBytes = 28;
+bool z80_save_state_chunk(ByteWriter& out);
+bool z80_load_state_chunk(ByteReader& in);
+
+// Puts the Genesis Z80's records (context, RAM, bank register, bus latches, page tables) in
+// their program-start state; for tests and machine set-up.
+void z80_reset_records();
 
 }  // namespace varn

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "base/endian.h"
-#include "z80/genesis_z80.h"
+#include "genesis/z80/genesis_z80.h"
 #include "z80/z80_core.h"
 
 namespace varn {

@@ -1,13 +1,12 @@
 // The Genesis instance of the Z80 core: its context, run entry, reset, interrupt line,
 // Genecyst register import and save-state chunk.
 
-#include "z80/z80.h"
+#include "genesis/z80/genesis_z80.h"
 
 #include <array>
 
 #include "base/endian.h"
-#include "z80/genesis_z80.h"
-#include "z80/genesis_z80_bus.h"
+#include "genesis/z80/genesis_z80_bus.h"
 
 namespace varn {
 

@@ -7,7 +7,7 @@
 //   0x7000-0x7FFF  0x7F11 PSG (write); reads give the address
 //   0x8000-0xFFFF  32 KB window onto the 68000 bus at z80_bank
 
-#include "z80/genesis_z80.h"
+#include "genesis/z80/genesis_z80.h"
 
 #include "base/config.h"
 #include "genesis/sound/psg.h"
