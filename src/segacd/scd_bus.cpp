@@ -357,6 +357,10 @@ void ga_write_word(u32 a, u32 v) {
 
 // ---- the six tables ----
 
+// Unmapped: the address, cut to the width of the access.
+u32 none_byte(u32 a) { return a & 0xFF; }
+u32 none_word(u32 a) { return a & 0xFFFF; }
+
 struct S68kRun {
     M68kReadFn rb, rw, rl;
     M68kWriteFn wb, ww, wl;
@@ -368,8 +372,8 @@ const S68kRun kSubMap[] = {
      8},
     {wram_read_byte, wram_read_word, wram_read_long, wram_write_byte, wram_write_word,
      wram_write_long, 6},
-    {m68k_unmapped_read, m68k_unmapped_read, m68k_unmapped_read, m68k_unmapped_write,
-     m68k_unmapped_write, m68k_unmapped_write, 240},
+    {none_byte, none_word, m68k_unmapped_read, m68k_unmapped_write, m68k_unmapped_write,
+     m68k_unmapped_write, 240},
     {bram_read_byte, bram_read_word, bram_read_long, bram_write_byte, bram_write_byte,
      bram_write_long, 1},
     {ff_read_byte, ff_read_word, ff_read_long, ff_write_byte, ff_write_word, ff_write_long, 1},

@@ -47,6 +47,13 @@ constexpr u32 kPcmPhaseStep  = 814'150'009;  // 2^32 * 31,300 / 165,120
 constexpr u32 kStopwatchStep = 413'436;      // the 12-bit view advances 65,104 times a second
 constexpr u32 kTimerStep     = 3'307'492;    // one timer count = 2^24 / this = 5.0725 ticks
 
+// The main CPU's gate-array page and memory windows; read when the Sega CD map is laid.
+void bind_main_seams() {
+    m68k_scd_gate_array_set     = scd_main_gate_array_set;
+    m68k_scd_prg_ram_window_set = scd_main_prg_ram_set;
+    m68k_scd_word_ram_set       = scd_main_word_ram_set;
+}
+
 }  // namespace
 
 void scd_raise_irq(u32 level) {
@@ -57,9 +64,7 @@ void scd_sub_cpu_init() {
     s68k_build_jump_table();
     s68k_build_memory_map();
     pcm_build_volume_table();
-    m68k_scd_gate_array_set     = scd_main_gate_array_set;
-    m68k_scd_prg_ram_window_set = scd_main_prg_ram_set;
-    m68k_scd_word_ram_set       = scd_main_word_ram_set;
+    bind_main_seams();
 }
 
 void scd_power_on_reset() {
@@ -86,6 +91,7 @@ void scd_power_on_reset() {
 }
 
 void scd_power_on() {
+    bind_main_seams();
     segacd_power_on_machine();
     scd_power_on_reset();
     s68k_successor                = scd_tick;
