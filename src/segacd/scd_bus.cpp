@@ -229,6 +229,8 @@ u32 ga_read_byte(u32 a) {
         case 0x03:
             return (R[3] & 0x23) | scd_ga.prg_bank << 6 | scd_ga.priority << 3 |
                    scd_ga.wram_1m << 2;
+        case 0x04:
+            return (R[4] & 0x3F) | scd_ga.cdc_end_of_transfer << 7 | scd_ga.cdc_data_ready << 6;
         case 0x06:
             return 0;
         case 0x07:
@@ -262,7 +264,7 @@ u32 ga_read_word(u32 a) {
     const u32 r = a & 0x7E;
     switch (r) {
         case 0x04:
-            return (R[5] & 0x3F) | (R[4] & 0xC0) << 8;
+            return (R[5] & 0x3F) | scd_ga.cdc_end_of_transfer << 15 | scd_ga.cdc_data_ready << 14;
         case 0x08:
             return scd_disc_hooks.cdc_host_data != nullptr ? scd_disc_hooks.cdc_host_data()
                                                            : u32{R[8]} << 8 | R[9];

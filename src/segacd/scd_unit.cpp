@@ -88,17 +88,19 @@ void scd_power_on_reset() {
     if (scd_disc_hooks.reset != nullptr) scd_disc_hooks.reset();
     // The tick's own state is part of scd_ga and is cleared above.
     pcm_reset();
+
+    // The sub-CPU's place in the scheduler's chain.
+    s68k_successor                = scd_tick;
+    s68k_irq_ack_hook             = sub_irq_ack;
+    s68k_context.slice_cycles     = cfg_slice_length(cfg_scd_m68k_speed);
+    frame_seams.segacd_slice      = scd_slice;
+    frame_seams.segacd_pcm_sample = scd_pcm_sample;
 }
 
 void scd_power_on() {
     bind_main_seams();
     segacd_power_on_machine();
     scd_power_on_reset();
-    s68k_successor                = scd_tick;
-    s68k_irq_ack_hook             = sub_irq_ack;
-    s68k_context.slice_cycles     = cfg_slice_length(cfg_scd_m68k_speed);
-    frame_seams.segacd_slice      = scd_slice;
-    frame_seams.segacd_pcm_sample = scd_pcm_sample;
 }
 
 void scd_sub_cpu_start() {

@@ -45,6 +45,8 @@ struct ScdGateArray {
     u8 timer_value         = 0;
     u32 pcm_phase          = 0;
     u32 transfer_countdown = 0;  // CD controller transfer, ticks
+    u8 cdc_end_of_transfer = 0;  // CD controller flags shown in 0xFF8004
+    u8 cdc_data_ready      = 0;
 };
 extern ScdGateArray scd_ga;
 
@@ -80,7 +82,8 @@ void scd_sub_cpu_init();
 void s68k_build_memory_map();
 void pcm_build_volume_table();
 
-// Power-on of the unit (after the Genesis side's Sega CD power-on).
+// Power-on of the unit (after the Genesis side's Sega CD power-on); binds the sub-CPU's
+// successor and the scheduler's Sega CD seams.
 void scd_power_on_reset();
 // The whole Sega CD power-on: Genesis side, then the unit, and the scheduler's seams bound.
 void scd_power_on();

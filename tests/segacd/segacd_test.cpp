@@ -264,6 +264,12 @@ TEST_F(SegaCdTest, GateArrayRegisters) {
     s68k_irq_ack_hook(2);
     EXPECT_EQ(m68k_read_byte(0xA12000) & 1, 0u);
 
+    // CDC mode: the destination bits are stored, the top two show the controller's flags.
+    s68k_write_byte(0xFF8004, 0xC7);
+    EXPECT_EQ(s68k_read_byte(0xFF8004), 0x07u);
+    scd_ga.cdc_data_ready = 1;
+    EXPECT_EQ(s68k_read_byte(0xFF8004), 0x47u);
+
     // Unmapped registers past 0xFF8069.
     EXPECT_EQ(s68k_read_word(0xFF8070), 0x8070u);
     // The H-interrupt vector is copied into the BIOS image.
