@@ -103,6 +103,9 @@ void segacd_power_on() {
 
 void genesis_power_on_machine() {
     set_screen_320x224();
+    // A cartridge machine runs without the Sega CD's slice and sound.
+    frame_seams.segacd_slice      = nullptr;
+    frame_seams.segacd_pcm_sample = nullptr;
 
     boot_rom_latch_power_on();
     const bool boot_rom_first = cfg(cfg_gen_use_bios) != 0 && (boot_rom_latch & 1) == 0;

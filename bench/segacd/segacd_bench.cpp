@@ -1,0 +1,96 @@
+// Whole frames of the Sega CD with both 68000s busy (the main CPU counting in work RAM, the
+// sub-CPU in its idle loop taking a timer interrupt every five ticks, PCM channel 0 playing),
+// next to the same frames of a Genesis running a busy cartridge.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <vector>
+
+#include "base/config.h"
+#include "base/host.h"
+#include "genesis/memory/memory.h"
+#include "genesis/runtime/pacing.h"
+#include "genesis/runtime/power_on.h"
+#include "genesis/runtime/scheduler.h"
+#include "genesis/runtime/sound_output.h"
+#include "genesis/runtime/thread_link.h"
+#include "segacd/segacd.h"
+
+namespace varn {
+namespace {
+
+bool load(const char* path, std::span<u8> into) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> image((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    if (image.empty() || image.size() > into.size()) return false;
+    std::fill(into.begin(), into.end(), u8{0});
+    std::transform(image.begin(), image.end(), into.begin(),
+                   [](char c) { return static_cast<u8>(c); });
+    return true;
+}
+
+void run_frames(benchmark::State& state) {
+    constexpr int kFrames = 600;
+    for (auto _ : state) {
+        for (int i = 0; i < kFrames; ++i) {
+            if (run_frame() != FrameResult::kFrameEnd) {
+                state.SkipWithError("a 68000 halted");
+                return;
+            }
+        }
+    }
+    state.counters["frames_per_second"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * kFrames, benchmark::Counter::kIsRate);
+}
+
+void BM_GenesisFrames(benchmark::State& state) {
+    RecordingHost host;
+    host.set_yield_step(1);
+    emu_set_host(&host);
+    if (!load(VARN_BUSY_CART, cart_rom)) {
+        state.SkipWithError("busy cartridge not assembled");
+        return;
+    }
+    emu_components_init();
+    machine_kind = kMachineGenesis;
+    genesis_power_on_machine();
+    scheduler_reset();
+    pace_rebase(host.now_ms());
+    run_frames(state);
+    emu_set_host(nullptr);
+}
+BENCHMARK(BM_GenesisFrames)->Unit(benchmark::kMillisecond);
+
+void BM_SegaCdFrames(benchmark::State& state) {
+    RecordingHost host;
+    host.set_yield_step(1);
+    emu_set_host(&host);
+    if (!load(VARN_SCD_BIOS, scd_bios)) {
+        state.SkipWithError("test BIOS not assembled");
+        return;
+    }
+    emu_components_init();
+    scd_sub_cpu_init();
+    machine_kind = kMachineSegaCd;
+    scd_power_on();
+    scheduler_reset();
+    pace_rebase(host.now_ms());
+    for (int i = 0; i < 10; ++i) run_frame();  // past the hand-shake, both CPUs in their loops
+    if (scd_ga.run_state == 0) {
+        state.SkipWithError("the sub-CPU was not started");
+        return;
+    }
+    run_frames(state);
+    emu_set_host(nullptr);
+}
+BENCHMARK(BM_SegaCdFrames)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace varn
+
+BENCHMARK_MAIN();
