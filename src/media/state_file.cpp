@@ -11,7 +11,7 @@
 #include "genesis/runtime/sound_output.h"
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/vdp.h"
-#include "z80/genesis_z80.h"
+#include "genesis/z80/genesis_z80.h"
 
 namespace varn {
 

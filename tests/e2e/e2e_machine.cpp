@@ -1,4 +1,5 @@
 #include "e2e_machine.h"
+#include "e2e_wav.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -214,21 +215,7 @@ void e2e_dump(const std::string& dir, const std::string& file, const E2eRunResul
             std::fclose(f);
         }
     }
-    if (std::FILE* f = std::fopen((stem + ".wav").c_str(), "wb")) {
-        const u32 data = static_cast<u32>(r.sound.size() * 2);
-        u8 hdr[44]     = {'R', 'I', 'F', 'F', 0,  0, 0,   0,   'W', 'A',  'V',  'E', 'f', 'm',  't',
-                          ' ', 16,  0,   0,   0,  1, 0,   1,   0,   0x44, 0xAC, 0,   0,   0x88, 0x58,
-                          1,   0,   2,   0,   16, 0, 'd', 'a', 't', 'a',  0,    0,   0,   0};
-        store_le32(hdr + 4, 36 + data);
-        store_le32(hdr + 40, data);
-        std::fwrite(hdr, 1, sizeof hdr, f);
-        for (const s16 v : r.sound) {
-            u8 le[2];
-            store_le16(le, static_cast<u16>(v));
-            std::fwrite(le, 1, 2, f);
-        }
-        std::fclose(f);
-    }
+    e2e_write_wav(stem + ".wav", r.sound);
 }
 
 }  // namespace varn::test

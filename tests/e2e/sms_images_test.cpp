@@ -17,6 +17,7 @@
 #include "base/crc32.h"
 #include "base/host.h"
 #include "base/speed_paths.h"
+#include "e2e_wav.h"
 #include "genesis/io/controller_ports.h"
 #include "genesis/memory/memory.h"
 #include "genesis/runtime/pacing.h"
@@ -29,7 +30,6 @@
 #include "support/machine_records.h"
 #include "support/test_files.h"
 #include "support/varn_run.h"
-#include "wav_writer.h"
 
 namespace varn::test {
 namespace {
@@ -169,11 +169,7 @@ ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* 
     r.sound_crc    = sound.crc;
     r.loud         = sound.loud;
     if (dump_dir != nullptr) {
-        WavWriter wav;
-        if (wav.open(std::string(dump_dir) + "/" + c.file + ".wav", 44100).empty()) {
-            wav.write(sound.samples.data(), static_cast<u32>(sound.samples.size()));
-            (void)wav.close();
-        }
+        test::e2e_write_wav(std::string(dump_dir) + "/" + c.file + ".wav", sound.samples);
     }
     emu_set_host(nullptr);
     render_output_reset();
@@ -283,8 +279,13 @@ TEST(SmsVarnRun, RunsByExtensionAndRefusesStates) {
         EXPECT_NE(refused.output.find(kSmsNoStateText), std::string::npos) << refused.output;
     }
     EXPECT_FALSE(std::filesystem::exists(state));
+    // Taken under the Genesis filter, as the dialog would, a .sms name has no Genesis load
+    // type: the loader says so and nothing runs.
     const RunResult genesis = run_varn("--frames 1 --system genesis --fake-clock " + path.string());
-    EXPECT_EQ(genesis.status, 0) << genesis.output;  // an explicit system wins
+    EXPECT_EQ(genesis.status, 2) << genesis.output;
+    EXPECT_NE(genesis.output.find("Load type and/or Load mode could not be determined."),
+              std::string::npos)
+        << genesis.output;
 }
 
 }  // namespace

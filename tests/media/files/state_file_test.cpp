@@ -12,7 +12,7 @@
 #include "base/endian.h"
 #include "files_fixture.h"
 #include "genesis/state/save_state.h"
-#include "z80/genesis_z80.h"
+#include "genesis/z80/genesis_z80.h"
 
 namespace varn {
 namespace {
