@@ -27,6 +27,7 @@
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "sms/sms.h"
+#include "sms/sms_fixture.h"
 #include "support/machine_records.h"
 #include "support/test_files.h"
 #include "support/varn_run.h"
@@ -64,20 +65,6 @@ struct SmsImage {
 void PrintTo(const SmsImage& c, std::ostream* os) { *os << c.file; }
 
 constexpr u64 kFrames = 1800;
-
-class ImageHost : public Host {
-  public:
-    void post_request(u32, u32) override {}
-    u32 now_ms() override { return clock_ms_; }
-    void sleep_ms(u32 ms) override { clock_ms_ += ms != 0 ? ms : 1; }
-    FrameSurface present_frame() override {
-        return {render_surface.pixels, render_surface.pitch, render_surface.width,
-                render_surface.height, render_surface.x,     render_surface.y};
-    }
-
-  private:
-    u32 clock_ms_ = 0;
-};
 
 struct Sound {
     u32 crc  = 0;
@@ -128,7 +115,7 @@ ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* 
     reset_genesis_records();
     sms_reset_records();
 
-    ImageHost host;
+    SmsHost host;
     emu_set_host(&host);
     FrameImage frame;
     frame.attach(320, 240);
