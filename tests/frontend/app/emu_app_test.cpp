@@ -214,8 +214,7 @@ TEST_F(EmuAppTest, WindowHandlesTheThreadsRequests) {
     std::vector<u32> cd;
     frame.on_cd_request = [&](const ThreadRequest& r) { cd.push_back(r.code); };
 
-    auto* pane = frame.statusBar()->findChild<QLabel*>();
-    ASSERT_NE(pane, nullptr);
+    QLabel* pane = frame.status_pane(2);  // the thread state
     EXPECT_EQ(pane->text(), "K");
     emu_thread_state.store(kThreadFastForward);
     frame.handle_request({kRequestThreadStateChanged, 0});
