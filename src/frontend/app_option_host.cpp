@@ -1,7 +1,6 @@
 #include "frontend/app_option_host.h"
 
 #include <QFileDialog>
-#include <QMessageBox>
 #include <algorithm>
 #include <cstdio>
 
@@ -45,8 +44,7 @@ void AppOptionHost::mouse_acquire() {}
 void AppOptionHost::mouse_release() {}
 
 void AppOptionHost::show_message(std::string_view text) {
-    QMessageBox::warning(frame_, "VARN",
-                         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    if (message) message(std::string(text));
 }
 
 // The dialogs join with the dialog layer.

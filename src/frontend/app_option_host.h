@@ -37,6 +37,9 @@ class AppOptionHost : public MachineOptionHost {
     std::optional<std::string> choose_brm_folder() override;
     std::optional<std::string> choose_system_rom(std::string_view current) override;
 
+    // Where messages go (the application's message box).
+    std::function<void(const std::string&)> message;
+
   private:
     MainFrame*& frame_;
     SoundOutput& sound_;

@@ -49,8 +49,9 @@ EmuApp::EmuApp() : parts_(std::make_unique<Parts>()) {
     requests_ = std::make_unique<RequestQueue>();
     sound_ = std::make_unique<SoundOutput>([this](const std::string& text) { message_box(text); });
     host_  = std::make_unique<WindowHost>(*requests_, display_frame_images(), *sound_);
-    parts_->option_host = std::make_unique<AppOptionHost>(parts_->frame, *sound_);
-    parts_->options     = std::make_unique<OptionModel>(parts_->menu, *parts_->option_host);
+    parts_->option_host          = std::make_unique<AppOptionHost>(parts_->frame, *sound_);
+    parts_->option_host->message = [this](const std::string& text) { message_box(text); };
+    parts_->options = std::make_unique<OptionModel>(parts_->menu, *parts_->option_host);
 }
 
 EmuApp::~EmuApp() {
@@ -160,7 +161,7 @@ bool EmuApp::create_frame() {
     // The language file and the check marks act on the window's menu from now on.
     parts_->menu.target = frame_->menu();
     frame_->on_command  = [this](u32 id) { command(id); };
-    parts_->media_ui = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
+    parts_->media_ui    = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
     media_set_ui(parts_->media_ui.get());
     return true;
 }

@@ -42,9 +42,9 @@ MenuEntry file_menu() {
 
 MenuEntry file_io_menu() {
     static constexpr std::array<std::string_view, 10> kRoms = {
-        "Genesis...",      "32X Master SH2...", "32X Slave SH2...", "32X M68000...",
-        "Sega CD (U)...",  "Sega CD (E)...",    "Sega CD (J)...",   "SMS (U)...",
-        "SMS (E)...",      "SMS (J)..."};
+        "Genesis...",     "32X Master SH2...", "32X Slave SH2...", "32X M68000...",
+        "Sega CD (U)...", "Sega CD (E)...",    "Sega CD (J)...",   "SMS (U)...",
+        "SMS (E)...",     "SMS (J)..."};
     std::vector<MenuEntry> roms;
     items(roms, kRoms, cmd::kSystemRomFirst);
     return popup("File IO", {
@@ -63,21 +63,21 @@ MenuEntry file_io_menu() {
 }
 
 MenuEntry graphics_menu() {
-    return popup("Graphics", {
-                                 popup("Frame Skip", {item("Auto", cmd::kFrameSkipAuto),
-                                                      item("0", cmd::kFrameSkip0),
-                                                      item("1", cmd::kFrameSkip0 + 1),
-                                                      item("3", cmd::kFrameSkip0 + 2),
-                                                      item("7", cmd::kFrameSkip0 + 3)}),
-                                 popup("Screen Size", {item("Single\tAlt -", cmd::kScreenSingle),
-                                                       item("Double\tAlt +", cmd::kScreenDouble),
-                                                       item("Full Screen\tF4", cmd::kScreenFull)}),
-                                 popup("Scan Lines", {item("None", cmd::kScanlinesNone),
-                                                      item("Half Intensity", cmd::kScanlinesHalf),
-                                                      item("Blank Lines", cmd::kScanlinesBlank)}),
-                                 separator(),
-                                 item("Force &Display", cmd::kForceDisplay),
-                             });
+    return popup(
+        "Graphics",
+        {
+            popup("Frame Skip", {item("Auto", cmd::kFrameSkipAuto), item("0", cmd::kFrameSkip0),
+                                 item("1", cmd::kFrameSkip0 + 1), item("3", cmd::kFrameSkip0 + 2),
+                                 item("7", cmd::kFrameSkip0 + 3)}),
+            popup("Screen Size", {item("Single\tAlt -", cmd::kScreenSingle),
+                                  item("Double\tAlt +", cmd::kScreenDouble),
+                                  item("Full Screen\tF4", cmd::kScreenFull)}),
+            popup("Scan Lines",
+                  {item("None", cmd::kScanlinesNone), item("Half Intensity", cmd::kScanlinesHalf),
+                   item("Blank Lines", cmd::kScanlinesBlank)}),
+            separator(),
+            item("Force &Display", cmd::kForceDisplay),
+        });
 }
 
 MenuEntry sound_menu() {
@@ -88,7 +88,7 @@ MenuEntry sound_menu() {
     std::vector<MenuEntry> enable{item("&All", cmd::kSoundAll), separator(),
                                   popup("Genesis YM2612", std::move(ym))};
     static constexpr std::array<std::string_view, 7> kSources = {
-        "Genesis &DAC",   "Genesis &PSG", "32X P&WM", "Sega CD PC&M",
+        "Genesis &DAC",   "Genesis &PSG", "32X P&WM",   "Sega CD PC&M",
         "Sega CD &CD-DA", "SMS PS&G",     "SMS YM&2413"};
     items(enable, kSources, 32826);
     return popup("Sound", {
@@ -109,12 +109,12 @@ MenuEntry input_menu() {
     std::vector<MenuEntry> players;
     for (u32 slot = 0; slot < kPlayers.size(); ++slot) {
         const u32 first = cmd::kPlayerFirst + 10 * slot;
-        players.push_back(popup(kPlayers[slot],
-                                {popup("Device select",
-                                       {item("Keyboard", first), item("Joystick", first + 1),
-                                        item("Mouse", first + 2), item("Network", first + 3)}),
-                                 separator(), item("Define &Keys...", first + 4),
-                                 item("Define &Joystick...", first + 5)}));
+        players.push_back(
+            popup(kPlayers[slot],
+                  {popup("Device select", {item("Keyboard", first), item("Joystick", first + 1),
+                                           item("Mouse", first + 2), item("Network", first + 3)}),
+                   separator(), item("Define &Keys...", first + 4),
+                   item("Define &Joystick...", first + 5)}));
     }
     players.push_back(separator());
     players.push_back(item("&Joystick...", cmd::kJoystickSetup));
@@ -123,13 +123,15 @@ MenuEntry input_menu() {
 }
 
 MenuEntry gui_menu() {
-    static constexpr std::array<std::string_view, 6> kStretch = {
-        "Self &adjust",          "&Static size/Square pixels",  "S&tatic size/Stretched",
-        "&Resizeable/Square pixels", "R&esizeable/Custom XY ratio", "Res&izeable/Stretched"};
-    static constexpr std::array<std::string_view, 7> kErrors = {
-        "ROM Validity Failure", "Missing WNASPI32.DLL", "Missing UnRAR.DLL",
-        "Missing ZLib.DLL",     "Missing KestGen.DLL",  "Missing Kest32X.DLL",
-        "Missing KestSMS.DLL"};
+    static constexpr std::array<std::string_view, 6> kStretch = {"Self &adjust",
+                                                                 "&Static size/Square pixels",
+                                                                 "S&tatic size/Stretched",
+                                                                 "&Resizeable/Square pixels",
+                                                                 "R&esizeable/Custom XY ratio",
+                                                                 "Res&izeable/Stretched"};
+    static constexpr std::array<std::string_view, 7> kErrors  = {
+         "ROM Validity Failure", "Missing WNASPI32.DLL", "Missing UnRAR.DLL",  "Missing ZLib.DLL",
+         "Missing KestGen.DLL",  "Missing Kest32X.DLL",  "Missing KestSMS.DLL"};
     // The order items get their texts from the current order at every check refresh.
     static constexpr std::array<std::string_view, 3> kNames = {"&ROM Namer", "&Filename",
                                                                "&Header"};
@@ -187,28 +189,26 @@ MenuEntry machine_menu() {
         misc.push_back(port_menu(kTaps[sub], first - 1, first, false, gun,
                                  sub == 1 ? "Konami Justifier (2nd Gun)" : "Justifier (2nd Gun)"));
     }
-    return popup(
-        "Machine",
-        {
-            popup("Miscellaneous", std::move(misc)),
-            popup("Genesis", {item("&Use System ROM", cmd::kGenUseBios),
-                              item("&Disable Z80", cmd::kDisableZ80),
-                              item("&Autofix checksum", cmd::kAutofixChecksum),
-                              item("&Sprite Limit", cmd::kGenSpriteLimit),
-                              item("Squash &Interlace", cmd::kSquashInterlace)}),
-            popup("32X", {item("&Use System ROMs", cmd::k32xUseBios)}),
-            popup("Sega CD",
-                  {item("&Enable Sega CD/32X", cmd::kScdEnable32x),
-                   item("&Use RAM cartridges", cmd::kScdRamCart),
-                   popup("RAM cartridge size",
-                         {item("0&8 kb", cmd::kRamCartSizeFirst),
-                          item("&16 kb", cmd::kRamCartSizeFirst + 1),
-                          item("&32 kb", cmd::kRamCartSizeFirst + 2),
-                          item("&64 kb", cmd::kRamCartSizeFirst + 3)}),
-                   item("&Weird Japanese BIOS fix", cmd::kScdJpBiosFix)}),
-            popup("SMS", {item("&Use System ROM", cmd::kSmsUseBios),
-                          item("&Sprite Limit", cmd::kSmsSpriteLimit)}),
-        });
+    return popup("Machine",
+                 {
+                     popup("Miscellaneous", std::move(misc)),
+                     popup("Genesis", {item("&Use System ROM", cmd::kGenUseBios),
+                                       item("&Disable Z80", cmd::kDisableZ80),
+                                       item("&Autofix checksum", cmd::kAutofixChecksum),
+                                       item("&Sprite Limit", cmd::kGenSpriteLimit),
+                                       item("Squash &Interlace", cmd::kSquashInterlace)}),
+                     popup("32X", {item("&Use System ROMs", cmd::k32xUseBios)}),
+                     popup("Sega CD", {item("&Enable Sega CD/32X", cmd::kScdEnable32x),
+                                       item("&Use RAM cartridges", cmd::kScdRamCart),
+                                       popup("RAM cartridge size",
+                                             {item("0&8 kb", cmd::kRamCartSizeFirst),
+                                              item("&16 kb", cmd::kRamCartSizeFirst + 1),
+                                              item("&32 kb", cmd::kRamCartSizeFirst + 2),
+                                              item("&64 kb", cmd::kRamCartSizeFirst + 3)}),
+                                       item("&Weird Japanese BIOS fix", cmd::kScdJpBiosFix)}),
+                     popup("SMS", {item("&Use System ROM", cmd::kSmsUseBios),
+                                   item("&Sprite Limit", cmd::kSmsSpriteLimit)}),
+                 });
 }
 
 MenuEntry help_menu() {

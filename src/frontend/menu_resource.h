@@ -61,7 +61,7 @@ inline constexpr u32 kAccelScreenshot = 36011;
 // One accelerator: a key chord and the command id it sends.
 struct Accelerator {
     enum Modifier : u8 { kNone = 0, kAlt = 1, kKeypad = 2 };
-    u32 key = 0;  // a printable key as its upper-case character, or one of the kKey values
+    u32 key      = 0;  // a printable key as its upper-case character, or one of the kKey values
     u8 modifiers = kNone;
     u32 id       = 0;
     std::string_view shown;  // as the menu texts show it ("Alt L"), for the table's readers

@@ -33,9 +33,9 @@ std::optional<FileChoice> QtMediaUi::file_dialog(Kind kind, const std::string& i
         patterns.replace(';', ' ');
         names << QString::fromStdString(f.description) + " (" + patterns + ")";
     }
-    QString selected   = filter_index >= 1 && filter_index <= static_cast<u32>(names.size())
-                             ? names[static_cast<int>(filter_index - 1)]
-                             : QString{};
+    QString selected     = filter_index >= 1 && filter_index <= static_cast<u32>(names.size())
+                               ? names[static_cast<int>(filter_index - 1)]
+                               : QString{};
     const QString folder = QString::fromStdString(initial_folder);
     // Replacing an existing file is confirmed by the save dialog itself.
     const QString path =

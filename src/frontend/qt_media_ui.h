@@ -29,8 +29,7 @@ class QtMediaUi : public MediaUi {
   private:
     enum class Kind { kOpen, kSave };
     std::optional<FileChoice> file_dialog(Kind kind, const std::string& initial_folder,
-                                          const std::vector<FileFilter>& filters,
-                                          u32 filter_index);
+                                          const std::vector<FileFilter>& filters, u32 filter_index);
 
     QWidget* owner_;
     std::function<void()> write_settings_;
