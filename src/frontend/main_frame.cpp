@@ -1,6 +1,7 @@
 #include "frontend/main_frame.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QPainter>
 #include <QShortcut>
@@ -238,28 +239,48 @@ void MainFrame::update_status_bar() {
     for (QLabel* pane : panes_) pane->repaint();
 }
 
+namespace {
+
+// The toolkit key of an accelerator's key.
+int accelerator_key(const Accelerator& a) {
+    if (a.key >= kKeyF1) return Qt::Key_F1 + static_cast<int>(a.key - kKeyF1);
+    if (a.key == '+') return Qt::Key_Plus;
+    if (a.key == '-') return Qt::Key_Minus;
+    return static_cast<int>(a.key);  // letters and digits are their own codes
+}
+
+}  // namespace
+
 void MainFrame::install_accelerators() {
     for (const Accelerator& a : accelerator_table()) {
-        int key = 0;
-        if (a.key >= kKeyF1) {
-            key = Qt::Key_F1 + static_cast<int>(a.key - kKeyF1);
-        } else if (a.key == '+') {
-            key = Qt::Key_Plus;
-        } else if (a.key == '-') {
-            key = Qt::Key_Minus;
-        } else {
-            key = static_cast<int>(a.key);  // Qt's key codes of letters and digits are ASCII
-        }
+        // The keypad chords are matched by the key handler below: the toolkit's shortcuts do
+        // not tell the keypad's keys from the main keyboard's.
+        if ((a.modifiers & Accelerator::kKeypad) != 0) continue;
         int modifiers = 0;
         if ((a.modifiers & Accelerator::kAlt) != 0) modifiers |= Qt::ALT;
-        if ((a.modifiers & Accelerator::kKeypad) != 0) modifiers |= Qt::KeypadModifier;
-        auto* shortcut = new QShortcut(QKeySequence(key | modifiers), this);
+        auto* shortcut = new QShortcut(QKeySequence(accelerator_key(a) | modifiers), this);
         shortcut->setAutoRepeat(false);
         const u32 id = accelerator_target(a.id);
         connect(shortcut, &QShortcut::activated, this, [this, id] {
             if (on_command) on_command(id);
         });
     }
+}
+
+void MainFrame::keyPressEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat() && (event->modifiers() & Qt::KeypadModifier) != 0) {
+        const bool alt = (event->modifiers() & Qt::AltModifier) != 0;
+        for (const Accelerator& a : accelerator_table()) {
+            if ((a.modifiers & Accelerator::kKeypad) == 0 || event->key() != accelerator_key(a) ||
+                alt != ((a.modifiers & Accelerator::kAlt) != 0)) {
+                continue;
+            }
+            if (on_command) on_command(accelerator_target(a.id));
+            event->accept();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void MainFrame::menu_opened() {

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <functional>
@@ -410,6 +411,18 @@ TEST_F(MainFrameTest, OptionItemsAndAcceleratorsReachTheConfiguration) {
     app.command(36013);
     EXPECT_EQ(cfg(cfg_disable_z80), 1u);
     EXPECT_TRUE(menu.action(32972)->isChecked());
+    // Alt+Num + and Alt+Num -: the keypad's keys only.
+    auto key = [&](int k, Qt::KeyboardModifiers m) {
+        QKeyEvent press(QEvent::KeyPress, k, m);
+        QApplication::sendEvent(app.frame(), &press);
+    };
+    key(Qt::Key_Plus, Qt::AltModifier);
+    EXPECT_EQ(cfg(cfg_screen_size), 0u);
+    key(Qt::Key_Plus, Qt::AltModifier | Qt::KeypadModifier);
+    EXPECT_EQ(cfg(cfg_screen_size), 1u);
+    EXPECT_TRUE(menu.action(32796)->isChecked());
+    key(Qt::Key_Minus, Qt::AltModifier | Qt::KeypadModifier);
+    EXPECT_EQ(cfg(cfg_screen_size), 0u);
     // No joystick: the device stays and the message says why.
     menu.action(32851)->trigger();
     EXPECT_EQ(cfg(cfg_input_device[0]), 3u);
