@@ -1,9 +1,10 @@
 #include "frontend/qt_media_ui.h"
 
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "frontend/dialogs/dialogs.h"
 
 namespace varn {
 
@@ -51,13 +52,7 @@ std::optional<FileChoice> QtMediaUi::file_dialog(Kind kind, const std::string& i
 
 std::optional<std::string> QtMediaUi::choose_entry(const std::string& title,
                                                    const std::vector<std::string>& entries) {
-    QStringList items;
-    for (const std::string& e : entries) items << QString::fromStdString(e);
-    bool ok = false;
-    const QString item =
-        QInputDialog::getItem(owner_, QString::fromStdString(title), {}, items, 0, false, &ok);
-    if (!ok) return std::nullopt;
-    return item.toStdString();
+    return choose_archive_entry(owner_, title, entries);
 }
 
 void QtMediaUi::set_title(const std::string& title) {
