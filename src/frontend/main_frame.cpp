@@ -16,8 +16,6 @@
 
 namespace varn {
 
-std::atomic<u32> window_has_focus{0};
-
 namespace {
 
 // The frame images as the toolkit sees them: 640 x 480, 5-6-5.
@@ -293,14 +291,12 @@ void MainFrame::menu_closed() {
 
 void MainFrame::focus_lost() {
     if (cfg(cfg_auto_pause_focus) != 0 && gui_ready.load() == 1) emu_pause_request(kPauseFocus);
-    window_has_focus.store(0);
     if (on_focus_changed) on_focus_changed(false);
 }
 
 void MainFrame::focus_gained() {
     // Released even when the focus pause was not taken.
     if (gui_ready.load() == 1) emu_resume_request(kPauseFocus);
-    window_has_focus.store(1);
     if (on_focus_changed) on_focus_changed(true);
 }
 
