@@ -431,6 +431,11 @@ TEST_F(MainFrameTest, OptionItemsAndAcceleratorsReachTheConfiguration) {
     EXPECT_TRUE(menu.action(32796)->isChecked());
     key(Qt::Key_Minus, Qt::AltModifier | Qt::KeypadModifier);
     EXPECT_EQ(cfg(cfg_screen_size), 0u);
+    // The digits choose the state slot; the keypad's digits are the pad's directions.
+    key(Qt::Key_8, Qt::KeypadModifier);
+    EXPECT_EQ(state_slot, 0u);
+    key(Qt::Key_8, Qt::NoModifier);
+    EXPECT_EQ(state_slot, 8u);
     // No joystick: the device stays and the message says why.
     menu.action(32851)->trigger();
     EXPECT_EQ(cfg(cfg_input_device[0]), 3u);
