@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -450,6 +451,31 @@ TEST_F(MainFrameTest, OptionItemsAndAcceleratorsReachTheConfiguration) {
     // Ids without a handler do nothing.
     for (u32 id : {36008u, 36009u, 32826u, 33867u}) app.command(id);
     EXPECT_FALSE(menu.action(32826)->isChecked());
+    app.frame()->close();
+}
+
+// A naming library writes at most the length it is given and then its terminator.
+unsigned about_length = 0;
+int fake_about(char* buffer, unsigned length) {
+    about_length = length;
+    std::memset(buffer, 'v', length);
+    buffer[length] = '\0';
+    return 1;
+}
+
+TEST_F(MainFrameTest, NamingLibraryAboutFillsItsBufferWithoutOverrun) {
+    QuietApp app;
+    ASSERT_TRUE(app.start());
+    const NamerLibrary saved  = kestgen_lib;
+    const u32 saved_available = kestgen_available;
+    kestgen_lib.about         = fake_about;
+    kestgen_available         = 1;
+    app.command(33940);
+    kestgen_lib       = saved;
+    kestgen_available = saved_available;
+    EXPECT_EQ(about_length, 255u);
+    ASSERT_EQ(app.messages.size(), 1u);
+    EXPECT_EQ(app.messages[0], std::string(255, 'v'));
     app.frame()->close();
 }
 
