@@ -38,7 +38,7 @@ std::string namer_about(const NamerLibrary& lib) {
 // Closing the machine stops the emulation and its sound; the new machine starts once the
 // file commands' pause (and the menu's, the menu being closed by then) is released, which
 // also restarts the sound.
-void EmuApp::with_machine_change(void (*work)()) {
+void EmuApp::with_machine_change(const std::function<void()>& work) {
     emu_pause_request(kPauseFile);
     work();
     emu_resume_request(kPauseFile | kPauseMenu);

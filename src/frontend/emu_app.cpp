@@ -119,12 +119,8 @@ void EmuApp::reset() {
 }
 
 void EmuApp::load_image(const std::string& path) {
-    // The load closes the running machine, which stops the sound; the release of the file
-    // commands' pause reasons afterwards starts it again. No pause is requested before the
-    // load: the thread is idle after the close, and a machine booted under a pause that is
-    // released before its first frame end would never acknowledge the release.
-    (void)rom_load_file(path, lang::kFilterGenesis);
-    emu_resume_request(kPauseFile | kPauseMenu);
+    // As the Load ROM command does once its file is chosen.
+    with_machine_change([&path] { (void)rom_load_file(path, lang::kFilterGenesis); });
 }
 
 void EmuApp::command(u32 id) {

@@ -15,6 +15,7 @@
 // Each step is a virtual function with the program's behaviour, so that tests can watch the
 // order and make a step fail.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -80,7 +81,7 @@ class EmuApp {
 
   private:
     bool file_command(u32 id);
-    void with_machine_change(void (*work)());
+    void with_machine_change(const std::function<void()>& work);
     void save_screenshot();
     void about_box();
 
