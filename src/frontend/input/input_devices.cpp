@@ -174,7 +174,9 @@ class KeyFilter : public QObject {
 
     // While captured, the mouse is ours: its events do not reach the widgets.
     static bool mouse(QObject* watched, const QMouseEvent* event) {
-        if (!watched->isWidgetType()) return false;  // seen once, at the widget
+        // Taken at the window, which gets every movement (its widgets get them only when
+        // they track the mouse) and passes on what it is not stopped from passing.
+        if (!watched->isWindowType()) return false;
         if (event->type() == QEvent::MouseMove) {
             const QPoint delta = event->globalPosition().toPoint() - capture_centre;
             if (delta.isNull()) return true;  // our own warp back to the centre
