@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QShortcut>
 #include <system_error>
 
 #include "base/config.h"
@@ -22,7 +21,9 @@
 #include "frontend/host/sound_output.h"
 #include "frontend/host/window_host.h"
 #include "frontend/main_frame.h"
+#include "frontend/menu_resource.h"
 #include "frontend/qt_media_ui.h"
+#include "frontend/qt_menu.h"
 #include "genesis/io/demo_stream.h"
 #include "genesis/runtime/low_level.h"
 #include "genesis/runtime/power_on.h"
@@ -35,7 +36,7 @@
 namespace varn {
 
 struct EmuApp::Parts {
-    NoMenu menu;
+    MenuForwarder menu;
     MainFrame* frame = nullptr;
     std::unique_ptr<AppOptionHost> option_host;
     std::unique_ptr<OptionModel> options;
@@ -51,8 +52,9 @@ EmuApp::EmuApp() : parts_(std::make_unique<Parts>()) {
     requests_ = std::make_unique<RequestQueue>();
     sound_ = std::make_unique<SoundOutput>([this](const std::string& text) { message_box(text); });
     host_  = std::make_unique<WindowHost>(*requests_, display_frame_images(), *sound_);
-    parts_->option_host = std::make_unique<AppOptionHost>(parts_->frame, *sound_);
-    parts_->options     = std::make_unique<OptionModel>(parts_->menu, *parts_->option_host);
+    parts_->option_host          = std::make_unique<AppOptionHost>(parts_->frame, *sound_);
+    parts_->option_host->message = [this](const std::string& text) { message_box(text); };
+    parts_->options = std::make_unique<OptionModel>(parts_->menu, *parts_->option_host);
 }
 
 EmuApp::~EmuApp() {
@@ -123,6 +125,19 @@ void EmuApp::load_image(const std::string& path) {
     emu_resume_request(kPauseFile | kPauseMenu);
 }
 
+void EmuApp::command(u32 id) {
+    id = accelerator_target(id);
+    if (file_command(id)) return;
+    (void)parts_->options->command(id);
+}
+
+void EmuApp::about_box() {
+    // The About box lives for the time it is shown.
+    QMessageBox box(QMessageBox::NoIcon, lang_text(lang::DBX_ABT), "VARN", QMessageBox::Ok,
+                    frame_.get());
+    box.exec();
+}
+
 // ---- Steps -------------------------------------------------------------------------------
 
 bool EmuApp::components_init() {
@@ -147,12 +162,10 @@ bool EmuApp::create_frame() {
         QMetaObject::invokeMethod(
             frame->display(), [frame] { frame->display()->update(); }, Qt::QueuedConnection);
     });
-    // Alt+P and Alt+R belong to the application itself.
-    auto* pause = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_P), frame);
-    QObject::connect(pause, &QShortcut::activated, [this] { toggle_pause(); });
-    auto* reset_key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_R), frame);
-    QObject::connect(reset_key, &QShortcut::activated, [this] { reset(); });
-    parts_->media_ui = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
+    // The language file and the check marks act on the window's menu from now on.
+    parts_->menu.target = frame_->menu();
+    frame_->on_command  = [this](u32 id) { command(id); };
+    parts_->media_ui    = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
     media_set_ui(parts_->media_ui.get());
     return true;
 }
@@ -184,6 +197,9 @@ void EmuApp::dll_bind_optional() {
 
 void EmuApp::display_pre_init() {
     display_rebuild_busy = false;
+    // A naming library that is not there has no About box.
+    if (kestgen_available == 0) frame_->menu()->remove(cmd::kAboutKestgen);
+    if (kest32x_available == 0) frame_->menu()->remove(cmd::kAboutKest32x);
     cfg_enable_status_bar.store(1);
 }
 

@@ -15,6 +15,18 @@ void QtMediaUi::message_box(const std::string& text) {
 std::optional<FileChoice> QtMediaUi::open_file_dialog(const std::string& initial_folder,
                                                       const std::vector<FileFilter>& filters,
                                                       u32 filter_index) {
+    return file_dialog(Kind::kOpen, initial_folder, filters, filter_index);
+}
+
+std::optional<FileChoice> QtMediaUi::save_file_dialog(const std::string& initial_folder,
+                                                      const std::vector<FileFilter>& filters,
+                                                      u32 filter_index) {
+    return file_dialog(Kind::kSave, initial_folder, filters, filter_index);
+}
+
+std::optional<FileChoice> QtMediaUi::file_dialog(Kind kind, const std::string& initial_folder,
+                                                 const std::vector<FileFilter>& filters,
+                                                 u32 filter_index) {
     // "Description (*.BIN *.SMD)" per filter, as the toolkit's dialog writes them.
     QStringList names;
     for (const FileFilter& f : filters) {
@@ -22,11 +34,15 @@ std::optional<FileChoice> QtMediaUi::open_file_dialog(const std::string& initial
         patterns.replace(';', ' ');
         names << QString::fromStdString(f.description) + " (" + patterns + ")";
     }
-    QString selected   = filter_index >= 1 && filter_index <= static_cast<u32>(names.size())
-                             ? names[static_cast<int>(filter_index - 1)]
-                             : QString{};
-    const QString path = QFileDialog::getOpenFileName(
-        owner_, {}, QString::fromStdString(initial_folder), names.join(";;"), &selected);
+    QString selected     = filter_index >= 1 && filter_index <= static_cast<u32>(names.size())
+                               ? names[static_cast<int>(filter_index - 1)]
+                               : QString{};
+    const QString folder = QString::fromStdString(initial_folder);
+    // Replacing an existing file is confirmed by the save dialog itself.
+    const QString path =
+        kind == Kind::kOpen
+            ? QFileDialog::getOpenFileName(owner_, {}, folder, names.join(";;"), &selected)
+            : QFileDialog::getSaveFileName(owner_, {}, folder, names.join(";;"), &selected);
     if (path.isEmpty()) return std::nullopt;
     FileChoice choice;
     choice.path         = path.toStdString();
