@@ -2,7 +2,6 @@
 // Each media command hands over to the media code, which pauses the emulation for its work,
 // asks for its file and reports its own failures.
 
-#include <QMessageBox>
 #include <array>
 
 #include "frontend/config/lang_texts.h"
@@ -91,8 +90,7 @@ bool EmuApp::file_command(u32 id) {
         case cmd::kAboutKest32x: {
             const bool genesis = id == cmd::kAboutKestgen;
             if ((genesis ? kestgen_available : kest32x_available) == 0) return true;
-            const std::string text = namer_about(genesis ? kestgen_lib : kest32x_lib);
-            QMessageBox::information(frame_.get(), "VARN", QString::fromStdString(text));
+            message_box(namer_about(genesis ? kestgen_lib : kest32x_lib));
             return true;
         }
         case cmd::kAbout:

@@ -5,8 +5,10 @@
 #include <cstdio>
 
 #include "frontend/config/config_paths.h"
+#include "frontend/dialogs/dialogs.h"
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
+#include "frontend/input/input_devices.h"
 #include "frontend/main_frame.h"
 #include "genesis/runtime/thread_link.h"
 
@@ -37,20 +39,25 @@ void AppOptionHost::enter_windowed() {
 
 void AppOptionHost::rebuild_sound_output() { sound_.rebuild(); }
 
-// The input devices join with the input layer.
-bool AppOptionHost::joystick_ok() { return false; }
-bool AppOptionHost::mouse_captured() { return false; }
-void AppOptionHost::mouse_acquire() {}
-void AppOptionHost::mouse_release() {}
+bool AppOptionHost::joystick_ok() { return input_joystick_ok(); }
+bool AppOptionHost::mouse_captured() { return input_mouse_captured(); }
+// Without a mouse the capture key takes nothing.
+void AppOptionHost::mouse_acquire() { input_mouse_acquire(); }
+void AppOptionHost::mouse_release() { input_mouse_release(); }
 
 void AppOptionHost::show_message(std::string_view text) {
     if (message) message(std::string(text));
 }
 
-// The dialogs join with the dialog layer.
-void AppOptionHost::open_define_input(u32, DefineInputPart) {}
-void AppOptionHost::open_cd_drive_chooser() {}
-std::optional<std::string> AppOptionHost::choose_brm_folder() { return std::nullopt; }
+void AppOptionHost::open_define_input(u32 player_slot, DefineInputPart part) {
+    // Define Keys without a keyboard has no keys to wait for.
+    if (part == DefineInputPart::kKeys && !input_keyboard_ok()) return;
+    varn::open_define_input(player_slot, part);
+}
+
+void AppOptionHost::open_cd_drive_chooser() { varn::open_cd_drive_chooser(); }
+
+std::optional<std::string> AppOptionHost::choose_brm_folder() { return choose_brm_path(frame_); }
 
 std::optional<std::string> AppOptionHost::choose_system_rom(std::string_view current) {
     const QString path = QFileDialog::getOpenFileName(

@@ -15,11 +15,13 @@
 #include "frontend/config/lang_texts.h"
 #include "frontend/config/option_model.h"
 #include "frontend/config/profile_folder.h"
+#include "frontend/dialogs/dialogs.h"
 #include "frontend/host/code_cache.h"
 #include "frontend/host/display.h"
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
 #include "frontend/host/window_host.h"
+#include "frontend/input/input_devices.h"
 #include "frontend/main_frame.h"
 #include "frontend/menu_resource.h"
 #include "frontend/qt_media_ui.h"
@@ -131,12 +133,7 @@ void EmuApp::command(u32 id) {
     (void)parts_->options->command(id);
 }
 
-void EmuApp::about_box() {
-    // The About box lives for the time it is shown.
-    QMessageBox box(QMessageBox::NoIcon, lang_text(lang::DBX_ABT), "VARN", QMessageBox::Ok,
-                    frame_.get());
-    box.exec();
-}
+void EmuApp::about_box() { show_about_box(frame_.get()); }
 
 // ---- Steps -------------------------------------------------------------------------------
 
@@ -165,7 +162,15 @@ bool EmuApp::create_frame() {
     // The language file and the check marks act on the window's menu from now on.
     parts_->menu.target = frame_->menu();
     frame_->on_command  = [this](u32 id) { command(id); };
-    parts_->media_ui    = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
+    // The input devices are read only while the window has the focus.
+    frame_->on_focus_changed = [](bool focused) {
+        if (focused) {
+            input_focus_in();
+        } else {
+            input_focus_out();
+        }
+    };
+    parts_->media_ui = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
     media_set_ui(parts_->media_ui.get());
     return true;
 }
@@ -218,7 +223,12 @@ void EmuApp::sound_init() {
     parts_->options->apply_sound_setup();
 }
 
-void EmuApp::input_init() { parts_->options->apply_input_setup(); }
+void EmuApp::input_init() {
+    input_devices_init(frame_.get(),
+                       [this](std::string_view text) { message_box(std::string(text)); });
+    host_->set_input_poll([](HostInputState& state) { input_devices_poll(state); });
+    parts_->options->apply_input_setup();
+}
 
 bool EmuApp::thread_start() {
     try {
@@ -254,6 +264,8 @@ void EmuApp::dll_release() {
 }
 
 void EmuApp::devices_release() {
+    host_->set_input_poll(nullptr);
+    input_devices_shutdown();
     display_close();
     sound_->shutdown();
 }

@@ -16,8 +16,6 @@
 
 namespace varn {
 
-std::atomic<u32> window_has_focus{0};
-
 namespace {
 
 // The frame images as the toolkit sees them: 640 x 480, 5-6-5.
@@ -249,13 +247,18 @@ int accelerator_key(const Accelerator& a) {
     return static_cast<int>(a.key);  // letters and digits are their own codes
 }
 
+bool by_key_handler(const Accelerator& a) {
+    return (a.modifiers & Accelerator::kKeypad) != 0 || (a.key >= '0' && a.key <= '9');
+}
+
 }  // namespace
 
 void MainFrame::install_accelerators() {
     for (const Accelerator& a : accelerator_table()) {
-        // The keypad chords are matched by the key handler below: the toolkit's shortcuts do
-        // not tell the keypad's keys from the main keyboard's.
-        if ((a.modifiers & Accelerator::kKeypad) != 0) continue;
+        // The keypad chords and the digits are matched by the key handler below: the
+        // toolkit's shortcuts do not tell the keypad's keys from the main keyboard's, and the
+        // keypad's digits belong to the controllers.
+        if (by_key_handler(a)) continue;
         int modifiers = 0;
         if ((a.modifiers & Accelerator::kAlt) != 0) modifiers |= Qt::ALT;
         auto* shortcut = new QShortcut(QKeySequence(accelerator_key(a) | modifiers), this);
@@ -268,10 +271,12 @@ void MainFrame::install_accelerators() {
 }
 
 void MainFrame::keyPressEvent(QKeyEvent* event) {
-    if (!event->isAutoRepeat() && (event->modifiers() & Qt::KeypadModifier) != 0) {
-        const bool alt = (event->modifiers() & Qt::AltModifier) != 0;
+    if (!event->isAutoRepeat()) {
+        const bool keypad = (event->modifiers() & Qt::KeypadModifier) != 0;
+        const bool alt    = (event->modifiers() & Qt::AltModifier) != 0;
         for (const Accelerator& a : accelerator_table()) {
-            if ((a.modifiers & Accelerator::kKeypad) == 0 || event->key() != accelerator_key(a) ||
+            if (!by_key_handler(a) || event->key() != accelerator_key(a) ||
+                keypad != ((a.modifiers & Accelerator::kKeypad) != 0) ||
                 alt != ((a.modifiers & Accelerator::kAlt) != 0)) {
                 continue;
             }
@@ -293,14 +298,12 @@ void MainFrame::menu_closed() {
 
 void MainFrame::focus_lost() {
     if (cfg(cfg_auto_pause_focus) != 0 && gui_ready.load() == 1) emu_pause_request(kPauseFocus);
-    window_has_focus.store(0);
     if (on_focus_changed) on_focus_changed(false);
 }
 
 void MainFrame::focus_gained() {
     // Released even when the focus pause was not taken.
     if (gui_ready.load() == 1) emu_resume_request(kPauseFocus);
-    window_has_focus.store(1);
     if (on_focus_changed) on_focus_changed(true);
 }
 

@@ -27,9 +27,6 @@ namespace varn {
 
 class QtMenu;
 
-// 1 while the main window has the keyboard focus; the input devices are read only then.
-extern std::atomic<u32> window_has_focus;
-
 class DisplayWidget : public QWidget {
   public:
     DisplayWidget(FrameImages& images, QWidget* parent);
@@ -75,7 +72,8 @@ class MainFrame : public QMainWindow {
 
     // A menu item or accelerator was chosen (accelerator-only ids already mapped).
     std::function<void(u32 command_id)> on_command;
-    // The window gained (true) or lost (false) the focus, after the pause handling.
+    // The window gained (true) or lost (false) the focus, after the pause handling: the
+    // input devices are read only while it has it.
     std::function<void(bool focused)> on_focus_changed;
 
     // The window events, callable by tests.

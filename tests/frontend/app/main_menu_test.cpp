@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -16,8 +17,10 @@
 #include "../config/config_fixture.h"
 #include "app_fixture.h"
 #include "frontend/config/lang_file.h"
+#include "frontend/dialogs/dialogs.h"
 #include "frontend/emu_app.h"
 #include "frontend/host/sound_output.h"
+#include "frontend/input/input_devices.h"
 #include "frontend/main_frame.h"
 #include "frontend/menu_resource.h"
 #include "frontend/qt_menu.h"
@@ -276,7 +279,6 @@ class MainFrameTest : public EmuAppTest {
         EmuAppTest::SetUp();
         config_load_defaults(config_keys());
         state_slot = 0;
-        window_has_focus.store(0);
     }
     void TearDown() override {
         media_set_ui(nullptr);
@@ -356,11 +358,9 @@ TEST_F(MainFrameTest, OpeningAndClosingTheMenuPausesAndResumesOnce) {
 
 TEST_F(MainFrameTest, FocusGatesTheInputAndPausesOnlyWithAutoPause) {
     QuietApp app;
-    std::vector<bool> told;
-    // Before start-up is over neither pause is taken.
     ASSERT_TRUE(app.start());
-    MainFrame& frame       = *app.frame();
-    frame.on_focus_changed = [&](bool focused) { told.push_back(focused); };
+    MainFrame& frame = *app.frame();
+    input_set_keyboard_ok(true);
 
     struct Case {
         u32 auto_pause;
@@ -372,15 +372,24 @@ TEST_F(MainFrameTest, FocusGatesTheInputAndPausesOnlyWithAutoPause) {
                      << "auto-pause " << c.auto_pause << " ready " << c.gui_ready);
         cfg_set(cfg_auto_pause_focus, c.auto_pause);
         gui_ready.store(c.gui_ready);
+        // A key held when the focus goes would never see its release: the keys are cleared,
+        // and the devices are not read until the focus returns.
+        input_set_key(0x2C, true);  // Z
         frame.focus_lost();
-        EXPECT_EQ(window_has_focus.load(), 0u);
+        EXPECT_FALSE(input_window_has_focus());
         EXPECT_EQ(paused(), c.pauses);
+        HostInputState state;
+        input_devices_poll(state);
+        EXPECT_EQ(state.keyboard[0x2C], 0);
         frame.focus_gained();
-        EXPECT_EQ(window_has_focus.load(), 1u);
+        EXPECT_TRUE(input_window_has_focus());
         EXPECT_FALSE(paused());
+        input_set_key(0x2C, true);
+        input_devices_poll(state);
+        EXPECT_NE(state.keyboard[0x2C], 0);
+        input_set_key(0x2C, false);
         gui_ready.store(1);
     }
-    EXPECT_EQ(told, (std::vector<bool>{false, true, false, true, false, true}));
     frame.close();
 }
 
@@ -423,13 +432,50 @@ TEST_F(MainFrameTest, OptionItemsAndAcceleratorsReachTheConfiguration) {
     EXPECT_TRUE(menu.action(32796)->isChecked());
     key(Qt::Key_Minus, Qt::AltModifier | Qt::KeypadModifier);
     EXPECT_EQ(cfg(cfg_screen_size), 0u);
+    // The digits choose the state slot; the keypad's digits are the pad's directions.
+    key(Qt::Key_8, Qt::KeypadModifier);
+    EXPECT_EQ(state_slot, 0u);
+    key(Qt::Key_8, Qt::NoModifier);
+    EXPECT_EQ(state_slot, 8u);
     // No joystick: the device stays and the message says why.
     menu.action(32851)->trigger();
     EXPECT_EQ(cfg(cfg_input_device[0]), 3u);
     EXPECT_EQ(app.messages, std::vector<std::string>{"Could not initialize joystick."});
+    // Define Keys without a keyboard and the capture key without a mouse do nothing.
+    input_set_keyboard_ok(false);
+    input_set_mouse_ok(false);
+    menu.action(32854)->trigger();
+    EXPECT_EQ(define_input_dialog, nullptr);
+    app.command(33848);  // F5
+    EXPECT_FALSE(input_mouse_captured());
     // Ids without a handler do nothing.
     for (u32 id : {36008u, 36009u, 32826u, 33867u}) app.command(id);
     EXPECT_FALSE(menu.action(32826)->isChecked());
+    app.frame()->close();
+}
+
+// A naming library writes at most the length it is given and then its terminator.
+unsigned about_length = 0;
+int fake_about(char* buffer, unsigned length) {
+    about_length = length;
+    std::memset(buffer, 'v', length);
+    buffer[length] = '\0';
+    return 1;
+}
+
+TEST_F(MainFrameTest, NamingLibraryAboutFillsItsBufferWithoutOverrun) {
+    QuietApp app;
+    ASSERT_TRUE(app.start());
+    const NamerLibrary saved  = kestgen_lib;
+    const u32 saved_available = kestgen_available;
+    kestgen_lib.about         = fake_about;
+    kestgen_available         = 1;
+    app.command(33940);
+    kestgen_lib       = saved;
+    kestgen_available = saved_available;
+    EXPECT_EQ(about_length, 255u);
+    ASSERT_EQ(app.messages.size(), 1u);
+    EXPECT_EQ(app.messages[0], std::string(255, 'v'));
     app.frame()->close();
 }
 
