@@ -90,6 +90,8 @@ void DefineInputDialog::start_wait(u32 row) {
     wait_poll_ = 0;
     // One wait at a time: the other Change buttons rest until it ends.
     for (QPushButton* button : buttons_) button->setEnabled(false);
+    // Keys pressed before the wait (the one that pressed Change, say) are not the answer.
+    input_forget_key_presses();
     poll_once();
 }
 

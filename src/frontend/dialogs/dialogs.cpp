@@ -1,7 +1,6 @@
 #include "frontend/dialogs/dialogs.h"
 
-#include <cstring>
-
+#include "cddrive/cd_drive_table.h"
 #include "frontend/dialogs/about_dialog.h"
 #include "frontend/dialogs/brm_path_dialog.h"
 #include "frontend/dialogs/calibrate_joystick_dialog.h"
@@ -18,8 +17,14 @@ CalibrateJoystickDialog* calibrate_joystick_dialog = nullptr;
 
 namespace {
 
-std::vector<std::string> no_drives() { return {}; }
-CdDriveNames drive_names_source = no_drives;
+// The drives of the CD layer's table, as its start-up scan found them.
+std::vector<std::string> table_drives() {
+    std::vector<std::string> names;
+    for (u32 n = 1; n <= cd_drive_count && n < cd_drive_records.size(); ++n)
+        names.emplace_back(cd_drive_records[n].name_text());
+    return names;
+}
+CdDriveNames drive_names_source = table_drives;
 
 template <class Dialog>
 void show_modeless(Dialog* dialog) {
@@ -68,22 +73,7 @@ void open_calibrate_joystick() {
 }
 
 void set_cd_drive_names_source(CdDriveNames source) {
-    drive_names_source = source != nullptr ? source : no_drives;
-}
-
-std::vector<std::string> cd_drive_names_from_table(u8 count, const u8* records,
-                                                   std::size_t record_bytes) {
-    constexpr std::size_t kRecordSize = 32;
-    constexpr std::size_t kNameAt     = 4;
-    constexpr std::size_t kNameSize   = 24;
-    std::vector<std::string> names;
-    if (records == nullptr) return names;
-    for (std::size_t n = 1; n <= count; ++n) {
-        if ((n + 1) * kRecordSize > record_bytes) break;  // a count beyond the table
-        const char* name = reinterpret_cast<const char*>(records + n * kRecordSize + kNameAt);
-        names.emplace_back(name, strnlen(name, kNameSize));
-    }
-    return names;
+    drive_names_source = source != nullptr ? source : table_drives;
 }
 
 }  // namespace varn

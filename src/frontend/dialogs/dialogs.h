@@ -53,13 +53,10 @@ void open_define_input(u32 player_slot, DefineInputPart part);
 // opens it.
 void open_calibrate_joystick();
 
-// The drive names the chooser lists (drives 1 to count of the CD layer's table, each its
-// vendor and product text). Until the CD layer is bound the list is empty.
+// Where the chooser takes its drive names from (drives 1 to count, each its vendor and
+// product text): the CD layer's drive table unless a test sets another list; null sets the
+// table again.
 using CdDriveNames = std::vector<std::string> (*)();
 void set_cd_drive_names_source(CdDriveNames source);
-// The names in a drive table of the CD layer's layout: a count byte, then 32-byte records
-// from record 0 ("<none>"), each with its 24-byte name at byte 4.
-std::vector<std::string> cd_drive_names_from_table(u8 count, const u8* records,
-                                                   std::size_t record_bytes);
 
 }  // namespace varn

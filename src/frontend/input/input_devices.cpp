@@ -23,6 +23,8 @@ namespace {
 // Written by the user-interface thread (key events, mouse events), read by the emulation
 // thread's poll: every byte is a word of its own.
 std::array<std::atomic<u8>, 256> live_keys{};
+// Keys pressed since the input dialog's last read: a tap between two of its polls counts.
+std::array<std::atomic<u8>, 256> pressed_since_read{};
 std::atomic<bool> window_has_focus{false};
 std::atomic<bool> keyboard_ok{false};
 std::atomic<bool> mouse_ok{false};
@@ -174,7 +176,9 @@ class KeyFilter : public QObject {
 
     // While captured, the mouse is ours: its events do not reach the widgets.
     static bool mouse(QObject* watched, const QMouseEvent* event) {
-        if (!watched->isWidgetType()) return false;  // seen once, at the widget
+        // Taken at the window, which gets every movement (its widgets get them only when
+        // they track the mouse) and passes on what it is not stopped from passing.
+        if (!watched->isWindowType()) return false;
         if (event->type() == QEvent::MouseMove) {
             const QPoint delta = event->globalPosition().toPoint() - capture_centre;
             if (delta.isNull()) return true;  // our own warp back to the centre
@@ -357,8 +361,13 @@ void input_mouse_release() {
 bool input_read_keyboard(HostInputState& state) {
     if (!keyboard_ok.load(std::memory_order_relaxed)) return false;
     for (u32 i = 0; i < state.keyboard.size(); ++i)
-        state.keyboard[i] = live_keys[i].load(std::memory_order_relaxed);
+        state.keyboard[i] = live_keys[i].load(std::memory_order_relaxed) |
+                            pressed_since_read[i].exchange(0, std::memory_order_relaxed);
     return true;
+}
+
+void input_forget_key_presses() {
+    for (auto& k : pressed_since_read) k.store(0, std::memory_order_relaxed);
 }
 
 bool input_read_joystick(HostInputState& state, JoystickRecord* record) {
@@ -375,10 +384,12 @@ bool input_read_joystick(HostInputState& state, JoystickRecord* record) {
 
 void input_set_key(u8 dik, bool down) {
     live_keys[dik].store(down ? 0x80 : 0, std::memory_order_relaxed);
+    if (down) pressed_since_read[dik].store(0x80, std::memory_order_relaxed);
 }
 
 void input_clear_keys() {
     for (auto& k : live_keys) k.store(0, std::memory_order_relaxed);
+    input_forget_key_presses();
 }
 
 void input_set_joystick_source(std::unique_ptr<JoystickSource> source) {

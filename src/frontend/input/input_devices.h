@@ -113,10 +113,13 @@ bool input_mouse_captured();
 void input_mouse_acquire();
 void input_mouse_release();
 
-// For the input dialogs, on the user-interface thread: the key array as it is now (false
-// without a keyboard), and the joystick read now into `state.joystick` and `record` (false
-// without a joystick or when the read fails).
+// For the input dialogs, on the user-interface thread: the keys held now and those pressed
+// since the previous read, so that a short tap between two polls is not lost (false without
+// a keyboard); and the joystick read now into `state.joystick` and `record` (false without a
+// joystick or when the read fails).
 bool input_read_keyboard(HostInputState& state);
+// Forgets the presses gathered so far (a wait starts from what is held from then on).
+void input_forget_key_presses();
 bool input_read_joystick(HostInputState& state, JoystickRecord* record = nullptr);
 
 // ---- For tests -------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "base/config.h"
+#include "cddrive/cd_drive_table.h"
 #include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/brm_path_dialog.h"
 #include "frontend/dialogs/cd_drive_chooser.h"
@@ -82,20 +83,24 @@ TEST_F(DialogTest, DriveChooserCaptionFromTheLanguageFileAndAnEmptyList) {
     EXPECT_EQ(cfg(cfg_cd_drive), 0u);
 }
 
-TEST(CdDriveTable, NamesFromTheRecords) {
-    std::vector<u8> table(3 * 32, 0);
-    auto put = [&](std::size_t record, const char* name) {
-        std::memcpy(table.data() + record * 32 + 4, name, std::strlen(name));
+TEST_F(DialogTest, DriveChooserListsTheCdLayersTable) {
+    cd_drive_table_reset();
+    auto name = [](u32 record, std::string_view text) {
+        std::copy(text.begin(), text.end(), cd_drive_records[record].name.begin());
     };
-    put(0, "<none>");
-    put(1, "SHORT");
-    put(2, "ABCDEFGHIJKLMNOPQRSTUVWX");  // all 24 bytes, no terminator inside
-    table[2 * 32 + 28] = 'Z';            // the byte after the name is not part of it
-    EXPECT_EQ(cd_drive_names_from_table(2, table.data(), table.size()),
-              (std::vector<std::string>{"SHORT", "ABCDEFGHIJKLMNOPQRSTUVWX"}));
-    // A count beyond the table lists what is there.
-    EXPECT_EQ(cd_drive_names_from_table(7, table.data(), table.size()).size(), 2u);
-    EXPECT_TRUE(cd_drive_names_from_table(0, table.data(), table.size()).empty());
+    name(1, "SHORT");
+    name(2, "ABCDEFGHIJKLMNOPQRSTUVWX");  // all 24 bytes, no terminator inside
+    name(3, "NOT FOUND");                 // past the count
+    cd_drive_count = 2;
+    set_cd_drive_names_source(nullptr);
+    cfg_set(cfg_cd_drive, 2);
+    open_cd_drive_chooser();
+    QListWidget* list = cd_drive_chooser->list();
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "SHORT");
+    EXPECT_EQ(list->item(1)->text(), "ABCDEFGHIJKLMNOPQRSTUVWX");
+    EXPECT_EQ(list->row(list->selectedItems().value(0)), 1);
+    cd_drive_table_reset();
 }
 
 // A folder tree under the temporary folder:

@@ -94,6 +94,19 @@ TEST_F(InputDialogTest, ChangeTakesTheHeldKeyLowestCodeFirst) {
     EXPECT_EQ(key_map_byte(0, 12), 0);  // the joystick part is not touched
 }
 
+TEST_F(InputDialogTest, ATapBetweenPollsCountsButNotOneBeforeTheWait) {
+    DefineInputDialog* d = open(0, DefineInputPart::kKeys);
+    input_set_key(0x39, true);  // Space pressed Change...
+    input_set_key(0x39, false);
+    d->start_wait(3);
+    ASSERT_TRUE(d->waiting());  // ...and is not the answer
+    input_set_key(0x2A, true);  // a tap shorter than the poll period
+    input_set_key(0x2A, false);
+    d->poll_once();
+    EXPECT_FALSE(d->waiting());
+    EXPECT_EQ(key_map_byte(0, 3), 0x2A);
+}
+
 TEST_F(InputDialogTest, WaitBlinksThenGivesUpAndKeepsTheOldKey) {
     DefineInputDialog* d = open(4, DefineInputPart::kKeys);
     const u8 old         = key_map_byte(4, 5);
