@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QShortcut>
 #include <system_error>
 
 #include "base/config.h"
+#include "cddrive/cd_drive_commands.h"
+#include "cddrive/cd_drive_table.h"
+#include "cddrive/cd_requests.h"
 #include "frontend/app_option_host.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/ini_file.h"
@@ -13,13 +15,17 @@
 #include "frontend/config/lang_texts.h"
 #include "frontend/config/option_model.h"
 #include "frontend/config/profile_folder.h"
+#include "frontend/dialogs/dialogs.h"
 #include "frontend/host/code_cache.h"
 #include "frontend/host/display.h"
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
 #include "frontend/host/window_host.h"
+#include "frontend/input/input_devices.h"
 #include "frontend/main_frame.h"
+#include "frontend/menu_resource.h"
 #include "frontend/qt_media_ui.h"
+#include "frontend/qt_menu.h"
 #include "genesis/io/demo_stream.h"
 #include "genesis/runtime/low_level.h"
 #include "genesis/runtime/power_on.h"
@@ -33,7 +39,7 @@
 namespace varn {
 
 struct EmuApp::Parts {
-    NoMenu menu;
+    MenuForwarder menu;
     MainFrame* frame = nullptr;
     std::unique_ptr<AppOptionHost> option_host;
     std::unique_ptr<OptionModel> options;
@@ -49,8 +55,9 @@ EmuApp::EmuApp() : parts_(std::make_unique<Parts>()) {
     requests_ = std::make_unique<RequestQueue>();
     sound_ = std::make_unique<SoundOutput>([this](const std::string& text) { message_box(text); });
     host_  = std::make_unique<WindowHost>(*requests_, display_frame_images(), *sound_);
-    parts_->option_host = std::make_unique<AppOptionHost>(parts_->frame, *sound_);
-    parts_->options     = std::make_unique<OptionModel>(parts_->menu, *parts_->option_host);
+    parts_->option_host          = std::make_unique<AppOptionHost>(parts_->frame, *sound_);
+    parts_->option_host->message = [this](const std::string& text) { message_box(text); };
+    parts_->options = std::make_unique<OptionModel>(parts_->menu, *parts_->option_host);
 }
 
 EmuApp::~EmuApp() {
@@ -113,13 +120,17 @@ void EmuApp::reset() {
 }
 
 void EmuApp::load_image(const std::string& path) {
-    // The load closes the running machine, which stops the sound; the release of the file
-    // commands' pause reasons afterwards starts it again. No pause is requested before the
-    // load: the thread is idle after the close, and a machine booted under a pause that is
-    // released before its first frame end would never acknowledge the release.
-    (void)rom_load_file(path, lang::kFilterGenesis);
-    emu_resume_request(kPauseFile | kPauseMenu);
+    // As the Load ROM command does once its file is chosen.
+    with_machine_change([&path] { (void)rom_load_file(path, lang::kFilterGenesis); });
 }
+
+void EmuApp::command(u32 id) {
+    id = accelerator_target(id);
+    if (file_command(id)) return;
+    (void)parts_->options->command(id);
+}
+
+void EmuApp::about_box() { show_about_box(frame_.get()); }
 
 // ---- Steps -------------------------------------------------------------------------------
 
@@ -139,17 +150,24 @@ bool EmuApp::create_frame() {
     frame_                        = std::make_unique<MainFrame>(display_frame_images(), *requests_);
     parts_->frame                 = frame_.get();
     frame_->on_close              = [this] { shutdown(); };
+    frame_->on_cd_request         = [](const ThreadRequest& r) { cd_request(r.code, r.param); };
     frame_->display()->on_painted = [this] { host_->painted(); };
     MainFrame* frame              = frame_.get();
     host_->set_repaint([frame] {
         QMetaObject::invokeMethod(
             frame->display(), [frame] { frame->display()->update(); }, Qt::QueuedConnection);
     });
-    // Alt+P and Alt+R belong to the application itself.
-    auto* pause = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_P), frame);
-    QObject::connect(pause, &QShortcut::activated, [this] { toggle_pause(); });
-    auto* reset_key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_R), frame);
-    QObject::connect(reset_key, &QShortcut::activated, [this] { reset(); });
+    // The language file and the check marks act on the window's menu from now on.
+    parts_->menu.target = frame_->menu();
+    frame_->on_command  = [this](u32 id) { command(id); };
+    // The input devices are read only while the window has the focus.
+    frame_->on_focus_changed = [](bool focused) {
+        if (focused) {
+            input_focus_in();
+        } else {
+            input_focus_out();
+        }
+    };
     parts_->media_ui = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
     media_set_ui(parts_->media_ui.get());
     return true;
@@ -177,10 +195,14 @@ void EmuApp::dll_bind_optional() {
     options.message_unrar   = cfg(cfg_error_msg_unr) != 0;
     options.message_zlib    = cfg(cfg_error_msg_zlb) != 0;
     varn::dll_bind_optional(options);
+    aspi_init();  // the host's CD-ROM drives, and the default one restored by name
 }
 
 void EmuApp::display_pre_init() {
     display_rebuild_busy = false;
+    // A naming library that is not there has no About box.
+    if (kestgen_available == 0) frame_->menu()->remove(cmd::kAboutKestgen);
+    if (kest32x_available == 0) frame_->menu()->remove(cmd::kAboutKest32x);
     cfg_enable_status_bar.store(1);
 }
 
@@ -199,7 +221,12 @@ void EmuApp::sound_init() {
     parts_->options->apply_sound_setup();
 }
 
-void EmuApp::input_init() { parts_->options->apply_input_setup(); }
+void EmuApp::input_init() {
+    input_devices_init(frame_.get(),
+                       [this](std::string_view text) { message_box(std::string(text)); });
+    host_->set_input_poll([](HostInputState& state) { input_devices_poll(state); });
+    parts_->options->apply_input_setup();
+}
 
 bool EmuApp::thread_start() {
     try {
@@ -225,19 +252,18 @@ void EmuApp::code_cache_release() { varn::code_cache_release(); }
 void EmuApp::ini_write() {
     // No settings file was read (it could not be): it is not written over.
     if (ini_file_path.empty()) return;
-    // Without a drive list the drive named in the file is kept as it was read.
-    CdDriveName drive = cd_drive_none();
-    if (!cfg_cd_drive_text.empty()) {
-        drive.fill('\0');
-        cfg_cd_drive_text.copy(drive.data(), drive.size());
-    }
-    const FileWriteResult result = varn::ini_write(drive);
+    const FileWriteResult result = varn::ini_write(cd_drive_settings_name());
     if (!result) message_box(result.error);
 }
 
-void EmuApp::dll_release() { varn::dll_release(); }
+void EmuApp::dll_release() {
+    aspi_stop_disc();
+    varn::dll_release();
+}
 
 void EmuApp::devices_release() {
+    host_->set_input_poll(nullptr);
+    input_devices_shutdown();
     display_close();
     sound_->shutdown();
 }

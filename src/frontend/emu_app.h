@@ -15,6 +15,7 @@
 // Each step is a virtual function with the program's behaviour, so that tests can watch the
 // order and make a step fail.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -47,6 +48,9 @@ class EmuApp {
     // Loads and boots an image as the Load ROM command does once its file is chosen, and
     // restarts the sound that closing the previous machine stopped.
     void load_image(const std::string& path);
+    // A menu item or accelerator: the File and Help commands, the state-slot keys, Alt+P
+    // and Alt+R, and every option command. Ids without a handler do nothing.
+    void command(u32 id);
 
     MainFrame* frame() const { return frame_.get(); }
     SoundOutput* sound() const { return sound_.get(); }
@@ -76,6 +80,11 @@ class EmuApp {
     virtual void message_box(const std::string& text);
 
   private:
+    bool file_command(u32 id);
+    void with_machine_change(const std::function<void()>& work);
+    void save_screenshot();
+    void about_box();
+
     struct Parts;
     std::unique_ptr<Parts> parts_;
     std::unique_ptr<RequestQueue> requests_;

@@ -1,13 +1,18 @@
 #include "frontend/main_frame.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QPainter>
+#include <QShortcut>
 #include <QStatusBar>
 #include <cmath>
 
 #include "base/config.h"
 #include "frontend/host/display.h"
+#include "frontend/qt_menu.h"
 #include "genesis/runtime/thread_link.h"
+#include "media/state_file.h"
 
 namespace varn {
 
@@ -70,8 +75,31 @@ MainFrame::MainFrame(FrameImages& images, RequestQueue& requests)
     setWindowTitle("VARN");
     display_ = new DisplayWidget(images_, this);
     setCentralWidget(display_);
-    state_pane_ = new QLabel(this);
-    statusBar()->addPermanentWidget(state_pane_);
+
+    menu_             = new QtMenu(menuBar(), main_menu_entries());
+    menu_->on_command = [this](u32 id) {
+        if (on_command) on_command(id);
+    };
+    menu_->on_opened = [this] { menu_opened(); };
+    menu_->on_closed = [this] { menu_closed(); };
+    install_accelerators();
+
+    // Four panes sized from the width a pane needs for "X": the first takes what is left,
+    // the second is empty, the third holds the thread state, the fourth the state slot.
+    for (u32 i = 0; i < panes_.size(); ++i) {
+        panes_[i] = new QLabel("X", this);
+        panes_[i]->setFrameShape(QFrame::Panel);
+        panes_[i]->setFrameShadow(QFrame::Sunken);
+    }
+    const int x_width = panes_[3]->sizeHint().width();
+    statusBar()->addWidget(panes_[0], 1);
+    statusBar()->addPermanentWidget(panes_[1]);
+    statusBar()->addPermanentWidget(panes_[2]);
+    statusBar()->addPermanentWidget(panes_[3]);
+    panes_[1]->setFixedWidth(0);
+    panes_[1]->hide();
+    panes_[2]->setMinimumWidth(2 * x_width);
+    panes_[3]->setMinimumWidth(3 * x_width);
     update_status_bar();
 
     // Resizeable stretch modes: the new picture area becomes the target.
@@ -172,6 +200,7 @@ void MainFrame::enter_fullscreen() {
     display_rebuild_busy = true;
     fullscreen_          = true;
     statusBar()->hide();
+    menuBar()->hide();
     display_->setMinimumSize(1, 1);
     display_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setWindowFlag(Qt::FramelessWindowHint, true);
@@ -187,6 +216,7 @@ void MainFrame::enter_windowed() {
     fullscreen_          = false;
     setWindowFlag(Qt::FramelessWindowHint, false);
     showNormal();
+    menuBar()->show();
     statusBar()->show();
     images_.clear();
     display_rebuild_busy = busy;
@@ -195,9 +225,101 @@ void MainFrame::enter_windowed() {
 
 void MainFrame::update_status_bar() {
     if (cfg(cfg_screen_size) == kScreenFullScreen) return;
+    panes_[0]->setText({});
+    panes_[1]->setText({});
     static const char* const kStateText[4] = {"K", "P", "E", "FF"};
     const u32 state                        = emu_thread_state.load();
-    if (state < 4) state_pane_->setText(kStateText[state]);
+    if (state < 4) panes_[2]->setText(kStateText[state]);
+    if (state_slot <= 9) {
+        const char* type = cfg(cfg_state_filter_index) == 2 ? "GS" : "VK";
+        panes_[3]->setText(QString("%1%2").arg(type).arg(state_slot));
+    }
+    for (QLabel* pane : panes_) pane->repaint();
+}
+
+namespace {
+
+// The toolkit key of an accelerator's key.
+int accelerator_key(const Accelerator& a) {
+    if (a.key >= kKeyF1) return Qt::Key_F1 + static_cast<int>(a.key - kKeyF1);
+    if (a.key == '+') return Qt::Key_Plus;
+    if (a.key == '-') return Qt::Key_Minus;
+    return static_cast<int>(a.key);  // letters and digits are their own codes
+}
+
+bool by_key_handler(const Accelerator& a) {
+    return (a.modifiers & Accelerator::kKeypad) != 0 || (a.key >= '0' && a.key <= '9');
+}
+
+}  // namespace
+
+void MainFrame::install_accelerators() {
+    for (const Accelerator& a : accelerator_table()) {
+        // The keypad chords and the digits are matched by the key handler below: the
+        // toolkit's shortcuts do not tell the keypad's keys from the main keyboard's, and the
+        // keypad's digits belong to the controllers.
+        if (by_key_handler(a)) continue;
+        int modifiers = 0;
+        if ((a.modifiers & Accelerator::kAlt) != 0) modifiers |= Qt::ALT;
+        auto* shortcut = new QShortcut(QKeySequence(accelerator_key(a) | modifiers), this);
+        shortcut->setAutoRepeat(false);
+        const u32 id = accelerator_target(a.id);
+        connect(shortcut, &QShortcut::activated, this, [this, id] {
+            if (on_command) on_command(id);
+        });
+    }
+}
+
+void MainFrame::keyPressEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) {
+        const bool keypad = (event->modifiers() & Qt::KeypadModifier) != 0;
+        const bool alt    = (event->modifiers() & Qt::AltModifier) != 0;
+        for (const Accelerator& a : accelerator_table()) {
+            if (!by_key_handler(a) || event->key() != accelerator_key(a) ||
+                keypad != ((a.modifiers & Accelerator::kKeypad) != 0) ||
+                alt != ((a.modifiers & Accelerator::kAlt) != 0)) {
+                continue;
+            }
+            if (on_command) on_command(accelerator_target(a.id));
+            event->accept();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainFrame::menu_opened() {
+    if (gui_ready.load() == 1) emu_pause_request(kPauseMenu);
+}
+
+void MainFrame::menu_closed() {
+    if (gui_ready.load() == 1) emu_resume_request(kPauseMenu);
+}
+
+void MainFrame::focus_lost() {
+    if (cfg(cfg_auto_pause_focus) != 0 && gui_ready.load() == 1) emu_pause_request(kPauseFocus);
+    if (on_focus_changed) on_focus_changed(false);
+}
+
+void MainFrame::focus_gained() {
+    // Released even when the focus pause was not taken.
+    if (gui_ready.load() == 1) emu_resume_request(kPauseFocus);
+    if (on_focus_changed) on_focus_changed(true);
+}
+
+void MainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange) return;
+    // A popup menu leaves the window active, so only another window or application taking
+    // over counts.
+    const bool active = isActiveWindow();
+    if (active == focused_) return;
+    focused_ = active;
+    if (active) {
+        focus_gained();
+    } else {
+        focus_lost();
+    }
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {

@@ -5,10 +5,18 @@
 // size and stretch mode, and switches between a window and full screen, where a borderless
 // window covers the current desktop mode and the picture area of the configured full-screen
 // size is scaled onto it keeping its shape.
+//
+// The window carries the menu bar (built from the menu data), the accelerators and four
+// status bar panes: two empty ones, the emulation thread's state and the save-state slot.
+// While a menu is open the emulation pauses; losing the focus pauses it too when the
+// auto-pause option is on (a popup menu is not a focus loss). Both pauses are taken only
+// once start-up is over.
 
 #include <QLabel>
 #include <QMainWindow>
 #include <QWidget>
+#include <array>
+#include <atomic>
 #include <functional>
 
 #include "frontend/host/display_geometry.h"
@@ -16,6 +24,8 @@
 #include "frontend/host/request_queue.h"
 
 namespace varn {
+
+class QtMenu;
 
 class DisplayWidget : public QWidget {
   public:
@@ -52,10 +62,25 @@ class MainFrame : public QMainWindow {
     void clear_surfaces();
     void enter_fullscreen();
     void enter_windowed();
-    // Pane 2: the emulation thread's state.
+    // Pane 2: the emulation thread's state; pane 3: the save-state slot and state file type.
+    // Nothing while in full screen.
     void update_status_bar();
+    QLabel* status_pane(u32 index) const { return panes_[index]; }
 
     DisplayWidget* display() const { return display_; }
+    QtMenu* menu() const { return menu_; }
+
+    // A menu item or accelerator was chosen (accelerator-only ids already mapped).
+    std::function<void(u32 command_id)> on_command;
+    // The window gained (true) or lost (false) the focus, after the pause handling: the
+    // input devices are read only while it has it.
+    std::function<void(bool focused)> on_focus_changed;
+
+    // The window events, callable by tests.
+    void menu_opened();
+    void menu_closed();
+    void focus_gained();
+    void focus_lost();
 
     // Called by the close box (and the exit command) before the window goes.
     std::function<void()> on_close;
@@ -64,13 +89,19 @@ class MainFrame : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void install_accelerators();
+
     FrameImages& images_;
     RequestQueue& requests_;
     DisplayWidget* display_ = nullptr;
-    QLabel* state_pane_     = nullptr;
-    bool fullscreen_        = false;
+    QtMenu* menu_           = nullptr;
+    std::array<QLabel*, 4> panes_{};
+    bool fullscreen_ = false;
+    bool focused_    = false;
 };
 
 // Request codes the window handles (the emulation side's codes).

@@ -1,9 +1,10 @@
 #include "frontend/qt_media_ui.h"
 
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
+
+#include "frontend/dialogs/dialogs.h"
 
 namespace varn {
 
@@ -14,6 +15,18 @@ void QtMediaUi::message_box(const std::string& text) {
 std::optional<FileChoice> QtMediaUi::open_file_dialog(const std::string& initial_folder,
                                                       const std::vector<FileFilter>& filters,
                                                       u32 filter_index) {
+    return file_dialog(Kind::kOpen, initial_folder, filters, filter_index);
+}
+
+std::optional<FileChoice> QtMediaUi::save_file_dialog(const std::string& initial_folder,
+                                                      const std::vector<FileFilter>& filters,
+                                                      u32 filter_index) {
+    return file_dialog(Kind::kSave, initial_folder, filters, filter_index);
+}
+
+std::optional<FileChoice> QtMediaUi::file_dialog(Kind kind, const std::string& initial_folder,
+                                                 const std::vector<FileFilter>& filters,
+                                                 u32 filter_index) {
     // "Description (*.BIN *.SMD)" per filter, as the toolkit's dialog writes them.
     QStringList names;
     for (const FileFilter& f : filters) {
@@ -21,11 +34,15 @@ std::optional<FileChoice> QtMediaUi::open_file_dialog(const std::string& initial
         patterns.replace(';', ' ');
         names << QString::fromStdString(f.description) + " (" + patterns + ")";
     }
-    QString selected   = filter_index >= 1 && filter_index <= static_cast<u32>(names.size())
-                             ? names[static_cast<int>(filter_index - 1)]
-                             : QString{};
-    const QString path = QFileDialog::getOpenFileName(
-        owner_, {}, QString::fromStdString(initial_folder), names.join(";;"), &selected);
+    QString selected     = filter_index >= 1 && filter_index <= static_cast<u32>(names.size())
+                               ? names[static_cast<int>(filter_index - 1)]
+                               : QString{};
+    const QString folder = QString::fromStdString(initial_folder);
+    // Replacing an existing file is confirmed by the save dialog itself.
+    const QString path =
+        kind == Kind::kOpen
+            ? QFileDialog::getOpenFileName(owner_, {}, folder, names.join(";;"), &selected)
+            : QFileDialog::getSaveFileName(owner_, {}, folder, names.join(";;"), &selected);
     if (path.isEmpty()) return std::nullopt;
     FileChoice choice;
     choice.path         = path.toStdString();
@@ -35,13 +52,7 @@ std::optional<FileChoice> QtMediaUi::open_file_dialog(const std::string& initial
 
 std::optional<std::string> QtMediaUi::choose_entry(const std::string& title,
                                                    const std::vector<std::string>& entries) {
-    QStringList items;
-    for (const std::string& e : entries) items << QString::fromStdString(e);
-    bool ok = false;
-    const QString item =
-        QInputDialog::getItem(owner_, QString::fromStdString(title), {}, items, 0, false, &ok);
-    if (!ok) return std::nullopt;
-    return item.toStdString();
+    return choose_archive_entry(owner_, title, entries);
 }
 
 void QtMediaUi::set_title(const std::string& title) {

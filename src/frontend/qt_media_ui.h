@@ -18,12 +18,19 @@ class QtMediaUi : public MediaUi {
     std::optional<FileChoice> open_file_dialog(const std::string& initial_folder,
                                                const std::vector<FileFilter>& filters,
                                                u32 filter_index) override;
+    std::optional<FileChoice> save_file_dialog(const std::string& initial_folder,
+                                               const std::vector<FileFilter>& filters,
+                                               u32 filter_index) override;
     std::optional<std::string> choose_entry(const std::string& title,
                                             const std::vector<std::string>& entries) override;
     void set_title(const std::string& title) override;
     void ini_write() override { write_settings_(); }
 
   private:
+    enum class Kind { kOpen, kSave };
+    std::optional<FileChoice> file_dialog(Kind kind, const std::string& initial_folder,
+                                          const std::vector<FileFilter>& filters, u32 filter_index);
+
     QWidget* owner_;
     std::function<void()> write_settings_;
 };

@@ -22,9 +22,14 @@ class WindowHost : public NullHost {
     void set_repaint(std::function<void()> repaint) { repaint_ = std::move(repaint); }
     // The window painted: the next frame asks again.
     void painted() { repaint_pending_.store(false, std::memory_order_release); }
+    // Reads the input devices once a frame (on the emulation thread); unset reads nothing.
+    void set_input_poll(std::function<void(HostInputState&)> poll) { poll_ = std::move(poll); }
 
     void post_request(u32 code, u32 param = 0) override { requests_.post(code, param); }
     FrameSurface present_frame() override;
+    void poll_input(HostInputState& state) override {
+        if (poll_) poll_(state);
+    }
 
     bool sound_streaming() override { return sound_.streaming(); }
     u32 sound_buffer_bytes() override { return sound_.size_bytes(); }
@@ -44,6 +49,7 @@ class WindowHost : public NullHost {
     FrameImages& images_;
     SoundOutput& sound_;
     std::function<void()> repaint_;
+    std::function<void(HostInputState&)> poll_;
     std::atomic<bool> repaint_pending_{false};
 };
 

@@ -95,7 +95,13 @@ bool emu_check_pause_stop() {
         abandon_run();
         return false;
     }
-    if ((emu_pause_req.load() & 0xFF) == 0) return true;
+    const u32 pause = emu_pause_req.load();
+    if ((pause & 0xFF) == 0) {
+        // A machine booted under a pause that was released before this frame end still
+        // holds the idle loop's copy of that pause: the release is acknowledged here.
+        if (emu_pause_ack.load() != pause) emu_pause_ack.store(pause);
+        return true;
+    }
 
     set_thread_state(kThreadPaused);
     for (;;) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app_fixture.h"
 #include "base/config.h"
 #include "frontend/config/ini_file.h"
 #include "frontend/config/lang_texts.h"
@@ -86,44 +87,6 @@ const std::vector<std::string> kStartSteps    = {"components", "frame",    "lang
                                                  "sound",      "input",    "thread"};
 const std::vector<std::string> kShutdownSteps = {
     "machine_close", "thread_end", "code_cache_release", "ini_write", "dll_release", "devices"};
-
-class EmuAppTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        setenv("SDL_AUDIODRIVER", "dummy", 0);
-        static int argc          = 1;
-        static char name[]       = "emu_app_test";
-        static char* argv[]      = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-    }
-    void SetUp() override {
-        profile = fs::temp_directory_path() /
-                  ("varn_app_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(profile);
-        fs::create_directories(profile);
-        setenv("XDG_CONFIG_HOME", profile.c_str(), 1);
-        ini_file_path.clear();
-        thread_link_reset();
-        cfg_screen_size.store(0);
-        cfg_frame_stretch_behavior.store(0);
-    }
-    void TearDown() override {
-        fs::remove_all(profile);
-        ini_file_path.clear();
-        cfg_screen_size.store(0);
-    }
-    fs::path ini() const { return profile / "varn" / "VARN.INI"; }
-    std::string ini_text() const {
-        std::ifstream in(ini());
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    fs::path profile;
-};
 
 TEST_F(EmuAppTest, StartUpAndShutDownRunInOrderAndTheSettingsAreWrittenAtExit) {
     RecordingApp app;
@@ -214,8 +177,7 @@ TEST_F(EmuAppTest, WindowHandlesTheThreadsRequests) {
     std::vector<u32> cd;
     frame.on_cd_request = [&](const ThreadRequest& r) { cd.push_back(r.code); };
 
-    auto* pane = frame.statusBar()->findChild<QLabel*>();
-    ASSERT_NE(pane, nullptr);
+    QLabel* pane = frame.status_pane(2);  // the thread state
     EXPECT_EQ(pane->text(), "K");
     emu_thread_state.store(kThreadFastForward);
     frame.handle_request({kRequestThreadStateChanged, 0});

@@ -31,6 +31,15 @@ void other_entry() {
     while (emu_check_pause_stop()) std::this_thread::yield();
 }
 
+// A machine whose first frame ends only after the user-interface side has released the pause
+// it was booted under.
+std::atomic<bool> late_entered{false};
+void late_first_frame_entry() {
+    late_entered.store(true);
+    while ((emu_pause_req.load() & 0xFF) != 0) std::this_thread::yield();
+    while (emu_check_pause_stop()) std::this_thread::yield();
+}
+
 class ThreadLinkTest : public MachineTest {
   protected:
     void SetUp() override {
@@ -91,6 +100,20 @@ TEST_F(ThreadLinkTest, IdleThreadAcknowledgesRequestsAndAcceptsARunEntry) {
     EXPECT_EQ(frames_run.load(), frames) << "an idle thread runs no frame";
     const auto posts = host.requests();
     EXPECT_GE(std::count(posts.begin(), posts.end(), kRequestThreadStateChanged), 3);
+}
+
+TEST_F(ThreadLinkTest, BootUnderAPauseReleasedBeforeTheFirstFrameEndResumes) {
+    // Loading an image: paused while idle, booted, released at once. The idle loop's copy
+    // of the pause must not keep the release waiting for a pause loop that never comes.
+    emu_stop_and_wait();
+    emu_pause_request(kPauseFile);
+    late_entered.store(false);
+    emu_thread_target.store(late_first_frame_entry);
+    wait_until([] { return late_entered.load(); });
+    emu_resume_request(kPauseFile | kPauseMenu);
+    EXPECT_EQ(emu_pause_ack.load(), 0u);
+    EXPECT_EQ(emu_state_flags.load() & kStatePaused, 0u);
+    EXPECT_FALSE(host.sound_paused());
 }
 
 TEST_F(ThreadLinkTest, PauseHoldsTheThreadUntilEveryReasonIsReleased) {
