@@ -1,0 +1,82 @@
+#pragma once
+// The CD work the emulation thread asks the user interface for (thread requests
+// 0x30000000-0x30000007): sectors into the sector cache, the disc's table of contents, CD
+// audio played by the chosen drive, the tray. Each request runs on the user-interface
+// thread, one at a time, in the order posted. With no real drive chosen, sectors come from
+// the loaded disc image and the drive-only requests do nothing.
+
+#include <atomic>
+#include <span>
+
+#include "base/types.h"
+
+namespace varn {
+
+inline constexpr u32 kCdRequestPoll   = 0x30000000;
+inline constexpr u32 kCdRequestRead   = 0x30000001;  // param: image sector
+inline constexpr u32 kCdRequestPlay   = 0x30000002;  // param: packed-BCD start time
+inline constexpr u32 kCdRequestStop   = 0x30000003;
+inline constexpr u32 kCdRequestPause  = 0x30000004;
+inline constexpr u32 kCdRequestResume = 0x30000005;
+inline constexpr u32 kCdRequestLoad   = 0x30000006;  // close the tray
+inline constexpr u32 kCdRequestEject  = 0x30000007;  // open the tray
+
+inline constexpr u32 kCdSlotBytes     = 2352;
+inline constexpr u32 kCdSlotDataStart = 16;  // the 2048 user bytes of a slot start here
+
+// Where the requests' results go: the sector cache's filling side, the emulated drive's
+// table of contents and its tray notices. Bound by the Sega CD unit; null entries make
+// the matching work do nothing.
+struct CdRequestSeams {
+    // Takes the cache slot at the fill index for `lba` (state "being filled", its sector
+    // number stored) and returns its 2352 bytes.
+    std::span<u8> (*fill_begin)(u32 lba);
+    // Marks that slot filled and advances the fill index.
+    void (*fill_end)();
+    // The emulated drive's 804-byte table of contents.
+    std::span<u8> (*toc)();
+    // Fills one image sector's user data from the loaded disc image (no real drive).
+    void (*image_read)(u32 lba, std::span<u8> user_data);
+};
+extern CdRequestSeams cd_request_seams;
+
+// Drive audio: the playing word, the resume word (the drive is resumed together with the
+// sound) and the running word, each 0 or 1.
+struct CdAudioWords {
+    u32 playing = 0;
+    u32 resume  = 0;
+    u32 running = 0;
+};
+extern CdAudioWords cd_audio_playing;
+
+// 1 after an eject request, 0 after a load request.
+extern std::atomic<u32> cd_tray_open_flag;
+
+// What the drive poll found about the tray, for the emulated drive to apply on its own
+// thread at its next tick (never changed under it from the window's thread).
+inline constexpr u32 kTrayNoticeOpen  = 1;
+inline constexpr u32 kTrayNoticeClose = 2;
+extern std::atomic<u32> cd_tray_notice;
+// Emulation thread: the pending notice, cleared (0 when none).
+u32 cd_tray_notice_take();
+
+// The request handler: runs one request.
+void cd_request(u32 code, u32 param);
+
+void cd_request_poll();
+void cdrom_read_sector(u32 lba);
+void cd_request_play(u32 start_bcd);
+void cd_request_stop();
+void cd_request_pause();
+void cd_request_resume();
+void cd_request_load();
+void cd_request_eject();
+
+// Fills the emulated drive's table of contents from the chosen drive; false when no drive
+// is chosen or it could not be read (the table then stays as it was).
+bool cdrom_build_toc_from_drive(std::span<u8> toc);
+
+// Clears the audio words and the tray state (machine close, tests).
+void cd_requests_reset();
+
+}  // namespace varn
