@@ -13,14 +13,19 @@ bool (*cd_toc_builder)(CdToc& toc) = nullptr;
 
 namespace {
 
+// On the emulation thread the wait honours pause and stop. Without that thread (headless
+// runs and tests call the frame loop themselves) there is nobody to pause or stop it, and
+// the requests are served as they are posted.
 bool default_wait() {
-    if (!emu_check_pause_stop()) return false;
+    if (emu_thread_alive() && !emu_check_pause_stop()) return false;
     thread_yield();
     return true;
 }
 
-// Looks that find nothing before the missing sector is asked for again.
+// Looks that find nothing before the missing sector is asked for again, and, without an
+// emulation thread, how often it is asked for before the wait gives up.
 constexpr u32 kLooksBeforeRequestAgain = 4096;
+constexpr u32 kRequestsWithoutThread   = 4;
 
 constexpr u32 kTocHeaderBytes = 4;
 
@@ -85,10 +90,13 @@ bool cd_cache_peek(u32 sector, std::span<u8, kCdRawSectorBytes> out) {
 }
 
 bool cd_read_sector_cached(u32 sector, std::span<u8, kCdRawSectorBytes> out) {
-    u32 looks = 0;
-    for (;;) {
+    for (u32 looks = 1;; ++looks) {
         if (cd_cache_peek(sector, out)) return true;
-        if (++looks == kLooksBeforeRequestAgain) cd_request_sector(sector);
+        if (looks % kLooksBeforeRequestAgain == 0) {
+            if (looks / kLooksBeforeRequestAgain > kRequestsWithoutThread && !emu_thread_alive())
+                return false;
+            cd_request_sector(sector);
+        }
         if (!cd_cache_wait()) return false;
     }
 }

@@ -70,15 +70,16 @@ void cd_request_sector(u32 sector);
 // Copies the raw 2352 bytes of image sector `sector` into `out`. Waits while no slot holds
 // it; between looks it runs `cd_cache_wait`, and gives up (false, `out` untouched) when that
 // returns false: the emulation is being stopped. A sector that has not arrived after a
-// while is asked for once more, so a request the user interface dropped cannot hold the
-// machine forever.
+// while is asked for again, so a request the user interface dropped cannot hold the machine
+// forever; without an emulation thread (nobody could stop the wait) it gives up after a few
+// such requests.
 bool cd_read_sector_cached(u32 sector, std::span<u8, kCdRawSectorBytes> out);
 
 // One look without waiting: true, with `out` filled, when a slot holds the sector ready.
 bool cd_cache_peek(u32 sector, std::span<u8, kCdRawSectorBytes> out);
 
-// The wait between looks: by default the emulation thread's pause and stop check and a
-// yield. Returns false to give up.
+// The wait between looks: by default a yield, with the emulation thread's pause and stop
+// check while that thread runs. Returns false to give up.
 extern bool (*cd_cache_wait)();
 
 // Clears the fill index, the slots and their bytes (machine close; nothing may fill then).

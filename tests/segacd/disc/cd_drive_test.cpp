@@ -143,7 +143,8 @@ TEST_F(DiscTest, SectorCacheSlots) {
     EXPECT_NE(cd_cache.data[1][0], 0xEE);
 
     // A sector that never comes: the wait gives up when told to, and the sector is asked
-    // for again after a while; a stop request ends the default wait.
+    // for again after a while; without an emulation thread the default wait gives up after
+    // a few such requests.
     int waits     = 0;
     static int* w = nullptr;
     w             = &waits;
@@ -151,8 +152,33 @@ TEST_F(DiscTest, SectorCacheSlots) {
     EXPECT_FALSE(cd_read_sector_cached(99, out));
     EXPECT_EQ(sector_requests(), std::vector<u32>{99});
     cd_cache_wait = default_wait_;
-    emu_stop_req.store(1);
+    host.clear();
     EXPECT_FALSE(cd_read_sector_cached(98, out));
+    EXPECT_EQ(sector_requests(), (std::vector<u32>{98, 98, 98, 98}));
+}
+
+// On the emulation thread the wait for a sector that has not come honours pause and stop.
+std::atomic<int> wait_result{-1};
+void waiting_entry() {
+    std::array<u8, kCdRawSectorBytes> out{};
+    wait_result.store(cd_read_sector_cached(10, out) ? 1 : 0);
+}
+
+TEST_F(DiscTest, WaitOnTheEmulationThreadHonoursPauseAndStop) {
+    cd_cache_wait = default_wait_;
+    wait_result.store(-1);
+    std::thread thread = emu_thread_start();
+    emu_stop_and_wait();
+    emu_thread_target.store(waiting_entry);
+    while (emu_thread_state.load() != kThreadRunning) std::this_thread::yield();
+    emu_pause_request(kPauseUser);
+    EXPECT_EQ(emu_thread_state.load(), kThreadPaused);
+    EXPECT_EQ(wait_result.load(), -1);
+    emu_resume_request(kPauseUser);
+    emu_stop_and_wait();
+    EXPECT_EQ(wait_result.load(), 0);
+    emu_thread_target.store(emu_thread_exit);
+    thread.join();
 }
 
 // The filler on another thread keeps at most three sectors ahead of the reader, as the
