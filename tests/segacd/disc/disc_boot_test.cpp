@@ -63,5 +63,22 @@ TEST_F(DiscBoot, TestBiosReadsTheDiscIntoPrgRamAndWordRam) {
     }
 }
 
+TEST_F(DiscBoot, TrayNoticesOfTheDrivePollReachTheDrive) {
+    VARN_FIXTURE(iso_path, "roms/segacd/nikonamd/rom_mcd_u.iso");
+    ASSERT_EQ(rom_load_file(iso_path.string(), lang::kFilterSegaCd), LoadResult::kBooted);
+    run_frame();  // the sub-CPU is released and ticks
+    cd_tray_notice.store(kTrayNoticeOpen);
+    run_frame();
+    EXPECT_EQ(cdd.tray_open, 1);
+    host.clear();
+    cd_tray_notice.store(kTrayNoticeClose);
+    run_frame();
+    EXPECT_EQ(cdd.tray_open, 0);
+    EXPECT_EQ(cdd.tray_closed, 1);
+    const auto codes = host.requests();
+    ASSERT_EQ(std::count(codes.begin(), codes.end(), kRequestReboot), 1);
+    cd_tray_word = 0;
+}
+
 }  // namespace
 }  // namespace varn
