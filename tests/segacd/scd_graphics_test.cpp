@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -214,21 +216,38 @@ TEST_F(ScdGraphicsTest, PauseAfterAnOperationHoldsTheThread) {
     struct Case {
         bool stop;  // the wait ends by a stop instead of a resume
     };
+    // Waits for `done` and says whether it came; a broken pause fails instead of hanging.
+    auto wait_for = [](auto done) {
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > give_up) return false;
+            std::this_thread::yield();
+        }
+        return true;
+    };
     for (const Case c : {Case{false}, Case{true}}) {
         emu_pause_req.store(0);
         emu_stop_req.store(0);
         emu_state_flags.store(0);
         scd_pause_after_graphics.store(1);
-        std::thread emu([] { draw(0x0002, 8, 8); });
-        while ((emu_state_flags.load() & kStatePaused) == 0 ||
-               emu_thread_state.load() != kThreadPaused)
-            std::this_thread::yield();
+        std::atomic<bool> returned{false};
+        std::thread emu([&returned] {
+            draw(0x0002, 8, 8);
+            returned.store(true);
+        });
+        EXPECT_TRUE(wait_for([&] {
+            return returned.load() || ((emu_state_flags.load() & kStatePaused) != 0 &&
+                                       emu_thread_state.load() == kThreadPaused);
+        }));
+        EXPECT_FALSE(returned.load()) << "the operation did not wait";
         EXPECT_EQ(emu_pause_req.load() & kPauseUser, kPauseUser);
         EXPECT_TRUE(host.sound_paused());
         if (c.stop)
             emu_stop_req.store(1);
         else
             emu_pause_req.fetch_and(~kPauseUser);
+        EXPECT_TRUE(wait_for([&] { return returned.load(); })) << "stop " << c.stop;
+        emu_stop_req.store(1);  // lets a thread still waiting go
         emu.join();
         EXPECT_EQ(s68k_read_word(0xFF8064), 0u);
     }
