@@ -31,6 +31,7 @@
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
+#include "segacd/scd_bind.h"
 
 namespace varn {
 
@@ -128,6 +129,7 @@ void EmuApp::load_image(const std::string& path) {
 bool EmuApp::components_init() {
     emu_components_init();
     media_bind_hooks();
+    scd_bind_unit();
     emu_set_host(host_.get());
     if (!code_cache_allocate()) {
         message_box("VARN could not reserve memory for its code cache.");

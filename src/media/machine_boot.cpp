@@ -97,9 +97,7 @@ void choose_names() {
     if (mode == kModeSegaCd) {
         // The disc header is the start of sector 0.
         std::array<u8, kCdSectorBytes> sector{};
-        const u32 ok = image_loader.load_type == kLoadRawCd ? cd_image_read_raw(sector, 0)
-                                                            : cd_image_read(sector, 0);
-        if (ok != 0) n.header_name = header_name_at(sector);
+        if (machine_read_disc_sector0(sector) != 0) n.header_name = header_name_at(sector);
     }
 
     // N namer, H header, F file name: the first that exists and is not empty.
@@ -241,6 +239,11 @@ void detect_region() {
 }
 
 }  // namespace
+
+u32 machine_read_disc_sector0(std::span<u8> user_data) {
+    return image_loader.load_type == kLoadRawCd ? cd_image_read_raw(user_data, 0)
+                                                : cd_image_read(user_data, 0);
+}
 
 std::string safe_file_name(std::string_view name) {
     std::string out(name);

@@ -60,6 +60,10 @@ u32 machine_close();
 // The Boot Sega CD command: boots the Sega CD from the chosen CD-ROM drive.
 void boot_sega_cd_from_drive();
 
+// Reads the 2048 user bytes of disc sector 0 of the loaded Sega CD image into `user_data`
+// (what the file lacks is left as it is); 0 when the image cannot be read.
+u32 machine_read_disc_sector0(std::span<u8> user_data);
+
 // Binds the reboot of the thread link to the boot above (start-up).
 void media_bind_hooks();
 

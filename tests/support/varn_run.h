@@ -17,10 +17,13 @@ struct RunResult {
     std::string output;  // standard output and error
 };
 
-inline RunResult run_varn(const std::string& args) {
+// `folder`, when given, is the runner's working folder (where the default settings look for
+// the system ROM files).
+inline RunResult run_varn(const std::string& args, const std::filesystem::path& folder = {}) {
     RunResult r;
-    const std::string command = std::string(VARN_RUN_PATH) + " " + args + " 2>&1";
-    std::FILE* pipe           = popen(command.c_str(), "r");
+    const std::string in_folder = folder.empty() ? "" : "cd '" + folder.string() + "' && ";
+    const std::string command   = in_folder + std::string(VARN_RUN_PATH) + " " + args + " 2>&1";
+    std::FILE* pipe             = popen(command.c_str(), "r");
     if (pipe == nullptr) return r;
     std::array<char, 256> buffer;
     while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) r.output += buffer.data();

@@ -43,6 +43,7 @@
 #include "media/system_roms.h"
 #include "media/wav_log.h"
 #include "s32x/s32x.h"
+#include "segacd/scd_bind.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 #include "sms/sms.h"
@@ -376,6 +377,7 @@ int run(const Options& options) {
     emu_components_init();
     bind_32x_unit();
     bind_sms_unit();
+    scd_bind_unit();
     if (options.s32x_system_roms >= 0)
         cfg_32x_use_bios = static_cast<u32>(options.s32x_system_roms);
     LibraryBindOptions libraries;
