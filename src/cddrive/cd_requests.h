@@ -49,16 +49,20 @@ struct CdAudioWords {
 };
 extern CdAudioWords cd_audio_playing;
 
-// 1 after an eject request, 0 after a load request.
-extern std::atomic<u32> cd_tray_open_flag;
-
-// What the drive poll found about the tray, for the emulated drive to apply on its own
-// thread at its next tick (never changed under it from the window's thread).
-inline constexpr u32 kTrayNoticeOpen  = 1;
-inline constexpr u32 kTrayNoticeClose = 2;
-extern std::atomic<u32> cd_tray_notice;
-// Emulation thread: the pending notice, cleared (0 when none).
-u32 cd_tray_notice_take();
+// Tray changes for the emulated drive, handed over as flags that the drive applies on its
+// own thread at its next tick (never changed under it from the window's thread): what the
+// drive poll found, and the tray requests carried out.
+inline constexpr u32 kTrayNoticeOpen    = 1;  // the poll found no disc
+inline constexpr u32 kTrayNoticeClose   = 2;  // the poll found a disc ready
+inline constexpr u32 kTrayNoticeEjected = 4;  // the tray was opened on request
+inline constexpr u32 kTrayNoticeLoaded  = 8;  // the tray was closed on request
+inline std::atomic<u32> cd_tray_notice{0};
+// Emulation thread: the pending flags, cleared (0 when none). Checked on every tick of the
+// drive: a plain look first, the exchange only when something is set.
+inline u32 cd_tray_notice_take() {
+    if (cd_tray_notice.load(std::memory_order_relaxed) == 0) return 0;
+    return cd_tray_notice.exchange(0, std::memory_order_acq_rel);
+}
 
 // The request handler: runs one request.
 void cd_request(u32 code, u32 param);
