@@ -33,85 +33,96 @@ void wram32_store(u32 at, u32 v) {
         scd_word_ram[(at + i) & kWordRamMask] = static_cast<u8>(v >> (24 - 8 * i));
 }
 
-// The stamp map's shape, from the stamp data size register.
-struct StampMap {
-    u32 base;       // byte offset of the map in word RAM
-    u32 stamp;      // stamp size in dots: 16 or 32
-    u32 dot_mask;   // map size in dots less one: 0xFF or 0xFFF
-    u32 col_shift;  // (X - X mod stamp) >> col_shift: byte offset of the map column
-    u32 row_shift;  // ((Y - Y mod stamp) >> 1) << row_shift: byte offset of the map row
-    u32 col_bytes;  // a stamp column of 8 dots is stamp x 4 bytes: (dx - dx mod 8) x this
-    bool repeat;    // coordinates off the map wrap; else they draw dot 0
+// The stamp map's shape: stamps of 16 or 32 dots, a map of 256 or 4096 dots a side.
+template <bool kBig, bool kLarge>
+struct MapShape {
+    static constexpr u32 kStamp    = kBig ? 32 : 16;
+    static constexpr u32 kStampEnd = kStamp - 1;
+    static constexpr u32 kDotMask  = kLarge ? 0xFFF : 0xFF;
+    // Byte offset of the map entry: (X - X mod stamp) >> kColShift for the column,
+    // ((Y - Y mod stamp) >> 1) << kRowShift for the row (maps 16, 8, 256 or 128 stamps wide).
+    static constexpr u32 kColShift = kBig ? 4 : 3;
+    static constexpr u32 kRowShift = kLarge ? (kBig ? 4 : 6) : (kBig ? 0 : 2);
+    // A stamp is stored in columns of 8 dots, stamp x 4 bytes each.
+    static constexpr u32 kColumnScale = kBig ? 16 : 8;
+    static constexpr u32 kBaseMask = kLarge ? (kBig ? 0xE000 : 0x8000) : (kBig ? 0xFFE0 : 0xFF80);
 };
 
-StampMap stamp_map() {
-    const u8 size                        = scd_ga.regs[0x59];
-    const bool big                       = (size & 2) != 0;
-    const bool large                     = (size & 4) != 0;
-    static constexpr u32 kBaseMask[2][2] = {{0xFF80, 0x8000}, {0xFFE0, 0xE000}};
-    StampMap m;
-    m.base      = (reg16(0x5A) & kBaseMask[big][large]) * 4;
-    m.stamp     = big ? 32 : 16;
-    m.dot_mask  = large ? 0xFFF : 0xFF;
-    m.col_shift = big ? 4 : 3;
-    m.row_shift = large ? (big ? 4 : 6) : (big ? 0 : 2);
-    m.col_bytes = big ? 16 : 8;
-    m.repeat    = (size & 1) != 0;
-    return m;
-}
-
-// The colour of the map's dot at (X, Y).
-u8 map_dot(const StampMap& m, u32 x, u32 y) {
-    const bool outside = ((x | y) & ~m.dot_mask) != 0;
-    if (outside && !m.repeat) return 0;
-    x &= m.dot_mask;
-    y &= m.dot_mask;
-    const u32 s = m.stamp;
-    const u32 entry =
-        wram16(m.base + ((x - x % s) >> m.col_shift) + (((y - y % s) >> 1) << m.row_shift));
-    u32 dx = x % s;
-    u32 dy = y % s;
-    if (((entry >> 15 ^ entry >> 14 ^ entry >> 13) & 1) != 0) dx = s - 1 - dx;
-    if ((entry & 0x4000) != 0) dy = s - 1 - dy;
+// The colour of the map's dot at (X, Y); off the map it is 0 unless the map repeats.
+template <typename Shape>
+u8 map_dot(u32 base, bool repeat, u32 x, u32 y) {
+    if (((x | y) & ~Shape::kDotMask) != 0 && !repeat) return 0;
+    x &= Shape::kDotMask;
+    y &= Shape::kDotMask;
+    const u32 entry = wram16(base + ((x & ~Shape::kStampEnd) >> Shape::kColShift) +
+                             (((y & ~Shape::kStampEnd) >> 1) << Shape::kRowShift));
+    u32 dx          = x & Shape::kStampEnd;
+    u32 dy          = y & Shape::kStampEnd;
+    if (((entry >> 15 ^ entry >> 14 ^ entry >> 13) & 1) != 0) dx = Shape::kStampEnd - dx;
+    if ((entry & 0x4000) != 0) dy = Shape::kStampEnd - dy;
     if ((entry & 0x2000) != 0) std::swap(dx, dy);
-    u32 number = entry & 0x7FF;
-    if (s == 32) number &= ~3u;
-    const u8 b = wram8(number * 128 + (dx - dx % 8) * m.col_bytes + dy * 4 + (dx % 8) / 2);
+    const u32 number = entry & (Shape::kStamp == 32 ? 0x7FC : 0x7FF);
+    const u8 b = wram8(number * 128 + (dx & ~7u) * Shape::kColumnScale + dy * 4 + (dx & 7) / 2);
     return (dx & 1) != 0 ? b & 0x0F : b >> 4;
 }
 
 s32 signed16(u32 v) { return static_cast<s16>(static_cast<u16>(v)); }
 
-// One destination line: the trace entry's start and steps, dots in groups of four, the
-// positions kept to 24 bits after each group.
-void draw_line(const StampMap& m, u32 trace, u8* row, u32 groups) {
-    u32 x        = wram16(trace) << 8;
-    u32 y        = wram16(trace + 2) << 8;
-    const u32 sx = static_cast<u32>(signed16(wram16(trace + 4)));
-    const u32 sy = static_cast<u32>(signed16(wram16(trace + 6)));
-    for (u32 g = 0; g < groups; ++g) {
-        for (u32 p = 0; p < 4; ++p) {
-            row[4 * g + p] = map_dot(m, x >> 11, y >> 11);
-            x += sx;
-            y += sy;
+// The lines: each trace entry's start and steps, dots in groups of four, the positions kept
+// to 24 bits after each group.
+template <typename Shape>
+void draw_lines(u8* buffer, u32 trace, u32 lines, u32 groups) {
+    const u32 base    = (reg16(0x5A) & Shape::kBaseMask) * 4;
+    const bool repeat = (scd_ga.regs[0x59] & 1) != 0;
+    for (u32 l = 0; l < lines; ++l, trace += 8) {
+        u8* row      = buffer + l * kScdLineBufferWidth;
+        u32 x        = wram16(trace) << 8;
+        u32 y        = wram16(trace + 2) << 8;
+        const u32 sx = static_cast<u32>(signed16(wram16(trace + 4)));
+        const u32 sy = static_cast<u32>(signed16(wram16(trace + 6)));
+        for (u32 g = 0; g < groups; ++g) {
+            for (u32 p = 0; p < 4; ++p) {
+                row[4 * g + p] = map_dot<Shape>(base, repeat, x >> 11, y >> 11);
+                x += sx;
+                y += sy;
+            }
+            x &= kPositionMask;
+            y &= kPositionMask;
         }
-        x &= kPositionMask;
-        y &= kPositionMask;
     }
 }
+
+void draw_lines(u8* buffer, u32 trace, u32 lines, u32 groups) {
+    switch (scd_ga.regs[0x59] & 6) {
+        case 0:
+            return draw_lines<MapShape<false, false>>(buffer, trace, lines, groups);
+        case 2:
+            return draw_lines<MapShape<true, false>>(buffer, trace, lines, groups);
+        case 4:
+            return draw_lines<MapShape<false, true>>(buffer, trace, lines, groups);
+        default:
+            return draw_lines<MapShape<true, true>>(buffer, trace, lines, groups);
+    }
+}
+
+// All ones in each nibble of v that is not 0.
+u32 nonzero_nibbles(u32 v) { return ((v | v >> 1 | v >> 2 | v >> 3) & 0x11111111) * 0xF; }
 
 // New dots over old ones, nibble by nibble, by the priority mode: 0 the new dot; 1 and 3
 // the old dot where it is not 0 (underwrite); 2 the new dot where it is not 0 (overwrite).
 u32 combine(u32 old_dots, u32 new_dots, u32 priority) {
-    if (priority == 0) return new_dots;
-    u32 out = 0;
-    for (u32 i = 0; i < 32; i += 4) {
-        const u32 o = old_dots >> i & 0xF;
-        const u32 n = new_dots >> i & 0xF;
-        const u32 d = priority == 2 ? (n != 0 ? n : o) : (o != 0 ? o : n);
-        out |= d << i;
+    switch (priority) {
+        case 0:
+            return new_dots;
+        case 2: {
+            const u32 keep_new = nonzero_nibbles(new_dots);
+            return (new_dots & keep_new) | (old_dots & ~keep_new);
+        }
+        default: {
+            const u32 keep_old = nonzero_nibbles(old_dots);
+            return (old_dots & keep_old) | (new_dots & ~keep_old);
+        }
     }
-    return out;
 }
 
 // The user pause that the front end's check item asks for after each operation: held here,
@@ -133,13 +144,11 @@ void scd_graphics_start() {
     const u32 rows  = cells * 8;
     // No dots or no lines: nothing is drawn, but the operation still completes.
     if (h != 0 && v != 0) {
-        const StampMap m = stamp_map();
         u8* const buffer = scd_gfx_line_buffer.data();
         const u32 trace  = reg16(0x66) * 4;
         for (u32 r = v; r < rows; ++r)
             std::fill_n(buffer + r * kScdLineBufferWidth, kScdLineBufferWidth, u8{0});
-        for (u32 l = 0; l < v; ++l)
-            draw_line(m, trace + 8 * l, buffer + l * kScdLineBufferWidth, (h + 3) / 4);
+        draw_lines(buffer, trace, v, (h + 3) / 4);
 
         // Cell columns of `rows` rows, 8 dots (32 bits) a row, one after the other.
         u32 dest       = (reg16(0x5E) & 0xFFF8) * 4;

@@ -67,8 +67,8 @@ void scd_sub_cpu_init() {
     s68k_build_memory_map();
     pcm_build_volume_table();
     bind_main_seams();
-    scd_disc_hooks.graphics_start = scd_graphics_start;
     scd_disc_init();
+    scd_disc_hooks.graphics_start = scd_graphics_start;
 }
 
 void scd_power_on_reset() {
