@@ -13,6 +13,7 @@
 #include "cddrive/cd_requests.h"
 #include "cddrive/fake_drive.h"
 #include "genesis/runtime/region.h"
+#include "genesis/runtime/scheduler.h"
 #include "m68k/m68k_bus.h"
 #include "media/media_fixture.h"
 #include "segacd/scd_bind.h"
@@ -154,6 +155,39 @@ TEST_F(DriveBoot, DriveRoadDeliversTheSameSectorsAsTheImageRoad) {
         const auto user = real.cdc.begin() + 16 + s * kCdRawSectorBytes;
         EXPECT_TRUE(std::equal(user, user + 2048, iso.begin() + s * 2048)) << "sector " << s;
     }
+}
+
+// The test BIOS reads sectors 0-9 into PRG-RAM, 10-19 into word RAM and 156-157 (the last,
+// partly filled one) through the host-data register, then reports 0x600D.
+TEST_F(DriveBoot, TestBiosReadsTheSameBytesIntoPrgRamFromTheDrive) {
+    const auto read_disc = std::filesystem::path(VARN_TESTPROG_DIR) / "segacd_disc_read_disc.bin";
+    ASSERT_TRUE(std::filesystem::exists(read_disc)) << read_disc;
+    cfg_system_rom_paths[kScdSysRom0U] = read_disc.string();
+    auto finish                        = [] {
+        for (int f = 0; f < 150 && (scd_ga.regs[0x20] << 8 | scd_ga.regs[0x21]) != 0x600D; ++f) {
+            waits_left = 1 << 20;
+            run_frame();
+        }
+        return (scd_ga.regs[0x20] << 8 | scd_ga.regs[0x21]) == 0x600D;
+    };
+    ASSERT_EQ(rom_load_file(iso_path.string(), lang::kFilterSegaCd), LoadResult::kBooted);
+    ASSERT_TRUE(finish()) << "image road";
+    const std::vector<u8> image_prg(scd_prg_ram.begin(), scd_prg_ram.end());
+    const std::vector<u8> image_word(scd_word_ram.begin(), scd_word_ram.end());
+    machine_close();
+
+    cfg_set(cfg_cd_drive, 1);
+    boot_sega_cd_from_drive();
+    ASSERT_NE(emu_state_flags.load() & kStateMachineRunning, 0u);
+    ASSERT_TRUE(finish()) << "drive road";
+    EXPECT_TRUE(std::equal(image_prg.begin(), image_prg.end(), scd_prg_ram.begin()));
+    EXPECT_TRUE(std::equal(image_word.begin(), image_word.end(), scd_word_ram.begin()));
+    EXPECT_TRUE(std::equal(iso.begin(), iso.begin() + 10 * 2048, scd_prg_ram.begin() + 0x40000));
+    EXPECT_TRUE(std::equal(iso.begin() + 10 * 2048, iso.begin() + 20 * 2048, scd_word_ram.begin()));
+    EXPECT_EQ(scd_prg_ram[0x60000 + 2048], iso.back());
+    u32 reads = 0;
+    for (const auto& c : log.commands) reads += c.cdb[0] == 0x28 ? 1 : 0;
+    EXPECT_GE(reads, 23u) << "every sector came from the drive";
 }
 
 TEST_F(DriveBoot, TrayFindingsReachTheEmulatedDriveAtItsTick) {
