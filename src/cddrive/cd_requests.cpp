@@ -40,7 +40,10 @@ void cd_request(u32 code, u32 param) {
             cd_request_pause();
             break;
         case kCdRequestResume:
-            cd_request_resume();
+            if (param != kCdResumeWithSound ||
+                (cd_audio_playing.playing == 1 && cd_audio_playing.resume == 1)) {
+                cd_request_resume();
+            }
             break;
         case kCdRequestLoad:
             cd_request_load();
@@ -138,6 +141,11 @@ void cd_request_eject() {
 bool cdrom_build_toc_from_drive(std::span<u8> toc) {
     if (!real_drive()) return false;
     return aspi_read_toc(toc);
+}
+
+void cd_drive_release() {
+    if (real_drive()) cd_request_stop();
+    cd_drive_selected = 0;
 }
 
 void cd_requests_reset() {

@@ -17,9 +17,14 @@ inline constexpr u32 kCdRequestRead   = 0x30000001;  // param: image sector
 inline constexpr u32 kCdRequestPlay   = 0x30000002;  // param: packed-BCD start time
 inline constexpr u32 kCdRequestStop   = 0x30000003;
 inline constexpr u32 kCdRequestPause  = 0x30000004;
-inline constexpr u32 kCdRequestResume = 0x30000005;
+inline constexpr u32 kCdRequestResume = 0x30000005;  // param: kCdResumeWithSound or 0
 inline constexpr u32 kCdRequestLoad   = 0x30000006;  // close the tray
 inline constexpr u32 kCdRequestEject  = 0x30000007;  // open the tray
+
+// The drive's audio follows the emulator's sound: the sound output asks for a pause when it
+// stops and for this resume when it starts again, which resumes the drive only when its
+// audio was playing and running at the pause.
+inline constexpr u32 kCdResumeWithSound = 1;
 
 inline constexpr u32 kCdSlotBytes     = 2352;
 inline constexpr u32 kCdSlotDataStart = 16;  // the 2048 user bytes of a slot start here
@@ -79,6 +84,10 @@ void cd_request_eject();
 // Fills the emulated drive's table of contents from the chosen drive; false when no drive
 // is chosen or it could not be read (the table then stays as it was).
 bool cdrom_build_toc_from_drive(std::span<u8> toc);
+
+// Loading a disc image ends the real drive's part: its audio is stopped and the requests
+// go to the image again.
+void cd_drive_release();
 
 // Clears the audio words and the tray state (machine close, tests).
 void cd_requests_reset();

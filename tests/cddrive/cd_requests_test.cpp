@@ -256,6 +256,18 @@ TEST_F(CdRequestsTest, PlayRunsToTheTrackEndAndTheWordsFollowTheAudio) {
     EXPECT_EQ(cd_audio_playing.resume + cd_audio_playing.running, 2u);
     cd_request_stop();
     EXPECT_EQ(cd_audio_playing.playing + cd_audio_playing.resume + cd_audio_playing.running, 0u);
+    // The sound's resume brings back only audio that its pause stopped while it ran.
+    const struct {
+        CdAudioWords before;
+        bool resumes;
+    } with_sound[] = {{{1, 1, 0}, true}, {{1, 0, 0}, false}, {{0, 1, 0}, false}, {{}, false}};
+    for (const auto& w : with_sound) {
+        cd_audio_playing = w.before;
+        log.commands.clear();
+        cd_request(kCdRequestResume, kCdResumeWithSound);
+        EXPECT_EQ(log.commands.size(), w.resumes ? 1u : 0u) << w.before.playing << w.before.resume;
+        EXPECT_EQ(cd_audio_playing.running, w.resumes ? 1u : 0u);
+    }
     // A play the drive refuses leaves the drive idle.
     drive.next_outcomes = {ScsiOutcome::kCheckCondition};
     cd_request_play(0);
