@@ -111,6 +111,16 @@ CdDriveNameField cd_drive_name_field(u32 index) {
     return field;
 }
 
+CdDriveNameField cd_drive_settings_name() {
+    if (cd_drive_table_built) return cd_drive_name_field(cfg(cfg_cd_drive));
+    if (cfg_cd_drive_text.empty()) return cd_drive_name_field(0);
+    CdDriveNameField field{};
+    for (std::size_t i = 0; i < field.size() && i < cfg_cd_drive_text.size(); ++i) {
+        field[i] = name_byte(static_cast<u8>(cfg_cd_drive_text[i]));
+    }
+    return field;
+}
+
 void aspi_init() { aspi_init(cd_drive_system_bus()); }
 
 void aspi_init(ScsiBus& bus) {

@@ -87,6 +87,10 @@ void cd_drive_select(u32 index);
 // past the table.
 CdDriveNameField cd_drive_name_field(u32 index);
 
+// The name the settings file stores under `CDD` at exit: the chosen record's (`cfg_cd_drive`);
+// when no scan has run, the name the file held, kept as it was read.
+CdDriveNameField cd_drive_settings_name();
+
 // Start-up: scans the host's drives and restores the drive named under `CDD` in the
 // settings file as the chosen one.
 void aspi_init();

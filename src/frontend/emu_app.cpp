@@ -6,6 +6,9 @@
 #include <system_error>
 
 #include "base/config.h"
+#include "cddrive/cd_drive_commands.h"
+#include "cddrive/cd_drive_table.h"
+#include "cddrive/cd_requests.h"
 #include "frontend/app_option_host.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/ini_file.h"
@@ -139,6 +142,7 @@ bool EmuApp::create_frame() {
     frame_                        = std::make_unique<MainFrame>(display_frame_images(), *requests_);
     parts_->frame                 = frame_.get();
     frame_->on_close              = [this] { shutdown(); };
+    frame_->on_cd_request         = [](const ThreadRequest& r) { cd_request(r.code, r.param); };
     frame_->display()->on_painted = [this] { host_->painted(); };
     MainFrame* frame              = frame_.get();
     host_->set_repaint([frame] {
@@ -177,6 +181,7 @@ void EmuApp::dll_bind_optional() {
     options.message_unrar   = cfg(cfg_error_msg_unr) != 0;
     options.message_zlib    = cfg(cfg_error_msg_zlb) != 0;
     varn::dll_bind_optional(options);
+    aspi_init();  // the host's CD-ROM drives, and the default one restored by name
 }
 
 void EmuApp::display_pre_init() {
@@ -225,17 +230,14 @@ void EmuApp::code_cache_release() { varn::code_cache_release(); }
 void EmuApp::ini_write() {
     // No settings file was read (it could not be): it is not written over.
     if (ini_file_path.empty()) return;
-    // Without a drive list the drive named in the file is kept as it was read.
-    CdDriveName drive = cd_drive_none();
-    if (!cfg_cd_drive_text.empty()) {
-        drive.fill('\0');
-        cfg_cd_drive_text.copy(drive.data(), drive.size());
-    }
-    const FileWriteResult result = varn::ini_write(drive);
+    const FileWriteResult result = varn::ini_write(cd_drive_settings_name());
     if (!result) message_box(result.error);
 }
 
-void EmuApp::dll_release() { varn::dll_release(); }
+void EmuApp::dll_release() {
+    aspi_stop_disc();
+    varn::dll_release();
+}
 
 void EmuApp::devices_release() {
     display_close();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/config.h"
+#include "cddrive/cd_requests.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/lang_texts.h"
 #include "genesis/memory/memory.h"
@@ -324,6 +325,7 @@ void rom_release_source() {
 
 LoadResult rom_load_file(const std::string& path, u32 filter_index) {
     machine_close();
+    cd_drive_release();  // a loaded disc image, not a real drive, serves the CD requests
     rom_release_source();
     image_loader.image_file_name.clear();
     const auto extension = file_extension(path);

@@ -6,6 +6,8 @@
 
 #include "base/config.h"
 #include "base/file_write.h"
+#include "cddrive/cd_drive_commands.h"
+#include "cddrive/cd_drive_table.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/lang_texts.h"
 #include "genesis/bus/save_ram.h"
@@ -318,11 +320,17 @@ u32 machine_close() {
 
 void boot_sega_cd_from_drive() {
     machine_close();
-    if (cfg(cfg_cd_drive) == 0) {
+    // The Sega CD reads from the default drive chosen in the drive chooser.
+    cd_drive_select(cfg(cfg_cd_drive));
+    if (cd_drive_selected == 0) {
         media_ui().message_box(lang_text(lang::ERM_FIO_CDD));
         return;
     }
     image_loader.load_mode = kModeSegaCd;
+    // The drive's device is opened afresh for this disc (a drive found hung before gets
+    // another chance).
+    mci_close_cdaudio();
+    mci_open_cdaudio();
     machine_boot(0);
 }
 

@@ -3,6 +3,7 @@
 #include "segacd/scd_drive.h"
 
 #include "base/config.h"
+#include "cddrive/cd_requests.h"
 #include "genesis/runtime/thread_link.h"
 #include "segacd/scd_cache.h"
 #include "segacd/segacd.h"
@@ -295,7 +296,23 @@ void cdd_command_latched() {
     cdd.phase_two         = cdd.command;
 }
 
+namespace {
+
+// The window's tray changes, applied here on the emulation thread: the tray requests it
+// carried out, then what its drive poll found.
+void apply_tray_notices() {
+    const u32 notices = cd_tray_notice_take();
+    if (notices == 0) return;
+    if ((notices & kTrayNoticeEjected) != 0) cd_tray_word = 1;
+    if ((notices & kTrayNoticeLoaded) != 0) cd_tray_word = 0;
+    if ((notices & kTrayNoticeOpen) != 0) cd_tray_open();
+    if ((notices & kTrayNoticeClose) != 0) cd_tray_close();
+}
+
+}  // namespace
+
 void cdd_tick() {
+    apply_tray_notices();
     if (cdd.spinning != 0 && cdd.reading != 0) {
         if (cdd.sector_countdown == 0) {
             cdd.sector_countdown = kCddSectorReload;
