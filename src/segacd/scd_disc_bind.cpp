@@ -10,8 +10,6 @@
 #include "media/machine_boot.h"
 #include "segacd/scd_bind.h"
 #include "segacd/scd_cache.h"
-#include "segacd/scd_drive.h"
-#include "segacd/segacd.h"
 
 namespace varn {
 
@@ -64,21 +62,9 @@ u32 read_sector0(std::span<u8, 2048> user_data) {
     return 1;
 }
 
-// The drive poll's findings about the chosen drive's tray reach the emulated drive on its
-// own thread, at its next tick.
-void drive_tick() {
-    if (cd_tray_notice.load(std::memory_order_relaxed) != 0) {
-        const u32 notice = cd_tray_notice_take();
-        if (notice == kTrayNoticeOpen) cd_tray_open();
-        if (notice == kTrayNoticeClose) cd_tray_close();
-    }
-    cdd_tick();
-}
-
 }  // namespace
 
 void scd_bind_disc() {
-    scd_disc_hooks.drive_tick   = drive_tick;
     cd_toc_builder              = build_toc;
     cd_request_seams.fill_begin = [](u32 sector) -> std::span<u8> {
         return cd_cache_fill_begin(static_cast<s32>(sector));
