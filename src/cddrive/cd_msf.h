@@ -20,9 +20,6 @@ inline constexpr u32 kTocEntries      = 100;
 inline constexpr u32 kTocLeadOutTrack = 0xAA;
 inline constexpr u32 kTocDataControl  = 0x14;  // ADR 1, data track
 inline constexpr u32 kTocAudioControl = 0x10;  // ADR 1, audio track
-// SCSI's MSF addresses count from the start of the two-second lead-in, block addresses from
-// the first block after it.
-inline constexpr u32 kMsfBlockOffset = 150;
 
 // Digit by digit: F + 10 F' + 75 S + 750 S' + 4500 M + 45000 M'.
 constexpr u32 bcd_msf_to_frames(u32 bcd) {

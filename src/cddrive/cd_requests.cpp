@@ -11,8 +11,6 @@ namespace varn {
 
 CdRequestSeams cd_request_seams{};
 CdAudioWords cd_audio_playing;
-std::atomic<u32> cd_tray_open_flag{0};
-std::atomic<u32> cd_tray_notice{0};
 
 namespace {
 
@@ -20,11 +18,9 @@ bool real_drive() { return cd_drive_selected != 0; }
 
 void audio_words(u32 v) { cd_audio_playing = {v, v, v}; }
 
-void post_tray_notice(u32 notice) { cd_tray_notice.store(notice, std::memory_order_release); }
+void post_tray_notice(u32 notice) { cd_tray_notice.fetch_or(notice, std::memory_order_release); }
 
 }  // namespace
-
-u32 cd_tray_notice_take() { return cd_tray_notice.exchange(0, std::memory_order_acq_rel); }
 
 void cd_request(u32 code, u32 param) {
     switch (code) {
@@ -44,7 +40,10 @@ void cd_request(u32 code, u32 param) {
             cd_request_pause();
             break;
         case kCdRequestResume:
-            cd_request_resume();
+            if (param != kCdResumeWithSound ||
+                (cd_audio_playing.playing == 1 && cd_audio_playing.resume == 1)) {
+                cd_request_resume();
+            }
             break;
         case kCdRequestLoad:
             cd_request_load();
@@ -99,14 +98,10 @@ void cd_request_play(u32 start_bcd) {
     // start at or past the lead-out (or before the first track) has no track to play.
     const u32 last_track = toc.size() > 3 ? toc[3] : 0;
     if (at < 0 || static_cast<u32>(at) / kTocEntryBytes + 1 > last_track) return;
-    const u32 next = static_cast<u32>(at) / kTocEntryBytes + 1;
-    const u32 end  = toc_entry_start(toc, next);
-    // The table counts blocks; SCSI's MSF addresses count from the lead-in, 150 frames
-    // earlier.
-    if (aspi_play_audio_msf(frames_to_bcd_msf(frames + kMsfBlockOffset),
-                            frames_to_bcd_msf(end + kMsfBlockOffset))) {
-        audio_words(1);
-    }
+    const u32 end = toc_entry_start(toc, static_cast<u32>(at) / kTocEntryBytes + 1);
+    // The emulated drive's positions and table count frames from 00:00:00, as SCSI's MSF
+    // addresses do, so both times go to the drive as they are.
+    if (aspi_play_audio_msf(frames_to_bcd_msf(frames), frames_to_bcd_msf(end))) audio_words(1);
 }
 
 void cd_request_stop() {
@@ -133,14 +128,14 @@ void cd_request_load() {
     if (!real_drive()) return;
     aspi_load();
     audio_words(0);
-    cd_tray_open_flag.store(0);
+    post_tray_notice(kTrayNoticeLoaded);
 }
 
 void cd_request_eject() {
     if (!real_drive()) return;
     aspi_eject();
     audio_words(0);
-    cd_tray_open_flag.store(1);
+    post_tray_notice(kTrayNoticeEjected);
 }
 
 bool cdrom_build_toc_from_drive(std::span<u8> toc) {
@@ -148,9 +143,13 @@ bool cdrom_build_toc_from_drive(std::span<u8> toc) {
     return aspi_read_toc(toc);
 }
 
+void cd_drive_release() {
+    if (real_drive()) cd_request_stop();
+    cd_drive_selected = 0;
+}
+
 void cd_requests_reset() {
     audio_words(0);
-    cd_tray_open_flag.store(0);
     cd_tray_notice.store(0);
 }
 

@@ -17,9 +17,14 @@ inline constexpr u32 kCdRequestRead   = 0x30000001;  // param: image sector
 inline constexpr u32 kCdRequestPlay   = 0x30000002;  // param: packed-BCD start time
 inline constexpr u32 kCdRequestStop   = 0x30000003;
 inline constexpr u32 kCdRequestPause  = 0x30000004;
-inline constexpr u32 kCdRequestResume = 0x30000005;
+inline constexpr u32 kCdRequestResume = 0x30000005;  // param: kCdResumeWithSound or 0
 inline constexpr u32 kCdRequestLoad   = 0x30000006;  // close the tray
 inline constexpr u32 kCdRequestEject  = 0x30000007;  // open the tray
+
+// The drive's audio follows the emulator's sound: the sound output asks for a pause when it
+// stops and for this resume when it starts again, which resumes the drive only when its
+// audio was playing and running at the pause.
+inline constexpr u32 kCdResumeWithSound = 1;
 
 inline constexpr u32 kCdSlotBytes     = 2352;
 inline constexpr u32 kCdSlotDataStart = 16;  // the 2048 user bytes of a slot start here
@@ -49,16 +54,20 @@ struct CdAudioWords {
 };
 extern CdAudioWords cd_audio_playing;
 
-// 1 after an eject request, 0 after a load request.
-extern std::atomic<u32> cd_tray_open_flag;
-
-// What the drive poll found about the tray, for the emulated drive to apply on its own
-// thread at its next tick (never changed under it from the window's thread).
-inline constexpr u32 kTrayNoticeOpen  = 1;
-inline constexpr u32 kTrayNoticeClose = 2;
-extern std::atomic<u32> cd_tray_notice;
-// Emulation thread: the pending notice, cleared (0 when none).
-u32 cd_tray_notice_take();
+// Tray changes for the emulated drive, handed over as flags that the drive applies on its
+// own thread at its next tick (never changed under it from the window's thread): what the
+// drive poll found, and the tray requests carried out.
+inline constexpr u32 kTrayNoticeOpen    = 1;  // the poll found no disc
+inline constexpr u32 kTrayNoticeClose   = 2;  // the poll found a disc ready
+inline constexpr u32 kTrayNoticeEjected = 4;  // the tray was opened on request
+inline constexpr u32 kTrayNoticeLoaded  = 8;  // the tray was closed on request
+inline std::atomic<u32> cd_tray_notice{0};
+// Emulation thread: the pending flags, cleared (0 when none). Checked on every tick of the
+// drive: a plain look first, the exchange only when something is set.
+inline u32 cd_tray_notice_take() {
+    if (cd_tray_notice.load(std::memory_order_relaxed) == 0) return 0;
+    return cd_tray_notice.exchange(0, std::memory_order_acq_rel);
+}
 
 // The request handler: runs one request.
 void cd_request(u32 code, u32 param);
@@ -75,6 +84,10 @@ void cd_request_eject();
 // Fills the emulated drive's table of contents from the chosen drive; false when no drive
 // is chosen or it could not be read (the table then stays as it was).
 bool cdrom_build_toc_from_drive(std::span<u8> toc);
+
+// Loading a disc image ends the real drive's part: its audio is stopped and the requests
+// go to the image again.
+void cd_drive_release();
 
 // Clears the audio words and the tray state (machine close, tests).
 void cd_requests_reset();

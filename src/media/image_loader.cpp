@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "base/config.h"
-#include "cddrive/cd_drive_table.h"
+#include "cddrive/cd_requests.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/lang_texts.h"
 #include "genesis/memory/memory.h"
+#include "media/cue_sheet.h"
 #include "media/load_detect.h"
 #include "media/machine_boot.h"
 #include "media/media_file.h"
@@ -22,7 +23,7 @@
 namespace varn {
 
 ImageLoader image_loader;
-void (*cue_parse_hook)() = nullptr;
+void (*cue_parse_hook)() = cue_parse;
 
 namespace {
 
@@ -71,7 +72,14 @@ LoadResult boot_if_ready() {
         image_loader.image_file_name.clear();
         return LoadResult::kRejected;
     }
-    if (image_loader.load_type == kLoadCueSheet && cue_parse_hook != nullptr) cue_parse_hook();
+    if (image_loader.load_type == kLoadCueSheet && cue_parse_hook != nullptr) {
+        cue_parse_hook();
+        // The sheet's first file must be there and agree with the sheet.
+        if (!ready_to_boot()) {
+            image_loader.image_file_name.clear();
+            return LoadResult::kRejected;
+        }
+    }
     return boot_current_image() ? LoadResult::kBooted : LoadResult::kBootFailed;
 }
 
@@ -88,7 +96,8 @@ LoadResult load_plain(const std::string& path, u32 filter_index) {
     image_loader.image_file      = fd;
     image_loader.image_file_size = static_cast<u64>(st.st_size);
     image_loader.image_file_name = std::string(file_base_name(path));
-    const auto extension         = file_extension(path);
+    image_loader.image_folder = path.substr(0, path.size() - image_loader.image_file_name.size());
+    const auto extension      = file_extension(path);
     rom_detect_load_type(extension, filter_index);
     if (equal_nocase(extension, "CUE")) {
         set_probe(load_kind());
@@ -175,6 +184,15 @@ LoadResult load_archive(const std::string& path, u32 filter_index, u8 source) {
 }
 
 }  // namespace
+
+void rom_take_probe(const LoadKind& probe) {
+    set_probe(probe);
+    if (!load_kind().known()) {
+        show(lang::ERM_FIO_LMT);
+    } else {
+        check_probe();
+    }
+}
 
 void rom_detect_load_type(std::string_view extension, u32 filter_index) {
     const LoadKind kind     = detect_load_kind(extension, filter_index);
@@ -270,6 +288,27 @@ u32 cd_image_read_raw(std::span<u8> destination, u64 offset) {
     return 1;
 }
 
+bool cd_image_read_sector(u32 sector, std::span<u8, 2048> out) {
+    auto& l = image_loader;
+    std::fill(out.begin(), out.end(), u8{0});
+    const u64 offset = u64{sector} * kCdSectorBytes;
+    if (l.image_file >= 0) {
+        return (l.load_type == kLoadRawCd ? cd_image_read_raw(out, offset)
+                                          : cd_image_read(out, offset)) != 0;
+    }
+    // Unpacked images hold the user data only, whatever the layout was.
+    std::span<const u8> memory = l.cd_memory_image;
+    if (memory.empty() && l.archive != nullptr)
+        memory = std::span<const u8>(cart_rom).first(
+            static_cast<std::size_t>(std::min<u64>(l.image_size, cart_rom.size())));
+    if (memory.empty()) return false;
+    if (offset < memory.size()) {
+        const auto n = static_cast<std::size_t>(std::min<u64>(out.size(), memory.size() - offset));
+        std::copy_n(memory.begin() + static_cast<std::ptrdiff_t>(offset), n, out.begin());
+    }
+    return true;
+}
+
 bool boot_current_image() { return machine_boot(0); }
 
 void rom_release_source() {
@@ -278,13 +317,15 @@ void rom_release_source() {
     l.image_file      = -1;
     l.image_file_size = 0;
     l.archive.reset();
+    l.cd_memory_image.clear();
+    l.cd_memory_image.shrink_to_fit();
     l.archive_entry_size = 0;
     l.image_source       = kSourceNone;
 }
 
 LoadResult rom_load_file(const std::string& path, u32 filter_index) {
     machine_close();
-    cd_drive_selected = 0;  // a loaded disc image, not a real drive, serves the CD requests
+    cd_drive_release();  // a loaded disc image, not a real drive, serves the CD requests
     rom_release_source();
     image_loader.image_file_name.clear();
     const auto extension = file_extension(path);

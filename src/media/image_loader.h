@@ -13,10 +13,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/types.h"
 #include "media/archive.h"
 #include "media/image_decoder.h"
+#include "media/load_detect.h"
 
 namespace varn {
 
@@ -36,6 +38,9 @@ struct ImageLoader {
     u64 image_file_size = 0;
     u64 image_size      = 0;      // the image's size as the naming step sees it
     std::string image_file_name;  // file or entry name without folders; empty: none
+    std::string image_folder;     // a plain file's folder (a cue sheet's tracks are there)
+    // The first file of an archived cue sheet, unpacked (2048-byte user data per sector).
+    std::vector<u8> cd_memory_image;
     std::unique_ptr<ImageArchive> archive;
     u64 archive_entry_size = 0;
     ImageDecoder decoder;
@@ -43,9 +48,14 @@ struct ImageLoader {
 };
 extern ImageLoader image_loader;
 
-// Runs after the image of a cue sheet is in: parses the sheet (CD images). Null until
-// cue sheets are handled; the image then boots without tracks.
+// Runs after the image of a cue sheet is in: parses the sheet (cue_sheet.h). The boot then
+// follows only when the sheet's first file agrees with it.
 extern void (*cue_parse_hook)();
+
+// Takes a header test's result as the probe and checks it against the extension's
+// decision, as a load does: "could not be determined" when the decision is unknown, the
+// validity warning when they disagree (the decision then stands).
+void rom_take_probe(const LoadKind& probe);
 
 // How a load ended.
 enum class LoadResult {
@@ -77,6 +87,11 @@ bool rom_stream_chunk(std::span<const u8> chunk);
 // file could be read, 0 otherwise.
 u32 cd_image_read(std::span<u8> destination, u64 offset);
 u32 cd_image_read_raw(std::span<u8> destination, u64 offset);
+
+// The 2048 user bytes of image sector `sector` of the loaded CD image, whatever holds it (the
+// plain file in either layout, a cue sheet's unpacked first file, or an archived image in the
+// cartridge area). Bytes beyond the image read as 0. False when no CD image is loaded.
+bool cd_image_read_sector(u32 sector, std::span<u8, 2048> out);
 
 // Boots the loaded image (mode 0).
 bool boot_current_image();

@@ -18,6 +18,7 @@
 #include "genesis/runtime/scheduler.h"
 #include "genesis/runtime/sound_output.h"
 #include "genesis/runtime/thread_link.h"
+#include "media/cue_sheet.h"
 #include "media/image_loader.h"
 #include "media/load_detect.h"
 #include "media/media_ui.h"
@@ -240,9 +241,9 @@ void detect_region() {
 
 }  // namespace
 
-u32 machine_read_disc_sector0(std::span<u8> user_data) {
-    return image_loader.load_type == kLoadRawCd ? cd_image_read_raw(user_data, 0)
-                                                : cd_image_read(user_data, 0);
+u32 machine_read_disc_sector0(std::span<u8, kCdSectorBytes> user_data) {
+    if (machine_hooks.scd_read_sector0 != nullptr) return machine_hooks.scd_read_sector0(user_data);
+    return cd_image_read_sector(0, user_data) ? 1 : 0;
 }
 
 std::string safe_file_name(std::string_view name) {
@@ -258,6 +259,9 @@ bool machine_boot(u32 mode) {
     // A reboot keeps what the game saved: the RAM files are written before the boot reads
     // them back.
     if (booted()) machine_save_backup_ram(mode);
+    // The disc's table of contents, and its sector 0 for the region and the name.
+    if (image_loader.load_mode == kModeSegaCd && machine_hooks.scd_disc_boot != nullptr)
+        machine_hooks.scd_disc_boot();
     if (mode == 0) detect_region();
     choose_names();
     if (mode == 2) return booted();
@@ -310,6 +314,7 @@ u32 machine_close() {
     rom_release_source();
     emu_state_flags.fetch_and(~kStateMachineRunning);
     rom_buffer_clear();
+    cue_clear_tables();
     return 1;
 }
 

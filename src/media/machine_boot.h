@@ -44,6 +44,10 @@ struct MachineHooks {
     void (*sms_detect_region)()     = nullptr;
     void (*sms_power_on)()          = nullptr;  // Master System power-on (stores its run entry)
     std::span<u8> scd_backup_ram;               // the Sega CD's internal backup RAM, 8 KB
+    // Sega CD disc: reads the table of contents and asks for sector 0 (start of the boot);
+    // then reads sector 0's user bytes as the drive delivered them (0 when it has not).
+    void (*scd_disc_boot)()                                = nullptr;
+    u32 (*scd_read_sector0)(std::span<u8, 2048> user_data) = nullptr;
 };
 extern MachineHooks machine_hooks;
 
@@ -60,9 +64,10 @@ u32 machine_close();
 // The Boot Sega CD command: boots the Sega CD from the chosen CD-ROM drive.
 void boot_sega_cd_from_drive();
 
-// Reads the 2048 user bytes of disc sector 0 of the loaded Sega CD image into `user_data`
-// (what the file lacks is left as it is); 0 when the image cannot be read.
-u32 machine_read_disc_sector0(std::span<u8> user_data);
+// Reads the 2048 user bytes of disc sector 0 of the loaded Sega CD disc into `user_data` (as
+// the drive delivered it at the start of the boot; without a drive, from the image, zeros
+// past its end); 0 when there is none.
+u32 machine_read_disc_sector0(std::span<u8, 2048> user_data);
 
 // Binds the reboot of the thread link to the boot above (start-up).
 void media_bind_hooks();

@@ -12,6 +12,7 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
+#include "segacd/scd_state.h"
 
 namespace varn {
 
@@ -104,11 +105,13 @@ std::filesystem::path state_automatic_name(const std::filesystem::path& folder,
 }
 
 MediaResult state_file_save(const std::filesystem::path& path) {
-    // Only the Genesis block can be written; a state of another machine saved as one would
-    // load as a broken machine.
-    if (machine_kind != kMachineGenesis) return MediaResult::failed(kStateSaveUnsupportedText);
-    std::vector<u8> state(kStateMaxBytes);
-    state.resize(state_save(state));
+    // A Sega CD adds its own block after the Genesis block; a state of another machine saved
+    // as a Genesis alone would load as a broken machine.
+    const bool segacd = machine_kind == kMachineSegaCd;
+    if (machine_kind != kMachineGenesis && !segacd)
+        return MediaResult::failed(kStateSaveUnsupportedText);
+    std::vector<u8> state(kStateMaxBytes + (segacd ? kScdStateMaxBytes : 0));
+    state.resize(segacd ? scd_state_save(state) : state_save(state));
     if (state.empty()) return MediaResult::failed("cannot save the state");
     if (auto written = write_file_replacing(path, state); !written) {
         return MediaResult::failed(written.error);
@@ -120,7 +123,7 @@ MediaResult state_file_load(const std::filesystem::path& path) {
     std::vector<u8> data;
     const auto read = read_file_capped(path, kStateFileCap, data);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
-    if (!read || state_load(data) != 0)
+    if (!read || scd_state_load(data) != 0)
         return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));
     return MediaResult::ok();
 }

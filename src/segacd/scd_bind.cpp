@@ -34,6 +34,7 @@ void scd_bind_unit() {
     machine_hooks.scd_format_backup_ram = scd_format_backup_ram;
     machine_hooks.scd_format_ram_cart   = scd_format_ram_cart;
     machine_hooks.scd_backup_ram        = scd_backup_ram;
+    scd_bind_disc();
 }
 
 }  // namespace varn

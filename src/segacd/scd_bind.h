@@ -7,5 +7,8 @@
 namespace varn {
 
 void scd_bind_unit();
+// The disc side alone: CD requests into the sector cache, the table of contents, the
+// boot's sector 0 (part of scd_bind_unit).
+void scd_bind_disc();
 
 }  // namespace varn

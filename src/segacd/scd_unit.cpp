@@ -12,6 +12,7 @@
 #include "genesis/runtime/scheduler.h"
 #include "genesis/sound/sound_options.h"
 #include "m68k/m68k.h"
+#include "segacd/scd_drive.h"
 #include "segacd/scd_graphics.h"
 #include "segacd/scd_internal.h"
 #include "segacd/segacd.h"
@@ -66,6 +67,7 @@ void scd_sub_cpu_init() {
     s68k_build_memory_map();
     pcm_build_volume_table();
     bind_main_seams();
+    scd_disc_init();
     scd_disc_hooks.graphics_start = scd_graphics_start;
 }
 

@@ -110,9 +110,8 @@ TEST_F(CdRequestsTest, EachRequestSendsItsCommandBlock) {
     } cases[] = {
         {kCdRequestPoll, 0, {0x00, 0, 0, 0, 0, 0}, 0},
         {kCdRequestRead, 0x00012345, {0x28, 0, 0x00, 0x01, 0x23, 0x45, 0, 0, 1, 0}, 2048},
-        // Track 2 from 00:20:00 (1500 blocks) to track 3's start (5000 blocks); SCSI's
-        // times are 150 frames later: 00:22:00 and 01:08:50.
-        {kCdRequestPlay, 0x00002000, {0x47, 0, 0, 0, 22, 0, 1, 8, 50, 0}, 0},
+        // Track 2 from 00:20:00 (frame 1500) to track 3's start (frame 5000, 01:06:50).
+        {kCdRequestPlay, 0x00002000, {0x47, 0, 0, 0, 20, 0, 1, 6, 50, 0}, 0},
         {kCdRequestStop, 0, {0x1B, 1, 0, 0, 0, 0}, 0},
         {kCdRequestPause, 0, {0x4B, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},
         {kCdRequestResume, 0, {0x4B, 0, 0, 0, 0, 0, 0, 0, 1, 0}, 0},
@@ -224,9 +223,9 @@ TEST_F(CdRequestsTest, PlayRunsToTheTrackEndAndTheWordsFollowTheAudio) {
         std::vector<u8> cdb;  // empty: no command
         const char* what;
     } cases[] = {
-        {0x00000000, {0x47, 0, 0, 0, 2, 0, 0, 15, 25}, "track 1 to track 2's start"},
-        {0x00011000, {0x47, 0, 0, 1, 12, 0, 2, 2, 0}, "inside the last track: to the lead-out"},
-        {0x00010650, {0x47, 0, 0, 1, 8, 50, 2, 2, 0}, "at the last track's start"},
+        {0x00000000, {0x47, 0, 0, 0, 0, 0, 0, 13, 25}, "track 1 to track 2's start"},
+        {0x00011000, {0x47, 0, 0, 1, 10, 0, 2, 0, 0}, "inside the last track: to the lead-out"},
+        {0x00010650, {0x47, 0, 0, 1, 6, 50, 2, 0, 0}, "at the last track's start"},
         {0x00020000, {}, "at the lead-out: nothing to play"},
         {0x00300000, {}, "far past the lead-out"},
     };
@@ -257,6 +256,18 @@ TEST_F(CdRequestsTest, PlayRunsToTheTrackEndAndTheWordsFollowTheAudio) {
     EXPECT_EQ(cd_audio_playing.resume + cd_audio_playing.running, 2u);
     cd_request_stop();
     EXPECT_EQ(cd_audio_playing.playing + cd_audio_playing.resume + cd_audio_playing.running, 0u);
+    // The sound's resume brings back only audio that its pause stopped while it ran.
+    const struct {
+        CdAudioWords before;
+        bool resumes;
+    } with_sound[] = {{{1, 1, 0}, true}, {{1, 0, 0}, false}, {{0, 1, 0}, false}, {{}, false}};
+    for (const auto& w : with_sound) {
+        cd_audio_playing = w.before;
+        log.commands.clear();
+        cd_request(kCdRequestResume, kCdResumeWithSound);
+        EXPECT_EQ(log.commands.size(), w.resumes ? 1u : 0u) << w.before.playing << w.before.resume;
+        EXPECT_EQ(cd_audio_playing.running, w.resumes ? 1u : 0u);
+    }
     // A play the drive refuses leaves the drive idle.
     drive.next_outcomes = {ScsiOutcome::kCheckCondition};
     cd_request_play(0);
@@ -276,10 +287,12 @@ TEST_F(CdRequestsTest, PollAndTrayRequestsHandTheTrayToTheEmulatedDrive) {
     EXPECT_EQ(cd_tray_notice_take(), 0u) << "any other outcome changes nothing";
     cd_audio_playing = {1, 1, 1};
     cd_request_eject();
-    EXPECT_EQ(cd_tray_open_flag.load(), 1u);
     EXPECT_EQ(cd_audio_playing.playing, 0u);
     cd_request_load();
-    EXPECT_EQ(cd_tray_open_flag.load(), 0u);
+    drive.insert(iso);
+    cd_request_poll();
+    // Everything since the last tick arrives together.
+    EXPECT_EQ(cd_tray_notice_take(), kTrayNoticeEjected | kTrayNoticeLoaded | kTrayNoticeClose);
 }
 
 TEST_F(CdRequestsTest, WithoutADriveSectorsComeFromTheImageAndTheRestDoesNothing) {
@@ -291,7 +304,6 @@ TEST_F(CdRequestsTest, WithoutADriveSectorsComeFromTheImageAndTheRestDoesNothing
     }
     EXPECT_TRUE(log.commands.empty());
     EXPECT_EQ(cd_tray_notice_take(), 0u);
-    EXPECT_EQ(cd_tray_open_flag.load(), 0u);
     cache.slots[1].fill(0xAB);
     cd_request(kCdRequestRead, 7);
     cd_request(kCdRequestRead, 0xFFFFFFF0u);  // before the first sector

@@ -112,7 +112,8 @@ class BootFromDrive : public test::MediaTest {
         cfg_set(cfg_cd_drive, 0);
         MediaTest::TearDown();
     }
-    FakeDrive drive{"FAKECO  FAKE CD-ROM     "};
+    test::FakeDriveLog log;
+    FakeDrive drive{"FAKECO  FAKE CD-ROM     ", &log};
     FakeBus bus;
 };
 
@@ -133,10 +134,13 @@ TEST_F(BootFromDrive, TheDefaultDriveIsOpenedForTheDisc) {
     EXPECT_EQ(image_loader.load_mode, 64u);
     EXPECT_TRUE(mci_cdaudio_open());
     EXPECT_EQ(bus.opened.front(), "/dev/sr0");
-    // Loading an image afterwards reads the image, not the drive.
+    // Loading an image afterwards stops the drive and reads the image.
     ui.file.reset();
+    log.commands.clear();
     rom_load_file((dir / "missing.iso").string(), lang::kFilterSegaCd);
     EXPECT_EQ(cd_drive_selected, 0);
+    ASSERT_FALSE(log.commands.empty());
+    EXPECT_EQ(log.commands.back().cdb, (std::vector<u8>{0x1B, 1, 0, 0, 0, 0}));
 }
 
 }  // namespace

@@ -31,8 +31,12 @@ class FakeDrive final : public ScsiDevice {
     FakeDrive(std::string inquiry_name, FakeDriveLog* log = nullptr)
         : name_(std::move(inquiry_name)), log_(log) {}
 
-    // The disc: 2048-byte blocks of a file; no disc when empty.
-    void insert(std::vector<u8> image) { image_ = std::move(image); }
+    // The disc: 2048-byte blocks of a file, as a disc written from it holds them (a last
+    // part block filled up with zeros); no disc when empty.
+    void insert(std::vector<u8> image) {
+        image_ = std::move(image);
+        image_.resize((image_.size() + 2047) / 2048 * 2048, 0);
+    }
     void remove() { image_.clear(); }
     // Outcomes for the next commands, oldest first (then kGood again).
     std::deque<ScsiOutcome> next_outcomes;

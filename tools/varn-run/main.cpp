@@ -20,6 +20,7 @@
 #include "base/file_write.h"
 #include "base/host.h"
 #include "base/speed_paths.h"
+#include "cddrive/cd_requests.h"
 #include "frontend/config/config_paths.h"
 #include "frontend/config/lang_texts.h"
 #include "genesis/memory/memory.h"
@@ -294,7 +295,11 @@ class RunnerHost : public Host {
   public:
     explicit RunnerHost(bool fake_clock) : fake_clock_(fake_clock) {}
 
-    void post_request(u32, u32) override {}
+    // CD work is done at once: there is no user-interface thread to hand it to, and a Sega CD
+    // waits for the sectors it asks for.
+    void post_request(u32 code, u32 param) override {
+        if (code >= kCdRequestRead && code <= kCdRequestEject) cd_request(code, param);
+    }
     u32 now_ms() override { return fake_clock_ ? fake_ms_ : real_.now_ms(); }
     void sleep_ms(u32 ms) override {
         if (fake_clock_) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "base/host.h"
+#include "cddrive/cd_requests.h"
 #include "frontend/host/frame_images.h"
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
@@ -41,8 +42,16 @@ class WindowHost : public NullHost {
         sound_.unlock();
         return true;
     }
-    void sound_pause() override { sound_.pause(); }
-    void sound_resume() override { sound_.resume(); }
+    // A real drive's CD audio pauses and resumes with the sound, on the user-interface
+    // thread where the drive's commands run.
+    void sound_pause() override {
+        sound_.pause();
+        requests_.post(kCdRequestPause, 0);
+    }
+    void sound_resume() override {
+        sound_.resume();
+        requests_.post(kCdRequestResume, kCdResumeWithSound);
+    }
 
   private:
     RequestQueue& requests_;

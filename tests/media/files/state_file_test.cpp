@@ -102,7 +102,7 @@ TEST_F(StateFileTest, BadFilesAreRefusedAndChangeNothing) {
 
 TEST_F(StateFileTest, SavingIsRefusedForAMachineWithoutItsOwnBlock) {
     if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
-    for (u32 kind : {kMachine32x, kMachineSegaCd, kMachineSms}) {
+    for (u32 kind : {kMachine32x, kMachineSms}) {
         machine_kind = kind;
         const auto r = state_file_save(folder / "x.VK0");
         EXPECT_EQ(r.status, MediaStatus::kFailed);
