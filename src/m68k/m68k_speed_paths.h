@@ -22,6 +22,7 @@
 #include "base/speed_paths.h"
 #include "m68k/m68k_ea.h"
 #include "m68k/m68k_flags.h"
+#include "m68k/ops_branch.h"
 
 namespace varn::m68k {
 
@@ -36,7 +37,7 @@ inline constexpr u32 kM68kChainLength = 64;
 enum class Then { kNext, kBranch };
 
 // The Bcc entry of the opcode table (ops_branch.cpp): chained<I, op_bcc<I>>. Tests and
-// compares jump to it directly when the next opcode's entry is this one.
+// compares run its Bcc inline when the next opcode's entry is this one.
 template <class I>
 u32 bcc_entry(u32 ir);
 
@@ -48,8 +49,8 @@ u32 bcc_entry(u32 ir);
 // kM68kChainLength instructions (one with the speed paths off), which bounds the stack where
 // the compiler makes no tail call.
 //
-// The entries of the tests and compares (Then::kBranch) go to a Bcc that follows them with a
-// direct jump rather than through the table, on the commonest pair of all; the Bcc runs as
+// The entries of the tests and compares (Then::kBranch) run a Bcc that follows them in the
+// same step rather than through the table, on the commonest pair of all; the Bcc runs as
 // the instruction it is (its own accounting and slice end). They do so only when the table's
 // entry for the next opcode is the Bcc entry, so that a table whose entries stand in for
 // others (a counting run) sees every instruction.
@@ -60,11 +61,21 @@ u32 chained(u32 ir) {
     const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
     if (counter < cycles || --I::chain_left() == 0) [[unlikely]]
         return cycles;
-    c.cycle_counter         = static_cast<s32>(counter);
-    const u32 next          = load_be32(memory_arena + c.fetch_pos);
-    const M68kHandler entry = I::table()[next >> 16];
+    c.cycle_counter   = static_cast<s32>(counter);
+    u32 next          = load_be32(memory_arena + c.fetch_pos);
+    M68kHandler entry = I::table()[next >> 16];
     if constexpr (T == Then::kBranch) {
-        if (entry == &bcc_entry<I>) return bcc_entry<I>(next);
+        if (entry == &bcc_entry<I>) {
+            // The Bcc's own step, inline: its accounting and slice end as bcc_entry has them.
+            // The counter is read back, as a Bcc that halts has parked it (leave_slice).
+            const u32 branch = op_bcc<I>(next);
+            const u32 after  = static_cast<u32>(c.cycle_counter) + branch;
+            if (after < branch || --I::chain_left() == 0) [[unlikely]]
+                return branch;
+            c.cycle_counter = static_cast<s32>(after);
+            next            = load_be32(memory_arena + c.fetch_pos);
+            entry           = I::table()[next >> 16];
+        }
     }
     return entry(next);
 }
@@ -121,7 +132,8 @@ M68K_INLINE std::array<u32, 3> wait_loop_code(u32 pos) {
     return code;
 }
 
-// The resume's checks, common to every loop: the code is unchanged and the loop lies in the
+// The resume's checks, common to every loop: the speed paths are on (a loop left by a slice
+// with them on is run plainly once they are off), the code is unchanged and the loop lies in the
 // jump window; then, when the rest of the round (`partial` cycles, to the loop's first
 // instruction) leaves the slice running and the loop's read is still steady, the counter
 // moves on by them and the position to the loop's start. False, with nothing changed,
@@ -129,8 +141,8 @@ M68K_INLINE std::array<u32, 3> wait_loop_code(u32 pos) {
 template <class I>
 M68K_INLINE bool resume_checks(u32 size) {
     const auto& w = m68k_wait_stop;
-    return wait_loop_code(w.start) == w.code && in_jump_window(I::cpu(), w.start) &&
-           m68k_read_is_steady(w.address, size);
+    return speed_paths_enabled() && wait_loop_code(w.start) == w.code &&
+           in_jump_window(I::cpu(), w.start) && m68k_read_is_steady(w.address, size);
 }
 template <class I>
 M68K_INLINE bool resume_at_loop_start(u32 partial) {
