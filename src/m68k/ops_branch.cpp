@@ -73,18 +73,10 @@ u32 op_scc(u32 ir) {
 
 }  // namespace
 
-// The Bcc entry of the opcode table, which the tests' and compares' entries jump to directly.
-template <class I>
-u32 bcc_entry(u32 ir) {
-    return chained<I, &op_bcc<I>>(ir);
-}
-template u32 bcc_entry<Main>(u32);
-template u32 bcc_entry<Sub>(u32);
-
 M68K_FAMILY(branch) {
     add_pattern<&op_bra<I>>(out, 0x6000, 0xFF00);
     add_pattern<&op_bsr<I>>(out, 0x6100, 0xFF00);
-    add_entry(out, &bcc_entry<I>, 0x6000, 0xF000);
+    add_pattern<&op_bcc<I>>(out, 0x6000, 0xF000);
     add_pattern<&op_dbcc<I>>(out, 0x50C8, 0xF0F8);
     add_pattern<&op_scc<I, Mode::kDn>>(out, 0x50C0, 0xF0F8);
     add_pattern<&op_scc<I, Mode::kAi>>(out, 0x50D0, 0xF0F8);

@@ -51,11 +51,16 @@ inline void call(F* f, Args... args) {
 // here. A machine whose add-on seams are unbound runs the chain without them (chosen at
 // each frame start: the seams are bound at power-on, between frames). A Z80 that stops on an
 // emulation error stops the whole machine like a 68000 halt: false, and nothing after it in
-// the chain runs.
-template <bool kAddons>
-[[gnu::always_inline]] inline bool slice_chain() {
+// the chain runs. `plain` (read by the checked loop only) runs the Z80 with the speed paths
+// off.
+template <bool kAddons, bool kChecked>
+[[gnu::always_inline]] inline bool slice_chain([[maybe_unused]] bool plain) {
     if (z80_may_run()) {
-        z80_run();
+        if (kChecked && plain) {
+            z80_run_paths_off();
+        } else {
+            z80_run_paths_on();
+        }
         if ((z80_context.status & kZ80StatusHalted) != 0) [[unlikely]]
             return false;
     }
@@ -143,16 +148,13 @@ FrameResult run_frame_loop() {
     [[maybe_unused]] void (*const probe)() = slice_end_probe;
     for (;;) {
         ++slices;
-        if constexpr (kChecked) {
-            if (plain) {
-                m68k_run_slice_alone_plain();
-            } else {
-                m68k_run_slice_alone();
-            }
+        if (kChecked && plain) {
+            m68k_run_slice_alone_plain();
         } else {
             m68k_run_slice_alone();
         }
-        if ((m68k_context.status & kM68kStatusHalted) != 0 || !slice_chain<kAddons>()) {
+        if ((m68k_context.status & kM68kStatusHalted) != 0 ||
+            !slice_chain<kAddons, kChecked>(plain)) {
             result = FrameResult::kHalted;
             if constexpr (kChecked) call(probe);
             break;
