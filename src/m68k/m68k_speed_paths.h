@@ -252,7 +252,7 @@ M68K_INLINE u32 run_wait_loop(u32 ir, u32 bcc) {
 // asked before the TST reads: a read that reports a bit once (and clears it) is not, and
 // after it the bus could no longer tell.
 template <class I, Size S, Mode M, M68kHandler Tst>
-[[gnu::noinline]] u32 tst_wait_loop(u32 ir, u32 bcc) {
+[[gnu::noinline, gnu::flatten]] u32 tst_wait_loop(u32 ir, u32 bcc) {
     if (!speed_paths_enabled()) return Tst(ir);
     const u32 pos_tst = I::cpu().fetch_pos;
     const bool steady = m68k_read_is_steady(absolute_address<M>(ir, pos_tst), kSizeBytes<S>);
@@ -387,7 +387,7 @@ M68K_INLINE u32 run_poll_loop(u32 ir) {
 // A MOVE (handler Move) with BEQ.S or BNE.S back to it two instructions on. Whether its read
 // is steady is asked before the MOVE reads (see tst_wait_loop).
 template <class I, M68kHandler Move>
-[[gnu::noinline]] u32 move_poll_loop(u32 ir) {
+[[gnu::noinline, gnu::flatten]] u32 move_poll_loop(u32 ir) {
     if (!speed_paths_enabled()) return Move(ir);
     const u32 pos_move = I::cpu().fetch_pos;
     const bool steady  = m68k_read_is_steady(absolute_address<Mode::kAl>(ir, pos_move), 2);
