@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/config.h"
+#include "base/speed_paths.h"
 #include "m68k/m68k_core.h"
 #include "m68k/m68k_speed_paths.h"
 
@@ -228,23 +229,15 @@ M68K_INLINE bool enter_position() {
     return place_position<I>();
 }
 
-// At the carry that ends the slice: true, with the counter the handler asked for, when a
-// handler left the slice (see leave_slice).
-M68K_INLINE bool left_slice(M68kCpuContext& c, u32 cycles) {
-    if (cycles != kLeaveSlice) [[likely]]
-        return false;
-    c.cycle_counter = c.leave_counter;
-    return true;
-}
-
 // The dispatch loop: starts a chain of instructions through the opcode table (see chained)
 // and, when the chain returns, adds the cycles of the instruction it ended with; the slice
-// ends when that carries.
+// ends when that carries. True when the carry came from a handler that left the slice
+// (kLeaveSlice): only such a handler can have halted the core, and the record's counter is
+// then still the 1 it parked (see leave_slice), which the slice body puts back.
 //
 // The counter lives in the record and is updated before each instruction, so that the record
 // holds the cycles run so far whenever a handler or the bus looks (the VDP reads it for its
-// position). A handler that leaves the slice (kLeaveSlice) has set the record's counter
-// itself, and the loop then returns true: only such a handler can have halted the core.
+// position).
 //
 // Running off the end of an image needs no test in the chained loop: every fetch region is
 // followed by zero guard bytes, which read as opcode 0x0000, and the table entry of that opcode
@@ -262,7 +255,7 @@ M68K_INLINE bool dispatch(u32 cycles) {
         const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
         c.cycle_counter   = static_cast<s32>(counter);
         if (counter < cycles) [[unlikely]]
-            return left_slice(c, cycles);
+            return cycles == kLeaveSlice;
         if constexpr (Plain) {
             if (ran_off_image<I>()) [[unlikely]] {
                 cycles = run_off_image<I>();
@@ -273,11 +266,6 @@ M68K_INLINE bool dispatch(u32 cycles) {
         const u32 ir    = load_be32(memory_arena + c.fetch_pos);
         cycles          = table[ir >> 16](ir);
     }
-}
-
-template <class I>
-[[gnu::noinline, gnu::cold]] bool dispatch_plain(u32 cycles) {
-    return dispatch<I, true>(cycles);
 }
 
 template <class I>
@@ -295,8 +283,11 @@ void hand_off() {
 }
 
 // One slice up to the hand-off. False when the core is or became halted: then no successor
-// runs.
-template <class I>
+// runs. `Plain` runs it with the speed paths off. The switch is not read here: the slice is
+// the hottest call of the machine, so the caller picks the body (the frame loop once a frame,
+// see m68k_run_slice_alone_plain), and the body keeps the registers of the dispatch loop to
+// itself.
+template <class I, bool Plain>
 M68K_INLINE bool run_slice_body() {
     auto& c = I::cpu();
     if (c.status & kM68kStatusHalted) return false;
@@ -320,33 +311,37 @@ M68K_INLINE bool run_slice_body() {
         halt_machine<I>();
         return false;
     }
-    // The switch is read at slice entry only, never in the dispatch loops, and read where it
-    // is used rather than kept across the calls (which would cost a saved register on every
-    // slice).
+    // A wait loop is resumed only where a slice with the speed paths on left one.
     u32 cycles = 0;
     if (c.irq_check == 1) {
         cycles = check_irq<I>(0);
-    } else if constexpr (I::kIsMain) {
-        if (c.fetch_pos == m68k_wait_stop.at && speed_paths_enabled())
-            cycles = m68k_wait_stop.resume();
+    } else if constexpr (I::kIsMain && !Plain) {
+        if (c.fetch_pos == m68k_wait_stop.at) cycles = m68k_wait_stop.resume();
     }
     // The interrupt check may have left the slice itself: the counter is taken from the
     // record after it.
-    bool left;
-    if (speed_paths_enabled()) [[likely]] {
-        left = dispatch<I, false>(cycles);
-    } else {
-        left = dispatch_plain<I>(cycles);
+    if (dispatch<I, Plain>(cycles)) [[unlikely]] {
+        // A handler left the slice: the counter it parked is the one the slice ends with.
+        c.cycle_counter = c.leave_counter;
+        if (c.status & kM68kStatusHalted) return false;
     }
-    if (left && (c.status & kM68kStatusHalted)) return false;
     c.pc      = m68k_current_pc(c);
     c.exit_pc = c.pc;
     return true;
 }
 
+// The plain body out of line, so that the chained one keeps its registers.
+template <class I>
+[[gnu::noinline, gnu::cold]] bool run_slice_plain() {
+    return run_slice_body<I, true>();
+}
+
+// The slice with the hand-off, for the callers that do not pick a body themselves (the
+// sub-CPU, tests): the switch is read here.
 template <class I>
 void run_slice() {
-    if (run_slice_body<I>()) hand_off<I>();
+    const bool ran = speed_paths_enabled() ? run_slice_body<I, false>() : run_slice_plain<I>();
+    if (ran) hand_off<I>();
 }
 
 template <class I>
@@ -384,7 +379,8 @@ void reset() {
 }  // namespace m68k
 
 void m68k_run_slice() { m68k::run_slice<m68k::Main>(); }
-void m68k_run_slice_alone() { m68k::run_slice_body<m68k::Main>(); }
+void m68k_run_slice_alone() { m68k::run_slice_body<m68k::Main, false>(); }
+void m68k_run_slice_alone_plain() { m68k::run_slice_plain<m68k::Main>(); }
 void s68k_run_slice() { m68k::run_slice<m68k::Sub>(); }
 void m68k_reset() { m68k::reset<m68k::Main>(); }
 void s68k_reset() { m68k::reset<m68k::Sub>(); }

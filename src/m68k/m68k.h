@@ -243,7 +243,11 @@ void m68k_run_slice();
 void s68k_run_slice();
 
 // The same slice without the successor call, for a caller that runs the slice chain itself.
+// These two do not read the speed-path switch (base/speed_paths.h), which would cost every
+// slice: the caller reads it (the frame loop once a frame) and runs the plain form with the
+// paths off. m68k_run_slice and s68k_run_slice read it themselves.
 void m68k_run_slice_alone();
+void m68k_run_slice_alone_plain();
 
 // Reset: SR 0x2700, counter and interrupt state cleared, A7 and PC from the two longs at
 // `fetch_base` (set by the caller to the image holding the vectors). A PC without code is

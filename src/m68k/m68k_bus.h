@@ -56,12 +56,14 @@ extern S68kWriteTable s68k_page_write_long;
 inline u32 m68k_unmapped_read(u32 addr) { return addr; }
 inline void m68k_unmapped_write(u32, u32) {}
 
-// Steady reads on the main CPU's bus: true when a read of `size` bytes (1, 2 or 4) at `addr`,
-// made again later in the same slice of the main CPU with no other access in between, gives
-// the same value and changes nothing that the first read did not (work RAM, which only the
-// main CPU changes during its slice; a status port whose value holds for the slice). The
-// core may then leave out the repeated reads of a loop that can do nothing but read again
-// until the slice ends. Bound by the bus owner; null (the default) declares nothing steady.
+// Steady reads on the main CPU's bus: true when a read of `size` bytes (1, 2 or 4) at `addr`
+// made now, and made again later in the same slice of the main CPU with no other access in
+// between, gives the same value both times and the second changes nothing that the first did
+// not (work RAM, which only the main CPU changes during its slice; a status port whose value
+// holds for the slice, unless it has a bit to report once). Asked before the read it is about.
+// The core may then leave out the repeated reads of a loop that can do nothing but read
+// again until the slice ends. Bound by the bus owner; null (the default) declares nothing
+// steady.
 extern bool (*m68k_steady_read)(u32 addr, u32 size);
 inline bool m68k_read_is_steady(u32 addr, u32 size) {
     return m68k_steady_read != nullptr && m68k_steady_read(addr, size);

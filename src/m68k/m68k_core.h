@@ -152,9 +152,10 @@ M68K_INLINE void advance(u32 bytes) {
 
 // A handler that must end the slice at once (STOP, a halt) returns this, having set the
 // record's counter to 1 so that the dispatch step's addition carries whatever the counter
-// stood at; the counter the slice ends with waits in `leave_counter`, which the dispatch loop
-// puts back once the carry has ended the slice. No cycle count can stand for leaving: a
-// counter at -1 plus a count of 1 carries as well as any, so the counter itself must say so.
+// stood at; the counter the slice ends with waits in `leave_counter`, which the slice body
+// puts back once the carry has ended the slice (on that path only). No cycle count can stand for
+// leaving: a counter at -1 plus a count of 1 carries as well as any, so the counter itself must say
+// so.
 inline constexpr u32 kLeaveSlice = 0xFFFFFFFFu;
 
 template <class I>

@@ -80,12 +80,6 @@ void add_pattern(Sink<I>& out, u32 match, u32 mask) {
     out.out.add(kTableEntry<I, H, T>, match, mask);
 }
 
-// Appends a pattern whose table entry is given as it stands (the Bcc entry).
-template <class I>
-void add_entry(Sink<I>& out, M68kHandler entry, u32 match, u32 mask) {
-    out.out.add(entry, match, mask);
-}
-
 #define M68K_FAMILY(name)                                          \
     template <class I>                                             \
     static void m68k_family_body_##name(Sink<I>& out);             \

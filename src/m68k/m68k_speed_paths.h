@@ -22,6 +22,7 @@
 #include "base/speed_paths.h"
 #include "m68k/m68k_ea.h"
 #include "m68k/m68k_flags.h"
+#include "m68k/ops_branch.h"
 
 namespace varn::m68k {
 
@@ -35,11 +36,6 @@ inline constexpr u32 kM68kChainLength = 64;
 // Whether a handler's table entry runs a conditional branch that follows it in its step.
 enum class Then { kNext, kBranch };
 
-// The Bcc entry of the opcode table (ops_branch.cpp): chained<I, op_bcc<I>>. Tests and
-// compares jump to it directly when the next opcode's entry is this one.
-template <class I>
-u32 bcc_entry(u32 ir);
-
 // What the opcode table holds for instruction handler H: H itself, followed by the dispatch
 // step for the next instruction, so that each handler ends in its own indirect jump and the
 // host's branch predictor learns which instruction follows which. The counter is carried in
@@ -48,8 +44,8 @@ u32 bcc_entry(u32 ir);
 // kM68kChainLength instructions (one with the speed paths off), which bounds the stack where
 // the compiler makes no tail call.
 //
-// The entries of the tests and compares (Then::kBranch) go to a Bcc that follows them with a
-// direct jump rather than through the table, on the commonest pair of all; the Bcc runs as
+// The entries of the tests and compares (Then::kBranch) run a Bcc that follows them in the
+// same step rather than through the table, on the commonest pair of all; the Bcc runs as
 // the instruction it is (its own accounting and slice end). They do so only when the table's
 // entry for the next opcode is the Bcc entry, so that a table whose entries stand in for
 // others (a counting run) sees every instruction.
@@ -60,11 +56,21 @@ u32 chained(u32 ir) {
     const u32 counter = static_cast<u32>(c.cycle_counter) + cycles;
     if (counter < cycles || --I::chain_left() == 0) [[unlikely]]
         return cycles;
-    c.cycle_counter         = static_cast<s32>(counter);
-    const u32 next          = load_be32(memory_arena + c.fetch_pos);
-    const M68kHandler entry = I::table()[next >> 16];
+    c.cycle_counter   = static_cast<s32>(counter);
+    u32 next          = load_be32(memory_arena + c.fetch_pos);
+    M68kHandler entry = I::table()[next >> 16];
     if constexpr (T == Then::kBranch) {
-        if (entry == &bcc_entry<I>) return bcc_entry<I>(next);
+        if (entry == &chained<I, &op_bcc<I>>) {
+            // The Bcc's own step, inline: its accounting and slice end as its entry has them.
+            // The counter is read back, as a Bcc that halts has parked it (leave_slice).
+            const u32 branch = op_bcc<I>(next);
+            const u32 after  = static_cast<u32>(c.cycle_counter) + branch;
+            if (after < branch || --I::chain_left() == 0) [[unlikely]]
+                return branch;
+            c.cycle_counter = static_cast<s32>(after);
+            next            = load_be32(memory_arena + c.fetch_pos);
+            entry           = I::table()[next >> 16];
+        }
     }
     return entry(next);
 }
@@ -125,7 +131,7 @@ M68K_INLINE std::array<u32, 3> wait_loop_code(u32 pos) {
 // jump window; then, when the rest of the round (`partial` cycles, to the loop's first
 // instruction) leaves the slice running and the loop's read is still steady, the counter
 // moves on by them and the position to the loop's start. False, with nothing changed,
-// otherwise.
+// otherwise. Only a slice run with the speed paths on resumes a loop (see run_slice_body).
 template <class I>
 M68K_INLINE bool resume_checks(u32 size) {
     const auto& w = m68k_wait_stop;
@@ -223,24 +229,36 @@ M68K_INLINE bool branches_back_to_tst(u32 bcc) {
            (bcc & 0x0E00) != 0;
 }
 
-// Called with the position past the TST (`ir`), whose read and flags are done, and the
-// branch after it going back to it.
+// Called with the position past the TST (`ir`), whose read and flags are done, the branch
+// after it going back to it, and the TST's read found steady before it was made.
 template <class I, Size S, Mode M>
-[[gnu::noinline]] u32 run_wait_loop(u32 ir, u32 bcc) {
-    if (!speed_paths_enabled()) return 0;
+M68K_INLINE u32 run_wait_loop(u32 ir, u32 bcc) {
     auto& c           = I::cpu();
     const u32 pos_tst = c.fetch_pos - kTstLength<S, M>;
     // The branch is taken with the flags just set.
     if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
-    const u32 addr = absolute_address<M>(ir, pos_tst);
-    if (!m68k_read_is_steady(addr, kSizeBytes<S>)) return 0;
     const u32 cycles = run_wait_rounds<I, S, M>(pos_tst);
     if (cycles != 0) {
         auto& w   = m68k_wait_stop;
         w.start   = pos_tst;
         w.resume  = &resume_wait_loop<I, S, M>;
-        w.address = addr;
+        w.address = absolute_address<M>(ir, pos_tst);
         w.code    = wait_loop_code(pos_tst);
+    }
+    return cycles;
+}
+
+// A TST (handler Tst) with the branch back to it after it. Whether its read is steady is
+// asked before the TST reads: a read that reports a bit once (and clears it) is not, and
+// after it the bus could no longer tell.
+template <class I, Size S, Mode M, M68kHandler Tst>
+[[gnu::noinline, gnu::flatten]] u32 tst_wait_loop(u32 ir, u32 bcc) {
+    if (!speed_paths_enabled()) return Tst(ir);
+    const u32 pos_tst = I::cpu().fetch_pos;
+    const bool steady = m68k_read_is_steady(absolute_address<M>(ir, pos_tst), kSizeBytes<S>);
+    const u32 cycles  = Tst(ir);
+    if (steady) {
+        if (const u32 rounds = run_wait_loop<I, S, M>(ir, bcc)) return rounds;
     }
     return cycles;
 }
@@ -248,12 +266,10 @@ template <class I, Size S, Mode M>
 // The entry of a TST (handler Tst) that can be such a loop.
 template <class I, Size S, Mode M, M68kHandler Tst>
 u32 tst_then_wait(u32 ir) {
-    const u32 cycles = Tst(ir);
-    const u32 bcc    = load_be16(memory_arena + I::cpu().fetch_pos);
-    if (branches_back_to_tst<S, M>(bcc)) {
-        if (const u32 rounds = run_wait_loop<I, S, M>(ir, bcc)) return rounds;
-    }
-    return cycles;
+    const u32 bcc = load_be16(memory_arena + I::cpu().fetch_pos + kTstLength<S, M>);
+    if (branches_back_to_tst<S, M>(bcc)) [[unlikely]]
+        return tst_wait_loop<I, S, M, Tst>(ir, bcc);
+    return Tst(ir);
 }
 
 template <class I, Size S, Mode M, M68kHandler Tst>
@@ -343,10 +359,10 @@ M68K_INLINE u32 run_poll_rounds(u32 pos_move, u32 d, u32 bit) {
 }
 
 // Called with the position past the MOVE (`ir`), whose read, flags and register store are
-// done, and the branch two instructions on already looked at.
+// done, the branch two instructions on already looked at, and the MOVE's read found steady
+// before it was made.
 template <class I>
-[[gnu::noinline]] u32 run_poll_loop(u32 ir) {
-    if (!speed_paths_enabled()) return 0;
+M68K_INLINE u32 run_poll_loop(u32 ir) {
     auto& c            = I::cpu();
     const u32 op       = ir >> 16;
     const u32 n        = (op >> 9) & 7;
@@ -354,14 +370,12 @@ template <class I>
     const PollTail t   = poll_tail(pos_move, n);
     const u32 d        = dreg<I>(n);
     if (!t.valid || ((d & t.bit) != 0) != t.while_set || !in_jump_window(c, pos_move)) return 0;
-    const u32 address = absolute_address<Mode::kAl>(ir, pos_move);
-    if (!m68k_read_is_steady(address, 2)) return 0;
     const u32 cycles = run_poll_rounds<I>(pos_move, d, t.bit);
     if (cycles != 0) {
         auto& w     = m68k_wait_stop;
         w.start     = pos_move;
         w.resume    = &resume_poll_loop<I>;
-        w.address   = address;
+        w.address   = absolute_address<Mode::kAl>(ir, pos_move);
         w.reg       = n;
         w.bit       = t.bit;
         w.while_set = t.while_set;
@@ -370,16 +384,27 @@ template <class I>
     return cycles;
 }
 
-// The entry of a MOVE (handler Move) that can be such a loop: BEQ.S or BNE.S back to it, two
-// instructions on.
+// A MOVE (handler Move) with BEQ.S or BNE.S back to it two instructions on. Whether its read
+// is steady is asked before the MOVE reads (see tst_wait_loop).
 template <class I, M68kHandler Move>
-u32 move_then_poll(u32 ir) {
-    const u32 cycles = Move(ir);
-    const u32 bcc = load_be16(memory_arena + I::cpu().fetch_pos - kPollMoveLength + kPollBccOffset);
-    if ((bcc & 0xFEFF) == kPollBranch) {
+[[gnu::noinline, gnu::flatten]] u32 move_poll_loop(u32 ir) {
+    if (!speed_paths_enabled()) return Move(ir);
+    const u32 pos_move = I::cpu().fetch_pos;
+    const bool steady  = m68k_read_is_steady(absolute_address<Mode::kAl>(ir, pos_move), 2);
+    const u32 cycles   = Move(ir);
+    if (steady) {
         if (const u32 rounds = run_poll_loop<I>(ir)) return rounds;
     }
     return cycles;
+}
+
+// The entry of a MOVE (handler Move) that can be such a loop.
+template <class I, M68kHandler Move>
+u32 move_then_poll(u32 ir) {
+    const u32 bcc = load_be16(memory_arena + I::cpu().fetch_pos + kPollBccOffset);
+    if ((bcc & 0xFEFF) == kPollBranch) [[unlikely]]
+        return move_poll_loop<I, Move>(ir);
+    return Move(ir);
 }
 
 template <class I, Size S, Mode Src, Mode Dst, M68kHandler Move>

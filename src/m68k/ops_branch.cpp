@@ -1,5 +1,5 @@
-// Branches and conditional instructions: Bcc, BRA, BSR (line 6), DBcc and Scc (line 5, size
-// field 3). One handler serves every condition; the test is one table look-up.
+// Branches and conditional instructions: Bcc (ops_branch.h), BRA, BSR (line 6), DBcc and Scc
+// (line 5, size field 3). One handler serves every condition; the test is one table look-up.
 //
 //   Bcc    taken 10; not taken 8 (byte displacement) or 12 (word displacement)
 //   BRA    10          BSR    18
@@ -9,41 +9,22 @@
 // The branch base is the opcode's address + 2; displacement byte 0x00 selects a word
 // displacement, 0xFF is an ordinary -1 (no long form).
 
+#include "m68k/ops_branch.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
 
 namespace varn::m68k {
 namespace {
 
-inline constexpr u32 kBccShortNotTakenCycles = 8;   // byte displacement
-inline constexpr u32 kBccLongNotTakenCycles  = 12;  // word displacement
-inline constexpr u32 kBsrCycles              = 18;
-inline constexpr u32 kDbccTrueCycles         = 12;
-inline constexpr u32 kDbccExpiredCycles      = 14;
-inline constexpr u32 kDbccBranchCycles       = 10;
-inline constexpr u32 kSccCycles              = 0;
+inline constexpr u32 kBsrCycles         = 18;
+inline constexpr u32 kDbccTrueCycles    = 12;
+inline constexpr u32 kDbccExpiredCycles = 14;
+inline constexpr u32 kDbccBranchCycles  = 10;
+inline constexpr u32 kSccCycles         = 0;
 
 template <class I>
 inline bool condition(u32 op) {
     return m68k_test_condition((op >> 8) & 15, I::cpu().sr);
-}
-
-// A branch's displacement, sign-extended: byte 0x00 selects the word after the opcode.
-M68K_INLINE u32 branch_displacement(u32 ir) {
-    const u32 disp8 = (ir >> 16) & 0xFF;
-    return disp8 == 0 ? sign_extend16(ir & 0xFFFF) : sign_extend8(disp8);
-}
-
-// Bcc (condition 2-15).
-template <class I>
-M68K_INLINE u32 op_bcc(u32 ir) {
-    if (!m68k_test_condition(ir >> 24, I::cpu().sr)) {
-        const bool word = (ir & 0x00FF0000) == 0;
-        advance<I>(word ? 4 : 2);
-        return word ? kBccLongNotTakenCycles : kBccShortNotTakenCycles;
-    }
-    if (!branch_by<I>(branch_displacement(ir))) return halt<I>();
-    return kBranchTakenCycles;
 }
 
 template <class I>
@@ -92,18 +73,10 @@ u32 op_scc(u32 ir) {
 
 }  // namespace
 
-// The Bcc entry of the opcode table, which the tests' and compares' entries jump to directly.
-template <class I>
-u32 bcc_entry(u32 ir) {
-    return chained<I, &op_bcc<I>>(ir);
-}
-template u32 bcc_entry<Main>(u32);
-template u32 bcc_entry<Sub>(u32);
-
 M68K_FAMILY(branch) {
     add_pattern<&op_bra<I>>(out, 0x6000, 0xFF00);
     add_pattern<&op_bsr<I>>(out, 0x6100, 0xFF00);
-    add_entry(out, &bcc_entry<I>, 0x6000, 0xF000);
+    add_pattern<&op_bcc<I>>(out, 0x6000, 0xF000);
     add_pattern<&op_dbcc<I>>(out, 0x50C8, 0xF0F8);
     add_pattern<&op_scc<I, Mode::kDn>>(out, 0x50C0, 0xF0F8);
     add_pattern<&op_scc<I, Mode::kAi>>(out, 0x50D0, 0xF0F8);

@@ -11,6 +11,9 @@
 #include "m68k/m68k_flags.h"
 
 namespace varn::m68k::move {
+// Each size's file has its own copy of these (internal linkage), so that the compiler sees
+// every handler's one caller, the table entry, and builds the two as one function.
+namespace {
 
 template <Mode Dst>
 inline constexpr u32 kMoveCycles = (Dst == Mode::kDn || Dst == Mode::kAn) ? kMoveToRegisterCycles
@@ -85,4 +88,5 @@ void add_size(Sink<I>& out) {
     });
 }
 
+}  // namespace
 }  // namespace varn::m68k::move

@@ -137,6 +137,21 @@ struct Z80Core {
 
     // One timeslice. Returns when the slice is over (or at once while the core is stopped).
     // Inlined into each instance's run entry, where the context is a fixed record.
+    // Whether a slice takes the speed paths: as the switch stands (read at the slice's first
+    // instruction), or as the caller says (a caller that reads the switch once for many
+    // slices, so that no slice reads it).
+    enum class Paths { kBySwitch, kOn, kOff };
+
+    template <Paths P = Paths::kBySwitch>
+    [[gnu::always_inline]] static bool paths_on() {
+        if constexpr (P == Paths::kBySwitch) {
+            return speed_paths_enabled();
+        } else {
+            return P == Paths::kOn;
+        }
+    }
+
+    template <Paths P = Paths::kBySwitch>
     [[gnu::always_inline]] static void run(C& c) {
         using namespace z80_detail;
         if (c.status & kZ80StatusHalted) return;
@@ -171,7 +186,7 @@ struct Z80Core {
             return finish_exit(c);
         }
         const u32 cnt = c.cycle_counter;
-        if (const u32 cost = self_jump_cost(c, op); cost != 0 && speed_paths_enabled()) {
+        if (const u32 cost = self_jump_cost(c, op); cost != 0 && paths_on<P>()) {
             const u32 distance = 0u - cnt;  // T-states left to zero
             // The two costs as constants, so the division is a multiplication.
             const u32 rounds = cost == 10 ? (distance + 9) / 10 : (distance + 11) / 12;

@@ -2,6 +2,7 @@
 // Handler sets of the 68000 map that only this folder lays out (internal header).
 
 #include "genesis/bus/m68k_map.h"
+#include "genesis/vdp/vdp.h"
 
 namespace varn {
 
@@ -20,8 +21,15 @@ extern const M68kHandlerSet m68k_cart_register_set;    // 0xA13000-0xA13FFF
 extern const M68kHandlerSet m68k_boot_rom_switch_set;  // 0xA14000-0xA14FFF
 extern const M68kHandlerSet m68k_vdp_port_set;         // 0xC00000-0xC00FFF
 // True for the VDP page's addresses whose reads are steady within a 68000 slice: the status
-// port (0xC00004-0xC00007) while a read of it gives what the next one would.
-bool vdp_port_read_is_steady(u32 addr);
+// port (0xC00004-0xC00007) while a read of it made now gives what the next one would. A
+// status read depends on the scheduler's position, which holds for a slice, and on control
+// state that only port writes, DMA and the line events between slices change. A read clears
+// the pending command word, which changes nothing a later read reports, and the DMA-busy bit,
+// which it reports once: while that bit is pending the read is not steady (after a fill the
+// reads give 0x3602, then 0x3600). Inline, as the wait loops ask at every slice they resume.
+inline bool vdp_port_read_is_steady(u32 addr) {
+    return addr - 0xC00004u < 4 && vdp_status_read_is_steady();
+}
 extern const M68kHandlerSet m68k_s32x_register_set;  // 0xA15000-0xA15FFF
 
 // 32X memories.

@@ -139,15 +139,6 @@ void vdp_write_long(u32 a, u32 v) {
 
 }  // namespace
 
-// A status read depends on the scheduler's position, which holds for a slice, and on control
-// state that only port writes, DMA and the line events between slices change. A read clears
-// the pending command word, which changes nothing a later read reports, and the DMA-busy
-// bit, which it reports once: the read is steady only while no such bit is pending and the
-// last read reported none (after a fill the reads give 0x3602, then 0x3600).
-bool vdp_port_read_is_steady(u32 addr) {
-    return is_status_port(addr) && vdp_status_read_is_steady();
-}
-
 const M68kHandlerSet m68k_vdp_port_set{vdp_read_byte,  vdp_read_word,  vdp_read_long,
                                        vdp_write_byte, vdp_write_word, vdp_write_long};
 

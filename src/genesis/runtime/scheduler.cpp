@@ -3,6 +3,7 @@
 #include <array>
 
 #include "base/config.h"
+#include "base/speed_paths.h"
 #include "genesis/io/input_update.h"
 #include "genesis/io/lightgun.h"
 #include "genesis/runtime/pacing.h"
@@ -50,11 +51,16 @@ inline void call(F* f, Args... args) {
 // here. A machine whose add-on seams are unbound runs the chain without them (chosen at
 // each frame start: the seams are bound at power-on, between frames). A Z80 that stops on an
 // emulation error stops the whole machine like a 68000 halt: false, and nothing after it in
-// the chain runs.
-template <bool kAddons>
-[[gnu::always_inline]] inline bool slice_chain() {
+// the chain runs. `plain` (read by the checked loop only) runs the Z80 with the speed paths
+// off.
+template <bool kAddons, bool kChecked>
+[[gnu::always_inline]] inline bool slice_chain([[maybe_unused]] bool plain) {
     if (z80_may_run()) {
-        z80_run();
+        if (kChecked && plain) {
+            z80_run_paths_off();
+        } else {
+            z80_run_paths_on();
+        }
         if ((z80_context.status & kZ80StatusHalted) != 0) [[unlikely]]
             return false;
     }
@@ -128,21 +134,32 @@ void frame_end() {
 // first the sample clock advances and the position counts on; the phase ends after the
 // slices counted down in a register. The sample rate is a host setting: it is read once a
 // frame, and the slices are counted into the run figures when the loop leaves.
-template <bool kAddons, bool kProbe>
+//
+// `kChecked` is the loop for the runs that check the machine rather than play it: with the
+// slice-end probe bound or the speed paths off (both taken at the frame start). The loop that
+// plays a game tests neither on any slice.
+template <bool kAddons, bool kChecked>
 FrameResult run_frame_loop() {
     const u32 sample_step = sample_step_for_option(cfg(cfg_sound_rate));
     u32 phase_left        = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
     u64 slices            = 0;
     FrameResult result    = FrameResult::kFrameEnd;
+    [[maybe_unused]] const bool plain      = kChecked && !speed_paths_enabled();
+    [[maybe_unused]] void (*const probe)() = slice_end_probe;
     for (;;) {
         ++slices;
-        m68k_run_slice_alone();
-        if ((m68k_context.status & kM68kStatusHalted) != 0 || !slice_chain<kAddons>()) {
+        if (kChecked && plain) {
+            m68k_run_slice_alone_plain();
+        } else {
+            m68k_run_slice_alone();
+        }
+        if ((m68k_context.status & kM68kStatusHalted) != 0 ||
+            !slice_chain<kAddons, kChecked>(plain)) {
             result = FrameResult::kHalted;
-            if constexpr (kProbe) slice_end_probe();
+            if constexpr (kChecked) call(probe);
             break;
         }
-        if constexpr (kProbe) slice_end_probe();
+        if constexpr (kChecked) call(probe);
 
         const u32 before = frame_pos.sound_sample_clock;
         frame_pos.sound_sample_clock += sample_step;
@@ -174,7 +191,7 @@ u32 sample_step_for_option(u32 option) { return kSampleStepByOption[option & 0xF
 
 FrameResult run_frame() {
     const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;
-    if (slice_end_probe != nullptr) [[unlikely]]
+    if (slice_end_probe != nullptr || !speed_paths_enabled()) [[unlikely]]
         return addons ? run_frame_loop<true, true>() : run_frame_loop<false, true>();
     return addons ? run_frame_loop<true, false>() : run_frame_loop<false, false>();
 }

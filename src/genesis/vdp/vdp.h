@@ -56,9 +56,6 @@ struct VdpControlState {
     bool vint_pending;
     bool hint_pending;
     u8 hint_counter;
-    // `status` as the last status read found it: a bit that reading clears
-    // (kVdpStatusClearedByRead) set here made that read report it and the next one not.
-    u8 status_at_last_read;
 
     // Values derived from the registers for the renderers.
     bool display_enabled;
@@ -185,21 +182,20 @@ struct VdpRuntimeLinks {
 };
 extern VdpRuntimeLinks vdp_runtime_links;
 
+// Status bits held in `status` that a read reports once and clears: DMA busy.
+inline constexpr u8 kVdpStatusClearedByRead = 0x02;
+
+// True when a status read made now gives what the next one would, and changes nothing it
+// reports: no bit that a read clears is pending.
+inline bool vdp_status_read_is_steady() {
+    return (vdp_control_state.status & kVdpStatusClearedByRead) == 0;
+}
+
 // Status: bits 0 (50 Hz console), 2-3 (H and V blank, by the scheduler's phase; the V blank
 // bit already in the horizontal blank of line 223), 4 (odd field while interlaced), 7
 // (V interrupt pending), 1, 5 and 6 as held, 9-10 and 12-13 set. Reading clears a pending
 // second command word and reports DMA busy once. Games poll it in tight loops, so it is
 // read inline by the bus.
-// Status bits held in `status` that a read reports once and clears: DMA busy.
-inline constexpr u8 kVdpStatusClearedByRead = 0x02;
-
-// True when a status read now gives what the next one would, and changes nothing it reports:
-// no bit that a read clears is pending, and the last read cleared none.
-inline bool vdp_status_read_is_steady() {
-    const VdpControlState& s = vdp_control_state;
-    return ((s.status | s.status_at_last_read) & kVdpStatusClearedByRead) == 0;
-}
-
 inline u16 vdp_read_status() {
     // By phase (draw, horizontal blank, vertical blank); the scheduler's phase is 0-2.
     static constexpr u8 kPhaseBlank[4] = {0x00, 0x04, 0x08, 0x00};
@@ -208,7 +204,6 @@ inline u16 vdp_read_status() {
     const u32 phase                    = *vdp_runtime_links.slice_phase;
     u32 status = 0x3600 | (*vdp_runtime_links.pal_flag & 1) | (s.status & 0x62) |
                  (s.vint_pending << 7) | ((s.interlace & s.odd_field) << 4);
-    s.status_at_last_read = s.status;
     s.status &= static_cast<u8>(~kVdpStatusClearedByRead);
     status |= kPhaseBlank[phase & 3];
     if (phase == 1 && *vdp_runtime_links.slice_counter == ((223u << 4) | 1)) status |= 0x08;

@@ -197,7 +197,6 @@ namespace vdp_detail {
 void clear_control_state() {
     auto& s               = st();
     s.status              = 0;
-    s.status_at_last_read = 0;
     s.address             = 0;
     s.code                = 0;
     s.command_first       = 0;

@@ -104,8 +104,12 @@ void z80_map_init();
 extern z80_cpu_context z80_context;
 
 // Runs one timeslice of the Genesis Z80 and returns; the caller continues the chain. Does
-// nothing while the core is stopped by an emulation error.
+// nothing while the core is stopped by an emulation error. z80_run takes the speed paths as
+// the switch (base/speed_paths.h) stands; the frame loop, which reads the switch once a
+// frame, calls the form for its setting, so that no slice reads it.
 void z80_run();
+void z80_run_paths_on();
+void z80_run_paths_off();
 
 // Power-on and the 68000 releasing the Z80 reset line.
 void z80_reset();

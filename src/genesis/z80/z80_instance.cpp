@@ -24,6 +24,8 @@ constinit z80_cpu_context z80_context = initial_context();
 void (*z80_halt_hook)() = nullptr;
 
 void z80_run() { GenesisZ80::run(z80_context); }
+void z80_run_paths_on() { GenesisZ80::run<GenesisZ80::Paths::kOn>(z80_context); }
+void z80_run_paths_off() { GenesisZ80::run<GenesisZ80::Paths::kOff>(z80_context); }
 
 void z80_reset() { GenesisZ80::reset(z80_context, 0); }
 
