@@ -172,7 +172,10 @@ SH2_INLINE bool enter_position() {
 template <class I>
 bool run_slice() {
     auto& c = I::cpu();
-    if (c.status & kSh2StatusHalted) return false;
+    if (c.status & (kSh2StatusHalted | kSh2StatusHeld)) [[unlikely]] {
+        // A core still held in reset spends no cycles and lets the chain go on.
+        return (c.status & kSh2StatusHalted) == 0;
+    }
     // The budget with what a delayed branch carried over, taken in 64 bits and held within
     // the counter's range.
     const s64 budget = s64{c.slice_cycles} + c.branch_carry;
