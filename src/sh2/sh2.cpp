@@ -3,6 +3,7 @@
 #include "sh2/sh2.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "base/config.h"
 #include "sh2/sh2_core.h"
@@ -51,7 +52,7 @@ template <class I>
     auto& c        = I::cpu();
     c.irq_check    = 0;
     const u32 mask = (c.sr >> 4) & 15;
-    if (mask == 15) return 0;
+    if (mask == 15 || c.irq_pending == 0) return 0;
     u32 best_level  = mask;
     u32 best_vector = 0;
     u32 best_bit    = 0;
@@ -63,8 +64,10 @@ template <class I>
             break;
         }
     }
-    for (u32 b = 31; b >= 16; --b) {
-        if ((c.irq_pending & (1u << b)) == 0) continue;
+    // The pending on-chip sources, highest bit first.
+    for (u32 onchip = c.irq_pending & 0xFFFF0000u; onchip != 0;) {
+        const u32 b = 31 - static_cast<u32>(std::countl_zero(onchip));
+        onchip &= ~(1u << b);
         const u32 index = 31 - b;
         const u32 level = c.onchip_level[index];
         if (level > mask && level >= best_level && c.onchip_vector[index] != 0) {
