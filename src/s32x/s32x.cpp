@@ -25,6 +25,21 @@ namespace {
 
 bool fitted = false;
 
+// Booted from the cartridge header, the SH-2s stay in reset, as their system ROMs keep them,
+// until the 68000's start code has taken the checksum handed over in communication word 4
+// and written that word back: the start code clears the shared registers (PWM, DREQ, bank,
+// VDP) after the release, which would undo what an SH-2 program set up first. A start code
+// that never writes the word gets the cores after kHeaderStartFrames frames.
+constexpr u32 kHeaderStartFrames = 30;
+u32 header_start_frames          = 0;  // frames left before the cores start anyway; 0 = none
+
+void start_header_booted_cores() {
+    if (header_start_frames == 0) return;
+    header_start_frames = 0;
+    sh2_context.status &= ~kSh2StatusHeld;
+    sh2s_context.status &= ~kSh2StatusHeld;
+}
+
 S32xRegs& R() { return s32x_regs; }
 
 Sh2CpuContext& core_context(u32 core) { return core == 0 ? sh2_context : sh2s_context; }
@@ -90,6 +105,11 @@ void s32x_hint_line() {
 }
 
 void s32x_vint_frame() {
+    if (header_start_frames == 1) {
+        start_header_booted_cores();
+    } else if (header_start_frames != 0) {
+        --header_start_frames;
+    }
     merge(kS32xEnV, kSh2IrqVBlank);
     R().palette_access = R().palette_access_pending;
     if (s32x_fb_display != R().fb_next) {
@@ -452,6 +472,7 @@ void a15_write_byte(u32 a, u32 value) {
     }
     if (o >= 0x120 && o < 0x130) {
         write_comm_byte(o, v);
+        if (o == 0x128 || o == 0x129) start_header_booted_cores();
         return;
     }
     switch (o) {
@@ -672,10 +693,9 @@ void s32x_boot_sh2_program() {
     }
     sh2_context.vbr = header(0x3E8);
     sh2_reset_from_header();
-    sh2_context.status &= ~kSh2StatusHeld;
     sh2s_context.vbr = header(0x3EC);
     sh2s_reset_from_header();
-    sh2s_context.status &= ~kSh2StatusHeld;
+    header_start_frames = kHeaderStartFrames;  // both still held: see start_header_booted_cores
 
     // What the system ROM leaves behind for the game.
     auto& comm = R().comm;
@@ -709,8 +729,9 @@ void s32x_reset() {
     std::fill(s32x_sdram.begin(), s32x_sdram.end(), u8{0});
     std::fill(s32x_palette.begin(), s32x_palette.end(), u8{0});
     std::fill(s32x_frame_buffers.begin(), s32x_frame_buffers.end(), u8{0});
-    s32x_regs       = {};
-    s32x_fb_display = 0;
+    s32x_regs           = {};
+    s32x_fb_display     = 0;
+    header_start_frames = 0;
     s32x_vdp_regs_clear();
     s32x_pwm_regs_clear();
     sh2_reset_records();

@@ -11,7 +11,10 @@
 //              cleared, the SH-2s held; on a machine with a 32X the frame seams are bound,
 //              otherwise they are left unbound and a Genesis run pays nothing
 //   release    the 68000 writes 0xA15101 with bit 1 set: s32x_boot_sh2_program(), and from
-//              the next timeslice both SH-2s run in the slice chain
+//              the next timeslice the unit takes part in the slice chain; booted from their
+//              system ROMs both SH-2s run at once, booted from the cartridge header they
+//              start when the 68000's start code writes back communication word 4 (the
+//              checksum handed over), as the system ROMs hold them
 //
 // The FIFO of the DREQ transfer holds 8 words; its counts are kept in words (fill + free =
 // 8), for the 68000, the SH-2 register and the DMA controller alike.
@@ -55,11 +58,12 @@ struct S32xRegs {
     // PWM
     u16 pwm_ctrl  = 0;
     u16 pwm_cycle = 0;
-    std::array<S32xPwmQueue, 3> pwm_queue{};  // left, right, mono
+    std::array<S32xPwmQueue, 2> pwm_queue{};  // left, right (a mono word enters both)
     u32 pwm_acc       = 0;
     u8 pwm_down       = 0;
     u16 pwm_out_left  = 0;  // the pulse widths on the outputs now (the last words dropped)
     u16 pwm_out_right = 0;
+    s32 pwm_dc        = 0;  // the constant level the output stage blocks, 1/65536 units
 
     // 32X VDP
     u16 bitmap_mode            = 0;
@@ -113,7 +117,10 @@ void s32x_vdp_write(u32 offset, u16 value);  // offset 0x00-0x0E, whole word
 void s32x_vdp_write_fb_select(u32 select);   // frame-buffer control bit 0
 u16 s32x_pwm_read(u32 offset);               // offset 0x30-0x38
 void s32x_pwm_write(u32 offset, u16 value);
-void s32x_pwm_push(u32 queue, u16 value);  // 0 left, 1 right, 2 mono
+// Pulse-width register 0 left, 1 right, 2 mono (a word into both queues).
+void s32x_pwm_push(u32 reg, u16 value);
+// Words a pulse-width register takes before a word of it would be lost.
+u32 s32x_pwm_room(u32 reg);
 // Adds the PWM outputs, both channels mixed, to a sound sample.
 void s32x_pwm_sample(s16* slot);
 // The render mode bits from the bitmap mode register.

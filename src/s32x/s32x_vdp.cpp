@@ -60,6 +60,7 @@ void s32x_pwm_regs_clear() {
     r.pwm_acc      = 0;
     r.pwm_down     = 0;
     r.pwm_out_left = r.pwm_out_right = 0;
+    r.pwm_dc                         = 0;
 }
 
 void s32x_palette_refresh() {
@@ -154,6 +155,9 @@ void s32x_vdp_fill() {
 
 // ---- PWM ----
 
+// The mono register feeds both outputs: it writes its word into the left and the right
+// queue, and reads full while either of them is full and empty only when both are, so that a
+// program filling both channels can wait on either register.
 u16 s32x_pwm_read(u32 offset) {
     const auto& r = R();
     switch (offset) {
@@ -164,20 +168,37 @@ u16 s32x_pwm_read(u32 offset) {
         case 0x34:
         case 0x36:
         case 0x38: {
-            const auto& q = r.pwm_queue[(offset - 0x34) / 2];
-            return static_cast<u16>((q.fill == 0 ? 0x4000 : 0) | (q.free == 0 ? 0x8000 : 0));
+            const u32 reg    = (offset - 0x34) / 2;
+            const bool full  = s32x_pwm_room(reg) == 0;
+            const bool empty = reg == 2 ? r.pwm_queue[0].fill == 0 && r.pwm_queue[1].fill == 0
+                                        : r.pwm_queue[reg].fill == 0;
+            return static_cast<u16>((empty ? 0x4000 : 0) | (full ? 0x8000 : 0));
         }
         default:
             return 0;
     }
 }
 
-void s32x_pwm_push(u32 queue, u16 value) {
-    auto& q = R().pwm_queue[queue];
+u32 s32x_pwm_room(u32 reg) {
+    const auto& q = R().pwm_queue;
+    return reg == 2 ? std::min(q[0].free, q[1].free) : q[reg].free;
+}
+
+namespace {
+
+void queue_push(S32xPwmQueue& q, u16 value) {
     if (q.free == 0) return;  // full: the value is lost
     q.words[q.fill] = value;
     ++q.fill;
     --q.free;
+}
+
+}  // namespace
+
+void s32x_pwm_push(u32 reg, u16 value) {
+    auto& q = R().pwm_queue;
+    if (reg != 1) queue_push(q[0], value);
+    if (reg != 0) queue_push(q[1], value);
 }
 
 void s32x_pwm_write(u32 offset, u16 v) {
@@ -218,10 +239,9 @@ void s32x_pwm_line() {
             if (en != 0) sh2_raise_irq(core == 0 ? sh2_context : sh2s_context, en & kSh2IrqPwm);
         }
     }
-    // Each queue's oldest word goes to its output (mono to both) and leaves the queue.
+    // Each queue's oldest word goes to its output and leaves the queue.
     if (r.pwm_queue[0].fill != 0) r.pwm_out_left = r.pwm_queue[0].words[0];
     if (r.pwm_queue[1].fill != 0) r.pwm_out_right = r.pwm_queue[1].words[0];
-    if (r.pwm_queue[2].fill != 0) r.pwm_out_left = r.pwm_out_right = r.pwm_queue[2].words[0];
     for (auto& q : r.pwm_queue) {
         if (q.fill == 0) continue;
         std::copy(q.words.begin() + 1, q.words.begin() + q.fill, q.words.begin());
@@ -242,12 +262,18 @@ s32 pwm_level(u16 width, u32 cycle) {
 
 }  // namespace
 
+// The output stage passes no constant level: a one-pole high-pass (about 7 Hz at 44.1 kHz)
+// follows the mix, so a driver idling at any pulse width is silent and only what it plays
+// is heard.
 void s32x_pwm_sample(s16* slot) {
-    const auto& r   = R();
+    auto& r         = R();
     const u32 cycle = r.pwm_cycle & 0xFFF;
     const s32 mix   = (pwm_level(r.pwm_out_left, cycle) + pwm_level(r.pwm_out_right, cycle)) / 2;
-    if (mix == 0) return;
-    *slot = static_cast<s16>(std::clamp(*slot + mix, -0x8000, 0x7FFF));
+    const s32 level = mix * 65536;
+    r.pwm_dc += (level - r.pwm_dc) / 1024;
+    const s32 out = (level - r.pwm_dc) / 65536;
+    if (out == 0) return;
+    *slot = static_cast<s16>(std::clamp(*slot + out, -0x8000, 0x7FFF));
 }
 
 void s32x_chain_tail() {

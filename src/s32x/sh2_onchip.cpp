@@ -115,7 +115,7 @@ u32 end_avail(const Sh2DmaEnd& e, bool as_source) {
         case Sh2DmaEndKind::kFifo:
             return as_source ? r.fifo_fill : r.fifo_free;
         case Sh2DmaEndKind::kPwm:
-            return as_source ? 0 : r.pwm_queue[e.queue].free;
+            return as_source ? 0 : s32x_pwm_room(e.queue);
         default:
             return 0;
     }

@@ -3,6 +3,7 @@
 #include "sh2/sh2.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "base/config.h"
 #include "sh2/sh2_core.h"
@@ -51,7 +52,7 @@ template <class I>
     auto& c        = I::cpu();
     c.irq_check    = 0;
     const u32 mask = (c.sr >> 4) & 15;
-    if (mask == 15) return 0;
+    if (mask == 15 || c.irq_pending == 0) return 0;
     u32 best_level  = mask;
     u32 best_vector = 0;
     u32 best_bit    = 0;
@@ -63,8 +64,10 @@ template <class I>
             break;
         }
     }
-    for (u32 b = 31; b >= 16; --b) {
-        if ((c.irq_pending & (1u << b)) == 0) continue;
+    // The pending on-chip sources, highest bit first.
+    for (u32 onchip = c.irq_pending & 0xFFFF0000u; onchip != 0;) {
+        const u32 b = 31 - static_cast<u32>(std::countl_zero(onchip));
+        onchip &= ~(1u << b);
         const u32 index = 31 - b;
         const u32 level = c.onchip_level[index];
         if (level > mask && level >= best_level && c.onchip_vector[index] != 0) {
@@ -87,47 +90,30 @@ template <class I>
     return kInterruptCycles;
 }
 
-// After a handler: the next instruction, sequential or a taken branch. False when the branch
-// target lies where no code is (the core halted).
-template <class I>
-SH2_INLINE bool dispatch_next() {
-    auto& c = I::cpu();
-    c.cur += 2;
-    if (c.cur == c.next) [[likely]] {
-        c.next += 2;
-        return true;
-    }
-    // A taken branch: inside the region the offset is the position already; elsewhere the
-    // target's own region is looked up.
-    if (c.next < c.fetch_size) {
-        c.cur  = c.next;
-        c.next = c.cur + 2;
-        return true;
-    }
-    const u32 target = c.fetch_start + c.next;
-    if (enter_region<I>(target)) return true;
-    halt_at<I>(target);
-    return false;
-}
-
-// The dispatch loop. The counter is held in a local and written back when the slice ends;
-// handlers never read it. Sequential execution that runs off its region's end halts, as a
-// jump there would.
+// The dispatch loop. The counter, the running offset and the fetch region are held in locals
+// and written back when the slice ends: handlers never read the counter, never change the
+// region, and read `cur` (stored before each call) without writing it; `next` stays in the
+// context, where branch handlers set it. Sequential execution that runs off its region's end
+// halts, as a jump there would.
 template <class I>
 SH2_INLINE bool run_loop(u32 cycles) {
     auto& c               = I::cpu();
     const Sh2JumpTable& t = I::table();
     s32 counter           = c.cycle_counter;
+    const u8* image       = c.fetch_image;
+    u32 size              = c.fetch_size;
+    u32 cur               = c.cur;
     for (;;) {
         counter += static_cast<s32>(cycles);
         if (counter >= 0) break;
     run:
-        if (c.cur >= c.fetch_size) [[unlikely]] {
+        c.cur = cur;
+        if (cur >= size) [[unlikely]] {
             halt_at<I>(sh2_current_pc(c));
             c.cycle_counter = counter;
             return false;
         }
-        const u32 ir = load_be16(c.fetch_image + c.cur);
+        const u32 ir = load_be16(image + cur);
         const u32 r  = t[ir](ir);
         if (r >= kSh2Delayed) [[unlikely]] {
             if (r == kSh2Leave) {
@@ -141,15 +127,33 @@ SH2_INLINE bool run_loop(u32 cycles) {
                 c.branch_carry += counter + 1;
                 counter = -1;
             }
-            c.cur += 2;
+            cur += 2;
             goto run;
         }
-        if (!dispatch_next<I>()) [[unlikely]] {
-            c.cycle_counter = counter + static_cast<s32>(r);
-            return false;
+        // The next instruction: sequential, a taken branch inside the region (the offset is
+        // the position already), or elsewhere through the target's own region.
+        cur += 2;
+        const u32 next = c.next;
+        if (cur == next) [[likely]] {
+            c.next = next + 2;
+        } else if (next < size) {
+            cur    = next;
+            c.next = next + 2;
+        } else {
+            c.cur            = cur;
+            const u32 target = c.fetch_start + next;
+            if (!enter_region<I>(target)) [[unlikely]] {
+                halt_at<I>(target);
+                c.cycle_counter = counter + static_cast<s32>(r);
+                return false;
+            }
+            image = c.fetch_image;
+            size  = c.fetch_size;
+            cur   = c.cur;
         }
         cycles = r;
     }
+    c.cur           = cur;
     c.cycle_counter = counter;
     c.pc            = sh2_current_pc(c);
     return true;
@@ -172,7 +176,10 @@ SH2_INLINE bool enter_position() {
 template <class I>
 bool run_slice() {
     auto& c = I::cpu();
-    if (c.status & kSh2StatusHalted) return false;
+    if (c.status & (kSh2StatusHalted | kSh2StatusHeld)) [[unlikely]] {
+        // A core still held in reset spends no cycles and lets the chain go on.
+        return (c.status & kSh2StatusHalted) == 0;
+    }
     // The budget with what a delayed branch carried over, taken in 64 bits and held within
     // the counter's range.
     const s64 budget = s64{c.slice_cycles} + c.branch_carry;

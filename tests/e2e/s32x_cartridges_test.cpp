@@ -28,15 +28,25 @@ void PrintTo(const Image32x& c, std::ostream* os) { *os << c.file; }
 // What the kept (last) frames show:
 //   nikona-rom_mars      "Nikona screen template", the frame counter, and the textured model
 //                        turning in the 32X frame buffer
-//   gema-soundtest_mars  the sound driver's tester with its three 32X sprites; C plays
-//                        sequence 0 on FM and PSG
-// The tester's slave sets up the PWM at once, and then its 68000 start code writes zeros to
-// the PWM control and cycle registers: booted from the header, the SH-2s start the moment
-// the 68000 releases them, before that code runs, so the PWM stays off and the sound is FM
-// and PSG alone. nikona-rom_mars's run is silent.
+//   gema-soundtest_mars  the sound driver's tester with its three 32X sprites, sequence 04
+//                        selected
+// The tester's pad script: Right and C play sequence 1 (FM and PSG) from frame 130, three
+// Rights and C then play sequence 4 (FM and the slave's PWM mix) from frame 480 to the end.
+// nikona-rom_mars's run is silent: its slave sets the PWM up and idles it off the middle, a
+// constant level that fades out within the first frames.
 const Image32x kImages[] = {
-    {"nikona-rom_mars.32x", 1800, {}, false, 0xf49d8bad, 0xe503f166},
-    {"gema-soundtest_mars.32x", 900, {{120, 130, kPadC}}, false, 0x2c45ee2b, 0x700d4439},
+    {"nikona-rom_mars.32x", 1800, {}, true, 0xf49d8bad, 0x10442224},
+    {"gema-soundtest_mars.32x",
+     900,
+     {{120, 124, kPadRight},
+      {130, 140, kPadC},
+      {440, 444, kPadRight},
+      {450, 454, kPadRight},
+      {460, 464, kPadRight},
+      {480, 490, kPadC}},
+     true,
+     0x4f009a60,
+     0xd23e0880},
 };
 
 class Image32xTest : public ::testing::TestWithParam<Image32x> {};

@@ -126,13 +126,30 @@ TEST_F(UnitTest, PwmTimerInterruptCadenceAndQueues) {
         }
         EXPECT_EQ(seen, c.interrupts) << std::hex << c.ctrl << " " << c.cycle;
     }
+    // Mono words enter both queues; the ninth is lost.
     s32x_pwm_regs_clear();
-    for (u32 i = 0; i < 9; ++i) ww(1, 0x4038, i);
-    EXPECT_EQ(rw(0, 0x4038), 0x8000u);  // full; the ninth never entered
-    EXPECT_EQ(rw(0, 0x4034), 0x4000u);  // left queue empty
+    for (u32 i = 1; i <= 9; ++i) ww(1, 0x4038, i);
+    for (const u32 reg : {0x4034u, 0x4036u, 0x4038u}) EXPECT_EQ(rw(0, reg), 0x8000u) << reg;
     ww(0, 0x4032, 0);
     for (u32 i = 0; i < 8; ++i) s32x_pwm_line();
     EXPECT_EQ(rw(0, 0x4038), 0x4000u);  // drained at one word a period
+    EXPECT_EQ(s32x_regs.pwm_out_left, 8u);
+    EXPECT_EQ(s32x_regs.pwm_out_right, 8u);
+
+    // Both channels filled a long word at a time: the mono register reads full with them, so
+    // a program that fills until it reads full leaves its loop. One channel full alone: the
+    // mono register reads full too (half of a mono word would be lost), and not empty.
+    s32x_pwm_regs_clear();
+    for (u32 i = 0; i < 8; ++i) wl(1, 0x4034, 0x00010002);
+    EXPECT_EQ(rw(0, 0x4038), 0x8000u);
+    s32x_pwm_regs_clear();
+    for (u32 i = 0; i < 8; ++i) ww(1, 0x4034, 1);
+    EXPECT_EQ(rw(0, 0x4034), 0x8000u);
+    EXPECT_EQ(rw(0, 0x4036), 0x4000u);
+    EXPECT_EQ(rw(0, 0x4038), 0x8000u);
+    ww(1, 0x4038, 2);  // reaches the right queue only
+    EXPECT_EQ(rw(0, 0x4036), 0x0000u);
+    EXPECT_EQ(rw(0, 0x4034), 0x8000u);
 
     // The word leaving a queue drives its output: the middle of the cycle is silence, a
     // longer pulse a positive level; mono feeds both outputs.
@@ -149,6 +166,13 @@ TEST_F(UnitTest, PwmTimerInterruptCadenceAndQueues) {
         s32x_pwm_sample(&sample);
         EXPECT_EQ((sample > 0) - (sample < 0), l.sign) << l.width;
     }
+    // A width held, as a driver idles, fades to silence: the output passes no constant level.
+    s16 sample = 0;
+    for (u32 i = 0; i < 20000; ++i) {
+        sample = 0;
+        s32x_pwm_sample(&sample);
+    }
+    EXPECT_EQ(sample, 0);
 }
 
 TEST_F(UnitTest, FillWrapsInItsBlockAndFrameBufferSwapsAtOnce) {
@@ -247,11 +271,18 @@ TEST_F(UnitTest, BootStartsBothCoresAndLeavesTheSystemRomsTraces) {
     EXPECT_EQ(cpu(0).r[15], 0x0603FFF0u);
     EXPECT_EQ(cpu(1).pc, 0x06000200u);
     EXPECT_EQ(cpu(1).vbr, 0x06000400u);
-    EXPECT_EQ(cpu(0).status & kSh2StatusHeld, 0u);
-    EXPECT_EQ(cpu(1).status & kSh2StatusHeld, 0u);
     EXPECT_EQ(rl(0, 0x4020), 0x4D5F4F4Bu);  // "M_OK"
     EXPECT_EQ(rl(0, 0x4024), 0x535F4F4Bu);  // "S_OK"
     EXPECT_EQ(rw(1, 0x4028), 0xC0DEu);
+    // The cores stay in reset until the 68000 writes the checksum word back.
+    const u32 held = kSh2StatusHeld;
+    EXPECT_EQ(cpu(0).status & held, held);
+    EXPECT_EQ(cpu(1).status & held, held);
+    m68k_wb(0xA15120, 0);  // another word starts nothing
+    EXPECT_EQ(cpu(1).status & held, held);
+    m68k_ww(0xA15128, 0);
+    EXPECT_EQ(cpu(0).status & held, 0u);
+    EXPECT_EQ(cpu(1).status & held, 0u);
     EXPECT_EQ(load_be32(&s32x_m68k_bios[4]), 0x00880200u);
     EXPECT_EQ(load_be32(&s32x_m68k_bios[8]), 0x00880206u);
     EXPECT_EQ(load_be32(&s32x_m68k_bios[47 * 4]), 0x00880200u + 6 * 46);
@@ -261,6 +292,22 @@ TEST_F(UnitTest, BootStartsBothCoresAndLeavesTheSystemRomsTraces) {
     cpu(0).pc = 0x06000180;
     m68k_wb(0xA15101, 0x83);
     EXPECT_EQ(cpu(0).pc, 0x06000180u);
+}
+
+TEST_F(UnitTest, HeaderBootedCoresWaitInResetWithoutHoldingTheChain) {
+    put_header(0x800, 0x06000000, 0x1000);
+    sh2_set_cart_size(0x10000);
+    m68k_wb(0xA15101, 0x83);
+    const u32 pc = cpu(0).pc;
+    sh2_run_slice();
+    EXPECT_EQ(cpu(0).pc, pc);             // no instruction ran
+    EXPECT_EQ(s32x_regs.pwm_acc, 0x8Bu);  // the chain went on to the PWM timer
+    // A start code that never writes the checksum word back gets the cores after 30 frames.
+    for (u32 f = 0; f < 29; ++f) s32x_vint_frame();
+    EXPECT_EQ(cpu(1).status & kSh2StatusHeld, kSh2StatusHeld);
+    s32x_vint_frame();
+    EXPECT_EQ(cpu(0).status & kSh2StatusHeld, 0u);
+    EXPECT_EQ(cpu(1).status & kSh2StatusHeld, 0u);
 }
 
 TEST_F(UnitTest, MachineWithoutA32xLeavesTheSeamsUnbound) {

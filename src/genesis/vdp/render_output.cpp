@@ -245,24 +245,39 @@ void composite(u32 y, u32 mode) {
     if (src.frame_buffer == nullptr || src.frame_buffer_words == 0) {
         convert_row(y, out);   // no 32X layer
     } else if (bitmap == 1) {  // packed pixel
-        const u32 start = line_start(y);
-        for (u32 p = 0; p < kLineWidth; ++p) {
-            const u8 index      = fb_byte(start, p);
-            const u16 colour    = palette_word(index);
+        const u32 start   = line_start(y);
+        const auto packed = [&](u32 p, u8 index, u16 colour) {
             const bool through  = (colour & 0x8000) != 0;
             const bool show_32x = prio ? !(index == 0 || (!genesis_clear(gen[p]) && through))
                                        : (genesis_clear(gen[p]) || through);
             out[p]              = show_32x ? s32x_colour_to_host(colour) : colour_lut[gen[p]];
+        };
+        if (src.big_endian && src.palette != nullptr &&
+            start + kLineWidth / 2 <= src.frame_buffer_words) {
+            // The line lies whole in the buffer: its bytes in order, the palette read in place.
+            const u8* line = reinterpret_cast<const u8*>(src.frame_buffer + start);
+            const u8* pal  = reinterpret_cast<const u8*>(src.palette);
+            for (u32 p = 0; p < kLineWidth; ++p) packed(p, line[p], load_be16(pal + 2 * line[p]));
+        } else {
+            for (u32 p = 0; p < kLineWidth; ++p) {
+                const u8 index = fb_byte(start, p);
+                packed(p, index, palette_word(index));
+            }
         }
     } else if (bitmap == 2) {  // direct colour
-        const u32 start = line_start(y);
-        for (u32 p = 0; p < kLineWidth; ++p) {
-            const u16 word      = fb_word(start + p);
+        const u32 start   = line_start(y);
+        const auto direct = [&](u32 p, u16 word) {
             const u16 host      = s32x_colour_to_host(word);
             const bool through  = (word & 0x8000) != 0;
             const bool show_32x = prio ? !(host == 0 || (!genesis_clear(gen[p]) && through))
                                        : (genesis_clear(gen[p]) || through);
             out[p]              = show_32x ? host : colour_lut[gen[p]];
+        };
+        if (src.big_endian && start + kLineWidth <= src.frame_buffer_words) {
+            const u8* line = reinterpret_cast<const u8*>(src.frame_buffer + start);
+            for (u32 p = 0; p < kLineWidth; ++p) direct(p, load_be16(line + 2 * p));
+        } else {
+            for (u32 p = 0; p < kLineWidth; ++p) direct(p, fb_word(start + p));
         }
     } else {  // run length: the 32X line alone
         u32 at = line_start(y);
