@@ -52,7 +52,9 @@ wait_for() {  # wait_for DESCRIPTION COMMAND...: until the command succeeds (10 
 }
 windows_at_least() { [ "$(window_count)" -ge "$1" ]; }
 windows_exactly() { [ "$(window_count)" -eq "$1" ]; }
-focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
+focus() {
+  timeout 3 xdotool windowactivate --sync "$1" 2>/dev/null || timeout 3 xdotool windowfocus --sync "$1"
+}
 newest() { windows | grep -v "^$main\$" | tail -n1; }
 shot() { import -window "$1" "$shots/$2.png"; }
 
