@@ -168,8 +168,21 @@ focus "$main"
 xdotool key --window "$main" --clearmodifiers alt+l
 wait_for "Alt+L opened no file dialog" windows_at_least 2
 sleep 0.5
-xdotool type --delay 10 "$work/pair.zip"
-xdotool key Return
+# Without a window manager the new dialog need not have the keyboard: give it the focus.
+# The name typed before the dialog takes keys is lost: type it again while the dialog stays.
+file_dialog=$(newest)
+gone() { ! windows | grep -qx "$1"; }
+for _ in 1 2 3 4 5; do
+  focus "$file_dialog" || true
+  xdotool key ctrl+a
+  xdotool type --delay 10 "$work/pair.zip"
+  xdotool key Return
+  for _ in $(seq 30); do
+    gone "$file_dialog" && break 2
+    sleep 0.1
+  done
+done
+wait_for "the file dialog did not close" gone "$file_dialog"
 opened "Load File" 08-load-file
 sleep 0.5
 shot "$dialog" 08-load-file
