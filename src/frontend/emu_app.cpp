@@ -34,7 +34,9 @@
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
+#include "s32x/s32x_bind.h"
 #include "segacd/scd_bind.h"
+#include "sms/sms_bind.h"
 
 namespace varn {
 
@@ -137,6 +139,8 @@ void EmuApp::about_box() { show_about_box(frame_.get()); }
 bool EmuApp::components_init() {
     emu_components_init();
     media_bind_hooks();
+    s32x_bind_unit();
+    sms_bind_unit();
     scd_bind_unit();
     emu_set_host(host_.get());
     if (!code_cache_allocate()) {

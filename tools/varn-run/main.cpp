@@ -44,10 +44,12 @@
 #include "media/system_roms.h"
 #include "media/wav_log.h"
 #include "s32x/s32x.h"
+#include "s32x/s32x_bind.h"
 #include "segacd/scd_bind.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 #include "sms/sms.h"
+#include "sms/sms_bind.h"
 
 namespace varn {
 namespace {
@@ -329,28 +331,6 @@ class RunnerHost : public Host {
     u64 frames_drawn_ = 0;
 };
 
-// The 32X unit joins the program: its cores and register tables, the SH-2 boot ROMs as the
-// targets of their system ROM files, and its part of the boot.
-void bind_sms_unit() {
-    sms_z80_init();
-    system_rom_targets[kRomSmsUs]   = sms_bios;
-    system_rom_targets[kRomSmsEu]   = sms_bios;
-    system_rom_targets[kRomSmsJp]   = sms_bios;
-    machine_hooks.sms_detect_region = [] { sms_region_select(); };
-    machine_hooks.sms_power_on      = sms_power_on;
-}
-
-void bind_32x_unit() {
-    s32x_init_sh2_cores();
-    system_rom_targets[kRom32xMaster] = sh2_boot_rom;
-    system_rom_targets[kRom32xSlave]  = sh2s_boot_rom;
-    machine_hooks.s32x_fit            = s32x_set_fitted;
-    machine_hooks.s32x_reset          = [] {
-        sh2_set_cart_size(static_cast<u32>(std::min<u64>(image_loader.image_size, 0x400000)));
-        s32x_reset();
-    };
-}
-
 // Everything the runner set up for the run is undone here on every way out.
 struct RunScope {
     ~RunScope() {
@@ -380,8 +360,8 @@ int run(const Options& options) {
     // Start-up as the program's: the one-time set-up and the optional libraries (the
     // naming libraries from the runner's own folder).
     emu_components_init();
-    bind_32x_unit();
-    bind_sms_unit();
+    s32x_bind_unit();
+    sms_bind_unit();
     scd_bind_unit();
     if (options.s32x_system_roms >= 0)
         cfg_32x_use_bios = static_cast<u32>(options.s32x_system_roms);
