@@ -10,13 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "base/config.h"
-#include "base/endian.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/state/save_state.h"
+#include "support/state_fuzz.h"
 
 namespace {
 
@@ -36,33 +35,13 @@ void power_on_once() {
     if (base_state.empty()) std::abort();
 }
 
-std::vector<u8> patched_state(const u8* data, std::size_t size) {
-    if (size < 5) return base_state;
-    std::vector<u8> s = base_state;
-    s.resize(load_le32(data + 1) % (s.size() + 1));
-    for (std::size_t i = 5; i + 5 <= size && !s.empty(); i += 5)
-        s[load_le32(data + i) % s.size()] = data[i + 4];
-    return s;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     power_on_once();
     if (size == 0) return 0;
-    const std::vector<u8> input =
-        (data[0] & 1) ? patched_state(data, size) : std::vector<u8>(data + 1, data + size);
-
-    const u32 before_size = state_save(before);
-    if (state_load(input) != 0) {
-        const u32 after_size = state_save(after);
-        if (after_size != before_size || std::memcmp(before.data(), after.data(), after_size))
-            std::abort();  // a failed load changed the machine
-    } else {
-        const u32 saved = state_save(after);
-        if (saved == 0 || state_load(std::span<const u8>(after.data(), saved)) != 0)
-            std::abort();  // a loaded machine must save a state that loads
-    }
+    const std::vector<u8> input = fuzz::state_from_input(base_state, data, size);
+    fuzz::check_state_load(state_save, state_load, input, before, after);
     (void)gs_state_load_registers(input);
     return 0;
 }
