@@ -10,23 +10,10 @@
 set -euo pipefail
 winvarn=$1 image=$2 shots=$3
 
-for tool in xdotool import zip; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+# shellcheck source=gui_session.sh
+. "$(dirname "$0")/gui_session.sh"
 [ -f "$image" ] || { echo "SKIP: $image is not there"; exit 77; }
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-rm -rf "$shots"
-mkdir -p "$shots"
-
-export XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_CONFIG_HOME/varn"
+gui_session_start xdotool import zip
 : >"$XDG_CONFIG_HOME/varn/VARN.INI"
 
 # An archive with two cartridges.
@@ -34,24 +21,6 @@ cp "$image" "$work/one.bin"
 cp "$image" "$work/two.bin"
 (cd "$work" && zip -q pair.zip one.bin two.bin)
 
-fail() {
-  echo "FAIL: $*"
-  import -window root "$shots/failure-screen.png" 2>/dev/null || true
-  exit 1
-}
-windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true; }
-window_count() { windows | wc -l; }
-wait_for() {  # wait_for DESCRIPTION COMMAND...: until the command succeeds (10 s)
-  local what=$1
-  shift
-  for _ in $(seq 100); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  fail "$what"
-}
-windows_at_least() { [ "$(window_count)" -ge "$1" ]; }
-windows_exactly() { [ "$(window_count)" -eq "$1" ]; }
 focus() {
   timeout 3 xdotool windowactivate --sync "$1" 2>/dev/null || timeout 3 xdotool windowfocus --sync "$1"
 }
@@ -195,14 +164,7 @@ shot "$main" 09-running-from-archive
 xdotool getwindowname "$main" | grep -q two.bin || fail "the second entry was not loaded"
 
 focus "$main"
-xdotool key --window "$main" alt+x
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "Alt+X did not end the program"
-wait "$pid" || fail "winvarn did not end cleanly"
-pid=
+quit_with_alt_x
 ini=$XDG_CONFIG_HOME/varn/VARN.INI
 cp "$ini" "$shots/VARN.INI"
 # Q is DirectInput key 0x10.

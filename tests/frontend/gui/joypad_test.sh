@@ -9,37 +9,15 @@
 set -euo pipefail
 winvarn=$1 image=$2 shots=$3
 
-for tool in xdotool import compare; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+# shellcheck source=gui_session.sh
+. "$(dirname "$0")/gui_session.sh"
 [ -f "$image" ] || { echo "SKIP: $image is not there"; exit 77; }
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-rm -rf "$shots"
-mkdir -p "$shots"
-export XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_CONFIG_HOME/varn"
-
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
+gui_session_start xdotool import compare
 
 SDL_AUDIODRIVER=dummy "$winvarn" "$image" &
 pid=$!
-main=
-for _ in $(seq 100); do
-  main=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1 || true)
-  [ -n "$main" ] && break
-  sleep 0.1
-done
-[ -n "$main" ] || fail "no window appeared"
+wait_for "no window appeared" windows_at_least 1
+main=$(windows | head -n1)
 sleep 2
 # Without a window manager the focus is given by hand, as a click into the window would.
 xdotool windowfocus --sync "$main"

@@ -10,46 +10,16 @@
 set -euo pipefail
 winvarn=$1 varn_run=$2 image=$3 shots=$4
 
-for tool in xdotool import convert compare identify; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+# shellcheck source=gui_session.sh
+. "$(dirname "$0")/gui_session.sh"
 [ -f "$image" ] || { echo "SKIP: $image is not there"; exit 77; }
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-rm -rf "$shots"
-mkdir -p "$shots" "$work/states" "$work/shots"
+gui_session_start xdotool import convert compare identify
+mkdir -p "$work/states" "$work/shots"
 
 # A profile of its own; states and screenshots go to folders of the test.
-export XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_CONFIG_HOME/varn"
 printf '[File IO]\nGSSPath=%s/\nSHTPath=%s/\n' "$work/states" "$work/shots" \
   >"$XDG_CONFIG_HOME/varn/VARN.INI"
 
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
-
-# The windows of the program, newest last.
-windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true; }
-wait_for() {  # wait_for DESCRIPTION COMMAND...: until the command succeeds (10 s)
-  local what=$1
-  shift
-  for _ in $(seq 100); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  fail "$what"
-}
-window_count() { windows | wc -l; }
-windows_at_least() { [ "$(window_count)" -ge "$1" ]; }
-windows_exactly() { [ "$(window_count)" -eq "$1" ]; }
 shot() {  # shot NAME: the main window as a PNG in the shots folder
   import -window "$main" "$shots/$1.png"
 }
@@ -116,14 +86,7 @@ picture_matches "$shots/06-double-size.png" "$work/expected2.png" "$work" ||
   fail "Alt+Num+ did not double the picture"
 
 # Alt+X quits and writes the settings.
-xdotool key --window "$main" alt+x
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "Alt+X did not end the program"
-wait "$pid" || fail "winvarn did not end cleanly"
-pid=
+quit_with_alt_x
 ini=$XDG_CONFIG_HOME/varn/VARN.INI
 cp "$ini" "$shots/VARN.INI"
 grep -q '^GENDisableZ80=1' "$ini" || fail "the settings file lacks GENDisableZ80=1"

@@ -1,0 +1,57 @@
+# What the window sessions share, sourced after `set -euo pipefail` with `shots` set:
+#   gui_session_start TOOL...   skips (exit 77) unless the tools are there; makes the work
+#                               folder $work (removed at exit, with winvarn killed) and an
+#                               empty profile of its own under $work/config; clears $shots
+#   windows, window_count, windows_at_least N, windows_exactly N   the program's windows
+#   wait_for WHAT COMMAND...    until the command succeeds (10 s), else fails with WHAT
+#   quit_with_alt_x             Alt+X to the main window; the program must end cleanly
+# The program's pid is kept in $pid, its main window in $main.
+
+fail() {  # keeps a picture of the whole screen beside the shots
+  echo "FAIL: $*"
+  import -window root "$shots/failure-screen.png" 2>/dev/null || true
+  exit 1
+}
+
+gui_session_start() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+  done
+  work=$(mktemp -d)
+  pid=
+  trap gui_session_cleanup EXIT
+  rm -rf "$shots"
+  mkdir -p "$shots"
+  export XDG_CONFIG_HOME=$work/config
+  mkdir -p "$XDG_CONFIG_HOME/varn"
+}
+gui_session_cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+
+windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true; }
+window_count() { windows | wc -l; }
+windows_at_least() { [ "$(window_count)" -ge "$1" ]; }
+windows_exactly() { [ "$(window_count)" -eq "$1" ]; }
+wait_for() {
+  local what=$1
+  shift
+  for _ in $(seq 100); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  fail "$what"
+}
+
+quit_with_alt_x() {
+  xdotool key --window "$main" alt+x
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "Alt+X did not end the program"
+  wait "$pid" || fail "winvarn did not end cleanly"
+  pid=
+}
