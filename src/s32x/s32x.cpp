@@ -689,7 +689,7 @@ void s32x_boot_sh2_program() {
     if (source != 0x06000000) {
         const u32 held  = source < sh2_cart_size ? sh2_cart_size - source : 0;
         const u32 bytes = std::min({size & ~3u, kS32xSdramSize, held});
-        std::copy_n(cart_rom.begin() + source, bytes, s32x_sdram.begin());
+        if (bytes != 0) std::copy_n(cart_rom.begin() + source, bytes, s32x_sdram.begin());
     }
     sh2_context.vbr = header(0x3E8);
     sh2_reset_from_header();

@@ -247,6 +247,7 @@ TEST_F(UnitTest, BootCopyIsBoundedBySizeSdramAndImage) {
         {0x800, 0x06000000, 0x01000000, 0x100000, 0x40000},  // at most SDRAM
         {0xFFF00, 0x06000000, 0x400, 0x100000, 0x100},       // at most what the image holds
         {0x200000, 0x06000000, 0x400, 0x100000, 0},          // past the image
+        {0xFFFFFFF0, 0x06000000, 0x400, 0x100000, 0},        // past the cartridge area
     };
     for (const auto& c : cases) {
         std::fill(cart_rom.begin(), cart_rom.end(), u8{0x5A});
