@@ -122,8 +122,9 @@ void EmuApp::reset() {
 }
 
 void EmuApp::load_image(const std::string& path) {
-    // As the Load ROM command does once its file is chosen.
-    with_machine_change([&path] { (void)rom_load_file(path, lang::kFilterGenesis); });
+    // As the Load ROM command does once its file is chosen, under the filter the user would
+    // have chosen it with.
+    with_machine_change([&path] { (void)rom_load_file(path, image_filter_for_file(path)); });
 }
 
 void EmuApp::command(u32 id) {

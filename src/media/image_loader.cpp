@@ -217,6 +217,30 @@ bool entry_matches_filter(std::string_view entry_name, std::string_view patterns
     return false;
 }
 
+u32 image_filter_for_file(const std::string& path) {
+    std::vector<u32> candidates;
+    for (u32 i = 1; i <= lang::kFilterCount; ++i) {
+        if (entry_matches_filter(path, lang_filter_pattern(i))) candidates.push_back(i);
+    }
+    if (candidates.empty()) return lang::kFilterGenesis;
+    if (candidates.size() > 1) {
+        // Only a regular file is opened: opening a FIFO would wait for a writer.
+        LoadKind probe;
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            if (const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+                probe = probe_all(FileProbeSource(fd, static_cast<u64>(st.st_size)));
+                ::close(fd);
+            }
+        }
+        const auto extension = file_extension(path);
+        for (const u32 i : candidates) {
+            if (probe.known() && detect_load_kind(extension, i).agrees_with(probe)) return i;
+        }
+    }
+    return candidates.front();
+}
+
 u32 rom_stream_file(std::span<u8> destination, u64 offset) {
     auto& l = image_loader;
     if (l.image_source == kSourceFile) {

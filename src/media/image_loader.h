@@ -103,4 +103,10 @@ void rom_release_source();
 // ("*.BIN;*.SMD"), ignoring case.
 bool entry_matches_filter(std::string_view entry_name, std::string_view patterns);
 
+// The file-dialog filter a file named outside the dialog (on the command line) is loaded
+// under, as a user would pick it: the filter whose patterns hold its extension; where several
+// do (".BIN"), the one whose decision agrees with the file's header; the Genesis filter when
+// none does (archives among them).
+u32 image_filter_for_file(const std::string& path);
+
 }  // namespace varn

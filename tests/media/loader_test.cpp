@@ -229,6 +229,35 @@ TEST_F(Loader, ValidityWarningAndUnknownKinds) {
     EXPECT_EQ(ui.messages, std::vector<std::string>(3, lang_text(lang::ERM_FIO_COF)));
 }
 
+TEST_F(Loader, FilterForAFileNamedOutsideTheDialog) {
+    std::vector<u8> raw_cd(0x1000, 0);
+    std::memcpy(&raw_cd[0x10], "SEGADISCSYSTEM", 14);  // the disc header after the sync
+    std::vector<u8> iso(0x1000, 0);
+    std::memcpy(&iso[0], "SEGADISCSYSTEM", 14);
+    const struct {
+        std::string name;
+        std::vector<u8> bytes;
+        u32 filter;
+    } cases[] = {
+        {"a.sms", {}, lang::kFilterSms},
+        {"A.32X", {}, lang::kFilter32x},
+        {"a.cue", {}, lang::kFilterCue},
+        {"a.iso", iso, lang::kFilterSegaCd},
+        {"a.raw", {}, lang::kFilterSegaCd},
+        {"a.smd", {}, lang::kFilterGenesis},
+        {"a.zip", {}, lang::kFilterGenesis},
+        {"noext", {}, lang::kFilterGenesis},
+        {"game.bin", genesis_image(), lang::kFilterGenesis},
+        {"disc.bin", raw_cd, lang::kFilterSegaCd},     // the header decides between the two
+        {"iso.bin", iso, lang::kFilterGenesis},        // agrees with neither: the first
+        {"missing.bin", {}, lang::kFilterGenesis},     // not written
+    };
+    for (const auto& c : cases) {
+        const auto path = c.name == "missing.bin" ? dir / c.name : write(c.name, c.bytes);
+        EXPECT_EQ(image_filter_for_file(path.string()), c.filter) << c.name;
+    }
+}
+
 TEST_F(Loader, ImagesLargerThanTheCartridgeAreCut) {
     auto big = genesis_image(kCartImageLimit + 0x1000);
     std::fill(big.begin() + kCartImageLimit, big.end(), 0x77);

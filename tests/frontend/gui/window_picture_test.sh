@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The window program on a real X server: it opens its window, boots a cartridge through the
-# image loader, and the picture in the window is the headless runner's frame of that
-# cartridge, scaled to double size. At exit it writes its settings file.
+# The window program on a real X server: it opens its window, boots a cartridge named on its
+# command line through the image loader (under the filter its name and header call for), and
+# the picture in the window is the headless runner's frame of that cartridge, scaled to
+# double size. At exit it writes its settings file.
 #
 #   window_picture_test.sh WINVARN VARN_RUN IMAGE
 #
