@@ -3,9 +3,10 @@
 //   winvarn [IMAGE]
 //
 // Starts the emulator's window; an image named on the command line is loaded as the Load
-// ROM command would load it (as a Genesis image unless its extension says otherwise) and
-// booted once start-up is over. An interrupt or termination signal closes the window as its
-// close box does, so the machine's RAM files and the settings are written.
+// ROM command would load it (under the filter its name calls for) and booted once start-up
+// is over. An interrupt or termination signal closes the window as its close box does, so the
+// machine's RAM files and the settings are written; a message box or dialog open at that
+// moment is left first, so the signal is not held up by a box nobody answers.
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 namespace {
 
 int signal_pipe[2] = {-1, -1};
+bool quit_requested = false;
 
 void on_signal(int) {
     const char byte = 1;
@@ -45,7 +47,10 @@ int main(int argc, char** argv) {
         QObject::connect(notifier, &QSocketNotifier::activated, [&app] {
             char byte = 0;
             (void)!read(signal_pipe[0], &byte, 1);
-            app.frame()->close();
+            // Every event loop ends, a modal box's included, and no new one starts; the
+            // window is closed below, once the code that opened the box has returned.
+            quit_requested = true;
+            QCoreApplication::exit(0);
         });
         struct sigaction action {};
         action.sa_handler = on_signal;
@@ -56,5 +61,7 @@ int main(int argc, char** argv) {
     }
 
     if (argc == 2) app.load_image(argv[1]);
-    return QApplication::exec();
+    const int result = quit_requested ? 0 : QApplication::exec();
+    if (app.frame()->isVisible()) app.frame()->close();
+    return result;
 }
