@@ -21,7 +21,7 @@
 
 namespace {
 
-int signal_pipe[2] = {-1, -1};
+int signal_pipe[2]  = {-1, -1};
 bool quit_requested = false;
 
 void on_signal(int) {

@@ -72,7 +72,7 @@ void s32x_palette_refresh() {
 void s32x_apply_render_mode() {
     const u32 mode = R().bitmap_mode & 3;
     const u32 prio = (mode != 0 && (R().bitmap_mode & 0x80) != 0) ? 8 : 0;
-    render_mode    = (render_mode & 4) | mode << 4 | prio;
+    render_mode_replace(~4u, mode << 4 | prio);
 }
 
 u16 s32x_vdp_read(u32 offset) {

@@ -314,7 +314,7 @@ void sms_render_line_at(u32 line) {
         for (u32 x = 0; x < kSmsScreenWidth; ++x) drawn.pixels[x] = colour_lut[row[x]];
         drawn.colours = vdp_changes.colours;
     }
-    render_put_row(drawn.pixels.data(), kSmsScreenWidth, y, (render_mode & 4) != 0);
+    render_put_row(drawn.pixels.data(), kSmsScreenWidth, y, (render_mode_load() & 4) != 0);
 }
 
 void sms_vdp_forget_lines() { drawn_lines.fill(DrawnLine{}); }

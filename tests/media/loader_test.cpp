@@ -248,9 +248,9 @@ TEST_F(Loader, FilterForAFileNamedOutsideTheDialog) {
         {"a.zip", {}, lang::kFilterGenesis},
         {"noext", {}, lang::kFilterGenesis},
         {"game.bin", genesis_image(), lang::kFilterGenesis},
-        {"disc.bin", raw_cd, lang::kFilterSegaCd},     // the header decides between the two
-        {"iso.bin", iso, lang::kFilterGenesis},        // agrees with neither: the first
-        {"missing.bin", {}, lang::kFilterGenesis},     // not written
+        {"disc.bin", raw_cd, lang::kFilterSegaCd},  // the header decides between the two
+        {"iso.bin", iso, lang::kFilterGenesis},     // agrees with neither: the first
+        {"missing.bin", {}, lang::kFilterGenesis},  // not written
     };
     for (const auto& c : cases) {
         const auto path = c.name == "missing.bin" ? dir / c.name : write(c.name, c.bytes);

@@ -32,13 +32,6 @@ void MachineOptionHost::set_frame_skip_level(u32 level) {
         .store(static_cast<u8>(level), std::memory_order_relaxed);
 }
 
-void MachineOptionHost::set_scanline_render(bool on) {
-    std::atomic_ref<u32> mode(render_mode);
-    if (on) {
-        mode.fetch_or(4u, std::memory_order_relaxed);
-    } else {
-        mode.fetch_and(~4u, std::memory_order_relaxed);
-    }
-}
+void MachineOptionHost::set_scanline_render(bool on) { render_mode_replace(4u, on ? 4u : 0u); }
 
 }  // namespace varn

@@ -123,7 +123,7 @@ DisplayInputs display_inputs_from_config() {
     in.screen_size  = cfg(cfg_screen_size);
     in.stretch_mode = cfg(cfg_frame_stretch_behavior);
     // Doubled lines are what the line output draws (the scan-line commands set the bit).
-    in.scanlines = (__atomic_load_n(&render_mode, __ATOMIC_RELAXED) & 4) != 0;
+    in.scanlines = (render_mode_load() & 4) != 0;
     // Written by the emulation thread between frames; a stale value is corrected by the
     // size request that follows every change.
     in.interlaced = __atomic_load_n(&vdp_control_state.interlace, __ATOMIC_RELAXED) &&

@@ -345,7 +345,7 @@ void render_line_at(u32 line) {
     const u32 y            = line & 0xFF;
     vdp_render_line_number = y;
     if (y >= 224) return;  // the line buffer and the picture have 224 lines a field
-    const u32 mode = render_mode & 0x3C;
+    const u32 mode = render_mode_load() & 0x3C;
     switch (mode) {
         case 0:
             genesis_single(y);
@@ -367,7 +367,7 @@ void render_line_at(u32 line) {
 
 void render_line_dispatch() { render_line_at(vdp_link::slice_counter() >> 4); }
 
-void render_mode_reset() { render_mode &= 4; }
+void render_mode_reset() { render_mode_replace(~4u, 0); }
 
 void render_output_reset() {
     render_surface        = {};

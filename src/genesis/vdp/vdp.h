@@ -14,6 +14,7 @@
 // with 16-bit values; the byte and long forms are the bus's business.
 
 #include <array>
+#include <atomic>
 #include <span>
 
 #include "base/byte_io.h"
@@ -132,7 +133,20 @@ extern u32 screen_height;
 
 // Render-mode offset: bit 2 doubled lines (front end), bit 3 interlace (register 12) or
 // the 32X priority bit, bits 4-5 the 32X bitmap mode. Bits 0-1 are always 0.
+// The window's thread sets bit 2 while the emulation changes the others, so every access
+// goes through the two functions below: a change of some bits never undoes another
+// thread's change of the rest (a relaxed load is a plain load on the host).
 extern u32 render_mode;
+inline u32 render_mode_load() {
+    return std::atomic_ref<u32>(render_mode).load(std::memory_order_relaxed);
+}
+// Replaces the bits of `mask` with `bits` (which lie within it).
+inline void render_mode_replace(u32 mask, u32 bits) {
+    std::atomic_ref<u32> mode(render_mode);
+    u32 old = mode.load(std::memory_order_relaxed);
+    while (!mode.compare_exchange_weak(old, (old & ~mask) | bits, std::memory_order_relaxed)) {
+    }
+}
 
 // ---------------------------------------------------------------------------------------
 // Control port, registers, status (0xC00004-0xC0000A)

@@ -161,10 +161,10 @@ void derive_reg11(u8 v) {
 }
 
 void derive_reg12(u8 v) {
-    auto& s             = st();
-    s.shadow_highlight  = (v & 0x08) != 0;
-    s.interlace         = (v & 0x02) != 0;
-    render_mode         = (render_mode & ~0x0Bu) | (s.interlace ? 0x08u : 0u);
+    auto& s            = st();
+    s.shadow_highlight = (v & 0x08) != 0;
+    s.interlace        = (v & 0x02) != 0;
+    render_mode_replace(0x0B, s.interlace ? 0x08u : 0u);
     s.window_row_shift  = (v & 0x01) ? 4 : 3;
     s.sprite_table_size = (v & 0x01) ? 80 : 64;
 }
@@ -363,7 +363,7 @@ void vdp_reset_all() {
     vdp_note_change();
     screen_width  = 320;
     screen_height = 224;
-    render_mode   = 0;
+    render_mode_replace(~0u, 0);
     vdp_dma_map_clear(0, kVdpDmaPages);
     vdp_line_buffer.fill(0);
     vdp_render_line_number = 0;

@@ -1,7 +1,9 @@
 // Scanline renderers: whole synthetic scenes (CRC-32 of the line buffer, recorded after the
 // pictures were checked by eye) and the pixel rules that matter most.
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "base/config.h"
@@ -184,6 +186,32 @@ TEST_F(RenderTest, SceneInterlaceDoubleResolution) {
 }
 
 // --- Pixel rules ------------------------------------------------------------------------------
+
+TEST_F(RenderTest, RenderModeKeepsTheWindowsBitWhileRegister12Changes) {
+    // The window's thread turns doubled lines on while the emulation keeps writing the
+    // interlace bit: the emulation's writes must not undo it. Many short trials, each with
+    // one change from the window in the middle of the register writes.
+    constexpr u32 kTrials = 2000;
+    std::atomic<u32> go{0}, done{0};
+    std::thread window([&] {
+        for (u32 t = 1; t <= kTrials; ++t) {
+            while (go.load() != t) {
+            }
+            render_mode_replace(4, 4);
+            done.store(t);
+        }
+    });
+    u32 lost = 0;
+    for (u32 t = 1; t <= kTrials; ++t) {
+        render_mode_replace(~0u, 0);
+        go.store(t);
+        for (u32 i = 0; done.load() != t; ++i) vdp_reg(12, (i & 1) ? 0x83 : 0x81);
+        if ((render_mode_load() & 4) == 0) ++lost;
+    }
+    window.join();
+    EXPECT_EQ(lost, 0u);
+    render_mode = 0;
+}
 
 TEST_F(RenderTest, HorizontalScrollMinus8ShowsPlaneColumn1AtScreenColumn0) {
     vdp_reg(16, 0x01);                         // 64 x 32
