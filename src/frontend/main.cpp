@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     // Signals reach the window through a socket the event loop watches.
     if (socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) == 0) {
         auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &qt);
-        QObject::connect(notifier, &QSocketNotifier::activated, [&app] {
+        QObject::connect(notifier, &QSocketNotifier::activated, [] {
             char byte = 0;
             (void)!read(signal_pipe[0], &byte, 1);
             // Every event loop ends, a modal box's included, and no new one starts; the
