@@ -158,10 +158,10 @@ bool EmuApp::create_frame() {
     frame_->on_cd_request         = [](const ThreadRequest& r) { cd_request(r.code, r.param); };
     frame_->display()->on_painted = [this] { host_->painted(); };
     MainFrame* frame              = frame_.get();
-    host_->set_repaint([frame] {
-        QMetaObject::invokeMethod(
-            frame->display(), [frame] { frame->display()->update(); }, Qt::QueuedConnection);
-    });
+    // Called on the emulation thread: the window's update slot is queued by name, so no
+    // callable object is made on one thread and destroyed on the other.
+    host_->set_repaint(
+        [frame] { QMetaObject::invokeMethod(frame->display(), "update", Qt::QueuedConnection); });
     // The language file and the check marks act on the window's menu from now on.
     parts_->menu.target = frame_->menu();
     frame_->on_command  = [this](u32 id) { command(id); };

@@ -266,7 +266,10 @@ bool machine_boot(u32 mode) {
     choose_names();
     if (mode == 2) return booted();
 
-    bool ok = false;
+    // The machine's kind is in place before the boot hands the emulation thread its run
+    // entry: the thread reads it from the first frame on (sound, the CD poll, 32X registers).
+    machine_kind = image_loader.load_mode / 16;
+    bool ok      = false;
     switch (image_loader.load_mode) {
         case kModeGenesis:
             ok = boot_cartridge(false);
@@ -284,9 +287,9 @@ bool machine_boot(u32 mode) {
             break;
     }
     if (ok) {
-        machine_kind = image_loader.load_mode / 16;
         emu_state_flags.fetch_or(kStateMachineRunning);
     } else {
+        machine_kind = 0;
         media_ui().set_title("VARN");
         emu_state_flags.fetch_and(~kStateMachineRunning);
     }

@@ -144,8 +144,9 @@ bool recompute_screen_size() {
     u32 height      = ((reg(1) & 0x08) && vdp_link::pal_flag() == 1) ? 240 : 224;
     if ((reg(12) & 0x02) && cfg(cfg_squash_interlace) == 0) height *= 2;
     const bool changed = width != screen_width || height != screen_height;
-    screen_width       = width;
-    screen_height      = height;
+    // The window's thread reads the size while the emulation changes it.
+    std::atomic_ref<u32>(screen_width).store(width, std::memory_order_relaxed);
+    std::atomic_ref<u32>(screen_height).store(height, std::memory_order_relaxed);
     return changed;
 }
 
