@@ -217,7 +217,29 @@ bool entry_matches_filter(std::string_view entry_name, std::string_view patterns
     return false;
 }
 
+namespace {
+
+// An archive's filter: the first whose patterns name one of its entries. Genesis when the
+// archive cannot be listed; the load then says why.
+u32 archive_filter(const std::string& path, bool rar) {
+    if ((rar ? unrar_available : zlib_available) == 0) return lang::kFilterGenesis;
+    const auto archive = rar ? open_rar_archive(path) : open_zip_archive(path);
+    std::vector<std::string> entries;
+    if (archive == nullptr || !archive->list(entries)) return lang::kFilterGenesis;
+    for (u32 i = 1; i <= lang::kFilterCount; ++i) {
+        for (const auto& entry : entries) {
+            if (entry_matches_filter(entry, lang_filter_pattern(i))) return i;
+        }
+    }
+    return lang::kFilterGenesis;
+}
+
+}  // namespace
+
 u32 image_filter_for_file(const std::string& path) {
+    const auto extension = file_extension(path);
+    const bool rar       = equal_nocase(extension, "RAR");
+    if (rar || equal_nocase(extension, "ZIP")) return archive_filter(path, rar);
     std::vector<u32> candidates;
     for (u32 i = 1; i <= lang::kFilterCount; ++i) {
         if (entry_matches_filter(path, lang_filter_pattern(i))) candidates.push_back(i);
@@ -233,7 +255,6 @@ u32 image_filter_for_file(const std::string& path) {
                 ::close(fd);
             }
         }
-        const auto extension = file_extension(path);
         for (const u32 i : candidates) {
             if (probe.known() && detect_load_kind(extension, i).agrees_with(probe)) return i;
         }

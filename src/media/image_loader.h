@@ -105,8 +105,8 @@ bool entry_matches_filter(std::string_view entry_name, std::string_view patterns
 
 // The file-dialog filter a file named outside the dialog (on the command line) is loaded
 // under, as a user would pick it: the filter whose patterns hold its extension; where several
-// do (".BIN"), the one whose decision agrees with the file's header; the Genesis filter when
-// none does (archives among them).
+// do (".BIN"), the one whose decision agrees with the file's header; for an archive the first
+// filter that names one of its entries; the Genesis filter when none does.
 u32 image_filter_for_file(const std::string& path);
 
 }  // namespace varn

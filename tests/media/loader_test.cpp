@@ -245,7 +245,10 @@ TEST_F(Loader, FilterForAFileNamedOutsideTheDialog) {
         {"a.iso", iso, lang::kFilterSegaCd},
         {"a.raw", {}, lang::kFilterSegaCd},
         {"a.smd", {}, lang::kFilterGenesis},
-        {"a.zip", {}, lang::kFilterGenesis},
+        {"a.zip", {}, lang::kFilterGenesis},  // not an archive after all
+        {"sms.zip", test::build_zip({{"README.TXT", {1}}, {"dir/GAME.SMS", {2}}}),
+         lang::kFilterSms},
+        {"both.ZIP", test::build_zip({{"A.SMS", {1}}, {"B.GEN", {2}}}), lang::kFilterGenesis},
         {"noext", {}, lang::kFilterGenesis},
         {"game.bin", genesis_image(), lang::kFilterGenesis},
         {"disc.bin", raw_cd, lang::kFilterSegaCd},  // the header decides between the two
