@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <system_error>
 
 #include "base/config.h"
@@ -157,11 +158,13 @@ bool EmuApp::create_frame() {
     frame_->on_close              = [this] { shutdown(); };
     frame_->on_cd_request         = [](const ThreadRequest& r) { cd_request(r.code, r.param); };
     frame_->display()->on_painted = [this] { host_->painted(); };
-    MainFrame* frame              = frame_.get();
-    // Called on the emulation thread: the window's update slot is queued by name, so no
-    // callable object is made on one thread and destroyed on the other.
-    host_->set_repaint(
-        [frame] { QMetaObject::invokeMethod(frame->display(), "update", Qt::QueuedConnection); });
+    QWidget* display              = frame_->display();
+    // Called on the emulation thread: the window's update slot, looked up once here, is
+    // queued as a method, so no callable object is made on one thread and destroyed on the
+    // other.
+    const QMetaMethod update =
+        display->metaObject()->method(display->metaObject()->indexOfSlot("update()"));
+    host_->set_repaint([display, update] { update.invoke(display, Qt::QueuedConnection); });
     // The language file and the check marks act on the window's menu from now on.
     parts_->menu.target = frame_->menu();
     frame_->on_command  = [this](u32 id) { command(id); };
@@ -173,7 +176,7 @@ bool EmuApp::create_frame() {
             input_focus_out();
         }
     };
-    parts_->media_ui = std::make_unique<QtMediaUi>(frame, [this] { ini_write(); });
+    parts_->media_ui = std::make_unique<QtMediaUi>(frame_.get(), [this] { ini_write(); });
     media_set_ui(parts_->media_ui.get());
     return true;
 }

@@ -125,6 +125,14 @@ LoadResult load_plain(const std::string& path, u32 filter_index) {
     return boot_if_ready();
 }
 
+// The archive at `path`, opened and its entries listed, or null when it cannot be read.
+std::unique_ptr<ImageArchive> open_listed_archive(const std::string& path, bool rar,
+                                                  std::vector<std::string>& entries) {
+    auto archive = rar ? open_rar_archive(path) : open_zip_archive(path);
+    if (archive == nullptr || !archive->list(entries)) return nullptr;
+    return archive;
+}
+
 LoadResult load_archive(const std::string& path, u32 filter_index, u8 source) {
     // A typed name can reach an archive whose library is not bound: refuse it with the
     // library's message instead of calling what is not there.
@@ -133,10 +141,10 @@ LoadResult load_archive(const std::string& path, u32 filter_index, u8 source) {
         show(rar ? lang::ERM_FIO_UNR : lang::ERM_FIO_ZLB);
         return LoadResult::kRejected;
     }
-    image_loader.image_source = source;
-    image_loader.archive      = rar ? open_rar_archive(path) : open_zip_archive(path);
     std::vector<std::string> entries;
-    if (image_loader.archive == nullptr || !image_loader.archive->list(entries)) {
+    image_loader.image_source = source;
+    image_loader.archive      = open_listed_archive(path, rar, entries);
+    if (image_loader.archive == nullptr) {
         rom_release_source();
         show(lang::ERM_FIO_COF);
         return LoadResult::kRejected;
@@ -183,6 +191,22 @@ LoadResult load_archive(const std::string& path, u32 filter_index, u8 source) {
     return boot_if_ready();
 }
 
+// An archive's filter: the first whose patterns name one of its entries. Genesis when the
+// archive cannot be listed; the load then says why.
+u32 archive_filter(const std::string& path, bool rar) {
+    std::vector<std::string> entries;
+    if ((rar ? unrar_available : zlib_available) == 0 ||
+        open_listed_archive(path, rar, entries) == nullptr) {
+        return lang::kFilterGenesis;
+    }
+    for (u32 i = 1; i <= lang::kFilterCount; ++i) {
+        for (const auto& entry : entries) {
+            if (entry_matches_filter(entry, lang_filter_pattern(i))) return i;
+        }
+    }
+    return lang::kFilterGenesis;
+}
+
 }  // namespace
 
 void rom_take_probe(const LoadKind& probe) {
@@ -216,25 +240,6 @@ bool entry_matches_filter(std::string_view entry_name, std::string_view patterns
     }
     return false;
 }
-
-namespace {
-
-// An archive's filter: the first whose patterns name one of its entries. Genesis when the
-// archive cannot be listed; the load then says why.
-u32 archive_filter(const std::string& path, bool rar) {
-    if ((rar ? unrar_available : zlib_available) == 0) return lang::kFilterGenesis;
-    const auto archive = rar ? open_rar_archive(path) : open_zip_archive(path);
-    std::vector<std::string> entries;
-    if (archive == nullptr || !archive->list(entries)) return lang::kFilterGenesis;
-    for (u32 i = 1; i <= lang::kFilterCount; ++i) {
-        for (const auto& entry : entries) {
-            if (entry_matches_filter(entry, lang_filter_pattern(i))) return i;
-        }
-    }
-    return lang::kFilterGenesis;
-}
-
-}  // namespace
 
 u32 image_filter_for_file(const std::string& path) {
     const auto extension = file_extension(path);

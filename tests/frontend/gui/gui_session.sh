@@ -4,6 +4,7 @@
 #                               empty profile of its own under $work/config; clears $shots
 #   windows, window_count, windows_at_least N, windows_exactly N   the program's windows
 #   wait_for WHAT COMMAND...    until the command succeeds (10 s), else fails with WHAT
+#   wait_for_exit WHAT          the program must end cleanly within 10 s, else fails with WHAT
 #   quit_with_alt_x             Alt+X to the main window; the program must end cleanly
 # The program's pid is kept in $pid, its main window in $main.
 
@@ -45,13 +46,18 @@ wait_for() {
   fail "$what"
 }
 
-quit_with_alt_x() {
-  xdotool key --window "$main" alt+x
+# wait_for_exit WHAT: the program ends cleanly within 10 s, else fails with WHAT.
+wait_for_exit() {
   for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  kill -0 "$pid" 2>/dev/null && fail "Alt+X did not end the program"
+  kill -0 "$pid" 2>/dev/null && fail "$1"
   wait "$pid" || fail "winvarn did not end cleanly"
   pid=
+}
+
+quit_with_alt_x() {
+  xdotool key --window "$main" alt+x
+  wait_for_exit "Alt+X did not end the program"
 }

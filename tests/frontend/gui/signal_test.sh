@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A termination signal while a message box waits for an answer: winvarn is started on a file
-# it cannot load, so its error box is open; SIGTERM ends the program cleanly within a few
-# seconds all the same, and the settings file is written as at any exit.
+# it cannot load, so its error box is open; SIGTERM ends the program cleanly within seconds
+# all the same, and the settings file is written as at any exit.
 #
 #   signal_test.sh WINVARN SHOTS_DIR
 #
@@ -20,12 +20,6 @@ wait_for "the error box did not appear" windows_at_least 2
 import -window root "$shots/01-error-box.png"
 
 kill -TERM "$pid"
-for _ in $(seq 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "SIGTERM did not end the program while the box was open"
-wait "$pid" || fail "winvarn did not end cleanly"
-pid=
+wait_for_exit "SIGTERM did not end the program while the box was open"
 [ -f "$XDG_CONFIG_HOME/varn/VARN.INI" ] || fail "the settings file was not written at exit"
 echo "PASS"

@@ -16,14 +16,7 @@
 |   2-5    its timer-interrupt count, big-endian, refreshed while it idles (timer value 1)
 | Word RAM patterns: 2M words 0xA000 + i at 0x080000; 1M words 0xB000 + i in the sub-CPU's
 | bank (0x0C0000 while RET is 0), handed to the main CPU by setting RET.
-        .long   0x00FFFE00
-        .long   main
-        .org    0x200
-main:   lea     sub_start(%pc),%a0
-        movea.l #0x020000,%a1
-        move.w  #(sub_end-sub_start)/2-1,%d0
-copy:   move.w  (%a0)+,(%a1)+
-        dbf     %d0,copy
+        .include "main_start.inc"
         movea.l #0x600001,%a1
         move.b  0xA10001,(%a1)
         addq.b  #1,2(%a1)

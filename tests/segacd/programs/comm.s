@@ -8,14 +8,7 @@
 | PRG-RAM at 0x07F000, sets up PCM channel 0 (ENV 0x80, FD 0x0800, bytes 0x85 with a loop
 | marker at wave address 4) and idles; the main CPU writes 0xBEEF to work RAM 0xFF0000 and
 | then counts in 0xFF0004 forever (both CPUs stay busy).
-        .long   0x00FFFE00
-        .long   main
-        .org    0x200
-main:   lea     sub_start(%pc),%a0
-        movea.l #0x020000,%a1
-        move.w  #(sub_end-sub_start)/2-1,%d0
-copy:   move.w  (%a0)+,(%a1)+
-        dbf     %d0,copy
+        .include "main_start.inc"
         move.b  #1,0xA12001
 hello:  cmpi.w  #0x1234,0xA12020
         bne.s   hello

@@ -11,14 +11,7 @@
 | and starts one operation with repeat on, priority mode 0. Its level-1 interrupt stores 1
 | at PRG-RAM 0x07F000; the sub-CPU then copies the vertical dot size register to 0x07F002
 | and the stamp data size register to 0x07F004, and idles.
-        .long   0x00FFFE00
-        .long   main
-        .org    0x200
-main:   lea     sub_start(%pc),%a0
-        movea.l #0x020000,%a1
-        move.w  #(sub_end-sub_start)/2-1,%d0
-copy:   move.w  (%a0)+,(%a1)+
-        dbf     %d0,copy
+        .include "main_start.inc"
         move.b  #1,0xA12001
 spin:   addq.l  #1,0xFF0004
         bra.s   spin

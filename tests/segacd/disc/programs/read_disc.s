@@ -19,14 +19,7 @@
         .equ    CDD_STAT,   0xFF8038
         .equ    CDD_CMD,    0xFF8042
 
-        .long   0x00FFFE00
-        .long   main
-        .org    0x200
-main:   lea     sub_start(%pc),%a0
-        movea.l #0x020000,%a1
-        move.w  #(sub_end-sub_start)/2-1,%d0
-copy:   move.w  (%a0)+,(%a1)+
-        dbf     %d0,copy
+        .include "main_start.inc"
         move.b  #1,0xA12001
 mspin:  addq.l  #1,0xFF0004
         bra.s   mspin
