@@ -69,11 +69,15 @@ TEST(WindowSound, TenSecondsOfTheToneReachTheDevice) {
     const std::vector<s16> wav = read_samples(work / "runner.wav", 44);
     ASSERT_GT(wav.size(), 44100u);
 
+    // The disk device sleeps a whole number of milliseconds per 512-sample chunk (11.6 ms of
+    // sound). Its default, 11, takes the sound about 4% faster than any real device and
+    // makes the measured pitch depend on how long each file write takes on the machine;
+    // 12 ms, about 3% slower, is a steady device the program must keep up with.
     const std::string raw = (work / "device.raw").string();
     const pid_t window =
         spawn({WINVARN_PATH, image.string()},
               {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + raw,
-               "XDG_CONFIG_HOME=" + (work / "config").string()});
+               "SDL_DISKAUDIODELAY=12", "XDG_CONFIG_HOME=" + (work / "config").string()});
     std::this_thread::sleep_for(std::chrono::milliseconds(10500));
     kill(window, SIGTERM);
     ASSERT_EQ(wait_for(window), 0);
