@@ -124,16 +124,28 @@ void m68k_set_fetch_page(u32 page, M68kFetchPage entry) {
     main_pages_changed();
 }
 
-void m68k_init_fetch_pages(u32 cart_enable_latch) {
+void m68k_fill_cart_fetch_pages(M68kFetchPages& pages, u32 cart_enable_latch) {
     for (u32 page = 0; page < 0x40; ++page)
-        m68k_fetch_pages[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0);
+        pages[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0);
     if (cfg(cfg_gen_use_bios) != 0 && (cart_enable_latch & 1) == 0)
-        m68k_fetch_pages[0] = m68k_fetch_page(K::kPlain, kBootRomOffset, 0);
+        pages[0] = m68k_fetch_page(K::kPlain, kBootRomOffset, 0);
+}
+
+void m68k_copy_scd_fetch_pages(M68kFetchPages& pages, const M68kFetchPages& scd_pages) {
+    for (u32 page = 0; page < 0x40; ++page) pages[page] = scd_pages[page];
+}
+
+M68kFetchPages m68k_startup_fetch_pages() { return startup_pages(); }
+M68kFetchPages m68k_startup_fetch_pages_scd() { return startup_pages_scd(); }
+M68kFetchPages s68k_startup_fetch_pages() { return startup_pages_sub(); }
+
+void m68k_init_fetch_pages(u32 cart_enable_latch) {
+    m68k_fill_cart_fetch_pages(m68k_fetch_pages, cart_enable_latch);
     main_pages_changed();
 }
 
 void m68k_restore_fetch_pages() {
-    for (u32 page = 0; page < 0x40; ++page) m68k_fetch_pages[page] = m68k_fetch_pages_scd[page];
+    m68k_copy_scd_fetch_pages(m68k_fetch_pages, m68k_fetch_pages_scd);
     main_pages_changed();
 }
 
