@@ -1,0 +1,99 @@
+#pragma once
+// Set-up of the older 68000 core's tests: the flat test bus, clean records, code placed in the
+// cartridge image, and one-instruction runs.
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <vector>
+
+#include "base/endian.h"
+#include "genesis/memory/memory.h"
+#include "legacy/m68k/m68k_v024.h"
+#include "m68k/m68k_bus.h"
+#include "support/m68k_flat_bus.h"
+
+namespace varn::test {
+
+struct FlatBus {
+    template <u8* (*At)(u32), u32 N>
+    static u32 read(u32 a) {
+        return read_n<At>(a, N);
+    }
+    template <u8* (*At)(u32), u32 N>
+    static void write(u32 a, u32 v) {
+        write_n<At>(a, v, N);
+    }
+};
+
+inline u32 peek(u32 a, u32 n) { return read_n<main_byte>(a, n); }
+inline void poke(u32 a, u32 v, u32 n) { write_n<main_byte>(a, v, n); }
+inline void poke_words(u32 a, std::initializer_list<u16> words) {
+    for (u16 w : words) {
+        poke(a, w, 2);
+        a += 2;
+    }
+}
+
+inline std::vector<char>& chain_log() {
+    static std::vector<char> log;
+    return log;
+}
+
+// CCR bits.
+inline constexpr u32 kX = 0x10, kN = 0x08, kZ = 0x04, kV = 0x02, kC = 0x01;
+
+class LegacyFixture : public ::testing::Test {
+  protected:
+    static constexpr u32 kCode = 0x1000;
+    static constexpr u32 kSsp  = 0xFF8000;
+
+    void SetUp() override {
+        static const bool built = [] {
+            m68k_build_jump_table_v024();
+            s68k_build_jump_table_v024();
+            return true;
+        }();
+        (void)built;
+        memory_clear();
+        install_flat_buses<FlatBus>();
+        m68k_reset_records_v024();
+        chain_log().clear();
+        m68k_successor_v024     = [] { chain_log().push_back('t'); };
+        m68k_z80_successor_v024 = [] { chain_log().push_back('z'); };
+        m68k_halt_hook_v024     = [] { chain_log().push_back('h'); };
+        s68k_successor_v024     = [] { chain_log().push_back('s'); };
+    }
+
+    static M68kCpuContextV024& cpu() { return m68k_context_v024; }
+
+    // Code at `pc` in the cartridge image, the core placed there in supervisor mode.
+    static void start_at(u32 pc, std::initializer_list<u16> words) {
+        poke_words(pc, words);
+        auto& c         = cpu();
+        c.fetch_base    = kCartRomOffset;
+        c.pc            = pc;
+        c.sr            = 0x2700;
+        c.sp_slot_index = kSupervisorSlotIndexV024;
+        c.regs[15]      = kSsp;
+    }
+
+    // Runs one instruction (a slice of one cycle); returns the cost it stored.
+    static u32 step() {
+        auto& c        = cpu();
+        c.slice_cycles = -1;
+        m68k_run_slice_v024();
+        return c.cycle_cost;
+    }
+
+    // One instruction at kCode with the CCR `ccr`; returns its cost.
+    static u32 run(std::initializer_list<u16> words, u32 ccr = 0) {
+        start_at(kCode, words);
+        cpu().sr = static_cast<u16>(0x2700 | ccr);
+        return step();
+    }
+    static u32 ccr() { return cpu().sr & 0xFF; }
+    static bool halted() { return (cpu().status & kM68kStatusHalted) != 0; }
+};
+
+}  // namespace varn::test
