@@ -216,7 +216,7 @@ enum class ShiftOp : u32 { kAs = 0, kLs = 1, kRox = 2, kRo = 3 };
 // exactly 32 clear C (the 68000 shifts the last bit out into it), and ASL.B by an immediate 8
 // clears V (the 68000 sets it when the byte was not zero).
 struct ShiftRules {
-    bool long_by_32_clears_carry = false;
+    bool long_by_32_clears_carry   = false;
     bool byte_by_8_clears_overflow = false;
 };
 inline constexpr ShiftRules kShifts68000{};

@@ -58,8 +58,8 @@ u32 op_divu(u32 ir) {
     const u32 src = source_word<I, M>(ir);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
     if (src == 0) return divide_by_zero<I>(kDivuCycles);
-    u32& d              = dreg<I>(ir >> 25);
-    const DivResult r   = divu_result(d, src);
+    u32& d            = dreg<I>(ir >> 25);
+    const DivResult r = divu_result(d, src);
     set_div_flags<I>(r.quotient, r.overflow);
     d = r.value;
     return kDivuCycles;

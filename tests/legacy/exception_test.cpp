@@ -153,8 +153,8 @@ TEST_F(LegacyExceptionTest, ExceptionsStackTheNextPcAndCostTheirOwnTimes) {
         poke(0x2000, 0x4E71, 2);
         start_at(kCode, {});
         for (std::size_t i = 0; i < t.code.size(); ++i) poke(kCode + 2 * i, t.code[i], 2);
-        cpu().regs[1] = t.d1;
-        cpu().sr      = static_cast<u16>(0x0700 | t.ccr);  // user mode
+        cpu().regs[1]       = t.d1;
+        cpu().sr            = static_cast<u16>(0x0700 | t.ccr);  // user mode
         cpu().sp_slot_index = kUserSlotIndexV024;
         cpu().regs[15]      = 0xFF4000;
         cpu().sp_slots[1]   = kSsp;

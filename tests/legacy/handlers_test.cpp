@@ -1,5 +1,5 @@
 // The older core's handler groups, one instruction per case: registers, memory, CCR, the
-// stored cost and the instruction's length.
+// stored cost and the instruction's length. The case tables keep one case to a line.
 
 #include <gtest/gtest.h>
 
@@ -52,13 +52,14 @@ class LegacyHandlerTest : public LegacyFixture {
             poke(kCode + 2 * t.code.size(), 0x4E71, 2);
             for (const Reg& r : t.regs) cpu().regs[r.index] = r.value;
             for (const Mem& m : t.mem) poke(m.addr, m.value, m.size);
-            cpu().sr            = static_cast<u16>(0x2700 | t.ccr);
-            auto expected_regs  = cpu().regs;
+            cpu().sr           = static_cast<u16>(0x2700 | t.ccr);
+            auto expected_regs = cpu().regs;
             for (const Reg& r : t.expect) expected_regs[r.index] = r.value;
             EXPECT_EQ(step(), t.cost);
             EXPECT_FALSE(halted());
             EXPECT_EQ(cpu().regs, expected_regs);
-            for (const Mem& m : t.expect_mem) EXPECT_EQ(peek(m.addr, m.size), m.value) << std::hex << m.addr;
+            for (const Mem& m : t.expect_mem)
+                EXPECT_EQ(peek(m.addr, m.size), m.value) << std::hex << m.addr;
             EXPECT_EQ(ccr(), t.expect_ccr);
             const u32 length = t.length != ~0u ? t.length : static_cast<u32>(2 * t.code.size());
             EXPECT_EQ(cpu().pc, kCode + length);
@@ -67,6 +68,7 @@ class LegacyHandlerTest : public LegacyFixture {
 };
 
 TEST_F(LegacyHandlerTest, Immediate) {
+    // clang-format off
     run_cases({
         {"ORI.W #0,D3", {0x0043, 0x0000}, {D(3, 0x12340000)}, {}, kX | kN | kV | kC, {}, {}, kX | kZ, 8},
         {"ADDI.B #1,D0 0x7F", {0x0600, 0x0001}, {D(0, 0x7F)}, {}, 0, {D(0, 0x80)}, {}, kN | kV, 8},
@@ -84,9 +86,11 @@ TEST_F(LegacyHandlerTest, Immediate) {
         {"ANDI #0xF8,CCR keeps bits 5-7 of its mask", {0x023C, 0x00F8}, {}, {}, 0x1F, {}, {}, kX | kN, 20},
         {"ANDI.L #0xFFFF0000,D5", {0x0285, 0xFFFF, 0x0000}, {D(5, 0x12345678)}, {}, 0, {D(5, 0x12340000)}, {}, 0, 14},
     });
+    // clang-format on
 }
 
 TEST_F(LegacyHandlerTest, BitsAndMovep) {
+    // clang-format off
     run_cases({
         {"BTST #33,D0", {0x0800, 0x0021}, {D(0, 0x2)}, {}, kZ, {}, {}, 0, 10},
         {"BTST #9,(A0)", {0x0810, 0x0009}, {A(0, kData)}, {B(kData, 0xFD)}, 0, {}, {}, kZ, 8},
@@ -101,9 +105,11 @@ TEST_F(LegacyHandlerTest, BitsAndMovep) {
          {B(kData + 2, 0x11), B(kData + 4, 0x22), B(kData + 6, 0x33), B(kData + 8, 0x44)}, 0,
          {D(3, 0x11223344)}, {}, 0, 24},
     });
+    // clang-format on
 }
 
 TEST_F(LegacyHandlerTest, Moves) {
+    // clang-format off
     run_cases({
         {"MOVE.B (A7)+,D0", {0x101F}, {A(7, kData)}, {B(kData, 0x80)}, 0, {D(0, 0x80), A(7, kData + 2)}, {}, kN, 4},
         {"MOVE.B D0,-(A7)", {0x1F00}, {D(0, 0x01), A(7, kData)}, {}, 0, {A(7, kData - 2)}, {B(kData - 2, 0x01)}, 0, 8},
@@ -121,9 +127,11 @@ TEST_F(LegacyHandlerTest, Moves) {
         {"MOVE.W d8(A0,A1.L),D2", {0x3430, 0x9800}, {A(0, kData), A(1, 0x00000004)},
          {W(kData + 4, 0x5678)}, 0, {D(2, 0x5678)}, {}, 0, 4},
     });
+    // clang-format on
 }
 
 TEST_F(LegacyHandlerTest, NegxClrMoveFromSr) {
+    // clang-format off
     run_cases({
         {"NEGX.B D0 of 0, X clear", {0x4000}, {D(0, 0)}, {}, kZ | kN, {}, {}, kZ, 4},
         {"NEGX.B D0 of 0, X set", {0x4000}, {D(0, 0)}, {}, kX | kZ, {D(0, 0xFF)}, {}, kX | kN | kC, 4},
@@ -133,9 +141,11 @@ TEST_F(LegacyHandlerTest, NegxClrMoveFromSr) {
         {"CLR.B D2", {0x4202}, {D(2, 0x12345678)}, {}, 0, {D(2, 0x12345600)}, {}, kZ, 4},
         {"MOVE SR,D3", {0x40C3}, {D(3, 0xFFFF0000)}, {}, kC, {D(3, 0xFFFF2701)}, {}, kC, 6},
     });
+    // clang-format on
 }
 
 TEST_F(LegacyHandlerTest, MemoryShifts) {
+    // clang-format off
     run_cases({
         {"ASL 0x4000", {0xE1D0}, {A(0, kData)}, {W(kData, 0x4000)}, 0, {}, {W(kData, 0x8000)}, kN | kV, 8},
         {"ASL 0xC000", {0xE1D0}, {A(0, kData)}, {W(kData, 0xC000)}, 0, {}, {W(kData, 0x8000)}, kX | kN | kC, 8},
@@ -144,9 +154,11 @@ TEST_F(LegacyHandlerTest, MemoryShifts) {
         {"ROL 0x8000 keeps X", {0xE7D0}, {A(0, kData)}, {W(kData, 0x8000)}, 0, {}, {W(kData, 1)}, kC, 8},
         {"LSR -(A0)", {0xE2E0}, {A(0, kData + 2)}, {W(kData, 0x0003)}, 0, {A(0, kData)}, {W(kData, 1)}, kX | kC, 8},
     });
+    // clang-format on
 }
 
 TEST_F(LegacyHandlerTest, ArithmeticAndLogic) {
+    // clang-format off
     run_cases({
         {"ADDQ.L #8,D0", {0x5080}, {D(0, 1)}, {}, 0, {D(0, 9)}, {}, 0, 8},
         {"ADDQ.W #1,A0 all 32 bits", {0x5248}, {A(0, 0xFFFF)}, {}, kZ, {A(0, 0x10000)}, {}, kZ, 4},
@@ -177,9 +189,11 @@ TEST_F(LegacyHandlerTest, ArithmeticAndLogic) {
         {"ADDA.W #-1,A0", {0xD0FC, 0xFFFF}, {A(0, 0)}, {}, 0, {A(0, 0xFFFFFFFF)}, {}, 0, 8},
         {"TAS (A0)", {0x4AD0}, {A(0, kData)}, {B(kData, 0)}, 0, {}, {B(kData, 0x80)}, kZ, 14},
     });
+    // clang-format on
 }
 
 TEST_F(LegacyHandlerTest, AddressesAndRegisterLists) {
+    // clang-format off
     run_cases({
         {"LEA d16(PC),A0 from the extension word", {0x41FA, 0x0010}, {}, {}, 0, {A(0, kCode + 2 + 0x10)}, {}, 0, 8},
         {"PEA (A0)", {0x4850}, {A(0, 0x1234), A(7, kData)}, {}, 0, {A(7, kData - 4)}, {L(kData - 4, 0x1234)}, 0, 12},
@@ -200,9 +214,11 @@ TEST_F(LegacyHandlerTest, AddressesAndRegisterLists) {
         // ST stores no cost: at a slice's start the NOP behind it runs in the same slice.
         {"ST D0", {0x50C0}, {D(0, 0x12345600)}, {}, 0, {D(0, 0x123456FF)}, {}, 0, 4, 4},
     });
+    // clang-format on
 }
 
 TEST_F(LegacyHandlerTest, Branches) {
+    // clang-format off
     run_cases({
         {"BRA.S to itself", {0x60FE}, {}, {}, 0, {}, {}, 0, 10, 0},
         {"BEQ.W taken", {0x6700, 0x0010}, {}, {}, kZ, {}, {}, kZ, 10, 0x12},
@@ -221,9 +237,11 @@ TEST_F(LegacyHandlerTest, Branches) {
         {"RTR replaces the whole CCR byte", {0x4E77}, {A(7, kData)}, {W(kData, 0xFFE5), L(kData + 2, kCode + 0x20)},
          0, {A(7, kData + 6)}, {}, 0xE5, 20, 0x20},
     });
+    // clang-format on
 }
 
 TEST_F(LegacyHandlerTest, RegisterShiftsMultiplyDivideDecimal) {
+    // clang-format off
     run_cases({
         {"LSL.B D1,D0 by 40", {0xE328}, {D(1, 40), D(0, 0x12345681)}, {}, kX | kN | kV | kC, {D(0, 0x12345600)}, {},
          kZ, 6},
@@ -251,6 +269,7 @@ TEST_F(LegacyHandlerTest, RegisterShiftsMultiplyDivideDecimal) {
         {"SBCD -(A1),-(A0)", {0x8109}, {A(0, kData + 1), A(1, kData + 3)}, {B(kData, 0x50), B(kData + 2, 0x01)},
          0, {A(0, kData), A(1, kData + 2)}, {B(kData, 0x49)}, 0, 18},
     });
+    // clang-format on
 }
 
 }  // namespace

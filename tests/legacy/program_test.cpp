@@ -17,7 +17,7 @@ std::vector<u8> program(const char* name) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-constexpr u32 kResults = 0x8000;
+constexpr u32 kResults    = 0x8000;
 constexpr u32 kExpected[] = {0x13BA0000, 0x00001A6D, 0x00001A6D, 0x20002700, 0x02A602BB, 10, 3};
 
 class LegacyProgramTest : public LegacyFixture {

@@ -137,7 +137,7 @@ TEST_F(LegacySliceTest, PcLoadPageRules) {
     poke(0x80, 0x4E75, 2);  // RTS in the cartridge at 0x80: not what runs
     // Page 0x88 shows the cartridge from its start: code at 0x880000 is cart_rom[0].
     m68k_fetch_pages_v024[0x88] = m68k_fetch_page(M68kFetchKind::kPlain, kCartRomOffset, 0x880000);
-    auto code_at = [](u32 pc, std::initializer_list<u16> words) {
+    auto code_at                = [](u32 pc, std::initializer_list<u16> words) {
         u32 at = pc - 0x880000;
         for (u16 w : words) {
             cart_rom[at++] = static_cast<u8>(w >> 8);
@@ -194,14 +194,14 @@ TEST_F(LegacySliceTest, HandOff) {
 TEST_F(LegacySliceTest, Reset) {
     poke(0, 0x00FFFE00, 4);
     poke(4, 0x00000200, 4);
-    auto& c         = cpu();
-    c.fetch_base    = kCartRomOffset;
-    c.sr            = 0x0015;
-    c.stopped       = 1;
-    c.irq_taken     = 1;
-    c.cycle_cost    = 44;
-    c.irq_pending   = 0x40;
-    c.irq_check     = 1;
+    auto& c       = cpu();
+    c.fetch_base  = kCartRomOffset;
+    c.sr          = 0x0015;
+    c.stopped     = 1;
+    c.irq_taken   = 1;
+    c.cycle_cost  = 44;
+    c.irq_pending = 0x40;
+    c.irq_check   = 1;
     m68k_reset_v024();
     EXPECT_EQ(c.sr, 0x2700);
     EXPECT_EQ(c.regs[15], 0xFFFE00u);
@@ -219,11 +219,11 @@ TEST_F(LegacySliceTest, Reset) {
     EXPECT_TRUE(halted());
 
     // The sub-CPU's reset also clears its counter and interrupt state.
-    scd_prg_ram[4 + 2]      = 0x01;  // PC 0x100
-    auto& s                 = s68k_context_v024;
-    s.fetch_base            = kScdPrgRamOffset;
-    s.irq_pending           = 0x04;
-    s.cycle_counter         = 9;
+    scd_prg_ram[4 + 2] = 0x01;  // PC 0x100
+    auto& s            = s68k_context_v024;
+    s.fetch_base       = kScdPrgRamOffset;
+    s.irq_pending      = 0x04;
+    s.cycle_counter    = 9;
     s68k_reset_v024();
     EXPECT_EQ(s.pc, 0x100u);
     EXPECT_EQ(s.irq_pending, 0);

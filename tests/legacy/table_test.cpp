@@ -57,7 +57,8 @@ TEST_F(LegacyTableTest, SubTableMirrorsTheMainOne) {
     }
     const auto m_unassigned = m68k_v024::m68k_unassigned_v024();
     const auto s_unassigned = m68k_v024::s68k_unassigned_v024();
-    std::set<M68kHandlerV024> main_handlers(m68k_jump_table_v024.begin(), m68k_jump_table_v024.end());
+    std::set<M68kHandlerV024> main_handlers(m68k_jump_table_v024.begin(),
+                                            m68k_jump_table_v024.end());
     for (u32 x = 0; x < 65536; ++x) {
         ASSERT_EQ(m68k_jump_table_v024[x] == m_unassigned, s68k_jump_table_v024[x] == s_unassigned)
             << x;
@@ -74,23 +75,24 @@ TEST_F(LegacyTableTest, LastMatchingRecordWins) {
         bool halts;
     };
     for (const Case c : {Case{0x003C, false},  // ORI to CCR after the immediate-mode rejection
-                         Case{0x003D, true}, Case{0x003F, true}, Case{0x007C, false},
-                         Case{0x4AFC, false},  // ILLEGAL
-                         Case{0x4AFD, true}, Case{0x4AFF, true},
-                         Case{0x4008, true},   // NEGX on an address register
-                         Case{0x400F, true}, Case{0x4000, false},
-                         Case{0x4E74, true},   // RTD
-                         Case{0x0E00, true},   // MOVES
-                         Case{0x013C, true},   // BTST Dn,#imm
-                         Case{0x15C0, true},   // MOVE to d16(PC)
-                         Case{0x1008, false},  // MOVE.B A0,D0
-                         Case{0x1040, false},  // MOVE.B D0,A0
-                         Case{0x49C0, false},  // EXTB.L
+                         Case{0x003D, true},  Case{0x003F, true},
+                         Case{0x007C, false}, Case{0x4AFC, false},  // ILLEGAL
+                         Case{0x4AFD, true},  Case{0x4AFF, true},
+                         Case{0x4008, true},  // NEGX on an address register
+                         Case{0x400F, true},  Case{0x4000, false},
+                         Case{0x4E74, true},                        // RTD
+                         Case{0x0E00, true},                        // MOVES
+                         Case{0x013C, true},                        // BTST Dn,#imm
+                         Case{0x15C0, true},                        // MOVE to d16(PC)
+                         Case{0x1008, false},                       // MOVE.B A0,D0
+                         Case{0x1040, false},                       // MOVE.B D0,A0
+                         Case{0x49C0, false},                       // EXTB.L
                          Case{0x4848, false}, Case{0x4100, false},  // CHK with size field 10
-                         Case{0x8140, false},  // OR.W D0,D0 (Dn destination)
+                         Case{0x8140, false},                       // OR.W D0,D0 (Dn destination)
                          Case{0x817C, false},  // OR.W D0,#imm: bound to OR, halts in it
-                         Case{0xA000, true}, Case{0xAFFF, true}, Case{0xF000, true},
-                         Case{0xFFFF, true}, Case{0xE8C0, true}, Case{0xEFFF, true}}) {
+                         Case{0xA000, true},  Case{0xAFFF, true},
+                         Case{0xF000, true},  Case{0xFFFF, true},
+                         Case{0xE8C0, true},  Case{0xEFFF, true}}) {
         EXPECT_EQ(t[c.opcode] == unassigned, c.halts) << std::hex << c.opcode;
     }
     // The A7 byte forms have handlers of their own.

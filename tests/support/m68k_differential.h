@@ -59,10 +59,10 @@ inline constexpr const char* kIntendedDifferences[] = {
 };
 
 struct DiffResult {
-    u32 rounds            = 0;        // rounds compared
-    const char* stopped   = nullptr;  // the intended difference a run stopped before
-    bool differs          = false;
-    std::string detail;               // what differed, for the report
+    u32 rounds          = 0;        // rounds compared
+    const char* stopped = nullptr;  // the intended difference a run stopped before
+    bool differs        = false;
+    std::string detail;  // what differed, for the report
 };
 
 namespace diff {
@@ -157,9 +157,11 @@ inline State state_of(const M68kCpuContextV024& c) {
 
 inline std::string describe(const State& s) {
     char buf[512];
-    int n = std::snprintf(buf, sizeof buf, "pc=%06X halted=%u sr=%04X sp'=%08X stop=%u/%u irq=%02X regs",
-                          s.pc, s.halted, s.sr, s.inactive_sp, s.stopped, s.irq_taken, s.irq_pending);
-    for (u32 r : s.regs) n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), " %08X", r);
+    int n = std::snprintf(buf, sizeof buf,
+                          "pc=%06X halted=%u sr=%04X sp'=%08X stop=%u/%u irq=%02X regs", s.pc,
+                          s.halted, s.sr, s.inactive_sp, s.stopped, s.irq_taken, s.irq_pending);
+    for (u32 r : s.regs)
+        n += std::snprintf(buf + n, sizeof buf - static_cast<std::size_t>(n), " %08X", r);
     return buf;
 }
 
@@ -195,28 +197,47 @@ inline bool legacy_defines(u32 op) {
 // The word a source operand reads, without moving any register (for a look at CHK's bound).
 inline u32 peek_word_operand(const M68kCpuContextV024& c, u32 at, u32 op) {
     const u32 mode = (op >> 3) & 7, reg = op & 7;
-    const u32 ext  = read_n<main_byte>(at + 2, 2);
-    auto index     = [&] {
+    const u32 ext = read_n<main_byte>(at + 2, 2);
+    auto index    = [&] {
         u32 x = c.regs[(ext >> 12) & 15];
         if (!(ext & 0x800)) x = sign_extend16(x);
         return x + sign_extend8(ext);
     };
     u32 addr = 0;
     switch (mode) {
-        case 0: return c.regs[reg] & 0xFFFF;
-        case 1: return c.regs[8 + reg] & 0xFFFF;
+        case 0:
+            return c.regs[reg] & 0xFFFF;
+        case 1:
+            return c.regs[8 + reg] & 0xFFFF;
         case 2:
-        case 3: addr = c.regs[8 + reg]; break;
-        case 4: addr = c.regs[8 + reg] - 2; break;
-        case 5: addr = c.regs[8 + reg] + sign_extend16(ext); break;
-        case 6: addr = c.regs[8 + reg] + index(); break;
+        case 3:
+            addr = c.regs[8 + reg];
+            break;
+        case 4:
+            addr = c.regs[8 + reg] - 2;
+            break;
+        case 5:
+            addr = c.regs[8 + reg] + sign_extend16(ext);
+            break;
+        case 6:
+            addr = c.regs[8 + reg] + index();
+            break;
         default:
             switch (reg) {
-                case 0: addr = sign_extend16(ext); break;
-                case 1: addr = read_n<main_byte>(at + 2, 4); break;
-                case 2: addr = at + 2 + sign_extend16(ext); break;
-                case 3: addr = at + 2 + index(); break;
-                default: return ext;
+                case 0:
+                    addr = sign_extend16(ext);
+                    break;
+                case 1:
+                    addr = read_n<main_byte>(at + 2, 4);
+                    break;
+                case 2:
+                    addr = at + 2 + sign_extend16(ext);
+                    break;
+                case 3:
+                    addr = at + 2 + index();
+                    break;
+                default:
+                    return ext;
             }
     }
     return read_n<main_byte>(addr, 2);
@@ -259,7 +280,8 @@ inline const char* intended_difference_at(const M68kCpuContextV024& c, u32 at, u
 inline const char* intended_difference(const M68kCpuContextV024& c) {
     const u32 at        = next_pc(c);
     const ArenaRegion r = arena_fetch_region(c.fetch_base + at);
-    if (c.irq_check != 1 && (r.empty() || c.fetch_base + at + 16 >= r.end)) return kIntendedDifferences[7];
+    if (c.irq_check != 1 && (r.empty() || c.fetch_base + at + 16 >= r.end))
+        return kIntendedDifferences[7];
     return intended_difference_at(c, at, 0);
 }
 
@@ -284,7 +306,8 @@ inline const char* intended_difference_at(const M68kCpuContextV024& c, u32 at, u
     }
     if (op == 0x003C || op == 0x0A3C || op == 0x023C) {
         const u32 high = read_n<main_byte>(at + 2, 2) & 0xE0;
-        if (op == 0x023C ? (high != 0xE0 && (c.sr & 0xE0) != 0) : high != 0) return kIntendedDifferences[6];
+        if (op == 0x023C ? (high != 0xE0 && (c.sr & 0xE0) != 0) : high != 0)
+            return kIntendedDifferences[6];
     }
     if ((op & 0xFFF8) == 0xE100) return kIntendedDifferences[2];  // ASL.B #8,Dn
     if ((op & 0xF1F8) == 0xE1A8 || (op & 0xF1F8) == 0xE0A8) {     // LSL.L / LSR.L Dx,Dy
@@ -418,7 +441,10 @@ inline DiffResult run_differential(std::span<const u8> input, u32 max_rounds) {
         }
         const u32 at = next_pc(l);
         if (const char* trace = std::getenv("VARN_DIFF_TRACE")) {
-            if (*trace) std::fprintf(stderr, "round %u at %06X: %04X %04X %04X\n", round, at, read_n<main_byte>(at, 2), read_n<main_byte>(at + 2, 2), read_n<main_byte>(at + 4, 2));
+            if (*trace)
+                std::fprintf(stderr, "round %u at %06X: %04X %04X %04X\n", round, at,
+                             read_n<main_byte>(at, 2), read_n<main_byte>(at + 2, 2),
+                             read_n<main_byte>(at + 4, 2));
         }
         main_writes.clear();
         older_writes.clear();
@@ -432,28 +458,31 @@ inline DiffResult run_differential(std::span<const u8> input, u32 max_rounds) {
             if ((older ? l.status : m.status) & kM68kStatusHalted) break;
             run(older);
         }
-        const State main  = state_of(m);
-        const State older = state_of(l);
+        const State main       = state_of(m);
+        const State older      = state_of(l);
         const bool same_writes = final_bytes(main_writes) == final_bytes(older_writes);
-        const auto& kept = older_in_memory ? older_writes : main_writes;
+        const auto& kept       = older_in_memory ? older_writes : main_writes;
         committed().insert(committed().end(), kept.begin(), kept.end());
         ++result.rounds;
         if (!(main == older) || !same_writes || main_count != older_count) {
             result.differs = true;
             char code[96];
-            std::snprintf(code, sizeof code, " at %06X: %04X %04X %04X, instructions %llu / %llu", at,
-                          read_n<main_byte>(at, 2), read_n<main_byte>(at + 2, 2),
+            std::snprintf(code, sizeof code, " at %06X: %04X %04X %04X, instructions %llu / %llu",
+                          at, read_n<main_byte>(at, 2), read_n<main_byte>(at + 2, 2),
                           read_n<main_byte>(at + 4, 2), static_cast<unsigned long long>(main_count),
                           static_cast<unsigned long long>(older_count));
-            result.detail = "round " + std::to_string(round) + code + "\n main:  " + describe(main) +
-                            "\n older: " + describe(older) +
-                            (same_writes ? "" : "\n writes differ (" + std::to_string(main_writes.size()) +
-                                                    " / " + std::to_string(older_writes.size()) + ")") +
-                            (main == older ? "" : "\n states differ");
+            result.detail =
+                "round " + std::to_string(round) + code + "\n main:  " + describe(main) +
+                "\n older: " + describe(older) +
+                (same_writes ? ""
+                             : "\n writes differ (" + std::to_string(main_writes.size()) + " / " +
+                                   std::to_string(older_writes.size()) + ")") +
+                (main == older ? "" : "\n states differ");
             for (std::size_t i = 0; i < std::min(main_writes.size(), older_writes.size()); ++i) {
                 char w[80];
-                std::snprintf(w, sizeof w, "\n write %zu: %06X=%02X / %06X=%02X", i, main_writes[i].addr,
-                              main_writes[i].value, older_writes[i].addr, older_writes[i].value);
+                std::snprintf(w, sizeof w, "\n write %zu: %06X=%02X / %06X=%02X", i,
+                              main_writes[i].addr, main_writes[i].value, older_writes[i].addr,
+                              older_writes[i].value);
                 result.detail += w;
             }
             break;

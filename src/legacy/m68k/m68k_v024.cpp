@@ -169,8 +169,8 @@ namespace {
 // the instruction. True when a handler ended the slice itself.
 template <class I>
 bool dispatch() {
-    auto& c                         = I::cpu();
-    const M68kJumpTableV024& table  = I::table();
+    auto& c                        = I::cpu();
+    const M68kJumpTableV024& table = I::table();
     for (;;) {
         const u32 before = static_cast<u32>(c.cycle_counter);
         const u32 after  = before + c.cycle_cost;
@@ -257,7 +257,7 @@ void s68k_reset_v024() { m68k_v024::reset<m68k_v024::Sub>(); }
 bool m68k_load_gs_registers_v024(std::span<const u8> image) {
     M68kCpuContextV024& c = m68k_context_v024;
     const bool loaded     = m68k_load_gs_registers_into(
-        c, image, kUserSlotIndexV024, kSupervisorSlotIndexV024, [&](u32 pc) {
+            c, image, kUserSlotIndexV024, kSupervisorSlotIndexV024, [&](u32 pc) {
             c.pc                  = pc;
             const M68kFetchPage e = m68k_fetch_pages_v024[pc >> 16];
             if (e.kind == M68kFetchKind::kNone) {

@@ -187,13 +187,18 @@ V024_INLINE u32 brief_index(u32 ext) {
 template <class I>
 inline u32 fixed_address(u32 mode, u32 reg) {
     switch (mode) {
-        case 2: return areg<I>(reg);
-        case 5: return areg<I>(reg) + sign_extend16(ext16<I>());
-        case 6: return areg<I>(reg) + brief_index<I>(ext16<I>());
+        case 2:
+            return areg<I>(reg);
+        case 5:
+            return areg<I>(reg) + sign_extend16(ext16<I>());
+        case 6:
+            return areg<I>(reg) + brief_index<I>(ext16<I>());
         case 7:
             switch (reg & 7) {
-                case 0: return sign_extend16(ext16<I>());
-                case 1: return ext32<I>();
+                case 0:
+                    return sign_extend16(ext16<I>());
+                case 1:
+                    return ext32<I>();
                 case 2: {
                     const u32 base = next_ext_address<I>();
                     return base + sign_extend16(ext16<I>());
@@ -202,9 +207,11 @@ inline u32 fixed_address(u32 mode, u32 reg) {
                     const u32 base = next_ext_address<I>();
                     return base + brief_index<I>(ext16<I>());
                 }
-                default: return 0;
+                default:
+                    return 0;
             }
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -311,9 +318,9 @@ V024_INLINE void set_logic_flags(u32 res) {
 // ADDX, SUBX, NEGX, ABCD, SBCD, NBCD: Z only ever cleared.
 template <class I>
 V024_INLINE void set_flags_keeping_z(u32 xvc, u32 n_top, u32 result) {
-    auto& sr     = I::cpu().sr;
-    const u32 z  = (result == 0) ? (sr & kCcrZ) : 0u;
-    sr           = static_cast<u16>((sr & kKeepSystem) | xvc | ((n_top >> 28) & kCcrN) | z);
+    auto& sr    = I::cpu().sr;
+    const u32 z = (result == 0) ? (sr & kCcrZ) : 0u;
+    sr          = static_cast<u16>((sr & kKeepSystem) | xvc | ((n_top >> 28) & kCcrN) | z);
 }
 template <class I>
 V024_INLINE void set_extend_flags(const AddSubResult& r) {

@@ -19,7 +19,6 @@
 
 namespace varn::m68k_v024 {
 
-
 template <class I, AddSub Op, Size S>
 V024_INLINE u32 arith_apply(u32 src, u32 dst) {
     const AddSubResult r = add_sub<Op, S>(src, dst);
@@ -39,9 +38,10 @@ bool op_quick_dn() {
 template <class I, AddSub Op, Size S>
 bool op_quick_ea() {
     set_cost<I>(by_size<S>(8, 12));
-    const u32 op  = opcode<I>();
-    const u32 q   = quick_count(op);
-    modify_ea<I, S>(field_mode(op), field_reg(op), [q](u32 v) { return arith_apply<I, Op, S>(q, v); });
+    const u32 op = opcode<I>();
+    const u32 q  = quick_count(op);
+    modify_ea<I, S>(field_mode(op), field_reg(op),
+                    [q](u32 v) { return arith_apply<I, Op, S>(q, v); });
     return false;
 }
 
@@ -58,8 +58,8 @@ bool op_quick_an() {
 template <class I>
 bool op_moveq() {
     set_cost<I>(4);
-    const u32 op = opcode<I>();
-    const u32 v  = sign_extend8(op);
+    const u32 op            = opcode<I>();
+    const u32 v             = sign_extend8(op);
     dreg<I>(field_reg9(op)) = v;
     set_logic_flags<I, Size::kLong>(v);
     return false;
@@ -71,7 +71,9 @@ enum class BinOp { kOr, kAnd, kEor, kAdd, kSub, kCmp };
 template <class I, BinOp Op, Size S>
 V024_INLINE u32 bin_apply(u32 src, u32 dst) {
     if constexpr (Op == BinOp::kOr || Op == BinOp::kAnd || Op == BinOp::kEor) {
-        constexpr Logic L = Op == BinOp::kOr ? Logic::kOr : Op == BinOp::kAnd ? Logic::kAnd : Logic::kEor;
+        constexpr Logic L = Op == BinOp::kOr    ? Logic::kOr
+                            : Op == BinOp::kAnd ? Logic::kAnd
+                                                : Logic::kEor;
         const u32 r       = logic<L>(dst, src) & kSizeMask<S>;
         set_logic_flags<I, S>(r);
         return r;
@@ -107,7 +109,8 @@ bool op_bin_to_ea() {
         return halt_here<I>();
     set_cost<I>(by_size<S>(8, 12));
     const u32 src = dreg<I>(field_reg9(op));
-    modify_ea<I, S>(field_mode(op), field_reg(op), [src](u32 v) { return bin_apply<I, Op, S>(src, v); });
+    modify_ea<I, S>(field_mode(op), field_reg(op),
+                    [src](u32 v) { return bin_apply<I, Op, S>(src, v); });
     return false;
 }
 

@@ -30,17 +30,26 @@ struct ModeCosts {
 };
 V024_INLINE u32 mode_cost(const ModeCosts& t, u32 mode, u32 reg) {
     switch (mode) {
-        case 2: return t.ai;
-        case 3: return t.pi;
-        case 4: return t.pd;
-        case 5: return t.di;
-        case 6: return t.ix;
+        case 2:
+            return t.ai;
+        case 3:
+            return t.pi;
+        case 4:
+            return t.pd;
+        case 5:
+            return t.di;
+        case 6:
+            return t.ix;
         default:
             switch (reg & 7) {
-                case 0: return t.aw;
-                case 1: return t.al;
-                case 2: return t.pcdi;
-                default: return t.pcix;
+                case 0:
+                    return t.aw;
+                case 1:
+                    return t.al;
+                case 2:
+                    return t.pcdi;
+                default:
+                    return t.pcix;
             }
     }
 }
@@ -142,8 +151,8 @@ template <class I>
 bool op_jsr() {
     const u32 op = opcode<I>();
     set_cost<I>(mode_cost(kJsrCosts, field_mode(op), field_reg(op)));
-    const u32 target     = fixed_address<I>(field_mode(op), field_reg(op));
-    const u32 return_to  = insn_address<I>() + I::cpu().insn_length;
+    const u32 target    = fixed_address<I>(field_mode(op), field_reg(op));
+    const u32 return_to = insn_address<I>() + I::cpu().insn_length;
     if (!load_pc<I>(target)) return true;
     u32& a7 = sp<I>();
     a7 -= 4;

@@ -27,13 +27,17 @@ inline constexpr ImmCosts kImmCosts = Op == ImmOp::kAnd   ? ImmCosts{{8, 8, 14},
                                                           : ImmCosts{{8, 8, 16}, {12, 12, 20}};
 
 template <Size S>
-inline constexpr u32 kSizeIndex = S == Size::kByte ? 0 : S == Size::kWord ? 1 : 2;
+inline constexpr u32 kSizeIndex = S == Size::kByte   ? 0
+                                  : S == Size::kWord ? 1
+                                                     : 2;
 
 // The operation on `dst` with `src`, flags stored; the result to write back (CMPI: `dst`).
 template <class I, ImmOp Op, Size S>
 V024_INLINE u32 imm_apply(u32 src, u32 dst) {
     if constexpr (Op == ImmOp::kOr || Op == ImmOp::kAnd || Op == ImmOp::kEor) {
-        constexpr Logic L = Op == ImmOp::kOr ? Logic::kOr : Op == ImmOp::kAnd ? Logic::kAnd : Logic::kEor;
+        constexpr Logic L = Op == ImmOp::kOr    ? Logic::kOr
+                            : Op == ImmOp::kAnd ? Logic::kAnd
+                                                : Logic::kEor;
         const u32 r       = logic<L>(dst, src) & kSizeMask<S>;
         set_logic_flags<I, S>(r);
         return r;
@@ -166,10 +170,10 @@ bool op_bit_ea() {
 template <class I, Size S, bool ToRegister>
 bool op_movep() {
     set_cost<I>(S == Size::kLong ? 24 : 16);
-    const u32 op      = opcode<I>();
-    u32 addr          = areg<I>(op) + sign_extend16(ext16<I>());
-    u32& d            = dreg<I>(field_reg9(op));
-    constexpr u32 n   = kSizeBytes<S>;
+    const u32 op    = opcode<I>();
+    u32 addr        = areg<I>(op) + sign_extend16(ext16<I>());
+    u32& d          = dreg<I>(field_reg9(op));
+    constexpr u32 n = kSizeBytes<S>;
     if constexpr (ToRegister) {
         u32 v = 0;
         for (u32 i = 0; i < n; ++i, addr += 2) v = (v << 8) | I::read8(addr);

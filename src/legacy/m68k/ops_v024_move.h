@@ -25,25 +25,36 @@ enum class MoveDst { kDn, kAn, kAi, kPi, kPi7, kPd, kPd7, kDi, kIx, kAw, kAl };
 inline constexpr u32 move_cost(MoveDst d) {
     switch (d) {
         case MoveDst::kDn:
-        case MoveDst::kAn: return 4;
+        case MoveDst::kAn:
+            return 4;
         case MoveDst::kDi:
-        case MoveDst::kAw: return 12;
-        case MoveDst::kIx: return 14;
-        case MoveDst::kAl: return 16;
-        default: return 8;
+        case MoveDst::kAw:
+            return 12;
+        case MoveDst::kIx:
+            return 14;
+        case MoveDst::kAl:
+            return 16;
+        default:
+            return 8;
     }
 }
 
 inline constexpr u32 move_mode(MoveDst d) {
     switch (d) {
-        case MoveDst::kAi: return 2;
+        case MoveDst::kAi:
+            return 2;
         case MoveDst::kPi:
-        case MoveDst::kPi7: return 3;
+        case MoveDst::kPi7:
+            return 3;
         case MoveDst::kPd:
-        case MoveDst::kPd7: return 4;
-        case MoveDst::kDi: return 5;
-        case MoveDst::kIx: return 6;
-        default: return 7;
+        case MoveDst::kPd7:
+            return 4;
+        case MoveDst::kDi:
+            return 5;
+        case MoveDst::kIx:
+            return 6;
+        default:
+            return 7;
     }
 }
 
@@ -199,7 +210,8 @@ template <class I>
 bool op_nbcd_ea() {
     set_cost<I>(8);
     const u32 op = opcode<I>();
-    modify_ea<I, Size::kByte>(field_mode(op), field_reg(op), [](u32 v) { return nbcd_apply<I>(v); });
+    modify_ea<I, Size::kByte>(field_mode(op), field_reg(op),
+                              [](u32 v) { return nbcd_apply<I>(v); });
     return false;
 }
 
