@@ -1,11 +1,11 @@
 #pragma once
 // The differential check of the two 68000 cores: one program, run in lockstep on the main
 // core (src/m68k/, speed paths off) and on the earlier release's core (src/legacy/m68k/) over
-// one flat bus. Each round runs one slice of the older core (one instruction, or a few when
-// instructions of no cost come first) and then the main core until it has run as many
-// instructions (the live tables count them), the older one running on where the main core
-// went further; the two must then agree on every register, SR, the inactive stack pointer,
-// the halt and STOP state, and every byte written. Each core's writes of a round
+// one flat bus. Each round runs one slice of each core (one instruction, or a few when
+// instructions of no cost come first: the older core's Scc, the main core's exceptions), and
+// then the core that has run fewer instructions (the live tables count them) runs on until
+// both have run as many; the two must then agree on every register, SR, the inactive stack
+// pointer, the halt and STOP state, and every byte written. Each core's writes of a round
 // are kept apart, so that both start the round from the same memory.
 //
 // Cycle costs are not compared. A run stops, without a difference, before an instruction
@@ -18,6 +18,7 @@
 //   0x3F  unused
 //   0x40  code               at 0x001000 of the cartridge; every vector points into it
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdio>
@@ -453,6 +454,7 @@ inline DiffResult run_differential(std::span<const u8> input, u32 max_rounds) {
         // older core's Scc, the main core's exceptions): the core behind runs on until both
         // have run as many.
         run(true);
+        run(false);
         for (u32 k = 0; k < 4096 && main_count != older_count; ++k) {
             const bool older = older_count < main_count;
             if ((older ? l.status : m.status) & kM68kStatusHalted) break;

@@ -14,6 +14,8 @@
 //   CMPM (Ay)+,(Ax)+            12/12/20              ABCD, SBCD Dy,Dx 6; -(Ay),-(Ax) 18
 //   EXG                         6
 
+#include <utility>
+
 #include "legacy/m68k/m68k_v024_core.h"
 #include "legacy/m68k/ops_v024_move.h"
 
