@@ -372,14 +372,13 @@ void reset() {
     c.pc                = 0;
     c.exit_pc           = kM68kNoPc;
     if constexpr (I::kIsMain) m68k_wait_stop = {};
-    // The vectors are read from the image itself, not through the bus.
-    const ArenaRegion r = arena_fetch_region(c.fetch_base);
-    if (r.empty() || r.end - c.fetch_base < 8) {
+    u32 ssp = 0, new_pc = 0;
+    if (!m68k_read_reset_vectors(c.fetch_base, ssp, new_pc)) {
         c.halt_pending = 1;
         return;
     }
-    c.regs[kM68kA7]  = load_be32(memory_arena + c.fetch_base);
-    const u32 new_pc = load_be32(memory_arena + c.fetch_base + 4) & 0xFFFFFF;
+    c.regs[kM68kA7] = ssp;
+    new_pc &= 0xFFFFFF;
     if (!resolve_pc<I, Adjust::kOverlay>(new_pc)) {
         c.halt_pending = 1;
         return;
@@ -389,6 +388,14 @@ void reset() {
 
 }  // namespace
 }  // namespace m68k
+
+bool m68k_read_reset_vectors(u32 fetch_base, u32& ssp, u32& pc) {
+    const ArenaRegion r = arena_fetch_region(fetch_base);
+    if (r.empty() || r.end - fetch_base < 8) return false;
+    ssp = load_be32(memory_arena + fetch_base);
+    pc  = load_be32(memory_arena + fetch_base + 4);
+    return true;
+}
 
 void m68k_run_slice() { m68k::run_slice<m68k::Main>(); }
 void m68k_run_slice_alone() { m68k::run_slice_body<m68k::Main, false>(); }

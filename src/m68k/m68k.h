@@ -265,6 +265,11 @@ void m68k_run_slice_alone_plain();
 void m68k_reset();
 void s68k_reset();
 
+// The reset vectors (supervisor stack pointer, PC) as a core reads them at reset: from the
+// image at arena offset `fetch_base` itself, not through the bus. False when no image holds
+// both longs there.
+bool m68k_read_reset_vectors(u32 fetch_base, u32& ssp, u32& pc);
+
 // Interrupt raisers (VDP, light gun, Sega CD units) call these between slices or from a bus
 // access: sets (or clears) level n pending and requests the check at the next slice entry.
 inline void m68k_set_irq(M68kCpuContext& c, u32 level, bool pending) {

@@ -315,6 +315,19 @@ template <Size S, ShiftOp Op, bool Left, ShiftRules R = kShifts68000>
 }
 
 // ---------------------------------------------------------------------------------------
+// Interrupts
+// ---------------------------------------------------------------------------------------
+
+// The level an interrupt check accepts: the highest pending level (bit n of `pending` =
+// level n) above the mask in bits 8-10 of `sr`, level 7 whatever the mask; 0 for none.
+[[gnu::always_inline]] inline u32 m68k_acceptable_irq_level(u32 sr, u32 pending) {
+    u32 mask = (sr >> 8) & 7;
+    if (mask == 7) mask = 6;
+    const u32 acceptable = pending & 0xFEu & ~((2u << mask) - 1u);
+    return acceptable == 0 ? 0u : 31u - static_cast<u32>(std::countl_zero(acceptable));
+}
+
+// ---------------------------------------------------------------------------------------
 // Conditions
 // ---------------------------------------------------------------------------------------
 

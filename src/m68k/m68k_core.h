@@ -399,15 +399,12 @@ template <class I>
 // pending level above the mask (level 7 always), one per check.
 template <class I>
 [[gnu::noinline]] u32 check_irq(u32 cycles) {
-    auto& c     = I::cpu();
-    c.irq_check = 0;
-    u32 mask    = (c.sr.bits >> 8) & 7;
-    if (mask == 7) mask = 6;
-    const u32 acceptable = c.irq_pending & 0xFEu & ~((2u << mask) - 1u);
-    if (acceptable == 0) return cycles;
-    const u32 level = 31u - static_cast<u32>(std::countl_zero(acceptable));
-    c.irq_taken     = 1;
-    c.irq_pending   = static_cast<u8>(c.irq_pending & ~(1u << level));
+    auto& c         = I::cpu();
+    c.irq_check     = 0;
+    const u32 level = m68k_acceptable_irq_level(c.sr.bits, c.irq_pending);
+    if (level == 0) return cycles;
+    c.irq_taken   = 1;
+    c.irq_pending = static_cast<u8>(c.irq_pending & ~(1u << level));
     I::irq_ack(level);
     const u32 old_sr = c.sr;
     // The exception sequence counts as progress: an interrupt is no zero-cycle loop.

@@ -1,6 +1,6 @@
 #pragma once
-// Set-up of the older 68000 core's tests: the flat test bus, clean records, code placed in the
-// cartridge image, and one-instruction runs.
+// Set-up of the older 68000 core's tests: the main core's flat test bus, clean records, code
+// placed in the cartridge image, and one-instruction runs.
 
 #include <gtest/gtest.h>
 
@@ -10,35 +10,9 @@
 #include "base/endian.h"
 #include "genesis/memory/memory.h"
 #include "legacy/m68k/m68k_v024.h"
-#include "m68k/m68k_bus.h"
-#include "support/m68k_flat_bus.h"
+#include "m68k/m68k_test_support.h"  // the flat test bus, peek and poke, chain_log
 
 namespace varn::test {
-
-struct FlatBus {
-    template <u8* (*At)(u32), u32 N>
-    static u32 read(u32 a) {
-        return read_n<At>(a, N);
-    }
-    template <u8* (*At)(u32), u32 N>
-    static void write(u32 a, u32 v) {
-        write_n<At>(a, v, N);
-    }
-};
-
-inline u32 peek(u32 a, u32 n) { return read_n<main_byte>(a, n); }
-inline void poke(u32 a, u32 v, u32 n) { write_n<main_byte>(a, v, n); }
-inline void poke_words(u32 a, std::initializer_list<u16> words) {
-    for (u16 w : words) {
-        poke(a, w, 2);
-        a += 2;
-    }
-}
-
-inline std::vector<char>& chain_log() {
-    static std::vector<char> log;
-    return log;
-}
 
 // CCR bits.
 inline constexpr u32 kX = 0x10, kN = 0x08, kZ = 0x04, kV = 0x02, kC = 0x01;
@@ -56,7 +30,8 @@ class LegacyFixture : public ::testing::Test {
         }();
         (void)built;
         memory_clear();
-        install_flat_buses<FlatBus>();
+        install_flat_buses<LoggingBus>();
+        bus_logging() = false;
         m68k_reset_records_v024();
         chain_log().clear();
         m68k_successor_v024     = [] { chain_log().push_back('t'); };

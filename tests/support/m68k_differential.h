@@ -249,12 +249,8 @@ inline bool bad_digits(u32 v) { return (v & 0x0F) > 9 || (v & 0xF0) > 0x90; }
 // Where the next slice starts running: the vector of an interrupt its entry accepts, or the
 // PC.
 inline u32 next_pc(const M68kCpuContextV024& c) {
-    if (c.irq_check != 1) return c.pc & 0xFFFFFF;
-    u32 mask = (c.sr >> 8) & 7;
-    if (mask == 7) mask = 6;
-    const u32 acceptable = c.irq_pending & 0xFEu & ~((2u << mask) - 1u);
-    if (acceptable == 0) return c.pc & 0xFFFFFF;
-    const u32 level = 31u - static_cast<u32>(std::countl_zero(acceptable));
+    const u32 level = c.irq_check == 1 ? m68k::m68k_acceptable_irq_level(c.sr, c.irq_pending) : 0;
+    if (level == 0) return c.pc & 0xFFFFFF;
     return read_n<main_byte>((24 + level) * 4, 4) & 0xFFFFFF;
 }
 
@@ -460,8 +456,12 @@ inline DiffResult run_differential(std::span<const u8> input, u32 max_rounds) {
             if ((older ? l.status : m.status) & kM68kStatusHalted) break;
             run(older);
         }
-        const State main       = state_of(m);
-        const State older      = state_of(l);
+        State main        = state_of(m);
+        const State older = state_of(l);
+        // The main core leaves `pc` where its slice began when an opcode without a handler
+        // halts it (the older core stores the halting instruction's address): after a halt
+        // the PCs are not compared.
+        if (main.halted && older.halted) main.pc = older.pc;
         const bool same_writes = final_bytes(main_writes) == final_bytes(older_writes);
         const auto& kept       = older_in_memory ? older_writes : main_writes;
         committed().insert(committed().end(), kept.begin(), kept.end());

@@ -3,8 +3,6 @@
 
 #include "legacy/m68k/m68k_v024.h"
 
-#include <bit>
-
 #include "base/config.h"
 #include "legacy/m68k/m68k_v024_core.h"
 #include "m68k/m68k_bus.h"
@@ -134,15 +132,12 @@ bool raise_exception(u32 vector) {
 
 template <class I>
 bool check_irq() {
-    auto& c     = I::cpu();
-    c.irq_check = 0;
-    u32 mask    = (c.sr >> 8) & 7;
-    if (mask == 7) mask = 6;
-    const u32 acceptable = c.irq_pending & 0xFEu & ~((2u << mask) - 1u);
-    if (acceptable == 0) return true;
-    const u32 level = 31u - static_cast<u32>(std::countl_zero(acceptable));
-    c.irq_taken     = 1;
-    c.irq_pending   = static_cast<u8>(c.irq_pending & ~(1u << level));
+    auto& c         = I::cpu();
+    c.irq_check     = 0;
+    const u32 level = m68k_acceptable_irq_level(c.sr, c.irq_pending);
+    if (level == 0) return true;
+    c.irq_taken   = 1;
+    c.irq_pending = static_cast<u8>(c.irq_pending & ~(1u << level));
     if constexpr (!I::kIsMain) {
         if (level == 2 && s68k_irq_ack_hook_v024) s68k_irq_ack_hook_v024(level);
     }
@@ -234,16 +229,16 @@ void reset() {
         c.irq_pending   = 0;
         c.irq_check     = 0;
     }
-    // The vectors are read from the image itself; a base outside every image halts.
-    const ArenaRegion r = arena_fetch_region(c.fetch_base);
-    if (r.empty() || r.end - c.fetch_base < 8) {
+    // A vector table outside every image halts.
+    u32 ssp = 0, new_pc = 0;
+    if (!m68k_read_reset_vectors(c.fetch_base, ssp, new_pc)) {
         c.status |= kM68kStatusHalted;
         if (m68k_halt_hook_v024) m68k_halt_hook_v024();
         return;
     }
-    c.regs[15] = load_be32(memory_arena + c.fetch_base);
+    c.regs[15] = ssp;
     c.host_pc  = c.fetch_base;
-    if (load_pc<I>(load_be32(memory_arena + c.fetch_base + 4))) c.pc = insn_address<I>();
+    if (load_pc<I>(new_pc)) c.pc = insn_address<I>();
 }
 
 }  // namespace

@@ -337,6 +337,30 @@ V024_INLINE void set_bit_z(u32 value, u32 bit) {
     sr       = static_cast<u16>((sr & 0xFF1Bu) | ((value & bit) ? 0u : kCcrZ));
 }
 
+// The two-operand operations of the immediate forms (line 0) and of lines 8, 9, B, C and D:
+// `dst` op `src` at size S, flags stored; the result to write back (a compare: `dst`).
+enum class BinOp { kOr, kAnd, kEor, kAdd, kSub, kCmp };
+
+template <class I, BinOp Op, Size S>
+V024_INLINE u32 bin_apply(u32 src, u32 dst) {
+    if constexpr (Op == BinOp::kOr || Op == BinOp::kAnd || Op == BinOp::kEor) {
+        constexpr Logic L = Op == BinOp::kOr    ? Logic::kOr
+                            : Op == BinOp::kAnd ? Logic::kAnd
+                                                : Logic::kEor;
+        const u32 r       = logic<L>(dst, src) & kSizeMask<S>;
+        set_logic_flags<I, S>(r);
+        return r;
+    } else if constexpr (Op == BinOp::kCmp) {
+        set_compare_flags<I>(add_sub<AddSub::kSub, S>(src, dst));
+        return dst;
+    } else {
+        const AddSubResult r = add_sub < Op == BinOp::kAdd ? AddSub::kAdd : AddSub::kSub,
+                           S > (src, dst);
+        set_arith_flags<I>(r);
+        return r.res;
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Halts, PC loads, stacks, exceptions and interrupts (m68k_v024.cpp)
 // ---------------------------------------------------------------------------------------

@@ -37,7 +37,7 @@ struct Records {
     void halt(u32 match, u32 mask) { add(&op_unassigned<I>, match, mask); }
 
     // ORI, ANDI, SUBI, ADDI, EORI: general, Dn, then An, PC-relative and immediate rejected.
-    template <ImmOp Op>
+    template <BinOp Op>
     void immediate(u32 base) {
         add(&op_imm_ea<I, Op, B>, base | 0x00, 0xFFC0);
         add(&op_imm_ea<I, Op, W>, base | 0x40, 0xFFC0);
@@ -112,23 +112,23 @@ struct Records {
 
     void build() {
         // Line 0, records 0-88.
-        immediate<ImmOp::kOr>(0x0000);
+        immediate<BinOp::kOr>(0x0000);
         halt(0x003A, 0xFF3A);
         halt(0x003C, 0xFF3C);
         add(&op_imm_ccr<I, Logic::kOr>, 0x003C, 0xFFFF);
         add(&op_imm_sr<I, Logic::kOr>, 0x007C, 0xFFFF);
         halt(0x00C0, 0xFFC0);
-        immediate<ImmOp::kAnd>(0x0200);
+        immediate<BinOp::kAnd>(0x0200);
         halt(0x023A, 0xFF3A);
         halt(0x023C, 0xFF3C);
         add(&op_imm_ccr<I, Logic::kAnd>, 0x023C, 0xFFFF);
         add(&op_imm_sr<I, Logic::kAnd>, 0x027C, 0xFFFF);
         halt(0x02C0, 0xFFC0);
-        immediate<ImmOp::kSub>(0x0400);
+        immediate<BinOp::kSub>(0x0400);
         halt(0x043A, 0xFF3A);
         halt(0x043C, 0xFF3C);
         halt(0x04C0, 0xFFC0);
-        immediate<ImmOp::kAdd>(0x0600);
+        immediate<BinOp::kAdd>(0x0600);
         halt(0x063A, 0xFF3A);
         halt(0x063C, 0xFF3C);
         halt(0x06C0, 0xFFC0);
@@ -142,13 +142,13 @@ struct Records {
         add(&op_bit_dn<I, BitOp::kSet, true>, 0x08C0, 0xFFF8);
         halt(0x0808, 0xFF38);
         halt(0x083C, 0xFF3C);
-        immediate<ImmOp::kEor>(0x0A00);
+        immediate<BinOp::kEor>(0x0A00);
         halt(0x0A3A, 0xFF3A);
         halt(0x0A3C, 0xFF3C);
         add(&op_imm_ccr<I, Logic::kEor>, 0x0A3C, 0xFFFF);
         add(&op_imm_sr<I, Logic::kEor>, 0x0A7C, 0xFFFF);
         halt(0x0AC0, 0xFFC0);
-        immediate<ImmOp::kCmp>(0x0C00);
+        immediate<BinOp::kCmp>(0x0C00);
         halt(0x0C3C, 0xFF3C);
         halt(0x0CC0, 0xFFC0);
         add(&op_bit_ea<I, BitOp::kTst, false>, 0x0100, 0xF1C0);

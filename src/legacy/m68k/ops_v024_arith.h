@@ -67,28 +67,6 @@ bool op_moveq() {
     return false;
 }
 
-// The two-operand operations of lines 8, 9, B, C and D.
-enum class BinOp { kOr, kAnd, kEor, kAdd, kSub, kCmp };
-
-template <class I, BinOp Op, Size S>
-V024_INLINE u32 bin_apply(u32 src, u32 dst) {
-    if constexpr (Op == BinOp::kOr || Op == BinOp::kAnd || Op == BinOp::kEor) {
-        constexpr Logic L = Op == BinOp::kOr    ? Logic::kOr
-                            : Op == BinOp::kAnd ? Logic::kAnd
-                                                : Logic::kEor;
-        const u32 r       = logic<L>(dst, src) & kSizeMask<S>;
-        set_logic_flags<I, S>(r);
-        return r;
-    } else if constexpr (Op == BinOp::kAdd) {
-        return arith_apply<I, AddSub::kAdd, S>(src, dst);
-    } else if constexpr (Op == BinOp::kSub) {
-        return arith_apply<I, AddSub::kSub, S>(src, dst);
-    } else {
-        set_compare_flags<I>(add_sub<AddSub::kSub, S>(src, dst));
-        return dst;
-    }
-}
-
 // <ea>,Dn: every source mode the table allows (An as a byte source reads its low byte).
 template <class I, BinOp Op, Size S>
 bool op_bin_to_dn() {

@@ -15,15 +15,13 @@
 
 namespace varn::m68k_v024 {
 
-enum class ImmOp { kOr, kAnd, kSub, kAdd, kEor, kCmp };
-
 struct ImmCosts {
     u32 reg[3];
     u32 mem[3];
 };
-template <ImmOp Op>
-inline constexpr ImmCosts kImmCosts = Op == ImmOp::kAnd   ? ImmCosts{{8, 8, 14}, {12, 12, 20}}
-                                      : Op == ImmOp::kCmp ? ImmCosts{{8, 8, 14}, {8, 8, 12}}
+template <BinOp Op>
+inline constexpr ImmCosts kImmCosts = Op == BinOp::kAnd   ? ImmCosts{{8, 8, 14}, {12, 12, 20}}
+                                      : Op == BinOp::kCmp ? ImmCosts{{8, 8, 14}, {8, 8, 12}}
                                                           : ImmCosts{{8, 8, 16}, {12, 12, 20}};
 
 template <Size S>
@@ -31,51 +29,27 @@ inline constexpr u32 kSizeIndex = S == Size::kByte   ? 0
                                   : S == Size::kWord ? 1
                                                      : 2;
 
-// The operation on `dst` with `src`, flags stored; the result to write back (CMPI: `dst`).
-template <class I, ImmOp Op, Size S>
-V024_INLINE u32 imm_apply(u32 src, u32 dst) {
-    if constexpr (Op == ImmOp::kOr || Op == ImmOp::kAnd || Op == ImmOp::kEor) {
-        constexpr Logic L = Op == ImmOp::kOr    ? Logic::kOr
-                            : Op == ImmOp::kAnd ? Logic::kAnd
-                                                : Logic::kEor;
-        const u32 r       = logic<L>(dst, src) & kSizeMask<S>;
-        set_logic_flags<I, S>(r);
-        return r;
-    } else if constexpr (Op == ImmOp::kAdd) {
-        const AddSubResult r = add_sub<AddSub::kAdd, S>(src, dst);
-        set_arith_flags<I>(r);
-        return r.res;
-    } else if constexpr (Op == ImmOp::kSub) {
-        const AddSubResult r = add_sub<AddSub::kSub, S>(src, dst);
-        set_arith_flags<I>(r);
-        return r.res;
-    } else {
-        set_compare_flags<I>(add_sub<AddSub::kSub, S>(src, dst));
-        return dst;
-    }
-}
-
-template <class I, ImmOp Op, Size S>
+template <class I, BinOp Op, Size S>
 bool op_imm_dn() {
     set_cost<I>(kImmCosts<Op>.reg[kSizeIndex<S>]);
     const u32 op  = opcode<I>();
     const u32 imm = immediate<I, S>();
     u32& d        = dreg<I>(op);
-    const u32 r   = imm_apply<I, Op, S>(imm, d & kSizeMask<S>);
-    if constexpr (Op != ImmOp::kCmp) set_sized<S>(d, r);
+    const u32 r   = bin_apply<I, Op, S>(imm, d & kSizeMask<S>);
+    if constexpr (Op != BinOp::kCmp) set_sized<S>(d, r);
     return false;
 }
 
-template <class I, ImmOp Op, Size S>
+template <class I, BinOp Op, Size S>
 bool op_imm_ea() {
     set_cost<I>(kImmCosts<Op>.mem[kSizeIndex<S>]);
     const u32 op  = opcode<I>();
     const u32 imm = immediate<I, S>();
-    if constexpr (Op == ImmOp::kCmp) {
-        imm_apply<I, Op, S>(imm, read_ea<I, S>(field_mode(op), field_reg(op)));
+    if constexpr (Op == BinOp::kCmp) {
+        bin_apply<I, Op, S>(imm, read_ea<I, S>(field_mode(op), field_reg(op)));
     } else {
         modify_ea<I, S>(field_mode(op), field_reg(op),
-                        [imm](u32 v) { return imm_apply<I, Op, S>(imm, v); });
+                        [imm](u32 v) { return bin_apply<I, Op, S>(imm, v); });
     }
     return false;
 }
