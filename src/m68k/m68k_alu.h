@@ -181,29 +181,29 @@ template <bool Signed>
     }
 }
 
-// DIVU, DIVS by a non-zero word: the register's new contents (remainder in the high word,
-// quotient in the low; unchanged on overflow) and the quotient the flags come from (N and Z
-// from its low word, V = overflow, C = 0, X kept). Quotients are formed in 64 bits, so
-// 0x80000000 / -1 is an ordinary overflow.
+// DIVU, DIVS by a non-zero word: the quotient (N and Z come from its low word, V = overflow,
+// C = 0, X kept) and the remainder; without an overflow the register becomes `packed()`
+// (remainder in the high word, quotient in the low), with one it is left alone. Quotients are
+// formed in 64 bits, so 0x80000000 / -1 is an ordinary overflow.
+template <bool Signed>
 struct DivResult {
-    u32 value;
-    u32 quotient;
-    bool overflow;
+    s64 q;
+    s64 r;
+    constexpr bool overflow() const { return Signed ? q < -32768 || q > 32767 : q > 0xFFFF; }
+    constexpr u32 quotient() const { return static_cast<u32>(q); }
+    constexpr u32 packed() const {
+        return (static_cast<u32>(r) << 16) | (static_cast<u32>(q) & 0xFFFFu);
+    }
 };
-[[gnu::always_inline]] inline constexpr DivResult divu_result(u32 d, u32 src) {
-    const u32 q         = d / src;
-    const u32 r         = d % src;
-    const bool overflow = q > 0xFFFFu;
-    return {overflow ? d : (r << 16) | q, q, overflow};
-}
-[[gnu::always_inline]] inline constexpr DivResult divs_result(u32 d, u32 src) {
-    const s64 dividend  = static_cast<s32>(d);
-    const s64 divisor   = static_cast<s16>(src);
-    const s64 q         = dividend / divisor;  // truncates toward zero
-    const s64 r         = dividend % divisor;  // sign of the dividend
-    const bool overflow = q < -32768 || q > 32767;
-    return {overflow ? d : (static_cast<u32>(r) << 16) | (static_cast<u32>(q) & 0xFFFFu),
-            static_cast<u32>(q), overflow};
+template <bool Signed>
+[[gnu::always_inline]] inline constexpr DivResult<Signed> div_result(u32 d, u32 src) {
+    if constexpr (Signed) {
+        const s64 dividend = static_cast<s32>(d);
+        const s64 divisor  = static_cast<s16>(src);
+        return {dividend / divisor, dividend % divisor};  // toward zero; remainder signed as d
+    } else {
+        return {d / src, d % src};
+    }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -58,10 +58,10 @@ u32 op_divu(u32 ir) {
     const u32 src = source_word<I, M>(ir);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
     if (src == 0) return divide_by_zero<I>(kDivuCycles);
-    u32& d            = dreg<I>(ir >> 25);
-    const DivResult r = divu_result(d, src);
-    set_div_flags<I>(r.quotient, r.overflow);
-    d = r.value;
+    u32& d       = dreg<I>(ir >> 25);
+    const auto r = div_result<false>(d, src);
+    set_div_flags<I>(r.quotient(), r.overflow());
+    if (!r.overflow()) d = r.packed();
     return kDivuCycles;
 }
 
@@ -70,10 +70,10 @@ u32 op_divs(u32 ir) {
     const u32 src = source_word<I, M>(ir);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
     if (src == 0) return divide_by_zero<I>(kDivsCycles);
-    u32& d            = dreg<I>(ir >> 25);
-    const DivResult r = divs_result(d, src);
-    set_div_flags<I>(r.quotient, r.overflow);
-    d = r.value;
+    u32& d       = dreg<I>(ir >> 25);
+    const auto r = div_result<true>(d, src);
+    set_div_flags<I>(r.quotient(), r.overflow());
+    if (!r.overflow()) d = r.packed();
     return kDivsCycles;
 }
 

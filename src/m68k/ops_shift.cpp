@@ -30,6 +30,11 @@ inline constexpr u32 kMemoryCycles = 8;
 // and returns the result at width W (the rules in m68k_alu.h).
 template <class I, Size S, ShiftOp Op, bool Left>
 inline u32 shift(u32 a, u32 n) {
+    // A count of 0 apart, so that the flags kept are known at compile time on the common path.
+    if (n == 0) [[unlikely]] {
+        store_flags<I>(kKeepSystemAndX, Op == ShiftOp::kRox ? x_bit<I>() : 0u, top_aligned<S>(a));
+        return a;
+    }
     const ShiftResult r = shift_result<S, Op, Left>(a, n, x_bit<I>());
     store_flags<I>(r.keep, r.flags, top_aligned<S>(r.res));
     return r.res;

@@ -282,15 +282,27 @@ inline const char* intended_difference(const M68kCpuContextV024& c) {
     return intended_difference_at(c, at, 0);
 }
 
+// The intended difference of the one instruction at `at` (opcode `op`), or null.
+inline const char* instruction_difference(const M68kCpuContextV024& c, u32 at, u32 op);
+
+// The instruction at `at` and those an older slice runs with it: the ones after instructions
+// of no cost, and the CHK vector's (a few levels deep).
 inline const char* intended_difference_at(const M68kCpuContextV024& c, u32 at, u32 depth) {
-    const u32 op = read_n<main_byte>(at, 2);
-    if (const u32 n = costless_length(op); n != 0 && depth < 8) {
-        if (const char* why = intended_difference_at(c, (at + n) & 0xFFFFFF, depth + 1)) return why;
-        if ((op & 0xF140) == 0x4100) {
+    for (u32 steps = 0; steps < 0x10000; ++steps) {
+        const u32 op = read_n<main_byte>(at, 2);
+        if (const char* why = instruction_difference(c, at, op)) return why;
+        const u32 n = costless_length(op);
+        if (n == 0) return nullptr;
+        if ((op & 0xF140) == 0x4100 && depth < 8) {
             const u32 vector = read_n<main_byte>(6 * 4, 4) & 0xFFFFFF;
             if (const char* why = intended_difference_at(c, vector, depth + 1)) return why;
         }
+        at = (at + n) & 0xFFFFFF;
     }
+    return nullptr;
+}
+
+inline const char* instruction_difference(const M68kCpuContextV024& c, u32 at, u32 op) {
     if (!main_defines(op) || !legacy_defines(op)) return kIntendedDifferences[0];
     if ((op & 0xFFB8) == 0x48A0) {  // MOVEM regs,-(An): mask bit 7 - n is An
         const u32 mask = read_n<main_byte>(at + 2, 2);
@@ -454,8 +466,13 @@ inline DiffResult run_differential(std::span<const u8> input, u32 max_rounds) {
         for (u32 k = 0; k < 4096 && main_count != older_count; ++k) {
             const bool older = older_count < main_count;
             if ((older ? l.status : m.status) & kM68kStatusHalted) break;
+            // The main core went further within one slice (through exceptions of no cost):
+            // the older core catches up one instruction at a time, and the run stops where it
+            // would meet an intended difference.
+            if (older && (result.stopped = intended_difference(l)) != nullptr) break;
             run(older);
         }
+        if (result.stopped) break;
         State main        = state_of(m);
         const State older = state_of(l);
         // The main core leaves `pc` where its slice began when an opcode without a handler

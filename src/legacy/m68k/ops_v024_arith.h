@@ -193,11 +193,11 @@ bool op_div() {
         c.sr = static_cast<u16>(c.sr & ~(kCcrC | 0x00E0u));
         return raise_exception<I>(5);
     }
-    u32& d            = dreg<I>(field_reg9(op));
-    const DivResult r = Signed ? divs_result(d, src) : divu_result(d, src);
+    u32& d       = dreg<I>(field_reg9(op));
+    const auto r = div_result<Signed>(d, src);
     store_ccr<I>(kKeepSystemAndX,
-                 (r.overflow ? kCcrV : 0u) | nz_bits(top_aligned<Size::kWord>(r.quotient)));
-    d = r.value;
+                 (r.overflow() ? kCcrV : 0u) | nz_bits(top_aligned<Size::kWord>(r.quotient())));
+    if (!r.overflow()) d = r.packed();
     return false;
 }
 
