@@ -13,7 +13,8 @@ usage: ./run.sh                     open the VARN window (winvarn)
        ./run.sh --help              this text
 
 Builds what it runs first (release preset, into build/release/; the build's output goes to
-build/run-build.log and is shown only when the build fails).
+build/run-build.log and is shown only when the build fails). Settings, system ROMs, save RAM,
+states and screenshots are kept in the profile folder, ~/.config/varn/ (see README.md).
 
 winvarn [IMAGE]
   The emulator's window: File > Load ROM opens Genesis (.bin .gen .md .smd), 32X (.32x),
