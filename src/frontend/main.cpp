@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    starting_platform = true;
+    starting_platform               = true;
     const QtMessageHandler previous = qInstallMessageHandler(start_up_messages);
     QApplication qt(argc, argv);
     starting_platform = false;

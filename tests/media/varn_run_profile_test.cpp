@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <cstdint>
 #include <vector>
 
 #include "support/test_files.h"
@@ -74,8 +74,8 @@ TEST_F(VarnRunProfile, TheExtensionPicksTheMachine) {
             EXPECT_NE(r.output.find("frames 2 "), std::string::npos) << c.image << "\n" << r.output;
         } else {
             EXPECT_EQ(r.status, 2) << c.image << "\n" << r.output;
-            EXPECT_NE(r.output.find("_9210.bin not found."), std::string::npos)
-                << c.image << "\n" << r.output;
+            EXPECT_NE(r.output.find("_9210.bin not found."), std::string::npos) << c.image << "\n"
+                                                                                << r.output;
         }
     }
     // An option still chooses: the 32X image under the Genesis filter is not one.

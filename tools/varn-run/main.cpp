@@ -77,8 +77,8 @@ struct Options {
     std::string ips_path;
     std::string screenshot_path;
     std::string demo_path;
-    bool bench = false;
-    bool plain = false;
+    bool bench        = false;
+    bool plain        = false;
     bool system_given = false;  // --system named the machine
     u32 filter        = 0;      // 0: the one the image's name calls for
     std::string profile;        // --profile: the window's settings and folder
@@ -225,9 +225,12 @@ void print_usage(std::FILE* out) {
     std::fprintf(out,
                  "Loads an image (plain, interleaved .SMD, half-split .MD, or an entry of a ZIP\n");
     std::fprintf(out, "or RAR archive), runs it headless and prints frames, slices, samples and\n");
-    std::fprintf(out, "wall seconds. The extension picks the machine: .bin .gen .md .smd Genesis\n");
-    std::fprintf(out, "(.bin a Sega CD image when its header says so), .32x 32X, .iso .raw Sega CD,\n");
-    std::fprintf(out, ".cue a Sega CD cue sheet, .sms Master System, .zip .rar by their entries.\n");
+    std::fprintf(out,
+                 "wall seconds. The extension picks the machine: .bin .gen .md .smd Genesis\n");
+    std::fprintf(out,
+                 "(.bin a Sega CD image when its header says so), .32x 32X, .iso .raw Sega CD,\n");
+    std::fprintf(out,
+                 ".cue a Sega CD cue sheet, .sms Master System, .zip .rar by their entries.\n");
     std::fprintf(out, "\noptions:\n");
     for (const auto& option : option_table()) {
         std::string left = option.name;

@@ -23,7 +23,8 @@ TEST(WinvarnCommandLine, WithoutADisplayItSaysSoAndExits1) {
             const auto r = winvarn(display, args);
             EXPECT_EQ(r.status, 1) << display << " " << args << "\n" << r.output;
             EXPECT_NE(r.output.find("winvarn: needs a display"), std::string::npos)
-                << display << "\n" << r.output;
+                << display << "\n"
+                << r.output;
             EXPECT_NE(r.output.find("varn-run"), std::string::npos) << r.output;
             // Qt's own start-up complaints are not passed on.
             EXPECT_EQ(r.output.find("qt.qpa"), std::string::npos) << r.output;
@@ -41,8 +42,7 @@ TEST(WinvarnCommandLine, HelpAndUnknownOptions) {
 
     r = winvarn("QT_QPA_PLATFORM=offscreen", "--fullscreen");
     EXPECT_EQ(r.status, 2) << r.output;
-    EXPECT_NE(r.output.find("winvarn: unknown option --fullscreen"), std::string::npos)
-        << r.output;
+    EXPECT_NE(r.output.find("winvarn: unknown option --fullscreen"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("usage: winvarn"), std::string::npos) << r.output;
 }
 
