@@ -10,32 +10,16 @@
 namespace varn::test {
 namespace {
 
-inline constexpr u32 kData = 0xFF8100;  // work RAM for operands
-
-struct Reg {
-    u32 index;  // 0-7 D0-D7, 8-15 A0-A7
-    u32 value;
-};
-constexpr Reg D(u32 n, u32 v) { return {n, v}; }
-constexpr Reg A(u32 n, u32 v) { return {8 + n, v}; }
-
-struct Mem {
-    u32 addr;
-    u32 value;
-    u32 size;
-};
-constexpr Mem B(u32 a, u32 v) { return {a, v, 1}; }
-constexpr Mem W(u32 a, u32 v) { return {a, v, 2}; }
-constexpr Mem L(u32 a, u32 v) { return {a, v, 4}; }
+inline constexpr u32 kOperands = 0xFF8100;  // work RAM for operands, clear of the stack
 
 struct Case {
     const char* name;
     std::vector<u16> code;
-    std::vector<Reg> regs{};
-    std::vector<Mem> mem{};
+    std::vector<RegValue> regs{};
+    std::vector<MemValue> mem{};
     u32 ccr = 0;
-    std::vector<Reg> expect{};  // registers that change; all others must not
-    std::vector<Mem> expect_mem{};
+    std::vector<RegValue> expect{};  // registers that change; all others must not
+    std::vector<MemValue> expect_mem{};
     u32 expect_ccr = 0;
     u32 cost       = 0;
     u32 length     = ~0u;  // bytes from kCode to the next PC; ~0u: the code's length
@@ -50,15 +34,15 @@ class LegacyHandlerTest : public LegacyFixture {
             start_at(kCode, {});
             for (std::size_t i = 0; i < t.code.size(); ++i) poke(kCode + 2 * i, t.code[i], 2);
             poke(kCode + 2 * t.code.size(), 0x4E71, 2);
-            for (const Reg& r : t.regs) cpu().regs[r.index] = r.value;
-            for (const Mem& m : t.mem) poke(m.addr, m.value, m.size);
+            for (const RegValue& r : t.regs) cpu().regs[r.index] = r.value;
+            for (const MemValue& m : t.mem) poke(m.addr, m.value, m.size);
             cpu().sr           = static_cast<u16>(0x2700 | t.ccr);
             auto expected_regs = cpu().regs;
-            for (const Reg& r : t.expect) expected_regs[r.index] = r.value;
+            for (const RegValue& r : t.expect) expected_regs[r.index] = r.value;
             EXPECT_EQ(step(), t.cost);
             EXPECT_FALSE(halted());
             EXPECT_EQ(cpu().regs, expected_regs);
-            for (const Mem& m : t.expect_mem)
+            for (const MemValue& m : t.expect_mem)
                 EXPECT_EQ(peek(m.addr, m.size), m.value) << std::hex << m.addr;
             EXPECT_EQ(ccr(), t.expect_ccr);
             const u32 length = t.length != ~0u ? t.length : static_cast<u32>(2 * t.code.size());
@@ -74,12 +58,12 @@ TEST_F(LegacyHandlerTest, Immediate) {
         {"ADDI.B #1,D0 0x7F", {0x0600, 0x0001}, {D(0, 0x7F)}, {}, 0, {D(0, 0x80)}, {}, kN | kV, 8},
         {"ADDI.B #1,D0 0xFF", {0x0600, 0x0001}, {D(0, 0xFF)}, {}, 0, {D(0, 0x00)}, {}, kX | kZ | kC, 8},
         {"CMPI.L #1,D0", {0x0C80, 0x0000, 0x0001}, {D(0, 0)}, {}, kX, {}, {}, kX | kN | kC, 14},
-        {"ORI.B #1,(A7)+", {0x001F, 0x0001}, {A(7, kData)}, {B(kData, 0x80)}, 0, {A(7, kData + 2)},
-         {B(kData, 0x81)}, kN, 12},
-        {"ORI.B #1,-(A0)", {0x0020, 0x0001}, {A(0, kData + 1)}, {B(kData, 0x40)}, 0, {A(0, kData)},
-         {B(kData, 0x41)}, 0, 12},
-        {"ADDI.W #0x8000,d16(A1)", {0x0669, 0x8000, 0x0010}, {A(1, kData)}, {W(kData + 0x10, 0x0001)}, 0,
-         {}, {W(kData + 0x10, 0x8001)}, kN, 12},
+        {"ORI.B #1,(A7)+", {0x001F, 0x0001}, {A(7, kOperands)}, {B(kOperands, 0x80)}, 0, {A(7, kOperands + 2)},
+         {B(kOperands, 0x81)}, kN, 12},
+        {"ORI.B #1,-(A0)", {0x0020, 0x0001}, {A(0, kOperands + 1)}, {B(kOperands, 0x40)}, 0, {A(0, kOperands)},
+         {B(kOperands, 0x41)}, 0, 12},
+        {"ADDI.W #0x8000,d16(A1)", {0x0669, 0x8000, 0x0010}, {A(1, kOperands)}, {W(kOperands + 0x10, 0x0001)}, 0,
+         {}, {W(kOperands + 0x10, 0x8001)}, kN, 12},
         {"SUBI.L #1,D2", {0x0482, 0x0000, 0x0001}, {D(2, 0)}, {}, 0, {D(2, 0xFFFFFFFF)}, {}, kX | kN | kC, 16},
         {"CMPI.W #1,d16(PC)", {0x0C7A, 0x0001, 0x0010}, {}, {W(kCode + 4 + 0x10, 0x0001)}, 0, {}, {}, kZ, 8},
         {"EORI #0x1F,CCR", {0x0A3C, 0x001F}, {}, {}, kX | kC, {}, {}, kN | kZ | kV, 20},
@@ -93,16 +77,16 @@ TEST_F(LegacyHandlerTest, BitsAndMovep) {
     // clang-format off
     run_cases({
         {"BTST #33,D0", {0x0800, 0x0021}, {D(0, 0x2)}, {}, kZ, {}, {}, 0, 10},
-        {"BTST #9,(A0)", {0x0810, 0x0009}, {A(0, kData)}, {B(kData, 0xFD)}, 0, {}, {}, kZ, 8},
+        {"BTST #9,(A0)", {0x0810, 0x0009}, {A(0, kOperands)}, {B(kOperands, 0xFD)}, 0, {}, {}, kZ, 8},
         {"BSET D1,D2", {0x03C2}, {D(1, 0x25), D(2, 0)}, {}, 0, {D(2, 0x20)}, {}, kZ, 8},
         {"BCLR #3,D2", {0x0882, 0x0003}, {D(2, 0xFF)}, {}, kZ, {D(2, 0xF7)}, {}, 0, 14},
         {"BCHG #0,d16(PC) writes back", {0x087A, 0x0000, 0x0010}, {}, {B(kCode + 4 + 0x10, 0x01)}, 0, {},
          {B(kCode + 4 + 0x10, 0x00)}, 0, 12},
-        {"BTST D1,(A0) dynamic memory", {0x0310}, {D(1, 9), A(0, kData)}, {B(kData, 0x02)}, kZ, {}, {}, 0, 4},
-        {"MOVEP.W D0,0(A0)", {0x0188, 0x0000}, {D(0, 0x1234), A(0, kData)}, {B(kData + 1, 0x77)}, 0, {},
-         {B(kData, 0x12), B(kData + 1, 0x77), B(kData + 2, 0x34)}, 0, 16},
-        {"MOVEP.L 2(A1),D3", {0x0749, 0x0002}, {A(1, kData)},
-         {B(kData + 2, 0x11), B(kData + 4, 0x22), B(kData + 6, 0x33), B(kData + 8, 0x44)}, 0,
+        {"BTST D1,(A0) dynamic memory", {0x0310}, {D(1, 9), A(0, kOperands)}, {B(kOperands, 0x02)}, kZ, {}, {}, 0, 4},
+        {"MOVEP.W D0,0(A0)", {0x0188, 0x0000}, {D(0, 0x1234), A(0, kOperands)}, {B(kOperands + 1, 0x77)}, 0, {},
+         {B(kOperands, 0x12), B(kOperands + 1, 0x77), B(kOperands + 2, 0x34)}, 0, 16},
+        {"MOVEP.L 2(A1),D3", {0x0749, 0x0002}, {A(1, kOperands)},
+         {B(kOperands + 2, 0x11), B(kOperands + 4, 0x22), B(kOperands + 6, 0x33), B(kOperands + 8, 0x44)}, 0,
          {D(3, 0x11223344)}, {}, 0, 24},
     });
     // clang-format on
@@ -111,21 +95,21 @@ TEST_F(LegacyHandlerTest, BitsAndMovep) {
 TEST_F(LegacyHandlerTest, Moves) {
     // clang-format off
     run_cases({
-        {"MOVE.B (A7)+,D0", {0x101F}, {A(7, kData)}, {B(kData, 0x80)}, 0, {D(0, 0x80), A(7, kData + 2)}, {}, kN, 4},
-        {"MOVE.B D0,-(A7)", {0x1F00}, {D(0, 0x01), A(7, kData)}, {}, 0, {A(7, kData - 2)}, {B(kData - 2, 0x01)}, 0, 8},
-        {"MOVE.B D0,-(A6)", {0x1D00}, {D(0, 0x01), A(6, kData)}, {}, 0, {A(6, kData - 1)}, {B(kData - 1, 0x01)}, 0, 8},
-        {"MOVE.L (A0)+,(A0)+", {0x20D8}, {A(0, kData)}, {L(kData, 0xCAFEF00D)}, 0, {A(0, kData + 8)},
-         {L(kData + 4, 0xCAFEF00D)}, kN, 8},
-        {"MOVE.W #0x8000,d16(A1)", {0x337C, 0x8000, 0x0010}, {A(1, kData)}, {}, kX | kZ, {},
-         {W(kData + 0x10, 0x8000)}, kX | kN, 12},
+        {"MOVE.B (A7)+,D0", {0x101F}, {A(7, kOperands)}, {B(kOperands, 0x80)}, 0, {D(0, 0x80), A(7, kOperands + 2)}, {}, kN, 4},
+        {"MOVE.B D0,-(A7)", {0x1F00}, {D(0, 0x01), A(7, kOperands)}, {}, 0, {A(7, kOperands - 2)}, {B(kOperands - 2, 0x01)}, 0, 8},
+        {"MOVE.B D0,-(A6)", {0x1D00}, {D(0, 0x01), A(6, kOperands)}, {}, 0, {A(6, kOperands - 1)}, {B(kOperands - 1, 0x01)}, 0, 8},
+        {"MOVE.L (A0)+,(A0)+", {0x20D8}, {A(0, kOperands)}, {L(kOperands, 0xCAFEF00D)}, 0, {A(0, kOperands + 8)},
+         {L(kOperands + 4, 0xCAFEF00D)}, kN, 8},
+        {"MOVE.W #0x8000,d16(A1)", {0x337C, 0x8000, 0x0010}, {A(1, kOperands)}, {}, kX | kZ, {},
+         {W(kOperands + 0x10, 0x8000)}, kX | kN, 12},
         {"MOVEA.W #0xFFFF,A2", {0x347C, 0xFFFF}, {}, {}, kZ | kC, {A(2, 0xFFFFFFFF)}, {}, kZ | kC, 4},
         {"MOVE.B #0x80,A3", {0x167C, 0x0080}, {A(3, 0x00123456)}, {}, 0, {A(3, 0x00123480)}, {}, kN, 4},
         {"MOVE.B A1,D0", {0x1009}, {A(1, 0x12345600)}, {}, 0, {}, {}, kZ, 4},
-        {"MOVE.L D0,abs.L", {0x23C0, 0x00FF, 0x8100}, {D(0, 0)}, {}, 0, {}, {L(kData, 0)}, kZ, 16},
-        {"MOVE.W d8(A0,D1.W),D2", {0x3430, 0x10FE}, {A(0, kData), D(1, 0xFFFF0004)},
-         {W(kData + 2, 0x1234)}, 0, {D(2, 0x1234)}, {}, 0, 4},
-        {"MOVE.W d8(A0,A1.L),D2", {0x3430, 0x9800}, {A(0, kData), A(1, 0x00000004)},
-         {W(kData + 4, 0x5678)}, 0, {D(2, 0x5678)}, {}, 0, 4},
+        {"MOVE.L D0,abs.L", {0x23C0, 0x00FF, 0x8100}, {D(0, 0)}, {}, 0, {}, {L(kOperands, 0)}, kZ, 16},
+        {"MOVE.W d8(A0,D1.W),D2", {0x3430, 0x10FE}, {A(0, kOperands), D(1, 0xFFFF0004)},
+         {W(kOperands + 2, 0x1234)}, 0, {D(2, 0x1234)}, {}, 0, 4},
+        {"MOVE.W d8(A0,A1.L),D2", {0x3430, 0x9800}, {A(0, kOperands), A(1, 0x00000004)},
+         {W(kOperands + 4, 0x5678)}, 0, {D(2, 0x5678)}, {}, 0, 4},
     });
     // clang-format on
 }
@@ -136,8 +120,8 @@ TEST_F(LegacyHandlerTest, NegxClrMoveFromSr) {
         {"NEGX.B D0 of 0, X clear", {0x4000}, {D(0, 0)}, {}, kZ | kN, {}, {}, kZ, 4},
         {"NEGX.B D0 of 0, X set", {0x4000}, {D(0, 0)}, {}, kX | kZ, {D(0, 0xFF)}, {}, kX | kN | kC, 4},
         {"NEGX.W D1 of 0x8000", {0x4041}, {D(1, 0x8000)}, {}, 0, {}, {}, kX | kN | kV | kC, 4},
-        {"CLR.L (A0)+", {0x4298}, {A(0, kData)}, {L(kData, 0xFFFFFFFF)}, kN | kC, {A(0, kData + 4)},
-         {L(kData, 0)}, kZ, 12},
+        {"CLR.L (A0)+", {0x4298}, {A(0, kOperands)}, {L(kOperands, 0xFFFFFFFF)}, kN | kC, {A(0, kOperands + 4)},
+         {L(kOperands, 0)}, kZ, 12},
         {"CLR.B D2", {0x4202}, {D(2, 0x12345678)}, {}, 0, {D(2, 0x12345600)}, {}, kZ, 4},
         {"MOVE SR,D3", {0x40C3}, {D(3, 0xFFFF0000)}, {}, kC, {D(3, 0xFFFF2701)}, {}, kC, 6},
     });
@@ -147,12 +131,12 @@ TEST_F(LegacyHandlerTest, NegxClrMoveFromSr) {
 TEST_F(LegacyHandlerTest, MemoryShifts) {
     // clang-format off
     run_cases({
-        {"ASL 0x4000", {0xE1D0}, {A(0, kData)}, {W(kData, 0x4000)}, 0, {}, {W(kData, 0x8000)}, kN | kV, 8},
-        {"ASL 0xC000", {0xE1D0}, {A(0, kData)}, {W(kData, 0xC000)}, 0, {}, {W(kData, 0x8000)}, kX | kN | kC, 8},
-        {"ASR 0x8001", {0xE0D0}, {A(0, kData)}, {W(kData, 0x8001)}, 0, {}, {W(kData, 0xC000)}, kX | kN | kC, 8},
-        {"ROXL 0x8000, X clear", {0xE5D0}, {A(0, kData)}, {W(kData, 0x8000)}, 0, {}, {W(kData, 0)}, kX | kZ | kC, 8},
-        {"ROL 0x8000 keeps X", {0xE7D0}, {A(0, kData)}, {W(kData, 0x8000)}, 0, {}, {W(kData, 1)}, kC, 8},
-        {"LSR -(A0)", {0xE2E0}, {A(0, kData + 2)}, {W(kData, 0x0003)}, 0, {A(0, kData)}, {W(kData, 1)}, kX | kC, 8},
+        {"ASL 0x4000", {0xE1D0}, {A(0, kOperands)}, {W(kOperands, 0x4000)}, 0, {}, {W(kOperands, 0x8000)}, kN | kV, 8},
+        {"ASL 0xC000", {0xE1D0}, {A(0, kOperands)}, {W(kOperands, 0xC000)}, 0, {}, {W(kOperands, 0x8000)}, kX | kN | kC, 8},
+        {"ASR 0x8001", {0xE0D0}, {A(0, kOperands)}, {W(kOperands, 0x8001)}, 0, {}, {W(kOperands, 0xC000)}, kX | kN | kC, 8},
+        {"ROXL 0x8000, X clear", {0xE5D0}, {A(0, kOperands)}, {W(kOperands, 0x8000)}, 0, {}, {W(kOperands, 0)}, kX | kZ | kC, 8},
+        {"ROL 0x8000 keeps X", {0xE7D0}, {A(0, kOperands)}, {W(kOperands, 0x8000)}, 0, {}, {W(kOperands, 1)}, kC, 8},
+        {"LSR -(A0)", {0xE2E0}, {A(0, kOperands + 2)}, {W(kOperands, 0x0003)}, 0, {A(0, kOperands)}, {W(kOperands, 1)}, kX | kC, 8},
     });
     // clang-format on
 }
@@ -163,14 +147,14 @@ TEST_F(LegacyHandlerTest, ArithmeticAndLogic) {
         {"ADDQ.L #8,D0", {0x5080}, {D(0, 1)}, {}, 0, {D(0, 9)}, {}, 0, 8},
         {"ADDQ.W #1,A0 all 32 bits", {0x5248}, {A(0, 0xFFFF)}, {}, kZ, {A(0, 0x10000)}, {}, kZ, 4},
         {"SUBQ.W #1,A0 costs 8", {0x5348}, {A(0, 0x10000)}, {}, 0, {A(0, 0xFFFF)}, {}, 0, 8},
-        {"ADD.B (A7)+,D0", {0xD01F}, {A(7, kData)}, {B(kData, 1)}, 0, {D(0, 1), A(7, kData + 2)}, {}, 0, 4},
-        {"ADD.B -(A7),D0", {0xD027}, {A(7, kData + 2)}, {B(kData, 2)}, 0, {D(0, 2), A(7, kData)}, {}, 0, 4},
-        {"NEG.B (A0)+", {0x4418}, {A(0, kData)}, {B(kData, 0x80)}, 0, {A(0, kData + 1)}, {B(kData, 0x80)},
+        {"ADD.B (A7)+,D0", {0xD01F}, {A(7, kOperands)}, {B(kOperands, 1)}, 0, {D(0, 1), A(7, kOperands + 2)}, {}, 0, 4},
+        {"ADD.B -(A7),D0", {0xD027}, {A(7, kOperands + 2)}, {B(kOperands, 2)}, 0, {D(0, 2), A(7, kOperands)}, {}, 0, 4},
+        {"NEG.B (A0)+", {0x4418}, {A(0, kOperands)}, {B(kOperands, 0x80)}, 0, {A(0, kOperands + 1)}, {B(kOperands, 0x80)},
          kX | kN | kV | kC, 8},
         {"NEG.L D0 of 0", {0x4480}, {D(0, 0)}, {}, kX | kC, {}, {}, kZ, 6},
         {"CMP.B A1,D0 (byte of An)", {0xB009}, {A(1, 0x101), D(0, 1)}, {}, kX, {}, {}, kX | kZ, 4},
-        {"AND.W D0,(A0)", {0xC150}, {D(0, 0x0F0F), A(0, kData)}, {W(kData, 0xFFFF)}, kX | kV | kC, {},
-         {W(kData, 0x0F0F)}, kX, 8},
+        {"AND.W D0,(A0)", {0xC150}, {D(0, 0x0F0F), A(0, kOperands)}, {W(kOperands, 0xFFFF)}, kX | kV | kC, {},
+         {W(kOperands, 0x0F0F)}, kX, 8},
         {"SWAP 0x80000000", {0x4840}, {D(0, 0x80000000)}, {}, 0, {D(0, 0x00008000)}, {}, 0, 4},
         {"CMPA.W 0x8000", {0xB0FC, 0x8000}, {A(0, 0xFFFF8000)}, {}, 0, {}, {}, kZ, 6},
         {"TST.L A3", {0x4A8B}, {A(3, 0x80000000)}, {}, kX | kC, {}, {}, kX | kN, 4},
@@ -179,15 +163,15 @@ TEST_F(LegacyHandlerTest, ArithmeticAndLogic) {
         {"OR.W D1,D0 (Dn destination)", {0x8340}, {D(1, 0x00F0), D(0, 0x1000000F)}, {}, 0,
          {D(0, 0x100000FF)}, {}, 0, 8},
         {"EOR.L D1,D0", {0xB380}, {D(1, 0xFFFFFFFF), D(0, 0xFFFFFFFF)}, {}, 0, {D(0, 0)}, {}, kZ, 8},
-        {"ADDX.B -(A7),-(A7) moves A7 by 1", {0xDF0F}, {A(7, kData + 2)}, {B(kData + 1, 1), B(kData, 2)},
-         kX | kZ, {A(7, kData)}, {B(kData, 4)}, 0, 18},
+        {"ADDX.B -(A7),-(A7) moves A7 by 1", {0xDF0F}, {A(7, kOperands + 2)}, {B(kOperands + 1, 1), B(kOperands, 2)},
+         kX | kZ, {A(7, kOperands)}, {B(kOperands, 4)}, 0, 18},
         {"SUBX.L D1,D0 keeps Z on zero", {0x9181}, {D(1, 1), D(0, 1)}, {}, kZ, {D(0, 0)}, {}, kZ, 8},
-        {"CMPM.W (A0)+,(A1)+", {0xB348}, {A(0, kData), A(1, kData + 2)}, {W(kData, 5), W(kData + 2, 5)}, 0,
-         {A(0, kData + 2), A(1, kData + 4)}, {}, kZ, 12},
+        {"CMPM.W (A0)+,(A1)+", {0xB348}, {A(0, kOperands), A(1, kOperands + 2)}, {W(kOperands, 5), W(kOperands + 2, 5)}, 0,
+         {A(0, kOperands + 2), A(1, kOperands + 4)}, {}, kZ, 12},
         {"EXG D0,A1", {0xC189}, {D(0, 1), A(1, 2)}, {}, 0, {D(0, 2), A(1, 1)}, {}, 0, 6},
         {"MOVEQ #-1,D7", {0x7EFF}, {}, {}, kX, {D(7, 0xFFFFFFFF)}, {}, kX | kN, 4},
         {"ADDA.W #-1,A0", {0xD0FC, 0xFFFF}, {A(0, 0)}, {}, 0, {A(0, 0xFFFFFFFF)}, {}, 0, 8},
-        {"TAS (A0)", {0x4AD0}, {A(0, kData)}, {B(kData, 0)}, 0, {}, {B(kData, 0x80)}, kZ, 14},
+        {"TAS (A0)", {0x4AD0}, {A(0, kOperands)}, {B(kOperands, 0)}, 0, {}, {B(kOperands, 0x80)}, kZ, 14},
     });
     // clang-format on
 }
@@ -196,16 +180,16 @@ TEST_F(LegacyHandlerTest, AddressesAndRegisterLists) {
     // clang-format off
     run_cases({
         {"LEA d16(PC),A0 from the extension word", {0x41FA, 0x0010}, {}, {}, 0, {A(0, kCode + 2 + 0x10)}, {}, 0, 8},
-        {"PEA (A0)", {0x4850}, {A(0, 0x1234), A(7, kData)}, {}, 0, {A(7, kData - 4)}, {L(kData - 4, 0x1234)}, 0, 12},
-        {"MOVEM.W (A0),D0/A1", {0x4C90, 0x0201}, {A(0, kData)}, {W(kData, 0x8000), W(kData + 2, 0x8000)}, 0,
+        {"PEA (A0)", {0x4850}, {A(0, 0x1234), A(7, kOperands)}, {}, 0, {A(7, kOperands - 4)}, {L(kOperands - 4, 0x1234)}, 0, 12},
+        {"MOVEM.W (A0),D0/A1", {0x4C90, 0x0201}, {A(0, kOperands)}, {W(kOperands, 0x8000), W(kOperands + 2, 0x8000)}, 0,
          {D(0, 0xFFFF8000), A(1, 0xFFFF8000)}, {}, 0, 12},
         {"MOVEM.L D0-D1,-(A7)", {0x48E7, 0xC000}, {D(0, 0xD0), D(1, 0xD1), A(7, 0xFF1000)}, {}, 0,
          {A(7, 0xFF0FF8)}, {L(0xFF0FFC, 0xD1), L(0xFF0FF8, 0xD0)}, 0, 8},
-        {"MOVEM.W (A0)+,D0/A0", {0x4C98, 0x0101}, {A(0, kData)}, {W(kData, 7), W(kData + 2, 9)}, 0,
-         {D(0, 7), A(0, kData + 4)}, {}, 0, 12},
-        {"MOVEM.L -(A0) with an empty mask", {0x48E0, 0x0000}, {A(0, kData)}, {}, 0, {}, {}, 0, 8},
-        {"MOVEM.L A0,-(A0) writes A0 lowered", {0x48E0, 0x0080}, {A(0, kData)}, {}, 0, {A(0, kData - 4)},
-         {L(kData - 4, kData - 4)}, 0, 8},
+        {"MOVEM.W (A0)+,D0/A0", {0x4C98, 0x0101}, {A(0, kOperands)}, {W(kOperands, 7), W(kOperands + 2, 9)}, 0,
+         {D(0, 7), A(0, kOperands + 4)}, {}, 0, 12},
+        {"MOVEM.L -(A0) with an empty mask", {0x48E0, 0x0000}, {A(0, kOperands)}, {}, 0, {}, {}, 0, 8},
+        {"MOVEM.L A0,-(A0) writes A0 lowered", {0x48E0, 0x0080}, {A(0, kOperands)}, {}, 0, {A(0, kOperands - 4)},
+         {L(kOperands - 4, kOperands - 4)}, 0, 8},
         {"MOVE #0xFF,CCR", {0x44FC, 0x00FF}, {}, {}, 0, {}, {}, 0xFF, 12},
         {"UNLK A6", {0x4E5E}, {A(6, 0xFF2000)}, {L(0xFF2000, 0x3000)}, 0, {A(6, 0x3000), A(7, 0xFF2004)}, {}, 0, 12},
         {"LINK A6,#-8", {0x4E56, 0xFFF8}, {A(6, 0x1111), A(7, 0xFF2000)}, {}, 0,
@@ -228,14 +212,14 @@ TEST_F(LegacyHandlerTest, Branches) {
         {"DBF D0 expiring", {0x51C8, 0xFFFE}, {D(0, 0x12340000)}, {}, 0, {D(0, 0x1234FFFF)}, {}, 0, 14},
         {"DBT D0 leaves D0", {0x50C8, 0xFFFE}, {D(0, 0)}, {}, 0, {}, {}, 0, 12},
         {"DBF D0 looping", {0x51C8, 0x0010}, {D(0, 2)}, {}, 0, {D(0, 1)}, {}, 0, 10, 0x12},
-        {"BSR.W", {0x6100, 0x0010}, {A(7, kData)}, {}, 0, {A(7, kData - 4)}, {L(kData - 4, kCode + 4)}, 0, 18, 0x12},
-        {"JSR (A0)", {0x4E90}, {A(0, kCode + 0x40), A(7, kData)}, {}, 0, {A(7, kData - 4)}, {L(kData - 4, kCode + 2)},
+        {"BSR.W", {0x6100, 0x0010}, {A(7, kOperands)}, {}, 0, {A(7, kOperands - 4)}, {L(kOperands - 4, kCode + 4)}, 0, 18, 0x12},
+        {"JSR (A0)", {0x4E90}, {A(0, kCode + 0x40), A(7, kOperands)}, {}, 0, {A(7, kOperands - 4)}, {L(kOperands - 4, kCode + 2)},
          0, 16, 0x40},
-        {"JSR abs.W", {0x4EB8, 0x1100}, {A(7, kData)}, {}, 0, {A(7, kData - 4)}, {L(kData - 4, kCode + 4)}, 0, 18,
+        {"JSR abs.W", {0x4EB8, 0x1100}, {A(7, kOperands)}, {}, 0, {A(7, kOperands - 4)}, {L(kOperands - 4, kCode + 4)}, 0, 18,
          0x100},
-        {"RTS", {0x4E75}, {A(7, kData)}, {L(kData, kCode + 0x20)}, 0, {A(7, kData + 4)}, {}, 0, 16, 0x20},
-        {"RTR replaces the whole CCR byte", {0x4E77}, {A(7, kData)}, {W(kData, 0xFFE5), L(kData + 2, kCode + 0x20)},
-         0, {A(7, kData + 6)}, {}, 0xE5, 20, 0x20},
+        {"RTS", {0x4E75}, {A(7, kOperands)}, {L(kOperands, kCode + 0x20)}, 0, {A(7, kOperands + 4)}, {}, 0, 16, 0x20},
+        {"RTR replaces the whole CCR byte", {0x4E77}, {A(7, kOperands)}, {W(kOperands, 0xFFE5), L(kOperands + 2, kCode + 0x20)},
+         0, {A(7, kOperands + 6)}, {}, 0xE5, 20, 0x20},
     });
     // clang-format on
 }
@@ -266,8 +250,8 @@ TEST_F(LegacyHandlerTest, RegisterShiftsMultiplyDivideDecimal) {
         {"NBCD 0 with X set", {0x4800}, {D(0, 0)}, {}, kX | kZ, {D(0, 0x99)}, {}, kX | kC, 6},
         {"SBCD of an invalid digit borrows by the high digit only", {0x8101}, {D(0, 0x10), D(1, 0x0F)}, {}, 0,
          {D(0, 0xFB)}, {}, 0, 6},
-        {"SBCD -(A1),-(A0)", {0x8109}, {A(0, kData + 1), A(1, kData + 3)}, {B(kData, 0x50), B(kData + 2, 0x01)},
-         0, {A(0, kData), A(1, kData + 2)}, {B(kData, 0x49)}, 0, 18},
+        {"SBCD -(A1),-(A0)", {0x8109}, {A(0, kOperands + 1), A(1, kOperands + 3)}, {B(kOperands, 0x50), B(kOperands + 2, 0x01)},
+         0, {A(0, kOperands), A(1, kOperands + 2)}, {B(kOperands, 0x49)}, 0, 18},
     });
     // clang-format on
 }

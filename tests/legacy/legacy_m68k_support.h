@@ -11,11 +11,9 @@
 #include "genesis/memory/memory.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "m68k/m68k_test_support.h"  // the flat test bus, peek and poke, chain_log
+#include "m68k/op_case.h"            // CCR bits, register and memory values of the case tables
 
 namespace varn::test {
-
-// CCR bits.
-inline constexpr u32 kX = 0x10, kN = 0x08, kZ = 0x04, kV = 0x02, kC = 0x01;
 
 class LegacyFixture : public ::testing::Test {
   protected:
