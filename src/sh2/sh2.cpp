@@ -111,14 +111,19 @@ struct WatchWaits {
 // halts, as a jump there would.
 template <class I, class P>
 SH2_INLINE bool run_loop(u32 cycles) {
-    auto& c               = I::cpu();
-    const Sh2JumpTable& t = I::table();
-    s32 counter           = c.cycle_counter;
-    const u8* image       = c.fetch_image;
-    u32 size              = c.fetch_size;
-    u32 cur               = c.cur;
+    auto& c                              = I::cpu();
+    const Sh2JumpTable& t                = I::table();
+    s32 counter                          = c.cycle_counter;
+    const u8* image                      = c.fetch_image;
+    u32 size                             = c.fetch_size;
+    u32 cur                              = c.cur;
     [[maybe_unused]] Sh2LoopWatch& watch = sh2_loop_watch[I::kCore];
-    if constexpr (P::kWatch) counter += sh2_loop_enter(I::kCore, c, counter, cur, cycles);
+    if constexpr (P::kWatch) {
+        const Sh2LoopJump j = sh2_loop_enter(I::kCore, c, counter, cur, cycles);
+        counter += j.cycles;
+        cur    = j.to;
+        c.next = cur + 2;
+    }
     for (;;) {
         counter += static_cast<s32>(cycles);
         if (counter >= 0) break;
@@ -131,7 +136,7 @@ SH2_INLINE bool run_loop(u32 cycles) {
         }
         if constexpr (P::kWatch) {
             if (watch.mode == Sh2LoopMode::kRecording) [[unlikely]]
-                sh2_loop_record(I::kCore, c, cur);
+                sh2_loop_record(I::kCore, c, cur, counter);
         }
         const u32 ir = load_be16(image + cur);
         const u32 r  = t[ir](ir);
@@ -153,13 +158,17 @@ SH2_INLINE bool run_loop(u32 cycles) {
         // The next instruction: sequential, a taken branch inside the region (the offset is
         // the position already), or elsewhere through the target's own region.
         cur += 2;
-        const u32 next = c.next;
+        u32 next = c.next;
         if (cur == next) [[likely]] {
             c.next = next + 2;
         } else if (next < size) {
             if constexpr (P::kWatch) {
-                if (next < cur)
-                    counter += sh2_loop_back(I::kCore, c, next, cur, counter + static_cast<s32>(r));
+                if (next < cur) {
+                    const Sh2LoopJump j =
+                        sh2_loop_back(I::kCore, c, next, cur, counter + static_cast<s32>(r));
+                    counter += j.cycles;
+                    next = j.to;
+                }
             }
             cur    = next;
             c.next = next + 2;

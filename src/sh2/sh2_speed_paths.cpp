@@ -21,8 +21,7 @@ namespace {
 enum StepKind : u8 { kNone, kLoad, kStore, kRefused };
 
 Sh2LoopState state_of(const Sh2CpuContext& c) {
-    return {c.r,    c.sr, c.gbr,   c.vbr,   c.mach,
-            c.macl, c.pr, c.div_q, c.div_m, c.status};
+    return {c.r, c.sr, c.gbr, c.vbr, c.mach, c.macl, c.pr, c.div_q, c.div_m, c.status};
 }
 
 u32 bus_read(u32 core, u32 a, u32 size) {
@@ -102,7 +101,7 @@ bool is_delayed_branch(u32 ir) {
 }
 
 struct Access {
-    u8 kind = kNone;
+    u8 kind  = kNone;
     u32 addr = 0;
     u32 size = 0;
 };
@@ -127,8 +126,8 @@ Access operand(u32 ir, u32 pc, const std::array<u32, 16>& r, u32 gbr, bool slot)
             if (lo >= 4 && lo <= 6) return {kStore, r[n] - kSize[lo - 4], kSize[lo - 4]};
             return lo == 3 ? Access{kRefused} : Access{};
         case 0x4:
-            if (lo == 2 || lo == 3) return {kStore, r[n] - 4, 4};  // STS.L, STC.L
-            if (lo == 6 || lo == 7) return {kLoad, r[n], 4};       // LDS.L, LDC.L
+            if (lo == 2 || lo == 3) return {kStore, r[n] - 4, 4};         // STS.L, STC.L
+            if (lo == 6 || lo == 7) return {kLoad, r[n], 4};              // LDS.L, LDC.L
             if (lo == 0xF || (ir & 0xF0FF) == 0x401B) return {kRefused};  // MAC.W, TAS.B
             return {};
         case 0x5:
@@ -139,12 +138,22 @@ Access operand(u32 ir, u32 pc, const std::array<u32, 16>& r, u32 gbr, bool slot)
             return {};
         case 0x8:
             switch (n) {
-                case 0x0: return {kStore, r[m] + lo, 1};
-                case 0x1: return {kStore, r[m] + lo * 2, 2};
-                case 0x4: return {kLoad, r[m] + lo, 1};
-                case 0x5: return {kLoad, r[m] + lo * 2, 2};
-                case 0x8: case 0x9: case 0xB: case 0xD: case 0xF: return {};
-                default: return {kRefused};
+                case 0x0:
+                    return {kStore, r[m] + lo, 1};
+                case 0x1:
+                    return {kStore, r[m] + lo * 2, 2};
+                case 0x4:
+                    return {kLoad, r[m] + lo, 1};
+                case 0x5:
+                    return {kLoad, r[m] + lo * 2, 2};
+                case 0x8:
+                case 0x9:
+                case 0xB:
+                case 0xD:
+                case 0xF:
+                    return {};
+                default:
+                    return {kRefused};
             }
         case 0x9:
             if (slot) return {kRefused};
@@ -183,9 +192,12 @@ u32 location(u32 a) {
     const u32 low = a & 0xFFFFF;
     if ((low & 0x4000) == 0) return low & 0x7FF;
     switch ((low >> 8) & 3) {
-        case 0: return 0x4000 | (a & 0x3F);
-        case 1: return 0x4100 | (a & 0xF);
-        default: return 0x4200 | (a & (kS32xPaletteSize - 1));
+        case 0:
+            return 0x4000 | (a & 0x3F);
+        case 1:
+            return 0x4100 | (a & 0xF);
+        default:
+            return 0x4200 | (a & (kS32xPaletteSize - 1));
     }
 }
 
@@ -218,11 +230,12 @@ bool may_touch(u32 ir, u32 x) {
 // Whether `ir` gives register `x` a value without reading it first.
 bool overwrites(u32 ir, u32 x) {
     const u32 hi = ir >> 12, n = (ir >> 8) & 15, m = (ir >> 4) & 15, lo = ir & 15;
-    if (hi == 0xE || hi == 0x9 || hi == 0xD) return n == x;           // MOV #imm, MOV.W/L @(disp,PC)
-    if (hi == 0x6 && (lo <= 3 || lo >= 7)) return n == x && m != x;   // loads @Rm, MOV, unary ops
-    if (hi == 0x5) return n == x && m != x;                           // MOV.L @(disp,Rm)
-    if (hi == 0xC) return x == 0 && (((ir >> 8) & 15) >= 4 && ((ir >> 8) & 15) <= 7);  // GBR loads, MOVA
-    if (hi == 0x8 && (n == 4 || n == 5)) return x == 0 && m != 0;     // MOV.B/W @(disp,Rm),R0
+    if (hi == 0xE || hi == 0x9 || hi == 0xD) return n == x;          // MOV #imm, MOV.W/L @(disp,PC)
+    if (hi == 0x6 && (lo <= 3 || lo >= 7)) return n == x && m != x;  // loads @Rm, MOV, unary ops
+    if (hi == 0x5) return n == x && m != x;                          // MOV.L @(disp,Rm)
+    if (hi == 0xC)
+        return x == 0 && (((ir >> 8) & 15) >= 4 && ((ir >> 8) & 15) <= 7);  // GBR loads, MOVA
+    if (hi == 0x8 && (n == 4 || n == 5)) return x == 0 && m != 0;           // MOV.B/W @(disp,Rm),R0
     return false;
 }
 
@@ -230,7 +243,7 @@ bool overwrites(u32 ir, u32 x) {
 void reject(Sh2LoopWatch& w) {
     w.rejected[w.rejected_next++ % w.rejected.size()] = {{w.region, w.head, w.end},
                                                          w.serial + kSh2LoopRejectSlices};
-    w.mode = Sh2LoopMode::kIdle;
+    w.mode                                            = Sh2LoopMode::kIdle;
 }
 
 bool rejected(const Sh2LoopWatch& w, const Sh2LoopPlace& p) {
@@ -266,7 +279,7 @@ bool heartbeat_at(const Sh2LoopWatch& w, u32 i, Sh2LoopCounter& out) {
     if (w.trace[i].addr != w.trace[i + 2].addr) return false;
     for (u32 j = i + 3; j < w.steps; ++j) {
         if (overwrites(w.trace[j].ir, x)) {
-            out = {w.trace[i].addr, w.trace[i].size, sign_extend8(add & 0xFF)};
+            out = {w.trace[i].addr, w.trace[i].size, sign_extend8(add & 0xFF), i, i + 2, j};
             return true;
         }
         if (may_touch(w.trace[j].ir, x)) return false;
@@ -276,8 +289,9 @@ bool heartbeat_at(const Sh2LoopWatch& w, u32 i, Sh2LoopCounter& out) {
 
 // Whether a store of the round reaches the code it ran.
 bool stores_into_code(const Sh2LoopWatch& w, const Sh2LoopAccess& s) {
+    const u32 at = location(s.addr);
     for (u32 i = 0; i < w.steps; ++i) {
-        if (shares({w.region + w.trace[i].cur, 2, 0}, s)) return true;
+        if (overlap(location(w.region + w.trace[i].cur), 2, at, s.size)) return true;
     }
     return false;
 }
@@ -286,55 +300,54 @@ bool stores_into_code(const Sh2LoopWatch& w, const Sh2LoopAccess& s) {
 // counts filed in the watch.
 bool qualifies(Sh2LoopWatch& w) {
     w.reads = w.stores = w.counters = 0;
-    w.sets_irq_check                = false;
     std::array<bool, kSh2LoopSteps> in_counter{};
     std::array<u8, kSh2LoopSteps> resumable{};
     for (u32 i = 0; i < w.steps; ++i) {
         resumable[i] = 1;
-        const u32 ir = w.trace[i].ir;
-        if ((ir & 0xF0FF) == 0x400E || (ir & 0xF0FF) == 0x4007) w.sets_irq_check = true;  // LDC SR
-        for (u32 j = 0; j < i; ++j) {
-            if (w.trace[j].cur == w.trace[i].cur) resumable[i] = resumable[j] = 0;  // run twice
-        }
+        // A delay slot that holds a delayed branch is left to plain execution.
+        if (i > 0 && is_delayed_branch(w.trace[i - 1].ir) && is_delayed_branch(w.trace[i].ir))
+            return false;
     }
     for (u32 i = 0; i < w.steps; ++i) {
         Sh2LoopCounter hb;
         if (!in_counter[i] && w.trace[i].kind == kLoad && heartbeat_at(w, i, hb)) {
             if (w.counters == w.counter.size()) return false;
             for (u32 k = 0; k < w.counters; ++k) {
-                if (shares({w.counter[k].addr, w.counter[k].size, 0}, {hb.addr, hb.size, 0}))
+                if (shares({w.counter[k].addr, w.counter[k].size, 0, 0}, {hb.addr, hb.size, 0, 0}))
                     return false;
             }
             w.counter[w.counters++] = hb;
             in_counter[i] = in_counter[i + 2] = true;
-            resumable[i + 1] = resumable[i + 2] = 0;  // between the load and the store
+            // Between the load and the overwrite the counting register holds the heartbeat
+            // as it was when recorded: no slice stops or resumes there.
+            for (u32 j = i + 1; j <= hb.overwrite; ++j) resumable[j] = 0;
         }
     }
+    // The stores first: none into the code, none that another store contradicts, none that
+    // reaches a heartbeat.
     for (u32 i = 0; i < w.steps; ++i) {
         const Sh2LoopStep& s = w.trace[i];
-        if (s.kind == kNone) continue;
-        const Sh2LoopAccess a{s.addr, s.size, s.value};
-        // A heartbeat's location is reached by nothing else.
+        if (s.kind == kNone || in_counter[i]) continue;
+        const Sh2LoopAccess a{s.addr, s.size, s.value, i};
         for (u32 k = 0; k < w.counters; ++k) {
-            if (!in_counter[i] && shares(a, {w.counter[k].addr, w.counter[k].size, 0}))
-                return false;
+            if (shares(a, {w.counter[k].addr, w.counter[k].size, 0, 0})) return false;
         }
-        if (in_counter[i]) continue;
-        if (s.kind == kStore) {
-            if (stores_into_code(w, a)) return false;
-            for (u32 j = 0; j < w.stores; ++j) {
-                if (!agree(w.store[j], a)) return false;
-            }
-            if (w.stores == kSh2LoopAccesses) return false;
-            w.store[w.stores++] = a;
-            continue;
+        if (s.kind != kStore) continue;
+        if (stores_into_code(w, a)) return false;
+        for (u32 j = 0; j < w.stores; ++j) {
+            if (shares(w.store[j], a) && !agree(w.store[j], a)) return false;
         }
-        // A read that a store of the round overlaps reads exactly what is stored: before the
-        // store, because the location already holds it; after, because it was just stored.
-        for (u32 j = 0; j < w.steps; ++j) {
-            const Sh2LoopStep& t = w.trace[j];
-            if (t.kind != kStore || in_counter[j]) continue;
-            if (!agree({t.addr, t.size, t.value}, a)) return false;
+        if (w.stores == kSh2LoopAccesses) return false;
+        w.store[w.stores++] = a;
+    }
+    // A read that a store of the round overlaps reads exactly what is stored: before the
+    // store, because the location already holds it; after, because it was just stored.
+    for (u32 i = 0; i < w.steps; ++i) {
+        const Sh2LoopStep& s = w.trace[i];
+        if (s.kind != kLoad || in_counter[i]) continue;
+        const Sh2LoopAccess a{s.addr, s.size, s.value, i};
+        for (u32 j = 0; j < w.stores; ++j) {
+            if (shares(w.store[j], a) && !agree(w.store[j], a)) return false;
         }
         if (w.reads == kSh2LoopAccesses) return false;
         w.read[w.reads++] = a;
@@ -346,41 +359,123 @@ bool qualifies(Sh2LoopWatch& w) {
     return true;
 }
 
-// The stores and heartbeats of `rounds` rounds, made at once. Every round stores the same
-// values, so one store of each stands for them all.
-void count_off(u32 core, const Sh2LoopWatch& w, u32 rounds) {
-    for (u32 i = 0; i < w.stores; ++i) {
-        const Sh2LoopAccess& s = w.store[i];
-        bus_write(core, s.addr, s.size, s.value);
-    }
-    for (u32 i = 0; i < w.counters; ++i) {
-        const Sh2LoopCounter& k = w.counter[i];
-        const u32 v = bus_read(core, k.addr, k.size) + rounds * k.step;
-        bus_write(core, k.addr, k.size, v & size_mask(k.size));
-    }
+bool is_sr_load(u32 ir) { return (ir & 0xF0FF) == 0x400E || (ir & 0xF0FF) == 0x4007; }
+
+// Cycles of the round's step `i`: from its counter to the next one's.
+s32 step_cycles(const Sh2LoopWatch& w, u32 i) {
+    return (i + 1 < w.steps ? w.trace[i + 1].at : static_cast<s32>(w.round)) - w.trace[i].at;
 }
 
-// Whole rounds of `round` cycles that end before the slice does, from the counter `counter`.
-u32 rounds_left(s32 counter, u32 round) {
-    return counter < 0 ? (static_cast<u32>(-(counter + 1))) / round : 0;
+bool is_heartbeat_step(const Sh2LoopWatch& w, u32 i) {
+    for (u32 k = 0; k < w.counters; ++k) {
+        if (i > w.counter[k].load && i <= w.counter[k].overwrite) return true;
+    }
+    return false;
+}
+
+// The rounds from step `s` of the loop, the counter `x` (below zero) before it, up to where
+// plain execution stops the slice: whole rounds first, then the last one instruction by
+// instruction, a delayed branch whose cycles reach the end running its slot all the same
+// (the cycles past the end carried to the next slice). The core is left as plain execution
+// leaves it there: the round's registers at that instruction, the stores of the instructions
+// run, each heartbeat moved on once for each of its stores. Where that instruction lies
+// between a heartbeat's load and the overwrite of its register, only the whole rounds are
+// counted off and the core goes on plainly from `s`.
+Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
+    const u32 n    = w.steps;
+    const u32 full = static_cast<u32>(-(x + 1)) / w.round;
+    s32 counter    = x + static_cast<s32>(full * w.round);
+    std::array<bool, kSh2LoopSteps> ran{};
+    s32 carry = 0;
+    u32 i     = s;
+    for (;;) {
+        ran[i] = true;
+        counter += step_cycles(w, i);
+        const bool delayed = is_delayed_branch(w.trace[i].ir);
+        i                  = (i + 1) % n;
+        if (delayed) {
+            if (counter >= 0) {
+                carry += counter + 1;
+                counter = -1;
+            }
+            ran[i] = true;
+            counter += step_cycles(w, i);
+            i = (i + 1) % n;
+        }
+        if (counter >= 0) break;
+    }
+    const bool exact = !is_heartbeat_step(w, i);
+    const auto runs  = [&](u32 step) { return full != 0 || (exact && ran[step]); };
+    w.rounds_counted += full;
+    for (u32 k = 0; k < w.stores; ++k) {
+        const Sh2LoopAccess& a = w.store[k];
+        if (runs(a.step)) bus_write(core, a.addr, a.size, a.value);
+    }
+    for (u32 k = 0; k < w.counters; ++k) {
+        const Sh2LoopCounter& h = w.counter[k];
+        const u32 times         = full + (exact && ran[h.store] ? 1 : 0);
+        const u32 v             = bus_read(core, h.addr, h.size) + times * h.step;
+        if (times != 0) bus_write(core, h.addr, h.size, v & size_mask(h.size));
+    }
+    for (u32 k = 0; k < n; ++k) {
+        if (runs(k) && is_sr_load(w.trace[k].ir)) c.irq_check = 1;
+    }
+    if (!exact) return {static_cast<s32>(full * w.round), w.trace[s].cur};
+    const Sh2LoopState& r = w.trace[i].state;
+    c.r                   = r.r;
+    c.sr                  = r.sr;
+    c.gbr                 = r.gbr;
+    c.vbr                 = r.vbr;
+    c.mach                = r.mach;
+    c.macl                = r.macl;
+    c.pr                  = r.pr;
+    c.div_q               = r.div_q;
+    c.div_m               = r.div_m;
+    c.branch_carry += carry;
+    return {counter - x, w.trace[i].cur};
+}
+
+// Whether the loop's code and every location it reads (the heartbeats aside) are as recorded.
+bool still_holds(u32 core, const Sh2CpuContext& c, const Sh2LoopWatch& w) {
+    for (u32 i = 0; i < w.steps; ++i) {
+        if (load_be16(c.fetch_image + w.trace[i].cur) != w.code[i]) return false;
+    }
+    for (u32 i = 0; i < w.reads; ++i) {
+        const Sh2LoopAccess& r = w.read[i];
+        if (bus_read(core, r.addr, r.size) != r.value) return false;
+    }
+    return true;
+}
+
+// The round's step the core stands at: the instruction at `cur` with the registers `now`
+// (a subroutine the round calls twice is told apart by its return address), where a slice
+// may stop and resume; kSh2LoopSteps if none or more than one.
+u32 step_at(const Sh2LoopWatch& w, u32 cur, const Sh2LoopState& now) {
+    u32 found = kSh2LoopSteps;
+    for (u32 i = 0; i < w.steps; ++i) {
+        if (w.trace[i].cur != cur || w.trace[i].state != now) continue;
+        if (found != kSh2LoopSteps || w.resumable[i] == 0) return kSh2LoopSteps;
+        found = i;
+    }
+    return found;
 }
 
 }  // namespace
 
-void sh2_loop_record(u32 core, const Sh2CpuContext& c, u32 cur) {
+void sh2_loop_record(u32 core, const Sh2CpuContext& c, u32 cur, s32 counter) {
     Sh2LoopWatch& w = sh2_loop_watch[core];
     complete_last_store(core, w);
     if (w.steps == kSh2LoopSteps) {
-        w.mode = Sh2LoopMode::kIdle;  // longer than a record: try again at the next jump back
+        reject(w);  // longer than a record holds
         return;
     }
     const u32 ir    = load_be16(c.fetch_image + cur);
     const bool slot = w.steps != 0 && is_delayed_branch(w.trace[w.steps - 1].ir);
     Access a        = operand(ir, c.fetch_start + cur, c.r, c.gbr, slot);
     if (a.kind == kStore && store_is_ignored(a.addr, a.size)) a.kind = kNone;
-    const bool fine = a.kind == kNone || (a.kind == kLoad && read_is_pure(a.addr, a.size)) ||
-                      (a.kind == kStore && store_is_plain(a.addr, a.size) &&
-                       read_is_pure(a.addr, a.size));
+    const bool fine =
+        a.kind == kNone || (a.kind == kLoad && read_is_pure(a.addr, a.size)) ||
+        (a.kind == kStore && store_is_plain(a.addr, a.size) && read_is_pure(a.addr, a.size));
     if (!fine) {
         reject(w);
         return;
@@ -392,59 +487,63 @@ void sh2_loop_record(u32 core, const Sh2CpuContext& c, u32 cur) {
     s.size         = static_cast<u8>(a.size);
     s.addr         = a.addr;
     s.value        = a.kind == kLoad ? bus_read(core, a.addr, a.size) : 0;
-    s.r            = c.r;
+    s.at           = counter - w.started_at;
+    s.state        = state_of(c);
 }
 
-s32 sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 counter) {
+Sh2LoopJump sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 counter) {
     Sh2LoopWatch& w = sh2_loop_watch[core];
     const bool same = w.head == head && w.end == end && w.region == c.fetch_start;
     if (w.mode == Sh2LoopMode::kAsleep) {
-        if (same && w.asleep_serial == w.serial) return 0;  // the rounds after the count
+        if (same && w.asleep_serial == w.serial) return {0, head};  // the rounds after the count
         w.mode = Sh2LoopMode::kIdle;
     }
+    // The loop counted off last, come round again (after an interrupt, or a slice that
+    // stopped where none resumes): at its start with the registers the round started with,
+    // and reading what it read, it is the round recorded.
+    if (w.mode == Sh2LoopMode::kIdle && w.known && same && counter < 0 &&
+        state_of(c) == w.trace[0].state && still_holds(core, c, w)) {
+        w.mode          = Sh2LoopMode::kAsleep;
+        w.asleep_serial = w.serial;
+        return advance(core, c, w, 0, counter);
+    }
     if (w.mode == Sh2LoopMode::kRecording) {
-        if (!same) return 0;  // a jump within the round (a call's return, an inner loop)
+        if (!same) return {0, head};  // a jump within the round (a call's return, an inner loop)
         complete_last_store(core, w);
         if (counter >= 0) {  // the slice ends here: nothing to count off
             w.mode = Sh2LoopMode::kIdle;
-            return 0;
+            return {0, head};
         }
         if (state_of(c) != w.start) {
             // Not yet settled (the first round after an SR load, say): record once more.
             if (++w.attempts > 1) {
                 reject(w);
-                return 0;
+                return {0, head};
             }
-        } else if (const u32 round = static_cast<u32>(counter - w.started_at);
-                   round * kSh2LoopRoundsPerSlice >= 0u - static_cast<u32>(c.slice_cycles)) {
-            // A round that takes a good part of a slice leaves few rounds to count off, fewer
-            // than its record and checks cost.
-            reject(w);
-            return 0;
         } else if (qualifies(w)) {
-            const u32 n     = rounds_left(counter, round);
-            count_off(core, w, n);
-            w.round         = round;
+            w.known         = true;
+            w.round         = static_cast<u32>(counter - w.started_at);
             w.mode          = Sh2LoopMode::kAsleep;
             w.asleep_serial = w.serial;
-            return static_cast<s32>(n * round);
+            return advance(core, c, w, 0, counter);
         } else {
             reject(w);
-            return 0;
+            return {0, head};
         }
     } else {
         const Sh2LoopPlace place{c.fetch_start, head, end};
-        if (rejected(w, place) || !seen_before(w, place)) return 0;
+        if (rejected(w, place) || !seen_before(w, place)) return {0, head};
         w.attempts = 0;
     }
     w.mode       = Sh2LoopMode::kRecording;
+    w.known      = false;
     w.region     = c.fetch_start;
     w.head       = head;
     w.end        = end;
     w.started_at = counter;
     w.start      = state_of(c);
     w.steps      = 0;
-    return 0;
+    return {0, head};
 }
 
 void sh2_loop_left(u32 core) {
@@ -455,48 +554,36 @@ void sh2_loop_left(u32 core) {
 void sh2_loop_leave(u32 core, const Sh2CpuContext& c, u32 cur) {
     Sh2LoopWatch& w = sh2_loop_watch[core];
     if (w.mode == Sh2LoopMode::kRecording) {
-        w.mode = Sh2LoopMode::kIdle;  // a round is recorded within one slice
+        // A round is recorded within one slice. One that a slice's end cut short after many
+        // instructions takes much of a slice and is not worth recording again soon.
+        if (w.steps >= kSh2LoopLongRound) {
+            reject(w);
+        } else {
+            w.mode = Sh2LoopMode::kIdle;
+        }
         return;
     }
     if (w.mode != Sh2LoopMode::kAsleep || w.asleep_serial != w.serial) return;
-    w.exit_state = state_of(c);
-    // Where the slice stopped must be a place of the round that a slice may resume at.
-    bool found = false;
-    for (u32 i = 0; i < w.steps; ++i) {
-        if (w.trace[i].cur == cur) found = w.resumable[i] != 0;
-    }
-    if (!found) w.mode = Sh2LoopMode::kIdle;
+    w.exit_step = step_at(w, cur, state_of(c));
+    if (w.exit_step == kSh2LoopSteps) w.mode = Sh2LoopMode::kIdle;
 }
 
-s32 sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32 pending) {
+Sh2LoopJump sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32 pending) {
     Sh2LoopWatch& w = sh2_loop_watch[core];
     ++w.serial;
-    if (w.mode != Sh2LoopMode::kAsleep) return 0;
+    if (w.mode != Sh2LoopMode::kAsleep) return {0, cur};
     w.mode = Sh2LoopMode::kIdle;
     // Since the last slice, nothing but other units ran: no interrupt taken, the core where
     // it stopped with the registers it had, the code as it was, every location read (the
-    // heartbeats aside) holding what the round read. The interrupt choice clears the
-    // request to look again that an SR load leaves; it is not a register of the round.
-    if (pending != 0 || w.asleep_serial + 1 != w.serial || c.fetch_start != w.region) return 0;
-    Sh2LoopState now = state_of(c);
-    if (now != w.exit_state) return 0;
-    u32 at = kSh2LoopSteps;
-    for (u32 i = 0; i < w.steps; ++i) {
-        if (w.trace[i].cur == cur) at = i;
-        if (load_be16(c.fetch_image + w.trace[i].cur) != w.code[i]) return 0;
-    }
-    if (at == kSh2LoopSteps || w.resumable[at] == 0) return 0;
-    for (u32 i = 0; i < w.reads; ++i) {
-        const Sh2LoopAccess& r = w.read[i];
-        if (bus_read(core, r.addr, r.size) != r.value) return 0;
-    }
-    const u32 n = rounds_left(counter, w.round);
+    // heartbeats aside) holding what the round read.
+    const u32 at = w.exit_step;
+    if (pending != 0 || w.asleep_serial + 1 != w.serial || c.fetch_start != w.region ||
+        w.trace[at].cur != cur || state_of(c) != w.trace[at].state)
+        return {0, cur};
+    if (!still_holds(core, c, w)) return {0, cur};
     w.mode          = Sh2LoopMode::kAsleep;
     w.asleep_serial = w.serial;
-    if (n == 0) return 0;
-    count_off(core, w, n);
-    if (w.sets_irq_check) c.irq_check = 1;
-    return static_cast<s32>(n * w.round);
+    return advance(core, c, w, at, counter);
 }
 
 }  // namespace varn

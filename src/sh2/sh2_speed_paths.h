@@ -6,13 +6,16 @@
 // round. Within one slice of a core nothing but that core touches the machine (the other
 // core, the 68000, the DMA controllers and the interrupt choice all run between slices), so
 // once one whole round of such a loop has left the core exactly as it found it, every further
-// round of the slice does the same. Those rounds are then counted off at once: the counter
-// moves on by whole rounds, a heartbeat moves on by as many steps, and the core goes on
-// plainly from the loop's start for what is left of the slice. The next slice does the same
-// from where the last one stopped, when what the loop reads still holds what it read.
+// round of the slice does the same. The rest of the slice is then counted off at once: the
+// counter moves on to where plain execution would stop the slice (a delay slot that crosses
+// its end included), the core takes the registers the round had at that instruction, the
+// round's stores are made and a heartbeat moves on by as many steps as rounds went by. The
+// next slice does the same from where the last one stopped, when what the loop reads still
+// holds what it read.
 //
-// A round is recorded instruction by instruction (the position and the registers before
-// each) between two backward jumps to the same place, and is counted off only when:
+// A round is recorded instruction by instruction (the position, the counter and the
+// registers before each) between two backward jumps to the same place, and is counted off
+// only when:
 //   - the core's registers at its end are those at its start (SR, GBR, VBR, MACH, MACL, PR,
 //     the division bits and R0-R15);
 //   - every read is of a location whose read changes nothing (not the DREQ FIFO, not the
@@ -41,18 +44,30 @@ struct Sh2LoopState {
     bool operator==(const Sh2LoopState&) const = default;
 };
 
-// A read or store of the recorded round: address, bytes, and the value read or stored.
+// A read or store of the recorded round: address, bytes, the value read or stored, and the
+// instruction's place in the round.
 struct Sh2LoopAccess {
     u32 addr  = 0;
     u32 size  = 0;
     u32 value = 0;
+    u32 step  = 0;
 };
 
-// A heartbeat: the location and the step each round adds.
+// A heartbeat: the location, the step each round adds, and the places in the round of its
+// load and store and of the instruction that overwrites the register it counted in.
 struct Sh2LoopCounter {
     u32 addr = 0;
     u32 size = 0;
     u32 step = 0;
+    u32 load = 0, store = 0, overwrite = 0;
+};
+
+// Where the dispatch goes on after a hook: the cycles to add to the counter and the offset of
+// the next instruction. When the cycles bring the counter to zero or above, the slice ends
+// there, the core's registers set as plain execution would have left them.
+struct Sh2LoopJump {
+    s32 cycles = 0;
+    u32 to     = 0;
 };
 
 inline constexpr u32 kSh2LoopSteps    = 128;  // instructions of a round the record holds
@@ -70,8 +85,8 @@ struct Sh2LoopPlace {
     bool operator==(const Sh2LoopPlace&) const = default;
 };
 
-inline constexpr u32 kSh2LoopRejectSlices  = 256;
-inline constexpr u32 kSh2LoopRoundsPerSlice = 4;  // a loop counted off fits this often in a slice
+inline constexpr u32 kSh2LoopRejectSlices = 4096;
+inline constexpr u32 kSh2LoopLongRound    = 24;  // instructions
 
 struct Sh2LoopReject {
     Sh2LoopPlace place;
@@ -79,13 +94,14 @@ struct Sh2LoopReject {
 };
 
 struct Sh2LoopStep {
-    u32 cur = 0;  // offset in the fetch region
-    u16 ir  = 0;
-    u8 kind = 0;  // kNone, kLoad, kStore (sh2_speed_paths.cpp)
-    u8 size = 0;
+    u32 cur   = 0;  // offset in the fetch region
+    u16 ir    = 0;
+    u8 kind   = 0;  // kNone, kLoad, kStore (sh2_speed_paths.cpp)
+    u8 size   = 0;
     u32 addr  = 0;
     u32 value = 0;
-    std::array<u32, 16> r{};  // the registers before the instruction
+    s32 at    = 0;       // the counter before it, less the counter at the round's start
+    Sh2LoopState state;  // the registers before it
 };
 
 struct Sh2LoopWatch {
@@ -102,38 +118,39 @@ struct Sh2LoopWatch {
     std::array<Sh2LoopPlace, 8> seen{};
     u32 seen_next = 0;
     // Loops found not to qualify lately, not recorded again before `until`.
-    std::array<Sh2LoopReject, 8> rejected{};
+    std::array<Sh2LoopReject, 32> rejected{};
     u32 rejected_next = 0;
 
-    // Asleep: what the loop is, to resume it at the next slice.
+    // What the loop is, to resume it at the next slice or when it comes round again.
+    bool known        = false;  // the record below is a qualified round
     u32 asleep_serial = 0;
     u32 round         = 0;  // cycles of one round
-    bool sets_irq_check = false;
+
     u32 reads = 0, stores = 0, counters = 0;
     std::array<Sh2LoopAccess, kSh2LoopAccesses> read{};
     std::array<Sh2LoopAccess, kSh2LoopAccesses> store{};
     std::array<Sh2LoopCounter, 2> counter{};
-    std::array<u16, kSh2LoopSteps> code{};    // the round's instruction words as run
-    std::array<u8, kSh2LoopSteps> resumable{};  // 1 where a slice may resume the loop
-    Sh2LoopState exit_state;                  // the registers when the slice ended
+    std::array<u16, kSh2LoopSteps> code{};      // the round's instruction words as run
+    std::array<u8, kSh2LoopSteps> resumable{};  // 1 where a slice may stop and resume
+    u32 exit_step      = 0;                     // the round's step the slice ended at
+    u64 rounds_counted = 0;                     // rounds counted off since power-on (tests)
 };
 extern std::array<Sh2LoopWatch, 2> sh2_loop_watch;  // master, slave
 
 // Nothing watched (power-on, tests).
 void sh2_loop_watch_reset();
 
-// The hooks of the dispatch loop (sh2.cpp), for core 0 or 1. Cycles returned are added to
-// the counter.
-//   enter     at the start of a slice's dispatch, `pending` the cycles of an interrupt
-//             just taken: resumes a loop asleep since the last slice
-//   record    before each instruction while a round is recorded
+// The hooks of the dispatch loop (sh2.cpp), for core 0 or 1.
+//   enter     at the start of a slice's dispatch, the core at `cur`, `pending` the cycles of
+//             an interrupt just taken: resumes a loop asleep since the last slice
+//   record    before each instruction while a round is recorded, with the counter then
 //   back      after a jump backwards within the region to `head`, the instruction before
 //             `end` the last one run; `counter` includes its cycles
 //   left      the region changed
 //   leave     the slice ended with the core at `cur`
-s32 sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32 pending);
-void sh2_loop_record(u32 core, const Sh2CpuContext& c, u32 cur);
-s32 sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 counter);
+Sh2LoopJump sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32 pending);
+void sh2_loop_record(u32 core, const Sh2CpuContext& c, u32 cur, s32 counter);
+Sh2LoopJump sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 counter);
 void sh2_loop_left(u32 core);
 void sh2_loop_leave(u32 core, const Sh2CpuContext& c, u32 cur);
 
