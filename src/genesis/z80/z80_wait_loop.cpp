@@ -21,10 +21,19 @@ constexpr u32 kCodeEnd = kZ80RamSize - 4;
 // The loop's reads: the RAM and the YM2612 page, whose reads change nothing.
 constexpr u32 kReadEnd = 0x5000;
 
-// The length of the instruction whose bytes are `op` when it reads only A, F and (for
-// LD A,(nn)) the byte at `read`, and writes only A, F and PC, else 0. CALL cc and RET cc
-// qualify while not taken: a taken one moves SP, which the step looks at.
-u32 read_only_length(u32 op, u32& read, bool& reads) {
+// Whether the condition of a CALL cc or RET cc (bits 3-5 of its opcode) holds with flags `f`:
+// NZ, Z, NC, C, PO, PE, P, M.
+bool condition_holds(u32 opcode, u32 f) {
+    constexpr u32 kFlag[4] = {0x40, 0x01, 0x04, 0x80};  // Z, C, P/V, S
+    const u32 cc           = (opcode >> 3) & 7;
+    return ((f & kFlag[cc >> 1]) != 0) == ((cc & 1) != 0);
+}
+
+// The length of the instruction whose bytes are `op`, run with flags `f`, when it reads only
+// A, F and (for LD A,(nn)) the byte at `read`, and writes only A, F and PC, else 0. CALL cc
+// and RET cc qualify when their condition does not hold: taken, they would push or pop
+// (the step looks at SP as well).
+u32 read_only_length(u32 op, u32 f, u32& read, bool& reads) {
     reads = false;
     switch (op & 0xFF) {
         case 0x00:  // NOP
@@ -46,6 +55,7 @@ u32 read_only_length(u32 op, u32& read, bool& reads) {
         case 0xAF:  // XOR A
         case 0xB7:  // OR A
         case 0xBF:  // CP A
+            return 1;
         case 0xC0:  // RET cc
         case 0xC8:
         case 0xD0:
@@ -54,7 +64,7 @@ u32 read_only_length(u32 op, u32& read, bool& reads) {
         case 0xE8:
         case 0xF0:
         case 0xF8:
-            return 1;
+            return condition_holds(op, f) ? 0 : 1;
         case 0x3E:  // LD A,n
         case 0xC6:  // ALU A,n
         case 0xCE:
@@ -85,6 +95,7 @@ u32 read_only_length(u32 op, u32& read, bool& reads) {
         case 0xEA:
         case 0xF2:
         case 0xFA:
+            return 3;
         case 0xC4:  // CALL cc,nn
         case 0xCC:
         case 0xD4:
@@ -93,7 +104,7 @@ u32 read_only_length(u32 op, u32& read, bool& reads) {
         case 0xEC:
         case 0xF4:
         case 0xFC:
-            return 3;
+            return condition_holds(op, f) ? 0 : 3;
         default:
             return 0;
     }
@@ -211,7 +222,7 @@ bool prove_afresh(ProvenLoop& p) {
         const u32 op = load_le32(z80_ram.data() + c.pc);
         u32 read     = 0;
         bool reads   = false;
-        const u32 n  = read_only_length(op, read, reads);
+        const u32 n  = read_only_length(op, c.af & 0xFF, read, reads);
         if (n == 0) break;
         if (reads) {
             u8 value = 0;
