@@ -132,17 +132,18 @@ void frame_end() {
 }
 
 // The rest of every slice: the sample clock advances and the position counts on; at the end
-// of a phase (the slices counted down in `phase_left`) come the line and frame events. True
-// at the frame end.
-[[gnu::always_inline]] inline bool slice_tail(u32 sample_step, u32& phase_left) {
+// of a phase (the slices counted down in `phase_left`) come the line and frame events.
+enum class SliceEnd { kPhaseGoesOn, kPhaseChanged, kFrameEnded };
+[[gnu::always_inline]] inline SliceEnd slice_tail(u32 sample_step, u32& phase_left) {
     const u32 before = frame_pos.sound_sample_clock;
     frame_pos.sound_sample_clock += sample_step;
     if (frame_pos.sound_sample_clock < before) make_sample();
     ++frame_pos.slice_counter;
-    if (--phase_left != 0) return false;
-    if (phase_end(frame_pos.slice_phase, frame_pos.slice_counter)) return true;
+    if (--phase_left != 0) [[likely]]
+        return SliceEnd::kPhaseGoesOn;
+    if (phase_end(frame_pos.slice_phase, frame_pos.slice_counter)) return SliceEnd::kFrameEnded;
     phase_left = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
-    return false;
+    return SliceEnd::kPhaseChanged;
 }
 
 // The slices of a wait stretch (wait_stretch.h), from the next one until the stretch ends:
@@ -170,7 +171,7 @@ template <bool kChecked>
         lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
         ym2612_timers_line();
         if constexpr (kChecked) call(probe);
-        if (slice_tail(sample_step, run.phase_left)) {
+        if (slice_tail(sample_step, run.phase_left) == SliceEnd::kFrameEnded) {
             run.frame_ended = true;
             return run;
         }
@@ -187,9 +188,9 @@ template <bool kChecked>
 // slice-end probe bound or the speed paths off (both taken at the frame start). The loop that
 // plays a game tests neither on any slice.
 //
-// Without the add-on units and with the speed paths on, a wait stretch is looked for at every
-// eighth slice and at each phase change, so that the slices outside stretches pay next to
-// nothing for it.
+// Without the add-on units and with the speed paths on, a wait stretch is looked for after
+// each phase change (a line's drawing or blank, the vertical blank), so that the slices in
+// between pay nothing for it.
 template <bool kAddons, bool kChecked>
 FrameResult run_frame_loop() {
     const u32 sample_step = sample_step_for_option(cfg(cfg_sound_rate));
@@ -212,11 +213,11 @@ FrameResult run_frame_loop() {
             break;
         }
         if constexpr (kChecked) call(probe);
-        const bool phase_went_on = phase_left != 1;
-        if (slice_tail(sample_step, phase_left)) break;
+        const SliceEnd end = slice_tail(sample_step, phase_left);
+        if (end == SliceEnd::kPhaseGoesOn) continue;
+        if (end == SliceEnd::kFrameEnded) break;
         if constexpr (!kAddons) {
-            if ((!phase_went_on || (phase_left & 7) == 0) && !(kChecked && plain) &&
-                wait_stretch_begin()) [[unlikely]] {
+            if (!(kChecked && plain) && wait_stretch_begin()) {
                 const StretchRun run = run_wait_stretch<kChecked>(sample_step, phase_left, probe);
                 slices += run.slices;
                 phase_left = run.phase_left;

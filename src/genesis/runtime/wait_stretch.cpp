@@ -7,7 +7,7 @@ namespace varn {
 WaitStretch wait_stretch{};
 
 namespace {
-constexpr u32 kMaxBackOff = 256;
+constexpr u32 kMaxBackOff = 1024;
 }  // namespace
 
 bool wait_stretch_begin_slow() {
