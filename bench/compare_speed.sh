@@ -52,8 +52,8 @@ base_sha=$(git -C "$root" rev-parse --verify "$base^{commit}")
 # options it needs. A new image or a new way to drive one goes here.
 image_frames() {
     case $1 in
-        *.32x) echo 100 ;;
-        *) echo 3000 ;;
+        *.32x) echo 60 ;;
+        *) echo 2000 ;;
     esac
 }
 image_options() {
