@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/endian.h"
 #include "base/speed_paths.h"
 #include "e2e/e2e_machine.h"
 #include "genesis/memory/memory.h"
@@ -20,6 +21,7 @@
 #include "genesis/z80/z80_wait_loop.h"
 #include "m68k/m68k_wait_replay.h"
 #include "support/machine_compare.h"
+#include "support/test_files.h"
 
 namespace varn::test {
 namespace {
@@ -53,6 +55,27 @@ TEST(WaitStretchTest, ReplayedSlicesLeaveTheMachineWherePlainExecutionHasIt) {
     EXPECT_EQ(r.frames, 240u);
     EXPECT_GT(m68k_replayed, r.slices / 4) << "the 68000's waiting slices are replayed";
     EXPECT_GT(z80_replayed, r.slices / 4) << "the Z80's waiting slices are replayed";
+}
+
+// The 68000 waits on work RAM while the H interrupt comes every fourth line: a stretch must
+// end at the line whose event makes the interrupt due, so that the interrupt is taken where
+// plain execution takes it.
+TEST(WaitStretchTest, EndsWhereALineInterruptBecomesDue) {
+    const auto image = read_program("speed_paths_wait_with_line_interrupts");
+    ASSERT_FALSE(image.empty());
+    u32 starts           = 0;
+    u64 m68k_replayed    = 0;
+    const SpeedPathComparison r = compare_speed_paths(
+        [&] {
+            if (starts++ == 1) m68k_replayed = m68k_wait_stats.replayed;
+            e2e_power_on(image);
+        },
+        30);
+    e2e_power_off();
+    EXPECT_TRUE(r.same) << r.what;
+    EXPECT_EQ(r.frames, 30u);
+    EXPECT_GT(m68k_replayed, 0u) << "the waiting slices are replayed";
+    EXPECT_GT(load_be32(&m68k_ram[0x10]), 30u) << "the loop went round";
 }
 
 // The proof runs the Z80's loop on its record and puts the record back; it takes a loop that
