@@ -14,7 +14,8 @@
 #             for figures worth quoting)
 #   --cpu     the core every run is pinned to (default the last one)
 #   --scale   multiplies every image's frame count (default 1; 0.2 for a quick look)
-#   --only    runs only the images whose file name contains PATTERN
+#   --only    runs only the images whose file name matches PATTERN (an extended regular
+#             expression, e.g. 'minimusic|stereo')
 #   --dir     where the base source and both builds are kept between runs (default
 #             $TMPDIR/varn-compare-speed); a second run rebuilds only what changed
 #
@@ -31,13 +32,17 @@ work_dir=${TMPDIR:-/tmp}/varn-compare-speed
 
 while [ $# -gt 0 ]; do
     case $1 in
+        --base|--rounds|--cpu|--scale|--only|--dir)
+            [ $# -ge 2 ] || { echo "compare_speed.sh: $1 takes a value" >&2; exit 2; } ;;
+    esac
+    case $1 in
         --base) base=$2; shift 2 ;;
         --rounds) rounds=$2; shift 2 ;;
         --cpu) cpu=$2; shift 2 ;;
         --scale) scale=$2; shift 2 ;;
         --only) only=$2; shift 2 ;;
         --dir) work_dir=$2; shift 2 ;;
-        -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "compare_speed.sh: unknown option: $1" >&2; exit 2 ;;
     esac
 done
@@ -66,7 +71,7 @@ image_options() {
 images=()
 for f in "$testdata"/genesis/*.bin "$testdata"/sms/*.sms "$testdata"/32x/*.32x; do
     [ -f "$f" ] || continue
-    [ -z "$only" ] || [[ $(basename "$f") == *"$only"* ]] || continue
+    [ -z "$only" ] || basename "$f" | grep -qE -- "$only" || continue
     images+=("$f")
 done
 [ ${#images[@]} -gt 0 ] || { echo "compare_speed.sh: no images under $testdata" >&2; exit 1; }
