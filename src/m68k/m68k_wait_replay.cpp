@@ -52,8 +52,8 @@ bool differs_only_in_loop_fields(const M68kCpuContext& from, const M68kCpuContex
     n.fetch_pos     = to.fetch_pos;
     n.pc            = to.pc;
     n.exit_pc       = to.exit_pc;
-    n.sr            = to.sr;
     n.regs[r]       = to.regs[r];
+    std::memcpy(static_cast<void*>(&n.sr), &to.sr, sizeof n.sr);  // its padding too
     return std::memcmp(&n, &to, sizeof n) == 0;
 }
 
