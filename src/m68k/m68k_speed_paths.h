@@ -110,15 +110,15 @@ consteval M68kHandler run_off_entry() {
 // `goes_round` tells whether a value read there keeps the loop going (its own test, the
 // record left as it was), for the replay of whole wait slices (m68k_wait_replay.h).
 struct M68kWaitStop {
-    u32 at                     = 0xFFFFFFFFu;
-    u32 start                  = 0;
-    u32 (*resume)()            = nullptr;
-    bool (*goes_round)(u32 v)  = nullptr;
-    u32 address                = 0;
-    u32 size                   = 0;
-    u32 reg                    = 0;
-    u32 bit                    = 0;
-    bool while_set             = false;
+    u32 at                    = 0xFFFFFFFFu;
+    u32 start                 = 0;
+    u32 (*resume)()           = nullptr;
+    bool (*goes_round)(u32 v) = nullptr;
+    u32 address               = 0;
+    u32 size                  = 0;
+    u32 reg                   = 0;
+    u32 bit                   = 0;
+    bool while_set            = false;
     std::array<u32, 3> code{};
 };
 extern M68kWaitStop m68k_wait_stop;
@@ -220,7 +220,7 @@ bool wait_loop_goes_round(u32 value) {
     auto& c         = I::cpu();
     const auto kept = c.sr;
     set_logic_flags<I, S>(value);
-    const u32 cc = load_be16(memory_arena + m68k_wait_stop.start + kTstLength<S, M>) >> 8;
+    const u32 cc     = load_be16(memory_arena + m68k_wait_stop.start + kTstLength<S, M>) >> 8;
     const bool round = m68k_test_condition(cc, c.sr);
     c.sr             = kept;
     return round;
@@ -256,8 +256,8 @@ M68K_INLINE u32 run_wait_loop(u32 ir, u32 bcc) {
     if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
     const u32 cycles = run_wait_rounds<I, S, M>(pos_tst);
     if (cycles != 0) {
-        auto& w   = m68k_wait_stop;
-        w.start   = pos_tst;
+        auto& w      = m68k_wait_stop;
+        w.start      = pos_tst;
         w.resume     = &resume_wait_loop<I, S, M>;
         w.goes_round = &wait_loop_goes_round<I, S, M>;
         w.address    = absolute_address<M>(ir, pos_tst);
@@ -400,16 +400,16 @@ M68K_INLINE u32 run_poll_loop(u32 ir) {
     if (!t.valid || ((d & t.bit) != 0) != t.while_set || !in_jump_window(c, pos_move)) return 0;
     const u32 cycles = run_poll_rounds<I>(pos_move, d, t.bit);
     if (cycles != 0) {
-        auto& w     = m68k_wait_stop;
-        w.start     = pos_move;
+        auto& w      = m68k_wait_stop;
+        w.start      = pos_move;
         w.resume     = &resume_poll_loop<I>;
         w.goes_round = &poll_loop_goes_round<I>;
         w.address    = absolute_address<Mode::kAl>(ir, pos_move);
         w.size       = 2;
-        w.reg       = n;
-        w.bit       = t.bit;
-        w.while_set = t.while_set;
-        w.code      = wait_loop_code(pos_move);
+        w.reg        = n;
+        w.bit        = t.bit;
+        w.while_set  = t.while_set;
+        w.code       = wait_loop_code(pos_move);
     }
     return cycles;
 }

@@ -30,10 +30,9 @@ struct Identity {
 Identity identity_now() {
     const M68kCpuContext& c = m68k_context;
     const M68kWaitStop& w   = m68k_wait_stop;
-    return {w.start,      w.address,     w.size,      w.reg,        w.bit,
-            w.resume,     w.while_set,   w.code,      c.slice_cycles,
-            c.fetch_base, c.fetch_begin, c.fetch_end, c.jump_begin, c.jump_size,
-            c.jump_base};
+    return {w.start,       w.address,   w.size,       w.reg,          w.bit,
+            w.resume,      w.while_set, w.code,       c.slice_cycles, c.fetch_base,
+            c.fetch_begin, c.fetch_end, c.jump_begin, c.jump_size,    c.jump_base};
 }
 
 struct Made {
@@ -101,19 +100,17 @@ bool m68k_wait_replay_start() {
     m68k_wait_replay.value     = value;
     m68k_wait_replay.reg       = w.reg & 15;
     m68k_wait_replay.cur_stamp = 0;  // the CPU stands at no kept slice's end
-    const Identity id      = identity_now();
+    const Identity id          = identity_now();
     if (!made.valid || !(made.identity == id)) {
-        made.identity          = id;
-        made.valid             = true;
+        made.identity           = id;
+        made.valid              = true;
         m68k_wait_replay.kept   = {};
         m68k_wait_replay.stamps = 0;
     }
     return true;
 }
 
-bool m68k_wait_reads_work_ram() {
-    return (m68k_wait_stop.address & kM68kAddressMask) >= 0xE00000;
-}
+bool m68k_wait_reads_work_ram() { return (m68k_wait_stop.address & kM68kAddressMask) >= 0xE00000; }
 
 bool m68k_wait_slice_run() {
     M68kCpuContext& c = m68k_context;
@@ -135,9 +132,23 @@ bool m68k_wait_slice_run() {
     const u32 slot =
         m68k_kept_slot(static_cast<u32>(before.cycle_counter), before.fetch_pos, rp.value);
     if (++rp.stamps == 0) ++rp.stamps;
-    rp.kept[slot] = {before.cycle_counter, before.fetch_pos, before.regs[r], rp.value,
-                     before.sr.n, before.sr.z, before.sr.bits, c.cycle_counter, c.fetch_pos,
-                     c.pc, c.regs[r], c.sr.n, c.sr.z, c.sr.bits, rp.stamps, 0, 0};
+    rp.kept[slot] = {before.cycle_counter,
+                     before.fetch_pos,
+                     before.regs[r],
+                     rp.value,
+                     before.sr.n,
+                     before.sr.z,
+                     before.sr.bits,
+                     c.cycle_counter,
+                     c.fetch_pos,
+                     c.pc,
+                     c.regs[r],
+                     c.sr.n,
+                     c.sr.z,
+                     c.sr.bits,
+                     rp.stamps,
+                     0,
+                     0};
     link_to(slot);
     return true;
 }
@@ -148,8 +159,8 @@ const M68kKeptSlice* m68k_wait_find() {
     const u32 slot = m68k_kept_slot(static_cast<u32>(c.cycle_counter), c.fetch_pos, rp.value);
     const M68kKeptSlice& k = rp.kept[slot];
     if (k.stamp == 0 || k.counter != c.cycle_counter || k.pos != c.fetch_pos ||
-        k.value != rp.value || k.reg != c.regs[rp.reg] || k.sr_n != c.sr.n ||
-        k.sr_z != c.sr.z || k.sr_bits != c.sr.bits)
+        k.value != rp.value || k.reg != c.regs[rp.reg] || k.sr_n != c.sr.n || k.sr_z != c.sr.z ||
+        k.sr_bits != c.sr.bits)
         return nullptr;
     link_to(slot);
     return &k;

@@ -36,7 +36,6 @@ inline bool m68k_wait_only_loop_due() {
     return !(after < before && static_cast<s32>(before) >= 0);
 }
 
-
 // Whether the loop reads work RAM, which only a CPU's write changes.
 bool m68k_wait_reads_work_ram();
 

@@ -152,7 +152,7 @@ enum class SliceEnd { kPhaseGoesOn, kPhaseChanged, kFrameEnded };
 // value, so that they stay in its registers.
 struct StretchRun {
     u32 phase_left;
-    u32 slices;       // slices run in the stretch
+    u32 slices;        // slices run in the stretch
     bool frame_ended;  // the frame ended within it, or a CPU halted
     bool halted;
 };

@@ -36,4 +36,3 @@ void wait_stretch_reset() {
 }
 
 }  // namespace varn
-

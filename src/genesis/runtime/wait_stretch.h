@@ -1,8 +1,8 @@
 #pragma once
 // Wait stretches: a speed path (base/speed_paths.h) for the slices in which every CPU waits.
 //
-// While the main 68000 goes round a wait loop on a steady read of work RAM and the Z80 either does not run
-// or goes round a loop that only reads (m68k_wait_replay.h, z80_wait_loop.h), neither CPU
+// While the main 68000 goes round a wait loop on a steady read of work RAM and the Z80 either does
+// not run or goes round a loop that only reads (m68k_wait_replay.h, z80_wait_loop.h), neither CPU
 // writes anything, so what each one reads stays as it is until something outside them
 // changes it: a line or frame event of the video chip, an interrupt, a timer overflow of the
 // YM2612. Each CPU's slice is then a function of its own record, and the frame loop takes the

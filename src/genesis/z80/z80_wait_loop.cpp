@@ -144,8 +144,8 @@ constexpr u32 kLoops = 4;
 std::array<ProvenLoop, kLoops> loops;
 std::array<std::array<Z80KeptSlice, 1u << kZ80KeptBits>, kLoops> kept;
 std::array<u32, kLoops> stamps{};  // the last stamp given in each loop's kept slices
-u32 current_loop = 0;  // the loop of the running stretch
-u32 next_loop    = 0;  // the slot the next new proof takes
+u32 current_loop = 0;              // the loop of the running stretch
+u32 next_loop    = 0;              // the slot the next new proof takes
 
 bool read_byte_of(u32 addr, u8& value) {
     if (addr >= kReadEnd) return false;
@@ -264,8 +264,8 @@ bool z80_wait_loop_prove() {
     }
     ProvenLoop p;
     if (!prove_afresh(p)) return false;
-    p.valid          = true;
-    loops[next_loop] = p;
+    p.valid           = true;
+    loops[next_loop]  = p;
     kept[next_loop]   = {};  // the kept slices belong to the loop they were made in
     stamps[next_loop] = 0;
     take_loop(next_loop);
@@ -330,9 +330,9 @@ const Z80KeptSlice* z80_wait_find() {
 void z80_wait_loop_reset() {
     for (ProvenLoop& p : loops) p = ProvenLoop{};
     for (auto& k : kept) k = {};
-    stamps = {};
-    current_loop    = 0;
-    next_loop       = 0;
+    stamps              = {};
+    current_loop        = 0;
+    next_loop           = 0;
     z80_wait_replay     = {};
     z80_wait_port_reads = {};
     z80_wait_stats      = {};

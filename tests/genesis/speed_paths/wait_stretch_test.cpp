@@ -39,7 +39,7 @@ TEST(WaitStretchTest, ReplayedSlicesLeaveTheMachineWherePlainExecutionHasIt) {
     const auto image = shared_cartridge("minimusic-sample.bin");
     if (image.empty()) GTEST_SKIP() << "shared test images not found";
     // The power-on clears the counts: they are taken as the second run (the plain one) starts.
-    u32 starts = 0;
+    u32 starts        = 0;
     u64 m68k_replayed = 0, z80_replayed = 0;
     const SpeedPathComparison r = compare_speed_paths(
         [&] {
@@ -63,8 +63,8 @@ TEST(WaitStretchTest, ReplayedSlicesLeaveTheMachineWherePlainExecutionHasIt) {
 TEST(WaitStretchTest, EndsWhereALineInterruptBecomesDue) {
     const auto image = read_program("speed_paths_wait_with_line_interrupts");
     ASSERT_FALSE(image.empty());
-    u32 starts           = 0;
-    u64 m68k_replayed    = 0;
+    u32 starts                  = 0;
+    u64 m68k_replayed           = 0;
     const SpeedPathComparison r = compare_speed_paths(
         [&] {
             if (starts++ == 1) m68k_replayed = m68k_wait_stats.replayed;
@@ -116,10 +116,10 @@ INSTANTIATE_TEST_SUITE_P(
     Loops, Z80WaitProofTest,
     ::testing::Values(
         // LD A,(1F00h); OR A; CALL NZ,0100h; LD A,(4000h); RRA; RRA; JR NC,loop
-        ProofCase{"command and timer poll",
-                  {0x3A, 0x00, 0x1F, 0xB7, 0xC4, 0x00, 0x01, 0x3A, 0x00, 0x40, 0x1F, 0x1F, 0x30,
-                   0xF2},
-                  true},
+        ProofCase{
+            "command and timer poll",
+            {0x3A, 0x00, 0x1F, 0xB7, 0xC4, 0x00, 0x01, 0x3A, 0x00, 0x40, 0x1F, 0x1F, 0x30, 0xF2},
+            true},
         ProofCase{"jump to itself", {0xC3, 0x00, 0x00}, true},
         // LD A,(1F00h); CP 5; JP NZ,0000h
         ProofCase{"compare and jump", {0x3A, 0x00, 0x1F, 0xFE, 0x05, 0xC2, 0x00, 0x00}, true},
