@@ -57,8 +57,9 @@ base_sha=$(git -C "$root" rev-parse --verify "$base^{commit}")
 # options it needs. A new image or a new way to drive one goes here.
 image_frames() {
     case $1 in
-        *.32x) echo 60 ;;
-        *) echo 2000 ;;
+        *.32x) echo 300 ;;
+        *.sms) echo 12000 ;;
+        *) echo 8000 ;;
     esac
 }
 image_options() {
