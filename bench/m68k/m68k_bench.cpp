@@ -11,9 +11,9 @@
 #include <benchmark/benchmark.h>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 
 namespace {
 

@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
 #include "m68k/m68k_core.h"
+#include "memory/memory.h"
 
 namespace varn {
 namespace {

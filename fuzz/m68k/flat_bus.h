@@ -6,9 +6,9 @@
 #include <span>
 #include <vector>
 
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 #include "support/m68k_flat_bus.h"
 
 namespace varn::fuzz {

@@ -21,7 +21,7 @@
 #include <span>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 

@@ -24,31 +24,31 @@ void post_tray_notice(u32 notice) { cd_tray_notice.fetch_or(notice, std::memory_
 
 void cd_request(u32 code, u32 param) {
     switch (code) {
-        case kCdRequestPoll:
+        case kRequestCdPoll:
             cd_request_poll();
             break;
-        case kCdRequestRead:
+        case kRequestCdReadSector:
             cdrom_read_sector(param);
             break;
-        case kCdRequestPlay:
+        case kRequestCdPlayAudio:
             cd_request_play(param);
             break;
-        case kCdRequestStop:
+        case kRequestCdStopAudio:
             cd_request_stop();
             break;
-        case kCdRequestPause:
+        case kRequestCdPauseAudio:
             cd_request_pause();
             break;
-        case kCdRequestResume:
+        case kRequestCdResumeAudio:
             if (param != kCdResumeWithSound ||
                 (cd_audio_playing.playing == 1 && cd_audio_playing.resume == 1)) {
                 cd_request_resume();
             }
             break;
-        case kCdRequestLoad:
+        case kRequestCdCloseTray:
             cd_request_load();
             break;
-        case kCdRequestEject:
+        case kRequestCdOpenTray:
             cd_request_eject();
             break;
         default:

@@ -9,17 +9,9 @@
 #include <span>
 
 #include "base/types.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
-
-inline constexpr u32 kCdRequestPoll   = 0x30000000;
-inline constexpr u32 kCdRequestRead   = 0x30000001;  // param: image sector
-inline constexpr u32 kCdRequestPlay   = 0x30000002;  // param: packed-BCD start time
-inline constexpr u32 kCdRequestStop   = 0x30000003;
-inline constexpr u32 kCdRequestPause  = 0x30000004;
-inline constexpr u32 kCdRequestResume = 0x30000005;  // param: kCdResumeWithSound or 0
-inline constexpr u32 kCdRequestLoad   = 0x30000006;  // close the tray
-inline constexpr u32 kCdRequestEject  = 0x30000007;  // open the tray
 
 // The drive's audio follows the emulator's sound: the sound output asks for a pause when it
 // stops and for this resume when it starts again, which resumes the drive only when its

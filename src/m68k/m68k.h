@@ -16,7 +16,7 @@
 //   state        chunk 0x01 save/load and the Genecyst register load, between slices
 //
 // Instruction fetch never goes through the bus: it reads the memory arena
-// (src/genesis/memory/memory.h) at a position found through the fetch pages.
+// (src/memory/memory.h) at a position found through the fetch pages.
 
 #include <array>
 #include <span>

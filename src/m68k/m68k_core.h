@@ -20,9 +20,9 @@
 #include "base/bits.h"
 #include "base/endian.h"
 #include "base/types.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 
 // Small helpers every handler is built from; always inlined so that a handler compiles to one
 // straight function.

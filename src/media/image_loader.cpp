@@ -10,15 +10,15 @@
 
 #include "base/config.h"
 #include "cddrive/cd_requests.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/lang_texts.h"
-#include "genesis/memory/memory.h"
 #include "media/cue_sheet.h"
 #include "media/load_detect.h"
 #include "media/machine_boot.h"
 #include "media/media_file.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
+#include "memory/memory.h"
+#include "settings/config_paths.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

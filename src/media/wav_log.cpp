@@ -4,8 +4,8 @@
 
 #include "base/byte_io.h"
 #include "base/file_write.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/sound/sound_options.h"
+#include "runtime/sound_options.h"
+#include "runtime/sound_output.h"
 
 namespace varn {
 

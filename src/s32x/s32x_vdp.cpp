@@ -5,10 +5,10 @@
 
 #include "base/endian.h"
 #include "genesis/bus/bus.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "runtime/region.h"
 #include "s32x/s32x.h"
 #include "s32x/sh2_onchip.h"
 #include "sh2/sh2.h"

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "s32x/s32x.h"
 #include "sh2/sh2.h"
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "genesis/memory/memory.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 #include "segacd/scd_internal.h"
 #include "segacd/segacd.h"
 

@@ -4,7 +4,7 @@
 
 #include "base/config.h"
 #include "cddrive/cd_requests.h"
-#include "genesis/runtime/thread_link.h"
+#include "runtime/thread_link.h"
 #include "segacd/scd_cache.h"
 #include "segacd/segacd.h"
 

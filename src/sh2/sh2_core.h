@@ -17,7 +17,7 @@
 
 #include "base/endian.h"
 #include "base/types.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 

@@ -10,9 +10,9 @@
 
 #include "base/endian.h"
 #include "base/speed_paths.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 #include "support/m68k_flat_bus.h"
 
 namespace varn::test {

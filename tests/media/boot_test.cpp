@@ -6,10 +6,11 @@
 #include <cstring>
 
 #include "base/endian.h"
-#include "genesis/runtime/region.h"
-#include "genesis/runtime/sound_output.h"
 #include "media/system_roms.h"
 #include "media_fixture.h"
+#include "runtime/machine_table.h"
+#include "runtime/region.h"
+#include "runtime/sound_output.h"
 
 namespace varn {
 namespace {
@@ -208,7 +209,7 @@ TEST_F(Boot, MachinesNotInThisBuildAreRefused) {
 }
 
 TEST_F(Boot, RebootThroughTheThreadLinkKeepsTheSave) {
-    media_bind_hooks();
+    media_bind_slots();
     ASSERT_EQ(load("A.BIN", cartridge("A", 0x200001, 0x203FFF)), LoadResult::kBooted);
     cart_sram[5] = 0x99;
     emu_reboot_sequence(0);

@@ -6,6 +6,7 @@
 #include "base/endian.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "runtime/machine_table.h"
 #include "s32x/s32x_test_support.h"
 
 namespace varn::test {

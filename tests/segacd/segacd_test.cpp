@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "genesis/bus/save_ram.h"
-#include "genesis/sound/sound_options.h"
 #include "m68k/m68k_bus.h"
+#include "runtime/sound_options.h"
 #include "segacd/segacd.h"
 #include "segacd_fixture.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 #include "support/test_files.h"

@@ -1,10 +1,10 @@
 // The Master System machine: region choice, the VDP's line and frame interrupts with the
 // pause button, code running from paged memory, and the frame loop's shape and sound.
 
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
+#include "memory/memory.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "sms/sms_bus.h"
 #include "sms/sms_psg.h"
 #include "sms/sms_vdp.h"

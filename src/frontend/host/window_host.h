@@ -46,11 +46,11 @@ class WindowHost : public NullHost {
     // thread where the drive's commands run.
     void sound_pause() override {
         sound_.pause();
-        requests_.post(kCdRequestPause, 0);
+        requests_.post(kRequestCdPauseAudio, 0);
     }
     void sound_resume() override {
         sound_.resume();
-        requests_.post(kCdRequestResume, kCdResumeWithSound);
+        requests_.post(kRequestCdResumeAudio, kCdResumeWithSound);
     }
 
   private:

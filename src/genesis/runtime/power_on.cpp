@@ -5,29 +5,27 @@
 
 #include "base/config.h"
 #include "genesis/bus/bus.h"
+#include "genesis/bus/eeprom.h"
 #include "genesis/io/controller_ports.h"
-#include "genesis/io/eeprom.h"
 #include "genesis/io/input_update.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/sound/ym2612_tables.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
+#include "runtime/region.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
-
-void (*addon_power_off_hook)() = nullptr;
 
 namespace {
 
 void set_screen_320x224() {
-    screen_width  = 320;
-    screen_height = 224;
+    screen_width  = kGenesisPicture.width;
+    screen_height = kGenesisPicture.height;
     gui_post_to_frame(0, kRequestDisplaySizeChanged);
 }
 
@@ -39,7 +37,6 @@ void power_on_common() {
     z80_ram.fill(0);
 
     emu_state_flags.fetch_and(~kState32xActive);
-    if (addon_power_off_hook != nullptr) addon_power_off_hook();
 
     m68k_context.slice_cycles = cfg_slice_length(cfg_gen_m68k_speed);
     z80_set_slice_budget(cfg_slice_length(cfg_gen_z80_speed));

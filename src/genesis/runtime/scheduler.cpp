@@ -1,14 +1,9 @@
 #include "genesis/runtime/scheduler.h"
 
-#include <array>
-
 #include "base/config.h"
 #include "base/speed_paths.h"
 #include "genesis/io/input_update.h"
 #include "genesis/io/lightgun.h"
-#include "genesis/runtime/pacing.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/sound/ym2612_tables.h"
@@ -16,28 +11,17 @@
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
+#include "runtime/machine_table.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
 
-FramePosition frame_pos{0, kPhaseVblank, 0};
-RunStats run_stats{};
 FrameSeams frame_seams{};
 void (*slice_end_probe)() = nullptr;
 
 namespace {
-
-// By phase: the counter bit that ends it, the counter correction and the phase step.
-constexpr u32 kPhaseMask[3] = {8, 2, 0x200};
-constexpr u32 kPhaseAdd[3]  = {static_cast<u32>(-8), 14, static_cast<u32>(-512)};
-constexpr u32 kPhaseStep[3] = {1, static_cast<u32>(-1), static_cast<u32>(-2)};
-
-// The sample clock's step by the low byte of the rate option, so that a slice reads it
-// with one load.
-constexpr std::array<u32, 256> kSampleStepByOption = [] {
-    std::array<u32, 256> t{};
-    for (u32 b = 0; b < 256; ++b) t[b] = kSampleSteps[sound_rate_index_of(b)];
-    return t;
-}();
 
 template <typename F, typename... Args>
 inline void call(F* f, Args... args) {
@@ -97,7 +81,9 @@ void frame_end() {
     sound_frame_end();
     vdp_vint_raise();
     call(frame_seams.s32x_vint_frame);
-    if (machine_kind == kMachineSegaCd) gui_post_to_frame(0, kRequestCdPoll);
+    if (const MachineRecord* machine = machine_current();
+        machine != nullptr && machine->polls_cd_drive)
+        gui_post_to_frame(0, kRequestCdPoll);
     Host& host = emu_host();
     if (frame_drawn()) {
         const FrameSurface s = host.present_frame();
@@ -161,33 +147,13 @@ FrameResult run_frame_loop() {
         }
         if constexpr (kChecked) call(probe);
 
-        const u32 before = frame_pos.sound_sample_clock;
-        frame_pos.sound_sample_clock += sample_step;
-        if (frame_pos.sound_sample_clock < before) make_sample();
-        ++frame_pos.slice_counter;
-        if (--phase_left != 0) continue;
-        if (phase_end(frame_pos.slice_phase, frame_pos.slice_counter)) break;
-        phase_left = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
+        if (slice_clock_tail<make_sample, phase_end>(sample_step, phase_left)) break;
     }
     run_stats.slices += slices;
     return result;
 }
 
 }  // namespace
-
-bool frame_phase_change(u32 phase, u32 n) {
-    frame_pos.slice_counter = n + kPhaseAdd[phase];
-    frame_pos.slice_phase   = phase + kPhaseStep[phase];
-    return (frame_pos.slice_counter & 0xE00) == 0xE00;
-}
-
-u32 slices_to_phase_end(u32 phase, u32 counter) {
-    const u32 end_bit = kPhaseMask[phase];
-    const u32 next    = counter + 1;
-    return (next & end_bit) != 0 ? 1 : 1 + end_bit - (next & (end_bit - 1));
-}
-
-u32 sample_step_for_option(u32 option) { return kSampleStepByOption[option & 0xFF]; }
 
 FrameResult run_frame() {
     const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;
@@ -205,11 +171,6 @@ void genesis_run_entry() {
         }
         if (!emu_check_pause_stop()) return;
     }
-}
-
-void scheduler_reset() {
-    frame_pos.slice_counter = 0;
-    frame_pos.slice_phase   = kPhaseVblank;
 }
 
 void video_reset_line_counters(u32 clock_ms) {

@@ -94,6 +94,11 @@ inline constexpr u32 kVramWords         = 0x8000;
 inline constexpr u32 kCramWords         = 64;
 inline constexpr u32 kVsramWords        = 64;  // the console has 40; the rest is reachable slack
 inline constexpr u32 kVsramConsoleWords = 40;
+// The memories in bytes as the console holds them (and as states and Genecyst files keep
+// them): VRAM, the palette and the console's 40 words of scroll RAM.
+inline constexpr u32 kVramBytes  = kVramWords * 2;
+inline constexpr u32 kCramBytes  = kCramWords * 2;
+inline constexpr u32 kVsramBytes = kVsramConsoleWords * 2;
 extern std::array<u16, kVramWords> vdp_vram;
 extern std::array<u16, kCramWords> vdp_cram;
 extern std::array<u16, kVsramWords> vdp_vsram;
@@ -256,7 +261,7 @@ void vdp_dma_map_cartridge(std::span<const u8> rom, std::span<const u8> work_ram
 void vdp_dma_map_segacd(std::span<const u8> bios, std::span<const u8> prg_ram,
                         std::span<const u8> word_ram_image, u32 word_ram_offset,
                         std::span<const u8> work_ram);
-// The same over the machine's memory arena (src/genesis/memory/memory.h), as the power-on
+// The same over the machine's memory arena (src/memory/memory.h), as the power-on
 // routines call them.
 void vdp_dma_map_cartridge();
 void vdp_dma_map_segacd();

@@ -3,6 +3,7 @@
 
 #include "genesis/z80/genesis_z80.h"
 
+#include "runtime/machine_table.h"
 #include "runtime_fixture.h"
 
 namespace varn::test {

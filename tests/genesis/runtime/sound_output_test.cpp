@@ -1,6 +1,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/machine_table.h"
 #include "runtime_fixture.h"
 
 namespace varn::test {
