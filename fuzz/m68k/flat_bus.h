@@ -93,7 +93,7 @@ inline void reset_machine() {
     clear_dirty();
     write_digest() = 0;
     m68k_reset_records();
-    m68k_clear_hooks();
+    m68k_clear_slots();
 }
 
 // Copies input bytes into an image and marks them for clearing.

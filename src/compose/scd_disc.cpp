@@ -65,12 +65,12 @@ u32 scd_disc_read_sector0(std::span<u8, 2048> user_data) {
 
 void scd_bind_disc() {
     cd_toc_builder              = build_toc;
-    cd_request_seams.fill_begin = [](u32 sector) -> std::span<u8> {
+    cd_request_slots.fill_begin = [](u32 sector) -> std::span<u8> {
         return cd_cache_fill_begin(static_cast<s32>(sector));
     };
-    cd_request_seams.fill_end   = cd_cache_fill_end;
-    cd_request_seams.toc        = [] { return std::span<u8>(cd_toc); };
-    cd_request_seams.image_read = image_read;
+    cd_request_slots.fill_end   = cd_cache_fill_end;
+    cd_request_slots.toc        = [] { return std::span<u8>(cd_toc); };
+    cd_request_slots.image_read = image_read;
 }
 
 }  // namespace varn

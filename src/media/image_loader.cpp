@@ -23,7 +23,7 @@
 namespace varn {
 
 ImageLoader image_loader;
-void (*cue_parse_hook)() = cue_parse;
+void (*cue_parse_slot)() = cue_parse;
 
 namespace {
 
@@ -72,8 +72,8 @@ LoadResult boot_if_ready() {
         image_loader.image_file_name.clear();
         return LoadResult::kRejected;
     }
-    if (image_loader.load_type == kLoadCueSheet && cue_parse_hook != nullptr) {
-        cue_parse_hook();
+    if (image_loader.load_type == kLoadCueSheet && cue_parse_slot != nullptr) {
+        cue_parse_slot();
         // The sheet's first file must be there and agree with the sheet.
         if (!ready_to_boot()) {
             image_loader.image_file_name.clear();

@@ -331,8 +331,8 @@ void boot_sega_cd_from_drive() {
 }
 
 void media_bind_slots() {
-    machine_boot_hook            = [](u32 mode) { machine_boot(mode); };
-    machine_save_backup_ram_hook = machine_save_backup_ram;
+    machine_boot_slot            = [](u32 mode) { machine_boot(mode); };
+    machine_save_backup_ram_slot = machine_save_backup_ram;
 }
 
 }  // namespace varn

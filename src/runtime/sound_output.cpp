@@ -10,7 +10,7 @@
 namespace varn {
 
 SoundFrame sound_frame;
-SoundLogHook sound_log_hook = nullptr;
+SoundLogSlot sound_log_slot = nullptr;
 
 namespace {
 
@@ -55,7 +55,7 @@ void sound_copy_to_buffer() {
                 (sound_frame.sound_host_write_pos + sound_frame.sound_write_pos) %
                 sound_frame.host_buffer_size;
         }
-        if (sound_log_hook != nullptr) sound_log_hook(sound_frame.samples, total);
+        if (sound_log_slot != nullptr) sound_log_slot(sound_frame.samples, total);
     }
     sound_frame.sound_write_pos = 0;
 }
@@ -85,8 +85,8 @@ void sound_frame_end() {
         }
     }
     // No host copy: the log still receives the frame, and the area is emptied.
-    if (!emu_fast_forward() && sound_log_hook != nullptr) {
-        sound_log_hook(sound_frame.samples,
+    if (!emu_fast_forward() && sound_log_slot != nullptr) {
+        sound_log_slot(sound_frame.samples,
                        std::min(sound_frame.sound_write_pos, kFrameSampleBytes));
     }
     sound_frame.sound_write_pos = 0;

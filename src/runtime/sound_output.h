@@ -55,8 +55,8 @@ void sound_frame_end();
 
 // Receives every frame's samples (the sound log; the headless runner's WAV writer). Not
 // called in fast-forward. Null: no log.
-using SoundLogHook = void (*)(const s16* samples, u32 bytes);
-extern SoundLogHook sound_log_hook;
+using SoundLogSlot = void (*)(const s16* samples, u32 bytes);
+extern SoundLogSlot sound_log_slot;
 
 void sound_output_reset();
 

@@ -11,8 +11,8 @@ std::atomic<u32> emu_pause_ack{0};
 std::atomic<u32> emu_stop_req{0};
 std::atomic<u32> emu_stop_ack{0};
 std::atomic<u32> emu_state_flags{0};
-void (*machine_boot_hook)(u32 mode)            = nullptr;
-void (*machine_save_backup_ram_hook)(u32 mode) = nullptr;
+void (*machine_boot_slot)(u32 mode)            = nullptr;
+void (*machine_save_backup_ram_slot)(u32 mode) = nullptr;
 
 namespace {
 
@@ -170,8 +170,8 @@ void emu_stop_and_wait() {
 void emu_reboot_sequence(u32 mode) {
     emu_pause_request(kPauseUser);
     current_host->sound_pause();
-    if (machine_boot_hook != nullptr) machine_boot_hook(mode);
-    if (machine_save_backup_ram_hook != nullptr) machine_save_backup_ram_hook(mode);
+    if (machine_boot_slot != nullptr) machine_boot_slot(mode);
+    if (machine_save_backup_ram_slot != nullptr) machine_save_backup_ram_slot(mode);
     emu_resume_request(kPauseUser);
 }
 

@@ -129,8 +129,8 @@ void emu_stop_and_wait();
 void emu_reboot_sequence(u32 mode);
 // The image loader's boot and backup-RAM save that the reboot runs. Null until image
 // loading is bound (the reboot then only pauses and resumes).
-extern void (*machine_boot_hook)(u32 mode);
-extern void (*machine_save_backup_ram_hook)(u32 mode);
+extern void (*machine_boot_slot)(u32 mode);
+extern void (*machine_save_backup_ram_slot)(u32 mode);
 
 // Resets the link words (tests; never while a thread runs).
 void thread_link_reset();

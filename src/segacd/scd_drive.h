@@ -66,7 +66,7 @@ extern CdcState cdc;
 // The front end's tray word: 1 while its tray is open (it calls the notices below).
 extern u32 cd_tray_word;
 
-// Binds the drive and the controller to the unit's register seams (start-up).
+// Binds the drive and the controller to the unit's register slots (start-up).
 void scd_disc_init();
 
 // Power-on.

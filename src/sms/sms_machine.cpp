@@ -76,7 +76,7 @@ void sms_power_on_machine() {
     screen_height = kSmsLines;
     gui_post_to_frame(0, kRequestDisplaySizeChanged);
 
-    frame_seams.clear_addon_halts = sms_z80_clear_stopped;
+    frame_slots.clear_addon_halts = sms_z80_clear_stopped;
     sms_ports_init();  // the port tables are whole before the Z80 first runs
     const bool bios     = cfg(cfg_sms_use_bios) != 0;
     sms_paging.bios_off = bios ? 0 : 1;

@@ -71,7 +71,7 @@ class CdRequestsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         cache            = {};
-        cd_request_seams = {test_fill_begin, test_fill_end, test_toc, test_image_read};
+        cd_request_slots = {test_fill_begin, test_fill_end, test_toc, test_image_read};
         cd_requests_reset();
         cd_drive_table_reset();
         bus.entries = {{{0, 0, 0, 0, kScsiTypeCdRom, "/dev/sr0"}, &drive}};
@@ -83,7 +83,7 @@ class CdRequestsTest : public ::testing::Test {
         aspi_stop_disc();
         cd_drive_set_system_bus(nullptr);
         cd_drive_table_reset();
-        cd_request_seams = {};
+        cd_request_slots = {};
     }
     void choose_drive() {
         cd_drive_scan(bus);

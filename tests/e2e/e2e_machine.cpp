@@ -159,7 +159,7 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
     e2e_power_on(image, plan.with_32x);
     tally             = SoundTally{};
     tally.frames_left = plan.sound_frames;
-    sound_log_hook    = tally_sound;
+    sound_log_slot    = tally_sound;
 
     for (u64 f = 0; f < plan.frames; ++f) {
         u8 held = 0;
@@ -185,7 +185,7 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
             result.picture        = frame->pixels();
         }
     }
-    sound_log_hook = nullptr;
+    sound_log_slot = nullptr;
     if (plan.with_32x) {
         s32x_set_fitted(false);
         s32x_reset();

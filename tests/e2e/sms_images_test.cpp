@@ -127,7 +127,7 @@ ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* 
     scheduler_reset();
     pace_rebase(host.now_ms());
     sound          = Sound{};
-    sound_log_hook = keep_sound;
+    sound_log_slot = keep_sound;
 
     ImageRun r;
     for (u64 f = 0; f < frames; ++f) {
@@ -150,7 +150,7 @@ ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* 
             }
         }
     }
-    sound_log_hook = nullptr;
+    sound_log_slot = nullptr;
     r.sound_crc    = sound.crc;
     r.loud         = sound.loud;
     if (dump_dir != nullptr) {

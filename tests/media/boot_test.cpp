@@ -216,8 +216,8 @@ TEST_F(Boot, RebootThroughTheThreadLinkKeepsTheSave) {
     EXPECT_EQ(cart_sram[5], 0x99);
     EXPECT_EQ(read_file(brm("A.BRM"))[5], 0x99);
     EXPECT_EQ(machine_kind, kMachineGenesis);
-    machine_boot_hook            = nullptr;
-    machine_save_backup_ram_hook = nullptr;
+    machine_boot_slot            = nullptr;
+    machine_save_backup_ram_slot = nullptr;
 }
 
 }  // namespace

@@ -331,7 +331,7 @@ RunResult run_once(const std::function<void()>& start, u64 frames,
     run.mode      = mode;
     run.slice     = 0;
     RunResult r;
-    slice_end_probe = probe;
+    slice_end_slot = probe;
     for (; r.frames < frames; ++r.frames) {
         if (before_frame) before_frame(r.frames);
         if (run_frame() == FrameResult::kHalted) {
@@ -341,7 +341,7 @@ RunResult run_once(const std::function<void()>& start, u64 frames,
         if (mode == Mode::kCompare && run.first_differs != ~u64{0}) break;
         if (mode == Mode::kCapture && run.captured_any) break;
     }
-    slice_end_probe = nullptr;
+    slice_end_slot = nullptr;
     unwatch_ram();
     set_speed_paths(true);
     return r;

@@ -326,7 +326,7 @@ class RunnerHost : public Host {
 struct RunScope {
     ~RunScope() {
         machine_close();
-        sound_log_hook = nullptr;
+        sound_log_slot = nullptr;
         if (wav_logging != 0) (void)wav_log_stop();
         emu_set_host(nullptr);
         media_set_ui(nullptr);

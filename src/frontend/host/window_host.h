@@ -1,6 +1,6 @@
 #pragma once
-// The Host seam as the window program fills it (toolkit-free): requests go into the request queue
-// that the main window drains, finished frames into the frame images (the window is asked to
+// The Host interface as the window program fills it (toolkit-free): requests go into the request
+// queue that the main window drains, finished frames into the frame images (the window is asked to
 // repaint), sound into the sound output; the clock is the monotonic one.
 
 #include <atomic>

@@ -31,7 +31,7 @@ void set_screen_320x224() {
 
 // Steps shared by both power-ons, after the maps: memories, CPUs, chips, latches, ports.
 void power_on_common() {
-    emu_bind_hooks();
+    emu_bind_slots();
     std::fill(m68k_ram.begin(), m68k_ram.end(), u8{0});
     vdp_clear_memories();
     z80_ram.fill(0);
@@ -63,14 +63,14 @@ u8 version_bits() {
 
 }  // namespace
 
-void emu_bind_hooks() {
-    scheduler_bind_hooks();
-    m68k_irq_ack_hook                      = vdp_irq_acknowledge;
+void emu_bind_slots() {
+    scheduler_bind_slots();
+    m68k_irq_ack_slot                      = vdp_irq_acknowledge;
     io_version_bits                        = version_bits;
-    input_runtime_links.fast_forward_on    = emu_fast_forward_on;
-    input_runtime_links.fast_forward_off   = emu_fast_forward_off;
-    vdp_runtime_links.pal_flag             = &region.pal_flag;
-    vdp_runtime_links.display_size_changed = [] {
+    input_runtime_slots.fast_forward_on    = emu_fast_forward_on;
+    input_runtime_slots.fast_forward_off   = emu_fast_forward_off;
+    vdp_runtime_slots.pal_flag             = &region.pal_flag;
+    vdp_runtime_slots.display_size_changed = [] {
         gui_post_to_frame(0, kRequestDisplaySizeChanged);
     };
 }
@@ -82,7 +82,7 @@ void emu_components_init() {
     ym2612_tables_init_level();
     ym2612_tables_init_env_a();
     ym2612_tables_init_env_c();
-    emu_bind_hooks();
+    emu_bind_slots();
     // The table builders leave the floating-point environment as they found it only by
     // convention; start the program from the default one.
     std::fesetenv(FE_DFL_ENV);
@@ -101,8 +101,8 @@ void segacd_power_on() {
 void genesis_power_on_machine() {
     set_screen_320x224();
     // A cartridge machine runs without the Sega CD's slice and sound.
-    frame_seams.segacd_slice      = nullptr;
-    frame_seams.segacd_pcm_sample = nullptr;
+    frame_slots.segacd_slice      = nullptr;
+    frame_slots.segacd_pcm_sample = nullptr;
 
     boot_rom_latch_power_on();
     const bool boot_rom_first = cfg(cfg_gen_use_bios) != 0 && (boot_rom_latch & 1) == 0;

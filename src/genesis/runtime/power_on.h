@@ -14,13 +14,13 @@ namespace varn {
 // The picture of every machine built on the Genesis at power-on.
 inline constexpr PictureSize kGenesisPicture{320, 224};
 
-// Once at program start: opcode tables, bus tables, FM chip tables, and the hooks through
+// Once at program start: opcode tables, bus tables, FM chip tables, and the slots through
 // which the 68000 core continues into the rest of the machine.
 void emu_components_init();
 
-// Binds the hooks through which the 68000 core, the VDP and the bus reach the scheduler,
+// Binds the slots through which the 68000 core, the VDP and the bus reach the scheduler,
 // the region and the front end (start-up; power-on binds them again).
-void emu_bind_hooks();
+void emu_bind_slots();
 
 // Resets the CPUs, chips, memories and bus of a cartridge machine and stores the run entry.
 // An idle emulation thread starts the machine the moment the entry is stored.

@@ -18,8 +18,8 @@
 
 namespace varn {
 
-FrameSeams frame_seams{};
-void (*slice_end_probe)() = nullptr;
+FrameSlots frame_slots{};
+void (*slice_end_slot)() = nullptr;
 
 namespace {
 
@@ -32,8 +32,8 @@ inline void call(F* f, Args... args) {
 // enable it and the 68000 lets it run, light gun and pad time-outs, FM timers, then the
 // add-on units. The loop runs it straight after the 68000's slice, which hands on to no
 // successor of its own: a slice that did not halt the CPU, skipped or not, always ends
-// here. A machine whose add-on seams are unbound runs the chain without them (chosen at
-// each frame start: the seams are bound at power-on, between frames). A Z80 that stops on an
+// here. A machine whose add-on slots are unbound runs the chain without them (chosen at
+// each frame start: the slots are bound at power-on, between frames). A Z80 that stops on an
 // emulation error stops the whole machine like a 68000 halt: false, and nothing after it in
 // the chain runs. `plain` (read by the checked loop only) runs the Z80 with the speed paths
 // off.
@@ -51,9 +51,9 @@ template <bool kAddons, bool kChecked>
     lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
     ym2612_timers_line();
     if constexpr (kAddons) {
-        call(frame_seams.segacd_slice);
+        call(frame_slots.segacd_slice);
         if ((emu_state_flags.load(std::memory_order_relaxed) & kState32xActive) != 0) {
-            call(frame_seams.s32x_slice);
+            call(frame_slots.s32x_slice);
         }
     }
     return true;
@@ -69,8 +69,8 @@ void withdraw_run_entry() { emu_thread_target.store(nullptr); }
     if (slot == nullptr) return;  // the area is full: the sample is dropped
     psg_render_sample(*slot);     // stores
     ym2612_output_sample(*slot);  // adds, with saturation
-    call(frame_seams.segacd_pcm_sample, slot);
-    call(frame_seams.s32x_pwm_sample, slot);
+    call(frame_slots.segacd_pcm_sample, slot);
+    call(frame_slots.s32x_pwm_sample, slot);
     sound_frame.sound_write_pos += 2;
     ++run_stats.samples;
 }
@@ -80,7 +80,7 @@ void frame_end() {
     frame_pos.slice_phase   = kPhaseVblank;
     sound_frame_end();
     vdp_vint_raise();
-    call(frame_seams.s32x_vint_frame);
+    call(frame_slots.s32x_vint_frame);
     if (const MachineRecord* machine = machine_current();
         machine != nullptr && machine->polls_cd_drive)
         gui_post_to_frame(0, kRequestCdPoll);
@@ -97,7 +97,7 @@ void frame_end() {
 // The end of a phase, reached with the counter `n` that ended it: the line and frame
 // events of the video chip, the line's picture, or the frame end (returns true).
 [[gnu::noinline]] bool phase_end(u32 phase, u32 n) {
-    call(frame_seams.s32x_palette_access);
+    call(frame_slots.s32x_palette_access);
     if (frame_phase_change(phase, n)) {
         frame_end();
         return true;
@@ -105,12 +105,12 @@ void frame_end() {
     if (frame_pos.slice_phase == kPhaseDraw) {
         if (frame_pos.slice_counter == 0) {
             vdp_hint_counter_reload();
-            call(frame_seams.s32x_palette_refresh);
+            call(frame_slots.s32x_palette_refresh);
         }
         z80_irq_clear();
     } else {
         vdp_hint_counter_step();
-        call(frame_seams.s32x_hint_line);
+        call(frame_slots.s32x_hint_line);
         if (frame_drawn()) render_line_dispatch();
     }
     return false;
@@ -131,7 +131,7 @@ FrameResult run_frame_loop() {
     u64 slices            = 0;
     FrameResult result    = FrameResult::kFrameEnd;
     [[maybe_unused]] const bool plain      = kChecked && !speed_paths_enabled();
-    [[maybe_unused]] void (*const probe)() = slice_end_probe;
+    [[maybe_unused]] void (*const probe)() = slice_end_slot;
     for (;;) {
         ++slices;
         if (kChecked && plain) {
@@ -156,8 +156,8 @@ FrameResult run_frame_loop() {
 }  // namespace
 
 FrameResult run_frame() {
-    const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;
-    if (slice_end_probe != nullptr || !speed_paths_enabled()) [[unlikely]]
+    const bool addons = frame_slots.segacd_slice != nullptr || frame_slots.s32x_slice != nullptr;
+    if (slice_end_slot != nullptr || !speed_paths_enabled()) [[unlikely]]
         return addons ? run_frame_loop<true, true>() : run_frame_loop<false, true>();
     return addons ? run_frame_loop<true, false>() : run_frame_loop<false, false>();
 }
@@ -185,24 +185,24 @@ void emu_clear_cpu_halts() {
     m68k_context.status &= ~kM68kStatusHalted;
     s68k_context.status &= ~kM68kStatusHalted;
     z80_clear_stopped();
-    call(frame_seams.clear_addon_halts);
+    call(frame_slots.clear_addon_halts);
 }
 
-void scheduler_bind_hooks() {
+void scheduler_bind_slots() {
     m68k_successor                  = nullptr;  // the frame loop runs the chain itself
     m68k_z80_successor              = nullptr;
     m68k_z80_released               = nullptr;
-    m68k_halt_hook                  = withdraw_run_entry;
-    z80_halt_hook                   = withdraw_run_entry;
-    vdp_runtime_links.slice_counter = &frame_pos.slice_counter;
-    vdp_runtime_links.slice_phase   = &frame_pos.slice_phase;
+    m68k_halt_slot                  = withdraw_run_entry;
+    z80_halt_slot                   = withdraw_run_entry;
+    vdp_runtime_slots.slice_counter = &frame_pos.slice_counter;
+    vdp_runtime_slots.slice_phase   = &frame_pos.slice_phase;
 }
 
 void scheduler_reset_all() {
-    frame_pos       = FramePosition{0, kPhaseVblank, 0};
-    run_stats       = RunStats{};
-    frame_seams     = FrameSeams{};
-    slice_end_probe = nullptr;
+    frame_pos      = FramePosition{0, kPhaseVblank, 0};
+    run_stats      = RunStats{};
+    frame_slots    = FrameSlots{};
+    slice_end_slot = nullptr;
 }
 
 }  // namespace varn

@@ -29,9 +29,9 @@ void genesis_run_entry();
 // so the first frame after a boot is partial.
 void video_reset_line_counters(u32 clock_ms);
 
-// Seams for the add-on units and for parts that join the frame later. Null entries are
+// Slots for the add-on units and for parts that join the frame later. Null entries are
 // skipped. They are called on the emulation thread.
-struct FrameSeams {
+struct FrameSlots {
     // Sega CD: runs the sub-CPU slice and the drive/timer tick (it keeps its own run state
     // and does nothing while the sub-CPU is stopped); adds the PCM chip's sample; raised
     // once a frame for the machine's own frame work.
@@ -39,7 +39,7 @@ struct FrameSeams {
     void (*segacd_pcm_sample)(s16* slot);
     // 32X: the two SH-2s with their on-chip units and the PWM line step (called only while
     // the 32X is active); the palette-access flag at each phase change, the palette
-    // refresh at line 0, the H-blank line hook and the frame hook.
+    // refresh at line 0, the H-blank line slot and the frame slot.
     void (*s32x_slice)();
     void (*s32x_palette_access)();
     void (*s32x_palette_refresh)();
@@ -50,17 +50,17 @@ struct FrameSeams {
     // Clears the halt bits of the CPUs of the add-on units and the Master System.
     void (*clear_addon_halts)();
 };
-extern FrameSeams frame_seams;
+extern FrameSlots frame_slots;
 
 // Called at the end of every slice, after the chain (and at the slice that halts a CPU),
 // when bound: the checks that watch the whole machine slice by slice. Taken at each frame
 // start; null (the default) runs the frame loop without it.
-extern void (*slice_end_probe)();
+extern void (*slice_end_slot)();
 
-// Binds the 68000 core's successor and halt hooks to this loop's chain (start-up).
-void scheduler_bind_hooks();
+// Binds the 68000 core's successor and halt slots to this loop's chain (start-up).
+void scheduler_bind_slots();
 
-// Back to the program-start position and counts, seams unbound (tests).
+// Back to the program-start position and counts, slots unbound (tests).
 void scheduler_reset_all();
 
 }  // namespace varn

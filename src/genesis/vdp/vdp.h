@@ -178,7 +178,7 @@ void vdp_hint_counter_step();    // start of every line's horizontal blank
 void vdp_vint_raise();           // frame end
 
 // The 68000 calls these when it takes level 4 / level 6 (vdp_irq_acknowledge fits the
-// core's acknowledge hook: level 4 clears H-interrupt pending, level 6 V-interrupt pending).
+// core's acknowledge slot: level 4 clears H-interrupt pending, level 6 V-interrupt pending).
 void vdp_hint_acknowledge();
 void vdp_vint_acknowledge();
 void vdp_irq_acknowledge(u32 level);
@@ -193,13 +193,13 @@ void vdp_irq_acknowledge(u32 level);
 //   display_size_changed         screen_width or screen_height changed: post request
 //                                0x20000000 to the front end
 inline constexpr u32 kVdpUnboundLinkWord = 0;
-struct VdpRuntimeLinks {
+struct VdpRuntimeSlots {
     const u32* slice_counter       = &kVdpUnboundLinkWord;
     const u32* slice_phase         = &kVdpUnboundLinkWord;
     const u32* pal_flag            = &kVdpUnboundLinkWord;
     void (*display_size_changed)() = nullptr;
 };
-extern VdpRuntimeLinks vdp_runtime_links;
+extern VdpRuntimeSlots vdp_runtime_slots;
 
 // Status bits held in `status` that a read reports once and clears: DMA busy.
 inline constexpr u8 kVdpStatusClearedByRead = 0x02;
@@ -220,12 +220,12 @@ inline u16 vdp_read_status() {
     static constexpr u8 kPhaseBlank[4] = {0x00, 0x04, 0x08, 0x00};
     VdpControlState& s                 = vdp_control_state;
     s.second_word_pending              = false;
-    const u32 phase                    = *vdp_runtime_links.slice_phase;
-    u32 status = 0x3600 | (*vdp_runtime_links.pal_flag & 1) | (s.status & 0x62) |
+    const u32 phase                    = *vdp_runtime_slots.slice_phase;
+    u32 status = 0x3600 | (*vdp_runtime_slots.pal_flag & 1) | (s.status & 0x62) |
                  (s.vint_pending << 7) | ((s.interlace & s.odd_field) << 4);
     s.status &= static_cast<u8>(~kVdpStatusClearedByRead);
     status |= kPhaseBlank[phase & 3];
-    if (phase == 1 && *vdp_runtime_links.slice_counter == ((223u << 4) | 1)) status |= 0x08;
+    if (phase == 1 && *vdp_runtime_slots.slice_counter == ((223u << 4) | 1)) status |= 0x08;
     return static_cast<u16>(status);
 }
 

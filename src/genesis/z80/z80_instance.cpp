@@ -13,7 +13,7 @@ namespace varn {
 // The slice length is the default until the settings give another.
 constinit z80_cpu_context z80_context = z80_initial_context();
 
-void (*z80_halt_hook)() = nullptr;
+void (*z80_halt_slot)() = nullptr;
 
 void z80_run() { GenesisZ80::run(z80_context); }
 void z80_run_paths_on() { GenesisZ80::run<GenesisZ80::Paths::kOn>(z80_context); }

@@ -95,7 +95,7 @@ u8 pad_th_high = 0x7F;  // a three-button pad with nothing pressed
 u8 pad_th_low  = 0x33;
 u8 pad_th      = 1;
 
-TEST_F(CartridgeProgramTest, PadPortsThroughTheDeviceSeam) {
+TEST_F(CartridgeProgramTest, PadPortsThroughTheDeviceSlot) {
     ASSERT_TRUE(power_on("bus_pad_port_cart"));
     io_port_device_read = [](u32 port) -> u8 {
         if (port != 0) return kIoPortNoDevice;

@@ -100,8 +100,8 @@ class MediaMachineTest : public RuntimeTest {
         compose_machines();
         // The machine is powered on by hand here, with no image loaded through the media:
         // a reboot (a demo recording starts with one) restarts the frames without a boot.
-        machine_boot_hook            = nullptr;
-        machine_save_backup_ram_hook = nullptr;
+        machine_boot_slot            = nullptr;
+        machine_save_backup_ram_slot = nullptr;
         RuntimeTest::SetUp();
         reset_genesis_records();
         emu_set_host(&drawing_host);

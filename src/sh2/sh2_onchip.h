@@ -60,6 +60,22 @@ struct Sh2OnChip {
 };
 extern std::array<Sh2OnChip, 2> sh2_onchip;  // master, slave
 
+// The board the SH-2s sit on, as their DMA controller reaches it: the board's memories and
+// the two register ends a channel can feed (the FIFO and the PWM queues). Filled by the
+// board's unit at start-up; a null entry leaves such an end idle.
+struct Sh2DmaBoardSlots {
+    // The board's end at `addr` (areas 0x00, 0x04, 0x06 and their cache-through images):
+    // a memory, a register end or, where nothing answers, kIdle.
+    void (*resolve)(u32 addr, Sh2DmaEnd& end) = nullptr;
+    // Units a register end can still give (as source) or take.
+    u32 (*register_avail)(const Sh2DmaEnd& end, bool as_source) = nullptr;
+    // The FIFO's oldest word as a DMA source reads it (the board counts its request down).
+    u16 (*fifo_read)()                     = nullptr;
+    void (*fifo_write)(u16 word)           = nullptr;
+    void (*pwm_write)(u32 queue, u16 word) = nullptr;
+};
+extern Sh2DmaBoardSlots sh2_dma_board_slots;
+
 // Fills one core's on-chip register tables.
 void sh2_onchip_fill_tables(u32 core, Sh2OnChipTables& t);
 // Binds the modules' resets to the cores' reset steps.

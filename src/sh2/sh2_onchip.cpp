@@ -1,16 +1,16 @@
-#include "s32x/sh2_onchip.h"
+#include "sh2/sh2_onchip.h"
 
 #include <algorithm>
 #include <limits>
 
 #include "base/endian.h"
 #include "memory/memory.h"
-#include "s32x/s32x.h"
 #include "sh2/sh2.h"
 
 namespace varn {
 
 std::array<Sh2OnChip, 2> sh2_onchip{};
+Sh2DmaBoardSlots sh2_dma_board_slots{};
 
 namespace {
 
@@ -108,14 +108,14 @@ void divide(u32 core) {
 constexpr u32 kPlentiful = 0x7FFFFFFF;  // availability of a memory end
 
 u32 end_avail(const Sh2DmaEnd& e, bool as_source) {
-    const auto& r = s32x_regs;
     switch (e.kind) {
         case Sh2DmaEndKind::kMemory:
             return kPlentiful;
         case Sh2DmaEndKind::kFifo:
-            return as_source ? r.fifo_fill : r.fifo_free;
         case Sh2DmaEndKind::kPwm:
-            return as_source ? 0 : s32x_pwm_room(e.queue);
+            return sh2_dma_board_slots.register_avail != nullptr
+                       ? sh2_dma_board_slots.register_avail(e, as_source)
+                       : 0;
         default:
             return 0;
     }
@@ -140,35 +140,21 @@ Sh2DmaEnd resolve(u32 core, u32 addr, s32 step, u32 unit, bool is_dest) {
     };
     switch (area) {
         case 0x00:
-        case 0x20: {
-            const u32 o = addr & 0xFFFFF;
-            if (o == 0x4012) {
-                e.kind = Sh2DmaEndKind::kFifo;
-            } else if (o == 0x4034 || o == 0x4036 || o == 0x4038) {
-                e.kind  = Sh2DmaEndKind::kPwm;
-                e.queue = (o - 0x4034) / 2;
-            } else if (o >= 0x4200 && o < 0x4400) {
-                plain(s32x_palette.data(), kS32xPaletteSize, o - 0x4200);
-            }
+        case 0x20:
+        case 0x04:
+        case 0x24:
+        case 0x06:
+        case 0x26:
+            if (sh2_dma_board_slots.resolve != nullptr) sh2_dma_board_slots.resolve(addr, e);
             if (e.kind == Sh2DmaEndKind::kFifo || e.kind == Sh2DmaEndKind::kPwm) {
                 e.step = 2;
                 if (unit != 2) e.kind = Sh2DmaEndKind::kIdle;  // only words reach the registers
             }
             break;
-        }
         case 0x02:
         case 0x22:
             // The cartridge is read only: as a destination nothing moves.
             if (!is_dest) plain(cart_rom.data(), sh2_cart_size, addr & 0xFFFFFF);
-            break;
-        case 0x04:
-        case 0x24:
-            plain(s32x_frame_buffers.data() + (s32x_fb_display ^ 1) * kS32xFrameBufferSize,
-                  kS32xFrameBufferSize, addr & (kS32xFrameBufferSize - 1));
-            break;
-        case 0x06:
-        case 0x26:
-            plain(s32x_sdram.data(), kS32xSdramSize, addr & (kS32xSdramSize - 1));
             break;
         case 0xC0:
             plain(sh2_memory + (core == 0 ? kSh2CacheOffset : kSh2sCacheOffset), kSh2CacheArraySize,
@@ -244,13 +230,11 @@ void channel_end(u32 core, u32 n) {
 }
 
 void transfer(u32 core, u32 n, u32 units) {
-    auto& ch = sh2_onchip[core].dma[n];
-    auto& r  = s32x_regs;
+    auto& ch          = sh2_onchip[core].dma[n];
+    const auto& board = sh2_dma_board_slots;
     for (u32 i = 0; i < units; ++i) {
         if (ch.src.kind == Sh2DmaEndKind::kFifo) {
-            const u16 w = s32x_fifo_pop();
-            r.dreq_len  = static_cast<u16>(r.dreq_len - 1);
-            if (r.dreq_len == 0) r.dreq_ctrl &= ~4u;
+            const u16 w = board.fifo_read();
             if (ch.dst.kind == Sh2DmaEndKind::kMemory) {
                 if (ch.dst.pos + 2 <= ch.dst.size) store_be16(ch.dst.base + ch.dst.pos, w);
                 advance(ch.dst);
@@ -271,10 +255,10 @@ void transfer(u32 core, u32 n, u32 units) {
                 advance(ch.dst);
                 break;
             case Sh2DmaEndKind::kFifo:
-                s32x_fifo_push(load_be16(bytes));
+                board.fifo_write(load_be16(bytes));
                 break;
             case Sh2DmaEndKind::kPwm:
-                s32x_pwm_push(ch.dst.queue, load_be16(bytes));
+                board.pwm_write(ch.dst.queue, load_be16(bytes));
                 break;
             default:
                 break;
@@ -629,7 +613,7 @@ void sh2_onchip_fill_tables(u32 core, Sh2OnChipTables& t) {
 }
 
 void sh2_onchip_bind_resets() {
-    sh2_onchip_reset_hooks = {serial_reset, frt_reset, dmac_reset, intc_reset, divu_reset};
+    sh2_onchip_reset_slots = {serial_reset, frt_reset, dmac_reset, intc_reset, divu_reset};
 }
 
 void sh2_onchip_reset_all() {
