@@ -12,9 +12,9 @@
 #include "runtime/sound_output.h"
 #include "runtime/thread_link.h"
 #include "s32x/s32x.h"
-#include "sh2/sh2_onchip.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
+#include "sh2/sh2_onchip.h"
 
 namespace varn::test {
 
