@@ -94,7 +94,7 @@ template <class I>
 }
 
 // How the dispatch loop meets the speed path: plainly, or watching for loops that only wait
-// (sh2_speed_paths.h), through the hooks below at a slice's start and end, before each
+// (sh2_speed_paths.h), through the slots below at a slice's start and end, before each
 // instruction of a round being recorded, at each jump back within the region and at each
 // change of region.
 struct PlainDispatch {
