@@ -4,6 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . scripts/setup.sh
 varn_ensure_packages
+# The layers first: an include that points up fails in a second, before the long build.
+cmake/check-includes.sh
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev -j "$(nproc)"

@@ -66,14 +66,11 @@ function(varn_add_fuzzer name)
     VARN_FUZZ_DEFAULTS="-max_len=${arg_MAX_LEN} ${options}")
 endfunction()
 
-# varn_core_components(<out>): the components a headless program links: every emulation and
-# media folder, and of the front end only its settings and texts (no toolkit there), never
-# its window and device libraries.
+# varn_core_components(<out>): the components a headless program links: every folder but
+# the front end's window and device libraries (settings live apart from them, in
+# src/settings, with no toolkit).
 function(varn_core_components out)
   get_property(components GLOBAL PROPERTY VARN_COMPONENTS)
   list(FILTER components EXCLUDE REGEX "^varn_frontend")
-  if(TARGET varn_frontend_config)
-    list(APPEND components varn_frontend_config)
-  endif()
   set(${out} ${components} PARENT_SCOPE)
 endfunction()

@@ -15,7 +15,7 @@
 
 #include "base/endian.h"
 #include "base/speed_paths.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "legacy/m68k/m68k_v024_core.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
@@ -76,7 +76,7 @@ struct MainCore {
     static void build() { m68k_build_jump_table(); }
     static void reset(s32 slice) {
         m68k_reset_records();
-        m68k_clear_hooks();
+        m68k_clear_slots();
         m68k_context.fetch_base   = kCartRomOffset;
         m68k_context.slice_cycles = slice;
         m68k_reset();

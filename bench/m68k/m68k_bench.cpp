@@ -11,9 +11,9 @@
 #include <benchmark/benchmark.h>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ void wl(u32 a, u32 v) { store_be32(at(a & ~3u), v); }
 void set_up(s32 slice) {
     memory_clear();
     m68k_reset_records();
-    m68k_clear_hooks();
+    m68k_clear_slots();
     m68k_page_read_byte.fill(&rb);
     m68k_page_read_word.fill(&rw);
     m68k_page_read_long.fill(&rl);

@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
 #include "m68k/m68k_core.h"
+#include "memory/memory.h"
 
 namespace varn {
 namespace {
@@ -127,8 +127,8 @@ void power_on(const std::vector<u8>& image) {
     std::fill(flat_ram.begin(), flat_ram.end(), u8{0});
     std::copy(image.begin(), image.end(), cart_rom.begin());
     m68k_reset_records();
-    m68k_clear_hooks();
-    m68k_halt_hook          = [] { halted = true; };
+    m68k_clear_slots();
+    m68k_halt_slot          = [] { halted = true; };
     halted                  = false;
     m68k_context.fetch_base = kCartRomOffset;
     m68k_reset();

@@ -11,12 +11,14 @@
 
 #include "base/config.h"
 #include "base/host.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
+#include "compose/compose.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
+#include "memory/memory.h"
+#include "runtime/machine_table.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
 namespace {
@@ -40,7 +42,7 @@ void BM_GenesisFrames(benchmark::State& state) {
         state.SkipWithError("busy cartridge not assembled");
         return;
     }
-    emu_components_init();
+    compose_varn();
     machine_kind = kMachineGenesis;
     genesis_power_on_machine();
     scheduler_reset();

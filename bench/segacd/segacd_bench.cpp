@@ -12,12 +12,14 @@
 
 #include "base/config.h"
 #include "base/host.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
+#include "compose/compose.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
+#include "memory/memory.h"
+#include "runtime/machine_table.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "segacd/scd_graphics.h"
 #include "segacd/segacd.h"
 
@@ -57,7 +59,7 @@ void BM_GenesisFrames(benchmark::State& state) {
         state.SkipWithError("busy cartridge not assembled");
         return;
     }
-    emu_components_init();
+    compose_varn();
     machine_kind = kMachineGenesis;
     genesis_power_on_machine();
     scheduler_reset();
@@ -75,7 +77,7 @@ void BM_SegaCdFrames(benchmark::State& state) {
         state.SkipWithError("test BIOS not assembled");
         return;
     }
-    emu_components_init();
+    compose_varn();
     scd_sub_cpu_init();
     machine_kind = kMachineSegaCd;
     scd_power_on();

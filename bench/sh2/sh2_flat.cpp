@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 #include "sh2/sh2_core.h"
@@ -101,8 +101,8 @@ void power_on(const std::vector<u8>& image) {
     std::copy(image.begin(), image.end(), cart_rom.begin());
     sh2_set_cart_size(static_cast<u32>(image.size()));
     sh2_reset_records();
-    sh2_clear_hooks();
-    sh2_halt_hook = [] { halted = true; };
+    sh2_clear_slots();
+    sh2_halt_slot = [] { halted = true; };
     halted        = false;
     // The entry and stack where a boot ROM's vectors would be (address 0 is flat RAM here).
     store_be32(flat_ram.data(), 0x02000000 + load_be32(image.data()));

@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input in{{data, size}};
     InputBus bus(in);
     cd_drive_set_system_bus(&bus);
-    cd_request_seams = {
+    cd_request_slots = {
         [](u32) -> std::span<u8> { return slots[next_slot]; },
         [] { next_slot = (next_slot + 1) & 3; },
         []() -> std::span<u8> { return toc; },

@@ -10,10 +10,10 @@
 #include <string_view>
 
 #include "base/config.h"
-#include "frontend/config/config_keys.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/ini_file.h"
-#include "frontend/config/option_model.h"
+#include "settings/config_keys.h"
+#include "settings/config_paths.h"
+#include "settings/ini_file.h"
+#include "settings/option_model.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "frontend/config/lang_file.h"
-#include "frontend/config/lang_texts.h"
+#include "settings/lang_file.h"
+#include "settings/lang_texts.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <span>
 #include <vector>
 
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 #include "support/m68k_flat_bus.h"
 
 namespace varn::fuzz {
@@ -93,7 +93,7 @@ inline void reset_machine() {
     clear_dirty();
     write_digest() = 0;
     m68k_reset_records();
-    m68k_clear_hooks();
+    m68k_clear_slots();
 }
 
 // Copies input bytes into an image and marks them for clearing.

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "compose/compose.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/state/save_state.h"
 #include "segacd/scd_state.h"
@@ -28,7 +29,7 @@ std::vector<u8> after;
 
 void power_on_once() {
     if (!base_state.empty()) return;
-    emu_components_init();
+    compose_varn();
     scd_sub_cpu_init();
     scd_power_on();
     const std::size_t max = kStateMaxBytes + kScdStateMaxBytes;

@@ -21,7 +21,7 @@
 #include <span>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     memory_clear();
     sh2_memory_clear();
     sh2_reset_records();
-    sh2_clear_hooks();
+    sh2_clear_slots();
     sh2_build_memory_map();
     sh2s_build_memory_map();
     const std::uint8_t* image = data + kHeader;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/config.h"
+#include "compose/compose.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/state/save_state.h"
 #include "support/state_fuzz.h"
@@ -27,7 +28,7 @@ std::vector<u8> after(kStateMaxBytes);
 
 void power_on_once() {
     if (!base_state.empty()) return;
-    emu_components_init();
+    compose_varn();
     genesis_power_on_machine();
     cfg_set(cfg_brm_in_states, 1);
     base_state.resize(kStateMaxBytes);

@@ -7,7 +7,7 @@
 #include "base/config.h"
 #include "cddrive/scsi_commands.h"
 #include "cddrive/sg_io_bus.h"
-#include "frontend/config/config_paths.h"
+#include "settings/config_paths.h"
 
 namespace varn {
 

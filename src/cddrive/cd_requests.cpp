@@ -9,7 +9,7 @@
 
 namespace varn {
 
-CdRequestSeams cd_request_seams{};
+CdRequestSlots cd_request_slots{};
 CdAudioWords cd_audio_playing;
 
 namespace {
@@ -24,31 +24,31 @@ void post_tray_notice(u32 notice) { cd_tray_notice.fetch_or(notice, std::memory_
 
 void cd_request(u32 code, u32 param) {
     switch (code) {
-        case kCdRequestPoll:
+        case kRequestCdPoll:
             cd_request_poll();
             break;
-        case kCdRequestRead:
+        case kRequestCdReadSector:
             cdrom_read_sector(param);
             break;
-        case kCdRequestPlay:
+        case kRequestCdPlayAudio:
             cd_request_play(param);
             break;
-        case kCdRequestStop:
+        case kRequestCdStopAudio:
             cd_request_stop();
             break;
-        case kCdRequestPause:
+        case kRequestCdPauseAudio:
             cd_request_pause();
             break;
-        case kCdRequestResume:
+        case kRequestCdResumeAudio:
             if (param != kCdResumeWithSound ||
                 (cd_audio_playing.playing == 1 && cd_audio_playing.resume == 1)) {
                 cd_request_resume();
             }
             break;
-        case kCdRequestLoad:
+        case kRequestCdCloseTray:
             cd_request_load();
             break;
-        case kCdRequestEject:
+        case kRequestCdOpenTray:
             cd_request_eject();
             break;
         default:
@@ -71,8 +71,8 @@ void cd_request_poll() {
 }
 
 void cdrom_read_sector(u32 lba) {
-    if (!cd_request_seams.fill_begin || !cd_request_seams.fill_end) return;
-    const std::span<u8> slot = cd_request_seams.fill_begin(lba);
+    if (!cd_request_slots.fill_begin || !cd_request_slots.fill_end) return;
+    const std::span<u8> slot = cd_request_slots.fill_begin(lba);
     const std::span<u8> user = slot.subspan(kCdSlotDataStart, kDataBlockBytes);
     if (real_drive()) {
         // One retry; a block that cannot be read is delivered as zeros, never as what the
@@ -82,16 +82,16 @@ void cdrom_read_sector(u32 lba) {
         }
         // Reading moves the drive's head away from any audio it played.
         audio_words(0);
-    } else if ((lba & 0x80000000u) == 0 && cd_request_seams.image_read) {
+    } else if ((lba & 0x80000000u) == 0 && cd_request_slots.image_read) {
         // A sector before the first (negative) is only marked filled.
-        cd_request_seams.image_read(lba, user);
+        cd_request_slots.image_read(lba, user);
     }
-    cd_request_seams.fill_end();
+    cd_request_slots.fill_end();
 }
 
 void cd_request_play(u32 start_bcd) {
-    if (!real_drive() || !cd_request_seams.toc) return;
-    const std::span<const u8> toc = cd_request_seams.toc();
+    if (!real_drive() || !cd_request_slots.toc) return;
+    const std::span<const u8> toc = cd_request_slots.toc();
     const u32 frames              = bcd_msf_to_frames(start_bcd);
     const s32 at                  = toc_find_track(toc, frames);
     // The track's end is the next descriptor's start: the next track or the lead-out. A

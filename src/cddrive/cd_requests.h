@@ -9,17 +9,9 @@
 #include <span>
 
 #include "base/types.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
-
-inline constexpr u32 kCdRequestPoll   = 0x30000000;
-inline constexpr u32 kCdRequestRead   = 0x30000001;  // param: image sector
-inline constexpr u32 kCdRequestPlay   = 0x30000002;  // param: packed-BCD start time
-inline constexpr u32 kCdRequestStop   = 0x30000003;
-inline constexpr u32 kCdRequestPause  = 0x30000004;
-inline constexpr u32 kCdRequestResume = 0x30000005;  // param: kCdResumeWithSound or 0
-inline constexpr u32 kCdRequestLoad   = 0x30000006;  // close the tray
-inline constexpr u32 kCdRequestEject  = 0x30000007;  // open the tray
 
 // The drive's audio follows the emulator's sound: the sound output asks for a pause when it
 // stops and for this resume when it starts again, which resumes the drive only when its
@@ -32,7 +24,7 @@ inline constexpr u32 kCdSlotDataStart = 16;  // the 2048 user bytes of a slot st
 // Where the requests' results go: the sector cache's filling side, the emulated drive's
 // table of contents and its tray notices. Bound by the Sega CD unit; null entries make
 // the matching work do nothing.
-struct CdRequestSeams {
+struct CdRequestSlots {
     // Takes the cache slot at the fill index for `lba` (state "being filled", its sector
     // number stored) and returns its 2352 bytes.
     std::span<u8> (*fill_begin)(u32 lba);
@@ -43,7 +35,7 @@ struct CdRequestSeams {
     // Fills one image sector's user data from the loaded disc image (no real drive).
     void (*image_read)(u32 lba, std::span<u8> user_data);
 };
-extern CdRequestSeams cd_request_seams;
+extern CdRequestSlots cd_request_slots;
 
 // Drive audio: the playing word, the resume word (the drive is resumed together with the
 // sound) and the running word, each 0 or 1.

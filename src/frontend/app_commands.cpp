@@ -4,7 +4,6 @@
 
 #include <array>
 
-#include "frontend/config/lang_texts.h"
 #include "frontend/desktop_help.h"
 #include "frontend/emu_app.h"
 #include "frontend/host/display.h"
@@ -12,12 +11,13 @@
 #include "frontend/host/help.h"
 #include "frontend/main_frame.h"
 #include "frontend/menu_resource.h"
-#include "genesis/runtime/thread_link.h"
 #include "media/file_commands.h"
 #include "media/image_loader.h"
 #include "media/machine_boot.h"
 #include "media/optional_libs.h"
 #include "media/state_file.h"
+#include "runtime/thread_link.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

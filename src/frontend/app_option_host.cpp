@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "frontend/config/config_paths.h"
 #include "frontend/dialogs/dialogs.h"
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
 #include "frontend/input/input_devices.h"
 #include "frontend/main_frame.h"
-#include "genesis/runtime/thread_link.h"
+#include "runtime/thread_link.h"
+#include "settings/config_paths.h"
 
 namespace varn {
 

@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "frontend/config/menu_view.h"
-#include "frontend/config/option_host.h"
+#include "settings/menu_view.h"
+#include "settings/option_host.h"
 
 namespace varn {
 

@@ -9,13 +9,8 @@
 #include "cddrive/cd_drive_commands.h"
 #include "cddrive/cd_drive_table.h"
 #include "cddrive/cd_requests.h"
+#include "compose/compose.h"
 #include "frontend/app_option_host.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/ini_file.h"
-#include "frontend/config/lang_file.h"
-#include "frontend/config/lang_texts.h"
-#include "frontend/config/option_model.h"
-#include "frontend/config/profile_folder.h"
 #include "frontend/dialogs/dialogs.h"
 #include "frontend/host/code_cache.h"
 #include "frontend/host/display.h"
@@ -28,16 +23,18 @@
 #include "frontend/qt_media_ui.h"
 #include "frontend/qt_menu.h"
 #include "genesis/io/demo_stream.h"
-#include "genesis/runtime/low_level.h"
-#include "genesis/runtime/power_on.h"
-#include "genesis/runtime/thread_link.h"
 #include "media/image_loader.h"
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
-#include "s32x/s32x_bind.h"
-#include "segacd/scd_bind.h"
-#include "sms/sms_bind.h"
+#include "runtime/low_level.h"
+#include "runtime/thread_link.h"
+#include "settings/config_paths.h"
+#include "settings/ini_file.h"
+#include "settings/lang_file.h"
+#include "settings/lang_texts.h"
+#include "settings/option_model.h"
+#include "settings/profile_folder.h"
 
 namespace varn {
 
@@ -139,11 +136,7 @@ void EmuApp::about_box() { show_about_box(frame_.get()); }
 // ---- Steps -------------------------------------------------------------------------------
 
 bool EmuApp::components_init() {
-    emu_components_init();
-    media_bind_hooks();
-    s32x_bind_unit();
-    sms_bind_unit();
-    scd_bind_unit();
+    compose_varn();
     emu_set_host(host_.get());
     if (!code_cache_allocate()) {
         message_box("VARN could not reserve memory for its code cache.");

@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
-#include "frontend/config/ini_file.h"
-#include "frontend/config/profile_folder.h"
 #include "frontend/emu_app.h"
 #include "frontend/main_frame.h"
+#include "settings/ini_file.h"
+#include "settings/profile_folder.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "base/config.h"
 #include "frontend/host/display.h"
 #include "frontend/qt_menu.h"
-#include "genesis/runtime/thread_link.h"
 #include "media/state_file.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
 

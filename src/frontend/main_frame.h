@@ -104,8 +104,4 @@ class MainFrame : public QMainWindow {
     bool focused_    = false;
 };
 
-// Request codes the window handles (the emulation side's codes).
-inline constexpr u32 kRequestCdFirst = 0x30000000;
-inline constexpr u32 kRequestCdLast  = 0x30000007;
-
 }  // namespace varn

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "frontend/config/option_model.h"
+#include "settings/option_model.h"
 
 namespace varn {
 

@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "frontend/config/menu_view.h"
 #include "frontend/menu_resource.h"
+#include "settings/menu_view.h"
 
 namespace varn {
 

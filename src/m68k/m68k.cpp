@@ -19,20 +19,20 @@ M68kChainFn m68k_successor           = nullptr;
 bool (*m68k_z80_released)()          = nullptr;
 M68kChainFn m68k_z80_successor       = nullptr;
 M68kChainFn s68k_successor           = nullptr;
-M68kChainFn m68k_halt_hook           = nullptr;
-void (*m68k_irq_ack_hook)(u32 level) = nullptr;
-void (*s68k_irq_ack_hook)(u32 level) = nullptr;
+M68kChainFn m68k_halt_slot           = nullptr;
+void (*m68k_irq_ack_slot)(u32 level) = nullptr;
+void (*s68k_irq_ack_slot)(u32 level) = nullptr;
 u32 (*m68k_banked_rom_offset)()      = nullptr;
 u32 (*m68k_word_ram_bank_offset)()   = nullptr;
 
-void m68k_clear_hooks() {
+void m68k_clear_slots() {
     m68k_successor            = nullptr;
     m68k_z80_successor        = nullptr;
     m68k_z80_released         = nullptr;
     s68k_successor            = nullptr;
-    m68k_halt_hook            = nullptr;
-    m68k_irq_ack_hook         = nullptr;
-    s68k_irq_ack_hook         = nullptr;
+    m68k_halt_slot            = nullptr;
+    m68k_irq_ack_slot         = nullptr;
+    s68k_irq_ack_slot         = nullptr;
     m68k_banked_rom_offset    = nullptr;
     m68k_word_ram_bank_offset = nullptr;
 }
@@ -283,7 +283,7 @@ M68K_INLINE bool dispatch(u32 cycles) {
 template <class I>
 void hand_off() {
     if constexpr (I::kIsMain) {
-        // The hook first: without a Z80 bound the configuration word need not be read.
+        // The slot first: without a Z80 bound the configuration word need not be read.
         if (m68k_z80_released && cfg(cfg_disable_z80) == 0 && m68k_z80_released()) {
             if (m68k_z80_successor) m68k_z80_successor();
             return;

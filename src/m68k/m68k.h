@@ -8,15 +8,15 @@
 //   power-on     fill the fetch pages (m68k_init_fetch_pages / m68k_restore_fetch_pages),
 //                set `fetch_base` to the image holding the reset vectors, m68k_reset()
 //   running      m68k_run_slice() once per timeslice from the scheduler, on the emulation
-//                thread; the slice ends by calling the instance's successor hook
+//                thread; the slice ends by calling the instance's successor slot
 //   halted       an opcode without a handler or a jump into a page without code sets
-//                `status` bits 0x300, calls m68k_halt_hook and ends the slice without the
+//                `status` bits 0x300, calls m68k_halt_slot and ends the slice without the
 //                successor; nothing runs until `status` is cleared (the idle loop does that
 //                before it starts the next run entry, which resets the machine)
 //   state        chunk 0x01 save/load and the Genecyst register load, between slices
 //
 // Instruction fetch never goes through the bus: it reads the memory arena
-// (src/genesis/memory/memory.h) at a position found through the fetch pages.
+// (src/memory/memory.h) at a position found through the fetch pages.
 
 #include <array>
 #include <span>
@@ -136,7 +136,7 @@ inline u32 m68k_current_pc(const M68kCpuContext& c) {
 }
 
 // Back to the records' start-up contents: both contexts cleared with their shipped slice
-// lengths, fetch pages as at program start. Hooks are left bound.
+// lengths, fetch pages as at program start. Slots are left bound.
 void m68k_reset_records();
 
 // ---------------------------------------------------------------------------------------
@@ -201,7 +201,7 @@ M68kFetchPages m68k_startup_fetch_pages_scd();
 M68kFetchPages s68k_startup_fetch_pages();
 
 // ---------------------------------------------------------------------------------------
-// Hooks: how the core meets its neighbours. All default to null; the owner binds them.
+// Slots: how the core meets its neighbours. All default to null; the owner binds them.
 // ---------------------------------------------------------------------------------------
 
 using M68kChainFn = void (*)();
@@ -214,18 +214,18 @@ extern M68kChainFn m68k_successor;
 extern M68kChainFn m68k_z80_successor;
 // The Z80 latches, read at every main-CPU slice end: true while the 68000 does not hold the
 // Z80 bus and the Z80 is out of reset (z80_busreq_latch == 0 && z80_reset_latch != 0; bind
-// z80_released from src/z80/genesis_z80.h). A seam rather than a direct read, so that the
+// z80_released from src/z80/genesis_z80.h). A slot rather than a direct read, so that the
 // 68000 core does not link the Z80 and its sound chips. Null: the Z80 never runs.
 extern bool (*m68k_z80_released)();
 // Next component after every sub-CPU slice (scd_tick), also after a skipped slice.
 extern M68kChainFn s68k_successor;
 // Called on the emulation thread when either core halts (clears emu_thread_target).
-extern M68kChainFn m68k_halt_hook;
+extern M68kChainFn m68k_halt_slot;
 // Interrupt acknowledgement with the accepted level: main CPU (level 6 clears
 // vdp_vint_pending, level 4 vdp_hint_pending), sub-CPU (level 2 clears bit 0 of
 // scd_sub_irq2_request).
-extern void (*m68k_irq_ack_hook)(u32 level);
-extern void (*s68k_irq_ack_hook)(u32 level);
+extern void (*m68k_irq_ack_slot)(u32 level);
+extern void (*s68k_irq_ack_slot)(u32 level);
 // Fetch-page adjustments of the main CPU's exceptions and interrupts: the byte offset of the
 // selected 32X ROM bank (s32x_rom_bank_offset), and of the word-RAM bank the main CPU sees
 // in 1 Mbit mode (scd_word_ram_main_bank * 0x20000 while scd_word_ram_1m_mode, else 0).
@@ -233,8 +233,8 @@ extern void (*s68k_irq_ack_hook)(u32 level);
 extern u32 (*m68k_banked_rom_offset)();
 extern u32 (*m68k_word_ram_bank_offset)();
 
-// Clears every hook above.
-void m68k_clear_hooks();
+// Clears every slot above.
+void m68k_clear_slots();
 
 // ---------------------------------------------------------------------------------------
 // Running
@@ -246,7 +246,7 @@ void s68k_build_jump_table();
 
 // One timeslice: adds the (negative) slice length to the counter, takes a pending interrupt
 // when irq_check is 1, runs instructions until the counter reaches zero or more, stores `pc`
-// and calls the successor hook. A counter already past a whole slice skips the slice (still
+// and calls the successor slot. A counter already past a whole slice skips the slice (still
 // calling the successor). A halted core (status & 0x300) does nothing.
 void m68k_run_slice();
 void s68k_run_slice();

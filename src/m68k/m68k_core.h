@@ -20,10 +20,10 @@
 #include "base/bits.h"
 #include "base/endian.h"
 #include "base/types.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_alu.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 
 // Small helpers every handler is built from; always inlined so that a handler compiles to one
 // straight function.
@@ -74,7 +74,7 @@ struct Main {
     static void write16(u32 a, u32 v) { m68k_write_word(a, v); }
     static void write32(u32 a, u32 v) { m68k_write_long(a, v); }
     static void irq_ack(u32 level) {
-        if (m68k_irq_ack_hook) m68k_irq_ack_hook(level);
+        if (m68k_irq_ack_slot) m68k_irq_ack_slot(level);
     }
 };
 
@@ -94,7 +94,7 @@ struct Sub {
     static void write16(u32 a, u32 v) { s68k_write_word(a, v); }
     static void write32(u32 a, u32 v) { s68k_write_long(a, v); }
     static void irq_ack(u32 level) {
-        if (s68k_irq_ack_hook) s68k_irq_ack_hook(level);
+        if (s68k_irq_ack_slot) s68k_irq_ack_slot(level);
     }
 };
 
@@ -179,13 +179,13 @@ M68K_INLINE u32 end_slice_keep_counter() {
     return leave_slice<I>(I::cpu().cycle_counter);
 }
 
-// The machine halt: status bits and the run entry cleared through the hook. `pc` is left as
+// The machine halt: status bits and the run entry cleared through the slot. `pc` is left as
 // the caller set it.
 template <class I>
 [[gnu::cold]] void halt_machine() {
     I::cpu().status |= kM68kStatusHalted;
     I::cpu().exit_pc = kM68kNoPc;
-    if (m68k_halt_hook) m68k_halt_hook();
+    if (m68k_halt_slot) m68k_halt_slot();
 }
 
 // The halt from inside a handler: the slice ends without its successor.

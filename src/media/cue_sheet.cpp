@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "frontend/config/lang_texts.h"
-#include "genesis/memory/memory.h"
 #include "media/image_loader.h"
 #include "media/load_detect.h"
 #include "media/media_ui.h"
+#include "memory/memory.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

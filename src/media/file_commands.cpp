@@ -7,11 +7,7 @@
 #include <vector>
 
 #include "base/config.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/lang_texts.h"
 #include "genesis/io/demo_stream.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/thread_link.h"
 #include "media/demo_file.h"
 #include "media/image_loader.h"
 #include "media/ips_patch.h"
@@ -21,6 +17,10 @@
 #include "media/png_writer.h"
 #include "media/state_file.h"
 #include "media/wav_log.h"
+#include "memory/memory.h"
+#include "runtime/thread_link.h"
+#include "settings/config_paths.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

@@ -10,20 +10,20 @@
 
 #include "base/config.h"
 #include "cddrive/cd_requests.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/lang_texts.h"
-#include "genesis/memory/memory.h"
 #include "media/cue_sheet.h"
 #include "media/load_detect.h"
 #include "media/machine_boot.h"
 #include "media/media_file.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
+#include "memory/memory.h"
+#include "settings/config_paths.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 
 ImageLoader image_loader;
-void (*cue_parse_hook)() = cue_parse;
+void (*cue_parse_slot)() = cue_parse;
 
 namespace {
 
@@ -72,8 +72,8 @@ LoadResult boot_if_ready() {
         image_loader.image_file_name.clear();
         return LoadResult::kRejected;
     }
-    if (image_loader.load_type == kLoadCueSheet && cue_parse_hook != nullptr) {
-        cue_parse_hook();
+    if (image_loader.load_type == kLoadCueSheet && cue_parse_slot != nullptr) {
+        cue_parse_slot();
         // The sheet's first file must be there and agree with the sheet.
         if (!ready_to_boot()) {
             image_loader.image_file_name.clear();

@@ -50,7 +50,7 @@ extern ImageLoader image_loader;
 
 // Runs after the image of a cue sheet is in: parses the sheet (cue_sheet.h). The boot then
 // follows only when the sheet's first file agrees with it.
-extern void (*cue_parse_hook)();
+extern void (*cue_parse_slot)();
 
 // Takes a header test's result as the probe and checks it against the extension's
 // decision, as a load does: "could not be determined" when the decision is unknown, the

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/byte_io.h"
-#include "frontend/config/lang_texts.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

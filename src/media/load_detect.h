@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "base/types.h"
-#include "frontend/config/lang_texts.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

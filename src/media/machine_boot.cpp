@@ -8,28 +8,27 @@
 #include "base/file_write.h"
 #include "cddrive/cd_drive_commands.h"
 #include "cddrive/cd_drive_table.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/lang_texts.h"
 #include "genesis/bus/save_ram.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/low_level.h"
-#include "genesis/runtime/power_on.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "media/cue_sheet.h"
 #include "media/image_loader.h"
 #include "media/load_detect.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
 #include "media/system_roms.h"
+#include "memory/memory.h"
+#include "runtime/low_level.h"
+#include "runtime/machine_table.h"
+#include "runtime/region.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
+#include "settings/config_paths.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 
 BootNames boot_names;
 bool media_ram_files_enabled = true;
-MachineHooks machine_hooks;
 
 namespace {
 
@@ -144,29 +143,48 @@ void reset_common() {
 // The boot's 32X-active word: whether the machine has a 32X. Its SH-2s join the frame
 // only once the 68000 releases them (the unit's reset leaves them out until then).
 void set_32x_active(bool on) {
-    if (machine_hooks.s32x_fit != nullptr) machine_hooks.s32x_fit(on);
+    const MachineRecord* s32x = machine_record(kMachine32x);
+    if (s32x != nullptr && s32x->unit_fit != nullptr) s32x->unit_fit(on);
 }
 
-bool boot_cartridge(bool with_32x) {
-    if (with_32x && machine_hooks.s32x_reset == nullptr) return refuse("32X");
-    set_32x_active(with_32x);
-    if (cfg(cfg_gen_use_bios) != 0 && bios_load_genesis() == 0) return false;
-    if (with_32x && cfg(cfg_32x_use_bios) != 0 && bios_load_32x() == 0) return false;
-    reset_common();
-    genesis_power_on_machine();
-    set_32x_active(with_32x);
-    if (machine_hooks.s32x_reset != nullptr) machine_hooks.s32x_reset();
-    read_ram_file(boot_names.brm_file_name,
-                  std::span(cart_sram, std::min<u32>(cart_sram_size, kCartSramBytes)));
-    emu_thread_target.store(genesis_run_entry);
-    return true;
+// The 32X unit's reset, run for every cartridge and disc machine of a program that has the
+// unit (a machine without it keeps the unit out).
+void reset_32x_unit() {
+    const MachineRecord* s32x = machine_record(kMachine32x);
+    if (s32x != nullptr && s32x->unit_reset != nullptr) s32x->unit_reset();
 }
 
 u32 (*const kScdBiosLoaders[3])()       = {bios_load_scd_jp, bios_load_scd_us, bios_load_scd_eu};
 constexpr SystemRomPath kScdBiosKeys[3] = {kScdSysRom0J, kScdSysRom0U, kScdSysRom0E};
+u32 (*const kSmsBiosLoaders[3])()       = {bios_load_sms_jp, bios_load_sms_us, bios_load_sms_eu};
 
-bool boot_segacd() {
-    if (machine_hooks.scd_power_on_reset == nullptr) return refuse("Sega CD");
+void detect_region(const MachineRecord* machine) {
+    const u32 setting = cfg(cfg_region);
+    if (setting != 4) {
+        if (setting <= kRegionEurope) region_set(setting);
+        return;
+    }
+    if (machine != nullptr && machine->detect_region != nullptr) machine->detect_region();
+}
+
+}  // namespace
+
+bool media_boot_cartridge(const MachineRecord& machine) {
+    const bool with_32x = machine.kind == kMachine32x;
+    set_32x_active(with_32x);
+    if (cfg(cfg_gen_use_bios) != 0 && bios_load_genesis() == 0) return false;
+    if (with_32x && cfg(cfg_32x_use_bios) != 0 && bios_load_32x() == 0) return false;
+    reset_common();
+    machine.power_on();
+    set_32x_active(with_32x);
+    reset_32x_unit();
+    read_ram_file(boot_names.brm_file_name,
+                  std::span(cart_sram, std::min<u32>(cart_sram_size, kCartSramBytes)));
+    emu_thread_target.store(machine.run_entry);
+    return true;
+}
+
+bool media_boot_disc(const MachineRecord& machine) {
     const u32 r = std::min<u32>(region.scd_region, 2);
     if (kScdBiosLoaders[r]() == 0) return false;
     // The backup RAM file is named after the region's BIOS file.
@@ -176,7 +194,7 @@ bool boot_segacd() {
     boot_names.backup_ram_file_name = safe_file_name(base) + ".BRM";
     const bool with_32x             = cfg(cfg_scd_enable_32x) != 0;
     if (with_32x) {
-        if (machine_hooks.s32x_reset == nullptr) return refuse("Sega CD with 32X");
+        if (machine_record(kMachine32x) == nullptr) return refuse("Sega CD with 32X");
         if (cfg(cfg_32x_use_bios) == 0) {
             media_ui().message_box(lang_text(lang::ERM_FIO_SCD_32X));
             return false;
@@ -185,64 +203,39 @@ bool boot_segacd() {
     }
     set_32x_active(with_32x);
     reset_common();
-    segacd_power_on_machine();
+    machine.power_on();
     set_32x_active(with_32x);
-    if (machine_hooks.s32x_reset != nullptr) machine_hooks.s32x_reset();
-    machine_hooks.scd_power_on_reset();
-    auto& backup = machine_hooks.scd_backup_ram;
+    reset_32x_unit();
+    machine.unit_reset();
+    const auto backup = machine.backup_ram;
     if (!read_ram_file(boot_names.backup_ram_file_name,
                        backup.first(std::min<std::size_t>(backup.size(), kScdBackupRamBytes))) &&
-        machine_hooks.scd_format_backup_ram != nullptr) {
-        machine_hooks.scd_format_backup_ram();
+        machine.format_backup_ram != nullptr) {
+        machine.format_backup_ram();
     }
     if (cfg(cfg_scd_ram_cart) != 0 &&
         !read_ram_file(boot_names.brm_file_name, std::span(cart_sram, kCartSramBytes)) &&
-        machine_hooks.scd_format_ram_cart != nullptr) {
-        machine_hooks.scd_format_ram_cart();
+        machine.format_ram_cart != nullptr) {
+        machine.format_ram_cart();
     }
-    emu_thread_target.store(genesis_run_entry);
+    emu_thread_target.store(machine.run_entry);
     return true;
 }
 
-u32 (*const kSmsBiosLoaders[3])() = {bios_load_sms_jp, bios_load_sms_us, bios_load_sms_eu};
-
-bool boot_sms() {
-    if (machine_hooks.sms_power_on == nullptr) return refuse("Master System");
+bool media_boot_sms(const MachineRecord& machine) {
     if (cfg(cfg_sms_use_bios) != 0 && kSmsBiosLoaders[std::min<u32>(region.scd_region, 2)]() == 0) {
         return false;
     }
     reset_common();
-    machine_hooks.sms_power_on();
+    machine.power_on();
     read_ram_file(boot_names.brm_file_name, std::span(cart_sram, 0x8000));
+    emu_thread_target.store(machine.run_entry);
     return true;
 }
 
-void detect_region() {
-    const u32 setting = cfg(cfg_region);
-    if (setting != 4) {
-        if (setting <= kRegionEurope) region_set(setting);
-        return;
-    }
-    switch (image_loader.load_mode) {
-        case kModeGenesis:
-        case kMode32x:
-            region_autodetect();
-            break;
-        case kModeSegaCd:
-            if (machine_hooks.scd_detect_region != nullptr) machine_hooks.scd_detect_region();
-            break;
-        case kModeSms:
-            if (machine_hooks.sms_detect_region != nullptr) machine_hooks.sms_detect_region();
-            break;
-        default:
-            break;
-    }
-}
-
-}  // namespace
-
 u32 machine_read_disc_sector0(std::span<u8, kCdSectorBytes> user_data) {
-    if (machine_hooks.scd_read_sector0 != nullptr) return machine_hooks.scd_read_sector0(user_data);
+    const MachineRecord* scd = machine_record(kMachineSegaCd);
+    if (scd != nullptr && scd->read_sector0 != nullptr) return scd->read_sector0(user_data);
     return cd_image_read_sector(0, user_data) ? 1 : 0;
 }
 
@@ -259,29 +252,28 @@ bool machine_boot(u32 mode) {
     // A reboot keeps what the game saved: the RAM files are written before the boot reads
     // them back.
     if (booted()) machine_save_backup_ram(mode);
+    const u32 kind               = image_loader.load_mode / 16;
+    const MachineRecord* machine = machine_record(kind);
     // The disc's table of contents, and its sector 0 for the region and the name.
-    if (image_loader.load_mode == kModeSegaCd && machine_hooks.scd_disc_boot != nullptr)
-        machine_hooks.scd_disc_boot();
-    if (mode == 0) detect_region();
+    if (image_loader.load_mode == kModeSegaCd && machine != nullptr &&
+        machine->disc_boot != nullptr)
+        machine->disc_boot();
+    if (mode == 0) detect_region(machine);
     choose_names();
     if (mode == 2) return booted();
 
     // The machine's kind is in place before the boot hands the emulation thread its run
     // entry: the thread reads it from the first frame on (sound, the CD poll, 32X registers).
-    machine_kind = image_loader.load_mode / 16;
+    machine_kind = kind;
     bool ok      = false;
     switch (image_loader.load_mode) {
         case kModeGenesis:
-            ok = boot_cartridge(false);
-            break;
         case kMode32x:
-            ok = boot_cartridge(true);
-            break;
         case kModeSegaCd:
-            ok = boot_segacd();
-            break;
         case kModeSms:
-            ok = boot_sms();
+            ok = machine != nullptr && machine->media_boot != nullptr
+                     ? machine->media_boot(*machine)
+                     : refuse(machine_name(kind));
             break;
         default:
             break;
@@ -302,8 +294,9 @@ void machine_save_backup_ram(u32) {
         write_ram_file(boot_names.brm_file_name,
                        std::span(cart_sram, std::min<u32>(cart_sram_size, kCartSramBytes)));
     }
-    if (machine_kind == kMachineSegaCd && !machine_hooks.scd_backup_ram.empty()) {
-        auto& backup = machine_hooks.scd_backup_ram;
+    if (const MachineRecord* machine = machine_current();
+        machine != nullptr && !machine->backup_ram.empty()) {
+        const auto backup = machine->backup_ram;
         write_ram_file(boot_names.backup_ram_file_name,
                        backup.first(std::min<std::size_t>(backup.size(), kScdBackupRamBytes)));
     }
@@ -337,9 +330,9 @@ void boot_sega_cd_from_drive() {
     machine_boot(0);
 }
 
-void media_bind_hooks() {
-    machine_boot_hook            = [](u32 mode) { machine_boot(mode); };
-    machine_save_backup_ram_hook = machine_save_backup_ram;
+void media_bind_slots() {
+    machine_boot_slot            = [](u32 mode) { machine_boot(mode); };
+    machine_save_backup_ram_slot = machine_save_backup_ram;
 }
 
 }  // namespace varn

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/types.h"
+#include "runtime/machine_table.h"
 
 namespace varn {
 
@@ -31,26 +32,6 @@ extern BootNames boot_names;
 // them off unless asked for a save-RAM folder).
 extern bool media_ram_files_enabled;
 
-// The parts of the machines that join later. A machine whose entry is null is not part of
-// this build: its boot is refused with a message.
-struct MachineHooks {
-    void (*s32x_reset)()            = nullptr;  // 32X unit reset (also run for a Genesis)
-    bool (*s32x_present)()          = nullptr;  // the 32X can run
-    void (*s32x_fit)(bool fitted)   = nullptr;  // the machine has a 32X (before s32x_reset)
-    void (*scd_power_on_reset)()    = nullptr;  // Sega CD unit reset after its power-on
-    void (*scd_detect_region)()     = nullptr;  // region from the disc
-    void (*scd_format_backup_ram)() = nullptr;
-    void (*scd_format_ram_cart)()   = nullptr;
-    void (*sms_detect_region)()     = nullptr;
-    void (*sms_power_on)()          = nullptr;  // Master System power-on (stores its run entry)
-    std::span<u8> scd_backup_ram;               // the Sega CD's internal backup RAM, 8 KB
-    // Sega CD disc: reads the table of contents and asks for sector 0 (start of the boot);
-    // then reads sector 0's user bytes as the drive delivered them (0 when it has not).
-    void (*scd_disc_boot)()                                = nullptr;
-    u32 (*scd_read_sector0)(std::span<u8, 2048> user_data) = nullptr;
-};
-extern MachineHooks machine_hooks;
-
 inline constexpr u32 kScdBackupRamBytes = 0x2000;
 
 // Boots the loaded image. Mode 0 after a load (region detection allowed); the reboot passes
@@ -69,8 +50,17 @@ void boot_sega_cd_from_drive();
 // past its end); 0 when there is none.
 u32 machine_read_disc_sector0(std::span<u8, 2048> user_data);
 
-// Binds the reboot of the thread link to the boot above (start-up).
-void media_bind_hooks();
+// The media boot steps of the machine records, one per way a machine comes up: a cartridge
+// (Genesis, and with the 32X record's unit the 32X), a Sega CD disc (with the 32X when the
+// option asks for it) and a Master System cartridge. Each loads the system ROMs the machine
+// needs, powers it on through its record, reads its RAM files and stores its run entry.
+bool media_boot_cartridge(const MachineRecord& machine);
+bool media_boot_disc(const MachineRecord& machine);
+bool media_boot_sms(const MachineRecord& machine);
+
+// Binds the reboot and the RAM-file writes of the thread link to the boot above
+// (the composition point, at start-up).
+void media_bind_slots();
 
 // A name made safe to be part of a file name: '/', '\', ':', NUL and control characters
 // become '_'.

@@ -5,9 +5,9 @@
 
 #include <array>
 
-#include "frontend/config/lang_texts.h"
 #include "media/image_loader.h"
 #include "media/load_detect.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

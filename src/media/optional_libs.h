@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "base/types.h"
-#include "frontend/config/profile_folder.h"
 #include "media/media_ui.h"
 #include "romnamer/namer_api.h"
+#include "settings/profile_folder.h"
 
 namespace varn {
 

@@ -6,9 +6,9 @@
 #include "base/byte_io.h"
 #include "base/crc32.h"
 #include "base/file_write.h"
-#include "frontend/config/lang_texts.h"
 #include "genesis/vdp/render_output.h"
 #include "media/optional_libs.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

@@ -6,13 +6,12 @@
 
 #include "base/byte_io.h"
 #include "base/file_write.h"
-#include "frontend/config/lang_texts.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/sound_output.h"
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
-#include "segacd/scd_state.h"
+#include "memory/memory.h"
+#include "runtime/machine_table.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 
@@ -27,9 +26,6 @@ constexpr u32 kGsZ80Ram = 0x474;
 constexpr u32 kGsRam    = 0x2478;
 constexpr u32 kGsVram   = 0x12478;
 
-constexpr u32 kCramBytes  = kCramWords * 2;
-constexpr u32 kVsramBytes = kVsramConsoleWords * 2;
-constexpr u32 kVramBytes  = kVramWords * 2;
 static_assert(kGsCram + kCramBytes <= kGsRegistersImageBytes &&
                   kGsVsram + kVsramBytes <= kGsRegistersImageBytes,
               "an image that holds the registers holds the palette and scroll RAM too");
@@ -105,13 +101,14 @@ std::filesystem::path state_automatic_name(const std::filesystem::path& folder,
 }
 
 MediaResult state_file_save(const std::filesystem::path& path) {
-    // A Sega CD adds its own block after the Genesis block; a state of another machine saved
-    // as a Genesis alone would load as a broken machine.
-    const bool segacd = machine_kind == kMachineSegaCd;
-    if (machine_kind != kMachineGenesis && !segacd)
+    // Each machine writes the blocks it has (a Sega CD adds its own after the Genesis
+    // block); a machine without a state writer is refused, as its state saved as a Genesis
+    // alone would load as a broken machine.
+    const MachineRecord* machine = machine_current();
+    if (machine == nullptr || machine->state_save == nullptr)
         return MediaResult::failed(kStateSaveUnsupportedText);
-    std::vector<u8> state(kStateMaxBytes + (segacd ? kScdStateMaxBytes : 0));
-    state.resize(segacd ? scd_state_save(state) : state_save(state));
+    std::vector<u8> state(machine->state_max_bytes);
+    state.resize(machine->state_save(state));
     if (state.empty()) return MediaResult::failed("cannot save the state");
     if (auto written = write_file_replacing(path, state); !written) {
         return MediaResult::failed(written.error);
@@ -123,7 +120,7 @@ MediaResult state_file_load(const std::filesystem::path& path) {
     std::vector<u8> data;
     const auto read = read_file_capped(path, kStateFileCap, data);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
-    if (!read || scd_state_load(data) != 0)
+    if (!read || machine_state_load(data) != 0)
         return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));
     return MediaResult::ok();
 }

@@ -2,10 +2,10 @@
 
 #include <fstream>
 
-#include "frontend/config/config_paths.h"
-#include "frontend/config/lang_texts.h"
-#include "genesis/memory/memory.h"
 #include "media/media_ui.h"
+#include "memory/memory.h"
+#include "settings/config_paths.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

@@ -4,8 +4,8 @@
 
 #include "base/byte_io.h"
 #include "base/file_write.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/sound/sound_options.h"
+#include "runtime/sound_options.h"
+#include "runtime/sound_output.h"
 
 namespace varn {
 
@@ -32,7 +32,7 @@ void put_tag(ByteWriter& out, const char (&tag)[5]) {
 u32 current_rate() { return kSoundRates[sound_rate_index()]; }
 
 MediaResult finish_log() {
-    sound_log_hook    = nullptr;
+    sound_log_slot    = nullptr;
     wav_logging       = 0;
     const auto header = wav_fill_header(kChannels, wav_log.rate, wav_log.data_bytes);
     wav_log.file.write_at(0, header);
@@ -73,14 +73,14 @@ MediaResult wav_log_start(const std::filesystem::path& path) {
         auto result = wav_log.file.commit();  // reports the write's error, removes the file
         return MediaResult::failed(result.error);
     }
-    sound_log_hook = wav_write_samples;
+    sound_log_slot = wav_write_samples;
     wav_logging    = 1;
     return MediaResult::ok();
 }
 
 MediaResult wav_log_stop() {
     if (!wav_log.file.is_open()) {
-        sound_log_hook = nullptr;
+        sound_log_slot = nullptr;
         wav_logging    = 0;
         return MediaResult::ok();
     }

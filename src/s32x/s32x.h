@@ -2,13 +2,13 @@
 // The 32X unit: the register block the 68000 and the two SH-2s share (adapter control,
 // interrupt masks, DREQ and its FIFO, communication words, PWM, the 32X VDP), the SH-2 boot
 // when the 68000 releases them, the interrupt merges of every line and frame, the PWM timer
-// and the binding of the seams the Genesis side holds for the unit.
+// and the binding of the slots the Genesis side holds for the unit.
 //
 // Life of the unit:
 //   start-up   s32x_init_sh2_cores(): both cores' opcode tables and bus maps, the register
 //              tables of both cores and the 68000's 0xA15000 page filled
 //   power-on   s32x_set_fitted() by the boot, then s32x_reset(): memories and registers
-//              cleared, the SH-2s held; on a machine with a 32X the frame seams are bound,
+//              cleared, the SH-2s held; on a machine with a 32X the frame slots are bound,
 //              otherwise they are left unbound and a Genesis run pays nothing
 //   release    the 68000 writes 0xA15101 with bit 1 set: s32x_boot_sh2_program(), and from
 //              the next timeslice the unit takes part in the slice chain; booted from their
@@ -79,7 +79,7 @@ struct S32xRegs {
 };
 extern S32xRegs s32x_regs;
 
-// Whether the machine has a 32X (the boot's 32X-active word). Without it the unit's seams
+// Whether the machine has a 32X (the boot's 32X-active word). Without it the unit's slots
 // stay unbound and the 0xA15000 page answers as on a bare console.
 void s32x_set_fitted(bool fitted);
 bool s32x_fitted();
@@ -91,7 +91,7 @@ bool s32x_running();
 void s32x_init_sh2_cores();
 
 // Machine power-on (after the Genesis power-on): memories, registers, VDP and PWM cleared,
-// both SH-2s held, the seams bound or unbound as the machine has a 32X or not.
+// both SH-2s held, the slots bound or unbound as the machine has a 32X or not.
 void s32x_reset();
 void s32x_vdp_regs_clear();
 void s32x_pwm_regs_clear();

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "genesis/memory/memory.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 #include "segacd/scd_internal.h"
 #include "segacd/segacd.h"
 
@@ -191,7 +191,7 @@ void ff_write_long(u32 a, u32 v) {
 // ---- gate array, sub side ----
 
 u8 drive_bit() {
-    return scd_disc_hooks.drive_status_bit != nullptr ? scd_disc_hooks.drive_status_bit() : 1;
+    return scd_disc_slots.drive_status_bit != nullptr ? scd_disc_slots.drive_status_bit() : 1;
 }
 
 // Font data: 16 pixels of 4 bits from the 16 font bits, bit 15 first, two to a byte.
@@ -234,7 +234,7 @@ u32 ga_read_byte(u32 a) {
         case 0x06:
             return 0;
         case 0x07:
-            return scd_disc_hooks.cdc_register_read != nullptr ? scd_disc_hooks.cdc_register_read()
+            return scd_disc_slots.cdc_register_read != nullptr ? scd_disc_slots.cdc_register_read()
                                                                : R[7];
         case 0x08:
         case 0x09:
@@ -266,7 +266,7 @@ u32 ga_read_word(u32 a) {
         case 0x04:
             return (R[5] & 0x3F) | scd_ga.cdc_end_of_transfer << 15 | scd_ga.cdc_data_ready << 14;
         case 0x08:
-            return scd_disc_hooks.cdc_host_data != nullptr ? scd_disc_hooks.cdc_host_data()
+            return scd_disc_slots.cdc_host_data != nullptr ? scd_disc_slots.cdc_host_data()
                                                            : u32{R[8]} << 8 | R[9];
         case 0x0C:
             return (scd_ga.stopwatch >> 20) & 0xFFF;
@@ -290,11 +290,11 @@ void ga_write_byte(u32 a, u32 value) {
             return;
         case 0x05:
             R[5] = v;
-            if (scd_disc_hooks.cdc_pointer_write != nullptr) scd_disc_hooks.cdc_pointer_write(v);
+            if (scd_disc_slots.cdc_pointer_write != nullptr) scd_disc_slots.cdc_pointer_write(v);
             return;
         case 0x07:
-            if (scd_disc_hooks.cdc_register_write != nullptr)
-                scd_disc_hooks.cdc_register_write(v);
+            if (scd_disc_slots.cdc_register_write != nullptr)
+                scd_disc_slots.cdc_register_write(v);
             else
                 R[7] = v;
             return;
@@ -313,13 +313,13 @@ void ga_write_byte(u32 a, u32 value) {
         case 0x37: {
             const bool rising = (v & 4) != 0 && (R[0x37] & 4) == 0;
             R[0x37]           = v;
-            if (rising && (R[0x33] & 0x10) != 0 && scd_disc_hooks.command_latched != nullptr)
-                scd_disc_hooks.command_latched();
+            if (rising && (R[0x33] & 0x10) != 0 && scd_disc_slots.command_latched != nullptr)
+                scd_disc_slots.command_latched();
             return;
         }
         case 0x4B:
             R[0x4B] = v;
-            if (scd_disc_hooks.command_latched != nullptr) scd_disc_hooks.command_latched();
+            if (scd_disc_slots.command_latched != nullptr) scd_disc_slots.command_latched();
             return;
         case 0x4D:
         case 0x4E:
@@ -345,7 +345,7 @@ void ga_write_word(u32 a, u32 v) {
         R[0x67]              = static_cast<u8>(v);
         scd_ga.gfx_busy      = 1;
         scd_ga.gfx_countdown = -4;
-        if (scd_disc_hooks.graphics_start != nullptr) scd_disc_hooks.graphics_start();
+        if (scd_disc_slots.graphics_start != nullptr) scd_disc_slots.graphics_start();
         return;
     }
     if (r == 0x4C) {  // one recompute for the pair

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "genesis/runtime/thread_link.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
 

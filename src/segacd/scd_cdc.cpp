@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "segacd/scd_cache.h"
 #include "segacd/scd_drive.h"
 #include "segacd/segacd.h"

@@ -4,7 +4,7 @@
 
 #include "base/config.h"
 #include "cddrive/cd_requests.h"
-#include "genesis/runtime/thread_link.h"
+#include "runtime/thread_link.h"
 #include "segacd/scd_cache.h"
 #include "segacd/segacd.h"
 
@@ -344,7 +344,7 @@ void cd_tray_close() {
 }
 
 void scd_disc_init() {
-    ScdDiscHooks& h = scd_disc_hooks;
+    ScdDiscSlots& h = scd_disc_slots;
     h.reset         = [] {
         cdd_cdc_reset_regs();
         cdd_reset();

@@ -20,15 +20,9 @@
 #include <array>
 
 #include "base/types.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
-
-inline constexpr u32 kRequestCdPlayAudio   = 0x30000002;
-inline constexpr u32 kRequestCdStopAudio   = 0x30000003;
-inline constexpr u32 kRequestCdPauseAudio  = 0x30000004;
-inline constexpr u32 kRequestCdResumeAudio = 0x30000005;
-inline constexpr u32 kRequestCdCloseTray   = 0x30000006;
-inline constexpr u32 kRequestCdOpenTray    = 0x30000007;
 
 // Ticks from a command's first phase to its second.
 inline constexpr u32 kCddCommandTicks = 0x4000;
@@ -72,7 +66,7 @@ extern CdcState cdc;
 // The front end's tray word: 1 while its tray is open (it calls the notices below).
 extern u32 cd_tray_word;
 
-// Binds the drive and the controller to the unit's register seams (start-up).
+// Binds the drive and the controller to the unit's register slots (start-up).
 void scd_disc_init();
 
 // Power-on.

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "base/host.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/thread_link.h"
+#include "memory/memory.h"
+#include "runtime/thread_link.h"
 #include "segacd/segacd.h"
 
 namespace varn {

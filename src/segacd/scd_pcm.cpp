@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "genesis/sound/sound_options.h"
+#include "runtime/sound_options.h"
 #include "segacd/segacd.h"
 
 namespace varn {

@@ -7,10 +7,11 @@
 #include "base/byte_io.h"
 #include "base/config.h"
 #include "base/endian.h"
+#include "base/state_chunks.h"
 #include "genesis/bus/save_ram.h"
-#include "genesis/memory/memory.h"
 #include "genesis/state/save_state.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
 #include "segacd/scd_drive.h"
 #include "segacd/scd_graphics.h"
 #include "segacd/scd_internal.h"
@@ -19,9 +20,6 @@
 namespace varn {
 
 namespace {
-
-constexpr u32 kLengthBytes = 4;
-constexpr u32 kMaxIdWidth  = 4;
 
 constexpr u8 kChunkSubCpu     = 0x01;
 constexpr u8 kChunkBios       = 0x80;
@@ -71,123 +69,44 @@ void pcm_play_fields(F& f) {
     f(pcm.on_mask);
 }
 
-struct FieldWriter {
-    ByteWriter& w;
-    bool ok = true;
-    void operator()(u8& v) { ok = w.write_u8(v) && ok; }
-    void operator()(u16& v) { ok = w.write_le16(v) && ok; }
-    void operator()(u32& v) { ok = w.write_le32(v) && ok; }
-    void operator()(s32& v) { ok = w.write_le32(static_cast<u32>(v)) && ok; }
-    template <std::size_t N>
-    void operator()(std::array<u8, N>& a) {
-        ok = w.write_bytes(a) && ok;
-    }
-};
+u32 gate_array_bytes() { return state_fields_size<gate_array_fields<FieldSizer>>(); }
+u32 disc_bytes() { return state_fields_size<disc_fields<FieldSizer>>(); }
+u32 pcm_play_bytes() { return state_fields_size<pcm_play_fields<FieldSizer>>(); }
 
-struct FieldReader {
-    ByteReader r;
-    void operator()(u8& v) { r.read_u8(v); }
-    void operator()(u16& v) { r.read_le16(v); }
-    void operator()(u32& v) { r.read_le32(v); }
-    void operator()(s32& v) {
-        u32 u = 0;
-        r.read_le32(u);
-        v = static_cast<s32>(u);
-    }
-    template <std::size_t N>
-    void operator()(std::array<u8, N>& a) {
-        r.read_bytes(a);
-    }
-};
+// ---- the chunks, written and applied ----
 
-struct FieldSizer {
-    u32 bytes = 0;
-    void operator()(u8&) { bytes += 1; }
-    void operator()(u16&) { bytes += 2; }
-    void operator()(u32&) { bytes += 4; }
-    void operator()(s32&) { bytes += 4; }
-    template <std::size_t N>
-    void operator()(std::array<u8, N>&) {
-        bytes += N;
-    }
-};
-
-template <void (*Fields)(FieldSizer&)>
-u32 fields_size() {
-    FieldSizer s;
-    Fields(s);
-    return s.bytes;
+template <u8 Id, std::span<u8> (*Memory)()>
+bool save_memory(ByteWriter& w, u32 width) {
+    return state_write_bytes(w, Id, width, Memory());
 }
 
-u32 gate_array_bytes() { return fields_size<gate_array_fields<FieldSizer>>(); }
-u32 disc_bytes() { return fields_size<disc_fields<FieldSizer>>(); }
-u32 pcm_play_bytes() { return fields_size<pcm_play_fields<FieldSizer>>(); }
-
-// The data length a chunk must have at least; kAnyLength for chunks of any length, 0 for
-// ids that are not part of the block.
-constexpr u32 kAnyLength = 0xFFFFFFFF;
-u32 required_length(u8 id) {
-    switch (id) {
-        case kChunkSubCpu:
-            return kM68kStateChunkDataSize;
-        case kChunkBios:
-            return kScdBiosSize;
-        case kChunkIdentity:
-            return static_cast<u32>(scd_bios_identity.size());
-        case kChunkPrgRam:
-            return kScdPrgRamSize;
-        case kChunkWordRam:
-            return kScdWordRamSize;
-        case kChunkWaveRam:
-            return kScdWaveRamSize;
-        case kChunkCdcBuffer:
-            return kScdCdcBufferSize;
-        case kChunkSkipped:
-        case kChunkRamCart:
-            return kAnyLength;
-        case kChunkPcm:
-            return kPcmChunkBytes;
-        case kChunkBackupRam:
-            return kScdBackupRamSize;
-        case kChunkGateArray:
-            return gate_array_bytes();
-        case kChunkDisc:
-            return disc_bytes();
-        case kChunkGraphics:
-            return static_cast<u32>(scd_gfx_line_buffer.size());
-        case kChunkPcmPlay:
-            return pcm_play_bytes();
-        default:
-            return 0;
-    }
+void copy_into(std::span<u8> memory, std::span<const u8> data) {
+    std::copy_n(data.begin(), std::min(memory.size(), data.size()), memory.begin());
 }
 
-struct Chunk {
-    u8 id = 0;
-    std::span<const u8> whole;  // from the id on
-    std::span<const u8> data;
-};
-
-// ---- writing ----
-
-bool write_chunk_header(ByteWriter& w, u8 id, u32 length) {
-    return w.write_u8(id) && w.write_le32(length);
+template <std::span<u8> (*Memory)()>
+s32 load_memory(const StateChunk& c, u32, StateApply) {
+    copy_into(Memory(), c.data);
+    return 0;
 }
 
-bool write_memory(ByteWriter& w, u8 id, std::span<const u8> memory) {
-    return write_chunk_header(w, id, static_cast<u32>(memory.size())) && w.write_bytes(memory);
+std::span<u8> bios() { return scd_bios; }
+std::span<u8> identity() { return scd_bios_identity; }
+std::span<u8> prg_ram() { return scd_prg_ram; }
+std::span<u8> word_ram() { return scd_word_ram; }
+std::span<u8> wave_ram() { return scd_wave_ram; }
+std::span<u8> cdc_buffer() { return scd_cdc_buffer; }
+std::span<u8> backup_ram() { return scd_backup_ram; }
+std::span<u8> gfx_line_buffer() { return scd_gfx_line_buffer; }
+
+s32 load_sub_cpu(const StateChunk& c, u32 width, StateApply) {
+    ByteReader in(c.whole);
+    s68k_load_state_chunk(in, width);
+    return 0;
 }
 
-template <class F>
-bool write_fields(ByteWriter& w, u8 id, u32 length, F&& fields) {
-    if (!write_chunk_header(w, id, length)) return false;
-    FieldWriter fw{w};
-    fields(fw);
-    return fw.ok;
-}
-
-bool write_pcm(ByteWriter& w) {
-    if (!write_chunk_header(w, kChunkPcm, kPcmChunkBytes)) return false;
+bool save_pcm(ByteWriter& w, u32 width) {
+    if (!state_write_chunk_header(w, kChunkPcm, width, kPcmChunkBytes)) return false;
     bool ok = w.write_u8(static_cast<u8>((pcm.control & 0x80) | (pcm.channel & 7) << 4 |
                                          (pcm.bank & 0x0F))) &&
               w.write_u8(pcm.on_off);
@@ -199,145 +118,146 @@ bool write_pcm(ByteWriter& w) {
     return ok;
 }
 
-// ---- loading ----
-
-void load_pcm(std::span<const u8> d) {
-    pcm.control = d[0] & 0x80;
-    pcm.channel = (d[0] >> 4) & 7;
-    pcm.bank    = d[0] & 0x0F;
-    pcm.on_off  = d[1];
+s32 load_pcm(const StateChunk& c, u32, StateApply) {
+    const std::span<const u8> d = c.data;
+    pcm.control                 = d[0] & 0x80;
+    pcm.channel                 = (d[0] >> 4) & 7;
+    pcm.bank                    = d[0] & 0x0F;
+    pcm.on_off                  = d[1];
     for (u32 k = 0; k < 8; ++k) {
-        const u8* c    = &d[2 + 9 * k];
-        PcmChannel& ch = pcm.ch[k];
-        ch.env         = c[0];
-        ch.pan         = c[1];
-        ch.fd          = load_le16(c + 2);
-        ch.ls          = load_le16(c + 4);
-        ch.st          = c[6];
-        ch.address     = u32{load_le16(c + 7)} << 16 | (ch.address & 0xFFFF);
+        const u8* ch_bytes = &d[2 + 9 * k];
+        PcmChannel& ch     = pcm.ch[k];
+        ch.env             = ch_bytes[0];
+        ch.pan             = ch_bytes[1];
+        ch.fd              = load_le16(ch_bytes + 2);
+        ch.ls              = load_le16(ch_bytes + 4);
+        ch.st              = ch_bytes[6];
+        ch.address         = u32{load_le16(ch_bytes + 7)} << 16 | (ch.address & 0xFFFF);
     }
+    return 0;
 }
 
-template <class F>
-void read_fields(std::span<const u8> data, F&& fields) {
-    FieldReader fr{ByteReader(data)};
-    fields(fr);
+// Taken only with "use BRMs in states" on.
+s32 load_backup_ram(const StateChunk& c, u32, StateApply) {
+    if (cfg(cfg_brm_in_states) != 0) copy_into(scd_backup_ram, c.data);
+    return 0;
 }
 
-void copy_into(std::span<u8> memory, std::span<const u8> data) {
-    std::copy_n(data.begin(), std::min(memory.size(), data.size()), memory.begin());
+// Written while a RAM cartridge is in use. The size is taken whatever the settings; the data
+// only when both ask for it.
+bool save_ram_cart(ByteWriter& w, u32 width) {
+    if (cfg(cfg_scd_ram_cart) == 0 || cart_sram_size == 0) return true;
+    const u32 size = std::min<u32>(cart_sram_size, kRamCartMaxSize);
+    return state_write_bytes(w, kChunkRamCart, width, std::span(cart_sram, size));
 }
 
-void apply_chunk(const Chunk& c, u32 width) {
-    switch (c.id) {
-        case kChunkSubCpu: {
-            ByteReader in(c.whole);
-            s68k_load_state_chunk(in, width);
-            break;
-        }
-        case kChunkBios:
-            copy_into(scd_bios, c.data);
-            break;
-        case kChunkPrgRam:
-            copy_into(scd_prg_ram, c.data);
-            break;
-        case kChunkWordRam:
-            copy_into(scd_word_ram, c.data);
-            break;
-        case kChunkWaveRam:
-            copy_into(scd_wave_ram, c.data);
-            break;
-        case kChunkCdcBuffer:
-            copy_into(scd_cdc_buffer, c.data);
-            break;
-        case kChunkPcm:
-            load_pcm(c.data);
-            break;
-        case kChunkBackupRam:
-            if (cfg(cfg_brm_in_states) != 0) copy_into(scd_backup_ram, c.data);
-            break;
-        case kChunkRamCart: {
-            // The size is taken whatever the settings; the data only when both ask for it.
-            const u32 size = std::min<u32>(static_cast<u32>(c.data.size()), kRamCartMaxSize);
-            cart_sram_size = size;
-            if (cfg(cfg_brm_in_states) != 0 && cfg(cfg_scd_ram_cart) != 0)
-                copy_into(std::span(cart_sram, size), c.data);
-            break;
-        }
-        case kChunkGateArray:
-            read_fields(c.data, [](FieldReader& f) { gate_array_fields(f); });
-            break;
-        case kChunkDisc:
-            read_fields(c.data, [](FieldReader& f) { disc_fields(f); });
-            break;
-        case kChunkGraphics:
-            copy_into(scd_gfx_line_buffer, c.data);
-            break;
-        case kChunkPcmPlay:
-            read_fields(c.data, [](FieldReader& f) { pcm_play_fields(f); });
-            break;
-        default:  // the identity was compared; 0x86 is skipped
-            break;
-    }
+s32 load_ram_cart(const StateChunk& c, u32, StateApply) {
+    const u32 size = std::min<u32>(static_cast<u32>(c.data.size()), kRamCartMaxSize);
+    cart_sram_size = size;
+    if (cfg(cfg_brm_in_states) != 0 && cfg(cfg_scd_ram_cart) != 0)
+        copy_into(std::span(cart_sram, size), c.data);
+    return 0;
+}
+
+template <void (*Fields)(FieldReader&)>
+s32 load_fields(const StateChunk& c, u32, StateApply) {
+    state_read_fields<Fields>(c.data);
+    return 0;
+}
+
+// Block 3, in the order it is written, with the data length each chunk needs at least.
+std::span<const StateChunkKind> scd_block() {
+    static const StateChunkKind kinds[] = {
+        {kChunkSubCpu, kM68kStateChunkDataSize, s68k_save_state_chunk, load_sub_cpu},
+        {kChunkBios, kScdBiosSize, save_memory<kChunkBios, bios>, load_memory<bios>},
+        // Compared before the load: a state of another BIOS is refused.
+        {kChunkIdentity, static_cast<u32>(scd_bios_identity.size()),
+         save_memory<kChunkIdentity, identity>, nullptr},
+        {kChunkPrgRam, kScdPrgRamSize, save_memory<kChunkPrgRam, prg_ram>, load_memory<prg_ram>},
+        {kChunkWordRam, kScdWordRamSize, save_memory<kChunkWordRam, word_ram>,
+         load_memory<word_ram>},
+        {kChunkWaveRam, kScdWaveRamSize, save_memory<kChunkWaveRam, wave_ram>,
+         load_memory<wave_ram>},
+        {kChunkCdcBuffer, kScdCdcBufferSize, save_memory<kChunkCdcBuffer, cdc_buffer>,
+         load_memory<cdc_buffer>},
+        {kChunkPcm, kPcmChunkBytes, save_pcm, load_pcm},
+        {kChunkBackupRam, kScdBackupRamSize, save_memory<kChunkBackupRam, backup_ram>,
+         load_backup_ram},
+        {kChunkRamCart, 0, save_ram_cart, load_ram_cart},
+        {kChunkGateArray, gate_array_bytes(),
+         state_write_fields<kChunkGateArray, gate_array_fields<FieldSizer>,
+                            gate_array_fields<FieldWriter>>,
+         load_fields<gate_array_fields<FieldReader>>},
+        {kChunkDisc, disc_bytes(),
+         state_write_fields<kChunkDisc, disc_fields<FieldSizer>, disc_fields<FieldWriter>>,
+         load_fields<disc_fields<FieldReader>>},
+        {kChunkGraphics, static_cast<u32>(scd_gfx_line_buffer.size()),
+         save_memory<kChunkGraphics, gfx_line_buffer>, load_memory<gfx_line_buffer>},
+        {kChunkPcmPlay, pcm_play_bytes(),
+         state_write_fields<kChunkPcmPlay, pcm_play_fields<FieldSizer>,
+                            pcm_play_fields<FieldWriter>>,
+         load_fields<pcm_play_fields<FieldReader>>},
+        // Read and skipped; never written.
+        {kChunkSkipped, 0, nullptr, nullptr},
+    };
+    return kinds;
 }
 
 // Checks the block's framing, every chunk's id and length and the BIOS identity.
-s32 check_block(std::span<const u8> block, u32 width, std::vector<Chunk>& chunks) {
+s32 check_block(std::span<const u8> block, u32 width, std::vector<StateChunk>& chunks) {
     chunks.clear();
-    if (width < 1 || width > kMaxIdWidth || block.size() < width + kLengthBytes) return -1;
+    if (width < 1 || width > kStateMaxIdWidth || block.size() < width + kStateLengthBytes)
+        return -1;
     if (block[0] != kScdStateBlockId) return -1;
     const u32 length = load_le32(&block[width]);
-    if (length > block.size() - width - kLengthBytes) return -1;
-    const std::span<const u8> body = block.subspan(width + kLengthBytes, length);
-    std::size_t pos                = 0;
+    if (length > block.size() - width - kStateLengthBytes) return -1;
+    const std::span<const u8> body = block.subspan(width + kStateLengthBytes, length);
     bool other_bios                = false;
-    while (pos < body.size()) {
-        const std::size_t left = body.size() - pos;
-        if (left < width + kLengthBytes) return -1;
-        const u8 id        = body[pos];
-        const u32 size     = load_le32(&body[pos + width]);
-        const u32 required = required_length(id);
-        if (size > left - width - kLengthBytes || required == 0) return -1;
-        if (required != kAnyLength && size < required) return -1;
-        const Chunk c{id, body.subspan(pos, width + kLengthBytes + size),
-                      body.subspan(pos + width + kLengthBytes, size)};
-        if (id == kChunkIdentity)
-            other_bios = other_bios || !std::equal(scd_bios_identity.begin(),
-                                                   scd_bios_identity.end(), c.data.begin());
-        chunks.push_back(c);
-        pos += c.whole.size();
-    }
+    const bool framed              = state_walk_chunks(
+                     body, width, scd_block(), [&](const StateChunk& c, const StateChunkKind&) {
+            if (c.id == kChunkIdentity)
+                other_bios = other_bios || !std::equal(scd_bios_identity.begin(),
+                                                                    scd_bios_identity.end(), c.data.begin());
+            chunks.push_back(c);
+            return true;
+        });
+    if (!framed) return -1;
     return other_bios ? -2 : 0;
 }
 
-void apply_block(const std::vector<Chunk>& chunks, u32 width) {
+void apply_chunk(const StateChunk& c, u32 width) {
+    const StateChunkKind* kind = state_chunk_kind(scd_block(), c.id);
+    if (kind != nullptr && kind->load != nullptr) kind->load(c, width, StateApply::kLoad);
+}
+
+void apply_block(const std::vector<StateChunk>& chunks, u32 width) {
     // The gate array first (the memory maps follow it), the play positions after the PCM
     // registers.
-    for (const Chunk& c : chunks)
+    for (const StateChunk& c : chunks)
         if (c.id == kChunkGateArray) apply_chunk(c, width);
-    for (const Chunk& c : chunks)
+    for (const StateChunk& c : chunks)
         if (c.id != kChunkGateArray && c.id != kChunkPcmPlay) apply_chunk(c, width);
-    for (const Chunk& c : chunks)
+    for (const StateChunk& c : chunks)
         if (c.id == kChunkPcmPlay) apply_chunk(c, width);
     scd_apply_main_maps();
 }
 
 // The block that follows a stream's first block, or empty.
 std::span<const u8> second_block(std::span<const u8> rest, u32 width) {
-    if (rest.size() < width + kLengthBytes) return {};
+    if (rest.size() < width + kStateLengthBytes) return {};
     const u32 length = load_le32(&rest[width]);
-    if (length > rest.size() - width - kLengthBytes) return {};
-    return rest.subspan(width + kLengthBytes + length);
+    if (length > rest.size() - width - kStateLengthBytes) return {};
+    return rest.subspan(width + kStateLengthBytes + length);
 }
 
+// The block header and every chunk the block writes at its largest.
 u32 max_block_bytes() {
-    const u32 chunk = 1 + kLengthBytes;
-    return 1 + kLengthBytes + (chunk + kM68kStateChunkDataSize) + (chunk + kScdBiosSize) +
-           (chunk + static_cast<u32>(scd_bios_identity.size())) + (chunk + kScdPrgRamSize) +
-           (chunk + kScdWordRamSize) + (chunk + kScdWaveRamSize) + (chunk + kScdCdcBufferSize) +
-           (chunk + kPcmChunkBytes) + (chunk + kScdBackupRamSize) + (chunk + kRamCartMaxSize) +
-           (chunk + gate_array_bytes()) + (chunk + disc_bytes()) +
-           (chunk + static_cast<u32>(scd_gfx_line_buffer.size())) + (chunk + pcm_play_bytes());
+    const u32 chunk = 1 + kStateLengthBytes;
+    u32 bytes       = 1 + kStateLengthBytes;
+    for (const StateChunkKind& kind : scd_block())
+        if (kind.save != nullptr)
+            bytes += chunk + (kind.id == kChunkRamCart ? kRamCartMaxSize : kind.min_length);
+    return bytes;
 }
 
 }  // namespace
@@ -346,34 +266,16 @@ const u32 kScdStateMaxBytes = max_block_bytes();
 
 u32 scd_state_save_block(std::span<u8> out) {
     ByteWriter w(out);
-    bool ok = w.write_u8(kScdStateBlockId) && w.write_le32(0);
-    ok      = ok && s68k_save_state_chunk(w, 1);
-    ok      = ok && write_memory(w, kChunkBios, scd_bios);
-    ok      = ok && write_memory(w, kChunkIdentity, scd_bios_identity);
-    ok      = ok && write_memory(w, kChunkPrgRam, scd_prg_ram);
-    ok      = ok && write_memory(w, kChunkWordRam, scd_word_ram);
-    ok      = ok && write_memory(w, kChunkWaveRam, scd_wave_ram);
-    ok      = ok && write_memory(w, kChunkCdcBuffer, scd_cdc_buffer);
-    ok      = ok && write_pcm(w);
-    ok      = ok && write_memory(w, kChunkBackupRam, scd_backup_ram);
-    if (cfg(cfg_scd_ram_cart) != 0 && cart_sram_size != 0) {
-        const u32 size = std::min<u32>(cart_sram_size, kRamCartMaxSize);
-        ok             = ok && write_memory(w, kChunkRamCart, std::span(cart_sram, size));
-    }
-    ok = ok && write_fields(w, kChunkGateArray, gate_array_bytes(),
-                            [](FieldWriter& f) { gate_array_fields(f); });
-    ok = ok && write_fields(w, kChunkDisc, disc_bytes(), [](FieldWriter& f) { disc_fields(f); });
-    ok = ok && write_memory(w, kChunkGraphics, scd_gfx_line_buffer);
-    ok = ok && write_fields(w, kChunkPcmPlay, pcm_play_bytes(),
-                            [](FieldWriter& f) { pcm_play_fields(f); });
-    if (!ok) return 0;
+    if (!state_write_chunk_header(w, kScdStateBlockId, 1, 0) ||
+        !state_save_chunks(w, scd_block(), 1))
+        return 0;
     const u32 total = static_cast<u32>(w.position());
-    store_le32(out.data() + 1, total - 1 - kLengthBytes);
+    store_le32(out.data() + 1, total - 1 - kStateLengthBytes);
     return total;
 }
 
 s32 scd_state_load_block(std::span<const u8> block, u32 width) {
-    std::vector<Chunk> chunks;
+    std::vector<StateChunk> chunks;
     if (const s32 r = check_block(block, width, chunks); r != 0) return r;
     apply_block(chunks, width);
     return 0;
@@ -390,7 +292,7 @@ s32 scd_state_load(std::span<const u8> in) {
     if (in.size() < kStateHeaderBytes + 1 || in[0] != 'S' || in[1] != 'S' || in[2] != '!')
         return -1;
     const u32 width = in[3];
-    if (width < 1 || width > kMaxIdWidth) return -1;
+    if (width < 1 || width > kStateMaxIdWidth) return -1;
     const std::span<const u8> rest = in.subspan(kStateHeaderBytes);
     if (rest[0] == kScdStateBlockId) return scd_state_load_block(rest, width);
     if (rest[0] != kStateBlockGenesis) return -1;
@@ -398,7 +300,7 @@ s32 scd_state_load(std::span<const u8> in) {
     const std::span<const u8> next = second_block(rest, width);
     if (next.empty() || next[0] != kScdStateBlockId) return state_load(in);
     // Both blocks are checked before either is applied.
-    std::vector<Chunk> chunks;
+    std::vector<StateChunk> chunks;
     if (const s32 r = check_block(next, width, chunks); r != 0) return r;
     if (const s32 r = state_load(in); r != 0) return r;
     apply_block(chunks, width);

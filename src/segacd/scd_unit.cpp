@@ -6,12 +6,12 @@
 
 #include "base/config.h"
 #include "genesis/bus/save_ram.h"
-#include "genesis/memory/memory.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/sound/sound_options.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
+#include "runtime/region.h"
+#include "runtime/sound_options.h"
 #include "segacd/scd_drive.h"
 #include "segacd/scd_graphics.h"
 #include "segacd/scd_internal.h"
@@ -25,7 +25,7 @@ std::array<u8, kScdWaveRamSize> scd_wave_ram{};
 std::array<u8, kScdCdcBufferSize> scd_cdc_buffer{};
 std::array<u8, kScdFillPageSize> scd_fill_page{};
 std::array<u8, 34> scd_bios_identity{};
-ScdDiscHooks scd_disc_hooks{};
+ScdDiscSlots scd_disc_slots{};
 bool (*scd_bios_loader)(u32 region) = nullptr;
 
 namespace {
@@ -50,7 +50,7 @@ constexpr u32 kStopwatchStep = 413'436;      // the 12-bit view advances 65,104 
 constexpr u32 kTimerStep     = 3'307'492;    // one timer count = 2^24 / this = 5.0725 ticks
 
 // The main CPU's gate-array page and memory windows; read when the Sega CD map is laid.
-void bind_main_seams() {
+void bind_main_slots() {
     m68k_scd_gate_array_set     = scd_main_gate_array_set;
     m68k_scd_prg_ram_window_set = scd_main_prg_ram_set;
     m68k_scd_word_ram_set       = scd_main_word_ram_set;
@@ -66,9 +66,9 @@ void scd_sub_cpu_init() {
     s68k_build_jump_table();
     s68k_build_memory_map();
     pcm_build_volume_table();
-    bind_main_seams();
+    bind_main_slots();
     scd_disc_init();
-    scd_disc_hooks.graphics_start = scd_graphics_start;
+    scd_disc_slots.graphics_start = scd_graphics_start;
 }
 
 void scd_power_on_reset() {
@@ -89,20 +89,20 @@ void scd_power_on_reset() {
     scd_main_regs.fill(0);
     scd_apply_main_maps();
 
-    if (scd_disc_hooks.reset != nullptr) scd_disc_hooks.reset();
+    if (scd_disc_slots.reset != nullptr) scd_disc_slots.reset();
     // The tick's own state is part of scd_ga and is cleared above.
     pcm_reset();
 
     // The sub-CPU's place in the scheduler's chain.
     s68k_successor                = scd_tick;
-    s68k_irq_ack_hook             = sub_irq_ack;
+    s68k_irq_ack_slot             = sub_irq_ack;
     s68k_context.slice_cycles     = cfg_slice_length(cfg_scd_m68k_speed);
-    frame_seams.segacd_slice      = scd_slice;
-    frame_seams.segacd_pcm_sample = scd_pcm_sample;
+    frame_slots.segacd_slice      = scd_slice;
+    frame_slots.segacd_pcm_sample = scd_pcm_sample;
 }
 
 void scd_power_on() {
-    bind_main_seams();
+    bind_main_slots();
     segacd_power_on_machine();
     scd_power_on_reset();
 }
@@ -168,7 +168,7 @@ void scd_tick() {
 
     if (g.transfer_countdown == 1) {
         g.transfer_countdown = 0;
-        if (scd_disc_hooks.transfer_step != nullptr) scd_disc_hooks.transfer_step();
+        if (scd_disc_slots.transfer_step != nullptr) scd_disc_slots.transfer_step();
     } else if (g.transfer_countdown > 1) {
         --g.transfer_countdown;
     }
@@ -192,7 +192,7 @@ void scd_tick() {
         }
     }
 
-    if (scd_disc_hooks.drive_tick != nullptr) scd_disc_hooks.drive_tick();
+    if (scd_disc_slots.drive_tick != nullptr) scd_disc_slots.drive_tick();
 }
 
 void scd_pcm_sample(s16* slot) {

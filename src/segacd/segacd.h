@@ -3,7 +3,7 @@
 // per-slice tick with its timers, and the RF5C164 PCM chip.
 //
 //   start-up   scd_sub_cpu_init()           once: sub-CPU opcodes, bus tables, PCM table,
-//                                           and the main CPU's gate-array and memory seams
+//                                           and the main CPU's gate-array and memory slots
 //   boot       scd_power_on()               the Genesis side's Sega CD power-on, then ours
 //              scd_detect_disc_region()     from the user data of disc sector 0
 //              scd_format_backup_ram() / scd_format_ram_cart() when no backup file exists
@@ -12,7 +12,7 @@
 //              scd_tick(); scd_pcm_sample() adds the PCM chip to each output sample
 //
 // The CD drive, the CD controller and the graphics unit live elsewhere; they meet this unit
-// through `scd_disc_hooks`, which are null until they are attached (the registers are then
+// through `scd_disc_slots`, which are null until they are attached (the registers are then
 // only stored).
 
 #include <array>
@@ -60,7 +60,7 @@ extern std::array<u8, kScdFillPageSize> scd_fill_page;
 extern std::array<u8, 34> scd_bios_identity;
 
 // The disc side. Each null entry leaves its registers stored and nothing more.
-struct ScdDiscHooks {
+struct ScdDiscSlots {
     void (*reset)();                   // power-on: controller registers, then the drive
     void (*command_latched)();         // command value 9 stored, or CDD control bit 2 raised
     u8 (*cdc_register_read)();         // 0xFF8007
@@ -72,7 +72,7 @@ struct ScdDiscHooks {
     u8 (*drive_status_bit)();          // bit 0 of 0xFF8037
     void (*graphics_start)();          // word write of 0xFF8066
 };
-extern ScdDiscHooks scd_disc_hooks;
+extern ScdDiscSlots scd_disc_slots;
 
 // BIOS loaders by Sega CD region (0 Japan, 1 USA, 2 Europe); each fills scd_bios and
 // returns false when there is no image. Null loaders load nothing.
@@ -83,9 +83,9 @@ void s68k_build_memory_map();
 void pcm_build_volume_table();
 
 // Power-on of the unit (after the Genesis side's Sega CD power-on); binds the sub-CPU's
-// successor and the scheduler's Sega CD seams.
+// successor and the scheduler's Sega CD slots.
 void scd_power_on_reset();
-// The whole Sega CD power-on: Genesis side, then the unit, and the scheduler's seams bound.
+// The whole Sega CD power-on: Genesis side, then the unit, and the scheduler's slots bound.
 void scd_power_on();
 // Releases the sub-CPU from reset (main CPU's reset register, bit 0 set, run state 0).
 void scd_sub_cpu_start();
@@ -97,7 +97,7 @@ void scd_format_backup_ram();
 // for the size code of the settings; nothing when no cartridge is present.
 void scd_format_ram_cart();
 
-// Scheduler seams.
+// Scheduler slots.
 void scd_slice();
 void scd_tick();
 void scd_pcm_sample(s16* slot);

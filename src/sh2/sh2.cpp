@@ -17,15 +17,15 @@ Sh2CpuContext sh2s_context;
 const Sh2CpuContext* sh2_current_context = nullptr;
 
 Sh2ChainFn sh2_successor                   = nullptr;
-Sh2ChainFn sh2_halt_hook                   = nullptr;
+Sh2ChainFn sh2_halt_slot                   = nullptr;
 Sh2CoreFn sh2_command_irq_taken            = nullptr;
-Sh2OnChipResetHooks sh2_onchip_reset_hooks = {};
+Sh2OnChipResetSlots sh2_onchip_reset_slots = {};
 
-void sh2_clear_hooks() {
+void sh2_clear_slots() {
     sh2_successor          = nullptr;
-    sh2_halt_hook          = nullptr;
+    sh2_halt_slot          = nullptr;
     sh2_command_irq_taken  = nullptr;
-    sh2_onchip_reset_hooks = {};
+    sh2_onchip_reset_slots = {};
 }
 
 void sh2_reset_records() {
@@ -94,7 +94,7 @@ template <class I>
 }
 
 // How the dispatch loop meets the speed path: plainly, or watching for loops that only wait
-// (sh2_speed_paths.h), through the hooks below at a slice's start and end, before each
+// (sh2_speed_paths.h), through the slots below at a slice's start and end, before each
 // instruction of a round being recorded, at each jump back within the region and at each
 // change of region.
 struct PlainDispatch {
@@ -256,7 +256,7 @@ void common_reset() {
     c.fetch_image   = nullptr;
     c.fetch_size    = 0;
     if (!enter_region<I>(c.pc)) c.halt_pending = 1;
-    const auto& h = sh2_onchip_reset_hooks;
+    const auto& h = sh2_onchip_reset_slots;
     for (Sh2CoreFn fn : {h.serial, h.frt, h.dmac, h.intc, h.divu}) {
         if (fn) fn(I::kCore);
     }

@@ -12,7 +12,7 @@
 //                slice, then the slave's, then the chain successor (the on-chip units and the
 //                PWM timer, bound by the 32X unit)
 //   halted       an instruction without a handler, SLEEP, or code reached where no image holds
-//                any sets `status` bits 0x300 and calls sh2_halt_hook; the chain stops there
+//                any sets `status` bits 0x300 and calls sh2_halt_slot; the chain stops there
 //
 // Instruction fetch reads the memory images directly through the fetch regions (one per
 // value of address bits 24-31), never through the bus.
@@ -97,11 +97,11 @@ extern const Sh2CpuContext* sh2_current_context;
 inline u32 sh2_current_pc(const Sh2CpuContext& c) { return c.fetch_start + c.cur; }
 
 // Records back to their start-up contents (contexts cleared with the default slice budget).
-// Hooks stay bound.
+// Slots stay bound.
 void sh2_reset_records();
 
 // ---------------------------------------------------------------------------------------
-// Hooks: how the cores meet the 32X unit. All null at start-up; the owner binds them.
+// Slots: how the cores meet the 32X unit. All null at start-up; the owner binds them.
 // ---------------------------------------------------------------------------------------
 
 using Sh2ChainFn = void (*)();
@@ -111,20 +111,20 @@ using Sh2CoreFn  = void (*)(u32 core);  // core 0 = master, 1 = slave
 // timers and watchdogs, the PWM timer, then back to the scheduler.
 extern Sh2ChainFn sh2_successor;
 // Called on the emulation thread when a core halts (clears the run entry).
-extern Sh2ChainFn sh2_halt_hook;
+extern Sh2ChainFn sh2_halt_slot;
 // A core took the command interrupt: the 32X clears that core's request bit.
 extern Sh2CoreFn sh2_command_irq_taken;
 // The on-chip modules' resets, called by every core reset in this order.
-struct Sh2OnChipResetHooks {
+struct Sh2OnChipResetSlots {
     Sh2CoreFn serial = nullptr;  // serial interface
     Sh2CoreFn frt    = nullptr;  // free-running timer
     Sh2CoreFn dmac   = nullptr;  // DMA controller
     Sh2CoreFn intc   = nullptr;  // interrupt-controller registers
     Sh2CoreFn divu   = nullptr;  // division unit
 };
-extern Sh2OnChipResetHooks sh2_onchip_reset_hooks;
+extern Sh2OnChipResetSlots sh2_onchip_reset_slots;
 
-void sh2_clear_hooks();
+void sh2_clear_slots();
 
 // ---------------------------------------------------------------------------------------
 // Running

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 
 namespace varn {
 

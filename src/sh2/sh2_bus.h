@@ -133,7 +133,7 @@ inline constexpr std::span<u8, 2 * kS32xFrameBufferSize> s32x_frame_buffers{
 // The displayed frame buffer (0 or 1); the SH-2s reach the other one. Written by the 32X VDP.
 extern u32 s32x_fb_display;
 
-// Bytes of `cart_rom` (src/genesis/memory/memory.h) that hold the loaded cartridge, at most
+// Bytes of `cart_rom` (src/memory/memory.h) that hold the loaded cartridge, at most
 // its 4 MB: the SH-2s read zeros past it and cannot run code there. Set when a cartridge is
 // loaded; 0 at start-up.
 extern u32 sh2_cart_size;

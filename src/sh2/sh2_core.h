@@ -17,7 +17,7 @@
 
 #include "base/endian.h"
 #include "base/types.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 
@@ -122,13 +122,13 @@ template <class I>
 // Halts
 // ---------------------------------------------------------------------------------------
 
-// The machine halt: status bits set, `pc` := `at`, the run entry cleared through the hook.
+// The machine halt: status bits set, `pc` := `at`, the run entry cleared through the slot.
 template <class I>
 [[gnu::cold, gnu::noinline]] u32 halt_at(u32 at) {
     auto& c = I::cpu();
     c.pc    = at;
     c.status |= kSh2StatusHalted;
-    if (sh2_halt_hook) sh2_halt_hook();
+    if (sh2_halt_slot) sh2_halt_slot();
     return kSh2Leave;
 }
 

@@ -62,8 +62,8 @@ struct Sh2LoopCounter {
     u32 load = 0, store = 0, overwrite = 0;
 };
 
-// Where the dispatch goes on after a hook: the cycles to add to the counter and the offset of
-// the next instruction. When the cycles bring the counter to zero or above, the slice ends
+// Where the dispatch goes on after an entry point: the cycles to add to the counter and the offset
+// of the next instruction. When the cycles bring the counter to zero or above, the slice ends
 // there, the core's registers set as plain execution would have left them.
 struct Sh2LoopJump {
     s32 cycles = 0;
@@ -140,7 +140,7 @@ extern std::array<Sh2LoopWatch, 2> sh2_loop_watch;  // master, slave
 // Nothing watched (power-on, tests).
 void sh2_loop_watch_reset();
 
-// The hooks of the dispatch loop (sh2.cpp), for core 0 or 1.
+// The entry points of the dispatch loop (sh2.cpp), for core 0 or 1.
 //   enter     at the start of a slice's dispatch, the core at `cur`, `pending` the cycles of
 //             an interrupt just taken: resumes a loop asleep since the last slice
 //   record    before each instruction while a round is recorded, with the counter then

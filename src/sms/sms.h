@@ -13,7 +13,7 @@
 #include <string>
 
 #include "base/types.h"
-#include "genesis/runtime/scheduler.h"
+#include "runtime/frame_shape.h"
 #include "z80/z80.h"
 
 namespace varn {

@@ -8,12 +8,13 @@
 #include "base/config.h"
 #include "genesis/bus/save_ram.h"
 #include "genesis/io/controller_ports.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/region.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
+#include "genesis/runtime/scheduler.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_render.h"
+#include "memory/memory.h"
+#include "runtime/region.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "sms/sms.h"
 #include "sms/sms_bus.h"
 #include "sms/sms_psg.h"
@@ -75,7 +76,7 @@ void sms_power_on_machine() {
     screen_height = kSmsLines;
     gui_post_to_frame(0, kRequestDisplaySizeChanged);
 
-    frame_seams.clear_addon_halts = sms_z80_clear_stopped;
+    frame_slots.clear_addon_halts = sms_z80_clear_stopped;
     sms_ports_init();  // the port tables are whole before the Z80 first runs
     const bool bios     = cfg(cfg_sms_use_bios) != 0;
     sms_paging.bios_off = bios ? 0 : 1;

@@ -2,7 +2,7 @@
 
 #include "sms/sms_psg.h"
 
-#include "genesis/sound/sound_options.h"
+#include "runtime/sound_options.h"
 
 namespace varn {
 

@@ -3,10 +3,10 @@
 
 #include "base/config.h"
 #include "genesis/io/input_update.h"
-#include "genesis/runtime/pacing.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/vdp/render_output.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "sms/sms.h"
 #include "sms/sms_psg.h"
 #include "sms/sms_vdp.h"
@@ -72,13 +72,8 @@ FrameResult sms_run_frame() {
             result = FrameResult::kHalted;
             break;
         }
-        const u32 before = frame_pos.sound_sample_clock;
-        frame_pos.sound_sample_clock += sample_step;
-        if (frame_pos.sound_sample_clock < before) make_sample();
-        ++frame_pos.slice_counter;
-        if (--phase_left != 0) continue;
-        if (phase_end(frame_pos.slice_phase, frame_pos.slice_counter)) break;
-        phase_left = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
+        if (slice_clock_tail<make_sample, phase_end>(sample_step, phase_left) == SliceEnd::kFrameEnded)
+            break;
     }
     run_stats.slices += slices;
     return result;

@@ -8,10 +8,10 @@
 
 #include "base/config.h"
 #include "base/speed_paths.h"
-#include "genesis/runtime/scheduler.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_render.h"
+#include "runtime/frame_shape.h"
 
 namespace varn {
 

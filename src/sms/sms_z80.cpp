@@ -3,23 +3,15 @@
 
 #include "base/config.h"
 #include "genesis/bus/save_ram.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/thread_link.h"
+#include "memory/memory.h"
+#include "runtime/thread_link.h"
 #include "sms/sms.h"
 #include "sms/sms_bus.h"
 #include "sms/sms_z80_bus.h"
 
 namespace varn {
 
-namespace {
-constexpr z80_cpu_context initial_context() {
-    z80_cpu_context c{};
-    c.slice_budget = kZ80DefaultSliceBudget;
-    return c;
-}
-}  // namespace
-
-constinit z80_cpu_context sms_z80_context = initial_context();
+constinit z80_cpu_context sms_z80_context = z80_initial_context();
 
 void sms_z80_run() { SmsZ80::run(sms_z80_context); }
 
@@ -39,7 +31,7 @@ void sms_z80_refresh_code() {
 }
 
 void sms_z80_init() {
-    sms_z80_context = initial_context();
+    sms_z80_context = z80_initial_context();
     sms_ports_init();
 }
 

@@ -4,8 +4,8 @@
 
 #include "base/config.h"
 #include "genesis/bus/save_ram.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/thread_link.h"
+#include "memory/memory.h"
+#include "runtime/thread_link.h"
 #include "sms/sms.h"
 #include "sms/sms_bus.h"
 #include "z80/z80_core.h"

@@ -72,4 +72,12 @@ inline void z80_set_r(z80_cpu_context& c, u8 v) {
 // Default slice budget of both instances (the settings key replaces only its low byte).
 inline constexpr s32 kZ80DefaultSliceBudget = -21;
 
+// An instance as the program starts it and as its records' reset leaves it: everything
+// zero, the default slice budget until the settings give another.
+constexpr z80_cpu_context z80_initial_context() {
+    z80_cpu_context c{};
+    c.slice_budget = kZ80DefaultSliceBudget;
+    return c;
+}
+
 }  // namespace varn

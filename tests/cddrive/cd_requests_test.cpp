@@ -71,7 +71,7 @@ class CdRequestsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         cache            = {};
-        cd_request_seams = {test_fill_begin, test_fill_end, test_toc, test_image_read};
+        cd_request_slots = {test_fill_begin, test_fill_end, test_toc, test_image_read};
         cd_requests_reset();
         cd_drive_table_reset();
         bus.entries = {{{0, 0, 0, 0, kScsiTypeCdRom, "/dev/sr0"}, &drive}};
@@ -83,7 +83,7 @@ class CdRequestsTest : public ::testing::Test {
         aspi_stop_disc();
         cd_drive_set_system_bus(nullptr);
         cd_drive_table_reset();
-        cd_request_seams = {};
+        cd_request_slots = {};
     }
     void choose_drive() {
         cd_drive_scan(bus);
@@ -108,15 +108,15 @@ TEST_F(CdRequestsTest, EachRequestSendsItsCommandBlock) {
         std::vector<u8> cdb;
         std::size_t data;
     } cases[] = {
-        {kCdRequestPoll, 0, {0x00, 0, 0, 0, 0, 0}, 0},
-        {kCdRequestRead, 0x00012345, {0x28, 0, 0x00, 0x01, 0x23, 0x45, 0, 0, 1, 0}, 2048},
+        {kRequestCdPoll, 0, {0x00, 0, 0, 0, 0, 0}, 0},
+        {kRequestCdReadSector, 0x00012345, {0x28, 0, 0x00, 0x01, 0x23, 0x45, 0, 0, 1, 0}, 2048},
         // Track 2 from 00:20:00 (frame 1500) to track 3's start (frame 5000, 01:06:50).
-        {kCdRequestPlay, 0x00002000, {0x47, 0, 0, 0, 20, 0, 1, 6, 50, 0}, 0},
-        {kCdRequestStop, 0, {0x1B, 1, 0, 0, 0, 0}, 0},
-        {kCdRequestPause, 0, {0x4B, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},
-        {kCdRequestResume, 0, {0x4B, 0, 0, 0, 0, 0, 0, 0, 1, 0}, 0},
-        {kCdRequestLoad, 0, {0x1B, 1, 0, 0, 3, 0}, 0},
-        {kCdRequestEject, 0, {0x1B, 1, 0, 0, 2, 0}, 0},
+        {kRequestCdPlayAudio, 0x00002000, {0x47, 0, 0, 0, 20, 0, 1, 6, 50, 0}, 0},
+        {kRequestCdStopAudio, 0, {0x1B, 1, 0, 0, 0, 0}, 0},
+        {kRequestCdPauseAudio, 0, {0x4B, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {kRequestCdResumeAudio, 0, {0x4B, 0, 0, 0, 0, 0, 0, 0, 1, 0}, 0},
+        {kRequestCdCloseTray, 0, {0x1B, 1, 0, 0, 3, 0}, 0},
+        {kRequestCdOpenTray, 0, {0x1B, 1, 0, 0, 2, 0}, 0},
     };
     for (const auto& c : cases) {
         log.commands.clear();
@@ -264,7 +264,7 @@ TEST_F(CdRequestsTest, PlayRunsToTheTrackEndAndTheWordsFollowTheAudio) {
     for (const auto& w : with_sound) {
         cd_audio_playing = w.before;
         log.commands.clear();
-        cd_request(kCdRequestResume, kCdResumeWithSound);
+        cd_request(kRequestCdResumeAudio, kCdResumeWithSound);
         EXPECT_EQ(log.commands.size(), w.resumes ? 1u : 0u) << w.before.playing << w.before.resume;
         EXPECT_EQ(cd_audio_playing.running, w.resumes ? 1u : 0u);
     }
@@ -299,14 +299,14 @@ TEST_F(CdRequestsTest, WithoutADriveSectorsComeFromTheImageAndTheRestDoesNothing
     set_toc({0, 1000}, 2000);
     cd_drive_scan(bus);  // a drive exists but none is chosen
     log.commands.clear();
-    for (u32 code = kCdRequestPoll; code <= kCdRequestEject; ++code) {
-        if (code != kCdRequestRead) cd_request(code, 0);
+    for (u32 code = kRequestCdPoll; code <= kRequestCdOpenTray; ++code) {
+        if (code != kRequestCdReadSector) cd_request(code, 0);
     }
     EXPECT_TRUE(log.commands.empty());
     EXPECT_EQ(cd_tray_notice_take(), 0u);
     cache.slots[1].fill(0xAB);
-    cd_request(kCdRequestRead, 7);
-    cd_request(kCdRequestRead, 0xFFFFFFF0u);  // before the first sector
+    cd_request(kRequestCdReadSector, 7);
+    cd_request(kRequestCdReadSector, 0xFFFFFFF0u);  // before the first sector
     EXPECT_EQ(cache.image_reads, (std::vector<u32>{7}));
     EXPECT_EQ(cache.slots[0][16], 7);
     EXPECT_EQ(cache.state[1], 1) << "a negative sector is only marked filled";

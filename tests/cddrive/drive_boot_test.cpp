@@ -12,11 +12,11 @@
 #include "cddrive/cd_drive_table.h"
 #include "cddrive/cd_requests.h"
 #include "cddrive/fake_drive.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
 #include "m68k/m68k_bus.h"
 #include "media/media_fixture.h"
-#include "segacd/scd_bind.h"
+#include "runtime/machine_table.h"
+#include "runtime/region.h"
 #include "segacd/scd_cache.h"
 #include "segacd/scd_drive.h"
 #include "segacd/segacd.h"
@@ -33,7 +33,7 @@ class CdServingHost final : public RecordingHost {
   public:
     void post_request(u32 code, u32 param = 0) override {
         RecordingHost::post_request(code, param);
-        if (code >= kCdRequestPoll && code <= kCdRequestEject) cd_request(code, param);
+        if (code >= kRequestCdPoll && code <= kRequestCdOpenTray) cd_request(code, param);
     }
 };
 
@@ -51,18 +51,15 @@ struct DiscView {
 
 class DriveBoot : public test::MediaTest {
   protected:
+    DriveBoot() : MediaTest(kMachineGenesis | kMachineSegaCd) {}
+
     static constexpr u32 kSectors = 8;
 
     void SetUp() override {
         MediaTest::SetUp();
         iso_path = test::testdata_file("roms/segacd/nikonamd/rom_mcd_u.iso");
         if (iso_path.empty()) GTEST_SKIP() << "test data absent: " << VARN_TESTDATA_DIR;
-        iso                     = test::fixture_iso();
-        static const bool bound = [] {
-            scd_bind_unit();
-            return true;
-        }();
-        (void)bound;
+        iso = test::fixture_iso();
         emu_set_host(&host);
         const auto bios = test::read_program("segacd_boot");
         ASSERT_FALSE(bios.empty());
@@ -195,13 +192,13 @@ TEST_F(DriveBoot, TrayFindingsReachTheEmulatedDriveAtItsTick) {
     boot_sega_cd_from_drive();
     ASSERT_NE(emu_state_flags.load() & kStateMachineRunning, 0u);
     drive.remove();
-    cd_request(kCdRequestPoll, 0);
+    cd_request(kRequestCdPoll, 0);
     EXPECT_EQ(cdd.tray_open, 0) << "not under the emulated drive's feet";
     scd_tick();
     EXPECT_EQ(cdd.tray_open, 1);
     EXPECT_EQ(cd_tray_word, 1u);
     drive.insert(iso);
-    cd_request(kCdRequestPoll, 0);
+    cd_request(kRequestCdPoll, 0);
     scd_tick();
     EXPECT_EQ(cdd.tray_open, 0);
     EXPECT_EQ(cdd.tray_closed, 1);

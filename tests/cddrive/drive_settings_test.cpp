@@ -8,10 +8,10 @@
 #include "cddrive/cd_drive_commands.h"
 #include "cddrive/cd_drive_table.h"
 #include "cddrive/fake_drive.h"
-#include "frontend/config/config_keys.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/ini_file.h"
 #include "media/media_fixture.h"
+#include "settings/config_keys.h"
+#include "settings/config_paths.h"
+#include "settings/ini_file.h"
 
 namespace varn {
 namespace {

@@ -16,22 +16,24 @@
 #include "genesis/bus/bus.h"
 #include "genesis/bus/io_ports.h"
 #include "genesis/io/lightgun.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
+#include "runtime/machine_table.h"
+#include "runtime/pacing.h"
+#include "runtime/region.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "s32x/s32x.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 #include "support/machine_records.h"
+#include "support/test_machine.h"
 
 namespace varn::test {
 
@@ -93,12 +95,7 @@ void tally_sound(const s16* samples, u32 bytes) {
 }
 
 void reset_machine() {
-    static const bool once = [] {
-        emu_components_init();
-        s32x_init_sh2_cores();
-        return true;
-    }();
-    (void)once;
+    test::compose_machines();
     test::reset_runtime_records();
     cfg_set(cfg_frame_skip, 15);
     cfg_set(cfg_sound_rate, 0);
@@ -162,7 +159,7 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
     e2e_power_on(image, plan.with_32x);
     tally             = SoundTally{};
     tally.frames_left = plan.sound_frames;
-    sound_log_hook    = tally_sound;
+    sound_log_slot    = tally_sound;
 
     for (u64 f = 0; f < plan.frames; ++f) {
         u8 held = 0;
@@ -188,7 +185,7 @@ E2eRunResult e2e_run(const E2eRunPlan& plan) {
             result.picture        = frame->pixels();
         }
     }
-    sound_log_hook = nullptr;
+    sound_log_slot = nullptr;
     if (plan.with_32x) {
         s32x_set_fitted(false);
         s32x_reset();

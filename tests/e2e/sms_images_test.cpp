@@ -19,17 +19,19 @@
 #include "base/speed_paths.h"
 #include "e2e_wav.h"
 #include "genesis/io/controller_ports.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "memory/memory.h"
+#include "runtime/machine_table.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "sms/sms.h"
 #include "sms/sms_fixture.h"
 #include "support/machine_records.h"
 #include "support/test_files.h"
+#include "support/test_machine.h"
 #include "support/varn_run.h"
 
 namespace varn::test {
@@ -101,11 +103,7 @@ struct ImageRun {
 
 ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* dump_dir,
                    u64 frames = kFrames) {
-    static const bool once = [] {
-        emu_components_init();
-        return true;
-    }();
-    (void)once;
+    test::compose_machines();
     reset_runtime_records();
     cfg_set(cfg_frame_skip, 15);
     cfg_set(cfg_sound_rate, 0);
@@ -129,7 +127,7 @@ ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* 
     scheduler_reset();
     pace_rebase(host.now_ms());
     sound          = Sound{};
-    sound_log_hook = keep_sound;
+    sound_log_slot = keep_sound;
 
     ImageRun r;
     for (u64 f = 0; f < frames; ++f) {
@@ -152,7 +150,7 @@ ImageRun run_image(const SmsImage& c, const std::vector<u8>& image, const char* 
             }
         }
     }
-    sound_log_hook = nullptr;
+    sound_log_slot = nullptr;
     r.sound_crc    = sound.crc;
     r.loud         = sound.loud;
     if (dump_dir != nullptr) {

@@ -214,7 +214,7 @@ TEST_F(LegacyExceptionTest, StopWaitsForAnInterrupt) {
 TEST_F(LegacyExceptionTest, SubCpuAcknowledgesLevelTwo) {
     static std::vector<u32> acks;
     acks.clear();
-    s68k_irq_ack_hook_v024 = [](u32 level) { acks.push_back(level); };
+    s68k_irq_ack_slot_v024 = [](u32 level) { acks.push_back(level); };
     auto& s                = s68k_context_v024;
     for (u32 level : {2u, 3u}) {
         scd_prg_ram[(24 + level) * 4 + 2] = 0x20;  // vector 0x2000

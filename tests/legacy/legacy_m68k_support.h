@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "m68k/m68k_test_support.h"  // the flat test bus, peek and poke, chain_log
 #include "m68k/op_case.h"            // CCR bits, register and memory values of the case tables
@@ -34,7 +34,7 @@ class LegacyFixture : public ::testing::Test {
         chain_log().clear();
         m68k_successor_v024     = [] { chain_log().push_back('t'); };
         m68k_z80_successor_v024 = [] { chain_log().push_back('z'); };
-        m68k_halt_hook_v024     = [] { chain_log().push_back('h'); };
+        m68k_halt_slot_v024     = [] { chain_log().push_back('h'); };
         s68k_successor_v024     = [] { chain_log().push_back('s'); };
     }
 

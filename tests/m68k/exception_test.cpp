@@ -53,7 +53,7 @@ TEST_F(M68kExceptions, TheRteOfOneInterruptLetsTheNextLevelIn) {
     std::vector<u32> acked;
     static std::vector<u32>* acks = nullptr;
     acks                          = &acked;
-    m68k_irq_ack_hook             = [](u32 level) { acks->push_back(level); };
+    m68k_irq_ack_slot             = [](u32 level) { acks->push_back(level); };
     start_at(0x1000, {kNop, kLineA});
     m68k_context.sr          = 0x2300;
     m68k_context.irq_pending = 0x50;

@@ -10,9 +10,9 @@
 
 #include "base/endian.h"
 #include "base/speed_paths.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 #include "support/m68k_flat_bus.h"
 
 namespace varn::test {
@@ -63,7 +63,7 @@ inline void poke_words(u32 a, std::initializer_list<u16> words) {
     }
 }
 
-// Recording successor hooks.
+// Recording successor slots.
 inline std::vector<char>& chain_log() {
     static std::vector<char> log;
     return log;
@@ -82,7 +82,7 @@ class M68kFixture : public ::testing::Test {
         memory_clear();
         std::fill(flat_memory().begin(), flat_memory().end(), u8{0});
         m68k_reset_records();
-        m68k_clear_hooks();
+        m68k_clear_slots();
         m68k_bus_clear();
         install_flat_buses<LoggingBus>();
         bus_log().clear();
@@ -91,7 +91,7 @@ class M68kFixture : public ::testing::Test {
         m68k_successor     = [] { chain_log().push_back('L'); };
         m68k_z80_successor = [] { chain_log().push_back('Z'); };
         s68k_successor     = [] { chain_log().push_back('S'); };
-        m68k_halt_hook     = [] { chain_log().push_back('H'); };
+        m68k_halt_slot     = [] { chain_log().push_back('H'); };
     }
 
     // Places `words` at `pc` (cartridge or work RAM), sets a stack and the PC, supervisor mode.

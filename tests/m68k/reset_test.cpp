@@ -155,7 +155,7 @@ TEST_F(S68kInstance, AResetVectorWithoutCodeHaltsAtItsNextSlice) {
 }
 
 // Sub-CPU jumps: word RAM runs (0x080000-0x0BFFFF), beyond halts; main-CPU markers do not
-// reach it; level 2 is acknowledged through the sub-CPU's own hook.
+// reach it; level 2 is acknowledged through the sub-CPU's own slot.
 TEST_F(S68kInstance, JumpsUseTheSubCpuPagesOnly) {
     m68k_set_fetch_page(0x0A, {M68kFetchKind::kBankedRom, kCartRomOffset});
     write_n<sub_byte>(0x0A0000, 0x303C, 2);  // MOVE.W #0xA,D0 in word RAM
@@ -180,8 +180,8 @@ TEST_F(S68kInstance, JumpsUseTheSubCpuPagesOnly) {
 
     static std::vector<u32> acked;
     acked.clear();
-    s68k_irq_ack_hook = [](u32 level) { acked.push_back(level); };
-    m68k_irq_ack_hook = [](u32) { FAIL() << "main CPU hook called for the sub-CPU"; };
+    s68k_irq_ack_slot = [](u32 level) { acked.push_back(level); };
+    m68k_irq_ack_slot = [](u32) { FAIL() << "main CPU slot called for the sub-CPU"; };
     auto& s           = s68k_context;
     s                 = M68kCpuContext{.slice_cycles = kS68kDefaultSliceCycles};
     write_n<sub_byte>(0x68, 0x2000, 4);  // level 2 vector

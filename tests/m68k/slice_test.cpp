@@ -196,7 +196,7 @@ TEST_F(M68kSlice, RunningOffIntoAPageWithoutCodeHaltsAtEverySliceLength) {
                 set_speed_paths(fast);
                 // A core that went on after halting would halt again and again in the same
                 // slice: the second halt throws out of it.
-                m68k_halt_hook = [] {
+                m68k_halt_slot = [] {
                     chain_log().push_back('H');
                     if (std::count(chain_log().begin(), chain_log().end(), 'H') > 1)
                         throw std::runtime_error("the core ran on after halting");

@@ -6,10 +6,11 @@
 #include <cstring>
 
 #include "base/endian.h"
-#include "genesis/runtime/region.h"
-#include "genesis/runtime/sound_output.h"
 #include "media/system_roms.h"
 #include "media_fixture.h"
+#include "runtime/machine_table.h"
+#include "runtime/region.h"
+#include "runtime/sound_output.h"
 
 namespace varn {
 namespace {
@@ -208,15 +209,15 @@ TEST_F(Boot, MachinesNotInThisBuildAreRefused) {
 }
 
 TEST_F(Boot, RebootThroughTheThreadLinkKeepsTheSave) {
-    media_bind_hooks();
+    media_bind_slots();
     ASSERT_EQ(load("A.BIN", cartridge("A", 0x200001, 0x203FFF)), LoadResult::kBooted);
     cart_sram[5] = 0x99;
     emu_reboot_sequence(0);
     EXPECT_EQ(cart_sram[5], 0x99);
     EXPECT_EQ(read_file(brm("A.BRM"))[5], 0x99);
     EXPECT_EQ(machine_kind, kMachineGenesis);
-    machine_boot_hook            = nullptr;
-    machine_save_backup_ram_hook = nullptr;
+    machine_boot_slot            = nullptr;
+    machine_save_backup_ram_slot = nullptr;
 }
 
 }  // namespace

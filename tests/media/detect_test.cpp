@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "frontend/config/lang_texts.h"
 #include "media/image_loader.h"
 #include "media/load_detect.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 namespace {

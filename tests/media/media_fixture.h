@@ -11,17 +11,19 @@
 #include <vector>
 
 #include "base/config.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/lang_texts.h"
 #include "genesis/bus/save_ram.h"
-#include "genesis/memory/memory.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/thread_link.h"
 #include "media/image_loader.h"
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
+#include "memory/memory.h"
+#include "runtime/machine_table.h"
+#include "runtime/thread_link.h"
+#include "settings/config_paths.h"
+#include "settings/lang_texts.h"
 #include "support/test_files.h"
+#include "support/test_machine.h"
 
 namespace varn::test {
 
@@ -65,15 +67,12 @@ inline LibraryBindOptions build_tree_libraries() {
 
 class MediaTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static bool once = [] {
-            emu_components_init();
-            return true;
-        }();
-        (void)once;
-    }
+    // The machines the program of the test links: the Genesis alone unless a suite says
+    // otherwise.
+    explicit MediaTest(u32 machines = kMachineGenesis) : machines_(machines) {}
 
     void SetUp() override {
+        compose_machines(machines_);
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir              = std::filesystem::temp_directory_path() /
               ("varn_media_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" +
@@ -112,6 +111,9 @@ class MediaTest : public ::testing::Test {
 
     std::filesystem::path dir;
     RecordingUi ui;
+
+  private:
+    u32 machines_;
 };
 
 // The shared fixture's path, or skips the test when the shared folder is absent.

@@ -6,14 +6,15 @@
 
 #include "base/config.h"
 #include "genesis/bus/bus.h"
-#include "genesis/memory/memory.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
+#include "memory/memory.h"
+#include "runtime/machine_table.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "s32x/s32x.h"
-#include "s32x/sh2_onchip.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
+#include "sh2/sh2_onchip.h"
 
 namespace varn::test {
 

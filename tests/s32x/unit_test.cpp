@@ -6,6 +6,7 @@
 #include "base/endian.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "runtime/machine_table.h"
 #include "s32x/s32x_test_support.h"
 
 namespace varn::test {
@@ -311,11 +312,11 @@ TEST_F(UnitTest, HeaderBootedCoresWaitInResetWithoutHoldingTheChain) {
     EXPECT_EQ(cpu(1).status & kSh2StatusHeld, 0u);
 }
 
-TEST_F(UnitTest, MachineWithoutA32xLeavesTheSeamsUnbound) {
+TEST_F(UnitTest, MachineWithoutA32xLeavesTheSlotsUnbound) {
     s32x_set_fitted(false);
     s32x_reset();
-    EXPECT_EQ(frame_seams.s32x_slice, nullptr);
-    EXPECT_EQ(frame_seams.s32x_hint_line, nullptr);
+    EXPECT_EQ(frame_slots.s32x_slice, nullptr);
+    EXPECT_EQ(frame_slots.s32x_hint_line, nullptr);
     EXPECT_EQ(m68k_rw(0xA15120), 0xA15120u & 0xFFFFFF);  // the bare console's answer
     m68k_wb(0xA15101, 0x03);
     EXPECT_FALSE(s32x_running());

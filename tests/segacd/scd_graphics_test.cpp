@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "base/crc32.h"
-#include "genesis/runtime/thread_link.h"
 #include "m68k/m68k_bus.h"
+#include "runtime/thread_link.h"
 #include "segacd/scd_graphics.h"
 #include "segacd/segacd.h"
 #include "segacd_fixture.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "genesis/bus/save_ram.h"
-#include "genesis/sound/sound_options.h"
 #include "m68k/m68k_bus.h"
+#include "runtime/sound_options.h"
 #include "segacd/segacd.h"
 #include "segacd_fixture.h"
 
@@ -220,7 +220,7 @@ TEST_F(SegaCdTest, GateArrayRegisters) {
     s68k_write_byte(0xFF8033, 0x04);
     m68k_write_byte(0xA12000, 0x01);
     EXPECT_EQ(s68k_context.irq_pending & 4, 4);
-    s68k_irq_ack_hook(2);
+    s68k_irq_ack_slot(2);
     EXPECT_EQ(m68k_read_byte(0xA12000) & 1, 0u);
 
     // CDC mode: the destination bits are stored, the top two show the controller's flags.

@@ -1,5 +1,5 @@
 // The SH-2 bus: the page map of both cores, mirrors and bounds of every memory, accessors of
-// every width, the frame buffer's overwrite image and the register seams of page 0 and the
+// every width, the frame buffer's overwrite image and the register slots of page 0 and the
 // on-chip page.
 
 #include "sh2/sh2_test_support.h"

@@ -296,7 +296,7 @@ TEST_F(Sh2InterruptTest, AnInterruptVectorWithoutCodeHalts) {
 TEST_F(Sh2Test, ResetsSetTheRegistersAndResetTheOnChipModulesInOrder) {
     static std::vector<std::pair<char, u32>> calls;
     calls.clear();
-    sh2_onchip_reset_hooks = {
+    sh2_onchip_reset_slots = {
         .serial =
             [](u32 core) {
                 calls.push_back({'s', core});

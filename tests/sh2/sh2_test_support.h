@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
 #include "support/test_files.h"
@@ -28,14 +28,14 @@ class Sh2Test : public ::testing::Test {
         memory_clear();
         sh2_memory_clear();
         sh2_reset_records();
-        sh2_clear_hooks();
+        sh2_clear_slots();
         sh2_interp_reset();
         sh2s_interp_reset();
         sh2_build_memory_map();
         sh2s_build_memory_map();
         sh2_set_cart_size(0);
         halts         = 0;
-        sh2_halt_hook = [] { ++halts; };
+        sh2_halt_slot = [] { ++halts; };
     }
 
     // Copies `bytes` into `image` at `offset`.

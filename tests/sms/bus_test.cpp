@@ -1,8 +1,8 @@
 // The Master System bus: mapper slots, cartridge RAM, work RAM, the system ROM window and
 // the I/O port tables.
 
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/region.h"
+#include "memory/memory.h"
+#include "runtime/region.h"
 #include "sms/sms_bus.h"
 #include "sms/sms_psg.h"
 #include "sms/sms_vdp.h"

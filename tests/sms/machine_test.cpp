@@ -1,10 +1,10 @@
 // The Master System machine: region choice, the VDP's line and frame interrupts with the
 // pause button, code running from paged memory, and the frame loop's shape and sound.
 
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
+#include "memory/memory.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "sms/sms_bus.h"
 #include "sms/sms_psg.h"
 #include "sms/sms_vdp.h"
@@ -138,7 +138,7 @@ TEST_F(SmsMachineTest, FrameShapeAndSoundAlsoInFastForward) {
     sms_power_on_machine();
     scheduler_reset();
     std::vector<u32> per_frame;
-    sound_log_hook = [](const s16*, u32) {};
+    sound_log_slot = [](const s16*, u32) {};
     run_frames(1);  // the sample clock starts at 0: the first frame is one sample short
     for (int i = 0; i < 3; ++i) {
         const u64 samples = run_stats.samples, slices = run_stats.slices;
@@ -152,7 +152,7 @@ TEST_F(SmsMachineTest, FrameShapeAndSoundAlsoInFastForward) {
     run_frames(1);
     EXPECT_EQ(run_stats.samples - samples, 735u);
     emu_fast_forward_off();
-    sound_log_hook = nullptr;
+    sound_log_slot = nullptr;
     EXPECT_EQ(sound_frame.sound_write_pos, 0u);  // each frame's samples are consumed
 }
 

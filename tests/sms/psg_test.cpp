@@ -2,7 +2,7 @@
 // enable word and record.
 
 #include "genesis/sound/psg.h"
-#include "genesis/sound/sound_options.h"
+#include "runtime/sound_options.h"
 #include "sms/sms_psg.h"
 #include "sms_fixture.h"
 

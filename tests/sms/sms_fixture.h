@@ -13,9 +13,11 @@
 #include "genesis/bus/save_ram.h"
 #include "genesis/io/controller_ports.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/region.h"
+#include "runtime/machine_table.h"
+#include "runtime/region.h"
 #include "sms/sms.h"
 #include "support/machine_records.h"
+#include "support/test_machine.h"
 
 namespace varn::test {
 
@@ -36,11 +38,7 @@ class SmsHost : public Host {
 class SmsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        static const bool once = [] {
-            emu_components_init();
-            return true;
-        }();
-        (void)once;
+        test::compose_machines();
         reset_runtime_records();
         cfg_set(cfg_frame_skip, 15);
         cfg_set(cfg_sound_rate, 0);

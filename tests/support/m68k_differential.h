@@ -31,7 +31,7 @@
 #include "base/bits.h"
 #include "base/endian.h"
 #include "base/speed_paths.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "legacy/m68k/m68k_v024_table.h"
 #include "m68k/m68k.h"
@@ -357,7 +357,7 @@ inline void load(std::span<const u8> input) {
     writes().clear();
     std::fill_n(cart_rom.begin(), kCodeAt + kMaxCode, u8{0});
     m68k_reset_records();
-    m68k_clear_hooks();
+    m68k_clear_slots();
     m68k_reset_records_v024();
     const std::size_t code = std::min<std::size_t>(input.size() - kHeader, kMaxCode);
     std::copy_n(input.begin() + kHeader, code, cart_rom.begin() + kCodeAt);

@@ -9,9 +9,9 @@
 #include <array>
 #include <vector>
 
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 
 namespace varn::test {
 

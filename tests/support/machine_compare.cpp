@@ -6,15 +6,13 @@
 #include "base/speed_paths.h"
 #include "genesis/bus/boot_rom_switch.h"
 #include "genesis/bus/cart_regs.h"
+#include "genesis/bus/eeprom.h"
 #include "genesis/bus/io_ports.h"
+#include "genesis/bus/pad_timeout.h"
 #include "genesis/bus/save_ram.h"
 #include "genesis/io/controller_ports.h"
-#include "genesis/io/eeprom.h"
 #include "genesis/io/lightgun.h"
-#include "genesis/io/pad_timeout.h"
-#include "genesis/memory/memory.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/vdp/render_output.h"
@@ -23,6 +21,8 @@
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
+#include "runtime/sound_output.h"
 
 namespace varn::test {
 
@@ -343,7 +343,7 @@ RunResult run_once(const std::function<void()>& start, u64 frames,
     run.mode      = mode;
     run.slice     = 0;
     RunResult r;
-    slice_end_probe = probe;
+    slice_end_slot = probe;
     for (; r.frames < frames; ++r.frames) {
         if (before_frame) before_frame(r.frames);
         if (run_frame() == FrameResult::kHalted) {
@@ -353,7 +353,7 @@ RunResult run_once(const std::function<void()>& start, u64 frames,
         if (mode == Mode::kCompare && run.first_differs != ~u64{0}) break;
         if (mode == Mode::kCapture && run.captured_any) break;
     }
-    slice_end_probe = nullptr;
+    slice_end_slot = nullptr;
     unwatch_ram();
     set_speed_paths(true);
     return r;

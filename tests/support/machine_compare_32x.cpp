@@ -1,9 +1,9 @@
 #include "support/machine_compare_32x.h"
 
 #include "s32x/s32x.h"
-#include "s32x/sh2_onchip.h"
 #include "sh2/sh2.h"
 #include "sh2/sh2_bus.h"
+#include "sh2/sh2_onchip.h"
 
 namespace varn::test {
 

@@ -350,10 +350,10 @@ TEST_F(Z80CoreTest, UndefinedOpcodesStopTheCore) {
 TEST_F(Z80CoreTest, JumpOutsideTheRamStopsTheMachine) {
     static int stops;
     stops         = 0;
-    z80_halt_hook = [] { ++stops; };
+    z80_halt_slot = [] { ++stops; };
     load({0xC3, 0x00, 0x40});  // jp 0x4000
     step();
-    z80_halt_hook = nullptr;
+    z80_halt_slot = nullptr;
     EXPECT_EQ(stops, 1);
     EXPECT_TRUE(z80_is_stopped());
     EXPECT_EQ(c.pc, 0);

@@ -1,9 +1,9 @@
 // Assembled Z80 programs run on the Genesis map, the 68000 side being the real bus.
 
 #include "genesis/bus/bus.h"
-#include "genesis/memory/memory.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
+#include "memory/memory.h"
 #include "support/test_files.h"
 #include "z80_fixture.h"
 

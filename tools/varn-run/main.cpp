@@ -21,24 +21,11 @@
 #include "base/host.h"
 #include "base/speed_paths.h"
 #include "cddrive/cd_requests.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/ini_file.h"
-#include "frontend/config/lang_file.h"
-#include "frontend/config/lang_texts.h"
-#include "frontend/config/menu_view.h"
-#include "frontend/config/option_host.h"
-#include "frontend/config/option_model.h"
-#include "frontend/config/profile_folder.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
-#include "genesis/runtime/power_on.h"
+#include "compose/compose.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
-#include "genesis/z80/genesis_z80.h"
 #include "media/demo_file.h"
 #include "media/image_loader.h"
 #include "media/ips_patch.h"
@@ -49,13 +36,20 @@
 #include "media/state_file.h"
 #include "media/system_roms.h"
 #include "media/wav_log.h"
-#include "s32x/s32x.h"
-#include "s32x/s32x_bind.h"
-#include "segacd/scd_bind.h"
-#include "sh2/sh2.h"
-#include "sh2/sh2_bus.h"
+#include "memory/memory.h"
+#include "runtime/machine_table.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
+#include "settings/config_paths.h"
+#include "settings/ini_file.h"
+#include "settings/lang_file.h"
+#include "settings/lang_texts.h"
+#include "settings/menu_view.h"
+#include "settings/option_host.h"
+#include "settings/option_model.h"
+#include "settings/profile_folder.h"
 #include "sms/sms.h"
-#include "sms/sms_bind.h"
 
 namespace varn {
 namespace {
@@ -353,7 +347,7 @@ class RunnerHost : public Host {
     // CD work is done at once: there is no user-interface thread to hand it to, and a Sega CD
     // waits for the sectors it asks for.
     void post_request(u32 code, u32 param) override {
-        if (code >= kCdRequestRead && code <= kCdRequestEject) cd_request(code, param);
+        if (code >= kRequestCdReadSector && code <= kRequestCdOpenTray) cd_request(code, param);
     }
     u32 now_ms() override { return fake_clock_ ? fake_ms_ : real_.now_ms(); }
     void sleep_ms(u32 ms) override {
@@ -369,10 +363,7 @@ class RunnerHost : public Host {
     }
 
     void attach_frame(u32 width, u32 height) { image_.attach(width, height); }
-    FrameSurface surface() const {
-        return {render_surface.pixels, render_surface.pitch, render_surface.width,
-                render_surface.height, render_surface.x,     render_surface.y};
-    }
+    FrameSurface surface() const { return render_surface; }
     const FrameImage& image() const { return image_; }
     u64 frames_drawn() const { return frames_drawn_; }
 
@@ -388,7 +379,7 @@ class RunnerHost : public Host {
 struct RunScope {
     ~RunScope() {
         machine_close();
-        sound_log_hook = nullptr;
+        sound_log_slot = nullptr;
         if (wav_logging != 0) (void)wav_log_stop();
         emu_set_host(nullptr);
         media_set_ui(nullptr);
@@ -412,10 +403,7 @@ int run(const Options& options) {
     set_speed_paths(!options.plain);
     // Start-up as the program's: the one-time set-up and the optional libraries (the
     // naming libraries from the runner's own folder).
-    emu_components_init();
-    s32x_bind_unit();
-    sms_bind_unit();
-    scd_bind_unit();
+    compose_varn();
     LibraryBindOptions libraries;
     libraries.namer_folder = executable_folder();
     dll_bind_optional(libraries);
@@ -475,8 +463,7 @@ int run(const Options& options) {
         const auto started = wav_log_start(options.wav_path);
         if (!started) return fail(media_error(started, options.wav_path));
     }
-    const bool sms               = machine_kind == kMachineSms;
-    FrameResult (*const frame)() = sms ? sms_run_frame : run_frame;
+    const MachineRecord& machine = *machine_current();
     surface_set_origin(host.surface().pixels, host.surface().pitch, host.surface().width,
                        host.surface().height, 0, 0);
     // Whole frames from the start of a vertical blank, so that N frames are N x 2752 slices.
@@ -491,7 +478,7 @@ int run(const Options& options) {
     bool halted      = false;
     for (u64 i = 0; i < options.frames; ++i) {
         const u64 drawn = host.frames_drawn();
-        if (frame() == FrameResult::kHalted) {
+        if (machine.run_frame() == FrameResult::kHalted) {
             halted = true;
             break;
         }
@@ -515,14 +502,7 @@ int run(const Options& options) {
     }
 
     int status = halted ? kExitHalted : kExitOk;
-    if (halted) {
-        const bool sh2 = ((sh2_context.status | sh2s_context.status) & kSh2StatusHalted) != 0;
-        std::fprintf(stderr, "varn-run: %s\n",
-                     (sms ? sms_z80_is_stopped() : z80_is_stopped())
-                         ? "the Z80 stopped on an emulation error"
-                     : sh2 ? "the SH-2 halted"
-                           : "the 68000 halted");
-    }
+    if (halted) std::fprintf(stderr, "varn-run: %s\n", machine.halt_text());
     const u32 width  = std::min(screen_width, host.image().width());
     const u32 height = std::min(screen_height, host.image().height());
     if (!options.dump_frame_path.empty()) {

@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include "genesis/bus/bus.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 
 namespace varn {
 namespace {

@@ -6,9 +6,10 @@
 #include <benchmark/benchmark.h>
 
 #include "base/host.h"
+#include "compose/compose.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/thread_link.h"
 #include "m68k/m68k_bus.h"
+#include "runtime/thread_link.h"
 #include "segacd/scd_cache.h"
 #include "segacd/scd_drive.h"
 #include "segacd/segacd.h"
@@ -32,7 +33,7 @@ class FillingHost : public NullHost {
 void BM_DriveReadingDataTrack(benchmark::State& state) {
     FillingHost host;
     emu_set_host(&host);
-    emu_components_init();
+    compose_varn();
     scd_sub_cpu_init();
     scd_power_on();
     cd_clear_read_cache();

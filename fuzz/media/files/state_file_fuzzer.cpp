@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "compose/compose.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/sound_output.h"
 #include "genesis/state/save_state.h"
 #include "media/state_file.h"
+#include "runtime/machine_table.h"
+#include "runtime/sound_output.h"
 
 namespace {
 
@@ -35,7 +37,7 @@ const std::filesystem::path& scratch_file() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool ready = [] {
-        emu_components_init();
+        compose_varn();
         genesis_power_on_machine();
         machine_kind = kMachineGenesis;
         return true;

@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/dialog_base.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

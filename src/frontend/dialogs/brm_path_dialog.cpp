@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <system_error>
 
-#include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/dialog_base.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

@@ -3,8 +3,8 @@
 #include <QVBoxLayout>
 
 #include "base/config.h"
-#include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/dialogs.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

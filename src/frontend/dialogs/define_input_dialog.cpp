@@ -3,11 +3,11 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 
-#include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/dialogs.h"
 #include "frontend/input/input_devices.h"
 #include "genesis/io/input_update.h"
 #include "genesis/io/key_map.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

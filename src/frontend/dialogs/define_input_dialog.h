@@ -10,9 +10,9 @@
 #include <QTimer>
 #include <array>
 
-#include "frontend/config/option_host.h"
 #include "frontend/dialogs/dialog_base.h"
 #include "genesis/io/input_devices.h"
+#include "settings/option_host.h"
 
 namespace varn {
 

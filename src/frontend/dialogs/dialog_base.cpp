@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "frontend/config/text_helpers.h"
+#include "settings/text_helpers.h"
 
 namespace varn {
 

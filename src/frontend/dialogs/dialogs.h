@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "base/types.h"
-#include "frontend/config/option_host.h"
+#include "settings/option_host.h"
 
 namespace varn {
 

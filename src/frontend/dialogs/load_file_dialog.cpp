@@ -3,8 +3,8 @@
 #include <QDialogButtonBox>
 #include <QVBoxLayout>
 
-#include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/dialog_base.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 

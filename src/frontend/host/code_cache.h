@@ -1,7 +1,8 @@
 #pragma once
-// The code cache of the SH-2 recompiler: 4 MB of host memory, 2 MB for each SH-2, kept
-// readable and executable and made writable only while the recompiler emits code. Mapped
-// once at start-up and released at exit.
+// The code cache: 4 MB of host memory, 2 MB for each SH-2, mapped readable and executable
+// once at start-up and released at exit; the start-up fails with a message when the host
+// refuses it. The SH-2s of this program are interpreted, so no code is emitted into it: it
+// stays reserved, with its protection switches, as the start-up has always reserved it.
 
 #include "base/types.h"
 

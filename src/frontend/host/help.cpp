@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "frontend/config/config_paths.h"
+#include "settings/config_paths.h"
 
 namespace varn {
 

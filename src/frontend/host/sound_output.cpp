@@ -3,9 +3,9 @@
 #include <SDL.h>
 
 #include "base/config.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
-#include "genesis/sound/sound_options.h"
+#include "runtime/sound_options.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
 

@@ -53,7 +53,7 @@ class SoundOutput {
     bool paused() const { return paused_.load(std::memory_order_relaxed); }
     bool stopped() const { return stopped_.load(std::memory_order_relaxed); }
 
-    // The emulation thread's side, as the Host seam asks for it.
+    // The emulation thread's side, as the Host interface asks for it.
     bool streaming() const;
     u32 write_cursor() const { return ring_.write_cursor(); }
     bool lock(u32 offset, u32 bytes, SoundWindow& window) {

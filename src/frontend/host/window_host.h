@@ -1,6 +1,6 @@
 #pragma once
-// The Host seam as the window program fills it (toolkit-free): requests go into the request queue
-// that the main window drains, finished frames into the frame images (the window is asked to
+// The Host interface as the window program fills it (toolkit-free): requests go into the request
+// queue that the main window drains, finished frames into the frame images (the window is asked to
 // repaint), sound into the sound output; the clock is the monotonic one.
 
 #include <atomic>
@@ -46,11 +46,11 @@ class WindowHost : public NullHost {
     // thread where the drive's commands run.
     void sound_pause() override {
         sound_.pause();
-        requests_.post(kCdRequestPause, 0);
+        requests_.post(kRequestCdPauseAudio, 0);
     }
     void sound_resume() override {
         sound_.resume();
-        requests_.post(kCdRequestResume, kCdResumeWithSound);
+        requests_.post(kRequestCdResumeAudio, kCdResumeWithSound);
     }
 
   private:

@@ -16,7 +16,7 @@
 // of the window after each move). The capture ends on the capture key or a focus loss.
 //
 // The emulation thread reads all three once a frame through `input_devices_poll` (the
-// window's Host seam), and only while the main window has the focus; the input dialogs read
+// window's Host interface), and only while the main window has the focus; the input dialogs read
 // the keyboard and the joystick directly on the user-interface thread, whatever has the focus.
 
 #include <QObject>

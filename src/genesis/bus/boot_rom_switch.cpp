@@ -2,8 +2,8 @@
 
 #include "base/config.h"
 #include "genesis/bus/bus_pages.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
 
 namespace varn {
 

@@ -17,7 +17,7 @@
 
 namespace varn {
 
-// Every record of this folder back to its program-start value, seams and hooks unbound, and
+// Every record of this folder back to its program-start value, slots unbound, and
 // the page tables laid with the cartridge map (tests start clean with it).
 void genesis_bus_reset_records();
 

@@ -13,7 +13,7 @@ void genesis_bus_reset_records() {
     cart_bank_load    = nullptr;
     cart_is_32x_image = nullptr;
     scd_ram_cart_id.fill(0);
-    m68k_reset_unit_seams();
+    m68k_reset_unit_slots();
     m68k_a15_tables_reset();
     m68k_s32x_active           = nullptr;
     m68k_s32x_sdram_view       = {};

@@ -17,12 +17,12 @@ extern std::array<u8, 8> cart_bank_regs;
 // Power-on: 0, 1, 2, ..., 7 (each window shows its own bank).
 void cart_bank_regs_power_on();
 
-// Seam to the image loader: stream 512 KB of the loaded image file, from file offset
+// Slot to the image loader: stream 512 KB of the loaded image file, from file offset
 // `file_bank` * 0x80000, into `cart_rom` at `window` * 0x80000. Null (no loader bound, or
 // an image that is not a file): the window keeps what it holds.
 extern void (*cart_bank_load)(u32 window, u32 file_bank);
 
-// Seam to the machine boot: true while a 32X image is loaded. Null: never.
+// Slot to the machine boot: true while a 32X image is loaded. Null: never.
 extern bool (*cart_is_32x_image)();
 
 }  // namespace varn

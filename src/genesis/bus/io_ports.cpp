@@ -1,7 +1,7 @@
 #include "genesis/bus/io_ports.h"
 
 #include "genesis/bus/bus_pages.h"
-#include "genesis/io/pad_timeout.h"
+#include "genesis/bus/pad_timeout.h"
 
 namespace varn {
 

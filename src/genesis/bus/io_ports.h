@@ -34,7 +34,7 @@ void io_ports_save(u8 (&out)[kIoPortStateBytes]);
 // Restores the fifteen registers from such an image, so that save then load round-trips.
 void io_ports_load(const u8 (&in)[kIoPortStateBytes]);
 
-// Seam to the controller-port code (port 0 = port 1, 1 = port 2).
+// Slot to the controller-port code (port 0 = port 1, 1 = port 2).
 // read: the byte the device drives on the port's lines now.
 // write: the device sees new output lines (called on every data write and control write).
 // Null means nothing is plugged in: the inputs float high (kIoPortNoDevice) and writes go

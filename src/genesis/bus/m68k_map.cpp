@@ -4,8 +4,8 @@
 #include "base/endian.h"
 #include "genesis/bus/boot_rom_switch.h"
 #include "genesis/bus/bus_pages.h"
-#include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
 
 namespace varn {
 
@@ -103,7 +103,7 @@ const M68kHandlerSet m68k_cart_rom_window_set{window_read_byte, window_read_word
 const M68kHandlerSet m68k_banked_rom_set{banked_read_byte, banked_read_word, banked_read_long,
                                          ignore_write,     ignore_write,     ignore_write};
 
-// ---- seams to the add-on units ----
+// ---- slots to the add-on units ----
 namespace {
 
 // Sega CD PRG-RAM window and word RAM as the gate array leaves them after its reset.
@@ -127,7 +127,7 @@ M68kHandlerSet m68k_scd_gate_array_set     = m68k_unmapped_set;
 M68kHandlerSet m68k_scd_prg_ram_window_set = kPrgRamWindowDefault;
 M68kHandlerSet m68k_scd_word_ram_set       = kWordRamDefault;
 
-void m68k_reset_unit_seams() {
+void m68k_reset_unit_slots() {
     m68k_scd_gate_array_set     = m68k_unmapped_set;
     m68k_scd_prg_ram_window_set = kPrgRamWindowDefault;
     m68k_scd_word_ram_set       = kWordRamDefault;

@@ -28,7 +28,7 @@ struct M68kHandlerSet {
 };
 
 // One run of a region list: `pages` consecutive pages served by `*set`. The set is read when
-// the list is laid, so a set replaced at start-up (the seams below) is picked up by the next
+// the list is laid, so a set replaced at start-up (the slots below) is picked up by the next
 // power-on.
 struct M68kMapRun {
     const M68kHandlerSet* set;
@@ -54,17 +54,17 @@ extern const M68kHandlerSet m68k_boot_rom_set;  // 2 KB boot ROM, repeated throu
 extern const M68kHandlerSet m68k_save_ram_set;  // the save-RAM window (save_ram.h)
 
 // ---------------------------------------------------------------------------------------
-// Seams to the add-on units. Each is a handler set owned here that the unit's own code
+// Slots to the add-on units. Each is a handler set owned here that the unit's own code
 // replaces at its one-time set-up; until then it behaves as the console does without that
 // unit attached (reads give the address, writes are ignored) or, for the Sega CD memory
 // windows, as the gate array does after its reset (PRG-RAM bank 0, word RAM in 2 Mbit mode).
-// The 32X's memories and register page have seams of their own (genesis/bus/s32x_pages.h).
+// The 32X's memories and register page have slots of their own (genesis/bus/s32x_pages.h).
 // ---------------------------------------------------------------------------------------
 extern M68kHandlerSet m68k_scd_gate_array_set;      // 0xA12000 page
 extern M68kHandlerSet m68k_scd_prg_ram_window_set;  // 0x020000-0x03FFFF (Sega CD map)
 extern M68kHandlerSet m68k_scd_word_ram_set;        // 0x200000-0x23FFFF (Sega CD map)
 
-// Restores every seam above to its default (tests; a unit that is switched off).
-void m68k_reset_unit_seams();
+// Restores every slot above to its default (tests; a unit that is switched off).
+void m68k_reset_unit_slots();
 
 }  // namespace varn

@@ -6,7 +6,7 @@
 #include "base/endian.h"
 #include "genesis/bus/bus_pages.h"
 #include "genesis/bus/save_ram.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 
 namespace varn {
 

@@ -63,7 +63,7 @@ void m68k_a15_fill(std::array<Fn, kM68kA15Entries>& table, const M68kA15Run<Fn> 
 // Every entry unmapped (program start; a 32X that is not fitted).
 void m68k_a15_tables_reset();
 
-// Seam to the 32X unit: true while the 32X is active. Null: never.
+// Slot to the 32X unit: true while the 32X is active. Null: never.
 extern bool (*m68k_s32x_active)();
 
 // The 32X start (0xA15101): page 0 gets the BIOS overlay, and code fetch of the first 64 KB

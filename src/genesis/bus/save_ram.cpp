@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "base/endian.h"
+#include "genesis/bus/eeprom.h"
 #include "genesis/bus/m68k_map.h"
-#include "genesis/io/eeprom.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 
 namespace varn {
 

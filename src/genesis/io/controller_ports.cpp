@@ -2,9 +2,9 @@
 
 #include "base/config.h"
 #include "genesis/bus/io_ports.h"
+#include "genesis/bus/pad_timeout.h"
 #include "genesis/io/demo_stream.h"
 #include "genesis/io/input_update.h"
-#include "genesis/io/pad_timeout.h"
 
 namespace varn {
 

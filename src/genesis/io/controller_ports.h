@@ -15,7 +15,7 @@
 //   4 four-player multitap
 //   5 mouse-aimed gun, trigger C
 //
-// The bus's I/O page reaches the ports through its device seam (genesis/bus/io_ports.h) and
+// The bus's I/O page reaches the ports through its device slot (genesis/bus/io_ports.h) and
 // the six-button time-out through pad_timeout.h; `input_power_on` binds both.
 
 #include <array>
@@ -86,14 +86,14 @@ void controller_port_write(u32 port, u8 lines);
 void controller_port_timeout(u32 port);
 
 // Genesis power-on: pads read 0xFF until the first update, phases 1, other states 0; binds
-// the bus's device seam and the time-out to these ports.
+// the bus's device slot and the time-out to these ports.
 void input_power_on();
 // After a state load: the state machines back to their power-on positions.
 void input_reset_positions();
 // Copies the port and sub-port types from the configuration into the live set, unless a
 // demo plays (it owns them then).
 void input_apply_config();
-// Every record of the input code back to its program-start value, seams unbound (tests).
+// Every record of the input code back to its program-start value, slots unbound (tests).
 void input_reset_records();
 
 }  // namespace varn

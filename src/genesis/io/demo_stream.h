@@ -53,7 +53,7 @@ u32 demo_record_length();
 // stream recorded so far stays whole and playable.
 bool demo_record_full();
 
-// Device hooks: append {player, payload} to this frame when recording and the payload is
+// Device slots: append {player, payload} to this frame when recording and the payload is
 // not zero.
 void demo_record_pad3(u32 player, u32 payload);
 void demo_record_pad6(u32 player, u32 payload);

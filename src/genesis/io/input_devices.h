@@ -57,7 +57,7 @@ extern GunScreen gun_screen;
 
 // Live device routine of `port` (0 or 1) for the player number `player` (1 or 5), with the
 // block its first slot filled. A multitap reads the next three slots itself. Ends with the
-// demo recording hooks.
+// demo recording slots.
 void input_device_run(u32 port, u32 player, ButtonBlock& block, const HostInputState& host);
 
 // Sequence builders.

@@ -10,7 +10,7 @@
 namespace varn {
 
 HostInputState input_host_state{};
-InputRuntimeLinks input_runtime_links{};
+InputRuntimeSlots input_runtime_slots{};
 
 namespace {
 
@@ -21,7 +21,7 @@ void fast_forward_edge() {
     if (now == fast_forward_key_down) return;
     fast_forward_key_down = now;
     void (*const act)() =
-        now ? input_runtime_links.fast_forward_on : input_runtime_links.fast_forward_off;
+        now ? input_runtime_slots.fast_forward_on : input_runtime_slots.fast_forward_off;
     if (act) act();
 }
 
@@ -73,7 +73,7 @@ void input_read_joystick_axes(const HostInputState& state, JoystickRange& range)
 
 void input_update_reset() {
     input_host_state      = HostInputState{};
-    input_runtime_links   = InputRuntimeLinks{};
+    input_runtime_slots   = InputRuntimeSlots{};
     fast_forward_key_down = 0;
     gun_screen            = GunScreen{};
 }

@@ -18,11 +18,11 @@ extern HostInputState input_host_state;
 
 // What the input update needs of the runtime: fast-forward while F12 is held (each edge
 // calls once). Null entries do nothing.
-struct InputRuntimeLinks {
+struct InputRuntimeSlots {
     void (*fast_forward_on)()  = nullptr;
     void (*fast_forward_off)() = nullptr;
 };
-extern InputRuntimeLinks input_runtime_links;
+extern InputRuntimeSlots input_runtime_slots;
 
 inline constexpr u32 kKeyFastForward = 0x58;  // F12
 

@@ -1,6 +1,6 @@
 #include "genesis/io/lightgun.h"
 
-#include "genesis/io/pad_timeout.h"
+#include "genesis/bus/pad_timeout.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
 

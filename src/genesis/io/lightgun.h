@@ -9,7 +9,7 @@
 // timers) is the caller's.
 
 #include "base/types.h"
-#include "genesis/io/pad_timeout.h"
+#include "genesis/bus/pad_timeout.h"
 
 namespace varn {
 

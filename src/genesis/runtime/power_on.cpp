@@ -5,41 +5,38 @@
 
 #include "base/config.h"
 #include "genesis/bus/bus.h"
+#include "genesis/bus/eeprom.h"
 #include "genesis/io/controller_ports.h"
-#include "genesis/io/eeprom.h"
 #include "genesis/io/input_update.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/sound/ym2612_tables.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
+#include "runtime/region.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
-
-void (*addon_power_off_hook)() = nullptr;
 
 namespace {
 
 void set_screen_320x224() {
-    screen_width  = 320;
-    screen_height = 224;
+    screen_width  = kGenesisPicture.width;
+    screen_height = kGenesisPicture.height;
     gui_post_to_frame(0, kRequestDisplaySizeChanged);
 }
 
 // Steps shared by both power-ons, after the maps: memories, CPUs, chips, latches, ports.
 void power_on_common() {
-    emu_bind_hooks();
+    emu_bind_slots();
     std::fill(m68k_ram.begin(), m68k_ram.end(), u8{0});
     vdp_clear_memories();
     z80_ram.fill(0);
 
     emu_state_flags.fetch_and(~kState32xActive);
-    if (addon_power_off_hook != nullptr) addon_power_off_hook();
 
     m68k_context.slice_cycles = cfg_slice_length(cfg_gen_m68k_speed);
     z80_set_slice_budget(cfg_slice_length(cfg_gen_z80_speed));
@@ -66,14 +63,14 @@ u8 version_bits() {
 
 }  // namespace
 
-void emu_bind_hooks() {
-    scheduler_bind_hooks();
-    m68k_irq_ack_hook                      = vdp_irq_acknowledge;
+void emu_bind_slots() {
+    scheduler_bind_slots();
+    m68k_irq_ack_slot                      = vdp_irq_acknowledge;
     io_version_bits                        = version_bits;
-    input_runtime_links.fast_forward_on    = emu_fast_forward_on;
-    input_runtime_links.fast_forward_off   = emu_fast_forward_off;
-    vdp_runtime_links.pal_flag             = &region.pal_flag;
-    vdp_runtime_links.display_size_changed = [] {
+    input_runtime_slots.fast_forward_on    = emu_fast_forward_on;
+    input_runtime_slots.fast_forward_off   = emu_fast_forward_off;
+    vdp_runtime_slots.pal_flag             = &region.pal_flag;
+    vdp_runtime_slots.display_size_changed = [] {
         gui_post_to_frame(0, kRequestDisplaySizeChanged);
     };
 }
@@ -85,7 +82,7 @@ void emu_components_init() {
     ym2612_tables_init_level();
     ym2612_tables_init_env_a();
     ym2612_tables_init_env_c();
-    emu_bind_hooks();
+    emu_bind_slots();
     // The table builders leave the floating-point environment as they found it only by
     // convention; start the program from the default one.
     std::fesetenv(FE_DFL_ENV);
@@ -104,8 +101,8 @@ void segacd_power_on() {
 void genesis_power_on_machine() {
     set_screen_320x224();
     // A cartridge machine runs without the Sega CD's slice and sound.
-    frame_seams.segacd_slice      = nullptr;
-    frame_seams.segacd_pcm_sample = nullptr;
+    frame_slots.segacd_slice      = nullptr;
+    frame_slots.segacd_pcm_sample = nullptr;
 
     boot_rom_latch_power_on();
     const bool boot_rom_first = cfg(cfg_gen_use_bios) != 0 && (boot_rom_latch & 1) == 0;

@@ -7,16 +7,20 @@
 // image) or paused (a reboot); it ends by storing the Genesis run entry.
 
 #include "base/types.h"
+#include "runtime/machine_table.h"
 
 namespace varn {
 
-// Once at program start: opcode tables, bus tables, FM chip tables, and the hooks through
+// The picture of every machine built on the Genesis at power-on.
+inline constexpr PictureSize kGenesisPicture{320, 224};
+
+// Once at program start: opcode tables, bus tables, FM chip tables, and the slots through
 // which the 68000 core continues into the rest of the machine.
 void emu_components_init();
 
-// Binds the hooks through which the 68000 core, the VDP and the bus reach the scheduler,
+// Binds the slots through which the 68000 core, the VDP and the bus reach the scheduler,
 // the region and the front end (start-up; power-on binds them again).
-void emu_bind_hooks();
+void emu_bind_slots();
 
 // Resets the CPUs, chips, memories and bus of a cartridge machine and stores the run entry.
 // An idle emulation thread starts the machine the moment the entry is stored.
@@ -32,9 +36,5 @@ void segacd_power_on_machine();
 
 // Region test of the cartridge in `cart_rom` (header bytes 0x1F0-0x1F2); always 0.
 u32 region_autodetect();
-
-// The add-on units' part of a power-on (32X off, Sega CD sub-CPU stopped, SH-2s halted).
-// Null until those units exist.
-extern void (*addon_power_off_hook)();
 
 }  // namespace varn

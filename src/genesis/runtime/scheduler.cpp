@@ -1,14 +1,9 @@
 #include "genesis/runtime/scheduler.h"
 
-#include <array>
-
 #include "base/config.h"
 #include "base/speed_paths.h"
 #include "genesis/io/input_update.h"
 #include "genesis/io/lightgun.h"
-#include "genesis/runtime/pacing.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/runtime/wait_stretch.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
@@ -17,28 +12,17 @@
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
+#include "runtime/machine_table.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
 
-FramePosition frame_pos{0, kPhaseVblank, 0};
-RunStats run_stats{};
-FrameSeams frame_seams{};
-void (*slice_end_probe)() = nullptr;
+FrameSlots frame_slots{};
+void (*slice_end_slot)() = nullptr;
 
 namespace {
-
-// By phase: the counter bit that ends it, the counter correction and the phase step.
-constexpr u32 kPhaseMask[3] = {8, 2, 0x200};
-constexpr u32 kPhaseAdd[3]  = {static_cast<u32>(-8), 14, static_cast<u32>(-512)};
-constexpr u32 kPhaseStep[3] = {1, static_cast<u32>(-1), static_cast<u32>(-2)};
-
-// The sample clock's step by the low byte of the rate option, so that a slice reads it
-// with one load.
-constexpr std::array<u32, 256> kSampleStepByOption = [] {
-    std::array<u32, 256> t{};
-    for (u32 b = 0; b < 256; ++b) t[b] = kSampleSteps[sound_rate_index_of(b)];
-    return t;
-}();
 
 template <typename F, typename... Args>
 inline void call(F* f, Args... args) {
@@ -49,8 +33,8 @@ inline void call(F* f, Args... args) {
 // enable it and the 68000 lets it run, light gun and pad time-outs, FM timers, then the
 // add-on units. The loop runs it straight after the 68000's slice, which hands on to no
 // successor of its own: a slice that did not halt the CPU, skipped or not, always ends
-// here. A machine whose add-on seams are unbound runs the chain without them (chosen at
-// each frame start: the seams are bound at power-on, between frames). A Z80 that stops on an
+// here. A machine whose add-on slots are unbound runs the chain without them (chosen at
+// each frame start: the slots are bound at power-on, between frames). A Z80 that stops on an
 // emulation error stops the whole machine like a 68000 halt: false, and nothing after it in
 // the chain runs. `plain` (read by the checked loop only) runs the Z80 with the speed paths
 // off.
@@ -68,9 +52,9 @@ template <bool kAddons, bool kChecked>
     lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
     ym2612_timers_line();
     if constexpr (kAddons) {
-        call(frame_seams.segacd_slice);
+        call(frame_slots.segacd_slice);
         if ((emu_state_flags.load(std::memory_order_relaxed) & kState32xActive) != 0) {
-            call(frame_seams.s32x_slice);
+            call(frame_slots.s32x_slice);
         }
     }
     return true;
@@ -86,8 +70,8 @@ void withdraw_run_entry() { emu_thread_target.store(nullptr); }
     if (slot == nullptr) return;  // the area is full: the sample is dropped
     psg_render_sample(*slot);     // stores
     ym2612_output_sample(*slot);  // adds, with saturation
-    call(frame_seams.segacd_pcm_sample, slot);
-    call(frame_seams.s32x_pwm_sample, slot);
+    call(frame_slots.segacd_pcm_sample, slot);
+    call(frame_slots.s32x_pwm_sample, slot);
     sound_frame.sound_write_pos += 2;
     ++run_stats.samples;
 }
@@ -97,8 +81,10 @@ void frame_end() {
     frame_pos.slice_phase   = kPhaseVblank;
     sound_frame_end();
     vdp_vint_raise();
-    call(frame_seams.s32x_vint_frame);
-    if (machine_kind == kMachineSegaCd) gui_post_to_frame(0, kRequestCdPoll);
+    call(frame_slots.s32x_vint_frame);
+    if (const MachineRecord* machine = machine_current();
+        machine != nullptr && machine->polls_cd_drive)
+        gui_post_to_frame(0, kRequestCdPoll);
     Host& host = emu_host();
     if (frame_drawn()) {
         const FrameSurface s = host.present_frame();
@@ -112,7 +98,7 @@ void frame_end() {
 // The end of a phase, reached with the counter `n` that ended it: the line and frame
 // events of the video chip, the line's picture, or the frame end (returns true).
 [[gnu::noinline]] bool phase_end(u32 phase, u32 n) {
-    call(frame_seams.s32x_palette_access);
+    call(frame_slots.s32x_palette_access);
     if (frame_phase_change(phase, n)) {
         frame_end();
         return true;
@@ -120,30 +106,15 @@ void frame_end() {
     if (frame_pos.slice_phase == kPhaseDraw) {
         if (frame_pos.slice_counter == 0) {
             vdp_hint_counter_reload();
-            call(frame_seams.s32x_palette_refresh);
+            call(frame_slots.s32x_palette_refresh);
         }
         z80_irq_clear();
     } else {
         vdp_hint_counter_step();
-        call(frame_seams.s32x_hint_line);
+        call(frame_slots.s32x_hint_line);
         if (frame_drawn()) render_line_dispatch();
     }
     return false;
-}
-
-// The rest of every slice: the sample clock advances and the position counts on; at the end
-// of a phase (the slices counted down in `phase_left`) come the line and frame events.
-enum class SliceEnd { kPhaseGoesOn, kPhaseChanged, kFrameEnded };
-[[gnu::always_inline]] inline SliceEnd slice_tail(u32 sample_step, u32& phase_left) {
-    const u32 before = frame_pos.sound_sample_clock;
-    frame_pos.sound_sample_clock += sample_step;
-    if (frame_pos.sound_sample_clock < before) make_sample();
-    ++frame_pos.slice_counter;
-    if (--phase_left != 0) [[likely]]
-        return SliceEnd::kPhaseGoesOn;
-    if (phase_end(frame_pos.slice_phase, frame_pos.slice_counter)) return SliceEnd::kFrameEnded;
-    phase_left = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
-    return SliceEnd::kPhaseChanged;
 }
 
 // The slices of a wait stretch (wait_stretch.h), from the next one until the stretch ends:
@@ -171,7 +142,8 @@ template <bool kChecked>
         lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
         ym2612_timers_line();
         if constexpr (kChecked) call(probe);
-        if (slice_tail(sample_step, run.phase_left) == SliceEnd::kFrameEnded) {
+        if (slice_clock_tail<make_sample, phase_end>(sample_step, run.phase_left) ==
+            SliceEnd::kFrameEnded) {
             run.frame_ended = true;
             return run;
         }
@@ -198,7 +170,7 @@ FrameResult run_frame_loop() {
     u64 slices            = 0;
     FrameResult result    = FrameResult::kFrameEnd;
     [[maybe_unused]] const bool plain      = kChecked && !speed_paths_enabled();
-    [[maybe_unused]] void (*const probe)() = slice_end_probe;
+    [[maybe_unused]] void (*const probe)() = slice_end_slot;
     for (;;) {
         ++slices;
         if (kChecked && plain) {
@@ -213,7 +185,7 @@ FrameResult run_frame_loop() {
             break;
         }
         if constexpr (kChecked) call(probe);
-        const SliceEnd end = slice_tail(sample_step, phase_left);
+        const SliceEnd end = slice_clock_tail<make_sample, phase_end>(sample_step, phase_left);
         if (end == SliceEnd::kPhaseGoesOn) continue;
         if (end == SliceEnd::kFrameEnded) break;
         if constexpr (!kAddons) {
@@ -232,23 +204,9 @@ FrameResult run_frame_loop() {
 
 }  // namespace
 
-bool frame_phase_change(u32 phase, u32 n) {
-    frame_pos.slice_counter = n + kPhaseAdd[phase];
-    frame_pos.slice_phase   = phase + kPhaseStep[phase];
-    return (frame_pos.slice_counter & 0xE00) == 0xE00;
-}
-
-u32 slices_to_phase_end(u32 phase, u32 counter) {
-    const u32 end_bit = kPhaseMask[phase];
-    const u32 next    = counter + 1;
-    return (next & end_bit) != 0 ? 1 : 1 + end_bit - (next & (end_bit - 1));
-}
-
-u32 sample_step_for_option(u32 option) { return kSampleStepByOption[option & 0xFF]; }
-
 FrameResult run_frame() {
-    const bool addons = frame_seams.segacd_slice != nullptr || frame_seams.s32x_slice != nullptr;
-    if (slice_end_probe != nullptr || !speed_paths_enabled()) [[unlikely]]
+    const bool addons = frame_slots.segacd_slice != nullptr || frame_slots.s32x_slice != nullptr;
+    if (slice_end_slot != nullptr || !speed_paths_enabled()) [[unlikely]]
         return addons ? run_frame_loop<true, true>() : run_frame_loop<false, true>();
     return addons ? run_frame_loop<true, false>() : run_frame_loop<false, false>();
 }
@@ -264,11 +222,6 @@ void genesis_run_entry() {
     }
 }
 
-void scheduler_reset() {
-    frame_pos.slice_counter = 0;
-    frame_pos.slice_phase   = kPhaseVblank;
-}
-
 void video_reset_line_counters(u32 clock_ms) {
     u32 t = clock_ms & 0xFF;
     if (t >= kVisibleLines) t = (t - kVisibleLines) * 8;
@@ -281,24 +234,24 @@ void emu_clear_cpu_halts() {
     m68k_context.status &= ~kM68kStatusHalted;
     s68k_context.status &= ~kM68kStatusHalted;
     z80_clear_stopped();
-    call(frame_seams.clear_addon_halts);
+    call(frame_slots.clear_addon_halts);
 }
 
-void scheduler_bind_hooks() {
+void scheduler_bind_slots() {
     m68k_successor                  = nullptr;  // the frame loop runs the chain itself
     m68k_z80_successor              = nullptr;
     m68k_z80_released               = nullptr;
-    m68k_halt_hook                  = withdraw_run_entry;
-    z80_halt_hook                   = withdraw_run_entry;
-    vdp_runtime_links.slice_counter = &frame_pos.slice_counter;
-    vdp_runtime_links.slice_phase   = &frame_pos.slice_phase;
+    m68k_halt_slot                  = withdraw_run_entry;
+    z80_halt_slot                   = withdraw_run_entry;
+    vdp_runtime_slots.slice_counter = &frame_pos.slice_counter;
+    vdp_runtime_slots.slice_phase   = &frame_pos.slice_phase;
 }
 
 void scheduler_reset_all() {
-    frame_pos       = FramePosition{0, kPhaseVblank, 0};
-    run_stats       = RunStats{};
-    frame_seams     = FrameSeams{};
-    slice_end_probe = nullptr;
+    frame_pos      = FramePosition{0, kPhaseVblank, 0};
+    run_stats      = RunStats{};
+    frame_slots    = FrameSlots{};
+    slice_end_slot = nullptr;
     wait_stretch_reset();
 }
 

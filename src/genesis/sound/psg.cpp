@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "genesis/sound/sound_options.h"
+#include "runtime/sound_options.h"
 
 namespace varn {
 

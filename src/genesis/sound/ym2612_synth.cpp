@@ -3,9 +3,9 @@
 
 #include <utility>
 
-#include "genesis/sound/sound_options.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/sound/ym2612_tables.h"
+#include "runtime/sound_options.h"
 
 namespace varn {
 

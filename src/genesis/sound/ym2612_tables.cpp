@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "base/config.h"
-#include "genesis/sound/sound_options.h"
 #include "genesis/sound/ym2612.h"
+#include "runtime/sound_options.h"
 
 namespace varn {
 

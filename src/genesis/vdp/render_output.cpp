@@ -16,7 +16,7 @@
 
 namespace varn {
 
-RenderSurface render_surface{};
+FrameSurface render_surface{};
 u64 scanline_mask = 0;
 OverlayText overlay_text{};
 S32xCompositeSource s32x_composite_source{};
@@ -25,7 +25,7 @@ namespace {
 
 // Surface row `row` of the picture, clipped: the first pixel and how many of `count` fit.
 u16* surface_row(u32 row, u32& count) {
-    const RenderSurface& s = render_surface;
+    const FrameSurface& s = render_surface;
     if (s.pixels == nullptr) return nullptr;
     const u64 y = static_cast<u64>(s.y) + row;
     if (y >= s.height || s.x >= s.width) return nullptr;
@@ -378,7 +378,7 @@ void render_output_reset() {
 }
 
 void overlay_text_draw() {
-    const RenderSurface& s = render_surface;
+    const FrameSurface& s = render_surface;
     if (s.pixels == nullptr) return;
     for (u32 k = 0; k < overlay_text.text.size(); ++k) {
         const u8 c = static_cast<u8>(overlay_text.text[k]);

@@ -14,22 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "base/host.h"
 #include "base/types.h"
 
 namespace varn {
 
-// The locked drawing surface: 16-bit pixels, `pitch` pixels a row, `width` x `height` in
-// all; the emulated picture's top left corner at (x, y). Nothing is drawn while `pixels` is
-// null, and nothing is ever written outside width x height.
-struct RenderSurface {
-    u16* pixels = nullptr;
-    u32 pitch   = 0;
-    u32 width   = 0;
-    u32 height  = 0;
-    u32 x       = 0;
-    u32 y       = 0;
-};
-extern RenderSurface render_surface;
+// The locked drawing surface, the host's frame image being drawn: nothing is drawn while
+// `pixels` is null, and nothing is ever written outside width x height.
+extern FrameSurface render_surface;
 
 // Second line of a doubled pair: (pixel >> 1) & mask, per 16-bit lane (pixel p uses lane
 // p & 3). 0 gives black lines.

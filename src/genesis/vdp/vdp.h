@@ -94,6 +94,11 @@ inline constexpr u32 kVramWords         = 0x8000;
 inline constexpr u32 kCramWords         = 64;
 inline constexpr u32 kVsramWords        = 64;  // the console has 40; the rest is reachable slack
 inline constexpr u32 kVsramConsoleWords = 40;
+// The memories in bytes as the console holds them (and as states and Genecyst files keep
+// them): VRAM, the palette and the console's 40 words of scroll RAM.
+inline constexpr u32 kVramBytes  = kVramWords * 2;
+inline constexpr u32 kCramBytes  = kCramWords * 2;
+inline constexpr u32 kVsramBytes = kVsramConsoleWords * 2;
 extern std::array<u16, kVramWords> vdp_vram;
 extern std::array<u16, kCramWords> vdp_cram;
 extern std::array<u16, kVsramWords> vdp_vsram;
@@ -173,7 +178,7 @@ void vdp_hint_counter_step();    // start of every line's horizontal blank
 void vdp_vint_raise();           // frame end
 
 // The 68000 calls these when it takes level 4 / level 6 (vdp_irq_acknowledge fits the
-// core's acknowledge hook: level 4 clears H-interrupt pending, level 6 V-interrupt pending).
+// core's acknowledge slot: level 4 clears H-interrupt pending, level 6 V-interrupt pending).
 void vdp_hint_acknowledge();
 void vdp_vint_acknowledge();
 void vdp_irq_acknowledge(u32 level);
@@ -188,13 +193,13 @@ void vdp_irq_acknowledge(u32 level);
 //   display_size_changed         screen_width or screen_height changed: post request
 //                                0x20000000 to the front end
 inline constexpr u32 kVdpUnboundLinkWord = 0;
-struct VdpRuntimeLinks {
+struct VdpRuntimeSlots {
     const u32* slice_counter       = &kVdpUnboundLinkWord;
     const u32* slice_phase         = &kVdpUnboundLinkWord;
     const u32* pal_flag            = &kVdpUnboundLinkWord;
     void (*display_size_changed)() = nullptr;
 };
-extern VdpRuntimeLinks vdp_runtime_links;
+extern VdpRuntimeSlots vdp_runtime_slots;
 
 // Status bits held in `status` that a read reports once and clears: DMA busy.
 inline constexpr u8 kVdpStatusClearedByRead = 0x02;
@@ -215,12 +220,12 @@ inline u16 vdp_read_status() {
     static constexpr u8 kPhaseBlank[4] = {0x00, 0x04, 0x08, 0x00};
     VdpControlState& s                 = vdp_control_state;
     s.second_word_pending              = false;
-    const u32 phase                    = *vdp_runtime_links.slice_phase;
-    u32 status = 0x3600 | (*vdp_runtime_links.pal_flag & 1) | (s.status & 0x62) |
+    const u32 phase                    = *vdp_runtime_slots.slice_phase;
+    u32 status = 0x3600 | (*vdp_runtime_slots.pal_flag & 1) | (s.status & 0x62) |
                  (s.vint_pending << 7) | ((s.interlace & s.odd_field) << 4);
     s.status &= static_cast<u8>(~kVdpStatusClearedByRead);
     status |= kPhaseBlank[phase & 3];
-    if (phase == 1 && *vdp_runtime_links.slice_counter == ((223u << 4) | 1)) status |= 0x08;
+    if (phase == 1 && *vdp_runtime_slots.slice_counter == ((223u << 4) | 1)) status |= 0x08;
     return static_cast<u16>(status);
 }
 
@@ -256,7 +261,7 @@ void vdp_dma_map_cartridge(std::span<const u8> rom, std::span<const u8> work_ram
 void vdp_dma_map_segacd(std::span<const u8> bios, std::span<const u8> prg_ram,
                         std::span<const u8> word_ram_image, u32 word_ram_offset,
                         std::span<const u8> work_ram);
-// The same over the machine's memory arena (src/genesis/memory/memory.h), as the power-on
+// The same over the machine's memory arena (src/memory/memory.h), as the power-on
 // routines call them.
 void vdp_dma_map_cartridge();
 void vdp_dma_map_segacd();

@@ -2,9 +2,9 @@
 // within VRAM. Every transfer runs to its end at once; the 68000 is not stalled.
 
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_internal.h"
+#include "memory/memory.h"
 
 namespace varn {
 

@@ -9,7 +9,7 @@
 
 namespace varn {
 
-VdpRuntimeLinks vdp_runtime_links{};
+VdpRuntimeSlots vdp_runtime_slots{};
 
 namespace vdp_link {
 
@@ -26,7 +26,7 @@ void m68k_withdraw(u32 level) {
 void z80_irq_raise() { varn::z80_irq_raise(); }
 
 void post_display_size_changed() {
-    if (vdp_runtime_links.display_size_changed) vdp_runtime_links.display_size_changed();
+    if (vdp_runtime_slots.display_size_changed) vdp_runtime_slots.display_size_changed();
 }
 
 }  // namespace vdp_link

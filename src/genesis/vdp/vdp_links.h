@@ -10,11 +10,11 @@ namespace varn::vdp_link {
 
 // Scheduler position: line number in bits 4 and up, slice within the phase in bits 0-3;
 // phase 0 drawing, 1 horizontal blank, 2 vertical blank. An unbound word reads 0.
-inline u32 slice_counter() { return *vdp_runtime_links.slice_counter; }
-inline u32 slice_phase() { return *vdp_runtime_links.slice_phase; }
+inline u32 slice_counter() { return *vdp_runtime_slots.slice_counter; }
+inline u32 slice_phase() { return *vdp_runtime_slots.slice_phase; }
 
 // Region: 1 on a 50 Hz console.
-inline u32 pal_flag() { return *vdp_runtime_links.pal_flag; }
+inline u32 pal_flag() { return *vdp_runtime_slots.pal_flag; }
 
 // Cycles the 68000 has run in its current slice, and the slice's length (both >= 0).
 s64 m68k_slice_elapsed();

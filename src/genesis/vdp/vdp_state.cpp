@@ -9,9 +9,6 @@ namespace varn {
 
 namespace {
 
-constexpr u32 kCramBytes  = kCramWords * 2;
-constexpr u32 kVsramBytes = kVsramConsoleWords * 2;
-
 // The status word as saved: the held bits plus V-interrupt pending (bit 7) and the field
 // (bit 4), which the load takes back from it.
 u16 saved_status() {

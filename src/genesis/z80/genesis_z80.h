@@ -128,7 +128,7 @@ void z80_clear_stopped();
 
 // Called on the emulation thread when the Genesis Z80 stops on an emulation error (the
 // machine's runner withdraws its run entry). Null: nothing is called; the core still stops.
-extern void (*z80_halt_hook)();
+extern void (*z80_halt_slot)();
 
 // Registers from a Genecyst state image held in memory (fields at 0x404-0x437). An image too
 // short to hold them is refused (false) and nothing changes.

@@ -63,7 +63,7 @@ struct GenesisZ80Bus {
     static constexpr bool kCountInstructions = false;
     static void add_instructions(u64) {}
     static void on_stop() {
-        if (z80_halt_hook) z80_halt_hook();
+        if (z80_halt_slot) z80_halt_slot();
     }
 };
 

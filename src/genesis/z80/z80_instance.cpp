@@ -10,18 +10,10 @@
 
 namespace varn {
 
-namespace {
-constexpr z80_cpu_context initial_context() {
-    z80_cpu_context c{};
-    c.slice_budget = kZ80DefaultSliceBudget;
-    return c;
-}
-}  // namespace
-
 // The slice length is the default until the settings give another.
-constinit z80_cpu_context z80_context = initial_context();
+constinit z80_cpu_context z80_context = z80_initial_context();
 
-void (*z80_halt_hook)() = nullptr;
+void (*z80_halt_slot)() = nullptr;
 
 void z80_run() { GenesisZ80::run(z80_context); }
 void z80_run_paths_on() { GenesisZ80::run<GenesisZ80::Paths::kOn>(z80_context); }
@@ -43,7 +35,7 @@ bool z80_is_stopped() { return (z80_context.status & kZ80StatusHalted) != 0; }
 void z80_clear_stopped() { z80_context.status &= ~kZ80StatusHalted; }
 
 void z80_reset_records() {
-    z80_context = initial_context();
+    z80_context = z80_initial_context();
     z80_ram.fill(0);
     z80_bank         = 0;
     z80_busreq_latch = 0;

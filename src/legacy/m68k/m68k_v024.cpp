@@ -22,16 +22,16 @@ M68kChainFn m68k_z80_successor_v024       = nullptr;
 M68kChainFn m68k_successor_v024           = nullptr;
 bool (*m68k_z80_bus_held_v024)()          = nullptr;
 M68kChainFn s68k_successor_v024           = nullptr;
-M68kChainFn m68k_halt_hook_v024           = nullptr;
-void (*s68k_irq_ack_hook_v024)(u32 level) = nullptr;
+M68kChainFn m68k_halt_slot_v024           = nullptr;
+void (*s68k_irq_ack_slot_v024)(u32 level) = nullptr;
 
-void m68k_clear_hooks_v024() {
+void m68k_clear_slots_v024() {
     m68k_z80_successor_v024 = nullptr;
     m68k_successor_v024     = nullptr;
     m68k_z80_bus_held_v024  = nullptr;
     s68k_successor_v024     = nullptr;
-    m68k_halt_hook_v024     = nullptr;
-    s68k_irq_ack_hook_v024  = nullptr;
+    m68k_halt_slot_v024     = nullptr;
+    s68k_irq_ack_slot_v024  = nullptr;
 }
 
 void m68k_reset_records_v024() {
@@ -41,7 +41,7 @@ void m68k_reset_records_v024() {
     m68k_fetch_pages_v024     = m68k_startup_fetch_pages();
     m68k_fetch_pages_scd_v024 = m68k_startup_fetch_pages_scd();
     s68k_fetch_pages_v024     = s68k_startup_fetch_pages();
-    m68k_clear_hooks_v024();
+    m68k_clear_slots_v024();
 }
 
 void m68k_init_fetch_pages_v024(u32 cart_enable_latch) {
@@ -72,7 +72,7 @@ bool halt_here() {
     auto& c = I::cpu();
     c.pc    = insn_address<I>();
     c.status |= kM68kStatusHalted;
-    if (m68k_halt_hook_v024) m68k_halt_hook_v024();
+    if (m68k_halt_slot_v024) m68k_halt_slot_v024();
     return true;
 }
 
@@ -84,7 +84,7 @@ bool load_pc(u32 target) {
     const M68kFetchPage e = I::pages()[pc >> 16];
     if (e.kind == M68kFetchKind::kNone) {
         c.status |= kM68kStatusHalted;
-        if (m68k_halt_hook_v024) m68k_halt_hook_v024();
+        if (m68k_halt_slot_v024) m68k_halt_slot_v024();
         return false;
     }
     u32 base = e.offset;
@@ -139,7 +139,7 @@ bool check_irq() {
     c.irq_taken   = 1;
     c.irq_pending = static_cast<u8>(c.irq_pending & ~(1u << level));
     if constexpr (!I::kIsMain) {
-        if (level == 2 && s68k_irq_ack_hook_v024) s68k_irq_ack_hook_v024(level);
+        if (level == 2 && s68k_irq_ack_slot_v024) s68k_irq_ack_slot_v024(level);
     }
     const u32 old_sr = c.sr;
     if (!enter_exception<I>(24 + level, old_sr)) return false;
@@ -233,7 +233,7 @@ void reset() {
     u32 ssp = 0, new_pc = 0;
     if (!m68k_read_reset_vectors(c.fetch_base, ssp, new_pc)) {
         c.status |= kM68kStatusHalted;
-        if (m68k_halt_hook_v024) m68k_halt_hook_v024();
+        if (m68k_halt_slot_v024) m68k_halt_slot_v024();
         return;
     }
     c.regs[15] = ssp;
@@ -257,7 +257,7 @@ bool m68k_load_gs_registers_v024(std::span<const u8> image) {
             const M68kFetchPage e = m68k_fetch_pages_v024[pc >> 16];
             if (e.kind == M68kFetchKind::kNone) {
                 c.status |= kM68kStatusHalted;
-                if (m68k_halt_hook_v024) m68k_halt_hook_v024();
+                if (m68k_halt_slot_v024) m68k_halt_slot_v024();
             } else {
                 c.fetch_base = e.offset;
             }

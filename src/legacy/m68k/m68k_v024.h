@@ -14,9 +14,9 @@
 //                m68k_reset_v024() / s68k_reset_v024()
 //   running      m68k_run_slice_v024() once per timeslice; the counter is reloaded with the
 //                fixed slice length at every slice start (the overshoot of the last slice is
-//                dropped), and the slice ends by calling the instance's successor hook
+//                dropped), and the slice ends by calling the instance's successor slot
 //   halted       an opcode without an operation, or a new PC in a page without code, sets
-//                `status` bits 0x300 and calls the halt hook; no successor runs and the next
+//                `status` bits 0x300 and calls the halt slot; no successor runs and the next
 //                slices do nothing until `status` is cleared
 //
 // What the older core does not model: privilege violations, trace, address errors, line-A
@@ -82,7 +82,7 @@ void m68k_init_fetch_pages_v024(u32 cart_enable_latch);
 // Sega CD power-on: pages 0x00-0x3F of m68k_fetch_pages_scd_v024 into the live table.
 void m68k_restore_fetch_pages_v024();
 
-// Both records, the fetch pages and the hooks as at program start.
+// Both records, the fetch pages and the slots as at program start.
 void m68k_reset_records_v024();
 
 // ---------------------------------------------------------------------------------------
@@ -104,7 +104,7 @@ void s68k_write_word_v024(u32 addr, u32 value);
 void s68k_write_long_v024(u32 addr, u32 value);
 
 // ---------------------------------------------------------------------------------------
-// Hooks: how the core meets its neighbours. All null at start; the owner binds them. The
+// Slots: how the core meets its neighbours. All null at start; the owner binds them. The
 // 32X ROM bank and the word-RAM bank of the main CPU's PC loads come from the main core's
 // m68k_banked_rom_offset and m68k_word_ram_bank_offset.
 // ---------------------------------------------------------------------------------------
@@ -119,11 +119,11 @@ extern bool (*m68k_z80_bus_held_v024)();
 // After every sub-CPU slice (the Sega CD tick).
 extern M68kChainFn s68k_successor_v024;
 // Called when either core halts (clears the run entry).
-extern M68kChainFn m68k_halt_hook_v024;
+extern M68kChainFn m68k_halt_slot_v024;
 // The sub-CPU's acceptance of interrupt level 2 (clears the gate array's level-2 flag).
-extern void (*s68k_irq_ack_hook_v024)(u32 level);
+extern void (*s68k_irq_ack_slot_v024)(u32 level);
 
-void m68k_clear_hooks_v024();
+void m68k_clear_slots_v024();
 
 // ---------------------------------------------------------------------------------------
 // Running

@@ -14,7 +14,7 @@
 
 #include "base/bits.h"
 #include "base/endian.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "m68k/m68k_alu.h"
 
@@ -365,7 +365,7 @@ V024_INLINE u32 bin_apply(u32 src, u32 dst) {
 // Halts, PC loads, stacks, exceptions and interrupts (m68k_v024.cpp)
 // ---------------------------------------------------------------------------------------
 
-// The machine halt: status bits, `pc` at the running instruction, the halt hook. Returns
+// The machine halt: status bits, `pc` at the running instruction, the halt slot. Returns
 // true (the slice ends).
 template <class I>
 [[gnu::cold]] bool halt_here();

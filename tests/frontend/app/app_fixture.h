@@ -12,8 +12,8 @@
 #include <string>
 
 #include "base/config.h"
-#include "frontend/config/ini_file.h"
-#include "genesis/runtime/thread_link.h"
+#include "runtime/thread_link.h"
+#include "settings/ini_file.h"
 
 namespace varn {
 

@@ -16,15 +16,15 @@
 
 #include "app_fixture.h"
 #include "base/config.h"
-#include "frontend/config/ini_file.h"
-#include "frontend/config/lang_texts.h"
 #include "frontend/emu_app.h"
 #include "frontend/host/display.h"
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
 #include "frontend/main_frame.h"
 #include "genesis/io/demo_stream.h"
-#include "genesis/runtime/thread_link.h"
+#include "runtime/thread_link.h"
+#include "settings/ini_file.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 namespace {

@@ -14,9 +14,7 @@
 #include <map>
 #include <set>
 
-#include "../config/config_fixture.h"
 #include "app_fixture.h"
-#include "frontend/config/lang_file.h"
 #include "frontend/dialogs/dialogs.h"
 #include "frontend/emu_app.h"
 #include "frontend/host/sound_output.h"
@@ -24,11 +22,13 @@
 #include "frontend/main_frame.h"
 #include "frontend/menu_resource.h"
 #include "frontend/qt_menu.h"
-#include "genesis/runtime/thread_link.h"
 #include "media/image_loader.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
 #include "media/state_file.h"
+#include "runtime/thread_link.h"
+#include "settings/config_fixture.h"
+#include "settings/lang_file.h"
 
 namespace varn {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/about_dialog.h"
 #include "frontend/dialogs/dialog_base.h"
+#include "settings/lang_texts.h"
 #include "support/qt_offscreen.h"
 
 namespace varn {

@@ -11,11 +11,11 @@
 
 #include "base/config.h"
 #include "cddrive/cd_drive_table.h"
-#include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/brm_path_dialog.h"
 #include "frontend/dialogs/cd_drive_chooser.h"
 #include "frontend/dialogs/dialogs.h"
 #include "frontend/dialogs/load_file_dialog.h"
+#include "settings/lang_texts.h"
 #include "support/qt_offscreen.h"
 
 namespace fs = std::filesystem;

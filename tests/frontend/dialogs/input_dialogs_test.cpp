@@ -6,12 +6,12 @@
 #include <QTest>
 #include <deque>
 
-#include "frontend/config/lang_texts.h"
 #include "frontend/dialogs/calibrate_joystick_dialog.h"
 #include "frontend/dialogs/define_input_dialog.h"
 #include "frontend/dialogs/dialogs.h"
 #include "frontend/input/input_devices.h"
 #include "genesis/io/key_map.h"
+#include "settings/lang_texts.h"
 #include "support/qt_offscreen.h"
 
 namespace varn {

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <numbers>
 
-#include "frontend/config/config_paths.h"
 #include "frontend/host/code_cache.h"
 #include "frontend/host/help.h"
-#include "frontend/host/math_wrappers.h"
+#include "settings/config_paths.h"
 
 namespace varn {
 namespace {
@@ -110,11 +107,6 @@ TEST(CodeCache, MapsFourMegabytesAndSwitchesBetweenWritableAndExecutable) {
     EXPECT_EQ(work_block, nullptr);
     EXPECT_EQ(work_block_second, nullptr);
     EXPECT_FALSE(code_cache_protect_write());  // nothing mapped
-}
-
-TEST(MathWrappers, PassStraightThrough) {
-    EXPECT_DOUBLE_EQ(math_pow(2, 0.5), std::numbers::sqrt2);
-    EXPECT_DOUBLE_EQ(math_log10(1000), 3.0);
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
 #include "frontend/host/window_host.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 
 namespace varn {
 namespace {

@@ -6,10 +6,10 @@
 
 #include "base/config.h"
 #include "genesis/bus/bus.h"
-#include "genesis/io/eeprom.h"
-#include "genesis/memory/memory.h"
+#include "genesis/bus/eeprom.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 
 namespace varn::test {
 

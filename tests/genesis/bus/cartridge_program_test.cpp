@@ -8,26 +8,27 @@
 #include "base/host.h"
 #include "bus_fixture.h"
 #include "genesis/io/lightgun.h"
-#include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
+#include "runtime/pacing.h"
+#include "runtime/region.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "support/machine_records.h"
 #include "support/test_files.h"
+#include "support/test_machine.h"
 
 namespace varn {
 namespace {
 
 class CartridgeProgramTest : public test::BusTest {
   protected:
-    static void SetUpTestSuite() { emu_components_init(); }
+    static void SetUpTestSuite() { test::compose_machines(); }
 
     void SetUp() override {
         BusTest::SetUp();
@@ -94,7 +95,7 @@ u8 pad_th_high = 0x7F;  // a three-button pad with nothing pressed
 u8 pad_th_low  = 0x33;
 u8 pad_th      = 1;
 
-TEST_F(CartridgeProgramTest, PadPortsThroughTheDeviceSeam) {
+TEST_F(CartridgeProgramTest, PadPortsThroughTheDeviceSlot) {
     ASSERT_TRUE(power_on("bus_pad_port_cart"));
     io_port_device_read = [](u32 port) -> u8 {
         if (port != 0) return kIoPortNoDevice;

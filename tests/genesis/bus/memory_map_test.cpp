@@ -169,12 +169,12 @@ TEST_F(MemoryMapTest, RamCartridgeSizeCodeClampedAndAbsentCartridge) {
     EXPECT_EQ(cart_sram[0], 0);
 }
 
-TEST_F(MemoryMapTest, UnitSeamsArePickedUpByTheNextMapBuild) {
+TEST_F(MemoryMapTest, UnitSlotsArePickedUpByTheNextMapBuild) {
     m68k_scd_gate_array_set.read_word = [](u32) -> u32 { return 0x3232; };
     EXPECT_EQ(bus_read(2, 0xA12000), 0x2000u) << "not before the map is laid again";
     m68k_reset_memory_map();
     EXPECT_EQ(bus_read(2, 0xA12000), 0x3232u);
-    m68k_reset_unit_seams();
+    m68k_reset_unit_slots();
     m68k_reset_memory_map();
     EXPECT_EQ(bus_read(2, 0xA12000), 0x2000u);
 }

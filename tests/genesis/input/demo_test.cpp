@@ -208,7 +208,7 @@ TEST_F(DemoTest, FullBufferEndsTheRecordingWithAPlayableStream) {
     demo_event_writer();
     EXPECT_EQ(demo_record_length(), length);
 
-    // The header says player 1 is a three-button pad, so the six-button hook recorded
+    // The header says player 1 is a three-button pad, so the six-button slot recorded
     // nothing for it; replay the player 5 pattern.
     ASSERT_TRUE(demo_playback_start(length, host));
     u32 played = 0;

@@ -13,10 +13,10 @@
 #include "genesis/io/input_update.h"
 #include "genesis/io/key_map.h"
 #include "genesis/io/lightgun.h"
-#include "genesis/memory/memory.h"
 #include "genesis/vdp/render_output.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
+#include "memory/memory.h"
 
 namespace varn::test {
 

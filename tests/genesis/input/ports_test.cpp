@@ -1,5 +1,5 @@
 // The controller devices' read protocols, seen from the 68000's side of the port registers
-// or, where the port's direction bits would hide device bits, from the device seam.
+// or, where the port's direction bits would hide device bits, from the device slot.
 
 #include <vector>
 

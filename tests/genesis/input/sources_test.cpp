@@ -148,8 +148,8 @@ u32 fast_forward_offs = 0;
 
 TEST_F(SourceTest, F12EdgesDriveFastForwardOnce) {
     fast_forward_ons = fast_forward_offs = 0;
-    input_runtime_links.fast_forward_on  = [] { ++fast_forward_ons; };
-    input_runtime_links.fast_forward_off = [] { ++fast_forward_offs; };
+    input_runtime_slots.fast_forward_on  = [] { ++fast_forward_ons; };
+    input_runtime_slots.fast_forward_off = [] { ++fast_forward_offs; };
     const HostInputState f12             = keys({kKeyFastForward});
     frame(f12);
     frame(f12);

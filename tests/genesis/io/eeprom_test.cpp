@@ -1,4 +1,4 @@
-#include "genesis/io/eeprom.h"
+#include "genesis/bus/eeprom.h"
 
 #include <gtest/gtest.h>
 

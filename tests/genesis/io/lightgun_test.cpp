@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "genesis/io/pad_timeout.h"
+#include "genesis/bus/pad_timeout.h"
 #include "genesis/vdp/vdp.h"
 #include "m68k/m68k.h"
 

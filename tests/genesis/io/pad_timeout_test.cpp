@@ -1,4 +1,4 @@
-#include "genesis/io/pad_timeout.h"
+#include "genesis/bus/pad_timeout.h"
 
 #include <gtest/gtest.h>
 

@@ -12,20 +12,21 @@
 #include "base/host.h"
 #include "genesis/bus/bus.h"
 #include "genesis/io/lightgun.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
-#include "genesis/runtime/region.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
+#include "runtime/pacing.h"
+#include "runtime/region.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "support/machine_records.h"
 #include "support/test_files.h"
+#include "support/test_machine.h"
 
 namespace varn::test {
 
@@ -51,7 +52,7 @@ class RuntimeTest : public ::testing::Test {
 
 class MachineTest : public RuntimeTest {
   protected:
-    static void SetUpTestSuite() { emu_components_init(); }
+    static void SetUpTestSuite() { compose_machines(); }
 
     void SetUp() override {
         RuntimeTest::SetUp();

@@ -3,6 +3,7 @@
 
 #include "genesis/z80/genesis_z80.h"
 
+#include "runtime/machine_table.h"
 #include "runtime_fixture.h"
 
 namespace varn::test {
@@ -50,14 +51,14 @@ TEST_F(SchedulerTest, AFrameIs2752SlicesWithItsLineAndFrameInterrupts) {
     EXPECT_EQ(m68k_context.status & kM68kStatusHalted, 0u);
 }
 
-// The add-on units run after every slice once their seams are bound, the 32X only while it
+// The add-on units run after every slice once their slots are bound, the 32X only while it
 // is active; a frame after they are unbound runs without them.
-TEST_F(SchedulerTest, AddOnSeamsRunAfterEverySliceOnceBound) {
+TEST_F(SchedulerTest, AddOnSlotsRunAfterEverySliceOnceBound) {
     static u32 cd_slices, s32x_slices;
     cd_slices = s32x_slices = 0;
     ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
-    frame_seams.segacd_slice = [] { ++cd_slices; };
-    frame_seams.s32x_slice   = [] { ++s32x_slices; };
+    frame_slots.segacd_slice = [] { ++cd_slices; };
+    frame_slots.s32x_slice   = [] { ++s32x_slices; };
     ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
     EXPECT_EQ(cd_slices, kSlicesPerFrame);
     EXPECT_EQ(s32x_slices, 0u);
@@ -66,7 +67,7 @@ TEST_F(SchedulerTest, AddOnSeamsRunAfterEverySliceOnceBound) {
     EXPECT_EQ(cd_slices, 2 * kSlicesPerFrame);
     EXPECT_EQ(s32x_slices, kSlicesPerFrame);
     emu_state_flags.fetch_and(~kState32xActive);
-    frame_seams = FrameSeams{};
+    frame_slots = FrameSlots{};
     ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
     EXPECT_EQ(cd_slices, 2 * kSlicesPerFrame);
 }
@@ -97,12 +98,12 @@ TEST_F(SchedulerTest, SampleClockGivesTheRateExactly) {
 TEST_F(SchedulerTest, SamplesReachTheSoundLogAndAreConsumedAtFrameEnd) {
     static u32 logged;
     logged         = 0;
-    sound_log_hook = [](const s16*, u32 bytes) { logged += bytes; };
+    sound_log_slot = [](const s16*, u32 bytes) { logged += bytes; };
     ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
     ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
     EXPECT_EQ(logged, 2u * (734 + 735));
     EXPECT_EQ(sound_frame.sound_write_pos, 0u);
-    sound_log_hook = nullptr;
+    sound_log_slot = nullptr;
 }
 
 TEST_F(SchedulerTest, FastForwardMakesNoSamples) {
@@ -241,12 +242,12 @@ TEST_F(SchedulerTest, Z80InterruptLineIsUpOnlyDuringTheVerticalBlank) {
         // The power-on's frame starts in a vertical blank that no frame end began.
         ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
         irq_seen.clear();
-        slice_end_probe = [] {
+        slice_end_slot = [] {
             irq_seen.push_back({(z80_context.irq_lines & kZ80LineIrq) != 0,
                                 frame_pos.slice_phase == kPhaseVblank});
         };
         for (int f = 0; f < 3; ++f) ASSERT_EQ(run_frame(), FrameResult::kFrameEnd);
-        slice_end_probe = nullptr;
+        slice_end_slot = nullptr;
         ASSERT_EQ(irq_seen.size(), 3 * kSlicesPerFrame);
         u32 up = 0;
         for (std::size_t i = 0; i < irq_seen.size(); ++i) {

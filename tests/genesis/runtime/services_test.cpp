@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "genesis/runtime/low_level.h"
+#include "runtime/low_level.h"
 #include "runtime_fixture.h"
 
 namespace varn::test {

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/machine_table.h"
 #include "runtime_fixture.h"
 
 namespace varn::test {
@@ -77,7 +78,7 @@ TEST_F(SoundOutputTest, SamplesBeyondTheWindowAreDroppedButThePositionMovesByThe
 TEST_F(SoundOutputTest, FrameIsConsumedWhateverTheSoundState) {
     static u32 logged_bytes;
     logged_bytes   = 0;
-    sound_log_hook = [](const s16*, u32 bytes) { logged_bytes += bytes; };
+    sound_log_slot = [](const s16*, u32 bytes) { logged_bytes += bytes; };
 
     // Silent host: the log still receives the frame.
     fill_frame(735);
@@ -102,7 +103,7 @@ TEST_F(SoundOutputTest, FrameIsConsumedWhateverTheSoundState) {
     EXPECT_EQ(sound_frame.sound_host_write_pos, 5000u);
     EXPECT_EQ(sound_frame.sound_write_pos, 0u);
     EXPECT_EQ(logged_bytes, 2 * 1470u);
-    sound_log_hook = nullptr;
+    sound_log_slot = nullptr;
 }
 
 TEST_F(SoundOutputTest, TheAreaIsNeverWrittenPastItsEnd) {

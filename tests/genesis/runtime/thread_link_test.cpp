@@ -190,7 +190,7 @@ std::atomic<u32> boots{0};
 
 TEST_F(ThreadLinkTest, RebootSequenceResetsTheRunningMachineUnderAPause) {
     boots.store(0);
-    machine_boot_hook = [](u32 mode) {
+    machine_boot_slot = [](u32 mode) {
         // The boot runs while the thread sits in its pause loop.
         EXPECT_EQ(emu_thread_state.load(), kThreadPaused);
         EXPECT_EQ(mode, 2u);
@@ -202,7 +202,7 @@ TEST_F(ThreadLinkTest, RebootSequenceResetsTheRunningMachineUnderAPause) {
     start();
     wait_frames(2);
     emu_reboot_sequence(2);
-    machine_boot_hook = nullptr;
+    machine_boot_slot = nullptr;
     EXPECT_EQ(boots.load(), 1u);
     wait_frames(2);
     EXPECT_EQ(emu_thread_target.load(), nullptr);

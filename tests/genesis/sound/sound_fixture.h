@@ -6,9 +6,9 @@
 
 #include "base/config.h"
 #include "genesis/sound/psg.h"
-#include "genesis/sound/sound_options.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/sound/ym2612_tables.h"
+#include "runtime/sound_options.h"
 
 namespace varn::test {
 

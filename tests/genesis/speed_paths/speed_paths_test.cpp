@@ -14,8 +14,8 @@
 
 #include "base/speed_paths.h"
 #include "e2e/e2e_machine.h"
-#include "genesis/memory/memory.h"
 #include "genesis/runtime/scheduler.h"
+#include "memory/memory.h"
 #include "support/machine_compare.h"
 #include "support/test_files.h"
 

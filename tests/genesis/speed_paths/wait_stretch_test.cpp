@@ -15,7 +15,7 @@
 #include "base/endian.h"
 #include "base/speed_paths.h"
 #include "e2e/e2e_machine.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/z80/genesis_z80.h"
 #include "genesis/z80/z80_wait_loop.h"

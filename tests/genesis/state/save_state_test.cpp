@@ -15,12 +15,8 @@
 #include "genesis/bus/bus.h"
 #include "genesis/io/controller_ports.h"
 #include "genesis/io/lightgun.h"
-#include "genesis/memory/memory.h"
-#include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
-#include "genesis/runtime/thread_link.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/state/save_state.h"
@@ -28,8 +24,13 @@
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "m68k/m68k.h"
+#include "memory/memory.h"
+#include "runtime/pacing.h"
+#include "runtime/sound_output.h"
+#include "runtime/thread_link.h"
 #include "support/machine_records.h"
 #include "support/test_files.h"
+#include "support/test_machine.h"
 
 namespace varn::test {
 namespace {
@@ -80,7 +81,7 @@ Bytes build_stream(const std::vector<ChunkBytes>& chunks, u32 width = 1, u32 blo
 
 class StateTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { emu_components_init(); }
+    static void SetUpTestSuite() { test::compose_machines(); }
 
     void SetUp() override {
         emu_set_host(&host);

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "genesis/memory/memory.h"
 #include "genesis/vdp/vdp.h"
+#include "memory/memory.h"
 #include "vdp_test_support.h"
 
 namespace varn::test {

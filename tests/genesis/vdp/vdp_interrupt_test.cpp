@@ -17,7 +17,7 @@ class InterruptTest : public VdpTest {
     void SetUp() override {
         VdpTest::SetUp();
         FakeRuntime::counter = FakeRuntime::phase = FakeRuntime::pal = FakeRuntime::posts = 0;
-        vdp_runtime_links = {&FakeRuntime::counter, &FakeRuntime::phase, &FakeRuntime::pal,
+        vdp_runtime_slots = {&FakeRuntime::counter, &FakeRuntime::phase, &FakeRuntime::pal,
                              [] { ++FakeRuntime::posts; }};
     }
     static void at(u32 line, u32 slice, u32 phase) {

@@ -575,7 +575,7 @@ TEST_F(LineOutputTest, EveryPixelTakesTheColourOfItsByte) {
 TEST_F(LineOutputTest, DispatchRendersTheSchedulersLine) {
     put_name(kPlaneB, 64, 0, 0, name(4, 1));
     static const u32 line_5         = u32{5} << 4;
-    vdp_runtime_links.slice_counter = &line_5;
+    vdp_runtime_slots.slice_counter = &line_5;
     image_.attach(320, 224);
     render_line_dispatch();
     EXPECT_EQ(vdp_line_buffer[5 * kLineBufferPitch], 0x1F);

@@ -39,13 +39,13 @@ class VdpTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(host_colour_table_build(15, 10, 4), nullptr);
-        vdp_runtime_links = {};
+        vdp_runtime_slots = {};
         vdp_reset_all();
         m68k_context = M68kCpuContext{};
         z80_context  = z80_cpu_context{};
     }
     void TearDown() override {
-        vdp_runtime_links = {};
+        vdp_runtime_slots = {};
         vdp_reset_all();
     }
 };

@@ -6,14 +6,14 @@
 #include <fstream>
 
 #include "files_fixture.h"
-#include "frontend/config/config_paths.h"
-#include "frontend/config/lang_texts.h"
 #include "genesis/io/demo_stream.h"
 #include "media/machine_boot.h"
 #include "media/media_ui.h"
 #include "media/optional_libs.h"
 #include "media/state_file.h"
 #include "media/wav_log.h"
+#include "settings/config_paths.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 namespace {

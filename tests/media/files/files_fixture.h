@@ -15,7 +15,9 @@
 
 #include "genesis/runtime/runtime_fixture.h"
 #include "media/png_writer.h"
+#include "runtime/machine_table.h"
 #include "support/test_files.h"
+#include "support/test_machine.h"
 
 namespace varn::test {
 
@@ -94,9 +96,12 @@ class DiskFullSimulation {
 
 class MediaMachineTest : public RuntimeTest {
   protected:
-    static void SetUpTestSuite() { emu_components_init(); }
-
     void SetUp() override {
+        compose_machines();
+        // The machine is powered on by hand here, with no image loaded through the media:
+        // a reboot (a demo recording starts with one) restarts the frames without a boot.
+        machine_boot_slot            = nullptr;
+        machine_save_backup_ram_slot = nullptr;
         RuntimeTest::SetUp();
         reset_genesis_records();
         emu_set_host(&drawing_host);

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "files_fixture.h"
-#include "frontend/config/lang_texts.h"
 #include "media/ips_patch.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 namespace {

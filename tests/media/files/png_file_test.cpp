@@ -8,8 +8,8 @@
 
 #include "base/endian.h"
 #include "files_fixture.h"
-#include "frontend/config/lang_texts.h"
 #include "media/png_writer.h"
+#include "settings/lang_texts.h"
 
 namespace varn {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "media/state_file.h"
 
-#include "frontend/config/lang_texts.h"
+#include "settings/lang_texts.h"
 
 #include <cstring>
 #include <fstream>
@@ -13,6 +13,7 @@
 #include "files_fixture.h"
 #include "genesis/state/save_state.h"
 #include "genesis/z80/genesis_z80.h"
+#include "runtime/machine_table.h"
 
 namespace varn {
 namespace {

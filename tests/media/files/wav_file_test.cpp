@@ -7,7 +7,7 @@
 
 #include "base/endian.h"
 #include "files_fixture.h"
-#include "genesis/sound/sound_options.h"
+#include "runtime/sound_options.h"
 
 namespace varn {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "base/speed_paths.h"
 #include "e2e/e2e_machine.h"
-#include "genesis/memory/memory.h"
+#include "memory/memory.h"
 #include "s32x/s32x.h"
 #include "s32x/s32x_fuzz_image.h"
 #include "sh2/sh2_speed_paths.h"

@@ -14,6 +14,7 @@
 #include "segacd/scd_cache.h"
 #include "segacd/scd_drive.h"
 #include "segacd/segacd.h"
+#include "support/test_machine.h"
 
 namespace varn {
 namespace {
@@ -31,10 +32,7 @@ bool gives_up() { return false; }
 
 class DiscTest : public test::RuntimeTest {
   protected:
-    static void SetUpTestSuite() {
-        emu_components_init();
-        scd_sub_cpu_init();
-    }
+    static void SetUpTestSuite() { test::compose_machines(); }
     void SetUp() override {
         RuntimeTest::SetUp();
         scd_ga                   = ScdGateArray{};

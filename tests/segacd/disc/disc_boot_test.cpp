@@ -9,8 +9,9 @@
 #include "disc_fixture.h"
 
 #include "genesis/runtime/scheduler.h"
-#include "genesis/runtime/sound_output.h"
 #include "media/cue_sheet.h"
+#include "runtime/machine_table.h"
+#include "runtime/sound_output.h"
 #include "segacd/scd_cache.h"
 #include "segacd/scd_drive.h"
 #include "segacd/segacd.h"

@@ -13,7 +13,7 @@
 #include "cddrive/cd_requests.h"
 #include "media/media_fixture.h"
 #include "media/system_roms.h"
-#include "segacd/scd_bind.h"
+#include "runtime/machine_table.h"
 #include "segacd/segacd.h"
 
 namespace varn {
@@ -23,16 +23,13 @@ class ServingHost : public RecordingHost {
   public:
     void post_request(u32 code, u32 param) override {
         RecordingHost::post_request(code, param);
-        if (code >= kCdRequestRead && code <= kCdRequestEject) cd_request(code, param);
+        if (code >= kRequestCdReadSector && code <= kRequestCdOpenTray) cd_request(code, param);
     }
 };
 
 class DiscMachine : public test::MediaTest {
   protected:
-    static void SetUpTestSuite() {
-        MediaTest::SetUpTestSuite();
-        scd_bind_unit();
-    }
+    DiscMachine() : MediaTest(kMachineGenesis | kMachineSegaCd) {}
     void SetUp() override {
         MediaTest::SetUp();
         emu_set_host(&host);

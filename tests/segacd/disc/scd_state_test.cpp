@@ -12,10 +12,10 @@
 #include "base/endian.h"
 #include "disc_fixture.h"
 #include "genesis/bus/save_ram.h"
-#include "genesis/memory/memory.h"
 #include "genesis/runtime/scheduler.h"
 #include "genesis/state/save_state.h"
 #include "media/state_file.h"
+#include "memory/memory.h"
 #include "segacd/scd_drive.h"
 #include "segacd/scd_state.h"
 
