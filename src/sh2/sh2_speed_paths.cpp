@@ -246,9 +246,16 @@ void reject(Sh2LoopWatch& w) {
     w.mode                                            = Sh2LoopMode::kIdle;
 }
 
-bool rejected(const Sh2LoopWatch& w, const Sh2LoopPlace& p) {
-    for (const Sh2LoopReject& r : w.rejected) {
-        if (r.place == p && static_cast<s32>(r.until - w.serial) > 0) return true;
+bool rejected(Sh2LoopWatch& w, const Sh2LoopPlace& p) {
+    const auto active = [&](const Sh2LoopReject& r) {
+        return r.place == p && static_cast<s32>(r.until - w.serial) > 0;
+    };
+    if (active(w.rejected[w.rejected_hit])) return true;
+    for (u32 k = 0; k < w.rejected.size(); ++k) {
+        if (active(w.rejected[k])) {
+            w.rejected_hit = k;
+            return true;
+        }
     }
     return false;
 }
@@ -295,6 +302,8 @@ bool stores_into_code(const Sh2LoopWatch& w, const Sh2LoopAccess& s) {
     }
     return false;
 }
+
+bool is_sr_load(u32 ir) { return (ir & 0xF0FF) == 0x400E || (ir & 0xF0FF) == 0x4007; }
 
 // The recorded round, whole: whether it qualifies, with what the loop reads, stores and
 // counts filed in the watch.
@@ -352,14 +361,15 @@ bool qualifies(Sh2LoopWatch& w) {
         if (w.reads == kSh2LoopAccesses) return false;
         w.read[w.reads++] = a;
     }
+    w.loads_sr = false;
     for (u32 i = 0; i < w.steps; ++i) {
         w.code[i]      = w.trace[i].ir;
         w.resumable[i] = resumable[i];
+        w.delayed[i]   = is_delayed_branch(w.trace[i].ir) ? 1 : 0;
+        w.loads_sr     = w.loads_sr || is_sr_load(w.trace[i].ir);
     }
     return true;
 }
-
-bool is_sr_load(u32 ir) { return (ir & 0xF0FF) == 0x400E || (ir & 0xF0FF) == 0x4007; }
 
 // Cycles of the round's step `i`: from its counter to the next one's.
 s32 step_cycles(const Sh2LoopWatch& w, u32 i) {
@@ -391,7 +401,7 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
     for (;;) {
         ran[i] = true;
         counter += step_cycles(w, i);
-        const bool delayed = is_delayed_branch(w.trace[i].ir);
+        const bool delayed = w.delayed[i] != 0;
         i                  = (i + 1) % n;
         if (delayed) {
             if (counter >= 0) {
@@ -417,7 +427,7 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
         const u32 v             = bus_read(core, h.addr, h.size) + times * h.step;
         if (times != 0) bus_write(core, h.addr, h.size, v & size_mask(h.size));
     }
-    for (u32 k = 0; k < n; ++k) {
+    for (u32 k = 0; w.loads_sr && k < n; ++k) {
         if (runs(k) && is_sr_load(w.trace[k].ir)) c.irq_check = 1;
     }
     if (!exact) return {static_cast<s32>(full * w.round), w.trace[s].cur};

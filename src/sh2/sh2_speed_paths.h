@@ -120,6 +120,7 @@ struct Sh2LoopWatch {
     // Loops found not to qualify lately, not recorded again before `until`.
     std::array<Sh2LoopReject, 32> rejected{};
     u32 rejected_next = 0;
+    u32 rejected_hit  = 0;  // the entry that matched last: a loop left alone comes round often
 
     // What the loop is, to resume it at the next slice or when it comes round again.
     bool known        = false;  // the record below is a qualified round
@@ -132,6 +133,8 @@ struct Sh2LoopWatch {
     std::array<Sh2LoopCounter, 2> counter{};
     std::array<u16, kSh2LoopSteps> code{};      // the round's instruction words as run
     std::array<u8, kSh2LoopSteps> resumable{};  // 1 where a slice may stop and resume
+    std::array<u8, kSh2LoopSteps> delayed{};    // 1 where the step is a delayed branch
+    bool loads_sr      = false;                 // a step loads SR (an interrupt may be due)
     u32 exit_step      = 0;                     // the round's step the slice ended at
     u64 rounds_counted = 0;                     // rounds counted off since power-on (tests)
 };
