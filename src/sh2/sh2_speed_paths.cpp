@@ -3,6 +3,7 @@
 #include "sh2/sh2_speed_paths.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/bits.h"
 #include "base/endian.h"
@@ -239,21 +240,30 @@ bool overwrites(u32 ir, u32 x) {
     return false;
 }
 
+// The hash of a place that indexes `rejected_hint` and picks its bit of `rejected_bits`: a
+// jump back whose bit is clear is in no entry.
+u32 place_hash(const Sh2LoopPlace& p) { return ((p.head ^ p.end) >> 1) & 63; }
+u64 rejected_bit(const Sh2LoopPlace& p) { return u64{1} << place_hash(p); }
+
 // A loop that did not qualify is left alone for kSh2LoopRejectSlices slices of its core.
 void reject(Sh2LoopWatch& w) {
     w.rejected[w.rejected_next++ % w.rejected.size()] = {{w.region, w.head, w.end},
                                                          w.serial + kSh2LoopRejectSlices};
     w.mode                                            = Sh2LoopMode::kIdle;
+    w.rejected_bits                                   = 0;
+    for (const Sh2LoopReject& r : w.rejected) w.rejected_bits |= rejected_bit(r.place);
 }
 
 bool rejected(Sh2LoopWatch& w, const Sh2LoopPlace& p) {
     const auto active = [&](const Sh2LoopReject& r) {
         return r.place == p && static_cast<s32>(r.until - w.serial) > 0;
     };
-    if (active(w.rejected[w.rejected_hit])) return true;
+    if ((w.rejected_bits & rejected_bit(p)) == 0) return false;
+    u8& hint = w.rejected_hint[place_hash(p)];
+    if (active(w.rejected[hint])) return true;
     for (u32 k = 0; k < w.rejected.size(); ++k) {
         if (active(w.rejected[k])) {
-            w.rejected_hit = k;
+            hint = static_cast<u8>(k);
             return true;
         }
     }
@@ -361,12 +371,21 @@ bool qualifies(Sh2LoopWatch& w) {
         if (w.reads == kSh2LoopAccesses) return false;
         w.read[w.reads++] = a;
     }
-    w.loads_sr = false;
+    w.loads_sr  = false;
+    w.code_runs = 0;
     for (u32 i = 0; i < w.steps; ++i) {
-        w.code[i]      = w.trace[i].ir;
-        w.resumable[i] = resumable[i];
-        w.delayed[i]   = is_delayed_branch(w.trace[i].ir) ? 1 : 0;
-        w.loads_sr     = w.loads_sr || is_sr_load(w.trace[i].ir);
+        const Sh2LoopStep& s = w.trace[i];
+        w.code[i]            = s.ir;
+        w.resumable[i]       = resumable[i];
+        w.delayed[i]         = is_delayed_branch(s.ir) ? 1 : 0;
+        w.loads_sr           = w.loads_sr || is_sr_load(s.ir);
+        store_be16(&w.code_bytes[2 * i], s.ir);
+        Sh2LoopCodeRun* run = w.code_runs != 0 ? &w.code_run[w.code_runs - 1] : nullptr;
+        if (run != nullptr && run->cur + run->bytes == s.cur) {
+            run->bytes += 2;
+        } else {
+            w.code_run[w.code_runs++] = {s.cur, 2, 2 * i};
+        }
     }
     return true;
 }
@@ -447,8 +466,10 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
 
 // Whether the loop's code and every location it reads (the heartbeats aside) are as recorded.
 bool still_holds(u32 core, const Sh2CpuContext& c, const Sh2LoopWatch& w) {
-    for (u32 i = 0; i < w.steps; ++i) {
-        if (load_be16(c.fetch_image + w.trace[i].cur) != w.code[i]) return false;
+    for (u32 k = 0; k < w.code_runs; ++k) {
+        const Sh2LoopCodeRun& run = w.code_run[k];
+        if (std::memcmp(c.fetch_image + run.cur, &w.code_bytes[run.at], run.bytes) != 0)
+            return false;
     }
     for (u32 i = 0; i < w.reads; ++i) {
         const Sh2LoopAccess& r = w.read[i];
