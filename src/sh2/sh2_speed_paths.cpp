@@ -371,14 +371,14 @@ bool qualifies(Sh2LoopWatch& w) {
         if (w.reads == kSh2LoopAccesses) return false;
         w.read[w.reads++] = a;
     }
-    w.loads_sr  = false;
+    w.sr_loads  = 0;
     w.code_runs = 0;
     for (u32 i = 0; i < w.steps; ++i) {
         const Sh2LoopStep& s = w.trace[i];
         w.code[i]            = s.ir;
         w.resumable[i]       = resumable[i];
         w.delayed[i]         = is_delayed_branch(s.ir) ? 1 : 0;
-        w.loads_sr           = w.loads_sr || is_sr_load(s.ir);
+        if (is_sr_load(s.ir)) w.sr_load[w.sr_loads++] = static_cast<u8>(i);
         store_be16(&w.code_bytes[2 * i], s.ir);
         Sh2LoopCodeRun* run = w.code_runs != 0 ? &w.code_run[w.code_runs - 1] : nullptr;
         if (run != nullptr && run->cur + run->bytes == s.cur) {
@@ -421,7 +421,7 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
         ran[i] = true;
         counter += step_cycles(w, i);
         const bool delayed = w.delayed[i] != 0;
-        i                  = (i + 1) % n;
+        if (++i == n) i = 0;
         if (delayed) {
             if (counter >= 0) {
                 carry += counter + 1;
@@ -429,7 +429,7 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
             }
             ran[i] = true;
             counter += step_cycles(w, i);
-            i = (i + 1) % n;
+            if (++i == n) i = 0;
         }
         if (counter >= 0) break;
     }
@@ -446,8 +446,8 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
         const u32 v             = bus_read(core, h.addr, h.size) + times * h.step;
         if (times != 0) bus_write(core, h.addr, h.size, v & size_mask(h.size));
     }
-    for (u32 k = 0; w.loads_sr && k < n; ++k) {
-        if (runs(k) && is_sr_load(w.trace[k].ir)) c.irq_check = 1;
+    for (u32 k = 0; k < w.sr_loads; ++k) {
+        if (runs(w.sr_load[k])) c.irq_check = 1;
     }
     if (!exact) return {static_cast<s32>(full * w.round), w.trace[s].cur};
     const Sh2LoopState& r = w.trace[i].state;

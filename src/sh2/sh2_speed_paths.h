@@ -147,7 +147,8 @@ struct Sh2LoopWatch {
     std::array<u8, 2 * kSh2LoopSteps> code_bytes{};  // the stretches' bytes, one after another
     std::array<u8, kSh2LoopSteps> resumable{};  // 1 where a slice may stop and resume
     std::array<u8, kSh2LoopSteps> delayed{};    // 1 where the step is a delayed branch
-    bool loads_sr      = false;                 // a step loads SR (an interrupt may be due)
+    u32 sr_loads = 0;                           // steps that load SR (an interrupt may be due)
+    std::array<u8, kSh2LoopSteps> sr_load{};    // their places in the round
     u32 exit_step      = 0;                     // the round's step the slice ended at
     u64 rounds_counted = 0;                     // rounds counted off since power-on (tests)
 };
