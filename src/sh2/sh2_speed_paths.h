@@ -140,17 +140,17 @@ struct Sh2LoopWatch {
     std::array<Sh2LoopAccess, kSh2LoopAccesses> read{};
     std::array<Sh2LoopAccess, kSh2LoopAccesses> store{};
     std::array<Sh2LoopCounter, 2> counter{};
-    std::array<u16, kSh2LoopSteps> code{};      // the round's instruction words as run
+    std::array<u16, kSh2LoopSteps> code{};  // the round's instruction words as run
     // The same words as stretches of consecutive code, to check in few compares.
     u32 code_runs = 0;
     std::array<Sh2LoopCodeRun, kSh2LoopSteps> code_run{};
     std::array<u8, 2 * kSh2LoopSteps> code_bytes{};  // the stretches' bytes, one after another
-    std::array<u8, kSh2LoopSteps> resumable{};  // 1 where a slice may stop and resume
-    std::array<u8, kSh2LoopSteps> delayed{};    // 1 where the step is a delayed branch
-    u32 sr_loads = 0;                           // steps that load SR (an interrupt may be due)
-    std::array<u8, kSh2LoopSteps> sr_load{};    // their places in the round
-    u32 exit_step      = 0;                     // the round's step the slice ended at
-    u64 rounds_counted = 0;                     // rounds counted off since power-on (tests)
+    std::array<u8, kSh2LoopSteps> resumable{};       // 1 where a slice may stop and resume
+    std::array<u8, kSh2LoopSteps> delayed{};         // 1 where the step is a delayed branch
+    u32 sr_loads = 0;                                // steps that load SR (an interrupt may be due)
+    std::array<u8, kSh2LoopSteps> sr_load{};         // their places in the round
+    u32 exit_step      = 0;                          // the round's step the slice ended at
+    u64 rounds_counted = 0;                          // rounds counted off since power-on (tests)
 };
 extern std::array<Sh2LoopWatch, 2> sh2_loop_watch;  // master, slave
 
