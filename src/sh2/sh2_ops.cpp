@@ -63,15 +63,29 @@ u32 op_mov_imm(u32 ir) {
     rn<I>(ir) = sign_extend8(ir);
     return 1;
 }
+// A PC-relative operand at offset `off` of the fetch region. It nearly always lies in the
+// code's own region, whose image holds the bytes the bus gives there (every region starts at
+// a multiple of 4, so the offset keeps the address's alignment): read straight from it, and
+// through the bus when it reaches past the image.
+template <class I, Size S>
+SH2_INLINE u32 load_pc_relative(u32 off) {
+    const auto& c = I::cpu();
+    if (off + S <= c.fetch_size) [[likely]] {
+        if constexpr (S == kW) return sign_extend16(load_be16(c.fetch_image + off));
+        if constexpr (S == kL) return load_be32(c.fetch_image + off);
+    }
+    return load<I, S>(c.fetch_start + off);
+}
+
 // MOV.W/L @(disp,PC),Rn and MOVA: from where execution continues.
 template <class I>
 u32 op_mov_w_pc(u32 ir) {
-    rn<I>(ir) = load<I, kW>(next_address<I>() + 2 + (ir & 0xFF) * 2);
+    rn<I>(ir) = load_pc_relative<I, kW>(I::cpu().next + 2 + (ir & 0xFF) * 2);
     return mem_cycles<I>();
 }
 template <class I>
 u32 op_mov_l_pc(u32 ir) {
-    rn<I>(ir) = load<I, kL>(((next_address<I>() + 2) & ~3u) + (ir & 0xFF) * 4);
+    rn<I>(ir) = load_pc_relative<I, kL>(((I::cpu().next + 2) & ~3u) + (ir & 0xFF) * 4);
     return mem_cycles<I>();
 }
 template <class I>

@@ -3,6 +3,7 @@
 #include "sh2/sh2_speed_paths.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "base/bits.h"
 #include "base/endian.h"
@@ -239,16 +240,32 @@ bool overwrites(u32 ir, u32 x) {
     return false;
 }
 
+// The hash of a place that indexes `rejected_hint` and picks its bit of `rejected_bits`: a
+// jump back whose bit is clear is in no entry.
+u32 place_hash(const Sh2LoopPlace& p) { return ((p.head ^ p.end) >> 1) & 63; }
+u64 rejected_bit(const Sh2LoopPlace& p) { return u64{1} << place_hash(p); }
+
 // A loop that did not qualify is left alone for kSh2LoopRejectSlices slices of its core.
 void reject(Sh2LoopWatch& w) {
     w.rejected[w.rejected_next++ % w.rejected.size()] = {{w.region, w.head, w.end},
                                                          w.serial + kSh2LoopRejectSlices};
     w.mode                                            = Sh2LoopMode::kIdle;
+    w.rejected_bits                                   = 0;
+    for (const Sh2LoopReject& r : w.rejected) w.rejected_bits |= rejected_bit(r.place);
 }
 
-bool rejected(const Sh2LoopWatch& w, const Sh2LoopPlace& p) {
-    for (const Sh2LoopReject& r : w.rejected) {
-        if (r.place == p && static_cast<s32>(r.until - w.serial) > 0) return true;
+bool rejected(Sh2LoopWatch& w, const Sh2LoopPlace& p) {
+    const auto active = [&](const Sh2LoopReject& r) {
+        return r.place == p && static_cast<s32>(r.until - w.serial) > 0;
+    };
+    if ((w.rejected_bits & rejected_bit(p)) == 0) return false;
+    u8& hint = w.rejected_hint[place_hash(p)];
+    if (active(w.rejected[hint])) return true;
+    for (u32 k = 0; k < w.rejected.size(); ++k) {
+        if (active(w.rejected[k])) {
+            hint = static_cast<u8>(k);
+            return true;
+        }
     }
     return false;
 }
@@ -295,6 +312,8 @@ bool stores_into_code(const Sh2LoopWatch& w, const Sh2LoopAccess& s) {
     }
     return false;
 }
+
+bool is_sr_load(u32 ir) { return (ir & 0xF0FF) == 0x400E || (ir & 0xF0FF) == 0x4007; }
 
 // The recorded round, whole: whether it qualifies, with what the loop reads, stores and
 // counts filed in the watch.
@@ -352,14 +371,24 @@ bool qualifies(Sh2LoopWatch& w) {
         if (w.reads == kSh2LoopAccesses) return false;
         w.read[w.reads++] = a;
     }
+    w.sr_loads  = 0;
+    w.code_runs = 0;
     for (u32 i = 0; i < w.steps; ++i) {
-        w.code[i]      = w.trace[i].ir;
-        w.resumable[i] = resumable[i];
+        const Sh2LoopStep& s = w.trace[i];
+        w.code[i]            = s.ir;
+        w.resumable[i]       = resumable[i];
+        w.delayed[i]         = is_delayed_branch(s.ir) ? 1 : 0;
+        if (is_sr_load(s.ir)) w.sr_load[w.sr_loads++] = static_cast<u8>(i);
+        store_be16(&w.code_bytes[2 * i], s.ir);
+        Sh2LoopCodeRun* run = w.code_runs != 0 ? &w.code_run[w.code_runs - 1] : nullptr;
+        if (run != nullptr && run->cur + run->bytes == s.cur) {
+            run->bytes += 2;
+        } else {
+            w.code_run[w.code_runs++] = {s.cur, 2, 2 * i};
+        }
     }
     return true;
 }
-
-bool is_sr_load(u32 ir) { return (ir & 0xF0FF) == 0x400E || (ir & 0xF0FF) == 0x4007; }
 
 // Cycles of the round's step `i`: from its counter to the next one's.
 s32 step_cycles(const Sh2LoopWatch& w, u32 i) {
@@ -391,8 +420,8 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
     for (;;) {
         ran[i] = true;
         counter += step_cycles(w, i);
-        const bool delayed = is_delayed_branch(w.trace[i].ir);
-        i                  = (i + 1) % n;
+        const bool delayed = w.delayed[i] != 0;
+        if (++i == n) i = 0;
         if (delayed) {
             if (counter >= 0) {
                 carry += counter + 1;
@@ -400,7 +429,7 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
             }
             ran[i] = true;
             counter += step_cycles(w, i);
-            i = (i + 1) % n;
+            if (++i == n) i = 0;
         }
         if (counter >= 0) break;
     }
@@ -417,8 +446,8 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
         const u32 v             = bus_read(core, h.addr, h.size) + times * h.step;
         if (times != 0) bus_write(core, h.addr, h.size, v & size_mask(h.size));
     }
-    for (u32 k = 0; k < n; ++k) {
-        if (runs(k) && is_sr_load(w.trace[k].ir)) c.irq_check = 1;
+    for (u32 k = 0; k < w.sr_loads; ++k) {
+        if (runs(w.sr_load[k])) c.irq_check = 1;
     }
     if (!exact) return {static_cast<s32>(full * w.round), w.trace[s].cur};
     const Sh2LoopState& r = w.trace[i].state;
@@ -437,8 +466,10 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
 
 // Whether the loop's code and every location it reads (the heartbeats aside) are as recorded.
 bool still_holds(u32 core, const Sh2CpuContext& c, const Sh2LoopWatch& w) {
-    for (u32 i = 0; i < w.steps; ++i) {
-        if (load_be16(c.fetch_image + w.trace[i].cur) != w.code[i]) return false;
+    for (u32 k = 0; k < w.code_runs; ++k) {
+        const Sh2LoopCodeRun& run = w.code_run[k];
+        if (std::memcmp(c.fetch_image + run.cur, &w.code_bytes[run.at], run.bytes) != 0)
+            return false;
     }
     for (u32 i = 0; i < w.reads; ++i) {
         const Sh2LoopAccess& r = w.read[i];

@@ -104,6 +104,12 @@ struct Sh2LoopStep {
     Sh2LoopState state;  // the registers before it
 };
 
+// A stretch of the round's code: its offset in the fetch region, its length in bytes and
+// where its bytes start in `code_bytes`.
+struct Sh2LoopCodeRun {
+    u32 cur = 0, bytes = 0, at = 0;
+};
+
 struct Sh2LoopWatch {
     Sh2LoopMode mode = Sh2LoopMode::kIdle;
     u32 serial       = 0;  // slices of this core run with the speed path
@@ -120,6 +126,10 @@ struct Sh2LoopWatch {
     // Loops found not to qualify lately, not recorded again before `until`.
     std::array<Sh2LoopReject, 32> rejected{};
     u32 rejected_next = 0;
+    // Loops left alone come round often: by a hash of the place (sh2_speed_paths.cpp), the
+    // entry that matched last, and a bit set for every entry's place.
+    std::array<u8, 64> rejected_hint{};
+    u64 rejected_bits = 1;
 
     // What the loop is, to resume it at the next slice or when it comes round again.
     bool known        = false;  // the record below is a qualified round
@@ -130,10 +140,17 @@ struct Sh2LoopWatch {
     std::array<Sh2LoopAccess, kSh2LoopAccesses> read{};
     std::array<Sh2LoopAccess, kSh2LoopAccesses> store{};
     std::array<Sh2LoopCounter, 2> counter{};
-    std::array<u16, kSh2LoopSteps> code{};      // the round's instruction words as run
-    std::array<u8, kSh2LoopSteps> resumable{};  // 1 where a slice may stop and resume
-    u32 exit_step      = 0;                     // the round's step the slice ended at
-    u64 rounds_counted = 0;                     // rounds counted off since power-on (tests)
+    std::array<u16, kSh2LoopSteps> code{};  // the round's instruction words as run
+    // The same words as stretches of consecutive code, to check in few compares.
+    u32 code_runs = 0;
+    std::array<Sh2LoopCodeRun, kSh2LoopSteps> code_run{};
+    std::array<u8, 2 * kSh2LoopSteps> code_bytes{};  // the stretches' bytes, one after another
+    std::array<u8, kSh2LoopSteps> resumable{};       // 1 where a slice may stop and resume
+    std::array<u8, kSh2LoopSteps> delayed{};         // 1 where the step is a delayed branch
+    u32 sr_loads = 0;                                // steps that load SR (an interrupt may be due)
+    std::array<u8, kSh2LoopSteps> sr_load{};         // their places in the round
+    u32 exit_step      = 0;                          // the round's step the slice ended at
+    u64 rounds_counted = 0;                          // rounds counted off since power-on (tests)
 };
 extern std::array<Sh2LoopWatch, 2> sh2_loop_watch;  // master, slave
 

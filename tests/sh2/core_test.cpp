@@ -184,6 +184,37 @@ TEST_F(Sh2Test, CodeRunsFromEveryFetchRegion) {
     }
 }
 
+// MOV.L/MOV.W @(disp,PC) read what the bus gives at the operand's address, also where the
+// operand lies past the end of the code's own image: SDRAM mirrors through its page, the
+// cartridge reads zeros past the loaded image.
+TEST_F(Sh2Test, PcRelativeOperandsReadWhatTheBusGives) {
+    const struct {
+        const char* what;
+        u32 target;
+        u8* image;
+        u16 op;
+        u32 expect;
+    } cases[] = {
+        {"in the image", 0x06000100, &s32x_sdram[0x100], 0xD201, 0x01020304},
+        {"long past SDRAM", 0x0603FFF8, &s32x_sdram[0x3FFF8], 0xD201, 0x89ABCDEF},
+        {"word past SDRAM", 0x0603FFF8, &s32x_sdram[0x3FFF8], 0x9202, 0xFFFF89AB},
+        {"long past the cartridge", 0x02000FF8, &cart_rom[0xFF8], 0xD201, 0},
+    };
+    for (const auto& k : cases) {
+        SetUp();
+        sh2_set_cart_size(0x1000);
+        store_be32(&s32x_sdram[0], 0x89ABCDEF);
+        store_be32(&s32x_sdram[0x108], 0x01020304);
+        store_be32(&cart_rom[0x1000], 0x11223344);  // arena bytes past the loaded image
+        boot_code({0x412B, kNop}, [&](Sh2CpuContext& c) { c.r[1] = k.target; });
+        store_be16(k.image, k.op);
+        store_be16(k.image + 2, kSleep);
+        run_master();
+        EXPECT_TRUE(ended_on_sleep()) << k.what;
+        EXPECT_EQ(sh2_context.r[2], k.expect) << k.what;
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Interrupts
 // ---------------------------------------------------------------------------------------
