@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/config.h"
 #include "base/endian.h"
 #include "genesis/bus/bus.h"
 #include "genesis/runtime/region.h"
@@ -272,7 +273,9 @@ void s32x_pwm_sample(s16* slot) {
     const s32 level = mix * 65536;
     r.pwm_dc += (level - r.pwm_dc) / 1024;
     const s32 out = (level - r.pwm_dc) / 65536;
-    if (out == 0) return;
+    // Sound > Enable > All silences the PWM as every other source; the filter runs on so
+    // that the output comes back without a step.
+    if (out == 0 || cfg(sound_output_mask) == 0) return;
     *slot = static_cast<s16>(std::clamp(*slot + out, -0x8000, 0x7FFF));
 }
 
