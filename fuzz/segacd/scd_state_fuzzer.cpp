@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "genesis/runtime/power_on.h"
+#include "genesis/runtime/sound_output.h"
 #include "genesis/state/save_state.h"
 #include "segacd/scd_state.h"
 #include "segacd/segacd.h"
@@ -31,6 +32,7 @@ void power_on_once() {
     emu_components_init();
     scd_sub_cpu_init();
     scd_power_on();
+    machine_kind          = kMachineSegaCd;  // the Sega CD block loads only into a running Sega CD
     const std::size_t max = kStateMaxBytes + kScdStateMaxBytes;
     base_state.resize(max);
     before.resize(max);

@@ -13,6 +13,7 @@
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "segacd/scd_state.h"
+#include "sms/sms.h"
 
 namespace varn {
 
@@ -76,6 +77,12 @@ void load_gs_memories(std::span<const u8> image) {
     }
 }
 
+// A Genecyst file holds a Genesis alone; a machine without states says so in its own words.
+const char* gs_refusal_text() {
+    const char* refused = state_unsupported_text(true);
+    return refused != nullptr ? refused : kGsStateGenesisOnlyText;
+}
+
 }  // namespace
 
 u32 state_slot_from_name(std::string_view name) {
@@ -104,12 +111,19 @@ std::filesystem::path state_automatic_name(const std::filesystem::path& folder,
     return automatic_file_name(folder, game_name, extension);
 }
 
+const char* state_unsupported_text(bool loading) {
+    // A Sega CD adds its own block after the Genesis block. Any other machine would be
+    // saved as a Genesis alone, or would take a Genesis block over a unit that keeps its own
+    // state: it would load as a broken machine.
+    if (machine_kind == kMachineGenesis || machine_kind == kMachineSegaCd) return nullptr;
+    if (machine_kind == kMachineSms) return kSmsNoStateText;
+    if (machine_kind == 0) return kStateNoMachineText;
+    return loading ? kStateLoadUnsupportedText : kStateSaveUnsupportedText;
+}
+
 MediaResult state_file_save(const std::filesystem::path& path) {
-    // A Sega CD adds its own block after the Genesis block; a state of another machine saved
-    // as a Genesis alone would load as a broken machine.
+    if (const char* refused = state_unsupported_text(false)) return MediaResult::failed(refused);
     const bool segacd = machine_kind == kMachineSegaCd;
-    if (machine_kind != kMachineGenesis && !segacd)
-        return MediaResult::failed(kStateSaveUnsupportedText);
     std::vector<u8> state(kStateMaxBytes + (segacd ? kScdStateMaxBytes : 0));
     state.resize(segacd ? scd_state_save(state) : state_save(state));
     if (state.empty()) return MediaResult::failed("cannot save the state");
@@ -120,6 +134,7 @@ MediaResult state_file_save(const std::filesystem::path& path) {
 }
 
 MediaResult state_file_load(const std::filesystem::path& path) {
+    if (const char* refused = state_unsupported_text(true)) return MediaResult::failed(refused);
     std::vector<u8> data;
     const auto read = read_file_capped(path, kStateFileCap, data);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
@@ -129,6 +144,7 @@ MediaResult state_file_load(const std::filesystem::path& path) {
 }
 
 MediaResult gs_state_file_load(const std::filesystem::path& path) {
+    if (machine_kind != kMachineGenesis) return MediaResult::failed(gs_refusal_text());
     std::vector<u8> image;
     const auto read = read_file_capped(path, kGsStateFileBytes, image);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
@@ -138,6 +154,7 @@ MediaResult gs_state_file_load(const std::filesystem::path& path) {
 }
 
 MediaResult gs_state_import(std::span<const u8> image) {
+    if (machine_kind != kMachineGenesis) return MediaResult::failed(gs_refusal_text());
     if (image.size() > kGsStateFileBytes) image = image.first(kGsStateFileBytes);
     if (image.size() < kGsRegistersImageBytes)
         return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));

@@ -9,6 +9,7 @@
 #include "base/endian.h"
 #include "genesis/bus/save_ram.h"
 #include "genesis/memory/memory.h"
+#include "genesis/runtime/sound_output.h"
 #include "genesis/state/save_state.h"
 #include "m68k/m68k.h"
 #include "segacd/scd_drive.h"
@@ -391,12 +392,17 @@ s32 scd_state_load(std::span<const u8> in) {
         return -1;
     const u32 width = in[3];
     if (width < 1 || width > kMaxIdWidth) return -1;
+    // The Sega CD block re-points the main CPU's fetch and DMA sources at PRG-RAM and word
+    // RAM: taken by any other machine it would leave it running from memory it does not
+    // have. Such a state is refused whole.
+    const bool segacd              = machine_kind == kMachineSegaCd;
     const std::span<const u8> rest = in.subspan(kStateHeaderBytes);
-    if (rest[0] == kScdStateBlockId) return scd_state_load_block(rest, width);
+    if (rest[0] == kScdStateBlockId) return segacd ? scd_state_load_block(rest, width) : -1;
     if (rest[0] != kStateBlockGenesis) return -1;
 
     const std::span<const u8> next = second_block(rest, width);
     if (next.empty() || next[0] != kScdStateBlockId) return state_load(in);
+    if (!segacd) return -1;
     // Both blocks are checked before either is applied.
     std::vector<Chunk> chunks;
     if (const s32 r = check_block(next, width, chunks); r != 0) return r;
