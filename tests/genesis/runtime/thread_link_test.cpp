@@ -136,6 +136,19 @@ TEST_F(ThreadLinkTest, PauseHoldsTheThreadUntilEveryReasonIsReleased) {
     EXPECT_EQ(emu_state_flags.load() & kStatePaused, 0u);
 }
 
+TEST_F(ThreadLinkTest, StopAndRebootStopTheSoundWhereAPauseOnlyHoldsIt) {
+    start();
+    wait_frames(2);
+    emu_pause_request(kPauseUser);
+    emu_resume_request(kPauseUser);
+    EXPECT_EQ(host.sound_stops(), 0u);
+    emu_reboot_sequence(0);
+    EXPECT_EQ(host.sound_stops(), 1u);
+    emu_stop_and_wait();
+    EXPECT_EQ(host.sound_stops(), 2u);
+    EXPECT_TRUE(host.sound_paused());
+}
+
 TEST_F(ThreadLinkTest, PauseBitsAboveTheLowByteAreNotSeen) {
     start();
     emu_pause_req.store(0x100);
