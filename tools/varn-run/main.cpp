@@ -480,6 +480,9 @@ int run(const Options& options) {
             report(MediaResult::failed(wav_log_ended_error()), options.wav_path);
         }
     }
+    // The close writes the save RAM; a file it cannot write (reported already) fails the run.
+    machine_close();
+    if (!machine_ram_files_written()) status = kExitBadInput;
     return status;
 }
 
