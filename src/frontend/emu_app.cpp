@@ -191,7 +191,10 @@ bool EmuApp::cpu_check() {
 }
 
 void EmuApp::ini_read() {
-    const IniReadResult result = varn::ini_read(profile_folder() / kIniFileName, *parts_->options);
+    // The settings' relative paths (every default) name files in the profile folder.
+    config_program_folder = profile_folder();
+    const IniReadResult result =
+        varn::ini_read(config_program_folder / kIniFileName, *parts_->options);
     if (!result.error.empty()) message_box(result.error);
 }
 

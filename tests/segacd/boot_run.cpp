@@ -1,6 +1,7 @@
 // Sega CD machines booted as a user boots them: a small disc image of our own under the Sega
-// CD filter, a test BIOS at the path the default settings name (in a temporary folder), run
-// by the headless runner; what the BIOS saw is read back from the RAM files of the close.
+// CD filter, a test BIOS at the path the default settings name (in a temporary profile
+// folder), run by the headless runner; what the BIOS saw is read back from the RAM files of
+// the close.
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ class ScdBoot : public ::testing::Test {
         write_bytes(dir_ / file, image);
     }
     RunResult run(const std::string& args) {
-        return run_varn("--filter 3 --brm-path brm " + args + " disc.iso", dir_);
+        return run_varn("--profile . --filter 3 --brm-path brm " + args + " disc.iso", dir_);
     }
     std::vector<u8> brm(const std::string& name) { return read_file(dir_ / "brm" / name); }
 

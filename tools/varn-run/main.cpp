@@ -22,7 +22,13 @@
 #include "base/speed_paths.h"
 #include "cddrive/cd_requests.h"
 #include "frontend/config/config_paths.h"
+#include "frontend/config/ini_file.h"
+#include "frontend/config/lang_file.h"
 #include "frontend/config/lang_texts.h"
+#include "frontend/config/menu_view.h"
+#include "frontend/config/option_host.h"
+#include "frontend/config/option_model.h"
+#include "frontend/config/profile_folder.h"
 #include "genesis/memory/memory.h"
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/power_on.h"
@@ -71,9 +77,11 @@ struct Options {
     std::string ips_path;
     std::string screenshot_path;
     std::string demo_path;
-    bool bench = false;
-    bool plain = false;
-    u32 filter = lang::kFilterGenesis;
+    bool bench        = false;
+    bool plain        = false;
+    bool system_given = false;  // --system named the machine
+    u32 filter        = 0;      // 0: the one the image's name calls for
+    std::string profile;        // --profile: the window's settings and folder
     std::string entry;
     std::string brm_path;
     int s32x_system_roms = -1;  // -1: as the setting stands
@@ -125,12 +133,14 @@ const std::vector<OptionDef>& option_table() {
         {"--system", "NAME", "machine to run (genesis, sms; default by the extension)",
          [](Options& o, const std::string& v) {
              if (v != "genesis" && v != "sms") return "unsupported system: " + v;
-             o.system = v;
+             o.system       = v;
+             o.system_given = true;
              return std::string();
          }},
         {"--filter", "N",
-         "file-dialog filter the image is chosen under: 1 Genesis (default), 2 32X, 3 Sega CD "
-         "image, 4 Sega CD cue sheet, 5 Master System",
+         "file-dialog filter the image is chosen under: 1 Genesis, 2 32X, 3 Sega CD image, "
+         "4 Sega CD cue sheet, 5 Master System (default: the one the extension calls for, "
+         "as the window takes a file named on its command line)",
          [](Options& o, const std::string& v) {
              if (v.size() != 1 || v[0] < '1' || v[0] > '5') return "filter out of range: " + v;
              o.filter = static_cast<u32>(v[0] - '0');
@@ -141,8 +151,19 @@ const std::vector<OptionDef>& option_table() {
              o.entry = v;
              return std::string();
          }},
+        {"--profile", "DIR",
+         "read DIR/VARN.INI as the window does (system ROM files, save RAM folder, options); "
+         "relative paths in it name files in DIR. Default: the window's profile folder for "
+         "system ROM files, the default settings, and no save RAM files",
+         [](Options& o, const std::string& v) {
+             std::error_code ec;
+             if (!std::filesystem::is_directory(v, ec)) return "--profile: not a folder: " + v;
+             o.profile = std::filesystem::absolute(v, ec).string();
+             return std::string();
+         }},
         {"--brm-path", "DIR",
-         "folder of the save RAM files, read at boot and written at the end (default: none)",
+         "folder of the save RAM files, read at boot and written at the end (default: the "
+         "profile's BRMPath with --profile, else none)",
          [](Options& o, const std::string& v) {
              o.brm_path = v;
              return std::string();
@@ -204,7 +225,13 @@ void print_usage(std::FILE* out) {
     std::fprintf(out,
                  "Loads an image (plain, interleaved .SMD, half-split .MD, or an entry of a ZIP\n");
     std::fprintf(out, "or RAR archive), runs it headless and prints frames, slices, samples and\n");
-    std::fprintf(out, "wall seconds.\n\noptions:\n");
+    std::fprintf(out,
+                 "wall seconds. The extension picks the machine: .bin .gen .md .smd Genesis\n");
+    std::fprintf(out,
+                 "(.bin a Sega CD image when its header says so), .32x 32X, .iso .raw Sega CD,\n");
+    std::fprintf(out,
+                 ".cue a Sega CD cue sheet, .sms Master System, .zip .rar by their entries.\n");
+    std::fprintf(out, "\noptions:\n");
     for (const auto& option : option_table()) {
         std::string left = option.name;
         if (option.value_name != nullptr) left += std::string(" ") + option.value_name;
@@ -281,8 +308,34 @@ class RunnerUi : public HeadlessUi {
   public:
     void message_box(const std::string& text) override {
         std::fprintf(stderr, "varn-run: %s\n", text.c_str());
+        if (text.ends_with(lang_text(lang::ERM_FIO_NF))) system_rom_missing = true;
     }
+    bool system_rom_missing = false;  // a system ROM loader said "PATH not found."
 };
+
+// The runner reads the settings without a menu: there are no check marks to set.
+class NullMenu : public MenuView {
+  public:
+    bool set_checked(u32, bool) override { return false; }
+    bool set_text(u32, std::string_view) override { return false; }
+    bool set_text_at(std::span<const u32>, std::string_view) override { return false; }
+};
+
+// After a boot stopped for a missing system ROM: where the file was looked for, and for a
+// 32X how to run it without its system ROMs.
+void print_system_rom_hint(const Options& options) {
+    std::fprintf(stderr,
+                 "varn-run: relative system ROM paths are looked up in %s (where the window "
+                 "looks too; --profile DIR reads the settings of another folder)\n",
+                 config_program_folder.c_str());
+    if (image_loader.load_mode == kMode32x && cfg(cfg_32x_use_bios) != 0 &&
+        options.s32x_system_roms < 0) {
+        std::fprintf(stderr,
+                     "varn-run: to boot a 32X image without its system ROMs, run with "
+                     "--32x-system-roms off (in the window: Config > Machine > 32X > Use "
+                     "System ROMs)\n");
+    }
+}
 
 // A file command's outcome as the runner reports it: an error text, empty on success.
 std::string media_error(const MediaResult& result, const std::string& path) {
@@ -363,21 +416,42 @@ int run(const Options& options) {
     s32x_bind_unit();
     sms_bind_unit();
     scd_bind_unit();
-    if (options.s32x_system_roms >= 0)
-        cfg_32x_use_bios = static_cast<u32>(options.s32x_system_roms);
     LibraryBindOptions libraries;
     libraries.namer_folder = executable_folder();
     dll_bind_optional(libraries);
-    media_ram_files_enabled = !options.brm_path.empty();
-    if (media_ram_files_enabled) cfg_brm_path = options.brm_path + "/";
+    // The settings as the window reads them, from --profile's folder, or the defaults; their
+    // relative paths name files in that folder. Options given here win over the file.
+    config_program_folder =
+        options.profile.empty() ? profile_folder() : std::filesystem::path(options.profile);
+    if (!options.profile.empty()) {
+        NullMenu menu;
+        MachineOptionHost option_host;
+        OptionModel model(menu, option_host);
+        const auto read = ini_read(config_program_folder / kIniFileName, model, IniMissing::kLeave);
+        if (!read.error.empty()) std::fprintf(stderr, "varn-run: %s\n", read.error.c_str());
+        (void)lang_load(config_program_folder / kLangFileName, menu);
+    }
+    if (options.s32x_system_roms >= 0)
+        cfg_32x_use_bios = static_cast<u32>(options.s32x_system_roms);
+    // Without a profile the runner touches no save RAM file unless it is given a folder.
+    media_ram_files_enabled = !options.brm_path.empty() || !options.profile.empty();
+    if (!options.brm_path.empty()) {
+        // A folder named on the command line is the current folder's, not the profile's.
+        std::error_code ec;
+        cfg_brm_path = std::filesystem::absolute(options.brm_path, ec).string() + "/";
+    }
     if (!options.entry.empty()) ui.entry = options.entry;
 
-    // A Master System image chosen by --system or its extension comes in under its own
-    // filter, as the user would pick it in the dialog.
-    const u32 filter = options.system == "sms" && options.filter == lang::kFilterGenesis
-                           ? lang::kFilterSms
-                           : options.filter;
-    if (rom_load_file(options.image, filter) != LoadResult::kBooted) {
+    // The filter the user would pick in the dialog for this file, unless an option says.
+    const u32 filter = options.filter != 0 ? options.filter
+                       : options.system_given
+                           ? (options.system == "sms" ? lang::kFilterSms : lang::kFilterGenesis)
+                           : image_filter_for_file(options.image);
+    if (const LoadResult loaded = rom_load_file(options.image, filter);
+        loaded != LoadResult::kBooted) {
+        if (loaded == LoadResult::kBootFailed && ui.system_rom_missing) {
+            print_system_rom_hint(options);
+        }
         return kExitBadInput;
     }
     auto fail = [](const std::string& error) {

@@ -7,7 +7,13 @@ std::string config_host_path(std::string_view stored) {
     for (char& c : path) {
         if (c == '\\') c = '/';
     }
-    return path;
+    if (config_program_folder.empty() || path.starts_with('/')) return path;
+    // "./" in front says "the program's folder", which the join below says already.
+    while (path.starts_with("./")) path.erase(0, 2);
+    if (path == ".") path.clear();
+    std::string folder = config_program_folder.string();
+    if (!folder.ends_with('/')) folder += '/';
+    return folder + path;
 }
 
 }  // namespace varn

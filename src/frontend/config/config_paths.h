@@ -2,7 +2,9 @@
 // The text settings of the configuration: folders the file dialogs start in, the system ROM
 // files and the chosen CD drive's name. They keep the stored form of the settings file
 // (Windows-style, ".\" for the program's folder, '\' between names); `config_host_path`
-// turns a stored path into one the host can open.
+// turns a stored path into one the host can open. The program's folder of that form is the
+// profile folder here: the settings file sits there, and a relative path (every default)
+// names a file beside it, wherever the program was started from.
 //
 // Owner: the user-interface thread. The settings reader fills them at start-up, the option
 // commands and the media commands change them, the writer saves them at exit; the emulation
@@ -10,6 +12,7 @@
 
 #include <array>
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -72,7 +75,13 @@ inline std::array<std::string, kSystemRomPaths> cfg_system_rom_paths = [] {
 // index then goes to `cfg_cd_drive` (base/config.h). Empty when the key is missing.
 inline std::string cfg_cd_drive_text;
 
-// A stored path as the host opens it: every '\' becomes '/'.
+// The folder relative stored paths resolve against: the profile folder, set once at start-up
+// by each program before the settings are read. Empty (tests, tools): the current folder.
+inline std::filesystem::path config_program_folder;
+
+// A stored path as the host opens it: every '\' becomes '/', and a relative path is taken
+// from `config_program_folder` ("" and ".\" name that folder itself). A folder keeps its
+// trailing '/'.
 std::string config_host_path(std::string_view stored);
 
 }  // namespace varn

@@ -151,7 +151,8 @@ bool read_file_prefix(const std::filesystem::path& file, std::size_t limit, std:
     return true;
 }
 
-IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options) {
+IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options,
+                       IniMissing missing) {
     IniReadResult result;
     const auto keys = config_keys();
     config_load_defaults(keys);
@@ -166,7 +167,7 @@ IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options) 
             if (ec) ini_file_path = file;
             ini_parse(bytes, keys);
         }
-    } else {
+    } else if (missing == IniMissing::kCreate) {
         // Created empty now, so that the settings have a home when the program ends.
         if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
         const FileWriteResult made = write_file_replacing(file, {});

@@ -50,10 +50,15 @@ struct IniReadResult {
     std::string error;   // why it could not be read or created; empty when all went well
 };
 
-// Start-up: defaults, then the file's keys, then the post-read checks. A missing file is
-// created empty so that the writer has a place; a file that exists but cannot be read keeps
-// the defaults and is not written over at exit.
-IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options);
+// What the reader does when the file is not there: the window creates it empty so that the
+// writer has a place; a reader that never writes (the headless runner) leaves the folder as
+// it is.
+enum class IniMissing : u8 { kCreate, kLeave };
+
+// Start-up: defaults, then the file's keys, then the post-read checks. A file that exists
+// but cannot be read keeps the defaults and is not written over at exit.
+IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options,
+                       IniMissing missing = IniMissing::kCreate);
 
 // Exit: writes the configuration to `ini_file_path`, replacing the file only once the new
 // bytes are safely written.

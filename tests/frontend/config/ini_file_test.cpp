@@ -272,5 +272,32 @@ TEST_F(IniFileTest, ProfileFolderPrefersAPortableSettingsFile) {
     EXPECT_EQ(profile_folder(exe, "/xdg", "/home/u"), exe);
 }
 
+// The stored paths' program folder is the profile folder: a relative path names a file there
+// whatever the current folder is; an absolute one stands. A reader that never writes leaves
+// a missing settings file missing.
+TEST_F(IniFileTest, RelativeStoredPathsResolveInTheProfileFolder) {
+    const struct {
+        const char* stored;
+        const char* host;
+    } cases[] = {
+        {".\\GEN_BIOS_U.BIN", "/p/varn/GEN_BIOS_U.BIN"},
+        {".\\", "/p/varn/"},
+        {"", "/p/varn/"},
+        {"bios\\32X_M_BIOS.BIN", "/p/varn/bios/32X_M_BIOS.BIN"},
+        {".\\.\\saves\\", "/p/varn/saves/"},
+        {"\\roms\\sega\\", "/roms/sega/"},
+        {"/roms/x.bin", "/roms/x.bin"},
+    };
+    config_program_folder = "/p/varn";
+    for (const auto& c : cases) EXPECT_EQ(config_host_path(c.stored), c.host) << c.stored;
+    config_program_folder.clear();
+    EXPECT_EQ(config_host_path(".\\GEN_BIOS_U.BIN"), "./GEN_BIOS_U.BIN");
+
+    const fs::path file = dir / "absent" / kIniFileName;
+    EXPECT_FALSE(ini_read(file, options, IniMissing::kLeave).found);
+    EXPECT_FALSE(fs::exists(file.parent_path()));
+    EXPECT_TRUE(ini_file_path.empty());
+}
+
 }  // namespace
 }  // namespace varn::test
