@@ -285,10 +285,6 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
                        [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
         options.system = ext == ".sms" ? "sms" : "genesis";
     }
-    if (options.system == "sms" &&
-        (!options.load_state_path.empty() || !options.save_state_path.empty())) {
-        return kSmsNoStateText;
-    }
     return {};
 }
 
