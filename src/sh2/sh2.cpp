@@ -6,7 +6,9 @@
 #include <bit>
 
 #include "base/config.h"
+#include "base/speed_paths.h"
 #include "sh2/sh2_core.h"
+#include "sh2/sh2_speed_paths.h"
 
 namespace varn {
 
@@ -30,6 +32,7 @@ void sh2_reset_records() {
     sh2_context         = Sh2CpuContext{};
     sh2s_context        = Sh2CpuContext{};
     sh2_current_context = nullptr;
+    sh2_loop_watch_reset();
 }
 
 namespace sh2 {
@@ -90,19 +93,37 @@ template <class I>
     return kInterruptCycles;
 }
 
+// How the dispatch loop meets the speed path: plainly, or watching for loops that only wait
+// (sh2_speed_paths.h), through the hooks below at a slice's start and end, before each
+// instruction of a round being recorded, at each jump back within the region and at each
+// change of region.
+struct PlainDispatch {
+    static constexpr bool kWatch = false;
+};
+struct WatchWaits {
+    static constexpr bool kWatch = true;
+};
+
 // The dispatch loop. The counter, the running offset and the fetch region are held in locals
 // and written back when the slice ends: handlers never read the counter, never change the
 // region, and read `cur` (stored before each call) without writing it; `next` stays in the
 // context, where branch handlers set it. Sequential execution that runs off its region's end
 // halts, as a jump there would.
-template <class I>
+template <class I, class P>
 SH2_INLINE bool run_loop(u32 cycles) {
-    auto& c               = I::cpu();
-    const Sh2JumpTable& t = I::table();
-    s32 counter           = c.cycle_counter;
-    const u8* image       = c.fetch_image;
-    u32 size              = c.fetch_size;
-    u32 cur               = c.cur;
+    auto& c                              = I::cpu();
+    const Sh2JumpTable& t                = I::table();
+    s32 counter                          = c.cycle_counter;
+    const u8* image                      = c.fetch_image;
+    u32 size                             = c.fetch_size;
+    u32 cur                              = c.cur;
+    [[maybe_unused]] Sh2LoopWatch& watch = sh2_loop_watch[I::kCore];
+    if constexpr (P::kWatch) {
+        const Sh2LoopJump j = sh2_loop_enter(I::kCore, c, counter, cur, cycles);
+        counter += j.cycles;
+        cur    = j.to;
+        c.next = cur + 2;
+    }
     for (;;) {
         counter += static_cast<s32>(cycles);
         if (counter >= 0) break;
@@ -112,6 +133,10 @@ SH2_INLINE bool run_loop(u32 cycles) {
             halt_at<I>(sh2_current_pc(c));
             c.cycle_counter = counter;
             return false;
+        }
+        if constexpr (P::kWatch) {
+            if (watch.mode == Sh2LoopMode::kRecording) [[unlikely]]
+                sh2_loop_record(I::kCore, c, cur, counter);
         }
         const u32 ir = load_be16(image + cur);
         const u32 r  = t[ir](ir);
@@ -133,13 +158,22 @@ SH2_INLINE bool run_loop(u32 cycles) {
         // The next instruction: sequential, a taken branch inside the region (the offset is
         // the position already), or elsewhere through the target's own region.
         cur += 2;
-        const u32 next = c.next;
+        u32 next = c.next;
         if (cur == next) [[likely]] {
             c.next = next + 2;
         } else if (next < size) {
+            if constexpr (P::kWatch) {
+                if (next < cur) {
+                    const Sh2LoopJump j =
+                        sh2_loop_back(I::kCore, c, next, cur, counter + static_cast<s32>(r));
+                    counter += j.cycles;
+                    next = j.to;
+                }
+            }
             cur    = next;
             c.next = next + 2;
         } else {
+            if constexpr (P::kWatch) sh2_loop_left(I::kCore);
             c.cur            = cur;
             const u32 target = c.fetch_start + next;
             if (!enter_region<I>(target)) [[unlikely]] {
@@ -156,6 +190,7 @@ SH2_INLINE bool run_loop(u32 cycles) {
     c.cur           = cur;
     c.cycle_counter = counter;
     c.pc            = sh2_current_pc(c);
+    if constexpr (P::kWatch) sh2_loop_leave(I::kCore, c, cur);
     return true;
 }
 
@@ -202,7 +237,8 @@ bool run_slice() {
         cycles = take_interrupt<I>();
         if (cycles == kSh2Leave) return false;
     }
-    return run_loop<I>(cycles);
+    if (speed_paths_enabled()) return run_loop<I, WatchWaits>(cycles);
+    return run_loop<I, PlainDispatch>(cycles);
 }
 
 // The steps every reset shares, once PC, R15 and VBR are set.

@@ -273,7 +273,16 @@ MachineDigest machine_digest() {
     return m;
 }
 
-u64 combined(const MachineDigest& m) { return digest_of(m); }
+using ExtraDigest = std::array<u64, kMaxExtraParts>;
+ExtraParts extra_parts;
+
+ExtraDigest extra_digest() {
+    ExtraDigest e{};
+    if (extra_parts.digest != nullptr) extra_parts.digest(e.data());
+    return e;
+}
+
+u64 combined(const MachineDigest& m, const ExtraDigest& e) { return digest_of(m, e); }
 
 // ---- the two runs ------------------------------------------------------------------------
 
@@ -286,6 +295,7 @@ struct RunState {
     u64 first_differs = ~u64{0};
     u64 capture_at    = 0;
     MachineDigest captured{};
+    ExtraDigest captured_extra{};
     bool captured_any = false;
 };
 RunState run;
@@ -294,18 +304,20 @@ void probe() {
     const u64 i = run.slice++;
     switch (run.mode) {
         case Mode::kRecord:
-            run.recorded.push_back(combined(machine_digest()));
+            run.recorded.push_back(combined(machine_digest(), extra_digest()));
             break;
         case Mode::kCompare:
             if (run.first_differs != ~u64{0}) return;
-            if (i >= run.recorded.size() || combined(machine_digest()) != run.recorded[i])
+            if (i >= run.recorded.size() ||
+                combined(machine_digest(), extra_digest()) != run.recorded[i])
                 run.first_differs = i;
             break;
         case Mode::kCapture: {
             const MachineDigest m = machine_digest();  // every slice: the watches keep up
             if (i == run.capture_at) {
-                run.captured     = m;
-                run.captured_any = true;
+                run.captured       = m;
+                run.captured_extra = extra_digest();
+                run.captured_any   = true;
             }
             break;
         }
@@ -349,6 +361,12 @@ RunResult run_once(const std::function<void()>& start, u64 frames,
 
 }  // namespace
 
+u64 machine_digest_bytes(const void* data, std::size_t n) {
+    Digest d;
+    d.bytes(data, n);
+    return d.get();
+}
+
 const char* machine_part_name(u32 part) {
     static constexpr const char* kNames[kMachineParts] = {
         "68000 record", "Z80 record", "work RAM", "Z80 RAM", "VRAM",
@@ -358,9 +376,11 @@ const char* machine_part_name(u32 part) {
 }
 
 SpeedPathComparison compare_speed_paths(const std::function<void()>& start, u64 frames,
-                                        const std::function<void(u64)>& before_frame) {
+                                        const std::function<void(u64)>& before_frame,
+                                        const ExtraParts& extra) {
     SpeedPathComparison out;
     run               = RunState{};
+    extra_parts       = extra;
     const auto a      = run_once(start, frames, before_frame, true, Mode::kRecord);
     out.frames        = a.frames;
     out.halted        = a.halted;
@@ -384,17 +404,24 @@ SpeedPathComparison compare_speed_paths(const std::function<void()>& start, u64 
     }
     // Both runs again, up to that slice, for the parts that differ.
     MachineDigest on{}, off{};
+    ExtraDigest extra_on{}, extra_off{};
     for (bool paths : {true, false}) {
         run.capture_at   = differs;
         run.captured_any = false;
         run_once(start, frames, before_frame, paths, Mode::kCapture);
-        (paths ? on : off) = run.captured;
+        (paths ? on : off)             = run.captured;
+        (paths ? extra_on : extra_off) = run.captured_extra;
     }
     out.what += ": ";
     bool first = true;
     for (u32 p = 0; p < kMachineParts; ++p) {
         if (on[p] == off[p]) continue;
         out.what += (first ? "" : ", ") + std::string(machine_part_name(p));
+        first = false;
+    }
+    for (u32 p = 0; p < extra.count && p < kMaxExtraParts; ++p) {
+        if (extra_on[p] == extra_off[p]) continue;
+        out.what += (first ? "" : ", ") + std::string(extra.name(p));
         first = false;
     }
     return out;

@@ -47,12 +47,25 @@ struct SpeedPathComparison {
     std::string what;  // where and what differed; empty when the runs agree
 };
 
+// The digest the comparison keeps of `n` bytes (for the parts of add-on units).
+u64 machine_digest_bytes(const void* data, std::size_t n);
+
+// Parts of an add-on unit compared beside the Genesis's at every slice end: `count` digests
+// (at most kMaxExtraParts) written by `digest`, named by `name`.
+inline constexpr u32 kMaxExtraParts = 16;
+struct ExtraParts {
+    u32 count                  = 0;
+    void (*digest)(u64* out)   = nullptr;
+    const char* (*name)(u32 i) = nullptr;
+};
+
 // `start` puts the machine in its start state (records reset, image in place, powered on,
 // scheduler at a frame start); it is called once for each run and must start the same
 // machine each time. `before_frame` (may be empty) is called with the frame's number before
 // each frame (input on a script). Runs `frames` frames, or up to a halt, both ways. The
 // switch is left on.
 SpeedPathComparison compare_speed_paths(const std::function<void()>& start, u64 frames,
-                                        const std::function<void(u64)>& before_frame = {});
+                                        const std::function<void(u64)>& before_frame = {},
+                                        const ExtraParts& extra                      = {});
 
 }  // namespace varn::test
