@@ -124,16 +124,28 @@ void m68k_set_fetch_page(u32 page, M68kFetchPage entry) {
     main_pages_changed();
 }
 
-void m68k_init_fetch_pages(u32 cart_enable_latch) {
+void m68k_fill_cart_fetch_pages(M68kFetchPages& pages, u32 cart_enable_latch) {
     for (u32 page = 0; page < 0x40; ++page)
-        m68k_fetch_pages[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0);
+        pages[page] = m68k_fetch_page(K::kPlain, kCartRomOffset, 0);
     if (cfg(cfg_gen_use_bios) != 0 && (cart_enable_latch & 1) == 0)
-        m68k_fetch_pages[0] = m68k_fetch_page(K::kPlain, kBootRomOffset, 0);
+        pages[0] = m68k_fetch_page(K::kPlain, kBootRomOffset, 0);
+}
+
+void m68k_copy_scd_fetch_pages(M68kFetchPages& pages, const M68kFetchPages& scd_pages) {
+    for (u32 page = 0; page < 0x40; ++page) pages[page] = scd_pages[page];
+}
+
+M68kFetchPages m68k_startup_fetch_pages() { return startup_pages(); }
+M68kFetchPages m68k_startup_fetch_pages_scd() { return startup_pages_scd(); }
+M68kFetchPages s68k_startup_fetch_pages() { return startup_pages_sub(); }
+
+void m68k_init_fetch_pages(u32 cart_enable_latch) {
+    m68k_fill_cart_fetch_pages(m68k_fetch_pages, cart_enable_latch);
     main_pages_changed();
 }
 
 void m68k_restore_fetch_pages() {
-    for (u32 page = 0; page < 0x40; ++page) m68k_fetch_pages[page] = m68k_fetch_pages_scd[page];
+    m68k_copy_scd_fetch_pages(m68k_fetch_pages, m68k_fetch_pages_scd);
     main_pages_changed();
 }
 
@@ -360,14 +372,13 @@ void reset() {
     c.pc                = 0;
     c.exit_pc           = kM68kNoPc;
     if constexpr (I::kIsMain) m68k_wait_stop = {};
-    // The vectors are read from the image itself, not through the bus.
-    const ArenaRegion r = arena_fetch_region(c.fetch_base);
-    if (r.empty() || r.end - c.fetch_base < 8) {
+    u32 ssp = 0, new_pc = 0;
+    if (!m68k_read_reset_vectors(c.fetch_base, ssp, new_pc)) {
         c.halt_pending = 1;
         return;
     }
-    c.regs[kM68kA7]  = load_be32(memory_arena + c.fetch_base);
-    const u32 new_pc = load_be32(memory_arena + c.fetch_base + 4) & 0xFFFFFF;
+    c.regs[kM68kA7] = ssp;
+    new_pc &= 0xFFFFFF;
     if (!resolve_pc<I, Adjust::kOverlay>(new_pc)) {
         c.halt_pending = 1;
         return;
@@ -377,6 +388,14 @@ void reset() {
 
 }  // namespace
 }  // namespace m68k
+
+bool m68k_read_reset_vectors(u32 fetch_base, u32& ssp, u32& pc) {
+    const ArenaRegion r = arena_fetch_region(fetch_base);
+    if (r.empty() || r.end - fetch_base < 8) return false;
+    ssp = load_be32(memory_arena + fetch_base);
+    pc  = load_be32(memory_arena + fetch_base + 4);
+    return true;
+}
 
 void m68k_run_slice() { m68k::run_slice<m68k::Main>(); }
 void m68k_run_slice_alone() { m68k::run_slice_body<m68k::Main, false>(); }

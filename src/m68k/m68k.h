@@ -191,6 +191,15 @@ void m68k_init_fetch_pages(u32 cart_enable_latch);
 // Sega CD power-on: pages 0x00-0x3F of m68k_fetch_pages_scd into m68k_fetch_pages.
 void m68k_restore_fetch_pages();
 
+// The two rules above on any page table, for a core that keeps tables of its own (the
+// earlier release's 68000 core); they change nothing but the table.
+void m68k_fill_cart_fetch_pages(M68kFetchPages& pages, u32 cart_enable_latch);
+void m68k_copy_scd_fetch_pages(M68kFetchPages& pages, const M68kFetchPages& scd_pages);
+// The program-start contents of m68k_fetch_pages, m68k_fetch_pages_scd and s68k_fetch_pages.
+M68kFetchPages m68k_startup_fetch_pages();
+M68kFetchPages m68k_startup_fetch_pages_scd();
+M68kFetchPages s68k_startup_fetch_pages();
+
 // ---------------------------------------------------------------------------------------
 // Hooks: how the core meets its neighbours. All default to null; the owner binds them.
 // ---------------------------------------------------------------------------------------
@@ -255,6 +264,11 @@ void m68k_run_slice_alone_plain();
 // length keep their values.
 void m68k_reset();
 void s68k_reset();
+
+// The reset vectors (supervisor stack pointer, PC) as a core reads them at reset: from the
+// image at arena offset `fetch_base` itself, not through the bus. False when no image holds
+// both longs there.
+bool m68k_read_reset_vectors(u32 fetch_base, u32& ssp, u32& pc);
 
 // Interrupt raisers (VDP, light gun, Sega CD units) call these between slices or from a bus
 // access: sets (or clears) level n pending and requests the check at the next slice entry.

@@ -22,6 +22,7 @@
 #include "base/types.h"
 #include "genesis/memory/memory.h"
 #include "m68k/m68k.h"
+#include "m68k/m68k_alu.h"
 #include "m68k/m68k_bus.h"
 
 // Small helpers every handler is built from; always inlined so that a handler compiles to one
@@ -338,27 +339,6 @@ inline constexpr u32 kMoveToRegisterCycles  = 4;   // MOVE to Dn, MOVEA
 inline constexpr u32 kBtstImmRegisterCycles = 10;  // BTST #n,Dn
 inline constexpr u32 kBranchTakenCycles     = 10;  // Bcc taken, BRA
 
-// For each condition (opcode bits 8-11), bit k set = true for the CCR bits 0-4 (XNZVC) = k.
-// X plays no part, so the upper 16 bits repeat the lower: the test indexes by the five low
-// SR bits without masking X away (a 32-bit shift takes its count modulo 32 anyway).
-inline constexpr std::array<u32, 16> kM68kCondTable = [] {
-    std::array<u32, 16> t{};
-    for (u32 f = 0; f < 16; ++f) {
-        const bool cf = f & 1, v = f & 2, z = f & 4, n = f & 8;
-        const bool r[16] = {true, false, !cf && !z, cf || z, !cf,          cf,         !z, z, !v, v,
-                            !n,   n,     n == v,    n != v,  !z && n == v, z || n != v};
-        for (u32 cc = 0; cc < 16; ++cc) {
-            if (r[cc]) t[cc] |= (1u << f) | (1u << (f + 16));
-        }
-    }
-    return t;
-}();
-
-// True when condition `cc` (0-15) holds for the CCR in `sr`.
-M68K_INLINE bool m68k_test_condition(u32 cc, u32 sr) {
-    return (kM68kCondTable[cc & 15] >> (sr & 31)) & 1;
-}
-
 // ---------------------------------------------------------------------------------------
 // Stack pointer slots
 // ---------------------------------------------------------------------------------------
@@ -419,15 +399,12 @@ template <class I>
 // pending level above the mask (level 7 always), one per check.
 template <class I>
 [[gnu::noinline]] u32 check_irq(u32 cycles) {
-    auto& c     = I::cpu();
-    c.irq_check = 0;
-    u32 mask    = (c.sr.bits >> 8) & 7;
-    if (mask == 7) mask = 6;
-    const u32 acceptable = c.irq_pending & 0xFEu & ~((2u << mask) - 1u);
-    if (acceptable == 0) return cycles;
-    const u32 level = 31u - static_cast<u32>(std::countl_zero(acceptable));
-    c.irq_taken     = 1;
-    c.irq_pending   = static_cast<u8>(c.irq_pending & ~(1u << level));
+    auto& c         = I::cpu();
+    c.irq_check     = 0;
+    const u32 level = m68k_acceptable_irq_level(c.sr.bits, c.irq_pending);
+    if (level == 0) return cycles;
+    c.irq_taken   = 1;
+    c.irq_pending = static_cast<u8>(c.irq_pending & ~(1u << level));
     I::irq_ack(level);
     const u32 old_sr = c.sr;
     // The exception sequence counts as progress: an interrupt is no zero-cycle loop.

@@ -22,11 +22,10 @@
 #include <type_traits>
 
 #include "base/bits.h"
+#include "m68k/m68k_alu.h"
 #include "m68k/m68k_core.h"
 
 namespace varn::m68k {
-
-enum class Size : u32 { kByte = 1, kWord = 2, kLong = 4 };
 
 enum class Mode {
     kDn,    // Dn
@@ -44,17 +43,6 @@ enum class Mode {
     kPcIx,  // d8(PC,Xn)
     kImm,   // #imm
 };
-
-template <Size S>
-inline constexpr u32 kSizeMask = S == Size::kByte   ? 0xFFu
-                                 : S == Size::kWord ? 0xFFFFu
-                                                    : 0xFFFFFFFFu;
-template <Size S>
-inline constexpr u32 kSignBit = S == Size::kByte   ? 0x80u
-                                : S == Size::kWord ? 0x8000u
-                                                   : 0x80000000u;
-template <Size S>
-inline constexpr u32 kSizeBytes = static_cast<u32>(S);
 
 // Bytes of extension words the mode takes.
 template <Mode M, Size S>

@@ -12,6 +12,7 @@
 #include "base/byte_io.h"
 #include "base/endian.h"
 #include "m68k/m68k_core.h"
+#include "m68k/m68k_gs_registers.h"
 
 namespace varn {
 
@@ -90,17 +91,9 @@ int s68k_load_state_chunk(ByteReader& in, u32 id_width) {
 }
 
 bool m68k_load_gs_registers(std::span<const u8> image) {
-    if (image.size() < kM68kGsRegistersEnd) return false;
     M68kCpuContext& c = m68k_context;
-    c.stopped         = 0;
-    c.irq_taken       = 0;
-    for (u32 i = 0; i < 16; ++i) c.regs[i] = load_le32(&image[0x80 + i * 4]);
-    place_loaded_pc(c, m68k_fetch_pages, load_le32(&image[0xC8]));
-    c.sp_slots[kM68kUserSlot]       = load_le32(&image[0xD2]);
-    c.sp_slots[kM68kSupervisorSlot] = load_le32(&image[0xD6]);
-    c.sr                            = load_le16(&image[0xD0]);
-    c.sp_slot_index                 = (c.sr & kM68kSrS) ? kM68kSupervisorSlot : kM68kUserSlot;
-    return true;
+    return m68k_load_gs_registers_into(c, image, kM68kUserSlot, kM68kSupervisorSlot,
+                                       [&](u32 pc) { place_loaded_pc(c, m68k_fetch_pages, pc); });
 }
 
 }  // namespace varn

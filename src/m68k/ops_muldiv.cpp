@@ -31,14 +31,8 @@ template <class I, Mode M, bool Signed>
 u32 op_mul(u32 ir) {
     const u32 src = source_word<I, M>(ir);
     u32& d        = dreg<I>(ir >> 25);
-    u32 p;
-    if constexpr (Signed) {
-        p = static_cast<u32>(static_cast<s32>(static_cast<s16>(d)) *
-                             static_cast<s32>(static_cast<s16>(src)));
-    } else {
-        p = (d & 0xFFFFu) * src;
-    }
-    d = p;
+    const u32 p   = mul_result<Signed>(d, src);
+    d             = p;
     set_logic_flags<I, Size::kLong>(p);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
     return kMulCycles;
@@ -64,12 +58,10 @@ u32 op_divu(u32 ir) {
     const u32 src = source_word<I, M>(ir);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
     if (src == 0) return divide_by_zero<I>(kDivuCycles);
-    u32& d             = dreg<I>(ir >> 25);
-    const u32 q        = d / src;
-    const u32 r        = d % src;
-    const bool overflw = q > 0xFFFFu;
-    set_div_flags<I>(q, overflw);
-    if (!overflw) d = (r << 16) | q;
+    u32& d       = dreg<I>(ir >> 25);
+    const auto r = div_result<false>(d, src);
+    set_div_flags<I>(r.quotient(), r.overflow());
+    if (!r.overflow()) d = r.packed();
     return kDivuCycles;
 }
 
@@ -78,14 +70,10 @@ u32 op_divs(u32 ir) {
     const u32 src = source_word<I, M>(ir);
     advance<I>(2 + kExtBytes<M, Size::kWord>);
     if (src == 0) return divide_by_zero<I>(kDivsCycles);
-    u32& d              = dreg<I>(ir >> 25);
-    const s64 dividend  = static_cast<s32>(d);
-    const s64 divisor   = static_cast<s16>(src);
-    const s64 q         = dividend / divisor;  // truncates toward zero
-    const s64 r         = dividend % divisor;  // sign of the dividend
-    const bool overflow = q < -32768 || q > 32767;
-    set_div_flags<I>(static_cast<u32>(q), overflow);
-    if (!overflow) d = (static_cast<u32>(r) << 16) | (static_cast<u32>(q) & 0xFFFFu);
+    u32& d       = dreg<I>(ir >> 25);
+    const auto r = div_result<true>(d, src);
+    set_div_flags<I>(r.quotient(), r.overflow());
+    if (!r.overflow()) d = r.packed();
     return kDivsCycles;
 }
 

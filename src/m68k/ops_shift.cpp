@@ -16,8 +16,6 @@
 // bit along the way, ROX rotates a ring of width + 1 bits (X included), RO rotates modulo the
 // width. A count of 0 changes nothing but the flags: C = 0 (C = X for ROX), V = 0, X kept.
 
-#include <bit>
-
 #include "m68k/m68k_ea_forms.h"
 #include "m68k/m68k_family.h"
 #include "m68k/m68k_flags.h"
@@ -28,92 +26,18 @@ namespace {
 inline constexpr SizeCycles kRegisterCycles{6, 8};
 inline constexpr u32 kMemoryCycles = 8;
 
-enum class ShiftOp : u32 { kAs = 0, kLs = 1, kRox = 2, kRo = 3 };
-
-template <Size S>
-inline constexpr u32 kWidth = kSizeBytes<S> * 8;
-
-template <Size S>
-inline constexpr s64 sign_extended(u32 a) {
-    if constexpr (S == Size::kByte) {
-        return static_cast<s8>(a);
-    } else if constexpr (S == Size::kWord) {
-        return static_cast<s16>(a);
-    } else {
-        return static_cast<s32>(a);
-    }
-}
-
-// Rotates the low W bits of `a` left by r (0 <= r < W).
-template <Size S>
-inline constexpr u32 rotate_left(u32 a, u32 r) {
-    if constexpr (S == Size::kLong) {
-        return std::rotl(a, static_cast<int>(r));
-    } else {
-        constexpr u32 w = kWidth<S>;
-        return ((a << r) | (a >> ((w - r) & (w - 1)))) & kSizeMask<S>;
-    }
-}
-
 // Shifts or rotates `a` (the operand at width W, zero-extended) by n (0-63), stores the flags
-// and returns the result at width W.
+// and returns the result at width W (the rules in m68k_alu.h).
 template <class I, Size S, ShiftOp Op, bool Left>
 inline u32 shift(u32 a, u32 n) {
-    constexpr u32 w = kWidth<S>;
-    const u32 x     = x_bit<I>();
-    // Rotates without X and counts of 0 keep X; the others set it with C.
+    // A count of 0 apart, so that the flags kept are known at compile time on the common path.
     if (n == 0) [[unlikely]] {
-        store_flags<I>(kKeepSystemAndX, Op == ShiftOp::kRox ? x : 0u, top_aligned<S>(a));
+        store_flags<I>(kKeepSystemAndX, Op == ShiftOp::kRox ? x_bit<I>() : 0u, top_aligned<S>(a));
         return a;
     }
-    u32 res      = 0;
-    u32 carry    = 0;
-    u32 overflow = 0;
-    if constexpr (Op == ShiftOp::kRo) {
-        const u32 r = n & (w - 1);
-        res         = rotate_left<S>(a, Left ? r : (w - r) & (w - 1));
-        carry       = Left ? (res & 1u) : msb<S>(res);
-        store_flags<I>(kKeepSystemAndX, carry, top_aligned<S>(res));
-        return res;
-    } else if constexpr (Op == ShiftOp::kRox) {
-        // The ring X:a of w + 1 bits, rotated left by m (a right rotation by m is a left one
-        // by w + 1 - m).
-        const u32 m = n % (w + 1);
-        if (m == 0) {
-            store_flags<I>(kKeepSystemAndX, x, top_aligned<S>(a));
-            return a;
-        }
-        const u32 k      = Left ? m : w + 1 - m;
-        constexpr u64 rm = (u64{1} << (w + 1)) - 1;
-        const u64 ring   = (u64{x} << w) | a;
-        const u64 rot    = ((ring << k) | (ring >> (w + 1 - k))) & rm;
-        res              = static_cast<u32>(rot) & kSizeMask<S>;
-        carry            = static_cast<u32>(rot >> w) & 1u;
-    } else if constexpr (Left) {
-        // AS and LS left: zeros in; the carry is bit w of the widened shift (0 past the width).
-        const u64 wide = u64{a} << n;
-        res            = static_cast<u32>(wide) & kSizeMask<S>;
-        carry          = static_cast<u32>(wide >> w) & 1u;
-        if constexpr (Op == ShiftOp::kAs) {
-            // V: the top n + 1 bits of a are not all equal (the sign changed on the way).
-            if (n >= w) {
-                overflow = a != 0;
-            } else {
-                const u64 top = a >> (w - 1 - n);
-                overflow      = top != 0 && top != (u64{2} << n) - 1;
-            }
-        }
-    } else if constexpr (Op == ShiftOp::kAs) {
-        const s64 sa = sign_extended<S>(a);
-        res          = static_cast<u32>(sa >> n) & kSizeMask<S>;
-        carry        = static_cast<u32>(sa >> (n - 1)) & 1u;
-    } else {
-        res   = static_cast<u32>(u64{a} >> n);
-        carry = static_cast<u32>(u64{a} >> (n - 1)) & 1u;
-    }
-    store_flags<I>(kKeepSystem, (overflow ? kM68kSrV : 0u) | kXcFromCarry[carry],
-                   top_aligned<S>(res));
-    return res;
+    const ShiftResult r = shift_result<S, Op, Left>(a, n, x_bit<I>());
+    store_flags<I>(r.keep, r.flags, top_aligned<S>(r.res));
+    return r.res;
 }
 
 template <class I, Size S, ShiftOp Op, bool Left, bool RegCount>
