@@ -106,15 +106,19 @@ consteval M68kHandler run_off_entry() {
 // bytes as they were. A slice that starts at that position calls `resume`: having checked the
 // code and the state afresh, it runs the rest of the round and the rounds up to the slice end
 // at once and returns the cycles to add to the record (whose counter it may have moved on),
-// or 0 where the slice is to run as usual.
+// or 0 where the slice is to run as usual. `size` is the bytes the loop reads and
+// `goes_round` tells whether a value read there keeps the loop going (its own test, the
+// record left as it was), for the replay of whole wait slices (m68k_wait_replay.h).
 struct M68kWaitStop {
-    u32 at          = 0xFFFFFFFFu;
-    u32 start       = 0;
-    u32 (*resume)() = nullptr;
-    u32 address     = 0;
-    u32 reg         = 0;
-    u32 bit         = 0;
-    bool while_set  = false;
+    u32 at                    = 0xFFFFFFFFu;
+    u32 start                 = 0;
+    u32 (*resume)()           = nullptr;
+    bool (*goes_round)(u32 v) = nullptr;
+    u32 address               = 0;
+    u32 size                  = 0;
+    u32 reg                   = 0;
+    u32 bit                   = 0;
+    bool while_set            = false;
     std::array<u32, 3> code{};
 };
 extern M68kWaitStop m68k_wait_stop;
@@ -209,6 +213,19 @@ inline constexpr u32 kTstLength = 2 + kExtBytes<M, S>;
 template <class I, Size S, Mode M>
 u32 resume_wait_loop();
 
+// Whether the TST loop goes round on `value`: the flags the TST would set from it take the
+// branch (worked out on a copy of the status register).
+template <class I, Size S, Mode M>
+bool wait_loop_goes_round(u32 value) {
+    auto& c         = I::cpu();
+    const auto kept = c.sr;
+    set_logic_flags<I, S>(value);
+    const u32 cc     = load_be16(memory_arena + m68k_wait_stop.start + kTstLength<S, M>) >> 8;
+    const bool round = m68k_test_condition(cc, c.sr);
+    c.sr             = kept;
+    return round;
+}
+
 // The rounds after a TST at `pos_tst` whose flags take the branch: runs them up to the slice
 // end and returns their cycles with the TST's, or 0 when the TST ends the slice itself. The
 // record's counter is the one before the TST.
@@ -239,11 +256,13 @@ M68K_INLINE u32 run_wait_loop(u32 ir, u32 bcc) {
     if (!m68k_test_condition(bcc >> 8, c.sr) || !in_jump_window(c, pos_tst)) return 0;
     const u32 cycles = run_wait_rounds<I, S, M>(pos_tst);
     if (cycles != 0) {
-        auto& w   = m68k_wait_stop;
-        w.start   = pos_tst;
-        w.resume  = &resume_wait_loop<I, S, M>;
-        w.address = absolute_address<M>(ir, pos_tst);
-        w.code    = wait_loop_code(pos_tst);
+        auto& w      = m68k_wait_stop;
+        w.start      = pos_tst;
+        w.resume     = &resume_wait_loop<I, S, M>;
+        w.goes_round = &wait_loop_goes_round<I, S, M>;
+        w.address    = absolute_address<M>(ir, pos_tst);
+        w.size       = kSizeBytes<S>;
+        w.code       = wait_loop_code(pos_tst);
     }
     return cycles;
 }
@@ -342,6 +361,15 @@ M68K_INLINE PollTail poll_tail(u32 pos_move, u32 n) {
 template <class I>
 u32 resume_poll_loop();
 
+// Whether the poll loop goes round on `value`, the word the MOVE loads into the low half of
+// its register.
+template <class I>
+bool poll_loop_goes_round(u32 value) {
+    const auto& w = m68k_wait_stop;
+    const u32 d   = (dreg<I>(w.reg) & 0xFFFF0000u) | (value & 0xFFFF);
+    return ((d & w.bit) != 0) == w.while_set;
+}
+
 // The rounds after a MOVE that has just loaded `d`, when `d` keeps the loop going: runs them
 // up to the slice end (see above) and returns their cycles with the MOVE's, or 0 when the
 // MOVE ends the slice itself. The record's counter is the one before the MOVE.
@@ -372,14 +400,16 @@ M68K_INLINE u32 run_poll_loop(u32 ir) {
     if (!t.valid || ((d & t.bit) != 0) != t.while_set || !in_jump_window(c, pos_move)) return 0;
     const u32 cycles = run_poll_rounds<I>(pos_move, d, t.bit);
     if (cycles != 0) {
-        auto& w     = m68k_wait_stop;
-        w.start     = pos_move;
-        w.resume    = &resume_poll_loop<I>;
-        w.address   = absolute_address<Mode::kAl>(ir, pos_move);
-        w.reg       = n;
-        w.bit       = t.bit;
-        w.while_set = t.while_set;
-        w.code      = wait_loop_code(pos_move);
+        auto& w      = m68k_wait_stop;
+        w.start      = pos_move;
+        w.resume     = &resume_poll_loop<I>;
+        w.goes_round = &poll_loop_goes_round<I>;
+        w.address    = absolute_address<Mode::kAl>(ir, pos_move);
+        w.size       = 2;
+        w.reg        = n;
+        w.bit        = t.bit;
+        w.while_set  = t.while_set;
+        w.code       = wait_loop_code(pos_move);
     }
     return cycles;
 }

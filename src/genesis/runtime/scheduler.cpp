@@ -9,6 +9,7 @@
 #include "genesis/runtime/pacing.h"
 #include "genesis/runtime/sound_output.h"
 #include "genesis/runtime/thread_link.h"
+#include "genesis/runtime/wait_stretch.h"
 #include "genesis/sound/psg.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/sound/ym2612_tables.h"
@@ -130,6 +131,54 @@ void frame_end() {
     return false;
 }
 
+// The rest of every slice: the sample clock advances and the position counts on; at the end
+// of a phase (the slices counted down in `phase_left`) come the line and frame events.
+enum class SliceEnd { kPhaseGoesOn, kPhaseChanged, kFrameEnded };
+[[gnu::always_inline]] inline SliceEnd slice_tail(u32 sample_step, u32& phase_left) {
+    const u32 before = frame_pos.sound_sample_clock;
+    frame_pos.sound_sample_clock += sample_step;
+    if (frame_pos.sound_sample_clock < before) make_sample();
+    ++frame_pos.slice_counter;
+    if (--phase_left != 0) [[likely]]
+        return SliceEnd::kPhaseGoesOn;
+    if (phase_end(frame_pos.slice_phase, frame_pos.slice_counter)) return SliceEnd::kFrameEnded;
+    phase_left = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
+    return SliceEnd::kPhaseChanged;
+}
+
+// The slices of a wait stretch (wait_stretch.h), from the next one until the stretch ends:
+// the CPUs' part replayed where it can be, the rest of the chain and of the slice as always
+// (the machine has no add-on units here). The frame loop's counts go in and come back by
+// value, so that they stay in its registers.
+struct StretchRun {
+    u32 phase_left;
+    u32 slices;        // slices run in the stretch
+    bool frame_ended;  // the frame ended within it, or a CPU halted
+    bool halted;
+};
+template <bool kChecked>
+[[gnu::noinline]] StretchRun run_wait_stretch(u32 sample_step, u32 phase_left, void (*probe)()) {
+    StretchRun run{phase_left, 0, false, false};
+    for (;;) {
+        ++run.slices;
+        const bool holds = wait_stretch_cpus();
+        if ((m68k_context.status & kM68kStatusHalted) != 0 ||
+            (z80_may_run() && (z80_context.status & kZ80StatusHalted) != 0)) {
+            if constexpr (kChecked) call(probe);
+            run.frame_ended = run.halted = true;
+            return run;
+        }
+        lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
+        ym2612_timers_line();
+        if constexpr (kChecked) call(probe);
+        if (slice_tail(sample_step, run.phase_left) == SliceEnd::kFrameEnded) {
+            run.frame_ended = true;
+            return run;
+        }
+        if (!holds || !wait_stretch_holds()) return run;
+    }
+}
+
 // The frame loop, with or without the add-on units' steps. Before every slice but the
 // first the sample clock advances and the position counts on; the phase ends after the
 // slices counted down in a register. The sample rate is a host setting: it is read once a
@@ -138,6 +187,10 @@ void frame_end() {
 // `kChecked` is the loop for the runs that check the machine rather than play it: with the
 // slice-end probe bound or the speed paths off (both taken at the frame start). The loop that
 // plays a game tests neither on any slice.
+//
+// Without the add-on units and with the speed paths on, a wait stretch is looked for after
+// each phase change (a line's drawing or blank, the vertical blank), so that the slices in
+// between pay nothing for it.
 template <bool kAddons, bool kChecked>
 FrameResult run_frame_loop() {
     const u32 sample_step = sample_step_for_option(cfg(cfg_sound_rate));
@@ -160,14 +213,18 @@ FrameResult run_frame_loop() {
             break;
         }
         if constexpr (kChecked) call(probe);
-
-        const u32 before = frame_pos.sound_sample_clock;
-        frame_pos.sound_sample_clock += sample_step;
-        if (frame_pos.sound_sample_clock < before) make_sample();
-        ++frame_pos.slice_counter;
-        if (--phase_left != 0) continue;
-        if (phase_end(frame_pos.slice_phase, frame_pos.slice_counter)) break;
-        phase_left = slices_to_phase_end(frame_pos.slice_phase, frame_pos.slice_counter);
+        const SliceEnd end = slice_tail(sample_step, phase_left);
+        if (end == SliceEnd::kPhaseGoesOn) continue;
+        if (end == SliceEnd::kFrameEnded) break;
+        if constexpr (!kAddons) {
+            if (!(kChecked && plain) && wait_stretch_begin()) {
+                const StretchRun run = run_wait_stretch<kChecked>(sample_step, phase_left, probe);
+                slices += run.slices;
+                phase_left = run.phase_left;
+                if (run.halted) result = FrameResult::kHalted;
+                if (run.frame_ended) break;
+            }
+        }
     }
     run_stats.slices += slices;
     return result;
@@ -242,6 +299,7 @@ void scheduler_reset_all() {
     run_stats       = RunStats{};
     frame_seams     = FrameSeams{};
     slice_end_probe = nullptr;
+    wait_stretch_reset();
 }
 
 }  // namespace varn

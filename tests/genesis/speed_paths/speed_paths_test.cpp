@@ -1,6 +1,6 @@
 // The speed paths (chained dispatch, the 68000 wait and poll loops, the Z80 self-jump loop,
-// the VDP line and sprite caches) never change what the machine does: the real Genesis,
-// run with them and without them from the same power-on, compared at every slice end.
+// the wait stretches, the VDP line and sprite caches) never change what the machine does: the real
+// Genesis, run with them and without them from the same power-on, compared at every slice end.
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,72 @@
+#pragma once
+// Wait stretches: a speed path (base/speed_paths.h) for the slices in which every CPU waits.
+//
+// While the main 68000 goes round a wait loop on a steady read of work RAM and the Z80 either does
+// not run or goes round a loop that only reads (m68k_wait_replay.h, z80_wait_loop.h), neither CPU
+// writes anything, so what each one reads stays as it is until something outside them
+// changes it: a line or frame event of the video chip, an interrupt, a timer overflow of the
+// YM2612. Each CPU's slice is then a function of its own record, and the frame loop takes the
+// kept outcome of a slice run before from the same record instead of running it. Everything
+// else a slice does (the sample clock and the samples, the position, the line and frame
+// events, the light gun and pad counters, the FM timers) still runs slice by slice, so that
+// the machine is exactly where plain execution has it at every slice end; the stretch ends
+// at the first slice after which a CPU's read could give another value or an interrupt is
+// due.
+
+#include "base/types.h"
+#include "genesis/io/lightgun.h"
+#include "genesis/io/pad_timeout.h"
+#include "genesis/z80/genesis_z80.h"
+#include "genesis/z80/z80_wait_loop.h"
+#include "m68k/m68k.h"
+#include "m68k/m68k_speed_paths.h"
+#include "m68k/m68k_wait_replay.h"
+
+namespace varn {
+
+struct WaitStretch {
+    bool z80_runs = false;  // the Z80 runs its slices (in a loop that only reads)
+    // After a try that found the Z80 doing more than wait, the next tries are spaced out
+    // (doubling up to a limit), so that a machine whose 68000 waits while its Z80 works pays
+    // little for them.
+    u32 back_off = 0;
+    u32 skip     = 0;
+};
+extern WaitStretch wait_stretch;
+
+// Made after every slice that is not in a stretch: true when a stretch starts at the next
+// slice. The cheap tests stay inline: the 68000 stands where a wait loop left it, and no
+// back-off is running.
+bool wait_stretch_begin_slow();
+inline bool wait_stretch_begin() {
+    if (m68k_context.fetch_pos != m68k::m68k_wait_stop.at) return false;
+    if (wait_stretch.skip != 0) {
+        --wait_stretch.skip;
+        return false;
+    }
+    return wait_stretch_begin_slow();
+}
+
+// The CPUs' part of a slice within a stretch: the 68000's slice, then the Z80's when it runs.
+// False when the stretch ends after this slice (the slice itself ran as it would have).
+inline bool wait_stretch_cpus() {
+    const bool holds = m68k_wait_slice();
+    if ((m68k_context.status & kM68kStatusHalted) != 0) return false;
+    if (!z80_may_run()) return holds && !wait_stretch.z80_runs;
+    if (holds && wait_stretch.z80_runs) return z80_wait_slice();
+    z80_run_paths_on();
+    return false;
+}
+
+// After the rest of a stretch's slice (the chain, the sample, the phase change): true while
+// the stretch holds for the next slice.
+inline bool wait_stretch_holds() {
+    if ((lightgun_latch.armed | pad_timeout[0] | pad_timeout[1]) != 0) return false;
+    if (!m68k_wait_only_loop_due()) return false;
+    return !wait_stretch.z80_runs || z80_wait_ym_holds();
+}
+
+// Forgets what the stretches keep (power-on, tests).
+void wait_stretch_reset();
+
+}  // namespace varn
