@@ -15,11 +15,11 @@
 
 #include "base/endian.h"
 #include "base/speed_paths.h"
-#include "memory/memory.h"
 #include "legacy/m68k/m68k_v024_core.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
 #include "m68k/m68k_core.h"
+#include "memory/memory.h"
 
 namespace {
 

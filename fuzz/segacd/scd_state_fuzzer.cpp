@@ -15,6 +15,7 @@
 #include "compose/compose.h"
 #include "genesis/runtime/power_on.h"
 #include "genesis/state/save_state.h"
+#include "runtime/machine_table.h"
 #include "segacd/scd_state.h"
 #include "segacd/segacd.h"
 #include "support/state_fuzz.h"
@@ -32,6 +33,7 @@ void power_on_once() {
     compose_varn();
     scd_sub_cpu_init();
     scd_power_on();
+    machine_kind          = kMachineSegaCd;  // the Sega CD block loads only into a running Sega CD
     const std::size_t max = kStateMaxBytes + kScdStateMaxBytes;
     base_state.resize(max);
     before.resize(max);

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace varn {
 
@@ -27,6 +29,29 @@ bool write_all(int fd, std::span<const u8> bytes) {
     return true;
 }
 
+// The file a path names after its symbolic links: a link is replaced through, never by a
+// plain file of its own name. A dangling link names the file it would create; a loop stops
+// at the last link followed (the rename then replaces that link).
+std::filesystem::path link_target(const std::filesystem::path& path) {
+    std::filesystem::path p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec)) || ec) break;
+        const std::filesystem::path link = std::filesystem::read_symlink(p, ec);
+        if (ec) break;
+        p = link.is_absolute() ? link : p.parent_path() / link;
+    }
+    return p;
+}
+
+void sync_folder(const std::filesystem::path& file) {
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    const int fd                       = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
 }  // namespace
 
 FileWriteResult ReplacingFile::fail(const char* what, int err) {
@@ -36,12 +61,23 @@ FileWriteResult ReplacingFile::fail(const char* what, int err) {
 
 FileWriteResult ReplacingFile::open(const std::filesystem::path& path) {
     discard();
-    path_  = path;
-    error_ = 0;
-    // mkstemp wants a writable template ending in six X's, beside the target so that the
-    // rename stays within one file system.
-    temp_ = path.string() + ".XXXXXX";
-    fd_   = ::mkstemp(temp_.data());
+    path_   = path;
+    target_ = link_target(path);
+    error_  = 0;
+    // The file that is replaced keeps its permissions; a new one gets what the umask lets a
+    // plain file have, as any program's new file does.
+    struct stat st {};
+    keep_mode_ = ::stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    mode_      = keep_mode_ ? st.st_mode & 07777 : 0;
+    // Beside the target, so that the rename stays within one file system; created by name
+    // (not mkstemp, which makes it 0600) with the mode a new file takes.
+    static std::atomic<u32> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp_ = target_.string() + "." + std::to_string(::getpid()) + "-" +
+                std::to_string(serial.fetch_add(1)) + ".tmp";
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0 || errno != EEXIST) break;
+    }
     if (fd_ < 0) return failure(path, "cannot write", errno);
     return {true, {}};
 }
@@ -64,9 +100,8 @@ bool ReplacingFile::write_at(u64 offset, std::span<const u8> bytes) {
 FileWriteResult ReplacingFile::commit() {
     if (fd_ < 0) return failure(path_, "cannot write", EBADF);
     if (error_ != 0) return fail("cannot write", error_);
+    if (keep_mode_ && ::fchmod(fd_, mode_) != 0) return fail("cannot write", errno);
     if (::fsync(fd_) != 0) return fail("cannot write", errno);
-    // mkstemp creates the file 0600; a saved file should be as readable as any other.
-    ::fchmod(fd_, 0644);
     const int fd = fd_;
     fd_          = -1;
     if (::close(fd) != 0) {
@@ -74,11 +109,15 @@ FileWriteResult ReplacingFile::commit() {
         ::unlink(temp_.c_str());
         return failure(path_, "cannot write", err);
     }
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
         const int err = errno;
         ::unlink(temp_.c_str());
         return failure(path_, "cannot replace", err);
     }
+    // The rename lives in the folder: sync it too, so that a crash now cannot bring back the
+    // older file (or none). The new file is in place whatever this says; a file system that
+    // cannot sync a folder has nothing more to write.
+    sync_folder(target_);
     return {true, {}};
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // Writing a whole file so that a failure never destroys what was there: the bytes go to a
 // temporary file in the same folder, are flushed, and only then replace the old file with
-// one rename. A full disk, a read-only folder or a failed write leaves the older file as it
-// was and reports why.
+// one rename, after which the folder is synced too. A full disk, a read-only folder or a
+// failed write leaves the older file as it was and reports why. The new file keeps the older
+// file's permissions (a new one takes the umask's); a symbolic link is written through, so
+// the file it points to is replaced and the link stays.
 
 #include <filesystem>
 #include <span>
@@ -48,9 +50,12 @@ class ReplacingFile {
     FileWriteResult fail(const char* what, int err);
 
     int fd_ = -1;
-    std::filesystem::path path_;
+    std::filesystem::path path_;    // as the caller named it (for messages)
+    std::filesystem::path target_;  // the file replaced: the path with its links followed
     std::string temp_;
-    int error_ = 0;  // errno of the first failed write, 0 while all is well
+    bool keep_mode_ = false;
+    unsigned mode_  = 0;
+    int error_      = 0;  // errno of the first failed write, 0 while all is well
 };
 
 }  // namespace varn

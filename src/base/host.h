@@ -111,6 +111,9 @@ class Host {
     // interface thread.
     virtual void sound_pause() {}
     virtual void sound_resume() {}
+    // Stops and silences the device for a stop or a reboot, a real drive's CD audio with
+    // it (a pause only holds that audio); `sound_resume` starts the device again.
+    virtual void sound_stop_clear() {}
 };
 
 // Drops every request; real clock and real sleep.
@@ -147,6 +150,10 @@ class RecordingHost : public Host {
     bool sound_unlock(const SoundWindow& window) override;
     void sound_pause() override { sound_paused_.store(true, std::memory_order_relaxed); }
     void sound_resume() override { sound_paused_.store(false, std::memory_order_relaxed); }
+    void sound_stop_clear() override {
+        sound_paused_.store(true, std::memory_order_relaxed);
+        sound_stops_.fetch_add(1, std::memory_order_relaxed);
+    }
 
     // Test controls of the sound ring (emulation-thread side only).
     void open_sound(u32 bytes) { ring_.assign(bytes, 0); }
@@ -154,6 +161,7 @@ class RecordingHost : public Host {
     void set_sound_lock_fails(bool fails) { lock_fails_ = fails; }
     const std::vector<u8>& sound_ring() const { return ring_; }
     bool sound_paused() const { return sound_paused_.load(std::memory_order_relaxed); }
+    u32 sound_stops() const { return sound_stops_.load(std::memory_order_relaxed); }
 
     // Copies of what was recorded; safe from any thread.
     std::vector<u32> requests() const;
@@ -171,6 +179,7 @@ class RecordingHost : public Host {
     std::atomic<u32> polls_{0};
     HostInputState input_{};
     std::atomic<bool> sound_paused_{false};
+    std::atomic<u32> sound_stops_{0};
     std::vector<u8> ring_;
     u32 write_cursor_ = 0;
     bool lock_fails_  = false;

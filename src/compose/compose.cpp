@@ -43,8 +43,9 @@ const char* sms_halt_text() {
 
 void genesis_detect_region() { region_autodetect(); }
 
-// The state reader every machine of this program is given: a Genesis block, with or
-// without the Sega CD's block after it, or the Sega CD's block alone.
+// The state reader of the machines that keep their state in state files: a Genesis block,
+// with or without the Sega CD's block after it, or the Sega CD's block alone (the block is
+// refused whole unless a Sega CD runs).
 s32 state_stream_load(std::span<const u8> in) { return scd_state_load(in); }
 
 // The Genesis side every cartridge and disc machine is built on.
@@ -59,7 +60,6 @@ MachineRecord genesis_side(u32 kind) {
     m.run_frame          = run_frame;
     m.halt_text          = genesis_halt_text;
     m.sound_rate_changed = ym2612_recalc_all_operators;
-    m.state_load         = state_stream_load;
     return m;
 }
 
@@ -69,12 +69,13 @@ MachineRecord genesis_record() {
     MachineRecord m   = genesis_side(kMachineGenesis);
     m.state_save      = state_save;
     m.state_max_bytes = kStateMaxBytes;
+    m.state_load      = state_stream_load;
     return m;
 }
 
 // The 32X unit rides on the Genesis: the boot fits it and resets it after the Genesis
 // power-on. Its SH-2s see as much of the cartridge as was loaded, at most 4 MB. Its state
-// is not saved.
+// is neither saved nor loaded (a Genesis block would load under a unit keeping its own).
 MachineRecord s32x_record() {
     MachineRecord m = genesis_side(kMachine32x);
     m.unit_fit      = s32x_set_fitted;
@@ -112,6 +113,7 @@ MachineRecord segacd_record() {
     m.polls_cd_drive    = true;
     m.state_save        = scd_state_save;
     m.state_max_bytes   = kStateMaxBytes + kScdStateMaxBytes;
+    m.state_load        = state_stream_load;
     return m;
 }
 
@@ -126,7 +128,6 @@ MachineRecord sms_record() {
     m.run_entry     = sms_run_entry;
     m.run_frame     = sms_run_frame;
     m.halt_text     = sms_halt_text;
-    m.state_load    = state_stream_load;
     return m;
 }
 

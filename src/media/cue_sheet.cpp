@@ -291,7 +291,12 @@ void cue_parse() {
         return;
     }
     l.load_type = layout;
-    if (cue_tables.file_count == 0) return;
+    if (cue_tables.file_count == 0) {
+        // The sheet names its tracks but no file holds them: nothing can be read.
+        show(kCueNoFileText);
+        l.load_type = kLoadUnknown;
+        return;
+    }
     if (l.image_source == kSourceFile) {
         open_plain_image(cue_tables.files[0]);
     } else {

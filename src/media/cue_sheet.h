@@ -26,6 +26,10 @@ inline constexpr u32 kCueMaxTracks   = 99;
 inline constexpr u32 kCueNameBytes   = 320;
 inline constexpr u32 kCdFramesPerSec = 75;
 
+// Shown when a sheet has no FILE line: there is no track file to read the disc from.
+inline constexpr const char* kCueNoFileText =
+    "The cue sheet names no track file (it has no FILE line).";
+
 // Track modes.
 inline constexpr u8 kCueModeUnknown = 0;
 inline constexpr u8 kCueMode1_2048  = 1;

@@ -106,7 +106,16 @@ u32 state_load_dialog() {
         path       = choice->path;
         state_slot = state_slot_from_name(choice->path);
     }
-    report(filter == kGenecystStates ? gs_state_file_load(path) : state_file_load(path));
+    const auto loaded =
+        filter == kGenecystStates ? gs_state_file_load(path) : state_file_load(path);
+    report(loaded);
+    // A slot never saved (or a name the dialog no longer finds) is said, not passed over.
+    if (loaded.status == MediaStatus::kNotOpened) {
+        std::error_code ec;
+        media_ui().message_box(fs::exists(path, ec) ? loaded.message
+                                                    : std::string(kStateFileMissingText) + " " +
+                                                          path.string() + ".");
+    }
     return 1;
 }
 

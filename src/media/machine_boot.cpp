@@ -54,9 +54,12 @@ bool read_ram_file(const std::string& name, std::span<u8> memory) {
     return true;
 }
 
+bool ram_files_written = true;
+
 void write_ram_file(const std::string& name, std::span<const u8> memory) {
     if (!media_ram_files_enabled || name.empty()) return;
     if (auto result = write_file_replacing(ram_file_path(name), memory); !result) {
+        ram_files_written = false;
         media_ui().message_box(result.error);
     }
 }
@@ -288,8 +291,11 @@ bool machine_boot(u32 mode) {
     return ok;
 }
 
+bool machine_ram_files_written() { return ram_files_written; }
+
 void machine_save_backup_ram(u32) {
     if (!booted()) return;
+    ram_files_written = true;
     if (cart_sram_size > 0) {
         write_ram_file(boot_names.brm_file_name,
                        std::span(cart_sram, std::min<u32>(cart_sram_size, kCartSramBytes)));

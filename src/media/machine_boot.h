@@ -39,7 +39,11 @@ inline constexpr u32 kScdBackupRamBytes = 0x2000;
 // with mode 2, was renamed).
 bool machine_boot(u32 mode);
 // Writes the save RAM and backup RAM files of a booted machine (the mode is not used).
+// A file that cannot be written is reported in a message box.
 void machine_save_backup_ram(u32 mode);
+// Whether every RAM file of the last write (a close, a reboot) was written; a caller that
+// has no message box to show, such as the headless runner, reports the failure this way.
+bool machine_ram_files_written();
 // Stops the machine, writes its RAM files, releases the image and the names. Returns 1.
 u32 machine_close();
 // The Boot Sega CD command: boots the Sega CD from the chosen CD-ROM drive.

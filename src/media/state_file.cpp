@@ -12,6 +12,7 @@
 #include "memory/memory.h"
 #include "runtime/machine_table.h"
 #include "settings/lang_texts.h"
+#include "sms/sms.h"
 
 namespace varn {
 
@@ -72,6 +73,12 @@ void load_gs_memories(std::span<const u8> image) {
     }
 }
 
+// A Genecyst file holds a Genesis alone; a machine without states says so in its own words.
+const char* gs_refusal_text() {
+    const char* refused = state_unsupported_text(true);
+    return refused != nullptr ? refused : kGsStateGenesisOnlyText;
+}
+
 }  // namespace
 
 u32 state_slot_from_name(std::string_view name) {
@@ -100,13 +107,23 @@ std::filesystem::path state_automatic_name(const std::filesystem::path& folder,
     return automatic_file_name(folder, game_name, extension);
 }
 
-MediaResult state_file_save(const std::filesystem::path& path) {
-    // Each machine writes the blocks it has (a Sega CD adds its own after the Genesis
-    // block); a machine without a state writer is refused, as its state saved as a Genesis
-    // alone would load as a broken machine.
+const char* state_unsupported_text(bool loading) {
+    // A machine takes a state only through its record's own reader and writer: the Genesis,
+    // and the Sega CD with its block after the Genesis block. Any other machine would be
+    // saved as a Genesis alone, or would take a Genesis block over a unit that keeps its own
+    // state: it would load as a broken machine.
+    if (machine_kind == 0) return kStateNoMachineText;
+    if (machine_kind == kMachineSms) return kSmsNoStateText;
     const MachineRecord* machine = machine_current();
-    if (machine == nullptr || machine->state_save == nullptr)
-        return MediaResult::failed(kStateSaveUnsupportedText);
+    if (machine != nullptr &&
+        (loading ? machine->state_load != nullptr : machine->state_save != nullptr))
+        return nullptr;
+    return loading ? kStateLoadUnsupportedText : kStateSaveUnsupportedText;
+}
+
+MediaResult state_file_save(const std::filesystem::path& path) {
+    if (const char* refused = state_unsupported_text(false)) return MediaResult::failed(refused);
+    const MachineRecord* machine = machine_current();
     std::vector<u8> state(machine->state_max_bytes);
     state.resize(machine->state_save(state));
     if (state.empty()) return MediaResult::failed("cannot save the state");
@@ -117,6 +134,7 @@ MediaResult state_file_save(const std::filesystem::path& path) {
 }
 
 MediaResult state_file_load(const std::filesystem::path& path) {
+    if (const char* refused = state_unsupported_text(true)) return MediaResult::failed(refused);
     std::vector<u8> data;
     const auto read = read_file_capped(path, kStateFileCap, data);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
@@ -126,6 +144,7 @@ MediaResult state_file_load(const std::filesystem::path& path) {
 }
 
 MediaResult gs_state_file_load(const std::filesystem::path& path) {
+    if (machine_kind != kMachineGenesis) return MediaResult::failed(gs_refusal_text());
     std::vector<u8> image;
     const auto read = read_file_capped(path, kGsStateFileBytes, image);
     if (read.status == FileReadStatus::kCannotOpen) return MediaResult::not_opened(read.error);
@@ -135,6 +154,7 @@ MediaResult gs_state_file_load(const std::filesystem::path& path) {
 }
 
 MediaResult gs_state_import(std::span<const u8> image) {
+    if (machine_kind != kMachineGenesis) return MediaResult::failed(gs_refusal_text());
     if (image.size() > kGsStateFileBytes) image = image.first(kGsStateFileBytes);
     if (image.size() < kGsRegistersImageBytes)
         return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));

@@ -49,21 +49,36 @@ std::string state_save_name(std::string name, u32 slot);
 std::filesystem::path state_automatic_name(const std::filesystem::path& folder,
                                            std::string_view game_name, bool genecyst, u32 slot);
 
+// Every save and load asks the running machine first: only a Genesis and a Sega CD have
+// state blocks. On any other machine (or with none running) the file is neither written
+// nor read, and the machine stays as it was.
+//
 // Writes the machine's state to `path`, replacing the file only once the new one is whole.
-// Refused, with nothing written, while the machine running has no state block of its own.
 MediaResult state_file_save(const std::filesystem::path& path);
-// Loads an own state file. A damaged, truncated or oversized file is refused with
-// the state-load error text and leaves the machine as it was.
+// Loads an own state file. A damaged, truncated or oversized file is refused with the
+// state-load error text and leaves the machine as it was; so is a file with a Sega CD block
+// while no Sega CD runs. A file that is not there is reported as such.
 MediaResult state_file_load(const std::filesystem::path& path);
-// Imports a Genecyst state file. A file too short to hold the registers, or whose registers
-// cannot run, is refused with the state-load error text and leaves the machine as it was; a file
-// that ends inside the memory images fills them as far as it reaches.
+// Imports a Genecyst state file, a Genesis alone: refused unless a Genesis runs. A file too
+// short to hold the registers, or whose registers cannot run, is refused with the state-load
+// error text and leaves the machine as it was; a file that ends inside the memory images
+// fills them as far as it reaches.
 MediaResult gs_state_file_load(const std::filesystem::path& path);
 // The same import from a file image in memory (at most kGsStateFileBytes are used).
 MediaResult gs_state_import(std::span<const u8> image);
 
-// Text shown when Save State is refused because the machine has no state block yet.
+// Why the running machine takes no state for saving or loading; null when it takes one.
+const char* state_unsupported_text(bool loading);
+
+// Texts shown when a state command is refused because the machine has no state block yet.
 inline constexpr const char* kStateSaveUnsupportedText =
     "Saving a state is not supported for this machine yet.";
+inline constexpr const char* kStateLoadUnsupportedText =
+    "Loading a state is not supported for this machine yet.";
+inline constexpr const char* kStateNoMachineText = "No game is running: load one first.";
+inline constexpr const char* kGsStateGenesisOnlyText =
+    "A Genecyst state holds a Genesis alone: it loads only while a Genesis runs.";
+// Load State when the file is not there (a slot never saved, or a name the dialog lost).
+inline constexpr const char* kStateFileMissingText = "No saved state at";
 
 }  // namespace varn

@@ -3,6 +3,9 @@
 // output-rate index. The enable words are 0 or all ones, all ones at start; the front end
 // inverts sound_enable_all and sound_enable_fm from its menu, the others stay on. Every
 // source tests sound_enable_all and its own word before it contributes.
+//
+// The two words the menu inverts are the configuration's output masks themselves (Sound >
+// Enable > All and its YM2612 > All), so that what the menu shows is what the chips hear.
 
 #include "base/config.h"
 #include "base/types.h"
@@ -11,8 +14,8 @@ namespace varn {
 
 inline constexpr u32 kSoundEnabled = 0xFFFFFFFFu;
 
-inline ConfigWord sound_enable_all{kSoundEnabled};
-inline ConfigWord sound_enable_fm{kSoundEnabled};
+inline ConfigWord& sound_enable_all = sound_output_mask;
+inline ConfigWord& sound_enable_fm  = ym2612_output_mask;
 inline ConfigWord sound_enable_dac{kSoundEnabled};
 inline ConfigWord sound_enable_psg{kSoundEnabled};
 

@@ -156,7 +156,7 @@ void emu_resume_request(u32 reasons) {
 }
 
 void emu_stop_and_wait() {
-    current_host->sound_pause();
+    current_host->sound_stop_clear();
     // The request is stored again on every pass: a thread that was just taking a run entry
     // clears it, and must still see it at that run's first frame end.
     for (;;) {
@@ -169,7 +169,7 @@ void emu_stop_and_wait() {
 
 void emu_reboot_sequence(u32 mode) {
     emu_pause_request(kPauseUser);
-    current_host->sound_pause();
+    current_host->sound_stop_clear();
     if (machine_boot_slot != nullptr) machine_boot_slot(mode);
     if (machine_save_backup_ram_slot != nullptr) machine_save_backup_ram_slot(mode);
     emu_resume_request(kPauseUser);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/config.h"
 #include "s32x/s32x.h"
 #include "s32x/s32x_internal.h"
 #include "sh2/sh2.h"
@@ -138,7 +139,9 @@ void s32x_pwm_sample(s16* slot) {
     const s32 level = mix * 65536;
     r.pwm_dc += (level - r.pwm_dc) / 1024;
     const s32 out = (level - r.pwm_dc) / 65536;
-    if (out == 0) return;
+    // Sound > Enable > All silences the PWM as every other source; the filter runs on so
+    // that the output comes back without a step.
+    if (out == 0 || cfg(sound_output_mask) == 0) return;
     *slot = static_cast<s16>(std::clamp(*slot + out, -0x8000, 0x7FFF));
 }
 

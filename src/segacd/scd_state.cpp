@@ -12,6 +12,7 @@
 #include "genesis/state/save_state.h"
 #include "m68k/m68k.h"
 #include "memory/memory.h"
+#include "runtime/machine_table.h"
 #include "segacd/scd_drive.h"
 #include "segacd/scd_graphics.h"
 #include "segacd/scd_internal.h"
@@ -293,12 +294,17 @@ s32 scd_state_load(std::span<const u8> in) {
         return -1;
     const u32 width = in[3];
     if (width < 1 || width > kStateMaxIdWidth) return -1;
+    // The Sega CD block re-points the main CPU's fetch and DMA sources at PRG-RAM and word
+    // RAM: taken by any other machine it would leave it running from memory it does not
+    // have. Such a state is refused whole.
+    const bool segacd              = machine_kind == kMachineSegaCd;
     const std::span<const u8> rest = in.subspan(kStateHeaderBytes);
-    if (rest[0] == kScdStateBlockId) return scd_state_load_block(rest, width);
+    if (rest[0] == kScdStateBlockId) return segacd ? scd_state_load_block(rest, width) : -1;
     if (rest[0] != kStateBlockGenesis) return -1;
 
     const std::span<const u8> next = second_block(rest, width);
     if (next.empty() || next[0] != kScdStateBlockId) return state_load(in);
+    if (!segacd) return -1;
     // Both blocks are checked before either is applied.
     std::vector<StateChunk> chunks;
     if (const s32 r = check_block(next, width, chunks); r != 0) return r;

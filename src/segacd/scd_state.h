@@ -42,7 +42,8 @@ s32 scd_state_load_block(std::span<const u8> block, u32 width);
 u32 scd_state_save(std::span<u8> out);
 
 // Loads a whole stream: a Genesis block with or without block 3 after it, or block 3 alone.
-// 0 success, -1 not a loadable state, -2 another BIOS; on failure nothing changes.
+// 0 success, -1 not a loadable state (also a stream with block 3 while the running machine
+// is not a Sega CD), -2 another BIOS; on failure nothing changes.
 s32 scd_state_load(std::span<const u8> in);
 
 }  // namespace varn

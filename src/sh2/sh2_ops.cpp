@@ -531,15 +531,17 @@ u32 op_div0s(u32 ir) {
 }
 // One step of non-restoring division: Rn shifted left through T; Rm subtracted when the last
 // step's Q equals M, added otherwise; the new Q from the shifted-out bit, M and the carry.
+// The processor shifts Rn before it reads Rm, so DIV1 Rn,Rn works with the shifted value.
 template <class I>
 u32 op_div1(u32 ir) {
     auto& c        = I::cpu();
     u32& n         = rn<I>(ir);
-    const u32 d    = rm<I>(ir);
     const u32 oldq = c.div_q & 1;
     const u32 m    = c.div_m & 1;
     u32 q          = n >> 31;
     const u32 was  = (n << 1) | get_t<I>();
+    n              = was;
+    const u32 d    = rm<I>(ir);
     u32 carry;
     if (oldq == m) {
         n     = was - d;

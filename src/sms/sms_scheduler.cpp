@@ -72,7 +72,8 @@ FrameResult sms_run_frame() {
             result = FrameResult::kHalted;
             break;
         }
-        if (slice_clock_tail<make_sample, phase_end>(sample_step, phase_left) == SliceEnd::kFrameEnded)
+        if (slice_clock_tail<make_sample, phase_end>(sample_step, phase_left) ==
+            SliceEnd::kFrameEnded)
             break;
     }
     run_stats.slices += slices;

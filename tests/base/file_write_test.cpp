@@ -1,6 +1,7 @@
 #include "base/file_write.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -57,6 +58,34 @@ TEST_F(FileWrite, AFailureReportsAndKeepsTheOlderFile) {
 
     // A folder that does not exist: nothing can be created.
     EXPECT_FALSE(write_file_replacing(dir / "missing" / "x.bin", std::vector<u8>{1}));
+}
+
+TEST_F(FileWrite, KeepsTheOlderFilesModeAndWritesThroughALink) {
+    const fs::path p = dir / "a.bin";
+    ASSERT_TRUE(write_file_replacing(p, std::vector<u8>{1}));
+    fs::permissions(p, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(write_file_replacing(p, std::vector<u8>{2}));
+    EXPECT_EQ(fs::status(p).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // A new file takes what the umask leaves of read and write for all.
+    const mode_t old_mask = ::umask(027);
+    ASSERT_TRUE(write_file_replacing(dir / "new.bin", std::vector<u8>{3}));
+    ::umask(old_mask);
+    EXPECT_EQ(fs::status(dir / "new.bin").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // A link is written through: the file it names gets the bytes, the link stays a link,
+    // also when the file is not there yet or the link is relative to its folder.
+    fs::create_directories(dir / "real");
+    fs::create_symlink("real/a.bin", dir / "link.bin");
+    ASSERT_TRUE(write_file_replacing(dir / "link.bin", std::vector<u8>{4}));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link.bin")));
+    EXPECT_EQ(read_all(dir / "real" / "a.bin"), std::vector<u8>{4});
+    ASSERT_TRUE(write_file_replacing(dir / "link.bin", std::vector<u8>{5, 6}));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link.bin")));
+    EXPECT_EQ(read_all(dir / "real" / "a.bin"), (std::vector<u8>{5, 6}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "real"), {}), 1) << "no temporary file";
 }
 
 }  // namespace

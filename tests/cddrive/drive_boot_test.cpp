@@ -10,10 +10,12 @@
 #include "base/host.h"
 #include "cddrive/cd_drive_commands.h"
 #include "cddrive/cd_drive_table.h"
+#include "cddrive/cd_msf.h"
 #include "cddrive/cd_requests.h"
 #include "cddrive/fake_drive.h"
 #include "genesis/runtime/scheduler.h"
 #include "m68k/m68k_bus.h"
+#include "media/cue_sheet.h"
 #include "media/media_fixture.h"
 #include "runtime/machine_table.h"
 #include "runtime/region.h"
@@ -185,6 +187,39 @@ TEST_F(DriveBoot, TestBiosReadsTheSameBytesIntoPrgRamFromTheDrive) {
     u32 reads = 0;
     for (const auto& c : log.commands) reads += c.cdb[0] == 0x28 ? 1 : 0;
     EXPECT_GE(reads, 23u) << "every sector came from the drive";
+}
+
+// The table holds the drive's positions: frames from 00:00:00, the disc's first block at
+// 00:02:00, as a real drive reports its tracks and as the BIOS expects the data track (the
+// drive road above gives the same). A sheet of a 1000-block data track and a 2000-block audio
+// track gives the table of that disc, and a real drive asked to play track 2 starts at the
+// track's first block, 1000 (MSF 00:15:25 in the SCSI command set's addressing).
+TEST_F(DriveBoot, TheTableCountsFromTheDiscStartOnTheSheetAndDriveRoads) {
+    cue_clear_tables();
+    cue_tables.track_count = 2;
+    cue_tables.tracks[0]   = {kCueMode1_2048, 0, 0, 1000 * 2048, 0, 1000};
+    cue_tables.tracks[1]   = {kCueModeAudio, 0, 1000 * 2048, 2000 * 2352, 1000, 2000};
+    cd_read_toc();
+    const struct {
+        u8 track, control;
+        u32 start;
+    } want[] = {{1, 0x14, 150}, {2, 0x10, 1150}, {0xAA, 0x10, 3150}};
+    EXPECT_EQ(cd_toc_first_track(), 1);
+    EXPECT_EQ(cd_toc_last_track(), 2);
+    for (s32 i = 0; i < 3; ++i) {
+        EXPECT_EQ(cd_toc[4 + 8 * i + 2], want[i].track) << i;
+        EXPECT_EQ(cd_toc_control(i), want[i].control) << i;
+        EXPECT_EQ(cd_toc_start(i), want[i].start) << i;
+    }
+    EXPECT_EQ(cd_track_lookup(1150), 1) << "track 2 from its first frame";
+
+    cd_drive_select(1);
+    log.commands.clear();
+    cd_request(kRequestCdPlayAudio, frames_to_bcd_msf(cd_toc_start(1)));
+    ASSERT_EQ(log.commands.size(), 1u);
+    EXPECT_EQ(log.commands[0].cdb, (std::vector<u8>{0x47, 0, 0, 0, 15, 25, 0, 42, 0, 0}))
+        << "from block 1000 to the lead-out at block 3000";
+    cue_clear_tables();
 }
 
 TEST_F(DriveBoot, TrayFindingsReachTheEmulatedDriveAtItsTick) {

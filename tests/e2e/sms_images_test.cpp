@@ -22,6 +22,7 @@
 #include "genesis/runtime/power_on.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "media/zip_builder.h"
 #include "memory/memory.h"
 #include "runtime/machine_table.h"
 #include "runtime/pacing.h"
@@ -271,6 +272,32 @@ TEST(SmsVarnRun, RunsByExtensionAndRefusesStates) {
     EXPECT_NE(genesis.output.find("Load type and/or Load mode could not be determined."),
               std::string::npos)
         << genesis.output;
+}
+
+// Inside an archive the name says nothing of the machine: a Genesis state offered to the
+// Master System that an archive brought in under its filter is refused all the same.
+TEST(SmsVarnRun, AGenesisStateIsRefusedByTheMasterSystemOfAnArchive) {
+    const auto sms     = testdata_file("roms/sms/stevepro_hscroll_hockey.sms");
+    const auto genesis = testdata_file("roms/genesis/version-check.bin");
+    if (sms.empty() || genesis.empty()) GTEST_SKIP() << "shared test images not present";
+    const auto state = temp_file("sms_varn_run", "genesis.vk0");
+    const auto zip   = temp_file("sms_varn_run", "game.zip");
+    ASSERT_EQ(
+        run_varn("--frames 5 --fake-clock --save-state " + state.string() + " " + genesis.string())
+            .status,
+        0);
+    const auto zipped = build_zip({{"GAME.SMS", read_file(sms)}});
+    std::FILE* f      = std::fopen(zip.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(zipped.data(), 1, zipped.size(), f);
+    std::fclose(f);
+
+    const RunResult r = run_varn("--frames 5 --fake-clock --filter 5 --load-state " +
+                                 state.string() + " " + zip.string());
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_NE(r.output.find(kSmsNoStateText), std::string::npos) << r.output;
+    std::filesystem::remove(state);
+    std::filesystem::remove(zip);
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "base/endian.h"
-#include "memory/memory.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "m68k/m68k_test_support.h"  // the flat test bus, peek and poke, chain_log
 #include "m68k/op_case.h"            // CCR bits, register and memory values of the case tables
+#include "memory/memory.h"
 
 namespace varn::test {
 

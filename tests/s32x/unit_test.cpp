@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "base/config.h"
 #include "base/endian.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
@@ -166,6 +167,12 @@ TEST_F(UnitTest, PwmTimerInterruptCadenceAndQueues) {
         s16 sample = 0;
         s32x_pwm_sample(&sample);
         EXPECT_EQ((sample > 0) - (sample < 0), l.sign) << l.width;
+        // Sound > Enable > All off: the same pulse adds nothing.
+        cfg_set(sound_output_mask, 0);
+        sample = 0;
+        s32x_pwm_sample(&sample);
+        EXPECT_EQ(sample, 0) << l.width;
+        cfg_set(sound_output_mask, 0xFFFFFFFF);
     }
     // A width held, as a driver idles, fades to silence: the output passes no constant level.
     s16 sample = 0;

@@ -57,6 +57,10 @@ constexpr AluCase kAluCases[] = {
     {"ROTR", 0x4005, {1, 0, 0}, {0x80000000, 0, 1}},
     {"SHLR16", 0x4029, {0x12345678, 0, 0}, {0x1234, 0, 0}},
     {"DIV0S signs differ", 0x2017, {0x80000000, 1, 0}, {0x80000000, 1, 1}},
+    // DIV1 after reset (Q = M = 0) subtracts; with Rn as its own divisor it subtracts the
+    // value already shifted.
+    {"DIV1 Rm,Rn", 0x3014, {0x40000001, 0x40000001, 1}, {0x40000002, 0x40000001, 1}},
+    {"DIV1 Rn,Rn subtracts the shifted Rn", 0x3004, {0x40000001, 0, 1}, {0, 0, 1}},
     {"MOVT", 0x0029, {5, 0, 1}, {1, 0, 1}},
     {"ADD #imm sign-extended", 0x70FE, {1, 0, 0}, {0xFFFFFFFF, 0, 0}},
     {"MOV #imm sign-extended", 0xE080, {0, 0, 0}, {0xFFFFFF80, 0, 0}},

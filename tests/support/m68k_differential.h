@@ -31,12 +31,12 @@
 #include "base/bits.h"
 #include "base/endian.h"
 #include "base/speed_paths.h"
-#include "memory/memory.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "legacy/m68k/m68k_v024_table.h"
 #include "m68k/m68k.h"
 #include "m68k/m68k_bus.h"
 #include "m68k/m68k_family.h"
+#include "memory/memory.h"
 #include "support/m68k_flat_bus.h"
 
 namespace varn::test {

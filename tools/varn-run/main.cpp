@@ -279,10 +279,6 @@ std::string parse_arguments(int argc, char** argv, Options& options, bool& help)
                        [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
         options.system = ext == ".sms" ? "sms" : "genesis";
     }
-    if (options.system == "sms" &&
-        (!options.load_state_path.empty() || !options.save_state_path.empty())) {
-        return kSmsNoStateText;
-    }
     return {};
 }
 
@@ -534,6 +530,9 @@ int run(const Options& options) {
             report(MediaResult::failed(wav_log_ended_error()), options.wav_path);
         }
     }
+    // The close writes the save RAM; a file it cannot write (reported already) fails the run.
+    machine_close();
+    if (!machine_ram_files_written()) status = kExitBadInput;
     return status;
 }
 

@@ -52,6 +52,11 @@ class WindowHost : public NullHost {
         sound_.resume();
         requests_.post(kRequestCdResumeAudio, kCdResumeWithSound);
     }
+    // A stop or a reboot ends the drive's audio: nothing resumes it with the sound.
+    void sound_stop_clear() override {
+        sound_.stop_clear();
+        requests_.post(kRequestCdStopAudio, 0);
+    }
 
   private:
     RequestQueue& requests_;

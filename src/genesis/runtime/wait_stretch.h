@@ -14,8 +14,8 @@
 // due.
 
 #include "base/types.h"
-#include "genesis/io/lightgun.h"
 #include "genesis/bus/pad_timeout.h"
+#include "genesis/io/lightgun.h"
 #include "genesis/z80/genesis_z80.h"
 #include "genesis/z80/z80_wait_loop.h"
 #include "m68k/m68k.h"

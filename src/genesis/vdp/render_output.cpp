@@ -4,10 +4,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "base/config.h"
 #include "base/crc32.h"
 #include "base/endian.h"
+#include "base/file_write.h"
 #include "base/speed_paths.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/vdp/vdp_internal.h"
@@ -470,15 +473,18 @@ std::string FrameImage::write_ppm(const std::string& path, u32 width, u32 height
     std::vector<u8> rows((static_cast<std::size_t>(width) * 3 + 1) * height);
     if (!png_convert_surface_rows(pixels_.data(), width_, width, height, rows))
         return "cannot convert the frame";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) return "cannot open " + path + " for writing";
-    bool ok = std::fprintf(f, "P6\n%u %u\n255\n", width, height) > 0;
-    for (u32 y = 0; ok && y < height; ++y) {
+    // The whole picture is made in memory and written as every file is: a full disk leaves
+    // an older picture as it was rather than cut short.
+    const std::string header =
+        "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    std::vector<u8> ppm(header.begin(), header.end());
+    ppm.reserve(ppm.size() + static_cast<std::size_t>(width) * 3 * height);
+    for (u32 y = 0; y < height; ++y) {
         const u8* row = rows.data() + static_cast<std::size_t>(y) * (width * 3 + 1) + 1;
-        ok            = std::fwrite(row, 1, width * 3, f) == width * 3;
+        ppm.insert(ppm.end(), row, row + static_cast<std::size_t>(width) * 3);
     }
-    ok = std::fclose(f) == 0 && ok;
-    return ok ? std::string() : "cannot write " + path;
+    const auto written = write_file_replacing(path, ppm);
+    return written ? std::string() : written.error;
 }
 
 }  // namespace varn

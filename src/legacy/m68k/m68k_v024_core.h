@@ -14,9 +14,9 @@
 
 #include "base/bits.h"
 #include "base/endian.h"
-#include "memory/memory.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "m68k/m68k_alu.h"
+#include "memory/memory.h"
 
 namespace varn {
 

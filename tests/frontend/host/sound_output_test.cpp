@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "base/config.h"
+#include "cddrive/cd_drive_commands.h"
+#include "cddrive/cd_drive_table.h"
+#include "cddrive/cd_requests.h"
+#include "cddrive/fake_drive.h"
 #include "frontend/host/frame_images.h"
 #include "frontend/host/request_queue.h"
 #include "frontend/host/sound_output.h"
@@ -94,6 +98,57 @@ TEST_F(SoundOutputTest, PauseAndStopSilenceTheBufferAndResumeStartsFromSilence) 
     EXPECT_TRUE(output.streaming());
     output.shutdown();
     EXPECT_FALSE(output.streaming());
+}
+
+TEST_F(SoundOutputTest, StopAndRebootStopARealDrivesAudioWhereAPauseHoldsIt) {
+    // A chosen drive playing CD audio; the window's requests are carried out as the main
+    // window carries them out.
+    test::FakeDriveLog log;
+    test::FakeDrive drive{"FAKECO  FAKE CD-ROM     ", &log};
+    drive.insert(std::vector<u8>(2048 * 16, 0));
+    test::FakeBus bus;
+    bus.entries = {{{0, 0, 0, 0, kScsiTypeCdRom, "/dev/sr0"}, &drive}};
+    cd_drive_table_reset();
+    cd_drive_set_system_bus(&bus);
+    cd_drive_scan(bus);
+    cd_drive_select(1);
+    output.init();
+    RequestQueue requests;
+    FrameImages images;
+    WindowHost host(requests, images, output);
+    emu_set_host(&host);
+    gui_ready.store(1);
+    auto carry_out = [&] {
+        log.commands.clear();
+        requests.drain([](const ThreadRequest& r) { cd_request(r.code, r.param); });
+        std::vector<u8> sent;
+        for (const auto& c : log.commands) sent.push_back(c.cdb[0]);
+        return sent;
+    };
+    constexpr u8 kPauseResume = 0x4B, kStartStop = 0x1B;
+    const struct {
+        const char* what;
+        void (*command)();
+        std::vector<u8> sent;
+        bool stopped;
+    } steps[] = {
+        {"pause", [] { emu_pause_request(kPauseUser); }, {kPauseResume}, false},
+        {"resume", [] { emu_resume_request(kPauseUser); }, {kPauseResume}, false},
+        {"reboot", [] { emu_reboot_sequence(0); }, {kPauseResume, kStartStop}, false},
+        {"stop", [] { emu_stop_and_wait(); }, {kStartStop}, true},
+    };
+    for (const auto& step : steps) {
+        cd_audio_playing = {1, 1, 1};  // the drive plays
+        step.command();
+        EXPECT_EQ(carry_out(), step.sent) << step.what;
+        EXPECT_EQ(output.stopped(), step.stopped) << step.what;
+    }
+    EXPECT_EQ(cd_audio_playing.playing, 0u) << "nothing is left to resume";
+    gui_ready.store(0);
+    aspi_stop_disc();
+    cd_drive_set_system_bus(nullptr);
+    cd_drive_table_reset();
+    output.shutdown();
 }
 
 TEST_F(SoundOutputTest, RateChangeRecreatesTheStreamAndStartsItsPositionsAgain) {

@@ -136,6 +136,20 @@ TEST_F(ThreadLinkTest, PauseHoldsTheThreadUntilEveryReasonIsReleased) {
     EXPECT_EQ(emu_state_flags.load() & kStatePaused, 0u);
 }
 
+TEST_F(ThreadLinkTest, StopAndRebootStopTheSoundWhereAPauseOnlyHoldsIt) {
+    start();
+    wait_frames(2);
+    const u32 stops = host.sound_stops();  // the start's own stop of the idle thread
+    emu_pause_request(kPauseUser);
+    emu_resume_request(kPauseUser);
+    EXPECT_EQ(host.sound_stops(), stops);
+    emu_reboot_sequence(0);
+    EXPECT_EQ(host.sound_stops(), stops + 1);
+    emu_stop_and_wait();
+    EXPECT_EQ(host.sound_stops(), stops + 2);
+    EXPECT_TRUE(host.sound_paused());
+}
+
 TEST_F(ThreadLinkTest, PauseBitsAboveTheLowByteAreNotSeen) {
     start();
     emu_pause_req.store(0x100);

@@ -78,6 +78,45 @@ TEST_F(YmSynthTest, DacReplacesChannelSix) {
     EXPECT_EQ(mix(5), 5);
 }
 
+TEST_F(YmSynthTest, TheSoundMenuSwitchesSilenceTheOutputAndBringItBack) {
+    // A PSG tone and an FM note; the two words the Sound menu flips. Each look takes 500
+    // samples: whether the FM note added to a sample and whether the tone was heard.
+    psg_write(0x80);
+    psg_write(0x10);
+    psg_write(0x90);  // tone 0 at full volume
+    patch(0, 7);
+    key(0, 0xF);
+    struct Heard {
+        bool fm = false, psg = false;
+    };
+    auto listen = [] {
+        Heard h;
+        for (int i = 0; i < 500; ++i) {
+            s16 tone = 0;
+            psg_render_sample(tone);
+            h.psg = h.psg || tone != 0;
+            h.fm  = h.fm || mix(100) != 100;
+        }
+        return h;
+    };
+    const struct {
+        u32 all, ym;
+        bool fm, psg;
+    } steps[] = {
+        {0xFFFFFFFF, 0xFFFFFFFF, true, true},
+        {0xFFFFFFFF, 0, false, true},          // YM2612 > All off
+        {0, 0xFFFFFFFF, false, false},         // Enable > All off
+        {0xFFFFFFFF, 0xFFFFFFFF, true, true},  // both back on
+    };
+    for (const auto& step : steps) {
+        cfg_set(sound_output_mask, step.all);
+        cfg_set(ym2612_output_mask, step.ym);
+        const Heard h = listen();
+        EXPECT_EQ(h.fm, step.fm) << std::hex << step.all << " " << step.ym;
+        EXPECT_EQ(h.psg, step.psg) << std::hex << step.all << " " << step.ym;
+    }
+}
+
 TEST_F(YmSynthTest, EnvelopeRunsThroughItsPhases) {
     patch(0, 7);
     ym_write(0, 0x80, 0x3F);  // SL 3, RR 15

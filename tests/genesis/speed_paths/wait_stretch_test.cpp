@@ -15,11 +15,11 @@
 #include "base/endian.h"
 #include "base/speed_paths.h"
 #include "e2e/e2e_machine.h"
-#include "memory/memory.h"
 #include "genesis/sound/ym2612.h"
 #include "genesis/z80/genesis_z80.h"
 #include "genesis/z80/z80_wait_loop.h"
 #include "m68k/m68k_wait_replay.h"
+#include "memory/memory.h"
 #include "support/machine_compare.h"
 #include "support/test_files.h"
 

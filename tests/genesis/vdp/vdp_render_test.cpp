@@ -474,13 +474,22 @@ TEST_F(RenderTest, TablesNearTheTopOfVramWrap) {
     // Every table read wraps at 64 KB: a 128 x 128 plane at 0xE000 runs far past the end.
     vdp_reg(16, 0x33);
     vdp_reg(11, 0x03);
-    vdp_vsram[1] = 0x3F8;  // plane row 1016 of 1024
+    vdp_vsram[1] = 0x3F8;  // plane row 1016 of 1024: cell row 127
     vram_put(kHscroll + 2, 0x0000);
     for (u32 line = 0; line < 224; ++line) render_line_at(line);
+    // Cell row 127 of plane B lies at 0xE000 + 127 * 256 = 0x15F00, which is 0x5F00.
+    put_name(0x5F00, 128, 0, 0, name(4, 1));
+    EXPECT_EQ(pixel(0, 0), 0x1F);
+    EXPECT_EQ(pixel(0, 8), 0x00) << "the next cell of that row is empty";
     // Sprite patterns near the top: 0x7FF + cells wrap to pattern 0 area, never past VRAM.
+    // Line 0 of a 4 x 4 sprite from 0x7FF shows patterns 0x7FF, 0x803, 0x807, 0x80B: the
+    // empty top of VRAM, then tiles 3 (stripes) and 7 (solid F) of palette 0.
     put_sprite(0, 0, 0, 4, 4, name(0x7FF, 0), 0);
-    render_line_at(0);
-    SUCCEED();
+    EXPECT_EQ(pixel(0, 0), 0x1F) << "pattern 0x7FF is empty: plane B shows";
+    EXPECT_EQ(pixel(0, 8), 0x05);
+    EXPECT_EQ(pixel(0, 15), 0x0C);
+    EXPECT_EQ(pixel(0, 16), 0x0F);
+    EXPECT_EQ(pixel(0, 24), 0x00) << "pattern 0x00B is empty";
 }
 
 // --- Line output -------------------------------------------------------------------------------
@@ -602,11 +611,26 @@ TEST_F(LineOutputTest, OverlayText) {
     for (u32 y = 0; y < 8; ++y)
         for (u32 x = 0; x < 5; ++x) EXPECT_EQ(at(7 + x, 3 + y), 0) << "0x80 is skipped";
     EXPECT_EQ(at(12 + 2, 3 + 3), 0xFFFF);  // 'I' in the third slot
-    // 32 characters at most, drawn from the edge of the surface without passing it.
-    overlay_text.x = 300;
+    // 32 characters at most, drawn from the edge of the surface without passing it: four
+    // glyphs fit before column 320, and nothing reaches the next row's start.
+    const std::vector<u16> before = image_.pixels();
+    overlay_text.x                = 300;
     overlay_text.text.fill('W');
     overlay_text_draw();
-    SUCCEED();
+    auto lit = [&](u32 x0, u32 x1, u32 y0, u32 y1) {
+        u32 n = 0;
+        for (u32 y = y0; y < y1; ++y)
+            for (u32 x = x0; x < x1; ++x) n += at(x, y) == 0xFFFF;
+        return n;
+    };
+    const u32 glyph = lit(300, 305, 3, 11);
+    EXPECT_GT(glyph, 0u);
+    for (u32 k = 1; k < 4; ++k) EXPECT_EQ(lit(300 + 5 * k, 305 + 5 * k, 3, 11), glyph) << k;
+    u32 changed_elsewhere = 0;
+    for (u32 y = 0; y < 224; ++y)
+        for (u32 x = 0; x < 320; ++x)
+            changed_elsewhere += (x < 300 || y < 3 || y >= 11) && at(x, y) != before[y * 320 + x];
+    EXPECT_EQ(changed_elsewhere, 0u);
 }
 
 TEST_F(LineOutputTest, SurfaceClearStaysInsideTheSurface) {

@@ -71,8 +71,10 @@ TEST_F(FileCommandsTest, AutomaticStateNamesTakeTheFolderGameAndSlot) {
     state_save_dialog();  // always the program's own type
     EXPECT_TRUE(fs::exists(folder / "GAME.VK4"));
 
-    EXPECT_EQ(state_load_dialog(), 1u);  // no GAME.GS4: nothing happens, nothing is said
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(state_load_dialog(), 1u);  // no GAME.GS4: nothing is loaded, and that is said
+    EXPECT_EQ(ui.messages, std::vector<std::string>{std::string(kStateFileMissingText) + " " +
+                                                    (folder / "GAME.GS4").string() + "."});
+    ui.messages.clear();
     std::ofstream(folder / "GAME.GS4") << "too short to be a state";
     state_load_dialog();
     EXPECT_EQ(ui.messages, std::vector<std::string>{lang_text(lang::TXT_STATE_LOAD_FAILED)});

@@ -14,6 +14,7 @@
 #include "genesis/state/save_state.h"
 #include "genesis/z80/genesis_z80.h"
 #include "runtime/machine_table.h"
+#include "sms/sms.h"
 
 namespace varn {
 namespace {
@@ -48,6 +49,8 @@ TEST(StateFileNames, SaveNamesSlotsAndAutomaticNames) {
     EXPECT_EQ(state_automatic_name("saves", "GAME", true, 4), fs::path("saves") / "GAME.GS4");
     EXPECT_EQ(state_automatic_name("saves", "GAME", false, 4), fs::path("saves") / "GAME.VK4");
 }
+
+std::vector<u8> genecyst_image(u32 pc);
 
 class StateFileTest : public MediaMachineTest {
   protected:
@@ -101,15 +104,53 @@ TEST_F(StateFileTest, BadFilesAreRefusedAndChangeNothing) {
     EXPECT_TRUE(std::equal(ram_before.begin(), ram_before.end(), m68k_ram.begin()));
 }
 
-TEST_F(StateFileTest, SavingIsRefusedForAMachineWithoutItsOwnBlock) {
+TEST_F(StateFileTest, MachinesWithoutTheirOwnBlockNeitherSaveNorLoad) {
     if (!boot("sgdk-hilight-shadow.bin")) GTEST_SKIP() << "shared test images absent";
-    for (u32 kind : {kMachine32x, kMachineSms}) {
-        machine_kind = kind;
-        const auto r = state_file_save(folder / "x.VK0");
-        EXPECT_EQ(r.status, MediaStatus::kFailed);
-        EXPECT_EQ(r.message, kStateSaveUnsupportedText);
+    run_frames(5);
+    const fs::path good = folder / "good.VK0";
+    ASSERT_TRUE(state_file_save(good));
+    const fs::path gs = folder / "good.GS0";
+    write_bytes(gs, genecyst_image(0x200));
+    run_frames(3);
+    std::vector<u8> before(kStateMaxBytes);
+    before.resize(state_save(before));
+    const u32 width = screen_width;
+
+    struct Case {
+        u32 kind;
+        const char* save;
+        const char* load;
+        const char* genecyst;
+    };
+    const Case cases[] = {
+        {kMachine32x, kStateSaveUnsupportedText, kStateLoadUnsupportedText,
+         kStateLoadUnsupportedText},
+        {kMachineSms, kSmsNoStateText, kSmsNoStateText, kSmsNoStateText},
+        {0, kStateNoMachineText, kStateNoMachineText, kStateNoMachineText},
+        {kMachineSegaCd, nullptr, nullptr, kGsStateGenesisOnlyText},
+    };
+    for (const Case& c : cases) {
+        machine_kind = c.kind;
+        if (c.save != nullptr) {
+            const auto saved = state_file_save(folder / "x.VK0");
+            EXPECT_EQ(saved.status, MediaStatus::kFailed) << c.kind;
+            EXPECT_EQ(saved.message, c.save) << c.kind;
+            EXPECT_FALSE(fs::exists(folder / "x.VK0")) << c.kind;
+        }
+        if (c.load != nullptr) {
+            const auto loaded = state_file_load(good);
+            EXPECT_EQ(loaded.status, MediaStatus::kFailed) << c.kind;
+            EXPECT_EQ(loaded.message, c.load) << c.kind;
+        }
+        const auto imported = gs_state_file_load(gs);
+        EXPECT_EQ(imported.status, MediaStatus::kFailed) << c.kind;
+        EXPECT_EQ(imported.message, c.genecyst) << c.kind;
+
+        std::vector<u8> after(kStateMaxBytes);
+        after.resize(state_save(after));
+        EXPECT_EQ(after, before) << c.kind << ": the machine is as it was";
+        EXPECT_EQ(screen_width, width) << c.kind;
     }
-    EXPECT_EQ(folder.entries(), 0u);
 }
 
 // A Genecyst image laid out by hand: every memory and register block with its own pattern.

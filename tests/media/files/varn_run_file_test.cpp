@@ -53,5 +53,25 @@ TEST(VarnRunFiles, PatchesScreenshotsAndDemos) {
     for (const auto& p : {shot, demo, junk}) fs::remove(p);
 }
 
+TEST(VarnRunFiles, ASaveRamFileThatCannotBeWrittenFailsTheRun) {
+    // The cartridge's header declares save RAM: the close writes its file.
+    const auto cart = testdata_file("roms/genesis/sgdk-joy-test.bin");
+    if (cart.empty()) GTEST_SKIP() << "shared test images absent";
+    const auto folder = temp("brm");
+    fs::remove_all(folder);
+    write_text(folder, "a file where the save RAM folder should be");
+    auto r =
+        run_varn("--frames 2 --fake-clock --brm-path " + folder.string() + " " + cart.string());
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_NE(r.output.find(folder.string() + "/"), std::string::npos) << r.output;
+
+    fs::remove(folder);
+    fs::create_directory(folder);
+    r = run_varn("--frames 2 --fake-clock --brm-path " + folder.string() + " " + cart.string());
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_FALSE(fs::is_empty(folder)) << "the save RAM file is written";
+    fs::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace varn::test

@@ -2,6 +2,7 @@
 // reports the failure and leaves the older file as it was, with no temporary file behind.
 
 #include <fstream>
+#include <functional>
 
 #include "files_fixture.h"
 #include "genesis/io/demo_stream.h"
@@ -30,7 +31,7 @@ TEST_F(WriteFailureTest, AFullDiskReportsAndKeepsTheOlderFile) {
     demo_record_start();  // a short recording to save
     run_frames(30);
 
-    using Writer                                   = MediaResult (*)(const fs::path&);
+    using Writer                                   = std::function<MediaResult(const fs::path&)>;
     const std::pair<const char*, Writer> writers[] = {
         {"GAME.VK0", [](const fs::path& p) { return state_file_save(p); }},
         {"GAME.DEM", [](const fs::path& p) { return demo_file_save(p); }},
@@ -45,6 +46,12 @@ TEST_F(WriteFailureTest, AFullDiskReportsAndKeepsTheOlderFile) {
              run_frame();
              run_frame();
              return wav_log_stop();
+         }},
+        // The runner's picture dump.
+        {"GAME.PPM",
+         [this](const fs::path& p) {
+             const std::string error = frame.write_ppm(p.string(), 320, 224);
+             return error.empty() ? MediaResult::ok() : MediaResult::failed(error);
          }},
     };
     for (const auto& [name, write] : writers) {
@@ -61,7 +68,7 @@ TEST_F(WriteFailureTest, AFullDiskReportsAndKeepsTheOlderFile) {
         EXPECT_TRUE(write(file)) << name << " once there is room again";
         EXPECT_NE(read_file(file), older) << name;
     }
-    EXPECT_EQ(folder.entries(), 4u) << "no temporary file is left";
+    EXPECT_EQ(folder.entries(), 5u) << "no temporary file is left";
 }
 
 }  // namespace

@@ -244,6 +244,8 @@ TEST_F(CueLoad, RefusedSheets) {
         {"FILE game.iso BINARY\nTRACK 01 MODE1/2048\nTRACK 01 MODE1/2352\n",
          {lang_text(lang::ERM_FIO_LMT)}},
         {"FILE game.iso BINARY\nTRACK 01 AUDIO\n", {lang_text(lang::ERM_FIO_LMT)}},
+        // Tracks without a FILE line: no file to read them from.
+        {"TRACK 01 MODE1/2048\nINDEX 01 00:00:00\n", {kCueNoFileText}},
     };
     for (const Case& c : cases) {
         ui.messages.clear();

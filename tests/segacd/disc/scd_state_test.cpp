@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <vector>
 
 #include "base/config.h"
@@ -16,6 +17,7 @@
 #include "genesis/state/save_state.h"
 #include "media/state_file.h"
 #include "memory/memory.h"
+#include "runtime/machine_table.h"
 #include "segacd/scd_drive.h"
 #include "segacd/scd_state.h"
 
@@ -46,6 +48,11 @@ std::vector<u8> identity() { return {scd_bios_identity.begin(), scd_bios_identit
 
 class ScdState : public DiscMachine {
   protected:
+    // The blocks are loaded into a running Sega CD unless a test boots another machine.
+    void SetUp() override {
+        DiscMachine::SetUp();
+        machine_kind = kMachineSegaCd;
+    }
     void TearDown() override {
         cfg_set(cfg_brm_in_states, 0);
         cfg_set(cfg_scd_ram_cart, 1);
@@ -132,6 +139,37 @@ TEST_F(ScdState, LoadResultsAndRefusals) {
     m68k_ram[0] ^= 0xFF;
     EXPECT_EQ(scd_state_load(both), -2);
     EXPECT_NE(m68k_ram[0], ram_before[0]);  // the Genesis block was not applied either
+}
+
+TEST_F(ScdState, AStateWithASegaCdBlockIsRefusedWholeByAnyOtherMachine) {
+    const auto cart = test::testdata_file("roms/genesis/sgdk-hilight-shadow.bin");
+    if (cart.empty()) GTEST_SKIP() << "shared test image absent";
+    ASSERT_EQ(rom_load_file(cart.string(), lang::kFilterGenesis), LoadResult::kBooted);
+    ASSERT_EQ(machine_kind, kMachineGenesis);
+    for (int f = 0; f < 10; ++f) run_frame();
+    std::vector<u8> genesis(kStateMaxBytes);
+    genesis.resize(state_save(genesis));
+
+    // The Genesis state with an empty Sega CD block after it, and the block alone.
+    std::vector<u8> appended = genesis;
+    const auto empty         = block({});
+    appended.insert(appended.end(), empty.begin(), empty.end());
+    const auto path = dir / "GAME.VK0";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(appended.data()),
+               static_cast<std::streamsize>(appended.size()));
+    const auto r = state_file_load(path);
+    EXPECT_EQ(r.status, MediaStatus::kFailed);
+    EXPECT_EQ(r.message, std::string(lang_text(lang::TXT_STATE_LOAD_FAILED)));
+    EXPECT_EQ(scd_state_load(stream(empty)), -1);
+
+    std::vector<u8> after(kStateMaxBytes);
+    after.resize(state_save(after));
+    EXPECT_EQ(after, genesis) << "nothing of either state was taken";
+    // The cartridge runs on from where it was: its work RAM keeps changing.
+    const std::vector<u8> ram(m68k_ram.begin(), m68k_ram.end());
+    for (int f = 0; f < 10; ++f) run_frame();
+    EXPECT_FALSE(std::equal(ram.begin(), ram.end(), m68k_ram.begin()));
 }
 
 TEST_F(ScdState, BackupRamAndRamCartridgeFollowTheSettings) {
