@@ -57,13 +57,17 @@ base_sha=$(git -C "$root" rev-parse --verify "$base^{commit}")
 # options it needs. A new image or a new way to drive one goes here.
 image_frames() {
     case $1 in
-        *.32x) echo 300 ;;
+        *.32x) echo 450 ;;
         *.sms) echo 12000 ;;
         *) echo 8000 ;;
     esac
 }
 image_options() {
     case $1 in
+        # The 32X sound testers are started by the pad (demo files written below): the
+        # sound plays from about frame 104 (gema) and 254 (nikona).
+        */gema-soundtest_mars.32x) echo "--filter 2 --32x-system-roms off --play-demo $work_dir/gema.dem" ;;
+        */nikona-rom_mars.32x) echo "--filter 2 --32x-system-roms off --play-demo $work_dir/nikona.dem" ;;
         *.32x) echo "--filter 2 --32x-system-roms off" ;;
         *) echo "" ;;
     esac
@@ -89,6 +93,8 @@ build() {  # source folder, build folder
 }
 
 mkdir -p "$work_dir"
+"$root/bench/pad_demo.sh" "$work_dir/gema.dem" 100:c
+"$root/bench/pad_demo.sh" "$work_dir/nikona.dem" 150:start 250:c
 base_src=$work_dir/base-src
 if [ "$(cat "$base_src/.commit" 2>/dev/null)" != "$base_sha" ]; then
     rm -rf "$base_src"
