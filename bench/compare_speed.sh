@@ -84,6 +84,10 @@ done
 # ---- the two builds ---------------------------------------------------------------------
 
 build() {  # source folder, build folder
+    # A build folder made from another source tree (another clone) starts afresh.
+    if [ -f "$2/CMakeCache.txt" ] && ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$1" "$2/CMakeCache.txt"; then
+        rm -rf "$2"
+    fi
     cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CXX_COMPILER=g++ -DCMAKE_C_COMPILER=gcc \
         -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
