@@ -8,4 +8,8 @@ varn_ensure_packages
 cmake/check-includes.sh
 cmake --preset dev
 cmake --build --preset dev
-ctest --preset dev -j "$(nproc)"
+ctest --preset dev -j "$(nproc)" -LE gui
+# The window sessions drive a real X server from outside with key events and window
+# searches; on a loaded machine one can miss its moment. Each gets a second run, and the
+# first run's failure stays in the log.
+ctest --preset dev -L gui --repeat until-pass:2
