@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QShortcut>
 #include <QStatusBar>
@@ -112,10 +113,11 @@ MainFrame::MainFrame(FrameImages& images, RequestQueue& requests)
         display_geometry.target_height = h;
         fit_to_mode();
     };
-    requests_.set_wake([this] {
-        QMetaObject::invokeMethod(
-            this, [this] { drain_requests(); }, Qt::QueuedConnection);
-    });
+    // Called on the posting thread (the emulation thread): the drain, looked up once here,
+    // is queued as a method, so no callable object is made on that thread and destroyed on
+    // this one; the event Qt queues holds nothing of ours.
+    const QMetaMethod drain = metaObject()->method(metaObject()->indexOfMethod("drain_requests()"));
+    requests_.set_wake([this, drain] { drain.invoke(this, Qt::QueuedConnection); });
 
     // A picture area of 320 x 224 to begin with.
     display_->setFixedSize(320, 224);

@@ -47,12 +47,16 @@ class DisplayWidget : public QWidget {
 };
 
 class MainFrame : public QMainWindow {
+    Q_OBJECT
+
   public:
     MainFrame(FrameImages& images, RequestQueue& requests);
 
     // A request of the emulation thread (the queue's handler).
     void handle_request(const ThreadRequest& request);
-    void drain_requests();
+    // The queue's wake-up runs this on the user-interface thread, queued by name from the
+    // posting thread.
+    Q_INVOKABLE void drain_requests();
 
     // Recomputes the geometry for the screen size and stretch mode and sizes the window.
     void fit_to_mode();
