@@ -18,6 +18,7 @@
 #include "genesis/z80/genesis_z80.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "legacy/m68k_map_v024.h"
+#include "legacy/vdp_v024.h"
 #include "legacy/ym2612_v024.h"
 #include "legacy/z80_v024.h"
 #include "media/image_loader.h"
@@ -157,7 +158,6 @@ void machine_power_on_tail_v024() {
     emu_bind_slots();
     vdp_cpu_links                 = {&m68k_context_v024.irq_pending, &m68k_context_v024.irq_check,
                                      &m68k_context_v024.cycle_counter, &m68k_context_v024.slice_cycles};
-    vdp_sprite_limit_always       = true;
     m68k_successor_v024           = nullptr;  // the frame loop runs the chain itself
     m68k_z80_successor_v024       = nullptr;
     m68k_z80_bus_held_v024        = z80_bus_held;
@@ -173,9 +173,7 @@ void machine_power_on_tail_v024() {
 
     m68k_reset_v024();
     z80_reset_v024();
-    vdp_clear_state();
-    vdp_registers[0] = 0x14;
-    vdp_registers[1] = 0x02;
+    vdp_clear_state_v024();
     ym2612_timers_reset_v024();
 
     z80_busreq_v024 = 1;  // the 68000 holds the Z80 bus

@@ -14,6 +14,7 @@
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "legacy/m68k/m68k_v024.h"
+#include "legacy/vdp_v024.h"
 #include "legacy/ym2612_v024.h"
 #include "legacy/z80_v024.h"
 #include "memory/memory.h"
@@ -311,7 +312,7 @@ void vdp_write_word_port(u32 a, u32 v) {
     if (off < 4) {
         vdp_write_data(static_cast<u16>(v));
     } else if (off < 8) {
-        vdp_write_control(static_cast<u16>(v));
+        vdp_write_control_v024(static_cast<u16>(v));
     }
 }
 void vdp_write_byte_port(u32 a, u32 v) {
