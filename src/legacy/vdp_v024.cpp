@@ -84,6 +84,18 @@ void vdp_write_control_v024(u16 word) {
     for (u32 i = 0; i < 5; ++i) vdp_registers[19 + i] = dma[i];
 }
 
+bool vdp_load_context_from_image_v024(std::span<const u8> image) {
+    constexpr std::size_t kFirst = 0xFA;
+    if (image.size() < kFirst + 24) return false;
+    // The power-on clear of the command state, keeping the registers.
+    const std::array<u8, kVdpRegisterSlots> registers = vdp_registers;
+    vdp_clear_state();
+    vdp_registers = registers;  // what they derive is rebuilt by their handlers below
+    for (u32 n = 0; n < 24; ++n) vdp_write_register_v024(n << 8 | image[kFirst + n]);
+    vdp_rebuild_palette();
+    return true;
+}
+
 void vdp_clear_state_v024() {
     vdp_clear_state();
     vdp_registers[0]                  = 0x14;

@@ -14,6 +14,8 @@
 //     position p (bit 7): 8p to L - 1; an upward one: 0 to 8p - 1;
 //   the window is where both ranges hold, so register 17 alone shows nothing.
 
+#include <span>
+
 #include "base/types.h"
 #include "genesis/vdp/vdp_render.h"
 
@@ -33,6 +35,12 @@ void vdp_write_register_v024(u32 word);
 // A control-port word: register writes through the layer above; command words to the
 // VDP's own port, the DMA source and length registers kept as they were.
 void vdp_write_control_v024(u16 word);
+
+// A Genecyst state's VDP registers: the command, address, DMA and fill state cleared as at
+// power-on (the registers are not), registers 0-23 written in order from the image bytes at
+// 0xFA-0x111 through vdp_write_register_v024, then the palette rebuilt. False, nothing
+// changed, when the image is too short.
+bool vdp_load_context_from_image_v024(std::span<const u8> image);
 
 // Power-on: the main VDP's clear, then registers 0 = 0x14, 1 = 0x02, 12 = 0x01, no window,
 // and the renderers bound to this machine's window and sprite rules.

@@ -2,6 +2,7 @@
 
 #include "legacy/z80_v024.h"
 
+#include "base/endian.h"
 #include "genesis/z80/genesis_z80.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "legacy/ym2612_v024.h"
@@ -371,6 +372,27 @@ void z80_reset_v024() {
     c.i             = 0;
     c.halted        = 0;
     Core::refresh_fetch(c);
+}
+
+bool z80_load_gs_registers_v024(std::span<const u8> image) {
+    if (image.size() < 0x438) return false;
+    auto word = [&](std::size_t off) { return static_cast<u16>(load_le32(&image[off])); };
+    C& c      = z80_context_v024;
+    c.af      = word(0x404);
+    c.bc      = word(0x408);
+    c.de      = word(0x40C);
+    c.hl      = word(0x410);
+    c.ix      = word(0x414);
+    c.iy      = word(0x418);
+    c.pc      = word(0x41C);
+    c.sp      = word(0x420);
+    c.af2     = word(0x424);
+    c.bc2     = word(0x428);
+    c.de2     = word(0x42C);
+    c.hl2     = word(0x430);
+    c.i       = image[0x434];
+    Core::refresh_fetch(c);  // a PC without code stops the machine
+    return true;
 }
 
 void z80_reset_records_v024() {

@@ -21,6 +21,7 @@
 // slot.
 
 #include <array>
+#include <span>
 
 #include "base/types.h"
 #include "z80/z80.h"
@@ -50,6 +51,12 @@ u8 z80_read_byte_v024(u32 addr);
 u16 z80_read_word_v024(u32 addr);
 void z80_write_byte_v024(u32 addr, u8 value);
 void z80_write_word_v024(u32 addr, u16 value);
+
+// Takes the registers from a Genecyst state image held in memory (32-bit fields from 0x404:
+// AF, BC, DE, HL, IX, IY, PC, SP, AF', BC', DE', HL'; I at 0x434). A PC in a page without
+// code stops the machine as a jump there does. False, nothing changed, when the image is too
+// short.
+bool z80_load_gs_registers_v024(std::span<const u8> image);
 
 // Called when the Z80 stops the machine; null calls nothing (the core stops all the same).
 extern void (*z80_halt_slot_v024)();

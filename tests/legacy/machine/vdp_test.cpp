@@ -1,6 +1,9 @@
 // The earlier machine's VDP register layer: power-on values, the window rectangle, the
 // registers without side effects and the DMA registers a transfer leaves alone.
 
+#include <span>
+#include <vector>
+
 #include "legacy/vdp_v024.h"
 #include "legacy_machine_support.h"
 
@@ -92,6 +95,24 @@ TEST_F(LegacyVdpTest, DmaLeavesSourceAndLengthRegisters) {
     vdp_write_control_v024(0x0080);
     EXPECT_EQ(vdp_vram[0x80], 0xA0A1);
     EXPECT_EQ(vdp_vram[0x83], 0xA6A7);
+}
+
+TEST_F(LegacyVdpTest, GenecystRegistersThroughTheLayer) {
+    std::vector<u8> image(0x112, 0);
+    image[0xFA + 1]  = 0x44;  // display on
+    image[0xFA + 12] = 0x81;  // 320 wide
+    image[0xFA + 17] = 0x84;
+    image[0xFA + 18] = 0x9C;
+    vdp_clear_state_v024();
+    vdp_write_control_v024(0x4000);  // a pending second command word is cleared
+    EXPECT_FALSE(vdp_load_context_from_image_v024(std::span<const u8>(image).first(0x111)));
+    EXPECT_TRUE(vdp_control_state.second_word_pending);
+    ASSERT_TRUE(vdp_load_context_from_image_v024(image));
+    EXPECT_FALSE(vdp_control_state.second_word_pending);
+    EXPECT_TRUE(vdp_control_state.display_enabled);
+    EXPECT_EQ(screen_width, 320u);
+    EXPECT_EQ(vdp_window_rect_v024.first_col, 8u);
+    EXPECT_EQ(vdp_window_rect_v024.line_count, 224u);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // and the machine stop.
 
 #include <initializer_list>
+#include <span>
+#include <vector>
 
 #include "genesis/z80/genesis_z80.h"
 #include "legacy_machine_support.h"
@@ -149,6 +151,32 @@ TEST_F(LegacyZ80Test, EiImAndTheMap) {
     // The YM2612 from the Z80: a word write latches its low byte and writes its high one.
     z80_write_word_v024(0x4000, 0xFF26);
     EXPECT_EQ(ym2612_v024.timer_b_value, 0xFFu);
+}
+
+TEST_F(LegacyZ80Test, GenecystRegisters) {
+    std::vector<u8> image(0x438, 0);
+    auto field = [&](u32 off, u16 v) {
+        image[off]     = static_cast<u8>(v);
+        image[off + 1] = static_cast<u8>(v >> 8);
+    };
+    field(0x404, 0x1234);  // AF
+    field(0x41C, 0x0100);  // PC
+    field(0x420, 0x1FF0);  // SP
+    image[0x434] = 0x3C;
+    EXPECT_FALSE(z80_load_gs_registers_v024(std::span<const u8>(image).first(0x437)));
+    EXPECT_EQ(cpu().af, 0);
+    ASSERT_TRUE(z80_load_gs_registers_v024(image));
+    EXPECT_EQ(cpu().af, 0x1234);
+    EXPECT_EQ(cpu().sp, 0x1FF0);
+    EXPECT_EQ(cpu().i, 0x3C);
+    code({0x00}, 0x100);
+    z80_run_v024();
+    EXPECT_EQ(cpu().status, 0u);
+    // A PC outside the RAM pages stops the machine at the load.
+    field(0x41C, 0x4000);
+    ASSERT_TRUE(z80_load_gs_registers_v024(image));
+    EXPECT_EQ(cpu().status & 0x300, 0x300u);
+    EXPECT_EQ(stops, 1);
 }
 
 }  // namespace
