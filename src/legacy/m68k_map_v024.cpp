@@ -26,9 +26,10 @@ namespace varn {
 SaveRamWindowV024 save_ram_v024{};
 u32 cart_visible_v024 = 1;
 std::array<u8, 8> cart_banks_v024{0, 1, 2, 3, 4, 5, 6, 7};
-u32 s32x_rom_bank_v024  = 0;
-u32 z80_busreq_v024     = 1;
-u32 z80_reset_line_v024 = 0;
+u32 s32x_rom_bank_v024                = 0;
+u32 z80_busreq_v024                   = 1;
+u32 z80_reset_line_v024               = 0;
+bool (*scd_word_ram_main_owns_v024)() = nullptr;
 S32xSetsV024 m68k_s32x_sets_v024{m68k_unmapped_set, m68k_unmapped_set, m68k_unmapped_set,
                                  m68k_unmapped_set};
 
@@ -92,6 +93,21 @@ using CartBytes      = ByBytes<cart_read_byte, cart_write_byte>;
 using CartWideWrites = ByBytes<cart_read_byte, cart_write_byte_above_vectors>;
 
 u32 boot_rom_read_byte(u32 a) { return gen_boot_rom[a & (kBootRomSize - 1)]; }
+
+// ---- Sega CD windows -----------------------------------------------------------------------
+
+u32 scd_bios_read_byte(u32 a) { return scd_bios[a & (kScdBiosSize - 1)]; }
+u32 prg_ram_read_byte(u32 a) { return scd_prg_ram[a & 0x1FFFF]; }
+void prg_ram_write_byte(u32 a, u32 v) { scd_prg_ram[a & 0x1FFFF] = static_cast<u8>(v); }
+bool word_ram_reachable() {
+    return scd_word_ram_main_owns_v024 == nullptr || scd_word_ram_main_owns_v024();
+}
+u32 word_ram_read_byte(u32 a) {
+    return word_ram_reachable() ? scd_word_ram[a & (kScdWordRamSize - 1)] : a & 0xFF;
+}
+void word_ram_write_byte(u32 a, u32 v) {
+    if (word_ram_reachable()) scd_word_ram[a & (kScdWordRamSize - 1)] = static_cast<u8>(v);
+}
 
 // 0x880000: the cartridge from offset 0; 0x900000: through the 32X ROM bank. Read only.
 u32 cart_window_read_byte(u32 a) { return cart_rom[a & 0x7FFFF]; }
@@ -407,6 +423,39 @@ constexpr M68kHandlerSet kOverwriteSet{S32xSlotSets::ow_rb, S32xSlotSets::ow_rw,
                                        S32xSlotSets::ow_ww, S32xSlotSets::ow_wl};
 }  // namespace
 
+namespace {
+constexpr M68kHandlerSet kScdBiosSet = ByBytes<scd_bios_read_byte, ignore_write>::kSet;
+constexpr M68kHandlerSet kPrgRamSet  = ByBytes<prg_ram_read_byte, prg_ram_write_byte>::kSet;
+constexpr M68kHandlerSet kWordRamSet = ByBytes<word_ram_read_byte, word_ram_write_byte>::kSet;
+}  // namespace
+
+const std::array<M68kMapRun, 24> m68k_map_segacd_v024{{
+    {&kScdBiosSet, 32},                   // 0x000000 Sega CD BIOS
+    {&kPrgRamSet, 32},                    // 0x020000 PRG-RAM, first 128 KB
+    {&m68k_unmapped_set, 448},            // 0x040000
+    {&kWordRamSet, 128},                  // 0x200000 word RAM
+    {&m68k_unmapped_set, 896},            // 0x280000
+    {&m68k_unmapped_set, 64},             // 0x600000 reads the address
+    {&m68k_unmapped_set, 447},            // 0x640000
+    {&m68k_unmapped_set, 1},              // 0x7FF000 reads the address
+    {&m68k_unmapped_set, 64},             // 0x800000
+    {&kFrameBufferSet, 32},               // 0x840000 32X frame buffer
+    {&kOverwriteSet, 32},                 // 0x860000 its overwrite image
+    {&m68k_cart_window_set_v024, 128},    // 0x880000
+    {&m68k_banked_window_set_v024, 256},  // 0x900000
+    {&m68k_z80_area_set_v024, 16},        // 0xA00000 Z80 area
+    {&m68k_io_set_v024, 1},               // 0xA10000 I/O
+    {&m68k_z80_control_set_v024, 1},      // 0xA11000 Z80 bus request and reset
+    {&m68k_scd_gate_array_set, 1},        // 0xA12000 Sega CD gate array
+    {&m68k_cart_control_set_v024, 1},     // 0xA13000 cartridge control
+    {&m68k_z80_control_set_v024, 1},      // 0xA14000 boot ROM switch
+    {&kS32xRegsSet, 1},                   // 0xA15000 32X system registers
+    {&m68k_unmapped_set, 490},            // 0xA16000
+    {&m68k_vdp_set_v024, 1},              // 0xC00000 VDP ports
+    {&m68k_unmapped_set, 1007},           // 0xC01000
+    {&m68k_work_ram_set_v024, 16},        // 0xFF0000 work RAM
+}};
+
 const std::array<M68kMapRun, 19> m68k_map_cart_v024{{
     {&m68k_cart_set_v024, 1024},          // 0x000000 cartridge
     {&m68k_unmapped_set, 512},            // 0x400000
@@ -437,6 +486,8 @@ void m68k_lay_map_v024(std::span<const M68kMapRun> runs) {
         }
     }
 }
+
+void m68k_map_segacd_reset_v024() { m68k_lay_map_v024(m68k_map_segacd_v024); }
 
 void m68k_build_memory_map_v024() { m68k_lay_map_v024(m68k_map_cart_v024); }
 
@@ -482,14 +533,15 @@ void cart_bank_copy_v024(u32 slot, u32 source_offset) {
 }
 
 void m68k_map_reset_records_v024() {
-    save_ram_v024       = SaveRamWindowV024{};
-    cart_visible_v024   = 1;
-    cart_banks_v024     = {0, 1, 2, 3, 4, 5, 6, 7};
-    s32x_rom_bank_v024  = 0;
-    z80_busreq_v024     = 1;
-    z80_reset_line_v024 = 0;
-    m68k_s32x_sets_v024 = {m68k_unmapped_set, m68k_unmapped_set, m68k_unmapped_set,
-                           m68k_unmapped_set};
+    save_ram_v024               = SaveRamWindowV024{};
+    cart_visible_v024           = 1;
+    cart_banks_v024             = {0, 1, 2, 3, 4, 5, 6, 7};
+    s32x_rom_bank_v024          = 0;
+    z80_busreq_v024             = 1;
+    z80_reset_line_v024         = 0;
+    scd_word_ram_main_owns_v024 = nullptr;
+    m68k_s32x_sets_v024         = {m68k_unmapped_set, m68k_unmapped_set, m68k_unmapped_set,
+                                   m68k_unmapped_set};
     bank_source.clear();
     m68k_build_memory_map_v024();
 }

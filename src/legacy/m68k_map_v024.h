@@ -79,14 +79,25 @@ extern S32xSetsV024 m68k_s32x_sets_v024;
 
 // ---- Maps ----------------------------------------------------------------------------
 
-// The region lists of the Genesis/32X machine and of the Sega CD machine.
+// The region lists of the Genesis/32X machine and of the Sega CD machine. The Sega CD map
+// is the cartridge map from 0x840000 up; below it: the BIOS (0x000000-0x01FFFF, read only),
+// the first 128 KB of PRG-RAM (0x020000-0x03FFFF, whatever bank the memory mode names),
+// word RAM (0x200000-0x27FFFF, the 256 KB twice, reached only while the main CPU owns it),
+// and unmapped pages (0x600000-0x63FFFF and 0x7FF000 among them: they read as the address).
 extern const std::array<M68kMapRun, 19> m68k_map_cart_v024;
+extern const std::array<M68kMapRun, 24> m68k_map_segacd_v024;
+
+// Slot to the Sega CD unit: true while the main CPU owns word RAM (the owner flag is 0).
+// Null: it does.
+extern bool (*scd_word_ram_main_owns_v024)();
 
 // Start-up: lays the cartridge map.
 void m68k_build_memory_map_v024();
 // Genesis power-on: the cartridge map again; with the boot ROM on (GENUseSystemROM) and
 // the cartridge not yet visible, page 0 is the boot ROM's.
 void m68k_map_reset_v024();
+// Sega CD power-on: lays the Sega CD map.
+void m68k_map_segacd_reset_v024();
 // Lays a region list from page 0 (the counts add up to 4096).
 void m68k_lay_map_v024(std::span<const M68kMapRun> runs);
 

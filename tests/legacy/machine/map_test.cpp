@@ -33,6 +33,34 @@ TEST_F(LegacyMapTest, RunListCoversTheSpaceInOrder) {
     }
 }
 
+TEST_F(LegacyMapTest, SegaCdMap) {
+    u32 pages = 0;
+    for (const M68kMapRun& run : m68k_map_segacd_v024) pages += run.pages;
+    EXPECT_EQ(pages, kM68kBusPages);
+    m68k_map_segacd_reset_v024();
+    scd_bios[0x10]       = 0xB1;
+    scd_prg_ram[0x10]    = 0x21;
+    scd_prg_ram[0x20010] = 0x22;  // bank 1: not reached through the window
+    EXPECT_EQ(m68k_read_byte_v024(0x000010) & 0xFF, 0xB1u);
+    m68k_write_byte_v024(0x000010, 0);
+    EXPECT_EQ(scd_bios[0x10], 0xB1);
+    EXPECT_EQ(m68k_read_byte_v024(0x020010) & 0xFF, 0x21u);
+    m68k_write_word_v024(0x03FFFF, 0x1234);  // the window's last byte, then unmapped
+    EXPECT_EQ(scd_prg_ram[0x1FFFF], 0x12);
+    EXPECT_EQ(scd_prg_ram[0x20000], 0x00);
+    // Word RAM only while the main CPU owns it.
+    m68k_write_word_v024(0x200000, 0xABCD);
+    EXPECT_EQ(scd_word_ram[0], 0xAB);
+    EXPECT_EQ(m68k_read_word_v024(0x240000), 0xABCDu);  // the 256 KB twice
+    scd_word_ram_main_owns_v024 = [] { return false; };
+    EXPECT_EQ(m68k_read_word_v024(0x200000) & 0xFFFF, 0x0001u);
+    m68k_write_byte_v024(0x200000, 0);
+    EXPECT_EQ(scd_word_ram[0], 0xAB);
+    EXPECT_EQ(m68k_read_long_v024(0x7FF010), 0x7FF010u);
+    EXPECT_EQ(m68k_read_long_v024(0x600000), 0x600000u);
+    EXPECT_EQ(m68k_page_table_v024[0xFF0], &m68k_work_ram_set_v024);
+}
+
 TEST_F(LegacyMapTest, UnmappedReadsGiveTheAddressAndWritesVanish) {
     for (const u32 addr : {0x400000u, 0x7FF000u, 0xA16000u, 0xC01000u, 0xFEFFFEu}) {
         SCOPED_TRACE(addr);
