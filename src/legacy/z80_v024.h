@@ -34,8 +34,8 @@ inline constexpr s32 kZ80SliceCyclesV024 = -80;
 extern z80_cpu_context z80_context_v024;
 extern u32 z80_bank_v024;  // 68000 address bits 15-23 of the window at 0x8000
 
-// The dispatch tables: the core's with the older instructions in place (start-up).
-extern Z80DispatchTables z80_tables_v024;
+// The dispatch tables: the core's with the older instructions in place (start-up;
+// z80_v024_ops.h holds the older set over any bus).
 void z80_build_tables_v024();
 // The number of entries that differ from the core's tables (123 once built).
 u32 z80_overridden_entries_v024();
