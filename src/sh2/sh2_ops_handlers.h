@@ -807,6 +807,13 @@ u32 op_trapa(u32 ir) {
 // The pattern list
 // ---------------------------------------------------------------------------------------
 
+// SHLL's mask: the main table gives it 0x4n00 alone; the older table takes every 0x4nm0 that
+// no later entry claims (0x4n30 and the like shift Rn left instead of halting).
+template <class I>
+constexpr u16 shll_mask() {
+    return kOwnFlow<I> ? 0xF00F : 0xF0FF;
+}
+
 template <class I>
 constexpr std::array<OpcodePattern<Sh2Handler>, kSh2PatternCount> patterns() {
     using enum Ctl;
@@ -867,7 +874,7 @@ constexpr std::array<OpcodePattern<Sh2Handler>, kSh2PatternCount> patterns() {
         {&op_dmuls<I>, 0x300D, 0xF00F},
         {&op_addc<I>, 0x300E, 0xF00F},
         {&op_addv<I>, 0x300F, 0xF00F},
-        {&op_shll<I>, 0x4000, 0xF0FF},
+        {&op_shll<I>, 0x4000, shll_mask<I>()},
         {&op_dt<I>, 0x4010, 0xF0FF},
         {&op_shll<I>, 0x4020, 0xF0FF},  // SHAL
         {&op_shlr<I>, 0x4001, 0xF0FF},
