@@ -83,7 +83,13 @@ Sh2WriteFn write_override(u32 a) {
 template <bool S, u32 N>
 bool has_region(u32 a) {
     const u32 page = a >> 20;
-    if (reads<N>(main_pages<S>())[page] == &sh2_unmapped_read) return false;
+    if (page >= 0x400) {
+        if (page == 0xC00) return (a & 0xFFFFF) < kSh2CacheArraySize;
+        if (page == 0xFFF)
+            return a >= 0xFFFFFE00u &&
+                   reads<N>(main_regs<S>().onchip)[a & 0x1FF] != &sh2_unmapped_read;
+        return false;
+    }
     const u32 mirrored = page & 0x1FF;  // the cache-through mirror repeats the map
     if (mirrored == 0) {
         switch (page0_area<S>(a)) {
@@ -101,10 +107,8 @@ bool has_region(u32 a) {
     }
     if (mirrored >= 0x040 && mirrored < 0x060)
         return (a & 0x1FFFFFFF) - 0x04000000u < 2 * kS32xFrameBufferSize;
-    if (page == 0xC00) return (a & 0xFFFFF) < kSh2CacheArraySize;
-    if (page == 0xFFF)
-        return a >= 0xFFFFFE00u && reads<N>(main_regs<S>().onchip)[a & 0x1FF] != &sh2_unmapped_read;
-    return true;
+    // The cartridge window and SDRAM (through both of its pages).
+    return (mirrored >= 0x020 && mirrored < 0x024) || mirrored == 0x060 || mirrored == 0x0C0;
 }
 
 template <bool S, u32 N>

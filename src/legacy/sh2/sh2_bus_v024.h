@@ -5,9 +5,11 @@
 //     bits above a byte or word stay zero, as for every read); writes there vanish;
 //   - named registers can be given older routines (`sh2_register_overrides_v024`): the 32X
 //     code of the earlier release puts its own 0x4000 write and 0x410A read there.
-// "Without a region": a page the main map leaves unmapped, and within mapped pages the
-// addresses its handlers answer with nothing: the holes of page 0, system, VDP and on-chip
-// registers that nobody filled, the cache page past its 2 KB, the frame-buffer pages past
+// "Without a region": a page the main map leaves without a memory (the map below repeats at
+// +0x20000000: page 0, the cartridge at 0x020-0x023, the frame buffer at 0x040-0x05F, SDRAM
+// at 0x060 and 0x0C0; then the cache page 0xC00 and the on-chip page 0xFFF), and within those
+// pages the addresses the main handlers answer with nothing: the holes of page 0, system, VDP and
+// on-chip registers that nobody filled, the cache page past its 2 KB, the frame-buffer pages past
 // their two windows and the on-chip page below 0xFFFFFE00.
 
 #include "base/types.h"
