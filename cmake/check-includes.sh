@@ -34,7 +34,7 @@ floors='
 70  s32x
 70  segacd
 75  legacy/s32x
-75  legacy/segacd
+82  legacy/segacd
 80  media
 85  legacy
 90  compose
