@@ -4,6 +4,8 @@
 
 #include "base/endian.h"
 #include "genesis/vdp/render_output.h"
+#include "genesis/vdp/vdp.h"
+#include "genesis/vdp/vdp_render.h"
 #include "sh2/sh2_bus.h"
 
 namespace varn {
@@ -74,15 +76,15 @@ void put(const FrameSurface& s, u32 row, const u16* px, u32 count, bool doubled)
 
 }  // namespace
 
-bool s32x_frame_copy_v024(u32 render_mode, const S32xComposeInputV024& in,
-                          const FrameSurface& surface, ScanlineMasksV024 masks) {
-    const u32 bitmap = (render_mode >> 4) & 3;
+bool s32x_frame_copy_v024(u32 mode, const S32xComposeInputV024& in, const FrameSurface& surface,
+                          S32xScanlineMasksV024 masks) {
+    const u32 bitmap = (mode >> 4) & 3;
     if (bitmap == 0 || in.genesis == nullptr || in.colours == nullptr ||
         in.frame_buffer == nullptr || in.palette == nullptr || in.frame_buffer_bytes < 2 ||
         (in.frame_buffer_bytes & (in.frame_buffer_bytes - 1)) != 0 || surface.pixels == nullptr)
         return false;
-    const bool doubled  = (render_mode & 4) != 0;
-    const bool priority = (render_mode & 8) != 0;
+    const bool doubled  = (mode & 4) != 0;
+    const bool priority = (mode & 8) != 0;
     Composer c{in};
     if (bitmap != 2) c.convert_palette();
     std::array<u16, kFrameWidthV024> out{};
@@ -106,6 +108,29 @@ S32xComposeInputV024 s32x_compose_input_v024(const u8* genesis,
     return {genesis, colours,
             sh2_memory + kS32xFrameBufOffset + (s32x_fb_display & 1) * kS32xFrameBufferSize,
             kS32xFrameBufferSize, sh2_memory + kS32xPaletteOffset};
+}
+
+void s32x_frame_copy_machine_v024(const FrameSurface& surface, S32xScanlineMasksV024 masks) {
+    const S32xComposeInputV024 in = s32x_compose_input_v024(vdp_line_buffer.data(), &colour_lut);
+    if (s32x_frame_copy_v024(render_mode_load(), in, surface, masks)) return;
+    // A blank 32X layer: the Genesis picture through the colours, single or doubled.
+    const bool doubled = (render_mode_load() & 4) != 0;
+    for (u32 y = 0; y < kFrameRowsV024; ++y) {
+        const u32 row = surface.y + (doubled ? 2 * y : y);
+        for (u32 p = 0; p < kFrameWidthV024; ++p) {
+            const u16 px = colour_lut[vdp_line_buffer[y * kFrameRowBytesV024 + p]];
+            for (u32 r = 0; r < (doubled ? 2u : 1u); ++r) {
+                if (row + r >= surface.height) continue;
+                const u16 v =
+                    r == 0 ? px : static_cast<u16>(((px >> 1) & masks.half) + (px & masks.keep));
+                for (u32 k = 0; k < (doubled ? 2u : 1u); ++k) {
+                    const u32 x = surface.x + (doubled ? 2 * p : p) + k;
+                    if (x < surface.width)
+                        surface.pixels[static_cast<std::size_t>(row + r) * surface.pitch + x] = v;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace varn

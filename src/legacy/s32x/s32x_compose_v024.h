@@ -37,7 +37,7 @@ struct S32xComposeInputV024 {
 };
 
 // The second row of a doubled pair, per 16-bit pixel: ((pixel >> 1) & half) + (pixel & keep).
-struct ScanlineMasksV024 {
+struct S32xScanlineMasksV024 {
     u16 half = 0;
     u16 keep = 0xFFFF;
 };
@@ -46,11 +46,15 @@ struct ScanlineMasksV024 {
 // surface at its picture origin; nothing is written outside the surface. False, with
 // nothing drawn, for a blank 32X mode or a missing input.
 bool s32x_frame_copy_v024(u32 render_mode, const S32xComposeInputV024& in,
-                          const FrameSurface& surface, ScanlineMasksV024 masks = {});
+                          const FrameSurface& surface, S32xScanlineMasksV024 masks = {});
 
 // The input as the machine holds it: the given Genesis picture and colours, the displayed
 // 32X frame buffer and the palette from the SH-2 memories.
 S32xComposeInputV024 s32x_compose_input_v024(const u8* genesis,
                                              const std::array<u16, 256>* colours);
+
+// The machine's frame copy for the 32X modes: the frame in the VDP's line buffer, colour_lut,
+// the 32X memories, by the render mode; with a blank 32X mode the Genesis picture alone.
+void s32x_frame_copy_machine_v024(const FrameSurface& surface, S32xScanlineMasksV024 masks);
 
 }  // namespace varn

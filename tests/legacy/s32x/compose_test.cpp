@@ -54,7 +54,7 @@ class LegacyCompose : public ::testing::Test {
             }
         }
     }
-    bool compose(u32 mode, ScanlineMasksV024 masks = {}) {
+    bool compose(u32 mode, S32xScanlineMasksV024 masks = {}) {
         S32xComposeInputV024 in{genesis.data(), &colours, fb.data(), 0x20000, palette.data()};
         FrameSurface s{surface_pixels.data(), 640, 640, 448, 0, 0};
         return s32x_frame_copy_v024(mode, in, s, masks);
@@ -133,7 +133,7 @@ TEST_F(LegacyCompose, DoubleSizeWritesEveryPixelTwiceAndTheSecondRowThroughTheMa
     const u16 red = host(0x001F);
     struct Case {
         const char* name;
-        ScanlineMasksV024 masks;
+        S32xScanlineMasksV024 masks;
         u16 second;
     };
     const Case cases[] = {
