@@ -157,15 +157,4 @@ void sh2_build_memory_map_v024() {
     build<true>(sh2s_page_tables_v024);
 }
 
-bool sh2_has_region_v024(u32 core, u32 addr, u32 bytes) {
-    switch (bytes) {
-        case 1:
-            return core ? has_region<true, 1>(addr) : has_region<false, 1>(addr);
-        case 2:
-            return core ? has_region<true, 2>(addr) : has_region<false, 2>(addr);
-        default:
-            return core ? has_region<true, 4>(addr) : has_region<false, 4>(addr);
-    }
-}
-
 }  // namespace varn

@@ -40,9 +40,6 @@ extern Sh2PageTables sh2s_page_tables_v024;
 // with a region on to them.
 void sh2_build_memory_map_v024();
 
-// True when a read of `bytes` (1, 2 or 4) at `addr` finds a region on that core's bus.
-bool sh2_has_region_v024(u32 core, u32 addr, u32 bytes);
-
 inline u32 sh2_read_byte_v024(u32 a) { return sh2_page_tables_v024.read_byte[a >> 20](a); }
 inline u32 sh2_read_word_v024(u32 a) { return sh2_page_tables_v024.read_word[a >> 20](a); }
 inline u32 sh2_read_long_v024(u32 a) { return sh2_page_tables_v024.read_long[a >> 20](a); }
