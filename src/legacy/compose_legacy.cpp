@@ -4,6 +4,7 @@
 #include "legacy/genesis_v024.h"
 #include "legacy/m68k/m68k_v024.h"
 #include "legacy/m68k_map_v024.h"
+#include "legacy/s32x_record_v024.h"
 #include "legacy/z80_v024.h"
 #include "media/machine_boot.h"
 
@@ -47,6 +48,9 @@ void compose_varn_legacy() {
     static const MachineRecord genesis = legacy_genesis_side(kMachineGenesis);
     machine_table_bind(genesis);
     // The 32X and Sega CD records are bound here, after their units' one-time set-up.
+    s32x_init_v024();
+    static const MachineRecord s32x = legacy_s32x_record();
+    machine_table_bind(s32x);
 }
 
 }  // namespace varn
