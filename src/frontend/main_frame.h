@@ -19,6 +19,7 @@
 #include <atomic>
 #include <functional>
 
+#include "frontend/frontend_profile.h"
 #include "frontend/host/display_geometry.h"
 #include "frontend/host/frame_images.h"
 #include "frontend/host/request_queue.h"
@@ -48,7 +49,8 @@ class DisplayWidget : public QWidget {
 
 class MainFrame : public QMainWindow {
   public:
-    MainFrame(FrameImages& images, RequestQueue& requests);
+    MainFrame(FrameImages& images, RequestQueue& requests,
+              const FrontendProfile& profile = main_frontend_profile());
 
     // A request of the emulation thread (the queue's handler).
     void handle_request(const ThreadRequest& request);
@@ -97,6 +99,7 @@ class MainFrame : public QMainWindow {
 
     FrameImages& images_;
     RequestQueue& requests_;
+    const FrontendProfile& profile_;
     DisplayWidget* display_ = nullptr;
     QtMenu* menu_           = nullptr;
     std::array<QLabel*, 4> panes_{};
