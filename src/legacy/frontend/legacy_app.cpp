@@ -3,6 +3,7 @@
 #include "base/config.h"
 #include "cddrive/cd_drive_table.h"
 #include "compose/compose.h"
+#include "frontend/host/sound_output.h"
 #include "frontend/main_frame.h"
 #include "frontend/qt_menu.h"
 #include "legacy/frontend/legacy_config.h"
@@ -60,7 +61,7 @@ void LegacyApp::dll_bind_optional() {
 }
 
 // The earlier release opens no sound device.
-void LegacyApp::sound_init() {}
+void LegacyApp::sound_init() { sound()->init_silent(); }
 
 void LegacyApp::ini_write() {
     if (ini_file_path.empty()) return;
