@@ -16,7 +16,8 @@
 namespace varn {
 
 std::array<u8, kLineBufferRows * kLineBufferPitch> vdp_line_buffer{};
-u32 vdp_render_line_number = 0;
+u32 vdp_render_line_number   = 0;
+bool vdp_sprite_limit_always = false;
 
 namespace {
 
@@ -528,7 +529,7 @@ const SpriteWalk& walk_sprite_list(u32 table_words, u32 max_visits) {
 template <bool kDouble>
 void render_sprites(u32 line) {
     const auto& s    = st();
-    const bool limit = cfg(cfg_gen_sprite_limit) != 0;
+    const bool limit = vdp_sprite_limit_always || cfg(cfg_gen_sprite_limit) != 0;
     const u32 table  = s.sprite_table_size;
     // A link back to a sprite already visited ends the list. The walk does not keep track:
     // from such a link on it would only visit sprites again, and a sprite drawn again adds

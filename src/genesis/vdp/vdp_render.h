@@ -22,6 +22,10 @@ extern std::array<u8, kLineBufferRows * kLineBufferPitch> vdp_line_buffer;
 // The line the renderers work on (0-223).
 extern u32 vdp_render_line_number;
 
+// The sprite limits (sprites a frame, a line, pixels a line) apply whatever the sprite-limit
+// setting says: a machine whose VDP always applies them sets it (false: by the setting).
+extern bool vdp_sprite_limit_always;
+
 void vdp_render_plane_b();
 void vdp_render_plane_a();
 void vdp_render_window();
