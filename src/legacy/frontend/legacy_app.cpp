@@ -2,15 +2,16 @@
 
 #include "base/config.h"
 #include "cddrive/cd_drive_table.h"
-#include "compose/compose.h"
 #include "frontend/host/sound_output.h"
 #include "frontend/main_frame.h"
 #include "frontend/qt_menu.h"
+#include "legacy/compose_legacy.h"
 #include "legacy/frontend/legacy_config.h"
 #include "legacy/frontend/legacy_files.h"
 #include "legacy/frontend/legacy_menu.h"
 #include "media/file_commands.h"
 #include "media/optional_libs.h"
+#include "media/state_file.h"
 #include "settings/config_paths.h"
 #include "settings/option_model.h"
 
@@ -25,11 +26,6 @@ const FrontendProfile& legacy_profile() {
 
 }  // namespace
 
-void compose_varn_legacy() {
-    // The machines of the main program stand in until the earlier release's own are bound.
-    compose_varn();
-}
-
 LegacyApp::LegacyApp() : EmuApp(legacy_profile()) {}
 
 void LegacyApp::refresh_own_checks() {
@@ -40,7 +36,11 @@ void LegacyApp::refresh_own_checks() {
                                  (cfg(legacy_scd_cartridge_brms) & 1) != 0);
 }
 
-void LegacyApp::compose() { compose_varn_legacy(); }
+void LegacyApp::compose() {
+    compose_varn_legacy();
+    // Genecyst states load into the earlier machine's own CPUs.
+    gs_registers_slot = legacy_gs_load_registers;
+}
 
 // The earlier release made no processor test; this build needs none.
 bool LegacyApp::cpu_check() { return true; }

@@ -26,7 +26,4 @@ class LegacyApp : public EmuApp {
     bool file_command(u32 id) override;
 };
 
-// The earlier release's machines bound into the program's tables.
-void compose_varn_legacy();
-
 }  // namespace varn

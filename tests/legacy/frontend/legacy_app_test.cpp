@@ -14,6 +14,7 @@
 #include "frontend/host/sound_output.h"
 #include "frontend/main_frame.h"
 #include "frontend/qt_menu.h"
+#include "genesis/state/save_state.h"
 #include "legacy/frontend/legacy_config.h"
 #include "legacy/frontend/legacy_menu.h"
 #include "media/state_file.h"
@@ -45,6 +46,7 @@ class LegacyAppTest : public EmuAppTest {
   protected:
     fs::path legacy_ini() const { return profile / "varn-legacy" / "VARN.INI"; }
     void TearDown() override {
+        gs_registers_slot = gs_state_load_registers;
         config_load_defaults(config_keys());
         EmuAppTest::TearDown();
     }

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "base/endian.h"
+#include "genesis/state/save_state.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
 #include "media/file_commands.h"
@@ -63,6 +64,7 @@ class LegacyFilesTest : public test::MediaMachineTest {
   protected:
     void SetUp() override {
         MediaMachineTest::SetUp();
+        gs_registers_slot = gs_state_load_registers;  // the main machine runs here
         media_set_ui(&ui);
         boot_names.game_name = "GAME";
         for (std::string* p : {&cfg_state_path, &cfg_screenshot_path, &cfg_patch_path})
