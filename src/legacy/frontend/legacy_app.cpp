@@ -5,10 +5,12 @@
 #include "frontend/host/sound_output.h"
 #include "frontend/main_frame.h"
 #include "frontend/qt_menu.h"
+#include "genesis/io/demo_stream.h"
 #include "legacy/compose_legacy.h"
 #include "legacy/frontend/legacy_config.h"
 #include "legacy/frontend/legacy_files.h"
 #include "legacy/frontend/legacy_menu.h"
+#include "legacy/genesis_v024.h"
 #include "media/file_commands.h"
 #include "media/optional_libs.h"
 #include "media/state_file.h"
@@ -97,6 +99,12 @@ bool LegacyApp::file_command(u32 id) {
             if (last_picture(picture)) legacy_screenshot_save_dialog(picture);
             return true;
         }
+        case cmd::kReset:
+            // The machine in memory restarts; the image and its save RAM stay as they are.
+            demo_recording.store(0);
+            demo_mode.store(0);
+            emu_reboot_sequence_v024();
+            return true;
         case cmd::kSaveWaveLog:
         case cmd::kHelpDatabase:
         case cmd::kAboutKestgen:

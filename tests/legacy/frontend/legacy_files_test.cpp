@@ -14,6 +14,7 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/vdp.h"
 #include "genesis/z80/genesis_z80.h"
+#include "legacy/machine/legacy_machine_support.h"
 #include "media/file_commands.h"
 #include "media/files/files_fixture.h"
 #include "media/image_loader.h"
@@ -232,6 +233,52 @@ TEST_F(LegacyFilesTest, PatchesReadRunRecordsAsPublishedAndStopAtTheEndOfTheImag
     EXPECT_EQ(cart_rom[0x10], 0);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], lang_text(lang::ERM_FIO_IP));
+}
+
+class LegacyGenecystTest : public test::LegacyMachineFixture {
+  protected:
+    void TearDown() override {
+        gs_registers_slot = gs_state_load_registers;
+        machine_kind      = 0;
+        LegacyMachineFixture::TearDown();
+    }
+};
+
+TEST_F(LegacyGenecystTest, AStateLoadsIntoTheEarlierMachinesOwnCpusAndRunsOn) {
+    const auto image = test::testdata_file("roms/genesis/sgdk-hilight-shadow.bin");
+    if (image.empty()) GTEST_SKIP() << "shared test images absent";
+    const auto bytes = test::read_file(image);
+    std::copy(bytes.begin(), bytes.end(), cart_rom.begin());
+    machine_kind = kMachineGenesis;
+    genesis_power_on_machine_v024();
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(run_frame_v024(), FrameResult::kFrameEnd);
+    gs_registers_slot = legacy_gs_load_registers;
+
+    std::vector<u8> gs(kGsStateFileBytes, 0);
+    const u32 entry = load_be32(&cart_rom[4]);
+    for (u32 r = 0; r < 16; ++r) store_le32(&gs[0x80 + 4 * r], 0x100 * r + r);
+    store_le32(&gs[0xC8], entry);
+    store_le16(&gs[0xD0], 0x2700);
+    store_le32(&gs[0xD6], 0xFFFE00);
+    gs[0xFA + 1] = 0x64;
+    store_le32(&gs[0x404], 0x1234);  // AF
+    store_le32(&gs[0x41C], 0x0100);  // PC
+    store_le32(&gs[0x420], 0x1FF0);  // SP
+    const auto m68k_main_before = m68k_context.pc;
+    ASSERT_TRUE(gs_state_import(gs));
+    EXPECT_EQ(m68k_context_v024.pc, entry & 0xFFFFFF);
+    EXPECT_EQ(m68k_context_v024.regs[3], 0x303u);
+    EXPECT_EQ(m68k_context.pc, m68k_main_before) << "the main core is not this machine's";
+    EXPECT_EQ(z80_context_v024.af, 0x1234);
+    EXPECT_EQ(z80_context_v024.pc, 0x100);
+    EXPECT_EQ(z80_context_v024.sp, 0x1FF0);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(run_frame_v024(), FrameResult::kFrameEnd);
+
+    // A PC where the earlier machine has no code: refused, the registers kept.
+    store_le32(&gs[0xC8], 0xA00000);
+    const u32 pc = m68k_context_v024.pc;
+    EXPECT_EQ(gs_state_import(gs).status, MediaStatus::kFailed);
+    EXPECT_EQ(m68k_context_v024.pc, pc);
 }
 
 }  // namespace
