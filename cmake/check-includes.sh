@@ -42,6 +42,7 @@ floors='
 100 frontend/host
 101 frontend/dialogs
 102 frontend
+103 legacy/frontend
 '
 
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
