@@ -81,6 +81,14 @@ void link_to(u32 slot) {
     rp.cur_stamp = rp.kept[slot].stamp;
 }
 
+// Whether the counter skips the slice after one that ended with the record `c`: the counter
+// wrapped past 0 into the positive range, so the next slice runs nothing.
+bool next_slice_skipped(const M68kCpuContext& c) {
+    const u32 before = static_cast<u32>(c.cycle_counter);
+    const u32 after  = before + static_cast<u32>(c.slice_cycles);
+    return after < before && static_cast<s32>(before) >= 0;
+}
+
 bool read_value(u32& value) {
     const M68kWaitStop& w = m68k_wait_stop;
     if (!m68k_read_is_steady(w.address, w.size)) return false;
@@ -100,6 +108,7 @@ bool m68k_wait_replay_start() {
     m68k_wait_replay.value     = value;
     m68k_wait_replay.reg       = w.reg & 15;
     m68k_wait_replay.cur_stamp = 0;  // the CPU stands at no kept slice's end
+    m68k_wait_replay.behind    = false;
     const Identity id          = identity_now();
     if (!made.valid || !(made.identity == id)) {
         made.identity           = id;
@@ -146,10 +155,34 @@ bool m68k_wait_slice_run() {
                      c.sr.n,
                      c.sr.z,
                      c.sr.bits,
+                     next_slice_skipped(c),
                      rp.stamps,
                      0,
                      0};
     link_to(slot);
+    return true;
+}
+
+void m68k_wait_write_record(const M68kKeptSlice& k) {
+    M68kCpuContext& c            = m68k_context;
+    c.cycle_counter              = k.counter_after;
+    c.fetch_pos                  = k.pos_after;
+    c.pc                         = k.pc_after;
+    c.exit_pc                    = k.pc_after;
+    c.regs[m68k_wait_replay.reg] = k.reg_after;
+    c.sr.n                       = k.sr_n_after;
+    c.sr.z                       = k.sr_z_after;
+    c.sr.bits                    = k.sr_bits_after;
+    m68k::m68k_wait_stop.at      = k.pos_after;
+    cpu_current_context          = &c;
+}
+
+bool m68k_wait_slice_slow() {
+    m68k_wait_catch_up();
+    const M68kKeptSlice* k = m68k_wait_find();
+    if (k == nullptr) return m68k_wait_slice_run();
+    m68k_wait_write_record(*k);
+    ++m68k_wait_stats.replayed;
     return true;
 }
 

@@ -119,8 +119,10 @@ void frame_end() {
 
 // The slices of a wait stretch (wait_stretch.h), from the next one until the stretch ends:
 // the CPUs' part replayed where it can be, the rest of the chain and of the slice as always
-// (the machine has no add-on units here). The frame loop's counts go in and come back by
-// value, so that they stay in its registers.
+// (the machine has no add-on units here). The CPUs' records are brought up to date before a
+// phase change, at the stretch's end and, in the checked loop, before every slice-end probe;
+// in between nothing looks at them. The frame loop's counts go in and come back by value, so
+// that they stay in its registers.
 struct StretchRun {
     u32 phase_left;
     u32 slices;        // slices run in the stretch
@@ -134,20 +136,29 @@ template <bool kChecked>
         ++run.slices;
         const bool holds = wait_stretch_cpus();
         if ((m68k_context.status & kM68kStatusHalted) != 0 ||
-            (z80_may_run() && (z80_context.status & kZ80StatusHalted) != 0)) {
+            (z80_may_run() && (z80_context.status & kZ80StatusHalted) != 0)) [[unlikely]] {
+            wait_stretch_catch_up();
             if constexpr (kChecked) call(probe);
             run.frame_ended = run.halted = true;
             return run;
         }
         lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
+        const bool ym_moved = ym2612_state.timer_wait == 1;
         ym2612_timers_line();
-        if constexpr (kChecked) call(probe);
+        if constexpr (kChecked) {
+            wait_stretch_catch_up();
+            call(probe);
+        }
+        if (run.phase_left == 1) wait_stretch_catch_up();  // the phase ends with this slice
         if (slice_clock_tail<make_sample, phase_end>(sample_step, run.phase_left) ==
             SliceEnd::kFrameEnded) {
             run.frame_ended = true;
             return run;
         }
-        if (!holds || !wait_stretch_holds()) return run;
+        if (!holds || !wait_stretch_holds(ym_moved)) [[unlikely]] {
+            wait_stretch_catch_up();
+            return run;
+        }
     }
 }
 
@@ -161,8 +172,9 @@ template <bool kChecked>
 // plays a game tests neither on any slice.
 //
 // Without the add-on units and with the speed paths on, a wait stretch is looked for after
-// each phase change (a line's drawing or blank, the vertical blank), so that the slices in
-// between pay nothing for it.
+// every slice that leaves the 68000 where a wait loop stopped (a test of its position; the
+// stretch's own tests are spaced out after one that failed), so that a loop the CPU comes
+// back to in the middle of the vertical blank is taken there and not 500 slices later.
 template <bool kAddons, bool kChecked>
 FrameResult run_frame_loop() {
     const u32 sample_step = sample_step_for_option(cfg(cfg_sound_rate));
@@ -185,9 +197,9 @@ FrameResult run_frame_loop() {
             break;
         }
         if constexpr (kChecked) call(probe);
-        const SliceEnd end = slice_clock_tail<make_sample, phase_end>(sample_step, phase_left);
-        if (end == SliceEnd::kPhaseGoesOn) continue;
-        if (end == SliceEnd::kFrameEnded) break;
+        if (slice_clock_tail<make_sample, phase_end>(sample_step, phase_left) ==
+            SliceEnd::kFrameEnded)
+            break;
         if constexpr (!kAddons) {
             if (!(kChecked && plain) && wait_stretch_begin()) {
                 const StretchRun run = run_wait_stretch<kChecked>(sample_step, phase_left, probe);

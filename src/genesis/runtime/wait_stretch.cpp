@@ -14,8 +14,8 @@ bool wait_stretch_begin_slow() {
     WaitStretch& s = wait_stretch;
     // A loop on a port (the video chip's status) reads a value that may change with the
     // position: only loops on work RAM, which nothing writes while the machine waits.
-    bool begins = (lightgun_latch.armed | pad_timeout[0] | pad_timeout[1]) == 0 &&
-                  m68k_wait_replay_start() && m68k_wait_reads_work_ram();
+    bool begins =
+        lightgun_latch.armed == 0 && m68k_wait_replay_start() && m68k_wait_reads_work_ram();
     if (begins) {
         s.z80_runs = z80_may_run();
         begins     = !s.z80_runs || z80_wait_loop_prove();

@@ -47,23 +47,44 @@ inline bool wait_stretch_begin() {
     return wait_stretch_begin_slow();
 }
 
+// Both CPUs' records brought up to date: at a stretch's end, at each phase change (the
+// line and frame events look at them) and wherever the machine is looked at from outside.
+inline void wait_stretch_catch_up() {
+    m68k_wait_catch_up();
+    z80_wait_catch_up();
+}
+
 // The CPUs' part of a slice within a stretch: the 68000's slice, then the Z80's when it runs.
-// False when the stretch ends after this slice (the slice itself ran as it would have).
+// False when the stretch ends after this slice (the slice itself ran as it would have). A CPU
+// whose slice the chain does not cover runs with the other's record up to date.
 inline bool wait_stretch_cpus() {
-    const bool holds = m68k_wait_slice();
+    bool holds = m68k_wait_chain_step();
+    if (!holds) [[unlikely]] {
+        z80_wait_catch_up();
+        holds = m68k_wait_slice_slow();
+    }
     if ((m68k_context.status & kM68kStatusHalted) != 0) return false;
     if (!z80_may_run()) return holds && !wait_stretch.z80_runs;
-    if (holds && wait_stretch.z80_runs) return z80_wait_slice();
+    if (holds && wait_stretch.z80_runs) {
+        if (z80_wait_chain_step()) [[likely]]
+            return true;
+        m68k_wait_catch_up();
+        return z80_wait_slice_slow();
+    }
+    wait_stretch_catch_up();
     z80_run_paths_on();
     return false;
 }
 
 // After the rest of a stretch's slice (the chain, the sample, the phase change): true while
-// the stretch holds for the next slice.
-inline bool wait_stretch_holds() {
-    if ((lightgun_latch.armed | pad_timeout[0] | pad_timeout[1]) != 0) return false;
+// the stretch holds for the next slice. `ym_moved`: the YM2612's timers reached an event in
+// this slice, the only thing that changes its status while nothing writes. The six-button
+// pads' time-outs may run on: they change only the pads, which neither waiting CPU reads.
+inline bool wait_stretch_holds(bool ym_moved) {
+    if (lightgun_latch.armed != 0) return false;
     if (!m68k_wait_only_loop_due()) return false;
-    return !wait_stretch.z80_runs || z80_wait_ym_holds();
+    if (!wait_stretch.z80_runs) return true;
+    return z80_wait_no_irq_due() && (!ym_moved || z80_wait_ym_holds());
 }
 
 // Forgets what the stretches keep (power-on, tests).

@@ -29,12 +29,17 @@ bool condition_holds(u32 opcode, u32 f) {
     return ((f & kFlag[cc >> 1]) != 0) == ((cc & 1) != 0);
 }
 
+// What an instruction does with the stack: a call pushes its return address, a return pops.
+enum class Stack { kNone, kPush, kPop };
+
 // The length of the instruction whose bytes are `op`, run with flags `f`, when it reads only
-// A, F and (for LD A,(nn)) the byte at `read`, and writes only A, F and PC, else 0. CALL cc
-// and RET cc qualify when their condition does not hold: taken, they would push or pop
-// (the step looks at SP as well).
-u32 read_only_length(u32 op, u32 f, u32& read, bool& reads) {
+// A, F and (for LD A,(nn)) the byte at `read`, and writes only A, F and PC, or is a call or
+// return (`stack`: RST, CALL and RET, and CALL cc and RET cc whose condition holds), which
+// moves SP and the stack bytes as well; else 0. A call qualifies only where it stores the
+// bytes already there (prove_afresh).
+u32 read_only_length(u32 op, u32 f, u32& read, bool& reads, Stack& stack) {
     reads = false;
+    stack = Stack::kNone;
     switch (op & 0xFF) {
         case 0x00:  // NOP
         case 0x07:  // RLCA
@@ -64,7 +69,24 @@ u32 read_only_length(u32 op, u32 f, u32& read, bool& reads) {
         case 0xE8:
         case 0xF0:
         case 0xF8:
-            return condition_holds(op, f) ? 0 : 1;
+            if (condition_holds(op, f)) stack = Stack::kPop;
+            return 1;
+        case 0xC9:  // RET
+            stack = Stack::kPop;
+            return 1;
+        case 0xC7:  // RST p
+        case 0xCF:
+        case 0xD7:
+        case 0xDF:
+        case 0xE7:
+        case 0xEF:
+        case 0xF7:
+        case 0xFF:
+            stack = Stack::kPush;
+            return 1;
+        case 0xCD:  // CALL nn
+            stack = Stack::kPush;
+            return 3;
         case 0x3E:  // LD A,n
         case 0xC6:  // ALU A,n
         case 0xCE:
@@ -104,7 +126,8 @@ u32 read_only_length(u32 op, u32 f, u32& read, bool& reads) {
         case 0xEC:
         case 0xF4:
         case 0xFC:
-            return condition_holds(op, f) ? 0 : 3;
+            if (condition_holds(op, f)) stack = Stack::kPush;
+            return 3;
         default:
             return 0;
     }
@@ -117,25 +140,28 @@ bool differs_only_in_loop_fields(const z80_cpu_context& from, const z80_cpu_cont
     std::memcpy(&n, &from, sizeof n);
     n.af            = to.af;
     n.pc            = to.pc;
+    n.sp            = to.sp;
     n.r             = to.r;
     n.cycle_counter = to.cycle_counter;
     n.last_tstates  = to.last_tstates;
     return std::memcmp(&n, &to, sizeof n) == 0;
 }
 
-// A proven loop: the instructions from where the proof started (their PC, the A and F they
-// started with, and their bytes, so that a changed program is noticed), the bytes they read
-// with their values, the slice length, and the slices kept while the Z80 went round it.
+// A proven loop: the instructions from where the proof started (their PC, SP, the A and F
+// they started with, and their bytes, so that a changed program is noticed), the bytes they
+// read with their values (the stack bytes its calls store and its returns load among them),
+// the slice length, and the slices kept while the Z80 went round it.
 struct ProvenLoop {
     bool valid = false;
     u32 count  = 0;
     std::array<u16, kMaxSteps> pc{};
+    std::array<u16, kMaxSteps> sp{};
     std::array<u16, kMaxSteps> af{};
     std::array<u32, kMaxSteps> code{};  // the instruction's bytes, the rest masked off
     std::array<u32, kMaxSteps> mask{};
     u32 reads = 0;
-    std::array<u16, 4> read_at{};
-    std::array<u8, 4> read_value{};
+    std::array<u16, kZ80WaitReads> read_at{};
+    std::array<u8, kZ80WaitReads> read_value{};
     s32 budget = 0;
 };
 // A driver waits in a few loops (or in one loop whose reads change now and then): the last
@@ -184,7 +210,7 @@ bool reads_and_code_hold(const ProvenLoop& p) {
 // The Z80's state is one that the proven loop went through: its future is the loop's.
 bool stands_in(const ProvenLoop& p, const z80_cpu_context& c) {
     for (u32 i = 0; i < p.count; ++i) {
-        if (p.pc[i] == c.pc && p.af[i] == c.af) return true;
+        if (p.pc[i] == c.pc && p.af[i] == c.af && p.sp[i] == c.sp) return true;
     }
     return false;
 }
@@ -192,7 +218,7 @@ bool stands_in(const ProvenLoop& p, const z80_cpu_context& c) {
 void take_loop(u32 slot) {
     current_loop          = slot;
     const ProvenLoop& p   = loops[slot];
-    z80_wait_replay       = {kept[slot].data(), 0, 0};
+    z80_wait_replay       = {kept[slot].data(), 0, 0, false, 0};
     Z80WaitPortReads& out = z80_wait_port_reads;
     out.count             = 0;
     for (u32 k = 0; k < p.reads; ++k) {
@@ -203,10 +229,33 @@ void take_loop(u32 slot) {
     }
 }
 
+// Adds the byte at `addr`, holding `value`, to the loop's reads. False when they are full.
+bool note_read(ProvenLoop& p, u32 addr, u8 value) {
+    u32 k = 0;
+    while (k < p.reads && p.read_at[k] != addr) ++k;
+    if (k < p.reads) return true;
+    if (p.reads == p.read_at.size()) return false;
+    p.read_at[k]    = static_cast<u16>(addr);
+    p.read_value[k] = value;
+    ++p.reads;
+    return true;
+}
+
+// A call's push or a return's pop at SP `sp`: the two stack bytes lie in the RAM and, for a
+// push, already hold the return address `ret` (the store changes nothing). The bytes become
+// reads of the loop: another value there is another loop. False otherwise.
+bool stack_bytes_hold(ProvenLoop& p, Stack stack, u32 sp, u32 ret) {
+    const u32 at = stack == Stack::kPush ? sp - 2 : sp;
+    if (at + 1 >= kZ80RamSize) return false;  // below 0 (wrapped) or past the RAM
+    const u8 lo = z80_ram[at], hi = z80_ram[at + 1];
+    if (stack == Stack::kPush && (lo != (ret & 0xFF) || hi != (ret >> 8))) return false;
+    return note_read(p, at, lo) && note_read(p, at + 1, hi);
+}
+
 // Runs the instructions from the Z80's state one at a time, on the record, until the Z80
-// comes back to a PC with the A and F it had there, and puts the record back. True, with the
-// loop in `p`, when it did so running only instructions that read and write what such a loop
-// may.
+// comes back to a PC and SP with the A and F it had there, and puts the record back. True,
+// with the loop in `p`, when it did so running only instructions that read and write what
+// such a loop may: a call only where it stores the bytes already on the stack.
 bool prove_afresh(ProvenLoop& p) {
     z80_cpu_context& c = z80_context;
     p.budget           = c.slice_budget;
@@ -215,33 +264,28 @@ bool prove_afresh(ProvenLoop& p) {
     bool closed = false;
     for (u32 i = 0; i < kMaxSteps; ++i) {
         for (u32 j = 0; j < i; ++j) {
-            if (p.pc[j] == c.pc && p.af[j] == c.af) closed = true;
+            if (p.pc[j] == c.pc && p.af[j] == c.af && p.sp[j] == c.sp) closed = true;
         }
         if (closed) break;
         if (c.pc >= kCodeEnd) break;
         const u32 op = load_le32(z80_ram.data() + c.pc);
         u32 read     = 0;
         bool reads   = false;
-        const u32 n  = read_only_length(op, c.af & 0xFF, read, reads);
+        Stack stack  = Stack::kNone;
+        const u32 n  = read_only_length(op, c.af & 0xFF, read, reads, stack);
         if (n == 0) break;
         if (reads) {
             u8 value = 0;
-            if (!read_byte_of(read, value)) break;
-            u32 k = 0;
-            while (k < p.reads && p.read_at[k] != read) ++k;
-            if (k == p.reads) {
-                if (p.reads == p.read_at.size()) break;
-                p.read_at[k]    = static_cast<u16>(read);
-                p.read_value[k] = value;
-                ++p.reads;
-            }
+            if (!read_byte_of(read, value) || !note_read(p, read, value)) break;
         }
+        if (stack != Stack::kNone && !stack_bytes_hold(p, stack, c.sp, (c.pc + n) & 0xFFFF)) break;
         p.pc[i]   = c.pc;
+        p.sp[i]   = c.sp;
         p.af[i]   = c.af;
         p.mask[i] = 0xFFFFFFFFu >> (32 - 8 * n);
         p.code[i] = op & p.mask[i];
         p.count   = i + 1;
-        // Only A, F, PC and the counts may move (a taken CALL or RET moves SP).
+        // Only A, F, PC, SP and the counts may move.
         if (!step(c)) break;
     }
     std::memcpy(&c, &saved, sizeof c);
@@ -299,14 +343,16 @@ bool z80_wait_slice_run() {
     z80_run_paths_on();
     ++z80_wait_stats.run;
     if (!differs_only_in_loop_fields(before, c)) return false;
-    const u32 slot = z80_kept_slot(before.pc, before.af, before.cycle_counter);
+    const u32 slot = z80_kept_slot(before.pc, before.af, before.sp, before.cycle_counter);
     u32& stamp     = stamps[current_loop];
     if (++stamp == 0) ++stamp;
     z80_wait_replay.kept[slot] = {before.pc,
                                   before.af,
+                                  before.sp,
                                   before.cycle_counter,
                                   c.pc,
                                   c.af,
+                                  c.sp,
                                   c.cycle_counter,
                                   c.last_tstates,
                                   static_cast<u8>(c.r - before.r),
@@ -317,11 +363,31 @@ bool z80_wait_slice_run() {
     return true;
 }
 
+void z80_wait_write_record(const Z80KeptSlice& k, u8 r_steps) {
+    z80_cpu_context& c = z80_context;
+    c.pc               = k.pc_after;
+    c.af               = k.af_after;
+    c.sp               = k.sp_after;
+    c.cycle_counter    = k.counter_after;
+    c.last_tstates     = k.last_tstates;
+    c.r                = static_cast<u8>(c.r + r_steps);
+}
+
+bool z80_wait_slice_slow() {
+    z80_wait_catch_up();
+    const Z80KeptSlice* k = z80_wait_find();
+    if (k == nullptr) return z80_wait_slice_run();
+    z80_wait_write_record(*k, k->r_delta);
+    ++z80_wait_stats.replayed;
+    return true;
+}
+
 const Z80KeptSlice* z80_wait_find() {
     const z80_cpu_context& c = z80_context;
-    const u32 slot           = z80_kept_slot(c.pc, c.af, c.cycle_counter);
+    const u32 slot           = z80_kept_slot(c.pc, c.af, c.sp, c.cycle_counter);
     const Z80KeptSlice& k    = z80_wait_replay.kept[slot];
-    if (k.stamp == 0 || k.pc != c.pc || k.af != c.af || k.counter != c.cycle_counter)
+    if (k.stamp == 0 || k.pc != c.pc || k.af != c.af || k.sp != c.sp ||
+        k.counter != c.cycle_counter)
         return nullptr;
     link_to(slot);
     return &k;
