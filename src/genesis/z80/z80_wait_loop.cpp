@@ -1,6 +1,7 @@
 #include "genesis/z80/z80_wait_loop.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "genesis/z80/genesis_z80.h"
@@ -148,15 +149,18 @@ bool differs_only_in_loop_fields(const z80_cpu_context& from, const z80_cpu_cont
 }
 
 // A proven loop: the instructions from where the proof started (their PC, SP, the A and F
-// they started with, and their bytes, so that a changed program is noticed), the bytes they
-// read with their values (the stack bytes its calls store and its returns load among them),
-// the slice length, and the slices kept while the Z80 went round it.
+// they started with, the stack word its calls store as it stood before each, and their bytes,
+// so that a changed program is noticed), the bytes they read with their values (a return
+// that pops anything but that word reads the stack), the slice length, and the slices kept
+// while the Z80 went round it.
 struct ProvenLoop {
-    bool valid = false;
-    u32 count  = 0;
+    bool valid   = false;
+    u32 count    = 0;
+    u32 stack_at = kZ80NoStackWord;  // the word the calls store (its low byte), if any
     std::array<u16, kMaxSteps> pc{};
     std::array<u16, kMaxSteps> sp{};
     std::array<u16, kMaxSteps> af{};
+    std::array<u16, kMaxSteps> word{};
     std::array<u32, kMaxSteps> code{};  // the instruction's bytes, the rest masked off
     std::array<u32, kMaxSteps> mask{};
     u32 reads = 0;
@@ -207,10 +211,14 @@ bool reads_and_code_hold(const ProvenLoop& p) {
     return true;
 }
 
+// The stack word at `at` (0 for none).
+u16 stack_word(u32 at) { return at == kZ80NoStackWord ? 0 : load_le16(z80_ram.data() + at); }
+
 // The Z80's state is one that the proven loop went through: its future is the loop's.
 bool stands_in(const ProvenLoop& p, const z80_cpu_context& c) {
+    const u16 word = stack_word(p.stack_at);
     for (u32 i = 0; i < p.count; ++i) {
-        if (p.pc[i] == c.pc && p.af[i] == c.af && p.sp[i] == c.sp) return true;
+        if (p.pc[i] == c.pc && p.af[i] == c.af && p.sp[i] == c.sp && p.word[i] == word) return true;
     }
     return false;
 }
@@ -218,7 +226,7 @@ bool stands_in(const ProvenLoop& p, const z80_cpu_context& c) {
 void take_loop(u32 slot) {
     current_loop          = slot;
     const ProvenLoop& p   = loops[slot];
-    z80_wait_replay       = {kept[slot].data(), 0, 0, false, 0};
+    z80_wait_replay       = {kept[slot].data(), p.stack_at, 0, 0, false, 0};
     Z80WaitPortReads& out = z80_wait_port_reads;
     out.count             = 0;
     for (u32 k = 0; k < p.reads; ++k) {
@@ -241,30 +249,54 @@ bool note_read(ProvenLoop& p, u32 addr, u8 value) {
     return true;
 }
 
-// A call's push or a return's pop at SP `sp`: the two stack bytes lie in the RAM and, for a
-// push, already hold the return address `ret` (the store changes nothing). The bytes become
-// reads of the loop: another value there is another loop. False otherwise.
-bool stack_bytes_hold(ProvenLoop& p, Stack stack, u32 sp, u32 ret) {
+// A call's push or a return's pop at SP `sp`, the `i` first steps taken. Every push stores
+// the one stack word (the first push names it; the earlier steps saw it as it was), in the
+// RAM; a return pops that word or reads the stack bytes it pops. False otherwise.
+bool stack_step_fits(ProvenLoop& p, Stack stack, u32 sp, u32 i) {
     const u32 at = stack == Stack::kPush ? sp - 2 : sp;
     if (at + 1 >= kZ80RamSize) return false;  // below 0 (wrapped) or past the RAM
-    const u8 lo = z80_ram[at], hi = z80_ram[at + 1];
-    if (stack == Stack::kPush && (lo != (ret & 0xFF) || hi != (ret >> 8))) return false;
-    return note_read(p, at, lo) && note_read(p, at + 1, hi);
+    if (stack == Stack::kPush) {
+        if (p.stack_at == kZ80NoStackWord) {
+            p.stack_at = at;
+            for (u32 j = 0; j < i; ++j) p.word[j] = stack_word(at);
+        }
+        return at == p.stack_at;
+    }
+    if (at == p.stack_at) return true;
+    return note_read(p, at, z80_ram[at]) && note_read(p, at + 1, z80_ram[at + 1]);
+}
+
+// A loop whose stores reach its own code or the bytes it reads is not one that only waits.
+bool stores_stay_apart(const ProvenLoop& p) {
+    if (p.stack_at == kZ80NoStackWord) return true;
+    const u32 at = p.stack_at;
+    for (u32 k = 0; k < p.reads; ++k) {
+        if (p.read_at[k] == at || p.read_at[k] == at + 1) return false;
+    }
+    for (u32 i = 0; i < p.count; ++i) {
+        const u32 len = static_cast<u32>(std::bit_width(p.mask[i])) / 8;
+        if (at + 2 > p.pc[i] && at < p.pc[i] + len) return false;
+    }
+    return true;
 }
 
 // Runs the instructions from the Z80's state one at a time, on the record, until the Z80
-// comes back to a PC and SP with the A and F it had there, and puts the record back. True,
-// with the loop in `p`, when it did so running only instructions that read and write what
-// such a loop may: a call only where it stores the bytes already on the stack.
+// comes back to a PC, SP and stack word with the A and F it had there, and puts the record
+// and the stack word back. True, with the loop in `p`, when it did so running only
+// instructions that read and write what such a loop may: calls store only the one stack
+// word, apart from the loop's code and reads.
 bool prove_afresh(ProvenLoop& p) {
     z80_cpu_context& c = z80_context;
     p.budget           = c.slice_budget;
     z80_cpu_context saved;
     std::memcpy(&saved, &c, sizeof saved);
-    bool closed = false;
+    u16 saved_word = 0;
+    bool closed    = false;
     for (u32 i = 0; i < kMaxSteps; ++i) {
+        const u16 word = stack_word(p.stack_at);
         for (u32 j = 0; j < i; ++j) {
-            if (p.pc[j] == c.pc && p.af[j] == c.af && p.sp[j] == c.sp) closed = true;
+            if (p.pc[j] == c.pc && p.af[j] == c.af && p.sp[j] == c.sp && p.word[j] == word)
+                closed = true;
         }
         if (closed) break;
         if (c.pc >= kCodeEnd) break;
@@ -278,18 +310,22 @@ bool prove_afresh(ProvenLoop& p) {
             u8 value = 0;
             if (!read_byte_of(read, value) || !note_read(p, read, value)) break;
         }
-        if (stack != Stack::kNone && !stack_bytes_hold(p, stack, c.sp, (c.pc + n) & 0xFFFF)) break;
+        const bool named = p.stack_at != kZ80NoStackWord;
+        if (stack != Stack::kNone && !stack_step_fits(p, stack, c.sp, i)) break;
+        if (!named && p.stack_at != kZ80NoStackWord) saved_word = stack_word(p.stack_at);
         p.pc[i]   = c.pc;
         p.sp[i]   = c.sp;
         p.af[i]   = c.af;
+        p.word[i] = stack_word(p.stack_at);
         p.mask[i] = 0xFFFFFFFFu >> (32 - 8 * n);
         p.code[i] = op & p.mask[i];
         p.count   = i + 1;
-        // Only A, F, PC, SP and the counts may move.
+        // Only A, F, PC, SP and the counts may move (and the stack word, put back below).
         if (!step(c)) break;
     }
     std::memcpy(&c, &saved, sizeof c);
-    return closed;
+    if (p.stack_at != kZ80NoStackWord) store_le16(z80_ram.data() + p.stack_at, saved_word);
+    return closed && stores_stay_apart(p);
 }
 
 }  // namespace
@@ -340,19 +376,25 @@ bool z80_wait_slice_run() {
     z80_cpu_context& c = z80_context;
     z80_cpu_context before;
     std::memcpy(&before, &c, sizeof before);
+    const u16 word_before = stack_word(z80_wait_replay.stack_at);
     z80_run_paths_on();
     ++z80_wait_stats.run;
     if (!differs_only_in_loop_fields(before, c)) return false;
-    const u32 slot = z80_kept_slot(before.pc, before.af, before.sp, before.cycle_counter);
-    u32& stamp     = stamps[current_loop];
+    const u32 at         = z80_wait_replay.stack_at;
+    const u16 word_after = stack_word(at);
+    const u32 slot =
+        z80_kept_slot(before.pc, before.af, before.sp, word_before, before.cycle_counter);
+    u32& stamp = stamps[current_loop];
     if (++stamp == 0) ++stamp;
     z80_wait_replay.kept[slot] = {before.pc,
                                   before.af,
                                   before.sp,
+                                  word_before,
                                   before.cycle_counter,
                                   c.pc,
                                   c.af,
                                   c.sp,
+                                  word_after,
                                   c.cycle_counter,
                                   c.last_tstates,
                                   static_cast<u8>(c.r - before.r),
@@ -368,9 +410,11 @@ void z80_wait_write_record(const Z80KeptSlice& k, u8 r_steps) {
     c.pc               = k.pc_after;
     c.af               = k.af_after;
     c.sp               = k.sp_after;
-    c.cycle_counter    = k.counter_after;
-    c.last_tstates     = k.last_tstates;
-    c.r                = static_cast<u8>(c.r + r_steps);
+    if (z80_wait_replay.stack_at != kZ80NoStackWord)
+        store_le16(z80_ram.data() + z80_wait_replay.stack_at, k.word_after);
+    c.cycle_counter = k.counter_after;
+    c.last_tstates  = k.last_tstates;
+    c.r             = static_cast<u8>(c.r + r_steps);
 }
 
 bool z80_wait_slice_slow() {
@@ -384,9 +428,10 @@ bool z80_wait_slice_slow() {
 
 const Z80KeptSlice* z80_wait_find() {
     const z80_cpu_context& c = z80_context;
-    const u32 slot           = z80_kept_slot(c.pc, c.af, c.sp, c.cycle_counter);
+    const u16 word           = stack_word(z80_wait_replay.stack_at);
+    const u32 slot           = z80_kept_slot(c.pc, c.af, c.sp, word, c.cycle_counter);
     const Z80KeptSlice& k    = z80_wait_replay.kept[slot];
-    if (k.stamp == 0 || k.pc != c.pc || k.af != c.af || k.sp != c.sp ||
+    if (k.stamp == 0 || k.pc != c.pc || k.af != c.af || k.sp != c.sp || k.word != word ||
         k.counter != c.cycle_counter)
         return nullptr;
     link_to(slot);

@@ -3,17 +3,18 @@
 // stretches in which the whole machine waits (genesis/runtime/wait_stretch.h).
 //
 // A sound driver waits for its next command or timer tick with a few instructions that read
-// a byte of its RAM or the YM2612 status, test it and branch back. While those bytes keep
-// their values, such a loop goes round the same way for ever: from the same A, F, PC and SP it
-// reaches the same A, F, PC and SP, and it writes nothing that changes. z80_wait_loop_prove
-// finds out whether the Z80 stands in such a loop by running its instructions one at a time on
-// the record and putting the record back afterwards; it takes only instructions that read
-// nothing but A, F and fixed addresses (its RAM, the YM2612 status) and write nothing but A, F
-// and PC, and calls and returns (a driver that calls a short delay routine through RST) whose
-// pushes store the bytes already on the stack; the loop is proven when the Z80 comes back to
-// a PC and SP with the A and F it had there. The slices of a stretch are then either replayed
-// (the outcome of a slice run before from the same PC, SP, AF and counter) or run as usual
-// and kept.
+// a byte of its RAM or the YM2612 status, test it and branch back, perhaps calling a short
+// delay routine. While those bytes keep their values, such a loop goes round the same way for
+// ever: from the same A, F, PC, SP and stack word it reaches the same again, and the only
+// thing it writes is the return address its calls push. z80_wait_loop_prove finds out whether
+// the Z80 stands in such a loop by running its instructions one at a time on the record and
+// putting the record (and the stack word) back afterwards; it takes only instructions that
+// read nothing but A, F and fixed addresses (its RAM, the YM2612 status) and write nothing but
+// A, F and PC, and calls and returns whose pushes all store one stack word, apart from the
+// loop's code and reads; the loop is proven when the Z80 comes back to a PC, SP and stack word
+// with the A and F it had there. The slices of a stretch are then either replayed (the outcome
+// of a slice run before from the same PC, SP, AF, stack word and counter) or run as usual and
+// kept.
 
 #include <array>
 
@@ -62,25 +63,30 @@ inline bool z80_wait_ym_holds() {
 // loop can.
 bool z80_wait_slice_run();
 
-// The kept slices: from PC, AF and the counter at a slice's start, where it ended. Each has a
+// The kept slices: from PC, AF, SP, the stack word and the counter at a slice's start, where
+// it ended. Each has a
 // stamp, never 0, that a new slice in its place changes; `next` names the slice kept for the
 // state this one ends in, when known, so that a stretch follows the chain without looking
 // the states up.
 struct Z80KeptSlice {
-    u16 pc, af, sp;
+    u16 pc, af, sp, word;
     u32 counter;
-    u16 pc_after, af_after, sp_after;
+    u16 pc_after, af_after, sp_after, word_after;
     u32 counter_after;
     u32 last_tstates;
     u8 r_delta;
     u32 stamp;
     u32 next_slot, next_stamp;
 };
-inline constexpr u32 kZ80KeptBits = 9;
+inline constexpr u32 kZ80KeptBits    = 9;
+inline constexpr u32 kZ80NoStackWord = 0xFFFFFFFFu;
 struct Z80WaitReplay {
     Z80KeptSlice* kept = nullptr;  // those of the loop the running stretch's proof found
-    u32 cur_slot       = 0;        // the kept slice whose end the Z80 stands at (stamp 0: none)
-    u32 cur_stamp      = 0;
+    // The stack word the loop's calls store (its low byte's address), part of each kept
+    // slice's state; kZ80NoStackWord for a loop without calls.
+    u32 stack_at  = kZ80NoStackWord;
+    u32 cur_slot  = 0;  // the kept slice whose end the Z80 stands at (stamp 0: none)
+    u32 cur_stamp = 0;
     // The record has not yet been given the end of the kept slice at `cur_slot`: within a
     // stretch the slices follow the chain and the record is brought up to date only where
     // something else may look at it (z80_wait_catch_up). `r_steps` is what the refresh
@@ -97,8 +103,9 @@ struct Z80WaitStats {
 };
 extern Z80WaitStats z80_wait_stats;
 
-inline u32 z80_kept_slot(u32 pc, u32 af, u32 sp, u32 counter) {
-    const u32 h = (counter * 0x9E3779B1u) ^ ((pc << 16 | af) * 0x85EBCA77u) ^ (sp * 0xC2B2AE3Du);
+inline u32 z80_kept_slot(u32 pc, u32 af, u32 sp, u32 word, u32 counter) {
+    const u32 h = (counter * 0x9E3779B1u) ^ ((pc << 16 | af) * 0x85EBCA77u) ^
+                  ((sp << 16 | word) * 0xC2B2AE3Du);
     return (h * 0x9E3779B1u) >> (32 - kZ80KeptBits);
 }
 
