@@ -31,6 +31,9 @@ struct WaitStretch {
     // little for them.
     u32 back_off = 0;
     u32 skip     = 0;
+    // A stretch ran in the last frame: the next one looks for one at every slice from its
+    // start (scheduler.cpp).
+    bool ran_last_frame = false;
 };
 extern WaitStretch wait_stretch;
 
