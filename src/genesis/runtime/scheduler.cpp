@@ -134,13 +134,20 @@ template <bool kChecked>
     StretchRun run{phase_left, 0, false, false};
     for (;;) {
         ++run.slices;
-        const bool holds = wait_stretch_cpus();
-        if ((m68k_context.status & kM68kStatusHalted) != 0 ||
-            (z80_may_run() && (z80_context.status & kZ80StatusHalted) != 0)) [[unlikely]] {
-            wait_stretch_catch_up();
-            if constexpr (kChecked) call(probe);
-            run.frame_ended = run.halted = true;
-            return run;
+        // A slice done the slow way, or one that changes the phase, is followed by the whole
+        // test of wait_stretch_holds; a chained slice within a phase by the quick one.
+        bool m68k_done  = false;
+        bool whole_test = !wait_stretch_cpus_chained(m68k_done);
+        bool holds      = true;
+        if (whole_test) [[unlikely]] {
+            holds = wait_stretch_cpus_rest(m68k_done);
+            if ((m68k_context.status & kM68kStatusHalted) != 0 ||
+                (z80_may_run() && (z80_context.status & kZ80StatusHalted) != 0)) {
+                wait_stretch_catch_up();
+                if constexpr (kChecked) call(probe);
+                run.frame_ended = run.halted = true;
+                return run;
+            }
         }
         lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
         const bool ym_moved = ym2612_state.timer_wait == 1;
@@ -149,13 +156,17 @@ template <bool kChecked>
             wait_stretch_catch_up();
             call(probe);
         }
-        if (run.phase_left == 1) wait_stretch_catch_up();  // the phase ends with this slice
+        if (run.phase_left == 1) {  // the phase ends with this slice
+            wait_stretch_catch_up();
+            whole_test = true;
+        }
         if (slice_clock_tail<make_sample, phase_end>(sample_step, run.phase_left) ==
             SliceEnd::kFrameEnded) {
             run.frame_ended = true;
             return run;
         }
-        if (!holds || !wait_stretch_holds(ym_moved)) [[unlikely]] {
+        if (!holds || !(whole_test ? wait_stretch_holds(ym_moved)
+                                   : wait_stretch_holds_chained(ym_moved))) [[unlikely]] {
             wait_stretch_catch_up();
             return run;
         }

@@ -29,6 +29,23 @@ bool wait_stretch_begin_slow() {
     return true;
 }
 
+bool wait_stretch_cpus_rest(bool m68k_done) {
+    bool holds = true;
+    if (!m68k_done) {
+        z80_wait_catch_up();
+        holds = m68k_wait_slice_slow();
+    }
+    if ((m68k_context.status & kM68kStatusHalted) != 0) return false;
+    if (!z80_may_run()) return holds && !wait_stretch.z80_runs;
+    if (holds && wait_stretch.z80_runs) {
+        m68k_wait_catch_up();
+        return z80_wait_slice_slow();
+    }
+    wait_stretch_catch_up();
+    z80_run_paths_on();
+    return false;
+}
+
 void wait_stretch_reset() {
     wait_stretch = WaitStretch{};
     m68k_wait_replay_reset();

@@ -58,36 +58,35 @@ inline void wait_stretch_catch_up() {
 }
 
 // The CPUs' part of a slice within a stretch: the 68000's slice, then the Z80's when it runs.
-// False when the stretch ends after this slice (the slice itself ran as it would have). A CPU
-// whose slice the chain does not cover runs with the other's record up to date.
-inline bool wait_stretch_cpus() {
-    bool holds = m68k_wait_chain_step();
-    if (!holds) [[unlikely]] {
-        z80_wait_catch_up();
-        holds = m68k_wait_slice_slow();
-    }
-    if ((m68k_context.status & kM68kStatusHalted) != 0) return false;
-    if (!z80_may_run()) return holds && !wait_stretch.z80_runs;
-    if (holds && wait_stretch.z80_runs) {
-        if (z80_wait_chain_step()) [[likely]]
-            return true;
-        m68k_wait_catch_up();
-        return z80_wait_slice_slow();
-    }
-    wait_stretch_catch_up();
-    z80_run_paths_on();
-    return false;
+// The common case is inline: both follow their chains of kept slices (the Z80's only while it
+// may still run, and the Z80 still held while it does not run), and nothing but the slice's
+// own events can then end the stretch. Otherwise wait_stretch_cpus_rest does the rest of the
+// slice the slow way (`m68k_done`: the 68000's link was taken) and tells whether the stretch
+// holds after it (the slice itself ran as it would have).
+bool wait_stretch_cpus_rest(bool m68k_done);
+[[gnu::always_inline]] inline bool wait_stretch_cpus_chained(bool& m68k_done) {
+    m68k_done = m68k_wait_chain_step();
+    if (!m68k_done) return false;
+    if (wait_stretch.z80_runs) return z80_may_run() && z80_wait_chain_step();
+    return !z80_may_run();
 }
 
 // After the rest of a stretch's slice (the chain, the sample, the phase change): true while
 // the stretch holds for the next slice. `ym_moved`: the YM2612's timers reached an event in
 // this slice, the only thing that changes its status while nothing writes. The six-button
 // pads' time-outs may run on: they change only the pads, which neither waiting CPU reads.
+// Interrupts, halts and the Z80's booked cycles change only at a phase change or in a slice
+// run the slow way, so within a phase a chained slice needs only the quick test: the 68000's
+// next slice is not one the counter skips, and the Z80's reads of the status still hold.
 inline bool wait_stretch_holds(bool ym_moved) {
     if (lightgun_latch.armed != 0) return false;
     if (!m68k_wait_only_loop_due()) return false;
     if (!wait_stretch.z80_runs) return true;
     return z80_wait_no_irq_due() && (!ym_moved || z80_wait_ym_holds());
+}
+[[gnu::always_inline]] inline bool wait_stretch_holds_chained(bool ym_moved) {
+    if (m68k_wait_replay.kept[m68k_wait_replay.cur_slot].next_skipped) return false;
+    return !ym_moved || !wait_stretch.z80_runs || z80_wait_ym_holds();
 }
 
 // Forgets what the stretches keep (power-on, tests).
