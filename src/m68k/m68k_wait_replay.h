@@ -33,8 +33,8 @@ bool m68k_wait_slice_run();
 
 // The kept slices: the state a slice started in, with the value the loop read, and the state
 // it ended in. Each has a stamp, never 0, that a new slice in its place changes; `next` names
-// the slice kept for the state this one ends in, when known (its slot and stamp), so that a
-// stretch follows the chain without looking the states up.
+// the slice kept for the state this one ends in, when known (with that one's stamp when it
+// was named), so that a stretch follows the chain without looking the states up.
 struct M68kKeptSlice {
     s32 counter;
     u32 pos, reg, value, sr_n, sr_z;
@@ -44,17 +44,20 @@ struct M68kKeptSlice {
     u16 sr_bits_after;
     bool next_skipped;  // the slice after this one is one the counter skips
     u32 stamp;
-    u32 next_slot, next_stamp;
+    const M68kKeptSlice* next;
+    u32 next_stamp;
 };
 inline constexpr u32 kM68kKeptBits = 8;
+// Where the CPU stands at no kept slice's end: it names no next one.
+inline constexpr M68kKeptSlice kM68kNoKeptSlice{};
 struct M68kWaitReplay {
     u32 reg   = 0;  // the register the loop loads (a poll loop), else any
     u32 value = 0;  // what the loop reads
-    // The kept slice whose end the CPU stands at (stamp 0: none), within a stretch.
-    u32 cur_slot  = 0;
-    u32 cur_stamp = 0;
-    u32 stamps    = 0;  // the last stamp given
-    // The record has not yet been given the end of the kept slice at `cur_slot`: within a
+    // The kept slice whose end the CPU stands at, within a stretch (kM68kNoKeptSlice: none).
+    // A slice kept in its place makes the CPU stand at none.
+    const M68kKeptSlice* cur = &kM68kNoKeptSlice;
+    u32 stamps               = 0;  // the last stamp given
+    // The record has not yet been given the end of the kept slice at `cur`: within a
     // stretch the slices follow the chain and the record is brought up to date only where
     // something else may look at it (m68k_wait_catch_up).
     bool behind = false;
@@ -83,7 +86,7 @@ void m68k_wait_write_record(const M68kKeptSlice& k);
     M68kWaitReplay& r = m68k_wait_replay;
     if (r.behind) [[likely]] {
         r.behind = false;
-        m68k_wait_write_record(r.kept[r.cur_slot]);
+        m68k_wait_write_record(*r.cur);
     }
 }
 
@@ -95,14 +98,12 @@ void m68k_wait_write_record(const M68kKeptSlice& k);
 // slice was run and changed more than the loop can, and the stretch must end.
 [[gnu::always_inline]] inline bool m68k_wait_chain_step() {
     M68kWaitReplay& r        = m68k_wait_replay;
-    const M68kKeptSlice& cur = r.kept[r.cur_slot];
-    const M68kKeptSlice& k   = r.kept[cur.next_slot];
-    if (cur.stamp != r.cur_stamp || r.cur_stamp == 0 || k.stamp != cur.next_stamp ||
-        cur.next_stamp == 0) [[unlikely]]
+    const M68kKeptSlice* cur = r.cur;
+    const M68kKeptSlice* k   = cur->next;
+    if (k == nullptr || k->stamp != cur->next_stamp) [[unlikely]]
         return false;
-    r.cur_slot  = cur.next_slot;
-    r.cur_stamp = k.stamp;
-    r.behind    = true;
+    r.cur    = k;
+    r.behind = true;
     ++m68k_wait_stats.replayed;
     return true;
 }
@@ -117,7 +118,7 @@ inline bool m68k_wait_only_loop_due() {
     const M68kCpuContext& c = m68k_context;
     if ((c.irq_check == 1) | (c.status != 0) | (c.halt_pending != 0)) return false;
     const M68kWaitReplay& r = m68k_wait_replay;
-    if (r.behind) return !r.kept[r.cur_slot].next_skipped;
+    if (r.behind) return !r.cur->next_skipped;
     const u32 before = static_cast<u32>(c.cycle_counter);
     const u32 after  = before + static_cast<u32>(c.slice_cycles);
     return !(after < before && static_cast<s32>(before) >= 0);

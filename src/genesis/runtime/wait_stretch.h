@@ -85,7 +85,7 @@ inline bool wait_stretch_holds(bool ym_moved) {
     return z80_wait_no_irq_due() && (!ym_moved || z80_wait_ym_holds());
 }
 [[gnu::always_inline]] inline bool wait_stretch_holds_chained(bool ym_moved) {
-    if (m68k_wait_replay.kept[m68k_wait_replay.cur_slot].next_skipped) return false;
+    if (m68k_wait_replay.cur->next_skipped) return false;
     return !ym_moved || !wait_stretch.z80_runs || z80_wait_ym_holds();
 }
 

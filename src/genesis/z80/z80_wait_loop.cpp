@@ -226,7 +226,7 @@ bool stands_in(const ProvenLoop& p, const z80_cpu_context& c) {
 void take_loop(u32 slot) {
     current_loop          = slot;
     const ProvenLoop& p   = loops[slot];
-    z80_wait_replay       = {kept[slot].data(), p.stack_at, 0, 0, false, 0};
+    z80_wait_replay       = {kept[slot].data(), p.stack_at, &kZ80NoKeptSlice, false, 0};
     Z80WaitPortReads& out = z80_wait_port_reads;
     out.count             = 0;
     for (u32 k = 0; k < p.reads; ++k) {
@@ -360,14 +360,14 @@ namespace {
 // The slice in `slot` follows the one the Z80 stood at the end of: chained, and the Z80 now
 // stands at its end.
 void link_to(u32 slot) {
-    Z80WaitReplay& r  = z80_wait_replay;
-    Z80KeptSlice& cur = r.kept[r.cur_slot];
-    if (r.cur_stamp != 0 && cur.stamp == r.cur_stamp) {
-        cur.next_slot  = slot;
-        cur.next_stamp = r.kept[slot].stamp;
+    Z80WaitReplay& r = z80_wait_replay;
+    Z80KeptSlice& k  = r.kept[slot];
+    if (r.cur != &kZ80NoKeptSlice) {
+        Z80KeptSlice& cur = r.kept[r.cur - r.kept];
+        cur.next          = &k;
+        cur.next_stamp    = k.stamp;
     }
-    r.cur_slot  = slot;
-    r.cur_stamp = r.kept[slot].stamp;
+    r.cur = &k;
 }
 
 }  // namespace
@@ -386,6 +386,8 @@ bool z80_wait_slice_run() {
         z80_kept_slot(before.pc, before.af, before.sp, word_before, before.cycle_counter);
     u32& stamp = stamps[current_loop];
     if (++stamp == 0) ++stamp;
+    if (z80_wait_replay.cur == &z80_wait_replay.kept[slot])
+        z80_wait_replay.cur = &kZ80NoKeptSlice;  // its slice is gone
     z80_wait_replay.kept[slot] = {before.pc,
                                   before.af,
                                   before.sp,
@@ -399,7 +401,7 @@ bool z80_wait_slice_run() {
                                   c.last_tstates,
                                   static_cast<u8>(c.r - before.r),
                                   stamp,
-                                  0,
+                                  nullptr,
                                   0};
     link_to(slot);
     return true;

@@ -64,10 +64,9 @@ inline bool z80_wait_ym_holds() {
 bool z80_wait_slice_run();
 
 // The kept slices: from PC, AF, SP, the stack word and the counter at a slice's start, where
-// it ended. Each has a
-// stamp, never 0, that a new slice in its place changes; `next` names the slice kept for the
-// state this one ends in, when known, so that a stretch follows the chain without looking
-// the states up.
+// it ended. Each has a stamp, never 0, that a new slice in its place changes; `next` names the
+// slice kept for the state this one ends in, when known (with that one's stamp when it was
+// named), so that a stretch follows the chain without looking the states up.
 struct Z80KeptSlice {
     u16 pc, af, sp, word;
     u32 counter;
@@ -76,18 +75,22 @@ struct Z80KeptSlice {
     u32 last_tstates;
     u8 r_delta;
     u32 stamp;
-    u32 next_slot, next_stamp;
+    const Z80KeptSlice* next;
+    u32 next_stamp;
 };
+// Where the Z80 stands at no kept slice's end: it names no next one.
+inline constexpr Z80KeptSlice kZ80NoKeptSlice{};
 inline constexpr u32 kZ80KeptBits    = 9;
 inline constexpr u32 kZ80NoStackWord = 0xFFFFFFFFu;
 struct Z80WaitReplay {
     Z80KeptSlice* kept = nullptr;  // those of the loop the running stretch's proof found
     // The stack word the loop's calls store (its low byte's address), part of each kept
     // slice's state; kZ80NoStackWord for a loop without calls.
-    u32 stack_at  = kZ80NoStackWord;
-    u32 cur_slot  = 0;  // the kept slice whose end the Z80 stands at (stamp 0: none)
-    u32 cur_stamp = 0;
-    // The record has not yet been given the end of the kept slice at `cur_slot`: within a
+    u32 stack_at = kZ80NoStackWord;
+    // The kept slice whose end the Z80 stands at (kZ80NoKeptSlice: none). A slice kept in its
+    // place makes the Z80 stand at none.
+    const Z80KeptSlice* cur = &kZ80NoKeptSlice;
+    // The record has not yet been given the end of the kept slice at `cur`: within a
     // stretch the slices follow the chain and the record is brought up to date only where
     // something else may look at it (z80_wait_catch_up). `r_steps` is what the refresh
     // register has yet to move on by.
@@ -119,7 +122,7 @@ void z80_wait_write_record(const Z80KeptSlice& k, u8 r_steps);
     Z80WaitReplay& r = z80_wait_replay;
     if (r.behind) [[likely]] {
         r.behind = false;
-        z80_wait_write_record(r.kept[r.cur_slot], r.r_steps);
+        z80_wait_write_record(*r.cur, r.r_steps);
         r.r_steps = 0;
     }
 }
@@ -132,15 +135,13 @@ void z80_wait_write_record(const Z80KeptSlice& k, u8 r_steps);
 // when the slice was run and changed more than such a loop can, and the stretch must end.
 [[gnu::always_inline]] inline bool z80_wait_chain_step() {
     Z80WaitReplay& r        = z80_wait_replay;
-    const Z80KeptSlice& cur = r.kept[r.cur_slot];
-    const Z80KeptSlice& k   = r.kept[cur.next_slot];
-    if (cur.stamp != r.cur_stamp || r.cur_stamp == 0 || k.stamp != cur.next_stamp ||
-        cur.next_stamp == 0) [[unlikely]]
+    const Z80KeptSlice* cur = r.cur;
+    const Z80KeptSlice* k   = cur->next;
+    if (k == nullptr || k->stamp != cur->next_stamp) [[unlikely]]
         return false;
-    r.cur_slot  = cur.next_slot;
-    r.cur_stamp = k.stamp;
-    r.r_steps   = static_cast<u8>(r.r_steps + k.r_delta);
-    r.behind    = true;
+    r.cur     = k;
+    r.r_steps = static_cast<u8>(r.r_steps + k->r_delta);
+    r.behind  = true;
     ++z80_wait_stats.replayed;
     return true;
 }
