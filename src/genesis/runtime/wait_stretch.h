@@ -2,16 +2,19 @@
 // Wait stretches: a speed path (base/speed_paths.h) for the slices in which every CPU waits.
 //
 // While the main 68000 goes round a wait loop on a steady read of work RAM and the Z80 either does
-// not run or goes round a loop that only reads (m68k_wait_replay.h, z80_wait_loop.h), neither CPU
-// writes anything, so what each one reads stays as it is until something outside them
+// not run or goes round a loop that only reads (m68k_wait_replay.h, z80_wait_loop.h; the Z80's
+// calls may store their return addresses into one stack word, part of the loop's state), neither
+// CPU writes anything else, so what each one reads stays as it is until something outside them
 // changes it: a line or frame event of the video chip, an interrupt, a timer overflow of the
-// YM2612. Each CPU's slice is then a function of its own record, and the frame loop takes the
-// kept outcome of a slice run before from the same record instead of running it. Everything
-// else a slice does (the sample clock and the samples, the position, the line and frame
-// events, the light gun and pad counters, the FM timers) still runs slice by slice, so that
-// the machine is exactly where plain execution has it at every slice end; the stretch ends
-// at the first slice after which a CPU's read could give another value or an interrupt is
-// due.
+// YM2612. Each CPU's slice is then a function of its own state, and the frame loop takes the kept
+// outcome of a slice run before from the same state instead of running it, following each CPU's
+// chain of kept slices. The records are written only where something else may look at them: before
+// a phase change, at the stretch's end and before each check of the whole machine. Everything else
+// a slice does (the sample clock and the samples, the position, the line and frame events, the
+// six-button pads' time-outs, the FM timers) still runs slice by slice, so that the machine is
+// exactly where plain execution has it at every slice end; the stretch ends at the first slice
+// after which a CPU's read could give another value or an interrupt is due, or when a light gun is
+// armed.
 
 #include "base/types.h"
 #include "genesis/bus/pad_timeout.h"
