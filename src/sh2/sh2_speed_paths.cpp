@@ -279,8 +279,9 @@ bool seen_before(Sh2LoopWatch& w, const Sh2LoopPlace& p) {
 
 // The stored value of the last step, once it has run (a plain store reads back as stored).
 void complete_last_store(u32 core, Sh2LoopWatch& w) {
-    if (w.steps == 0) return;
-    Sh2LoopStep& s = w.trace[w.steps - 1];
+    if (w.steps == 0 || w.last_complete) return;
+    w.last_complete = true;
+    Sh2LoopStep& s  = w.trace[w.steps - 1];
     if (s.kind == kStore) s.value = bus_read(core, s.addr, s.size);
 }
 
@@ -511,8 +512,9 @@ void sh2_loop_record(u32 core, const Sh2CpuContext& c, u32 cur, s32 counter) {
         reject(w);
         return;
     }
-    Sh2LoopStep& s = w.trace[w.steps++];
-    s.cur          = cur;
+    w.last_complete = false;
+    Sh2LoopStep& s  = w.trace[w.steps++];
+    s.cur           = cur;
     s.ir           = static_cast<u16>(ir);
     s.kind         = a.kind;
     s.size         = static_cast<u8>(a.size);
@@ -551,7 +553,9 @@ Sh2LoopJump sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 cou
                 reject(w);
                 return {0, head};
             }
-        } else if (qualifies(w)) {
+        } else if (qualifies(w) && still_holds(core, c, w)) {
+            // (What the round read holds unless other units changed it between the slices
+            // the round was recorded in.)
             w.known         = true;
             w.round         = static_cast<u32>(counter - w.started_at);
             w.mode          = Sh2LoopMode::kAsleep;
@@ -585,13 +589,22 @@ void sh2_loop_left(u32 core) {
 void sh2_loop_leave(u32 core, const Sh2CpuContext& c, u32 cur) {
     Sh2LoopWatch& w = sh2_loop_watch[core];
     if (w.mode == Sh2LoopMode::kRecording) {
-        // A round is recorded within one slice. One that a slice's end cut short after many
-        // instructions takes much of a slice and is not worth recording again soon.
-        if (w.steps >= kSh2LoopLongRound) {
-            reject(w);
-        } else {
-            w.mode = Sh2LoopMode::kIdle;
+        // The record goes on in the next slice. The value the last step stored is filed now,
+        // before other units run. A delayed branch that crossed the slice's end pushed the
+        // counter back to -1 for its slot, the last step: the slot's place in the round and
+        // the counter here take those cycles back.
+        complete_last_store(core, w);
+        const s32 carry = c.branch_carry;
+        if (carry != 0) {
+            if (w.steps < 2 || !is_delayed_branch(w.trace[w.steps - 2].ir)) {
+                w.mode = Sh2LoopMode::kIdle;
+                return;
+            }
+            w.trace[w.steps - 1].at += carry;
         }
+        w.leave_counter = c.cycle_counter + carry;
+        w.leave_cur     = cur;
+        w.leave_state   = state_of(c);
         return;
     }
     if (w.mode != Sh2LoopMode::kAsleep || w.asleep_serial != w.serial) return;
@@ -602,6 +615,17 @@ void sh2_loop_leave(u32 core, const Sh2CpuContext& c, u32 cur) {
 Sh2LoopJump sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32 pending) {
     Sh2LoopWatch& w = sh2_loop_watch[core];
     ++w.serial;
+    if (w.mode == Sh2LoopMode::kRecording) {
+        // A record the last slice's end cut: going on where it stopped, the counter's new
+        // budget kept out of the round's cycles.
+        if (pending != 0 || c.fetch_start != w.region || cur != w.leave_cur ||
+            state_of(c) != w.leave_state) {
+            w.mode = Sh2LoopMode::kIdle;
+        } else {
+            w.started_at += counter - w.leave_counter;
+        }
+        return {0, cur};
+    }
     if (w.mode != Sh2LoopMode::kAsleep) return {0, cur};
     w.mode = Sh2LoopMode::kIdle;
     // Since the last slice, nothing but other units ran: no interrupt taken, the core where

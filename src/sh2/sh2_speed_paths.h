@@ -14,7 +14,10 @@
 // holds what it read.
 //
 // A round is recorded instruction by instruction (the position, the counter and the
-// registers before each) between two backward jumps to the same place, and is counted off
+// registers before each) between two backward jumps to the same place. A round longer than
+// what is left of the slice is recorded on in the next slice when the core is taken up where
+// it stopped (no interrupt taken, its registers as they were); since other units ran in
+// between, such a round is counted off only when what it read still holds. It is counted off
 // only when:
 //   - the core's registers at its end are those at its start (SR, GBR, VBR, MACH, MACL, PR,
 //     the division bits and R0-R15);
@@ -86,7 +89,6 @@ struct Sh2LoopPlace {
 };
 
 inline constexpr u32 kSh2LoopRejectSlices = 4096;
-inline constexpr u32 kSh2LoopLongRound    = 24;  // instructions
 
 struct Sh2LoopReject {
     Sh2LoopPlace place;
@@ -116,6 +118,12 @@ struct Sh2LoopWatch {
     u32 region       = 0;  // fetch_start of the loop's region
     u32 head = 0, end = 0;
     s32 started_at = 0;  // the counter, pending cycles included, when the record began
+                         // (moved on by the budgets of later slices the record goes on in)
+    bool last_complete = false;  // the last step's stored value is filed
+    // Where a record cut by the slice's end left the core, to go on with it in the next one.
+    s32 leave_counter = 0;  // the counter then, the cycles a delayed branch carried included
+    u32 leave_cur     = 0;
+    Sh2LoopState leave_state;
     u32 attempts   = 0;  // records of this loop that ended unequal, this slice
     Sh2LoopState start;
     u32 steps = 0;
