@@ -25,7 +25,18 @@ Sh2LoopState state_of(const Sh2CpuContext& c) {
     return {c.r, c.sr, c.gbr, c.vbr, c.mach, c.macl, c.pr, c.div_q, c.div_m, c.status};
 }
 
+// SDRAM (pages 0x060 and 0x0C0 of either half of the map) is plain memory, the place most
+// waiting loops read and store: reached straight in its image, the rest through the bus.
+u8* sdram_at(u32 a) {
+    const u32 page = a >> 20;
+    if (page >= 0x400 || ((page & 0x1FF) != 0x060 && (page & 0x1FF) != 0x0C0)) return nullptr;
+    return s32x_sdram.data() + (a & (kS32xSdramSize - 1));
+}
+
 u32 bus_read(u32 core, u32 a, u32 size) {
+    if (const u8* p = sdram_at(a)) {
+        return size == 1 ? *p : size == 2 ? load_be16(p) : load_be32(p);
+    }
     if (core == 0) {
         return size == 1 ? sh2_read_byte(a) : size == 2 ? sh2_read_word(a) : sh2_read_long(a);
     }
@@ -33,6 +44,12 @@ u32 bus_read(u32 core, u32 a, u32 size) {
 }
 
 void bus_write(u32 core, u32 a, u32 size, u32 v) {
+    if (u8* p = sdram_at(a)) {
+        if (size == 1) *p = static_cast<u8>(v);
+        if (size == 2) store_be16(p, static_cast<u16>(v));
+        if (size == 4) store_be32(p, v);
+        return;
+    }
     if (core == 0) {
         if (size == 1) sh2_write_byte(a, v);
         if (size == 2) sh2_write_word(a, v);
@@ -369,6 +386,16 @@ bool qualifies(Sh2LoopWatch& w) {
         for (u32 j = 0; j < w.stores; ++j) {
             if (shares(w.store[j], a) && !agree(w.store[j], a)) return false;
         }
+        // A place read again is checked once. Read again with another value (what another
+        // unit changed between the slices the round was recorded in), it never holds.
+        bool again = false;
+        for (u32 j = 0; j < w.reads && !again; ++j) {
+            const Sh2LoopAccess& r = w.read[j];
+            if (r.addr != a.addr || r.size != a.size) continue;
+            if (r.value != a.value) return false;
+            again = true;
+        }
+        if (again) continue;
         if (w.reads == kSh2LoopAccesses) return false;
         w.read[w.reads++] = a;
     }
@@ -391,16 +418,20 @@ bool qualifies(Sh2LoopWatch& w) {
     return true;
 }
 
-// Cycles of the round's step `i`: from its counter to the next one's.
-s32 step_cycles(const Sh2LoopWatch& w, u32 i) {
-    return (i + 1 < w.steps ? w.trace[i + 1].at : static_cast<s32>(w.round)) - w.trace[i].at;
-}
-
 bool is_heartbeat_step(const Sh2LoopWatch& w, u32 i) {
     for (u32 k = 0; k < w.counters; ++k) {
         if (i > w.counter[k].load && i <= w.counter[k].overwrite) return true;
     }
     return false;
+}
+
+// Cycles from the round's start (step 0 at 0) to step `k` of two rounds run one after the
+// other (k <= 2n).
+s32 two_round_at(const Sh2LoopWatch& w, u32 k) {
+    const u32 n = w.steps;
+    if (k < n) return w.at[k];
+    if (k < 2 * n) return static_cast<s32>(w.round) + w.at[k - n];
+    return 2 * static_cast<s32>(w.round);
 }
 
 // The rounds from step `s` of the loop, the counter `x` (below zero) before it, up to where
@@ -415,27 +446,33 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
     const u32 n    = w.steps;
     const u32 full = static_cast<u32>(-(x + 1)) / w.round;
     s32 counter    = x + static_cast<s32>(full * w.round);
-    std::array<bool, kSh2LoopSteps> ran{};
-    s32 carry = 0;
-    u32 i     = s;
-    for (;;) {
-        ran[i] = true;
-        counter += step_cycles(w, i);
-        const bool delayed = w.delayed[i] != 0;
-        if (++i == n) i = 0;
-        if (delayed) {
-            if (counter >= 0) {
-                carry += counter + 1;
-                counter = -1;
-            }
-            ran[i] = true;
-            counter += step_cycles(w, i);
-            if (++i == n) i = 0;
+    // The last round: the first step whose cycles bring the counter to zero or above (the
+    // cycles from `s` grow step by step, so a bisection finds it).
+    const s32 need = -counter;
+    const s32 from = two_round_at(w, s);
+    u32 lo = s + 1, hi = s + n;
+    while (lo < hi) {
+        const u32 mid = lo + (hi - lo) / 2;
+        if (two_round_at(w, mid) - from >= need) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
         }
-        if (counter >= 0) break;
     }
+    u32 ran_count = lo - s;  // steps run in the last round
+    counter += two_round_at(w, lo) - from;
+    s32 carry = 0;
+    u32 i     = lo % n;
+    if (w.delayed[(lo - 1) % n] != 0) {
+        // The step that reached the end is a delayed branch: its slot runs in this slice.
+        carry += counter + 1;
+        counter = -1 + (two_round_at(w, lo + 1) - two_round_at(w, lo));
+        ++ran_count;
+        i = (lo + 1) % n;
+    }
+    const auto ran   = [&](u32 step) { return (step >= s ? step - s : step + n - s) < ran_count; };
     const bool exact = !is_heartbeat_step(w, i);
-    const auto runs  = [&](u32 step) { return full != 0 || (exact && ran[step]); };
+    const auto runs  = [&](u32 step) { return full != 0 || (exact && ran(step)); };
     w.rounds_counted += full;
     for (u32 k = 0; k < w.stores; ++k) {
         const Sh2LoopAccess& a = w.store[k];
@@ -443,7 +480,7 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
     }
     for (u32 k = 0; k < w.counters; ++k) {
         const Sh2LoopCounter& h = w.counter[k];
-        const u32 times         = full + (exact && ran[h.store] ? 1 : 0);
+        const u32 times         = full + (exact && ran(h.store) ? 1 : 0);
         const u32 v             = bus_read(core, h.addr, h.size) + times * h.step;
         if (times != 0) bus_write(core, h.addr, h.size, v & size_mask(h.size));
     }
@@ -451,6 +488,8 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
         if (runs(w.sr_load[k])) c.irq_check = 1;
     }
     if (!exact) return {static_cast<s32>(full * w.round), w.trace[s].cur};
+    w.exit_step           = i;
+    w.exit_serial         = w.serial;
     const Sh2LoopState& r = w.trace[i].state;
     c.r                   = r.r;
     c.sr                  = r.sr;
@@ -465,12 +504,26 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
     return {counter - x, w.trace[i].cur};
 }
 
+// Whether `n` bytes (a few dozen at most) at `a` and `b` are the same, eight at a time.
+bool same_bytes(const u8* a, const u8* b, u32 n) {
+    u32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        u64 x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return false;
+    }
+    for (; i < n; ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
 // Whether the loop's code and every location it reads (the heartbeats aside) are as recorded.
 bool still_holds(u32 core, const Sh2CpuContext& c, const Sh2LoopWatch& w) {
     for (u32 k = 0; k < w.code_runs; ++k) {
         const Sh2LoopCodeRun& run = w.code_run[k];
-        if (std::memcmp(c.fetch_image + run.cur, &w.code_bytes[run.at], run.bytes) != 0)
-            return false;
+        if (!same_bytes(c.fetch_image + run.cur, &w.code_bytes[run.at], run.bytes)) return false;
     }
     for (u32 i = 0; i < w.reads; ++i) {
         const Sh2LoopAccess& r = w.read[i];
@@ -515,13 +568,13 @@ void sh2_loop_record(u32 core, const Sh2CpuContext& c, u32 cur, s32 counter) {
     w.last_complete = false;
     Sh2LoopStep& s  = w.trace[w.steps++];
     s.cur           = cur;
-    s.ir           = static_cast<u16>(ir);
-    s.kind         = a.kind;
-    s.size         = static_cast<u8>(a.size);
-    s.addr         = a.addr;
-    s.value        = a.kind == kLoad ? bus_read(core, a.addr, a.size) : 0;
-    s.at           = counter - w.started_at;
-    s.state        = state_of(c);
+    s.ir            = static_cast<u16>(ir);
+    s.kind          = a.kind;
+    s.size          = static_cast<u8>(a.size);
+    s.addr          = a.addr;
+    s.value         = a.kind == kLoad ? bus_read(core, a.addr, a.size) : 0;
+    s.at            = counter - w.started_at;
+    s.state         = state_of(c);
 }
 
 Sh2LoopJump sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 counter) {
@@ -553,17 +606,18 @@ Sh2LoopJump sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 cou
                 reject(w);
                 return {0, head};
             }
-        } else if (qualifies(w) && still_holds(core, c, w)) {
+        } else if (!qualifies(w)) {
+            reject(w);
+            return {0, head};
+        } else if (still_holds(core, c, w)) {
             // (What the round read holds unless other units changed it between the slices
-            // the round was recorded in.)
-            w.known         = true;
-            w.round         = static_cast<u32>(counter - w.started_at);
+            // the round was recorded in: then it is recorded again from here.)
+            w.known = true;
+            w.round = static_cast<u32>(counter - w.started_at);
+            for (u32 k = 0; k < w.steps; ++k) w.at[k] = w.trace[k].at - w.trace[0].at;
             w.mode          = Sh2LoopMode::kAsleep;
             w.asleep_serial = w.serial;
             return advance(core, c, w, 0, counter);
-        } else {
-            reject(w);
-            return {0, head};
         }
     } else {
         const Sh2LoopPlace place{c.fetch_start, head, end};
@@ -608,6 +662,8 @@ void sh2_loop_leave(u32 core, const Sh2CpuContext& c, u32 cur) {
         return;
     }
     if (w.mode != Sh2LoopMode::kAsleep || w.asleep_serial != w.serial) return;
+    // Counted off to its end, the slice stopped at a step the count off knows.
+    if (w.exit_serial == w.serial && w.trace[w.exit_step].cur == cur) return;
     w.exit_step = step_at(w, cur, state_of(c));
     if (w.exit_step == kSh2LoopSteps) w.mode = Sh2LoopMode::kIdle;
 }

@@ -117,14 +117,14 @@ struct Sh2LoopWatch {
     u32 serial       = 0;  // slices of this core run with the speed path
     u32 region       = 0;  // fetch_start of the loop's region
     u32 head = 0, end = 0;
-    s32 started_at = 0;  // the counter, pending cycles included, when the record began
-                         // (moved on by the budgets of later slices the record goes on in)
+    s32 started_at = 0;          // the counter, pending cycles included, when the record began
+                                 // (moved on by the budgets of later slices the record goes on in)
     bool last_complete = false;  // the last step's stored value is filed
     // Where a record cut by the slice's end left the core, to go on with it in the next one.
     s32 leave_counter = 0;  // the counter then, the cycles a delayed branch carried included
     u32 leave_cur     = 0;
     Sh2LoopState leave_state;
-    u32 attempts   = 0;  // records of this loop that ended unequal, this slice
+    u32 attempts = 0;  // records of this loop that ended unequal, this slice
     Sh2LoopState start;
     u32 steps = 0;
     std::array<Sh2LoopStep, kSh2LoopSteps> trace{};
@@ -157,8 +157,10 @@ struct Sh2LoopWatch {
     std::array<u8, kSh2LoopSteps> delayed{};         // 1 where the step is a delayed branch
     u32 sr_loads = 0;                                // steps that load SR (an interrupt may be due)
     std::array<u8, kSh2LoopSteps> sr_load{};         // their places in the round
-    u32 exit_step      = 0;                          // the round's step the slice ended at
-    u64 rounds_counted = 0;                          // rounds counted off since power-on (tests)
+    u32 exit_step   = 0;                             // the round's step the slice ended at
+    u32 exit_serial = 0;  // the slice whose count off ended it at `exit_step` (0: none)
+    std::array<s32, kSh2LoopSteps> at{};  // cycles from the round's start to each step
+    u64 rounds_counted = 0;               // rounds counted off since power-on (tests)
 };
 extern std::array<Sh2LoopWatch, 2> sh2_loop_watch;  // master, slave
 
