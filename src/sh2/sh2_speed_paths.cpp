@@ -418,11 +418,9 @@ bool qualifies(Sh2LoopWatch& w) {
     return true;
 }
 
-bool is_heartbeat_step(const Sh2LoopWatch& w, u32 i) {
-    for (u32 k = 0; k < w.counters; ++k) {
-        if (i > w.counter[k].load && i <= w.counter[k].overwrite) return true;
-    }
-    return false;
+// A value loaded into a register as the load of `size` bytes gives it (sign-extended).
+u32 as_loaded(u32 v, u32 size) {
+    return size == 1 ? sign_extend8(v) : size == 2 ? sign_extend16(v) : v;
 }
 
 // Cycles from the round's start (step 0 at 0) to step `k` of two rounds run one after the
@@ -439,9 +437,8 @@ s32 two_round_at(const Sh2LoopWatch& w, u32 k) {
 // instruction, a delayed branch whose cycles reach the end running its slot all the same
 // (the cycles past the end carried to the next slice). The core is left as plain execution
 // leaves it there: the round's registers at that instruction, the stores of the instructions
-// run, each heartbeat moved on once for each of its stores. Where that instruction lies
-// between a heartbeat's load and the overwrite of its register, only the whole rounds are
-// counted off and the core goes on plainly from `s`.
+// run, each heartbeat moved on once for each of its stores (and its register, where that
+// instruction lies between its load and the overwrite of the register, holding the count).
 Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
     const u32 n    = w.steps;
     const u32 full = static_cast<u32>(-(x + 1)) / w.round;
@@ -470,36 +467,51 @@ Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
         ++ran_count;
         i = (lo + 1) % n;
     }
-    const auto ran   = [&](u32 step) { return (step >= s ? step - s : step + n - s) < ran_count; };
-    const bool exact = !is_heartbeat_step(w, i);
-    const auto runs  = [&](u32 step) { return full != 0 || (exact && ran(step)); };
-    w.rounds_counted += full;
+    const auto ran  = [&](u32 step) { return (step >= s ? step - s : step + n - s) < ran_count; };
+    const auto runs = [&](u32 step) { return full != 0 || ran(step); };
+    w.rounds_counted += full + (s + ran_count) / n;  // the rounds ended, the last one's too
     for (u32 k = 0; k < w.stores; ++k) {
         const Sh2LoopAccess& a = w.store[k];
         if (runs(a.step)) bus_write(core, a.addr, a.size, a.value);
     }
+    Sh2LoopState out = w.trace[i].state;
+    w.exit_holds     = 0;
     for (u32 k = 0; k < w.counters; ++k) {
         const Sh2LoopCounter& h = w.counter[k];
-        const u32 times         = full + (exact && ran(h.store) ? 1 : 0);
-        const u32 v             = bus_read(core, h.addr, h.size) + times * h.step;
-        if (times != 0) bus_write(core, h.addr, h.size, v & size_mask(h.size));
+        const u32 mask          = size_mask(h.size);
+        const u32 times         = full + (ran(h.store) ? 1 : 0);
+        const u32 v             = (bus_read(core, h.addr, h.size) + times * h.step) & mask;
+        if (times != 0) bus_write(core, h.addr, h.size, v);
+        if (i <= h.load || i > h.overwrite) continue;
+        // The slice ends inside the heartbeat: its register holds the count as plain
+        // execution leaves it. Before the store, the last load read the count as it stands
+        // (and the place must still hold it when the loop is resumed); after it, the count
+        // less one step.
+        u32& reg = out.r[(w.trace[h.load].ir >> 8) & 15];
+        if (i == h.load + 1) {
+            reg = as_loaded(v, h.size);
+        } else if (i == h.store) {
+            reg = as_loaded(v, h.size) + h.step;
+        } else {
+            reg = as_loaded((v - h.step) & mask, h.size) + h.step;
+        }
+        if (i <= h.store) w.exit_hold[w.exit_holds++] = {h.addr, h.size, v, 0};
     }
     for (u32 k = 0; k < w.sr_loads; ++k) {
         if (runs(w.sr_load[k])) c.irq_check = 1;
     }
-    if (!exact) return {static_cast<s32>(full * w.round), w.trace[s].cur};
-    w.exit_step           = i;
-    w.exit_serial         = w.serial;
-    const Sh2LoopState& r = w.trace[i].state;
-    c.r                   = r.r;
-    c.sr                  = r.sr;
-    c.gbr                 = r.gbr;
-    c.vbr                 = r.vbr;
-    c.mach                = r.mach;
-    c.macl                = r.macl;
-    c.pr                  = r.pr;
-    c.div_q               = r.div_q;
-    c.div_m               = r.div_m;
+    w.exit_step   = i;
+    w.exit_serial = w.serial;
+    w.exit_state  = out;
+    c.r           = out.r;
+    c.sr          = out.sr;
+    c.gbr         = out.gbr;
+    c.vbr         = out.vbr;
+    c.mach        = out.mach;
+    c.macl        = out.macl;
+    c.pr          = out.pr;
+    c.div_q       = out.div_q;
+    c.div_m       = out.div_m;
     c.branch_carry += carry;
     return {counter - x, w.trace[i].cur};
 }
@@ -665,7 +677,12 @@ void sh2_loop_leave(u32 core, const Sh2CpuContext& c, u32 cur) {
     // Counted off to its end, the slice stopped at a step the count off knows.
     if (w.exit_serial == w.serial && w.trace[w.exit_step].cur == cur) return;
     w.exit_step = step_at(w, cur, state_of(c));
-    if (w.exit_step == kSh2LoopSteps) w.mode = Sh2LoopMode::kIdle;
+    if (w.exit_step == kSh2LoopSteps) {
+        w.mode = Sh2LoopMode::kIdle;
+        return;
+    }
+    w.exit_state = w.trace[w.exit_step].state;
+    w.exit_holds = 0;
 }
 
 Sh2LoopJump sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32 pending) {
@@ -689,9 +706,13 @@ Sh2LoopJump sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32
     // heartbeats aside) holding what the round read.
     const u32 at = w.exit_step;
     if (pending != 0 || w.asleep_serial + 1 != w.serial || c.fetch_start != w.region ||
-        w.trace[at].cur != cur || state_of(c) != w.trace[at].state)
+        w.trace[at].cur != cur || state_of(c) != w.exit_state)
         return {0, cur};
     if (!still_holds(core, c, w)) return {0, cur};
+    for (u32 k = 0; k < w.exit_holds; ++k) {
+        const Sh2LoopAccess& h = w.exit_hold[k];
+        if (bus_read(core, h.addr, h.size) != h.value) return {0, cur};
+    }
     w.mode          = Sh2LoopMode::kAsleep;
     w.asleep_serial = w.serial;
     return advance(core, c, w, at, counter);

@@ -158,7 +158,12 @@ struct Sh2LoopWatch {
     u32 sr_loads = 0;                                // steps that load SR (an interrupt may be due)
     std::array<u8, kSh2LoopSteps> sr_load{};         // their places in the round
     u32 exit_step   = 0;                             // the round's step the slice ended at
-    u32 exit_serial = 0;  // the slice whose count off ended it at `exit_step` (0: none)
+    u32 exit_serial = 0;      // the slice whose count off ended it at `exit_step` (0: none)
+    Sh2LoopState exit_state;  // the registers the slice ended with there
+    // Heartbeats the slice ended between the load and the store of: the count their register
+    // holds must still be in their place for the loop to be resumed.
+    u32 exit_holds = 0;
+    std::array<Sh2LoopAccess, 2> exit_hold{};
     std::array<s32, kSh2LoopSteps> at{};  // cycles from the round's start to each step
     u64 rounds_counted = 0;               // rounds counted off since power-on (tests)
 };
