@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QShortcut>
 #include <QStatusBar>
@@ -70,13 +71,13 @@ void DisplayWidget::resizeEvent(QResizeEvent* event) {
     if (on_resized) on_resized(width(), height());
 }
 
-MainFrame::MainFrame(FrameImages& images, RequestQueue& requests)
-    : images_(images), requests_(requests) {
+MainFrame::MainFrame(FrameImages& images, RequestQueue& requests, const FrontendProfile& profile)
+    : images_(images), requests_(requests), profile_(profile) {
     setWindowTitle("VARN");
     display_ = new DisplayWidget(images_, this);
     setCentralWidget(display_);
 
-    menu_             = new QtMenu(menuBar(), main_menu_entries());
+    menu_             = new QtMenu(menuBar(), profile_.menu_entries());
     menu_->on_command = [this](u32 id) {
         if (on_command) on_command(id);
     };
@@ -112,10 +113,11 @@ MainFrame::MainFrame(FrameImages& images, RequestQueue& requests)
         display_geometry.target_height = h;
         fit_to_mode();
     };
-    requests_.set_wake([this] {
-        QMetaObject::invokeMethod(
-            this, [this] { drain_requests(); }, Qt::QueuedConnection);
-    });
+    // Called on the posting thread (the emulation thread): the drain, looked up once here,
+    // is queued as a method, so no callable object is made on that thread and destroyed on
+    // this one; the event Qt queues holds nothing of ours.
+    const QMetaMethod drain = metaObject()->method(metaObject()->indexOfMethod("drain_requests()"));
+    requests_.set_wake([this, drain] { drain.invoke(this, Qt::QueuedConnection); });
 
     // A picture area of 320 x 224 to begin with.
     display_->setFixedSize(320, 224);
@@ -231,8 +233,11 @@ void MainFrame::update_status_bar() {
     const u32 state                        = emu_thread_state.load();
     if (state < 4) panes_[2]->setText(kStateText[state]);
     if (state_slot <= 9) {
-        const char* type = cfg(cfg_state_filter_index) == 2 ? "GS" : "VK";
-        panes_[3]->setText(QString("%1%2").arg(type).arg(state_slot));
+        const std::string_view type =
+            cfg(cfg_state_filter_index) == 2 ? std::string_view("GS") : profile_.own_state_letters;
+        panes_[3]->setText(QString("%1%2")
+                               .arg(QString::fromUtf8(type.data(), static_cast<int>(type.size())))
+                               .arg(state_slot));
     }
     for (QLabel* pane : panes_) pane->repaint();
 }

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <functional>
 
+#include "frontend/frontend_profile.h"
 #include "frontend/host/display_geometry.h"
 #include "frontend/host/frame_images.h"
 #include "frontend/host/request_queue.h"
@@ -47,12 +48,17 @@ class DisplayWidget : public QWidget {
 };
 
 class MainFrame : public QMainWindow {
+    Q_OBJECT
+
   public:
-    MainFrame(FrameImages& images, RequestQueue& requests);
+    MainFrame(FrameImages& images, RequestQueue& requests,
+              const FrontendProfile& profile = main_frontend_profile());
 
     // A request of the emulation thread (the queue's handler).
     void handle_request(const ThreadRequest& request);
-    void drain_requests();
+    // The queue's wake-up runs this on the user-interface thread, queued by name from the
+    // posting thread.
+    Q_INVOKABLE void drain_requests();
 
     // Recomputes the geometry for the screen size and stretch mode and sizes the window.
     void fit_to_mode();
@@ -97,6 +103,7 @@ class MainFrame : public QMainWindow {
 
     FrameImages& images_;
     RequestQueue& requests_;
+    const FrontendProfile& profile_;
     DisplayWidget* display_ = nullptr;
     QtMenu* menu_           = nullptr;
     std::array<QLabel*, 4> panes_{};

@@ -15,6 +15,7 @@
 
 #include "base/types.h"
 #include "settings/lang_texts.h"
+#include "settings/menu_table.h"
 #include "settings/menu_view.h"
 
 namespace varn {
@@ -32,9 +33,14 @@ struct LangKey {
 };
 
 // Every key in the order of replacement: the menu (File, Config, Help), the six name
-// slots, then the messages and the dialog texts. When two keys reach the same item, the
-// later one wins.
+// slots, the one late menu key, then the messages and the dialog texts. When two keys reach
+// the same item, the later one wins.
 std::span<const LangKey> lang_keys();
+
+// The key list of a menu built over `rows`: the rows' keys in their read passes, each menu
+// key aimed at the entries that name its row (and at the row's absent id).
+std::vector<LangKey> lang_keys_for(std::span<const TextRow> rows,
+                                   const std::vector<MenuEntry>& menu);
 
 // Applies the keys found in `text` to the menu and to `lang_texts`.
 void lang_apply(std::string_view text, MenuView& menu);

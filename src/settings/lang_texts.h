@@ -4,7 +4,7 @@
 // point a slot at a replacement. Slots 0-144 are the menu texts in menu order, 145-174 the
 // messages, 175-184 the dialog texts, 185-194 five file-filter pairs {description,
 // pattern}. The slots are named after their language-file keys; a TXT_ name marks a slot
-// that no key reaches.
+// that no key reaches. The built-in texts are the text rows of settings/menu_table.h.
 //
 // Only the user-interface thread reads or changes the table; replacements live until the
 // program ends (or `lang_texts_reset`), so a pointer taken from it stays valid.

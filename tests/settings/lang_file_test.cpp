@@ -24,6 +24,52 @@ TEST(LangKeys, ListHoldsEveryMenuKeyOnceAndTheRegionNamesTwice) {
     EXPECT_EQ(names.size(), 146u + 39u);  // menu keys, then the message and dialog keys
 }
 
+// A second menu over the same rows gets its key list from where it places them: a row
+// named twice is renamed in both places, a row shown only as a name is not renamed by
+// command, a row the menu leaves out keeps its key (and its absent id), and a row without
+// a key gives none.
+TEST(LangKeys, ComeFromTheEntriesThatNameTheRows) {
+    const std::vector<MenuEntry> other = {
+        menu::popup(text_row("MEN_FIL"),
+                    {menu::item(text_row("MEN_FIL_LRM"), 1), menu::separator(),
+                     menu::popup(text_row("MEN_CFG_MAC_MSC_ORD"),
+                                 {menu::named(text_row("MEN_CFG_MAC_MSC_CTR_U"), 2)}),
+                     menu::item(text_row("MEN_CFG_MAC_MSC_CTR_U"), 3),
+                     menu::item(text_row("MEN_CFG_MAC_MSC_CTR_U"), 4, "USA (again)"),
+                     menu::item(text_row("TXT_HELP_DATABASE"), 5)}),
+        menu::popup(text_row("MEN_CFG_MAC_MSC_ORD"), {})};
+    EXPECT_EQ(other[0].children[0].text, "&Load ROM...\tAlt L");
+
+    const std::vector<LangKey> keys = lang_keys_for(kTextRows, other);
+    auto find                       = [&](std::string_view name, int pass) -> const LangKey* {
+        for (const LangKey& k : keys)
+            if (name == k.name && pass-- == 0) return &k;
+        return nullptr;
+    };
+    const LangKey* lrm = find("MEN_FIL_LRM", 0);
+    ASSERT_NE(lrm, nullptr);
+    EXPECT_EQ(lrm->commands, std::vector<u32>{1});
+    EXPECT_STREQ(lrm->suffix, "...\tAlt L");
+    const LangKey* order = find("MEN_CFG_MAC_MSC_ORD", 0);
+    ASSERT_NE(order, nullptr);
+    EXPECT_EQ(order->popups, (std::vector<std::vector<u32>>{{0, 2}, {1}}));
+    const LangKey* usa = find("MEN_CFG_MAC_MSC_CTR_U", 0);
+    ASSERT_NE(usa, nullptr);
+    EXPECT_EQ(usa->commands, (std::vector<u32>{3, 4}));
+    const LangKey* usa_name = find("MEN_CFG_MAC_MSC_CTR_U", 1);
+    ASSERT_NE(usa_name, nullptr);
+    EXPECT_EQ(usa_name->slot, int(lang::MEN_CFG_MAC_MSC_CTR_U));
+    EXPECT_TRUE(usa_name->commands.empty());
+    const LangKey* gym = find("MEN_FIL_SGD", 0);
+    ASSERT_NE(gym, nullptr);
+    EXPECT_EQ(gym->commands, std::vector<u32>{33896});
+    const LangKey* ext = find("MEN_FIL_EXT", 0);  // not in this menu
+    ASSERT_NE(ext, nullptr);
+    EXPECT_TRUE(ext->commands.empty() && ext->popups.empty());
+    EXPECT_EQ(find("TXT_HELP_DATABASE", 0), nullptr);
+    EXPECT_EQ(keys.size(), lang_keys().size());  // the same keys, aimed elsewhere
+}
+
 TEST_F(ConfigTest, LanguageFileRenamesMenuItemsWithTheirShortcutsAndReplacesTexts) {
     lang_apply(
         "[Menu]\r\n"
