@@ -10,6 +10,7 @@ usage() {
   cat <<'EOF'
 usage: ./run.sh                     open the VARN window (winvarn)
        ./run.sh [options] IMAGE     run IMAGE headless (varn-run)
+       ./run.sh --legacy [IMAGE]    open the earlier release's window (winvarn-legacy)
        ./run.sh --help              this text
 
 Builds what it runs first (release preset, into build/release/; the build's output goes to
@@ -21,6 +22,12 @@ winvarn [IMAGE]
   Sega CD (.iso .bin .raw, .cue sheets) and Master System (.sms) images, plain or inside a
   ZIP or RAR archive; an IMAGE named on its command line is started at once. It needs a
   display (X11 or Wayland); without one it says so and exits with status 1.
+
+winvarn-legacy [IMAGE]
+  The earlier release of the window: Genesis, 32X and Sega CD images (no Master System), no
+  sound, no state saving (it loads Genecyst states); its settings are its own VARN.INI in
+  ~/.config/varn-legacy/. Without a display, ./run.sh --legacy IMAGE runs IMAGE headless on
+  the earlier machine (varn-run --legacy).
 
 varn-run [options] IMAGE
   The headless runner: loads IMAGE as the window would (the extension picks the machine),
@@ -69,6 +76,24 @@ build() {
     exit 1
   fi
 }
+
+has_display() { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ -n "${QT_QPA_PLATFORM:-}" ]; }
+
+if [ "${1:-}" = --legacy ] && [ $# -le 2 ] && { [ $# -eq 1 ] || [ "${2:0:1}" != - ]; }; then
+  # The earlier release's window, with the image when one is named.
+  if ! has_display; then
+    build varn-run
+    if [ $# -eq 2 ]; then
+      exec "$bin/varn-run" "$@"
+    fi
+    echo "There is no display to open the window on (DISPLAY and WAYLAND_DISPLAY are" >&2
+    echo "unset). Run an image headless on the earlier machine: ./run.sh --legacy IMAGE" >&2
+    exit 1
+  fi
+  build winvarn-legacy
+  shift
+  exec "$bin/legacy/winvarn-legacy" "$@"
+fi
 
 if [ $# -eq 0 ]; then
   # No arguments: the window program, when there is a display to open it on.

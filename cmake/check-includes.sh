@@ -19,6 +19,7 @@ floors='
 20  z80
 20  sh2
 25  legacy/m68k
+25  legacy/sh2
 30  runtime
 40  genesis/sound
 41  genesis/z80
@@ -32,6 +33,8 @@ floors='
 70  sms
 70  s32x
 70  segacd
+75  legacy/s32x
+82  legacy/segacd
 80  media
 85  legacy
 90  compose
@@ -39,6 +42,7 @@ floors='
 100 frontend/host
 101 frontend/dialogs
 102 frontend
+103 legacy/frontend
 '
 
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then

@@ -5,7 +5,9 @@
 // is a tool for looking at the core, not a pass/fail gate. To let the later groups run, an
 // undefined opcode is stepped over as the chip would (a DD/FD prefix on an instruction that
 // does not use HL is dropped; other undefined forms are skipped whole) and counted.
-//   z80_zex IMAGE [MAX_SECONDS]
+// --older runs the earlier release's Z80 instead: the core's handlers with the older
+// instructions in place, under the older run loop (legacy/z80_v024_ops.h).
+//   z80_zex IMAGE [MAX_SECONDS] [--older]
 
 #include <chrono>
 #include <cstdio>
@@ -14,6 +16,9 @@
 #include <iterator>
 #include <vector>
 
+#include <cstring>
+
+#include "legacy/z80_v024_ops.h"
 #include "z80/z80_core.h"
 
 namespace varn {
@@ -64,7 +69,8 @@ struct ZexBus {
     static void on_stop() {}
 };
 
-using ZexZ80 = Z80Core<ZexBus>;
+using ZexZ80   = Z80Core<ZexBus>;
+using ZexOlder = Z80OlderSet<ZexBus>;
 z80_cpu_context zex_context{};
 
 }  // namespace
@@ -72,10 +78,16 @@ z80_cpu_context zex_context{};
 
 int main(int argc, char** argv) {
     using namespace varn;
+    bool older = false;
+    if (argc > 1 && std::strcmp(argv[argc - 1], "--older") == 0) {
+        older = true;
+        --argc;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: z80_zex IMAGE [MAX_SECONDS]\n");
+        std::fprintf(stderr, "usage: z80_zex IMAGE [MAX_SECONDS] [--older]\n");
         return 2;
     }
+    if (older) ZexOlder::build();
     std::ifstream in(argv[1], std::ios::binary);
     std::vector<char> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!in.good() && image.empty()) {
@@ -93,7 +105,11 @@ int main(int argc, char** argv) {
     u64 skipped   = 0;
     for (;;) {
         c.cycle_counter = 0;
-        ZexZ80::run(c);
+        if (older) {
+            ZexOlder::run(c);
+        } else {
+            ZexZ80::run(c);
+        }
         if (c.status & kZ80StatusHalted) {
             const u8 b0 = ZexBus::read_byte(c.pc), b1 = ZexBus::read_byte(c.pc + 1);
             const bool index = b0 == 0xDD || b0 == 0xFD;

@@ -107,16 +107,19 @@ bool EmuApp::file_command(u32 id) {
     }
 }
 
-void EmuApp::save_screenshot() {
-    if (!frame_) return;
-    // The last frame the window shows, at the picture's own size.
+bool EmuApp::last_picture(FrameSurface& picture) const {
+    if (!frame_) return false;
     FrameImages& images = display_frame_images();
+    picture.pixels      = const_cast<u16*>(images.latest());
+    picture.pitch       = FrameImages::kPitch;
+    picture.width       = std::min(display_geometry.source_width, kSurfaceWidth);
+    picture.height      = std::min(display_geometry.source_height, kSurfaceHeight);
+    return true;
+}
+
+void EmuApp::save_screenshot() {
     FrameSurface picture;
-    picture.pixels = const_cast<u16*>(images.latest());
-    picture.pitch  = FrameImages::kPitch;
-    picture.width  = std::min(display_geometry.source_width, kSurfaceWidth);
-    picture.height = std::min(display_geometry.source_height, kSurfaceHeight);
-    screenshot_save_dialog(picture);
+    if (last_picture(picture)) screenshot_save_dialog(picture);
 }
 
 }  // namespace varn

@@ -46,7 +46,8 @@ struct EmuApp::Parts {
     std::unique_ptr<QtMediaUi> media_ui;
 };
 
-EmuApp::EmuApp() : parts_(std::make_unique<Parts>()) {
+EmuApp::EmuApp(const FrontendProfile& profile)
+    : profile_(profile), parts_(std::make_unique<Parts>()) {
     // Nothing reaches the window until start-up is over, and no fit runs before the
     // settings are read.
     gui_ready.store(0);
@@ -95,6 +96,10 @@ void EmuApp::shutdown() {
     if (shut_down_) return;
     shut_down_ = true;
     gui_ready.store(0);
+    shutdown_steps();
+}
+
+void EmuApp::shutdown_steps() {
     machine_close();
     thread_end();
     code_cache_release();
@@ -103,6 +108,10 @@ void EmuApp::shutdown() {
     dll_release();
     devices_release();
 }
+
+OptionModel& EmuApp::options() { return *parts_->options; }
+
+std::filesystem::path EmuApp::profile_path() const { return profile_folder(profile_.folder_name); }
 
 void EmuApp::toggle_pause() {
     if ((emu_state_flags.load() & kStatePaused) != 0) {
@@ -135,8 +144,10 @@ void EmuApp::about_box() { show_about_box(frame_.get()); }
 
 // ---- Steps -------------------------------------------------------------------------------
 
+void EmuApp::compose() { compose_varn(); }
+
 bool EmuApp::components_init() {
-    compose_varn();
+    compose();
     emu_set_host(host_.get());
     if (!code_cache_allocate()) {
         message_box("VARN could not reserve memory for its code cache.");
@@ -146,9 +157,9 @@ bool EmuApp::components_init() {
 }
 
 bool EmuApp::create_frame() {
-    frame_                        = std::make_unique<MainFrame>(display_frame_images(), *requests_);
-    parts_->frame                 = frame_.get();
-    frame_->on_close              = [this] { shutdown(); };
+    frame_           = std::make_unique<MainFrame>(display_frame_images(), *requests_, profile_);
+    parts_->frame    = frame_.get();
+    frame_->on_close = [this] { shutdown(); };
     frame_->on_cd_request         = [](const ThreadRequest& r) { cd_request(r.code, r.param); };
     frame_->display()->on_painted = [this] { host_->painted(); };
     QWidget* display              = frame_->display();
@@ -174,7 +185,7 @@ bool EmuApp::create_frame() {
     return true;
 }
 
-void EmuApp::lang_load() { varn::lang_load(profile_folder() / kLangFileName, parts_->menu); }
+void EmuApp::lang_load() { varn::lang_load(profile_path() / kLangFileName, parts_->menu); }
 
 bool EmuApp::cpu_check() {
     cpu_detect_features();
@@ -185,7 +196,7 @@ bool EmuApp::cpu_check() {
 
 void EmuApp::ini_read() {
     // The settings' relative paths (every default) name files in the profile folder.
-    config_program_folder = profile_folder();
+    config_program_folder = profile_path();
     const IniReadResult result =
         varn::ini_read(config_program_folder / kIniFileName, *parts_->options);
     if (!result.error.empty()) message_box(result.error);

@@ -15,12 +15,14 @@
 // Each step is a virtual function with the program's behaviour, so that tests can watch the
 // order and make a step fail.
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "base/types.h"
+#include "frontend/frontend_profile.h"
 
 namespace varn {
 
@@ -28,10 +30,12 @@ class MainFrame;
 class WindowHost;
 class SoundOutput;
 class RequestQueue;
+class OptionModel;
+struct FrameSurface;
 
 class EmuApp {
   public:
-    EmuApp();
+    explicit EmuApp(const FrontendProfile& profile = main_frontend_profile());
     virtual ~EmuApp();
     EmuApp(const EmuApp&)            = delete;
     EmuApp& operator=(const EmuApp&) = delete;
@@ -59,6 +63,8 @@ class EmuApp {
   protected:
     // The steps, in the order start-up runs them.
     virtual bool components_init();  // emulation set-up and the code cache
+    // Binds the program's emulation units (the first part of the set-up).
+    virtual void compose();
     virtual bool create_frame();
     virtual void lang_load();
     virtual bool cpu_check();
@@ -77,13 +83,27 @@ class EmuApp {
     virtual void dll_release();
     virtual void devices_release();
 
+    // Shut-down after its first step (requests dropped): the main program closes the
+    // machine before it stops the thread.
+    virtual void shutdown_steps();
+    // A File or Help command, a state-slot key, Alt+P or Alt+R; false when `id` is none.
+    virtual bool file_command(u32 id);
+
     virtual void message_box(const std::string& text);
 
-  private:
-    bool file_command(u32 id);
+    const FrontendProfile& profile() const { return profile_; }
+    OptionModel& options();
+    // The profile folder of this program.
+    std::filesystem::path profile_path() const;
     void with_machine_change(const std::function<void()>& work);
+    // The last frame the window shows, at the picture's own size; none without a window.
+    bool last_picture(FrameSurface& picture) const;
+
+  private:
     void save_screenshot();
     void about_box();
+
+    const FrontendProfile& profile_;
 
     struct Parts;
     std::unique_ptr<Parts> parts_;

@@ -71,13 +71,13 @@ void DisplayWidget::resizeEvent(QResizeEvent* event) {
     if (on_resized) on_resized(width(), height());
 }
 
-MainFrame::MainFrame(FrameImages& images, RequestQueue& requests)
-    : images_(images), requests_(requests) {
+MainFrame::MainFrame(FrameImages& images, RequestQueue& requests, const FrontendProfile& profile)
+    : images_(images), requests_(requests), profile_(profile) {
     setWindowTitle("VARN");
     display_ = new DisplayWidget(images_, this);
     setCentralWidget(display_);
 
-    menu_             = new QtMenu(menuBar(), main_menu_entries());
+    menu_             = new QtMenu(menuBar(), profile_.menu_entries());
     menu_->on_command = [this](u32 id) {
         if (on_command) on_command(id);
     };
@@ -233,8 +233,11 @@ void MainFrame::update_status_bar() {
     const u32 state                        = emu_thread_state.load();
     if (state < 4) panes_[2]->setText(kStateText[state]);
     if (state_slot <= 9) {
-        const char* type = cfg(cfg_state_filter_index) == 2 ? "GS" : "VK";
-        panes_[3]->setText(QString("%1%2").arg(type).arg(state_slot));
+        const std::string_view type =
+            cfg(cfg_state_filter_index) == 2 ? std::string_view("GS") : profile_.own_state_letters;
+        panes_[3]->setText(QString("%1%2")
+                               .arg(QString::fromUtf8(type.data(), static_cast<int>(type.size())))
+                               .arg(state_slot));
     }
     for (QLabel* pane : panes_) pane->repaint();
 }

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <functional>
 
+#include "frontend/frontend_profile.h"
 #include "frontend/host/display_geometry.h"
 #include "frontend/host/frame_images.h"
 #include "frontend/host/request_queue.h"
@@ -50,7 +51,8 @@ class MainFrame : public QMainWindow {
     Q_OBJECT
 
   public:
-    MainFrame(FrameImages& images, RequestQueue& requests);
+    MainFrame(FrameImages& images, RequestQueue& requests,
+              const FrontendProfile& profile = main_frontend_profile());
 
     // A request of the emulation thread (the queue's handler).
     void handle_request(const ThreadRequest& request);
@@ -101,6 +103,7 @@ class MainFrame : public QMainWindow {
 
     FrameImages& images_;
     RequestQueue& requests_;
+    const FrontendProfile& profile_;
     DisplayWidget* display_ = nullptr;
     QtMenu* menu_           = nullptr;
     std::array<QLabel*, 4> panes_{};

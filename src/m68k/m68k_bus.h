@@ -28,6 +28,24 @@ namespace varn {
 using M68kReadFn  = u32 (*)(u32 addr);
 using M68kWriteFn = void (*)(u32 addr, u32 value);
 
+// A region of a map: its six routines (read byte, word, long; write byte, word, long).
+struct M68kHandlerSet {
+    M68kReadFn read_byte;
+    M68kReadFn read_word;
+    M68kReadFn read_long;
+    M68kWriteFn write_byte;
+    M68kWriteFn write_word;
+    M68kWriteFn write_long;
+};
+
+// One run of a region list: `pages` consecutive pages served by `*set`. The set is read when
+// the list is laid, so a set that its unit replaces at start-up is picked up by the next
+// power-on.
+struct M68kMapRun {
+    const M68kHandlerSet* set;
+    u32 pages;
+};
+
 inline constexpr u32 kM68kBusPages = 4096;  // main CPU: 4 KB pages
 inline constexpr u32 kS68kBusPages = 256;   // sub-CPU: 64 KB pages
 

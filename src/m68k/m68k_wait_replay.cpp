@@ -72,13 +72,21 @@ bool only_the_loop_is_due() {
 // stands at its end.
 void link_to(u32 slot) {
     M68kWaitReplay& rp = m68k_wait_replay;
-    M68kKeptSlice& cur = rp.kept[rp.cur_slot];
-    if (rp.cur_stamp != 0 && cur.stamp == rp.cur_stamp) {
-        cur.next_slot  = slot;
-        cur.next_stamp = rp.kept[slot].stamp;
+    M68kKeptSlice& k   = rp.kept[slot];
+    if (rp.cur != &kM68kNoKeptSlice) {
+        M68kKeptSlice& cur = rp.kept[static_cast<std::size_t>(rp.cur - rp.kept.data())];
+        cur.next           = &k;
+        cur.next_stamp     = k.stamp;
     }
-    rp.cur_slot  = slot;
-    rp.cur_stamp = rp.kept[slot].stamp;
+    rp.cur = &k;
+}
+
+// Whether the counter skips the slice after one that ended with the record `c`: the counter
+// wrapped past 0 into the positive range, so the next slice runs nothing.
+bool next_slice_skipped(const M68kCpuContext& c) {
+    const u32 before = static_cast<u32>(c.cycle_counter);
+    const u32 after  = before + static_cast<u32>(c.slice_cycles);
+    return after < before && static_cast<s32>(before) >= 0;
 }
 
 bool read_value(u32& value) {
@@ -97,10 +105,11 @@ bool m68k_wait_replay_start() {
     if (m68k::wait_loop_code(w.start) != w.code) return false;
     u32 value = 0;
     if (!read_value(value) || !w.goes_round(value)) return false;
-    m68k_wait_replay.value     = value;
-    m68k_wait_replay.reg       = w.reg & 15;
-    m68k_wait_replay.cur_stamp = 0;  // the CPU stands at no kept slice's end
-    const Identity id          = identity_now();
+    m68k_wait_replay.value  = value;
+    m68k_wait_replay.reg    = w.reg & 15;
+    m68k_wait_replay.cur    = &kM68kNoKeptSlice;
+    m68k_wait_replay.behind = false;
+    const Identity id       = identity_now();
     if (!made.valid || !(made.identity == id)) {
         made.identity           = id;
         made.valid              = true;
@@ -132,6 +141,7 @@ bool m68k_wait_slice_run() {
     const u32 slot =
         m68k_kept_slot(static_cast<u32>(before.cycle_counter), before.fetch_pos, rp.value);
     if (++rp.stamps == 0) ++rp.stamps;
+    if (rp.cur == &rp.kept[slot]) rp.cur = &kM68kNoKeptSlice;  // its slice is gone
     rp.kept[slot] = {before.cycle_counter,
                      before.fetch_pos,
                      before.regs[r],
@@ -146,10 +156,34 @@ bool m68k_wait_slice_run() {
                      c.sr.n,
                      c.sr.z,
                      c.sr.bits,
+                     next_slice_skipped(c),
                      rp.stamps,
-                     0,
+                     nullptr,
                      0};
     link_to(slot);
+    return true;
+}
+
+void m68k_wait_write_record(const M68kKeptSlice& k) {
+    M68kCpuContext& c            = m68k_context;
+    c.cycle_counter              = k.counter_after;
+    c.fetch_pos                  = k.pos_after;
+    c.pc                         = k.pc_after;
+    c.exit_pc                    = k.pc_after;
+    c.regs[m68k_wait_replay.reg] = k.reg_after;
+    c.sr.n                       = k.sr_n_after;
+    c.sr.z                       = k.sr_z_after;
+    c.sr.bits                    = k.sr_bits_after;
+    m68k::m68k_wait_stop.at      = k.pos_after;
+    cpu_current_context          = &c;
+}
+
+bool m68k_wait_slice_slow() {
+    m68k_wait_catch_up();
+    const M68kKeptSlice* k = m68k_wait_find();
+    if (k == nullptr) return m68k_wait_slice_run();
+    m68k_wait_write_record(*k);
+    ++m68k_wait_stats.replayed;
     return true;
 }
 

@@ -16,7 +16,8 @@
 
 namespace varn {
 
-u32 state_slot = 0;
+u32 state_slot                                       = 0;
+bool (*gs_registers_slot)(std::span<const u8> image) = gs_state_load_registers;
 
 namespace {
 
@@ -163,7 +164,7 @@ MediaResult gs_state_import(std::span<const u8> image) {
     std::vector<u8> before(kStateMaxBytes);
     before.resize(state_save(before));
     load_gs_memories(image);
-    if (!gs_state_load_registers(image)) {
+    if (gs_registers_slot == nullptr || !gs_registers_slot(image)) {
         state_load(before);
         return MediaResult::failed(lang_text(lang::TXT_STATE_LOAD_FAILED));
     }

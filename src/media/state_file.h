@@ -66,6 +66,10 @@ MediaResult state_file_load(const std::filesystem::path& path);
 MediaResult gs_state_file_load(const std::filesystem::path& path);
 // The same import from a file image in memory (at most kGsStateFileBytes are used).
 MediaResult gs_state_import(std::span<const u8> image);
+// Loads the registers of the running machine's CPUs and VDP from a Genecyst image once its
+// memories are in; false, with the registers untouched, when the state cannot run. The main
+// program's loader unless a program with CPUs of its own sets its own.
+extern bool (*gs_registers_slot)(std::span<const u8> image);
 
 // Why the running machine takes no state for saving or loading; null when it takes one.
 const char* state_unsupported_text(bool loading);

@@ -33,7 +33,9 @@ CdDriveName cd_drive_none() {
     return name;
 }
 
-void ini_parse(std::string_view text, std::span<const ConfigKey> keys) {
+HexReader main_hex_reader() { return {parse_hex_u32, parse_hex_u8}; }
+
+void ini_parse(std::string_view text, std::span<const ConfigKey> keys, HexReader hex) {
     text = text.substr(0, kIniReadLimit);
     for (const ConfigKey& k : keys) {
         const int at = text_find(text, k.name + "=");
@@ -44,9 +46,9 @@ void ini_parse(std::string_view text, std::span<const ConfigKey> keys) {
             case KeyForm::kHex2:
                 if (k.key_slot >= 0) {
                     key_map_set_byte(static_cast<u32>(k.key_slot), k.key_offset,
-                                     parse_hex_u8(value, form_digits(k.form)));
+                                     hex.read_u8(value, form_digits(k.form)));
                 } else {
-                    cfg_set(*k.word, parse_hex_u32(value, form_digits(k.form)));
+                    cfg_set(*k.word, hex.read_u32(value, form_digits(k.form)));
                 }
                 break;
             case KeyForm::kDec4:
@@ -94,7 +96,16 @@ std::string ini_format(std::span<const ConfigKey> keys, const CdDriveName& drive
     for (const ConfigKey& k : keys) {
         if (!k.written) continue;
         if (first || k.section != section) {
-            if (!first) out += '\n';
+            // Sections without keys between the last one and this one keep their headers.
+            if (!first) {
+                for (auto s = static_cast<u8>(static_cast<u8>(section) + 1);
+                     s < static_cast<u8>(k.section); ++s) {
+                    out += '\n';
+                    out += key_section_header(static_cast<KeySection>(s));
+                    out += '\n';
+                }
+                out += '\n';
+            }
             out += key_section_header(k.section);
             out += '\n';
             first   = false;
@@ -153,8 +164,15 @@ bool read_file_prefix(const std::filesystem::path& file, std::size_t limit, std:
 
 IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options,
                        IniMissing missing) {
-    IniReadResult result;
     const auto keys = config_keys();
+    return ini_read_keys(file, keys, main_hex_reader(), missing,
+                         [&] { config_post_read(keys, options); });
+}
+
+IniReadResult ini_read_keys(const std::filesystem::path& file, std::span<const ConfigKey> keys,
+                            HexReader hex, IniMissing missing,
+                            const std::function<void()>& post_read) {
+    IniReadResult result;
     config_load_defaults(keys);
     ini_file_path.clear();
 
@@ -165,7 +183,7 @@ IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options,
             result.found  = true;
             ini_file_path = std::filesystem::absolute(file, ec);
             if (ec) ini_file_path = file;
-            ini_parse(bytes, keys);
+            ini_parse(bytes, keys, hex);
         }
     } else if (missing == IniMissing::kCreate) {
         // Created empty now, so that the settings have a home when the program ends.
@@ -176,13 +194,15 @@ IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options,
         ini_file_path = std::filesystem::absolute(file, ec);
         if (ec) ini_file_path = file;
     }
-    config_post_read(keys, options);
+    post_read();
     return result;
 }
 
-FileWriteResult ini_write(const CdDriveName& drive) {
+FileWriteResult ini_write(const CdDriveName& drive) { return ini_write_keys(config_keys(), drive); }
+
+FileWriteResult ini_write_keys(std::span<const ConfigKey> keys, const CdDriveName& drive) {
     if (ini_file_path.empty()) return {false, "no settings file to write"};
-    const std::string text = ini_format(config_keys(), drive);
+    const std::string text = ini_format(keys, drive);
     return write_file_replacing(ini_file_path,
                                 std::span(reinterpret_cast<const u8*>(text.data()), text.size()));
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,9 +32,20 @@ CdDriveName cd_drive_none();
 // a read succeeded, so nothing is written over a file that could not be read.
 inline std::filesystem::path ini_file_path;
 
+// How a program reads its hexadecimal values: the digits of n characters into 32 and into 8
+// bits (text_helpers.h has the main program's reading; the earlier release reads a
+// character that is no digit its own way).
+struct HexReader {
+    u32 (*read_u32)(std::string_view text, int n) = nullptr;
+    u8 (*read_u8)(std::string_view text, int n)   = nullptr;
+};
+// The main program's reading.
+HexReader main_hex_reader();
+
 // Reads every key of `keys` found in `text` (only its first 16 KB) into its word. Keys that
 // are not found keep their values. A text longer than 255 bytes is not taken.
-void ini_parse(std::string_view text, std::span<const ConfigKey> keys);
+void ini_parse(std::string_view text, std::span<const ConfigKey> keys,
+               HexReader hex = main_hex_reader());
 
 // The table's limits on the words the reader filled.
 void config_apply_limits(std::span<const ConfigKey> keys);
@@ -42,7 +54,8 @@ void config_apply_limits(std::span<const ConfigKey> keys);
 // their commands, then the menu's check marks.
 void config_post_read(std::span<const ConfigKey> keys, OptionModel& options);
 
-// The whole file as the writer writes it.
+// The whole file as the writer writes it. A section whose keys are all missing from
+// between two others still gets its header.
 std::string ini_format(std::span<const ConfigKey> keys, const CdDriveName& drive);
 
 struct IniReadResult {
@@ -60,9 +73,17 @@ enum class IniMissing : u8 { kCreate, kLeave };
 IniReadResult ini_read(const std::filesystem::path& file, OptionModel& options,
                        IniMissing missing = IniMissing::kCreate);
 
+// The reader for another program's key table: defaults, the file's keys read with `hex`,
+// then `post_read` (that program's checks and check marks).
+IniReadResult ini_read_keys(const std::filesystem::path& file, std::span<const ConfigKey> keys,
+                            HexReader hex, IniMissing missing,
+                            const std::function<void()>& post_read);
+
 // Exit: writes the configuration to `ini_file_path`, replacing the file only once the new
 // bytes are safely written.
 FileWriteResult ini_write(const CdDriveName& drive);
+// The same for another program's key table.
+FileWriteResult ini_write_keys(std::span<const ConfigKey> keys, const CdDriveName& drive);
 
 // Reads at most `limit` bytes of a file; false when it cannot be opened or read.
 bool read_file_prefix(const std::filesystem::path& file, std::size_t limit, std::string& bytes,

@@ -4,6 +4,7 @@
 // $XDG_CONFIG_HOME/varn/ or ~/.config/varn/.
 
 #include <filesystem>
+#include <string_view>
 
 namespace varn {
 
@@ -13,11 +14,14 @@ inline constexpr const char* kLangFileName = "VARN_LNG.INI";
 std::filesystem::path executable_folder();
 
 // The profile folder for an executable in `exe_folder`, with the environment's
-// XDG_CONFIG_HOME and HOME (either may be null or empty). The folder is not created here.
+// XDG_CONFIG_HOME and HOME (either may be null or empty). `name` is the program's folder
+// under the configuration folder ("varn" for the main program). The folder is not created
+// here.
 std::filesystem::path profile_folder(const std::filesystem::path& exe_folder,
-                                     const char* xdg_config_home, const char* home);
+                                     const char* xdg_config_home, const char* home,
+                                     std::string_view name = "varn");
 
 // The same for this process.
-std::filesystem::path profile_folder();
+std::filesystem::path profile_folder(std::string_view name = "varn");
 
 }  // namespace varn

@@ -25,7 +25,18 @@ Sh2LoopState state_of(const Sh2CpuContext& c) {
     return {c.r, c.sr, c.gbr, c.vbr, c.mach, c.macl, c.pr, c.div_q, c.div_m, c.status};
 }
 
+// SDRAM (pages 0x060 and 0x0C0 of either half of the map) is plain memory, the place most
+// waiting loops read and store: reached straight in its image, the rest through the bus.
+u8* sdram_at(u32 a) {
+    const u32 page = a >> 20;
+    if (page >= 0x400 || ((page & 0x1FF) != 0x060 && (page & 0x1FF) != 0x0C0)) return nullptr;
+    return s32x_sdram.data() + (a & (kS32xSdramSize - 1));
+}
+
 u32 bus_read(u32 core, u32 a, u32 size) {
+    if (const u8* p = sdram_at(a)) {
+        return size == 1 ? *p : size == 2 ? load_be16(p) : load_be32(p);
+    }
     if (core == 0) {
         return size == 1 ? sh2_read_byte(a) : size == 2 ? sh2_read_word(a) : sh2_read_long(a);
     }
@@ -33,6 +44,12 @@ u32 bus_read(u32 core, u32 a, u32 size) {
 }
 
 void bus_write(u32 core, u32 a, u32 size, u32 v) {
+    if (u8* p = sdram_at(a)) {
+        if (size == 1) *p = static_cast<u8>(v);
+        if (size == 2) store_be16(p, static_cast<u16>(v));
+        if (size == 4) store_be32(p, v);
+        return;
+    }
     if (core == 0) {
         if (size == 1) sh2_write_byte(a, v);
         if (size == 2) sh2_write_word(a, v);
@@ -279,8 +296,9 @@ bool seen_before(Sh2LoopWatch& w, const Sh2LoopPlace& p) {
 
 // The stored value of the last step, once it has run (a plain store reads back as stored).
 void complete_last_store(u32 core, Sh2LoopWatch& w) {
-    if (w.steps == 0) return;
-    Sh2LoopStep& s = w.trace[w.steps - 1];
+    if (w.steps == 0 || w.last_complete) return;
+    w.last_complete = true;
+    Sh2LoopStep& s  = w.trace[w.steps - 1];
     if (s.kind == kStore) s.value = bus_read(core, s.addr, s.size);
 }
 
@@ -368,6 +386,16 @@ bool qualifies(Sh2LoopWatch& w) {
         for (u32 j = 0; j < w.stores; ++j) {
             if (shares(w.store[j], a) && !agree(w.store[j], a)) return false;
         }
+        // A place read again is checked once. Read again with another value (what another
+        // unit changed between the slices the round was recorded in), it never holds.
+        bool again = false;
+        for (u32 j = 0; j < w.reads && !again; ++j) {
+            const Sh2LoopAccess& r = w.read[j];
+            if (r.addr != a.addr || r.size != a.size) continue;
+            if (r.value != a.value) return false;
+            again = true;
+        }
+        if (again) continue;
         if (w.reads == kSh2LoopAccesses) return false;
         w.read[w.reads++] = a;
     }
@@ -390,16 +418,18 @@ bool qualifies(Sh2LoopWatch& w) {
     return true;
 }
 
-// Cycles of the round's step `i`: from its counter to the next one's.
-s32 step_cycles(const Sh2LoopWatch& w, u32 i) {
-    return (i + 1 < w.steps ? w.trace[i + 1].at : static_cast<s32>(w.round)) - w.trace[i].at;
+// A value loaded into a register as the load of `size` bytes gives it (sign-extended).
+u32 as_loaded(u32 v, u32 size) {
+    return size == 1 ? sign_extend8(v) : size == 2 ? sign_extend16(v) : v;
 }
 
-bool is_heartbeat_step(const Sh2LoopWatch& w, u32 i) {
-    for (u32 k = 0; k < w.counters; ++k) {
-        if (i > w.counter[k].load && i <= w.counter[k].overwrite) return true;
-    }
-    return false;
+// Cycles from the round's start (step 0 at 0) to step `k` of two rounds run one after the
+// other (k <= 2n).
+s32 two_round_at(const Sh2LoopWatch& w, u32 k) {
+    const u32 n = w.steps;
+    if (k < n) return w.at[k];
+    if (k < 2 * n) return static_cast<s32>(w.round) + w.at[k - n];
+    return 2 * static_cast<s32>(w.round);
 }
 
 // The rounds from step `s` of the loop, the counter `x` (below zero) before it, up to where
@@ -407,69 +437,105 @@ bool is_heartbeat_step(const Sh2LoopWatch& w, u32 i) {
 // instruction, a delayed branch whose cycles reach the end running its slot all the same
 // (the cycles past the end carried to the next slice). The core is left as plain execution
 // leaves it there: the round's registers at that instruction, the stores of the instructions
-// run, each heartbeat moved on once for each of its stores. Where that instruction lies
-// between a heartbeat's load and the overwrite of its register, only the whole rounds are
-// counted off and the core goes on plainly from `s`.
+// run, each heartbeat moved on once for each of its stores (and its register, where that
+// instruction lies between its load and the overwrite of the register, holding the count).
 Sh2LoopJump advance(u32 core, Sh2CpuContext& c, Sh2LoopWatch& w, u32 s, s32 x) {
     const u32 n    = w.steps;
     const u32 full = static_cast<u32>(-(x + 1)) / w.round;
     s32 counter    = x + static_cast<s32>(full * w.round);
-    std::array<bool, kSh2LoopSteps> ran{};
-    s32 carry = 0;
-    u32 i     = s;
-    for (;;) {
-        ran[i] = true;
-        counter += step_cycles(w, i);
-        const bool delayed = w.delayed[i] != 0;
-        if (++i == n) i = 0;
-        if (delayed) {
-            if (counter >= 0) {
-                carry += counter + 1;
-                counter = -1;
-            }
-            ran[i] = true;
-            counter += step_cycles(w, i);
-            if (++i == n) i = 0;
+    // The last round: the first step whose cycles bring the counter to zero or above (the
+    // cycles from `s` grow step by step, so a bisection finds it).
+    const s32 need = -counter;
+    const s32 from = two_round_at(w, s);
+    u32 lo = s + 1, hi = s + n;
+    while (lo < hi) {
+        const u32 mid = lo + (hi - lo) / 2;
+        if (two_round_at(w, mid) - from >= need) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
         }
-        if (counter >= 0) break;
     }
-    const bool exact = !is_heartbeat_step(w, i);
-    const auto runs  = [&](u32 step) { return full != 0 || (exact && ran[step]); };
-    w.rounds_counted += full;
+    u32 ran_count = lo - s;  // steps run in the last round
+    counter += two_round_at(w, lo) - from;
+    s32 carry = 0;
+    u32 i     = lo % n;
+    if (w.delayed[(lo - 1) % n] != 0) {
+        // The step that reached the end is a delayed branch: its slot runs in this slice.
+        carry += counter + 1;
+        counter = -1 + (two_round_at(w, lo + 1) - two_round_at(w, lo));
+        ++ran_count;
+        i = (lo + 1) % n;
+    }
+    const auto ran  = [&](u32 step) { return (step >= s ? step - s : step + n - s) < ran_count; };
+    const auto runs = [&](u32 step) { return full != 0 || ran(step); };
+    w.rounds_counted += full + (s + ran_count) / n;  // the rounds ended, the last one's too
     for (u32 k = 0; k < w.stores; ++k) {
         const Sh2LoopAccess& a = w.store[k];
         if (runs(a.step)) bus_write(core, a.addr, a.size, a.value);
     }
+    Sh2LoopState out = w.trace[i].state;
+    w.exit_holds     = 0;
     for (u32 k = 0; k < w.counters; ++k) {
         const Sh2LoopCounter& h = w.counter[k];
-        const u32 times         = full + (exact && ran[h.store] ? 1 : 0);
-        const u32 v             = bus_read(core, h.addr, h.size) + times * h.step;
-        if (times != 0) bus_write(core, h.addr, h.size, v & size_mask(h.size));
+        const u32 mask          = size_mask(h.size);
+        const u32 times         = full + (ran(h.store) ? 1 : 0);
+        const u32 v             = (bus_read(core, h.addr, h.size) + times * h.step) & mask;
+        if (times != 0) bus_write(core, h.addr, h.size, v);
+        if (i <= h.load || i > h.overwrite) continue;
+        // The slice ends inside the heartbeat: its register holds the count as plain
+        // execution leaves it. Before the store, the last load read the count as it stands
+        // (and the place must still hold it when the loop is resumed); after it, the count
+        // less one step.
+        u32& reg = out.r[(w.trace[h.load].ir >> 8) & 15];
+        if (i == h.load + 1) {
+            reg = as_loaded(v, h.size);
+        } else if (i == h.store) {
+            reg = as_loaded(v, h.size) + h.step;
+        } else {
+            reg = as_loaded((v - h.step) & mask, h.size) + h.step;
+        }
+        if (i <= h.store) w.exit_hold[w.exit_holds++] = {h.addr, h.size, v, 0};
     }
     for (u32 k = 0; k < w.sr_loads; ++k) {
         if (runs(w.sr_load[k])) c.irq_check = 1;
     }
-    if (!exact) return {static_cast<s32>(full * w.round), w.trace[s].cur};
-    const Sh2LoopState& r = w.trace[i].state;
-    c.r                   = r.r;
-    c.sr                  = r.sr;
-    c.gbr                 = r.gbr;
-    c.vbr                 = r.vbr;
-    c.mach                = r.mach;
-    c.macl                = r.macl;
-    c.pr                  = r.pr;
-    c.div_q               = r.div_q;
-    c.div_m               = r.div_m;
+    w.exit_step   = i;
+    w.exit_serial = w.serial;
+    w.exit_state  = out;
+    c.r           = out.r;
+    c.sr          = out.sr;
+    c.gbr         = out.gbr;
+    c.vbr         = out.vbr;
+    c.mach        = out.mach;
+    c.macl        = out.macl;
+    c.pr          = out.pr;
+    c.div_q       = out.div_q;
+    c.div_m       = out.div_m;
     c.branch_carry += carry;
     return {counter - x, w.trace[i].cur};
+}
+
+// Whether `n` bytes (a few dozen at most) at `a` and `b` are the same, eight at a time.
+bool same_bytes(const u8* a, const u8* b, u32 n) {
+    u32 i = 0;
+    for (; i + 8 <= n; i += 8) {
+        u64 x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return false;
+    }
+    for (; i < n; ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
 }
 
 // Whether the loop's code and every location it reads (the heartbeats aside) are as recorded.
 bool still_holds(u32 core, const Sh2CpuContext& c, const Sh2LoopWatch& w) {
     for (u32 k = 0; k < w.code_runs; ++k) {
         const Sh2LoopCodeRun& run = w.code_run[k];
-        if (std::memcmp(c.fetch_image + run.cur, &w.code_bytes[run.at], run.bytes) != 0)
-            return false;
+        if (!same_bytes(c.fetch_image + run.cur, &w.code_bytes[run.at], run.bytes)) return false;
     }
     for (u32 i = 0; i < w.reads; ++i) {
         const Sh2LoopAccess& r = w.read[i];
@@ -511,15 +577,16 @@ void sh2_loop_record(u32 core, const Sh2CpuContext& c, u32 cur, s32 counter) {
         reject(w);
         return;
     }
-    Sh2LoopStep& s = w.trace[w.steps++];
-    s.cur          = cur;
-    s.ir           = static_cast<u16>(ir);
-    s.kind         = a.kind;
-    s.size         = static_cast<u8>(a.size);
-    s.addr         = a.addr;
-    s.value        = a.kind == kLoad ? bus_read(core, a.addr, a.size) : 0;
-    s.at           = counter - w.started_at;
-    s.state        = state_of(c);
+    w.last_complete = false;
+    Sh2LoopStep& s  = w.trace[w.steps++];
+    s.cur           = cur;
+    s.ir            = static_cast<u16>(ir);
+    s.kind          = a.kind;
+    s.size          = static_cast<u8>(a.size);
+    s.addr          = a.addr;
+    s.value         = a.kind == kLoad ? bus_read(core, a.addr, a.size) : 0;
+    s.at            = counter - w.started_at;
+    s.state         = state_of(c);
 }
 
 Sh2LoopJump sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 counter) {
@@ -551,15 +618,18 @@ Sh2LoopJump sh2_loop_back(u32 core, Sh2CpuContext& c, u32 head, u32 end, s32 cou
                 reject(w);
                 return {0, head};
             }
-        } else if (qualifies(w)) {
-            w.known         = true;
-            w.round         = static_cast<u32>(counter - w.started_at);
+        } else if (!qualifies(w)) {
+            reject(w);
+            return {0, head};
+        } else if (still_holds(core, c, w)) {
+            // (What the round read holds unless other units changed it between the slices
+            // the round was recorded in: then it is recorded again from here.)
+            w.known = true;
+            w.round = static_cast<u32>(counter - w.started_at);
+            for (u32 k = 0; k < w.steps; ++k) w.at[k] = w.trace[k].at - w.trace[0].at;
             w.mode          = Sh2LoopMode::kAsleep;
             w.asleep_serial = w.serial;
             return advance(core, c, w, 0, counter);
-        } else {
-            reject(w);
-            return {0, head};
         }
     } else {
         const Sh2LoopPlace place{c.fetch_start, head, end};
@@ -585,23 +655,50 @@ void sh2_loop_left(u32 core) {
 void sh2_loop_leave(u32 core, const Sh2CpuContext& c, u32 cur) {
     Sh2LoopWatch& w = sh2_loop_watch[core];
     if (w.mode == Sh2LoopMode::kRecording) {
-        // A round is recorded within one slice. One that a slice's end cut short after many
-        // instructions takes much of a slice and is not worth recording again soon.
-        if (w.steps >= kSh2LoopLongRound) {
-            reject(w);
-        } else {
-            w.mode = Sh2LoopMode::kIdle;
+        // The record goes on in the next slice. The value the last step stored is filed now,
+        // before other units run. A delayed branch that crossed the slice's end pushed the
+        // counter back to -1 for its slot, the last step: the slot's place in the round and
+        // the counter here take those cycles back.
+        complete_last_store(core, w);
+        const s32 carry = c.branch_carry;
+        if (carry != 0) {
+            if (w.steps < 2 || !is_delayed_branch(w.trace[w.steps - 2].ir)) {
+                w.mode = Sh2LoopMode::kIdle;
+                return;
+            }
+            w.trace[w.steps - 1].at += carry;
         }
+        w.leave_counter = c.cycle_counter + carry;
+        w.leave_cur     = cur;
+        w.leave_state   = state_of(c);
         return;
     }
     if (w.mode != Sh2LoopMode::kAsleep || w.asleep_serial != w.serial) return;
+    // Counted off to its end, the slice stopped at a step the count off knows.
+    if (w.exit_serial == w.serial && w.trace[w.exit_step].cur == cur) return;
     w.exit_step = step_at(w, cur, state_of(c));
-    if (w.exit_step == kSh2LoopSteps) w.mode = Sh2LoopMode::kIdle;
+    if (w.exit_step == kSh2LoopSteps) {
+        w.mode = Sh2LoopMode::kIdle;
+        return;
+    }
+    w.exit_state = w.trace[w.exit_step].state;
+    w.exit_holds = 0;
 }
 
 Sh2LoopJump sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32 pending) {
     Sh2LoopWatch& w = sh2_loop_watch[core];
     ++w.serial;
+    if (w.mode == Sh2LoopMode::kRecording) {
+        // A record the last slice's end cut: going on where it stopped, the counter's new
+        // budget kept out of the round's cycles.
+        if (pending != 0 || c.fetch_start != w.region || cur != w.leave_cur ||
+            state_of(c) != w.leave_state) {
+            w.mode = Sh2LoopMode::kIdle;
+        } else {
+            w.started_at += counter - w.leave_counter;
+        }
+        return {0, cur};
+    }
     if (w.mode != Sh2LoopMode::kAsleep) return {0, cur};
     w.mode = Sh2LoopMode::kIdle;
     // Since the last slice, nothing but other units ran: no interrupt taken, the core where
@@ -609,9 +706,13 @@ Sh2LoopJump sh2_loop_enter(u32 core, Sh2CpuContext& c, s32 counter, u32 cur, u32
     // heartbeats aside) holding what the round read.
     const u32 at = w.exit_step;
     if (pending != 0 || w.asleep_serial + 1 != w.serial || c.fetch_start != w.region ||
-        w.trace[at].cur != cur || state_of(c) != w.trace[at].state)
+        w.trace[at].cur != cur || state_of(c) != w.exit_state)
         return {0, cur};
     if (!still_holds(core, c, w)) return {0, cur};
+    for (u32 k = 0; k < w.exit_holds; ++k) {
+        const Sh2LoopAccess& h = w.exit_hold[k];
+        if (bus_read(core, h.addr, h.size) != h.value) return {0, cur};
+    }
     w.mode          = Sh2LoopMode::kAsleep;
     w.asleep_serial = w.serial;
     return advance(core, c, w, at, counter);

@@ -14,7 +14,10 @@
 // holds what it read.
 //
 // A round is recorded instruction by instruction (the position, the counter and the
-// registers before each) between two backward jumps to the same place, and is counted off
+// registers before each) between two backward jumps to the same place. A round longer than
+// what is left of the slice is recorded on in the next slice when the core is taken up where
+// it stopped (no interrupt taken, its registers as they were); since other units ran in
+// between, such a round is counted off only when what it read still holds. It is counted off
 // only when:
 //   - the core's registers at its end are those at its start (SR, GBR, VBR, MACH, MACL, PR,
 //     the division bits and R0-R15);
@@ -86,7 +89,6 @@ struct Sh2LoopPlace {
 };
 
 inline constexpr u32 kSh2LoopRejectSlices = 4096;
-inline constexpr u32 kSh2LoopLongRound    = 24;  // instructions
 
 struct Sh2LoopReject {
     Sh2LoopPlace place;
@@ -115,8 +117,14 @@ struct Sh2LoopWatch {
     u32 serial       = 0;  // slices of this core run with the speed path
     u32 region       = 0;  // fetch_start of the loop's region
     u32 head = 0, end = 0;
-    s32 started_at = 0;  // the counter, pending cycles included, when the record began
-    u32 attempts   = 0;  // records of this loop that ended unequal, this slice
+    s32 started_at = 0;          // the counter, pending cycles included, when the record began
+                                 // (moved on by the budgets of later slices the record goes on in)
+    bool last_complete = false;  // the last step's stored value is filed
+    // Where a record cut by the slice's end left the core, to go on with it in the next one.
+    s32 leave_counter = 0;  // the counter then, the cycles a delayed branch carried included
+    u32 leave_cur     = 0;
+    Sh2LoopState leave_state;
+    u32 attempts = 0;  // records of this loop that ended unequal, this slice
     Sh2LoopState start;
     u32 steps = 0;
     std::array<Sh2LoopStep, kSh2LoopSteps> trace{};
@@ -149,8 +157,15 @@ struct Sh2LoopWatch {
     std::array<u8, kSh2LoopSteps> delayed{};         // 1 where the step is a delayed branch
     u32 sr_loads = 0;                                // steps that load SR (an interrupt may be due)
     std::array<u8, kSh2LoopSteps> sr_load{};         // their places in the round
-    u32 exit_step      = 0;                          // the round's step the slice ended at
-    u64 rounds_counted = 0;                          // rounds counted off since power-on (tests)
+    u32 exit_step   = 0;                             // the round's step the slice ended at
+    u32 exit_serial = 0;      // the slice whose count off ended it at `exit_step` (0: none)
+    Sh2LoopState exit_state;  // the registers the slice ended with there
+    // Heartbeats the slice ended between the load and the store of: the count their register
+    // holds must still be in their place for the loop to be resumed.
+    u32 exit_holds = 0;
+    std::array<Sh2LoopAccess, 2> exit_hold{};
+    std::array<s32, kSh2LoopSteps> at{};  // cycles from the round's start to each step
+    u64 rounds_counted = 0;               // rounds counted off since power-on (tests)
 };
 extern std::array<Sh2LoopWatch, 2> sh2_loop_watch;  // master, slave
 

@@ -26,6 +26,7 @@
 #include "genesis/state/save_state.h"
 #include "genesis/vdp/render_output.h"
 #include "genesis/vdp/vdp.h"
+#include "legacy/compose_legacy.h"
 #include "media/demo_file.h"
 #include "media/image_loader.h"
 #include "media/ips_patch.h"
@@ -73,6 +74,7 @@ struct Options {
     std::string demo_path;
     bool bench        = false;
     bool plain        = false;
+    bool legacy       = false;  // the earlier release's machine
     bool system_given = false;  // --system named the machine
     u32 filter        = 0;      // 0: the one the image's name calls for
     std::string profile;        // --profile: the window's settings and folder
@@ -122,6 +124,13 @@ const std::vector<OptionDef>& option_table() {
          "run every instruction and line plainly: the speed paths off (for comparison)",
          [](Options& o, const std::string&) {
              o.plain = true;
+             return std::string();
+         }},
+        {"--legacy", nullptr,
+         "run the image on the earlier release's machine (Genesis cartridges; it makes no "
+         "sound and saves no states)",
+         [](Options& o, const std::string&) {
+             o.legacy = true;
              return std::string();
          }},
         {"--system", "NAME", "machine to run (genesis, sms; default by the extension)",
@@ -399,9 +408,14 @@ int run(const Options& options) {
     set_speed_paths(!options.plain);
     // Start-up as the program's: the one-time set-up and the optional libraries (the
     // naming libraries from the runner's own folder).
-    compose_varn();
+    if (options.legacy) {
+        compose_varn_legacy();
+    } else {
+        compose_varn();
+    }
     LibraryBindOptions libraries;
-    libraries.namer_folder = executable_folder();
+    // The earlier release binds no naming library.
+    if (!options.legacy) libraries.namer_folder = executable_folder();
     dll_bind_optional(libraries);
     // The settings as the window reads them, from --profile's folder, or the defaults; their
     // relative paths name files in that folder. Options given here win over the file.

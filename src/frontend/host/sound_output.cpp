@@ -43,6 +43,13 @@ void SoundOutput::init() {
     }
 }
 
+void SoundOutput::init_silent() {
+    paused_.store(true);
+    stopped_.store(true);
+    enabled_.store(false);
+    stream_release();
+}
+
 void SoundOutput::shutdown() {
     paused_.store(true);
     stopped_.store(true);

@@ -30,6 +30,8 @@ class SoundOutput {
     // Start-up: opens the device at the configured rate, or enters silent mode with its
     // message. Always succeeds.
     void init();
+    // Start-up of a program that makes no sound: silent mode without a device or a message.
+    void init_silent();
     // Releases the stream and the device.
     void shutdown();
 

@@ -18,22 +18,8 @@
 
 namespace varn {
 
-struct M68kHandlerSet {
-    M68kReadFn read_byte;
-    M68kReadFn read_word;
-    M68kReadFn read_long;
-    M68kWriteFn write_byte;
-    M68kWriteFn write_word;
-    M68kWriteFn write_long;
-};
-
-// One run of a region list: `pages` consecutive pages served by `*set`. The set is read when
-// the list is laid, so a set replaced at start-up (the slots below) is picked up by the next
-// power-on.
-struct M68kMapRun {
-    const M68kHandlerSet* set;
-    u32 pages;
-};
+// M68kHandlerSet and M68kMapRun, the types of a region and of a run of a region list, are
+// the CPU core's (m68k/m68k_bus.h).
 
 // Points page `page` (0-4095) of the six tables at `set`.
 void m68k_map_page(u32 page, const M68kHandlerSet& set);

@@ -119,8 +119,10 @@ void frame_end() {
 
 // The slices of a wait stretch (wait_stretch.h), from the next one until the stretch ends:
 // the CPUs' part replayed where it can be, the rest of the chain and of the slice as always
-// (the machine has no add-on units here). The frame loop's counts go in and come back by
-// value, so that they stay in its registers.
+// (the machine has no add-on units here). The CPUs' records are brought up to date before a
+// phase change, at the stretch's end and, in the checked loop, before every slice-end probe;
+// in between nothing looks at them. The frame loop's counts go in and come back by value, so
+// that they stay in its registers.
 struct StretchRun {
     u32 phase_left;
     u32 slices;        // slices run in the stretch
@@ -132,22 +134,116 @@ template <bool kChecked>
     StretchRun run{phase_left, 0, false, false};
     for (;;) {
         ++run.slices;
-        const bool holds = wait_stretch_cpus();
-        if ((m68k_context.status & kM68kStatusHalted) != 0 ||
-            (z80_may_run() && (z80_context.status & kZ80StatusHalted) != 0)) {
-            if constexpr (kChecked) call(probe);
-            run.frame_ended = run.halted = true;
-            return run;
+        // A slice done the slow way, or one that changes the phase, is followed by the whole
+        // test of wait_stretch_holds; a chained slice within a phase by the quick one.
+        bool m68k_done  = false;
+        bool whole_test = !wait_stretch_cpus_chained(m68k_done);
+        bool holds      = true;
+        if (whole_test) [[unlikely]] {
+            holds = wait_stretch_cpus_rest(m68k_done);
+            if ((m68k_context.status & kM68kStatusHalted) != 0 ||
+                (z80_may_run() && (z80_context.status & kZ80StatusHalted) != 0)) {
+                wait_stretch_catch_up();
+                if constexpr (kChecked) call(probe);
+                run.frame_ended = run.halted = true;
+                return run;
+            }
         }
         lightgun_tick(frame_pos.slice_counter, frame_pos.slice_phase);
+        const bool ym_moved = ym2612_state.timer_wait == 1;
         ym2612_timers_line();
-        if constexpr (kChecked) call(probe);
+        if constexpr (kChecked) {
+            wait_stretch_catch_up();
+            call(probe);
+        }
+        if (run.phase_left == 1) {  // the phase ends with this slice
+            wait_stretch_catch_up();
+            whole_test = true;
+        }
         if (slice_clock_tail<make_sample, phase_end>(sample_step, run.phase_left) ==
             SliceEnd::kFrameEnded) {
             run.frame_ended = true;
             return run;
         }
-        if (!holds || !wait_stretch_holds()) return run;
+        if (!holds || !(whole_test ? wait_stretch_holds(ym_moved)
+                                   : wait_stretch_holds_chained(ym_moved))) [[unlikely]] {
+            wait_stretch_catch_up();
+            return run;
+        }
+    }
+}
+
+// One slice of a frame loop: the 68000's, the chain, the probe (checked loop) and the clock
+// tail. `plain` (read by the checked loop only) runs both CPUs with the speed paths off.
+enum class SliceStep { kGoesOn, kPhaseChanged, kFrameEnded, kHalted };
+template <bool kAddons, bool kChecked>
+[[gnu::always_inline]] inline SliceStep one_slice([[maybe_unused]] bool plain,
+                                                  [[maybe_unused]] void (*probe)(), u32 sample_step,
+                                                  u32& phase_left) {
+    if (kChecked && plain) {
+        m68k_run_slice_alone_plain();
+    } else {
+        m68k_run_slice_alone();
+    }
+    if ((m68k_context.status & kM68kStatusHalted) != 0 || !slice_chain<kAddons, kChecked>(plain))
+        [[unlikely]] {
+        if constexpr (kChecked) call(probe);
+        return SliceStep::kHalted;
+    }
+    if constexpr (kChecked) call(probe);
+    switch (slice_clock_tail<make_sample, phase_end>(sample_step, phase_left)) {
+        case SliceEnd::kPhaseGoesOn:
+            return SliceStep::kGoesOn;
+        case SliceEnd::kPhaseChanged:
+            return SliceStep::kPhaseChanged;
+        case SliceEnd::kFrameEnded:
+            break;
+    }
+    return SliceStep::kFrameEnded;
+}
+
+// Where the machine waits (no add-on units, speed paths on): a wait stretch when `stretch_first`,
+// then slice by slice with a stretch looked for after each one, another stretch where one
+// begins, until a phase changes with no stretch begun there, the frame ends or a CPU halts. A
+// 68000 back from its frame interrupt waits again long before the vertical blank's 512 slices
+// are over; the frame loop itself looks only at phase changes.
+struct WaitingRun {
+    u32 phase_left;
+    u32 slices;
+    bool frame_ended;  // the frame ended, or a CPU halted
+    bool halted;
+    bool stretched;  // a stretch ran
+};
+template <bool kChecked>
+[[gnu::noinline]] WaitingRun run_waiting(u32 sample_step, u32 phase_left, void (*probe)(),
+                                         bool stretch_first) {
+    WaitingRun w{phase_left, 0, false, false, false};
+    bool begins = stretch_first;
+    for (;;) {
+        if (begins) {
+            const StretchRun run = run_wait_stretch<kChecked>(sample_step, w.phase_left, probe);
+            w.slices += run.slices;
+            w.phase_left = run.phase_left;
+            w.stretched  = true;
+            if (run.frame_ended) {
+                w.frame_ended = true;
+                w.halted      = run.halted;
+                return w;
+            }
+        }
+        begins = false;
+        while (!begins) {
+            ++w.slices;
+            const SliceStep step =
+                one_slice<false, kChecked>(false, probe, sample_step, w.phase_left);
+            if (step == SliceStep::kHalted || step == SliceStep::kFrameEnded) {
+                w.frame_ended = true;
+                w.halted      = step == SliceStep::kHalted;
+                return w;
+            }
+            begins = wait_stretch_begin();
+            if (!begins && step == SliceStep::kPhaseChanged) return w;
+        }
     }
 }
 
@@ -162,7 +258,9 @@ template <bool kChecked>
 //
 // Without the add-on units and with the speed paths on, a wait stretch is looked for after
 // each phase change (a line's drawing or blank, the vertical blank), so that the slices in
-// between pay nothing for it.
+// between pay nothing for it; where stretches are found, run_waiting looks after every slice
+// (from a frame start when the last frame ran a stretch, and after each stretch) until the
+// next phase change.
 template <bool kAddons, bool kChecked>
 FrameResult run_frame_loop() {
     const u32 sample_step = sample_step_for_option(cfg(cfg_sound_rate));
@@ -171,32 +269,37 @@ FrameResult run_frame_loop() {
     FrameResult result    = FrameResult::kFrameEnd;
     [[maybe_unused]] const bool plain      = kChecked && !speed_paths_enabled();
     [[maybe_unused]] void (*const probe)() = slice_end_slot;
+    [[maybe_unused]] const bool stretches  = !kAddons && !(kChecked && plain);
+    [[maybe_unused]] bool stretched        = false;
+    u32 counted                            = 0;  // slices of the loop itself
+    bool waits = false, stretch_first = false;
+    if constexpr (!kAddons) waits = stretches && wait_stretch.ran_last_frame;
     for (;;) {
-        ++slices;
-        if (kChecked && plain) {
-            m68k_run_slice_alone_plain();
-        } else {
-            m68k_run_slice_alone();
-        }
-        if ((m68k_context.status & kM68kStatusHalted) != 0 ||
-            !slice_chain<kAddons, kChecked>(plain)) {
-            result = FrameResult::kHalted;
-            if constexpr (kChecked) call(probe);
-            break;
-        }
-        if constexpr (kChecked) call(probe);
-        const SliceEnd end = slice_clock_tail<make_sample, phase_end>(sample_step, phase_left);
-        if (end == SliceEnd::kPhaseGoesOn) continue;
-        if (end == SliceEnd::kFrameEnded) break;
         if constexpr (!kAddons) {
-            if (!(kChecked && plain) && wait_stretch_begin()) {
-                const StretchRun run = run_wait_stretch<kChecked>(sample_step, phase_left, probe);
-                slices += run.slices;
-                phase_left = run.phase_left;
-                if (run.halted) result = FrameResult::kHalted;
-                if (run.frame_ended) break;
+            if (waits) [[unlikely]] {
+                const WaitingRun w =
+                    run_waiting<kChecked>(sample_step, phase_left, probe, stretch_first);
+                slices += w.slices;
+                phase_left = w.phase_left;
+                stretched |= w.stretched;
+                if (w.halted) result = FrameResult::kHalted;
+                if (w.frame_ended) break;
             }
         }
+        SliceStep step;
+        do {
+            ++counted;
+            step = one_slice<kAddons, kChecked>(plain, probe, sample_step, phase_left);
+        } while (step == SliceStep::kGoesOn);
+        if (step != SliceStep::kPhaseChanged) {
+            if (step == SliceStep::kHalted) result = FrameResult::kHalted;
+            break;
+        }
+        if constexpr (!kAddons) waits = stretch_first = stretches && wait_stretch_begin();
+    }
+    slices += counted;
+    if constexpr (!kAddons) {
+        if (stretches) wait_stretch.ran_last_frame = stretched;
     }
     run_stats.slices += slices;
     return result;

@@ -14,8 +14,8 @@ bool wait_stretch_begin_slow() {
     WaitStretch& s = wait_stretch;
     // A loop on a port (the video chip's status) reads a value that may change with the
     // position: only loops on work RAM, which nothing writes while the machine waits.
-    bool begins = (lightgun_latch.armed | pad_timeout[0] | pad_timeout[1]) == 0 &&
-                  m68k_wait_replay_start() && m68k_wait_reads_work_ram();
+    bool begins =
+        lightgun_latch.armed == 0 && m68k_wait_replay_start() && m68k_wait_reads_work_ram();
     if (begins) {
         s.z80_runs = z80_may_run();
         begins     = !s.z80_runs || z80_wait_loop_prove();
@@ -27,6 +27,23 @@ bool wait_stretch_begin_slow() {
     }
     s.back_off = 0;
     return true;
+}
+
+bool wait_stretch_cpus_rest(bool m68k_done) {
+    bool holds = true;
+    if (!m68k_done) {
+        z80_wait_catch_up();
+        holds = m68k_wait_slice_slow();
+    }
+    if ((m68k_context.status & kM68kStatusHalted) != 0) return false;
+    if (!z80_may_run()) return holds && !wait_stretch.z80_runs;
+    if (holds && wait_stretch.z80_runs) {
+        m68k_wait_catch_up();
+        return z80_wait_slice_slow();
+    }
+    wait_stretch_catch_up();
+    z80_run_paths_on();
+    return false;
 }
 
 void wait_stretch_reset() {

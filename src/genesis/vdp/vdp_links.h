@@ -6,6 +6,23 @@
 #include "base/types.h"
 #include "genesis/vdp/vdp.h"
 
+namespace varn {
+
+// The 68000 the VDP interrupts and whose slice the HV counter measures: its pending-level
+// bits, its re-check flag and its slice counter and length. The main program's 68000 until
+// a machine with another 68000 core points them at that core's record (its power-on).
+struct VdpCpuLinks {
+    u8* irq_pending;
+    u8* irq_check;
+    const s32* cycle_counter;
+    const s32* slice_cycles;
+};
+extern VdpCpuLinks vdp_cpu_links;
+// Points the links at the main program's 68000.
+void vdp_cpu_links_main();
+
+}  // namespace varn
+
 namespace varn::vdp_link {
 
 // Scheduler position: line number in bits 4 and up, slice within the phase in bits 0-3;

@@ -16,7 +16,9 @@
 namespace varn {
 
 std::array<u8, kLineBufferRows * kLineBufferPitch> vdp_line_buffer{};
-u32 vdp_render_line_number = 0;
+u32 vdp_render_line_number           = 0;
+bool vdp_sprite_limit_always         = false;
+const VdpWindowRect* vdp_window_rect = nullptr;
 
 namespace {
 
@@ -528,7 +530,7 @@ const SpriteWalk& walk_sprite_list(u32 table_words, u32 max_visits) {
 template <bool kDouble>
 void render_sprites(u32 line) {
     const auto& s    = st();
-    const bool limit = cfg(cfg_gen_sprite_limit) != 0;
+    const bool limit = vdp_sprite_limit_always || cfg(cfg_gen_sprite_limit) != 0;
     const u32 table  = s.sprite_table_size;
     // A link back to a sprite already visited ends the list. The walk does not keep track:
     // from such a link on it would only visit sprites again, and a sprite drawn again adds
@@ -740,9 +742,19 @@ void vdp_render_genesis_line() {
     const u32 y = vdp_render_line_number;
     mark_read(hscroll_entry_address(y));  // for the whole line the entry's block counts
     plane_line(true, output_line(vdp_output_row()), y);
-    // Plane A is not seen where the window covers all of it.
-    if (!window_covers_line(y)) plane_line(false, plane_a_line.data(), y);
-    vdp_render_window();
+    if (vdp_window_rect != nullptr) [[unlikely]] {
+        // A rectangle: plane A everywhere, the window's cells over it on its lines.
+        plane_line(false, plane_a_line.data(), y);
+        const VdpWindowRect& w = *vdp_window_rect;
+        const u32 cols         = screen_width == 320 ? 40 : 32;
+        if (y - w.first_line < w.line_count) {
+            window_tiles(w.first_col, std::min<u32>(w.first_col + w.col_count, cols), y);
+        }
+    } else {
+        // Plane A is not seen where the window covers all of it.
+        if (!window_covers_line(y)) plane_line(false, plane_a_line.data(), y);
+        vdp_render_window();
+    }
     vdp_render_sprites();
     vdp_mix_line();
 }

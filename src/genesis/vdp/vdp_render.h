@@ -22,6 +22,21 @@ extern std::array<u8, kLineBufferRows * kLineBufferPitch> vdp_line_buffer;
 // The line the renderers work on (0-223).
 extern u32 vdp_render_line_number;
 
+// The sprite limits (sprites a frame, a line, pixels a line) apply whatever the sprite-limit
+// setting says: a machine whose VDP always applies them sets it (false: by the setting).
+extern bool vdp_sprite_limit_always;
+
+// The window as one rectangle of cells and lines, shown where its column range and its line
+// range meet: the window of a VDP that computes it so from registers 17 and 18. Null (the
+// default): the window of the registers' own split, as the line renderers derive it.
+struct VdpWindowRect {
+    u32 first_col  = 0;
+    u32 col_count  = 0;
+    u32 first_line = 0;
+    u32 line_count = 0;
+};
+extern const VdpWindowRect* vdp_window_rect;
+
 void vdp_render_plane_b();
 void vdp_render_plane_a();
 void vdp_render_window();

@@ -1,6 +1,7 @@
 #include "genesis/z80/z80_wait_loop.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "genesis/z80/genesis_z80.h"
@@ -29,12 +30,17 @@ bool condition_holds(u32 opcode, u32 f) {
     return ((f & kFlag[cc >> 1]) != 0) == ((cc & 1) != 0);
 }
 
+// What an instruction does with the stack: a call pushes its return address, a return pops.
+enum class Stack { kNone, kPush, kPop };
+
 // The length of the instruction whose bytes are `op`, run with flags `f`, when it reads only
-// A, F and (for LD A,(nn)) the byte at `read`, and writes only A, F and PC, else 0. CALL cc
-// and RET cc qualify when their condition does not hold: taken, they would push or pop
-// (the step looks at SP as well).
-u32 read_only_length(u32 op, u32 f, u32& read, bool& reads) {
+// A, F and (for LD A,(nn)) the byte at `read`, and writes only A, F and PC, or is a call or
+// return (`stack`: RST, CALL and RET, and CALL cc and RET cc whose condition holds), which
+// moves SP and the stack bytes as well; else 0. A call qualifies only where it stores the
+// bytes already there (prove_afresh).
+u32 read_only_length(u32 op, u32 f, u32& read, bool& reads, Stack& stack) {
     reads = false;
+    stack = Stack::kNone;
     switch (op & 0xFF) {
         case 0x00:  // NOP
         case 0x07:  // RLCA
@@ -64,7 +70,24 @@ u32 read_only_length(u32 op, u32 f, u32& read, bool& reads) {
         case 0xE8:
         case 0xF0:
         case 0xF8:
-            return condition_holds(op, f) ? 0 : 1;
+            if (condition_holds(op, f)) stack = Stack::kPop;
+            return 1;
+        case 0xC9:  // RET
+            stack = Stack::kPop;
+            return 1;
+        case 0xC7:  // RST p
+        case 0xCF:
+        case 0xD7:
+        case 0xDF:
+        case 0xE7:
+        case 0xEF:
+        case 0xF7:
+        case 0xFF:
+            stack = Stack::kPush;
+            return 1;
+        case 0xCD:  // CALL nn
+            stack = Stack::kPush;
+            return 3;
         case 0x3E:  // LD A,n
         case 0xC6:  // ALU A,n
         case 0xCE:
@@ -104,7 +127,8 @@ u32 read_only_length(u32 op, u32 f, u32& read, bool& reads) {
         case 0xEC:
         case 0xF4:
         case 0xFC:
-            return condition_holds(op, f) ? 0 : 3;
+            if (condition_holds(op, f)) stack = Stack::kPush;
+            return 3;
         default:
             return 0;
     }
@@ -117,25 +141,31 @@ bool differs_only_in_loop_fields(const z80_cpu_context& from, const z80_cpu_cont
     std::memcpy(&n, &from, sizeof n);
     n.af            = to.af;
     n.pc            = to.pc;
+    n.sp            = to.sp;
     n.r             = to.r;
     n.cycle_counter = to.cycle_counter;
     n.last_tstates  = to.last_tstates;
     return std::memcmp(&n, &to, sizeof n) == 0;
 }
 
-// A proven loop: the instructions from where the proof started (their PC, the A and F they
-// started with, and their bytes, so that a changed program is noticed), the bytes they read
-// with their values, the slice length, and the slices kept while the Z80 went round it.
+// A proven loop: the instructions from where the proof started (their PC, SP, the A and F
+// they started with, the stack word its calls store as it stood before each, and their bytes,
+// so that a changed program is noticed), the bytes they read with their values (a return
+// that pops anything but that word reads the stack), the slice length, and the slices kept
+// while the Z80 went round it.
 struct ProvenLoop {
-    bool valid = false;
-    u32 count  = 0;
+    bool valid   = false;
+    u32 count    = 0;
+    u32 stack_at = kZ80NoStackWord;  // the word the calls store (its low byte), if any
     std::array<u16, kMaxSteps> pc{};
+    std::array<u16, kMaxSteps> sp{};
     std::array<u16, kMaxSteps> af{};
+    std::array<u16, kMaxSteps> word{};
     std::array<u32, kMaxSteps> code{};  // the instruction's bytes, the rest masked off
     std::array<u32, kMaxSteps> mask{};
     u32 reads = 0;
-    std::array<u16, 4> read_at{};
-    std::array<u8, 4> read_value{};
+    std::array<u16, kZ80WaitReads> read_at{};
+    std::array<u8, kZ80WaitReads> read_value{};
     s32 budget = 0;
 };
 // A driver waits in a few loops (or in one loop whose reads change now and then): the last
@@ -181,10 +211,14 @@ bool reads_and_code_hold(const ProvenLoop& p) {
     return true;
 }
 
+// The stack word at `at` (0 for none).
+u16 stack_word(u32 at) { return at == kZ80NoStackWord ? 0 : load_le16(z80_ram.data() + at); }
+
 // The Z80's state is one that the proven loop went through: its future is the loop's.
 bool stands_in(const ProvenLoop& p, const z80_cpu_context& c) {
+    const u16 word = stack_word(p.stack_at);
     for (u32 i = 0; i < p.count; ++i) {
-        if (p.pc[i] == c.pc && p.af[i] == c.af) return true;
+        if (p.pc[i] == c.pc && p.af[i] == c.af && p.sp[i] == c.sp && p.word[i] == word) return true;
     }
     return false;
 }
@@ -192,7 +226,7 @@ bool stands_in(const ProvenLoop& p, const z80_cpu_context& c) {
 void take_loop(u32 slot) {
     current_loop          = slot;
     const ProvenLoop& p   = loops[slot];
-    z80_wait_replay       = {kept[slot].data(), 0, 0};
+    z80_wait_replay       = {kept[slot].data(), p.stack_at, &kZ80NoKeptSlice, false, 0};
     Z80WaitPortReads& out = z80_wait_port_reads;
     out.count             = 0;
     for (u32 k = 0; k < p.reads; ++k) {
@@ -203,49 +237,95 @@ void take_loop(u32 slot) {
     }
 }
 
+// Adds the byte at `addr`, holding `value`, to the loop's reads. False when they are full.
+bool note_read(ProvenLoop& p, u32 addr, u8 value) {
+    u32 k = 0;
+    while (k < p.reads && p.read_at[k] != addr) ++k;
+    if (k < p.reads) return true;
+    if (p.reads == p.read_at.size()) return false;
+    p.read_at[k]    = static_cast<u16>(addr);
+    p.read_value[k] = value;
+    ++p.reads;
+    return true;
+}
+
+// A call's push or a return's pop at SP `sp`, the `i` first steps taken. Every push stores
+// the one stack word (the first push names it; the earlier steps saw it as it was), in the
+// RAM; a return pops that word or reads the stack bytes it pops. False otherwise.
+bool stack_step_fits(ProvenLoop& p, Stack stack, u32 sp, u32 i) {
+    const u32 at = stack == Stack::kPush ? sp - 2 : sp;
+    if (at + 1 >= kZ80RamSize) return false;  // below 0 (wrapped) or past the RAM
+    if (stack == Stack::kPush) {
+        if (p.stack_at == kZ80NoStackWord) {
+            p.stack_at = at;
+            for (u32 j = 0; j < i; ++j) p.word[j] = stack_word(at);
+        }
+        return at == p.stack_at;
+    }
+    if (at == p.stack_at) return true;
+    return note_read(p, at, z80_ram[at]) && note_read(p, at + 1, z80_ram[at + 1]);
+}
+
+// A loop whose stores reach its own code or the bytes it reads is not one that only waits.
+bool stores_stay_apart(const ProvenLoop& p) {
+    if (p.stack_at == kZ80NoStackWord) return true;
+    const u32 at = p.stack_at;
+    for (u32 k = 0; k < p.reads; ++k) {
+        if (p.read_at[k] == at || p.read_at[k] == at + 1) return false;
+    }
+    for (u32 i = 0; i < p.count; ++i) {
+        const u32 len = static_cast<u32>(std::bit_width(p.mask[i])) / 8;
+        if (at + 2 > p.pc[i] && at < p.pc[i] + len) return false;
+    }
+    return true;
+}
+
 // Runs the instructions from the Z80's state one at a time, on the record, until the Z80
-// comes back to a PC with the A and F it had there, and puts the record back. True, with the
-// loop in `p`, when it did so running only instructions that read and write what such a loop
-// may.
+// comes back to a PC, SP and stack word with the A and F it had there, and puts the record
+// and the stack word back. True, with the loop in `p`, when it did so running only
+// instructions that read and write what such a loop may: calls store only the one stack
+// word, apart from the loop's code and reads.
 bool prove_afresh(ProvenLoop& p) {
     z80_cpu_context& c = z80_context;
     p.budget           = c.slice_budget;
     z80_cpu_context saved;
     std::memcpy(&saved, &c, sizeof saved);
-    bool closed = false;
+    u16 saved_word = 0;
+    bool closed    = false;
     for (u32 i = 0; i < kMaxSteps; ++i) {
+        const u16 word = stack_word(p.stack_at);
         for (u32 j = 0; j < i; ++j) {
-            if (p.pc[j] == c.pc && p.af[j] == c.af) closed = true;
+            if (p.pc[j] == c.pc && p.af[j] == c.af && p.sp[j] == c.sp && p.word[j] == word)
+                closed = true;
         }
         if (closed) break;
         if (c.pc >= kCodeEnd) break;
         const u32 op = load_le32(z80_ram.data() + c.pc);
         u32 read     = 0;
         bool reads   = false;
-        const u32 n  = read_only_length(op, c.af & 0xFF, read, reads);
+        Stack stack  = Stack::kNone;
+        const u32 n  = read_only_length(op, c.af & 0xFF, read, reads, stack);
         if (n == 0) break;
         if (reads) {
             u8 value = 0;
-            if (!read_byte_of(read, value)) break;
-            u32 k = 0;
-            while (k < p.reads && p.read_at[k] != read) ++k;
-            if (k == p.reads) {
-                if (p.reads == p.read_at.size()) break;
-                p.read_at[k]    = static_cast<u16>(read);
-                p.read_value[k] = value;
-                ++p.reads;
-            }
+            if (!read_byte_of(read, value) || !note_read(p, read, value)) break;
         }
+        const bool named = p.stack_at != kZ80NoStackWord;
+        if (stack != Stack::kNone && !stack_step_fits(p, stack, c.sp, i)) break;
+        if (!named && p.stack_at != kZ80NoStackWord) saved_word = stack_word(p.stack_at);
         p.pc[i]   = c.pc;
+        p.sp[i]   = c.sp;
         p.af[i]   = c.af;
+        p.word[i] = stack_word(p.stack_at);
         p.mask[i] = 0xFFFFFFFFu >> (32 - 8 * n);
         p.code[i] = op & p.mask[i];
         p.count   = i + 1;
-        // Only A, F, PC and the counts may move (a taken CALL or RET moves SP).
+        // Only A, F, PC, SP and the counts may move (and the stack word, put back below).
         if (!step(c)) break;
     }
     std::memcpy(&c, &saved, sizeof c);
-    return closed;
+    if (p.stack_at != kZ80NoStackWord) store_le16(z80_ram.data() + p.stack_at, saved_word);
+    return closed && stores_stay_apart(p);
 }
 
 }  // namespace
@@ -280,14 +360,14 @@ namespace {
 // The slice in `slot` follows the one the Z80 stood at the end of: chained, and the Z80 now
 // stands at its end.
 void link_to(u32 slot) {
-    Z80WaitReplay& r  = z80_wait_replay;
-    Z80KeptSlice& cur = r.kept[r.cur_slot];
-    if (r.cur_stamp != 0 && cur.stamp == r.cur_stamp) {
-        cur.next_slot  = slot;
-        cur.next_stamp = r.kept[slot].stamp;
+    Z80WaitReplay& r = z80_wait_replay;
+    Z80KeptSlice& k  = r.kept[slot];
+    if (r.cur != &kZ80NoKeptSlice) {
+        Z80KeptSlice& cur = r.kept[r.cur - r.kept];
+        cur.next          = &k;
+        cur.next_stamp    = k.stamp;
     }
-    r.cur_slot  = slot;
-    r.cur_stamp = r.kept[slot].stamp;
+    r.cur = &k;
 }
 
 }  // namespace
@@ -296,32 +376,65 @@ bool z80_wait_slice_run() {
     z80_cpu_context& c = z80_context;
     z80_cpu_context before;
     std::memcpy(&before, &c, sizeof before);
+    const u16 word_before = stack_word(z80_wait_replay.stack_at);
     z80_run_paths_on();
     ++z80_wait_stats.run;
     if (!differs_only_in_loop_fields(before, c)) return false;
-    const u32 slot = z80_kept_slot(before.pc, before.af, before.cycle_counter);
-    u32& stamp     = stamps[current_loop];
+    const u32 at         = z80_wait_replay.stack_at;
+    const u16 word_after = stack_word(at);
+    const u32 slot =
+        z80_kept_slot(before.pc, before.af, before.sp, word_before, before.cycle_counter);
+    u32& stamp = stamps[current_loop];
     if (++stamp == 0) ++stamp;
+    if (z80_wait_replay.cur == &z80_wait_replay.kept[slot])
+        z80_wait_replay.cur = &kZ80NoKeptSlice;  // its slice is gone
     z80_wait_replay.kept[slot] = {before.pc,
                                   before.af,
+                                  before.sp,
+                                  word_before,
                                   before.cycle_counter,
                                   c.pc,
                                   c.af,
+                                  c.sp,
+                                  word_after,
                                   c.cycle_counter,
                                   c.last_tstates,
                                   static_cast<u8>(c.r - before.r),
                                   stamp,
-                                  0,
+                                  nullptr,
                                   0};
     link_to(slot);
     return true;
 }
 
+void z80_wait_write_record(const Z80KeptSlice& k, u8 r_steps) {
+    z80_cpu_context& c = z80_context;
+    c.pc               = k.pc_after;
+    c.af               = k.af_after;
+    c.sp               = k.sp_after;
+    if (z80_wait_replay.stack_at != kZ80NoStackWord)
+        store_le16(z80_ram.data() + z80_wait_replay.stack_at, k.word_after);
+    c.cycle_counter = k.counter_after;
+    c.last_tstates  = k.last_tstates;
+    c.r             = static_cast<u8>(c.r + r_steps);
+}
+
+bool z80_wait_slice_slow() {
+    z80_wait_catch_up();
+    const Z80KeptSlice* k = z80_wait_find();
+    if (k == nullptr) return z80_wait_slice_run();
+    z80_wait_write_record(*k, k->r_delta);
+    ++z80_wait_stats.replayed;
+    return true;
+}
+
 const Z80KeptSlice* z80_wait_find() {
     const z80_cpu_context& c = z80_context;
-    const u32 slot           = z80_kept_slot(c.pc, c.af, c.cycle_counter);
+    const u16 word           = stack_word(z80_wait_replay.stack_at);
+    const u32 slot           = z80_kept_slot(c.pc, c.af, c.sp, word, c.cycle_counter);
     const Z80KeptSlice& k    = z80_wait_replay.kept[slot];
-    if (k.stamp == 0 || k.pc != c.pc || k.af != c.af || k.counter != c.cycle_counter)
+    if (k.stamp == 0 || k.pc != c.pc || k.af != c.af || k.sp != c.sp || k.word != word ||
+        k.counter != c.cycle_counter)
         return nullptr;
     link_to(slot);
     return &k;

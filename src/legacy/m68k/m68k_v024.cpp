@@ -41,6 +41,7 @@ void m68k_reset_records_v024() {
     m68k_fetch_pages_v024     = m68k_startup_fetch_pages();
     m68k_fetch_pages_scd_v024 = m68k_startup_fetch_pages_scd();
     s68k_fetch_pages_v024     = s68k_startup_fetch_pages();
+    m68k_page_table_fill_v024(m68k_shared_bus_set_v024);
     m68k_clear_slots_v024();
 }
 
@@ -51,13 +52,42 @@ void m68k_restore_fetch_pages_v024() {
     m68k_copy_scd_fetch_pages(m68k_fetch_pages_v024, m68k_fetch_pages_scd_v024);
 }
 
-// The older core's bus accessors serve the pages of the shared 68000 buses.
-u32 m68k_read_byte_v024(u32 addr) { return m68k_read_byte(addr); }
-u32 m68k_read_word_v024(u32 addr) { return m68k_read_word(addr); }
-u32 m68k_read_long_v024(u32 addr) { return m68k_read_long(addr); }
-void m68k_write_byte_v024(u32 addr, u32 value) { m68k_write_byte(addr, value); }
-void m68k_write_word_v024(u32 addr, u32 value) { m68k_write_word(addr, value); }
-void m68k_write_long_v024(u32 addr, u32 value) { m68k_write_long(addr, value); }
+// The main CPU's page table; at start every page hands its accesses to the shared bus.
+const M68kHandlerSet m68k_shared_bus_set_v024{m68k_read_byte,  m68k_read_word,  m68k_read_long,
+                                              m68k_write_byte, m68k_write_word, m68k_write_long};
+M68kPageTableV024 m68k_page_table_v024 = [] {
+    M68kPageTableV024 t{};
+    t.fill(&m68k_shared_bus_set_v024);
+    return t;
+}();
+
+void m68k_page_table_fill_v024(const M68kHandlerSet& set) { m68k_page_table_v024.fill(&set); }
+
+u32 m68k_read_byte_v024(u32 addr) {
+    addr &= kM68kAddressMask;
+    return m68k_page_table_v024[addr >> 12]->read_byte(addr);
+}
+u32 m68k_read_word_v024(u32 addr) {
+    addr &= kM68kAddressMask;
+    return m68k_page_table_v024[addr >> 12]->read_word(addr);
+}
+u32 m68k_read_long_v024(u32 addr) {
+    addr &= kM68kAddressMask;
+    return m68k_page_table_v024[addr >> 12]->read_long(addr);
+}
+void m68k_write_byte_v024(u32 addr, u32 value) {
+    addr &= kM68kAddressMask;
+    m68k_page_table_v024[addr >> 12]->write_byte(addr, value);
+}
+void m68k_write_word_v024(u32 addr, u32 value) {
+    addr &= kM68kAddressMask;
+    m68k_page_table_v024[addr >> 12]->write_word(addr, value);
+}
+void m68k_write_long_v024(u32 addr, u32 value) {
+    addr &= kM68kAddressMask;
+    m68k_page_table_v024[addr >> 12]->write_long(addr, value);
+}
+// The sub-CPU serves the pages of the shared sub-CPU bus.
 u32 s68k_read_byte_v024(u32 addr) { return s68k_read_byte(addr); }
 u32 s68k_read_word_v024(u32 addr) { return s68k_read_word(addr); }
 u32 s68k_read_long_v024(u32 addr) { return s68k_read_long(addr); }

@@ -28,6 +28,7 @@
 
 #include "base/types.h"
 #include "m68k/m68k.h"
+#include "m68k/m68k_bus.h"
 
 namespace varn {
 
@@ -87,8 +88,22 @@ void m68k_reset_records_v024();
 
 // ---------------------------------------------------------------------------------------
 // Bus: the accessors every handler reaches memory through (24-bit addresses, big-endian
-// values in the low bits). They serve the pages of the shared 68000 buses (m68k/m68k_bus.h).
+// values in the low bits).
+//
+// The main CPU's bus is one table of handler sets, one per 4 KB page (index = address >> 12),
+// each set holding the six routines of its region (m68k/m68k_bus.h's types, the contract of
+// m68k/m68k_bus.h). The accessor masks the address to 24 bits and enters the page's set. At
+// program start, and after m68k_reset_records_v024, every page holds the set that hands the
+// access to the shared main-CPU bus tables (m68k/m68k_bus.h), so that the core runs over
+// whatever bus is laid there (tests, fuzzing); the earlier machine lays its own map over the
+// table at start-up and power-on. The sub-CPU serves the pages of the shared sub-CPU bus.
 // ---------------------------------------------------------------------------------------
+
+using M68kPageTableV024 = std::array<const M68kHandlerSet*, kM68kBusPages>;
+extern M68kPageTableV024 m68k_page_table_v024;
+extern const M68kHandlerSet m68k_shared_bus_set_v024;
+// Points every page at `set` (the start-up contents: m68k_shared_bus_set_v024).
+void m68k_page_table_fill_v024(const M68kHandlerSet& set);
 
 u32 m68k_read_byte_v024(u32 addr);
 u32 m68k_read_word_v024(u32 addr);

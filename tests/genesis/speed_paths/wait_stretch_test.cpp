@@ -78,9 +78,11 @@ TEST(WaitStretchTest, EndsWhereALineInterruptBecomesDue) {
     EXPECT_GT(load_be32(&m68k_ram[0x10]), 30u) << "the loop went round";
 }
 
-// The proof runs the Z80's loop on its record and puts the record back; it takes a loop that
-// reads its RAM or the YM2612 status and tests and branches on A and F, and refuses one that
-// writes, calls, or reads through a register pair or the 68000's bus.
+// The proof runs the Z80's loop on its record and puts the record and the stack back; it takes
+// a loop that reads its RAM or the YM2612 status, tests and branches on A and F, and calls
+// routines that return (every call storing the one stack word), and refuses one that writes,
+// calls what never comes back, pops what it never pushed, or reads through a register pair or
+// the 68000's bus.
 struct ProofCase {
     const char* what;
     std::vector<u8> program;  // at Z80 address 0
@@ -125,8 +127,20 @@ INSTANTIATE_TEST_SUITE_P(
         ProofCase{"compare and jump", {0x3A, 0x00, 0x1F, 0xFE, 0x05, 0xC2, 0x00, 0x00}, true},
         // LD A,(1F00h); LD (1F01h),A; JR loop
         ProofCase{"writes its RAM", {0x3A, 0x00, 0x1F, 0x32, 0x01, 0x1F, 0x18, 0xF8}, false},
-        // LD A,(1F00h); CPL; OR A; CALL NZ,0100h; JR loop: the call is taken
+        // LD A,(1F00h); CPL; OR A; CALL NZ,0100h; JR loop: the call is taken, to NOPs
         ProofCase{"calls", {0x3A, 0x00, 0x1F, 0x2F, 0xB7, 0xC4, 0x00, 0x01, 0x18, 0xF6}, false},
+        // LD A,(1F00h); RST 08h; OR A; JR Z,loop; NOP; 0008: RET
+        ProofCase{"calls a delay through RST",
+                  {0x3A, 0x00, 0x1F, 0xCF, 0xB7, 0x28, 0xF9, 0x00, 0xC9},
+                  true},
+        // LD A,(1F00h); CALL 0010h; OR A; CALL Z,0010h; JR loop; 0010: RET: the two calls
+        // store two return addresses in turn into the same stack word
+        ProofCase{"two calls into one stack word",
+                  {0x3A, 0x00, 0x1F, 0xCD, 0x10, 0x00, 0xB7, 0xCC, 0x10, 0x00, 0x18, 0xF4, 0x00,
+                   0x00, 0x00, 0x00, 0xC9},
+                  true},
+        // LD A,(1F00h); OR A; RET Z; JR loop: pops a word it never pushed, climbing the stack
+        ProofCase{"returns without a call", {0x3A, 0x00, 0x1F, 0xB7, 0xC8, 0x18, 0xF9}, false},
         // LD A,(HL); OR A; JR Z,loop
         ProofCase{"reads through HL", {0x7E, 0xB7, 0x28, 0xFC}, false},
         // LD A,(8000h); OR A; JR Z,loop: the bank window onto the 68000's bus

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,13 @@ struct Image32x {
     u64 frames;
     std::vector<PadPress> presses;  // what starts the sound tester
 };
+
+// Appends (at == size) or sets a big-endian word.
+void put_be16(std::vector<u8>& v, std::size_t at, u16 w) {
+    if (at + 2 > v.size()) v.resize(at + 2);
+    v[at]     = static_cast<u8>(w >> 8);
+    v[at + 1] = static_cast<u8>(w);
+}
 
 std::vector<u8> read_image(const std::string& file) {
     const auto path = std::filesystem::path(VARN_TESTDATA_DIR) / "roms/32x" / file;
@@ -79,6 +87,43 @@ TEST(SpeedPaths32xRandomTest, RandomCartridgesRunAlike) {
             compare_speed_paths_32x([&] { e2e_power_on(image, true); }, 1 + (input[0] & 1));
         EXPECT_TRUE(r.same) << "input " << round << ": " << r.what;
     }
+    s32x_set_fitted(false);
+    s32x_reset();
+    e2e_power_off();
+}
+
+// Both cores in the same waiting loop, whose round takes longer than a slice: a heartbeat byte
+// in SDRAM that both bump (so each sees the other's counts between its slices), a poll of a
+// communication byte, and fifty 3-cycle multiplies. Its rounds are recorded across slices and
+// counted off; slices end everywhere in it, inside the heartbeat included.
+TEST(SpeedPaths32xRandomTest, ARoundLongerThanASliceIsCountedOffAndPlaysAlike) {
+    std::vector<u8> input(fuzz::kCodeIn + 16, 0);
+    input[1] = 1;                                // 16 bytes of 68000 code
+    put_be16(input, fuzz::kCodeIn, 0x60FE);      // bra.s * (the 68000 waits)
+    const u16 head[] = {0xE310, 0x4318, 0x33EC,  // R3 = SDRAM + 0x1000
+                        0xE503, 0xE607,          // R5 = 3, R6 = 7
+                        0x6430, 0x7401, 0x2340,  // heartbeat: @R3 += 1 via R4
+                        0xE020, 0x028C,          // R2 = communication byte 0
+                        0xE400};                 // R4 overwritten
+    for (const u16 w : head) put_be16(input, input.size(), w);
+    for (u32 k = 0; k < 50; ++k) put_be16(input, input.size(), 0x0657);  // mul.l r5,r6
+    put_be16(input, input.size(), 0xAFC6);                               // bra to the heartbeat
+    put_be16(input, input.size(), 0x0009);                               // nop
+    put_be16(input, input.size(), 0x0009);  // (the start copies whole longs)
+    const auto image = fuzz::build_image(input.data(), input.size());
+    u64 counted[2]   = {};
+    const auto watch = [&](u64) {
+        // (the plain run comes second and counts none)
+        for (u32 core = 0; core < 2; ++core) {
+            counted[core] = std::max(counted[core], sh2_loop_watch[core].rounds_counted);
+        }
+    };
+    const SpeedPathComparison r =
+        compare_speed_paths_32x([&] { e2e_power_on(image, true); }, 4, watch);
+    EXPECT_TRUE(r.same) << r.what;
+    EXPECT_FALSE(r.halted);
+    EXPECT_GT(counted[0], 100u);
+    EXPECT_GT(counted[1], 100u);
     s32x_set_fitted(false);
     s32x_reset();
     e2e_power_off();
