@@ -5,6 +5,7 @@
 #include "legacy/m68k/m68k_v024.h"
 #include "legacy/m68k_map_v024.h"
 #include "legacy/s32x_record_v024.h"
+#include "legacy/scd_record_v024.h"
 #include "legacy/z80_v024.h"
 #include "media/machine_boot.h"
 
@@ -51,6 +52,9 @@ void compose_varn_legacy() {
     s32x_init_v024();
     static const MachineRecord s32x = legacy_s32x_record();
     machine_table_bind(s32x);
+    scd_init_v024();
+    static const MachineRecord segacd = legacy_segacd_record();
+    machine_table_bind(segacd);
 }
 
 }  // namespace varn

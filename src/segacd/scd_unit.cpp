@@ -27,6 +27,7 @@ std::array<u8, kScdFillPageSize> scd_fill_page{};
 std::array<u8, 34> scd_bios_identity{};
 ScdDiscSlots scd_disc_slots{};
 bool (*scd_bios_loader)(u32 region) = nullptr;
+ScdSubCpuSlots scd_sub_cpu_slots{};
 
 namespace {
 
@@ -36,13 +37,6 @@ constexpr u8 kFooter[64] = {'_', '_', '_',  '_', '_',  '_', '_',  '_', '_',  '_'
                             0,   0,   0,    0,   0,    0,   'S',  'E', 'G',  'A', '_',  'C', 'D',
                             '_', 'R', 'O',  'M', 0,    1,   0,    0,   0,    'R', 'A',  'M', '_',
                             'C', 'A', 'R',  'T', 'R',  'I', 'D',  'G', 'E',  '_', '_',  '_'};
-
-// Sub-CPU level 2 taken: the main CPU's request bit is cleared.
-void sub_irq_ack(u32 level) {
-    if (level != 2) return;
-    scd_ga.regs[0] &= 0xFE;
-    scd_ga.irq2_request &= 0xFE;
-}
 
 // Tick constants: 165,120 ticks a second (2752 a frame at 60 frames).
 constexpr u32 kPcmPhaseStep  = 814'150'009;  // 2^32 * 31,300 / 165,120
@@ -59,10 +53,22 @@ void bind_main_slots() {
 }  // namespace
 
 void scd_raise_irq(u32 level) {
-    if ((scd_ga.regs[0x33] >> level & 1) != 0) m68k_set_irq(s68k_context, level, true);
+    if ((scd_ga.regs[0x33] >> level & 1) == 0) return;
+    if (scd_sub_cpu_slots.raise_irq != nullptr) {
+        scd_sub_cpu_slots.raise_irq(level);
+    } else {
+        m68k_set_irq(s68k_context, level, true);
+    }
+}
+
+void scd_sub_irq_ack(u32 level) {
+    if (level != 2) return;
+    scd_ga.regs[0] &= 0xFE;
+    scd_ga.irq2_request &= 0xFE;
 }
 
 void scd_sub_cpu_init() {
+    scd_sub_cpu_slots = {};
     s68k_build_jump_table();
     s68k_build_memory_map();
     pcm_build_volume_table();
@@ -95,7 +101,7 @@ void scd_power_on_reset() {
 
     // The sub-CPU's place in the scheduler's chain.
     s68k_successor                = scd_tick;
-    s68k_irq_ack_slot             = sub_irq_ack;
+    s68k_irq_ack_slot             = scd_sub_irq_ack;
     s68k_context.slice_cycles     = cfg_slice_length(cfg_scd_m68k_speed);
     frame_slots.segacd_slice      = scd_slice;
     frame_slots.segacd_pcm_sample = scd_pcm_sample;
@@ -108,7 +114,11 @@ void scd_power_on() {
 }
 
 void scd_sub_cpu_start() {
-    scd_ga.run_state        = 1;
+    scd_ga.run_state = 1;
+    if (scd_sub_cpu_slots.start != nullptr) {
+        scd_sub_cpu_slots.start();
+        return;
+    }
     s68k_context.fetch_base = kScdPrgRamOffset;
     s68k_reset();
 }

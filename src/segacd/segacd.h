@@ -104,6 +104,16 @@ void scd_pcm_sample(s16* slot);
 
 // Raises sub-CPU interrupt level n when the interrupt mask (0xFF8033) enables it.
 void scd_raise_irq(u32 level);
+// The sub-CPU's level-2 acknowledge: the main CPU's request bit is cleared.
+void scd_sub_irq_ack(u32 level);
+
+// The sub-CPU core the unit drives: null entries mean this program's own 68000 core. A
+// machine that runs another core binds its interrupt line and its release from reset.
+struct ScdSubCpuSlots {
+    void (*raise_irq)(u32 level);  // the level, already passed through the mask
+    void (*start)();               // the main CPU released the sub-CPU (fetch from PRG-RAM)
+};
+extern ScdSubCpuSlots scd_sub_cpu_slots;
 
 // PCM chip.
 struct PcmChannel {
