@@ -84,6 +84,12 @@ void vdp_write_control_v024(u16 word) {
     for (u32 i = 0; i < 5; ++i) vdp_registers[19 + i] = dma[i];
 }
 
+void vdp_write_data_v024(u16 word) {
+    const u8 status = vdp_control_state.status;
+    vdp_write_data(word);
+    vdp_control_state.status = status;
+}
+
 bool vdp_load_context_from_image_v024(std::span<const u8> image) {
     constexpr std::size_t kFirst = 0xFA;
     if (image.size() < kFirst + 24) return false;

@@ -97,6 +97,23 @@ TEST_F(LegacyVdpTest, DmaLeavesSourceAndLengthRegisters) {
     EXPECT_EQ(vdp_vram[0x83], 0xA6A7);
 }
 
+TEST_F(LegacyVdpTest, FillKeepsNoStatusFlag) {
+    vdp_clear_state_v024();
+    const u16 setup[] = {0x8154, 0x8F01, 0x9310, 0x9400, 0x9780};  // fill of 16 bytes
+    for (const u16 w : setup) vdp_write_control_v024(w);
+    vdp_write_control_v024(0x4000);  // VRAM 0x0000, DMA
+    vdp_write_control_v024(0x0080);
+    (void)vdp_read_status();
+    vdp_write_data_v024(0x5A00);
+    EXPECT_EQ(vdp_vram[4], 0x5A5A);  // the fill ran
+    EXPECT_EQ(vdp_read_status() & 0x02, 0);
+    // The main VDP reports the fill as DMA busy on the next read.
+    vdp_write_control_v024(0x4000);
+    vdp_write_control_v024(0x0080);
+    vdp_write_data(0x5A00);
+    EXPECT_EQ(vdp_read_status() & 0x02, 0x02);
+}
+
 TEST_F(LegacyVdpTest, GenecystRegistersThroughTheLayer) {
     std::vector<u8> image(0x112, 0);
     image[0xFA + 1]  = 0x44;  // display on
