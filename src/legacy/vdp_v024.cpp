@@ -111,6 +111,7 @@ void vdp_clear_state_v024() {
     vdp_window_rect_v024              = VdpWindowRect{};
     vdp_window_rect                   = &vdp_window_rect_v024;
     vdp_sprite_limit_always           = true;
+    vdp_visibility_palette_flat       = true;
 }
 
 }  // namespace varn

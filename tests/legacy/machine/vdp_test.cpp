@@ -114,6 +114,32 @@ TEST_F(LegacyVdpTest, FillKeepsNoStatusFlag) {
     EXPECT_EQ(vdp_read_status() & 0x02, 0x02);
 }
 
+// Enhance Visibility: the fixed palette goes unchanged into all four blocks, whatever the
+// shadow/highlight mode and register 7 say.
+TEST_F(LegacyVdpTest, VisibilityPaletteIsFlat) {
+    struct ConfigRestore {
+        ~ConfigRestore() { cfg_enhance_visibility.store(0); }
+    } restore;
+    vdp_clear_state_v024();
+    vdp_write_control_v024(0x8C89);  // 320 wide, shadow/highlight
+    cfg_enhance_visibility.store(1);
+    vdp_write_control_v024(0x8705);  // background colour 5: no effect
+    vdp_rebuild_palette();
+    EXPECT_NE(colour_lut[0 + 0x3E], 0u);
+    for (u32 i = 0; i < 64; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(colour_lut[i], colour_lut[64 + i]);
+        EXPECT_EQ(colour_lut[i], colour_lut[128 + i]);
+        EXPECT_EQ(colour_lut[i], colour_lut[192 + i]);
+    }
+    EXPECT_EQ(colour_lut[0], 0u);  // colour 0 of the fixed palette, not colour 5
+    // The main VDP keeps the shadow and highlight forms and the background colour.
+    vdp_visibility_palette_flat = false;
+    vdp_rebuild_palette();
+    EXPECT_NE(colour_lut[0x3E], colour_lut[192 + 0x3E]);
+    EXPECT_EQ(colour_lut[64], colour_lut[64 + 5]);
+}
+
 TEST_F(LegacyVdpTest, GenecystRegistersThroughTheLayer) {
     std::vector<u8> image(0x112, 0);
     image[0xFA + 1]  = 0x44;  // display on
