@@ -112,6 +112,7 @@ void vdp_clear_state_v024() {
     vdp_window_rect                   = &vdp_window_rect_v024;
     vdp_sprite_limit_always           = true;
     vdp_visibility_palette_flat       = true;
+    vdp_interlace_one_field           = true;
 }
 
 }  // namespace varn

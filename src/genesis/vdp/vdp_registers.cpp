@@ -370,6 +370,7 @@ void vdp_reset_all() {
     vdp_render_line_number      = 0;
     vdp_sprite_limit_always     = false;
     vdp_visibility_palette_flat = false;
+    vdp_interlace_one_field     = false;
     vdp_window_rect             = nullptr;
     render_output_reset();
     vdp_cpu_links_main();
