@@ -60,9 +60,11 @@ std::span<const LangKey> lang_keys() {
     return keys;
 }
 
-void lang_apply(std::string_view text, MenuView& menu) {
+void lang_apply(std::string_view text, MenuView& menu) { lang_apply(text, menu, lang_keys()); }
+
+void lang_apply(std::string_view text, MenuView& menu, std::span<const LangKey> keys) {
     text = text.substr(0, kIniReadLimit);
-    for (const LangKey& key : lang_keys()) {
+    for (const LangKey& key : keys) {
         const int at = text_find(text, std::string(key.name) + "=");
         if (at < 0) continue;
         const std::string_view suffix(key.suffix);
@@ -79,10 +81,14 @@ void lang_apply(std::string_view text, MenuView& menu) {
 }
 
 bool lang_load(const std::filesystem::path& file, MenuView& menu) {
+    return lang_load(file, menu, lang_keys());
+}
+
+bool lang_load(const std::filesystem::path& file, MenuView& menu, std::span<const LangKey> keys) {
     std::string bytes, error;
     if (!read_file_prefix(file, kIniReadLimit, bytes, error)) return false;
     lang_file_loaded = 1;
-    lang_apply(bytes, menu);
+    lang_apply(bytes, menu, keys);
     return true;
 }
 

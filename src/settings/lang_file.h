@@ -42,11 +42,14 @@ std::span<const LangKey> lang_keys();
 std::vector<LangKey> lang_keys_for(std::span<const TextRow> rows,
                                    const std::vector<MenuEntry>& menu);
 
-// Applies the keys found in `text` to the menu and to `lang_texts`.
+// Applies the keys found in `text` to the menu and to `lang_texts`; `keys` is the key list of
+// the program's own menu (the main program's unless given).
 void lang_apply(std::string_view text, MenuView& menu);
+void lang_apply(std::string_view text, MenuView& menu, std::span<const LangKey> keys);
 
 // Reads the language file if there is one: sets `lang_file_loaded` once it opens, then
 // applies it. A missing or unreadable file changes nothing. Returns whether it was read.
 bool lang_load(const std::filesystem::path& file, MenuView& menu);
+bool lang_load(const std::filesystem::path& file, MenuView& menu, std::span<const LangKey> keys);
 
 }  // namespace varn

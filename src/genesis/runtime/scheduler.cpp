@@ -64,24 +64,29 @@ template <bool kAddons, bool kChecked>
 void withdraw_run_entry() { emu_thread_target.store(nullptr); }
 
 // A carry of the sample clock: one sample into the sound area (none while fast-forwarding).
+// `kAddons`: the add-on units' slots may be bound (without them the loop never looks at them).
+template <bool kAddons>
 [[gnu::noinline]] void make_sample() {
     if (emu_fast_forward()) return;
     s16* slot = sound_next_slot();
     if (slot == nullptr) return;  // the area is full: the sample is dropped
     psg_render_sample(*slot);     // stores
     ym2612_output_sample(*slot);  // adds, with saturation
-    call(frame_slots.segacd_pcm_sample, slot);
-    call(frame_slots.s32x_pwm_sample, slot);
+    if constexpr (kAddons) {
+        call(frame_slots.segacd_pcm_sample, slot);
+        call(frame_slots.s32x_pwm_sample, slot);
+    }
     sound_frame.sound_write_pos += 2;
     ++run_stats.samples;
 }
 
+template <bool kAddons>
 void frame_end() {
     frame_pos.slice_counter = 0;
     frame_pos.slice_phase   = kPhaseVblank;
     sound_frame_end();
     vdp_vint_raise();
-    call(frame_slots.s32x_vint_frame);
+    if constexpr (kAddons) call(frame_slots.s32x_vint_frame);
     if (const MachineRecord* machine = machine_current();
         machine != nullptr && machine->polls_cd_drive)
         gui_post_to_frame(0, kRequestCdPoll);
@@ -97,21 +102,22 @@ void frame_end() {
 
 // The end of a phase, reached with the counter `n` that ended it: the line and frame
 // events of the video chip, the line's picture, or the frame end (returns true).
+template <bool kAddons>
 [[gnu::noinline]] bool phase_end(u32 phase, u32 n) {
-    call(frame_slots.s32x_palette_access);
+    if constexpr (kAddons) call(frame_slots.s32x_palette_access);
     if (frame_phase_change(phase, n)) {
-        frame_end();
+        frame_end<kAddons>();
         return true;
     }
     if (frame_pos.slice_phase == kPhaseDraw) {
         if (frame_pos.slice_counter == 0) {
             vdp_hint_counter_reload();
-            call(frame_slots.s32x_palette_refresh);
+            if constexpr (kAddons) call(frame_slots.s32x_palette_refresh);
         }
         z80_irq_clear();
     } else {
         vdp_hint_counter_step();
-        call(frame_slots.s32x_hint_line);
+        if constexpr (kAddons) call(frame_slots.s32x_hint_line);
         if (frame_drawn()) render_line_dispatch();
     }
     return false;
@@ -160,7 +166,7 @@ template <bool kChecked>
             wait_stretch_catch_up();
             whole_test = true;
         }
-        if (slice_clock_tail<make_sample, phase_end>(sample_step, run.phase_left) ==
+        if (slice_clock_tail<make_sample<false>, phase_end<false>>(sample_step, run.phase_left) ==
             SliceEnd::kFrameEnded) {
             run.frame_ended = true;
             return run;
@@ -191,7 +197,7 @@ template <bool kAddons, bool kChecked>
         return SliceStep::kHalted;
     }
     if constexpr (kChecked) call(probe);
-    switch (slice_clock_tail<make_sample, phase_end>(sample_step, phase_left)) {
+    switch (slice_clock_tail<make_sample<kAddons>, phase_end<kAddons>>(sample_step, phase_left)) {
         case SliceEnd::kPhaseGoesOn:
             return SliceStep::kGoesOn;
         case SliceEnd::kPhaseChanged:
@@ -308,7 +314,12 @@ FrameResult run_frame_loop() {
 }  // namespace
 
 FrameResult run_frame() {
-    const bool addons = frame_slots.segacd_slice != nullptr || frame_slots.s32x_slice != nullptr;
+    // Any bound slot of an add-on unit takes the loop that calls them.
+    const FrameSlots& f = frame_slots;
+    const bool addons   = f.segacd_slice != nullptr || f.segacd_pcm_sample != nullptr ||
+                        f.s32x_slice != nullptr || f.s32x_palette_access != nullptr ||
+                        f.s32x_palette_refresh != nullptr || f.s32x_hint_line != nullptr ||
+                        f.s32x_vint_frame != nullptr || f.s32x_pwm_sample != nullptr;
     if (slice_end_slot != nullptr || !speed_paths_enabled()) [[unlikely]]
         return addons ? run_frame_loop<true, true>() : run_frame_loop<false, true>();
     return addons ? run_frame_loop<true, false>() : run_frame_loop<false, false>();

@@ -15,7 +15,9 @@
 #include "media/optional_libs.h"
 #include "media/state_file.h"
 #include "settings/config_paths.h"
+#include "settings/lang_file.h"
 #include "settings/option_model.h"
+#include "settings/profile_folder.h"
 
 namespace varn {
 
@@ -42,6 +44,11 @@ void LegacyApp::compose() {
     compose_varn_legacy();
     // Genecyst states load into the earlier machine's own CPUs.
     gs_registers_slot = legacy_gs_load_registers;
+}
+
+void LegacyApp::lang_load() {
+    if (frame() != nullptr)
+        varn::lang_load(profile_path() / kLangFileName, *frame()->menu(), legacy_lang_keys());
 }
 
 // The earlier release made no processor test; this build needs none.

@@ -17,6 +17,7 @@ class LegacyApp : public EmuApp {
 
   protected:
     void compose() override;
+    void lang_load() override;
     bool cpu_check() override;
     void ini_read() override;
     void dll_bind_optional() override;

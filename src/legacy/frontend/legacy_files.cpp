@@ -7,9 +7,8 @@
 
 #include "base/config.h"
 #include "genesis/state/save_state.h"
-#include "genesis/vdp/vdp.h"
-#include "genesis/z80/genesis_z80.h"
 #include "legacy/m68k/m68k_v024.h"
+#include "legacy/vdp_v024.h"
 #include "legacy/z80_v024.h"
 #include "media/image_loader.h"
 #include "media/machine_boot.h"
@@ -85,23 +84,9 @@ bool legacy_gs_load_registers(std::span<const u8> image) {
     // A PC in memory without code would load and halt the machine at once.
     const u32 pc = (u32{image[0xC8]} | u32{image[0xC9]} << 8 | u32{image[0xCA]} << 16) & 0xFFFFFF;
     if (m68k_fetch_pages_v024[pc >> 16].kind == M68kFetchKind::kNone) return false;
-    if (!m68k_load_gs_registers_v024(image)) return false;
-    // The Z80 registers as the shared loader reads them, into the earlier Z80's context: both
-    // cores run the same Z80 RAM, so the code window the loader derives serves both.
-    const z80_cpu_context shared = z80_context;
-    if (!z80_load_gs_registers(image)) return false;
-    z80_cpu_context& c            = z80_context_v024;
-    const z80_cpu_context& loaded = z80_context;
-    c.af = loaded.af, c.bc = loaded.bc, c.de = loaded.de, c.hl = loaded.hl;
-    c.ix = loaded.ix, c.iy = loaded.iy, c.pc = loaded.pc, c.sp = loaded.sp;
-    c.af2 = loaded.af2, c.bc2 = loaded.bc2, c.de2 = loaded.de2, c.hl2 = loaded.hl2;
-    c.i          = loaded.i;
-    c.fetch_mem  = loaded.fetch_mem;
-    c.fetch_lo   = loaded.fetch_lo;
-    c.fetch_size = loaded.fetch_size;
-    c.slice_exit = 0;
-    z80_context  = shared;
-    return vdp_load_gs_registers(image);
+    // The earlier machine's own 68000, Z80 and VDP register layers, in that order.
+    return m68k_load_gs_registers_v024(image) && z80_load_gs_registers_v024(image) &&
+           vdp_load_context_from_image_v024(image);
 }
 
 void legacy_state_load_dialog() {

@@ -31,8 +31,8 @@ void legacy_state_load_dialog();
 // read as if zeros followed it; then imports it into the running Genesis.
 MediaResult legacy_gs_state_file_load(const std::filesystem::path& path);
 
-// The registers of the earlier machine from a Genecyst image: its own 68000 and Z80 and the
-// shared VDP. False, nothing changed, when the image is too short or its PC has no code.
+// The registers of the earlier machine from a Genecyst image: its own 68000, Z80 and VDP
+// register layers. False, nothing changed, when the image is too short or its PC has no code.
 bool legacy_gs_load_registers(std::span<const u8> image);
 
 // Save State: writes nothing.

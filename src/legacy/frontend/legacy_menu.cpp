@@ -80,17 +80,18 @@ void tidy_separators(std::vector<MenuEntry>& entries) {
 void derive(std::vector<MenuEntry>& entries) {
     std::erase_if(entries, dropped);
     for (auto& e : entries) {
+        // The row stays: its language-file key renames the item as in the main program.
         if (e.kind == Kind::kItem && e.id == cmd::kAutofixChecksum) e.text = "&Autofix Checksum";
         if (e.kind != Kind::kPopup) continue;
         derive(e.children);
         if (e.text == "Graphics") {
-            e.children.push_back({Kind::kSeparator, {}, 0, {}});
-            e.children.push_back(
-                {Kind::kItem, "&Enhance visibility", cmd::kLegacyEnhanceVisibility, {}});
+            e.children.push_back(menu::separator());
+            e.children.push_back(menu::item(text_row("MEN_CFG_GFX_ENV"),
+                                            cmd::kLegacyEnhanceVisibility, "&Enhance visibility"));
         }
         if (e.text == "Sega CD") {
             // One option in place of the newer release's four.
-            e.children = {{Kind::kItem, "&Use Cartridge BRMs", cmd::kLegacyScdCartridgeBrms, {}}};
+            e.children = {menu::plain("&Use Cartridge BRMs", cmd::kLegacyScdCartridgeBrms)};
         }
     }
     tidy_separators(entries);
@@ -107,6 +108,11 @@ std::vector<MenuEntry> legacy_menu_from(const std::vector<MenuEntry>& main) {
 const std::vector<MenuEntry>& legacy_menu_entries() {
     static const std::vector<MenuEntry> menu = legacy_menu_from(main_menu_entries());
     return menu;
+}
+
+std::span<const LangKey> legacy_lang_keys() {
+    static const std::vector<LangKey> keys = lang_keys_for(kTextRows, legacy_menu_entries());
+    return keys;
 }
 
 }  // namespace varn

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "app_fixture.h"
 #include "frontend/dialogs/dialogs.h"
@@ -313,6 +314,22 @@ TEST_F(MainFrameTest, StatusBarShowsTheThreadStateAndTheSlotWithItsFileType) {
     cfg_set(cfg_screen_size, 0);
     frame.update_status_bar();
     EXPECT_EQ(frame.status_pane(3)->text(), "GS5");
+    frame.close();
+}
+
+// The emulation thread's request wakes the window through its queued drain, which then
+// runs on the window's thread.
+TEST_F(MainFrameTest, RequestPostedFromAnotherThreadIsDrainedByTheWindow) {
+    QuietApp app;
+    ASSERT_TRUE(app.start());
+    MainFrame& frame = *app.frame();
+    QApplication::processEvents();  // the queue starts empty, so the next post wakes it
+    frame.status_pane(2)->setText("x");
+    std::thread poster([] { gui_post_to_frame(0, kRequestThreadStateChanged); });
+    poster.join();
+    EXPECT_EQ(frame.status_pane(2)->text(), "x");  // nothing runs on the posting thread
+    QApplication::processEvents();
+    EXPECT_NE(frame.status_pane(2)->text(), "x");
     frame.close();
 }
 

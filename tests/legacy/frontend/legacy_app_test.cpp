@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <functional>
 
 #include "base/config.h"
@@ -19,6 +21,7 @@
 #include "legacy/frontend/legacy_menu.h"
 #include "media/state_file.h"
 #include "runtime/thread_link.h"
+#include "settings/lang_texts.h"
 #include "settings/option_model.h"
 
 namespace varn {
@@ -165,6 +168,27 @@ TEST_F(LegacyAppTest, StatusBarNamesSlotsSsOrGsAndTheOwnItemsToggleWithTheirMark
     cfg_set(legacy_scd_cartridge_brms, 0);
     cfg_set(cfg_enhance_visibility, 0);
     state_slot = 0;
+}
+
+TEST_F(LegacyAppTest, TheLanguageFileRenamesTheEarlierMenusOwnEntries) {
+    fs::create_directories(legacy_ini().parent_path());
+    {
+        std::ofstream(legacy_ini().parent_path() / "VARN_LNG.INI")
+            << "[Menu]\nMEN_CFG_INP=Entrada\nMEN_CFG_GFX_ENV=&Mejorar\nMEN_CFG_MAC=Maquina\n";
+    }
+    RecordingLegacyApp app;
+    ASSERT_TRUE(app.start());
+    // Config without the Sound menu: File IO, Graphics, Input, GUI, a separator, Machine.
+    const QList<QAction*> config = app.frame()->menuBar()->actions()[1]->menu()->actions();
+    ASSERT_EQ(config.size(), 6);
+    EXPECT_EQ(config[1]->text().toStdString(), "Graphics");
+    EXPECT_EQ(config[2]->text().toStdString(), "Entrada");
+    EXPECT_EQ(config[3]->text().toStdString(), "GUI");
+    EXPECT_EQ(config[5]->text().toStdString(), "Maquina");
+    EXPECT_EQ(app.frame()->menu()->action(cmd::kLegacyEnhanceVisibility)->text().toStdString(),
+              "&Mejorar");
+    app.frame()->close();
+    lang_texts_reset();
 }
 
 }  // namespace
