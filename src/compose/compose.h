@@ -44,8 +44,9 @@
 //   cart_bank_load                    genesis/bus          nothing yet: bank-switched images stream
 //                                                          no windows again on a state load
 //   vdp_cpu_links, vdp_window_rect,   genesis/vdp          the earlier release's   its power-on
-//     vdp_sprite_limit_always                                power-on (vdp_reset_all
-//                                                          restores the main ones)
+//     vdp_sprite_limit_always,                               power-on (vdp_reset_all
+//     vdp_visibility_palette_flat,                         restores the main ones)
+//     vdp_interlace_one_field
 //   m68k_s32x_sets_v024,              legacy               the earlier release's   start-up
 //     render_mode_table_v024                               32X unit
 // clang-format on

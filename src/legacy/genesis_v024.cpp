@@ -53,7 +53,12 @@ void no_sample() {}
 void render_line(u32 line) {
     if (line >= kVisibleLines) return;
     vdp_render_line_number = line;
-    vdp_render_genesis_line();
+    // Interlace mode draws double-resolution tile rows of one field into line n.
+    if (vdp_control_state.interlace) {
+        vdp_render_genesis_line_interlace();
+    } else {
+        vdp_render_genesis_line();
+    }
 }
 
 void frame_end() {

@@ -326,7 +326,7 @@ void vdp_write_word_port(u32 a, u32 v) {
     const u32 off = a & 0xFFF;
     if (off >= 0x20) return;
     if (off < 4) {
-        vdp_write_data(static_cast<u16>(v));
+        vdp_write_data_v024(static_cast<u16>(v));
     } else if (off < 8) {
         vdp_write_control_v024(static_cast<u16>(v));
     }

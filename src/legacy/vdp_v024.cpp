@@ -84,6 +84,12 @@ void vdp_write_control_v024(u16 word) {
     for (u32 i = 0; i < 5; ++i) vdp_registers[19 + i] = dma[i];
 }
 
+void vdp_write_data_v024(u16 word) {
+    const u8 status = vdp_control_state.status;
+    vdp_write_data(word);
+    vdp_control_state.status = status;
+}
+
 bool vdp_load_context_from_image_v024(std::span<const u8> image) {
     constexpr std::size_t kFirst = 0xFA;
     if (image.size() < kFirst + 24) return false;
@@ -105,6 +111,8 @@ void vdp_clear_state_v024() {
     vdp_window_rect_v024              = VdpWindowRect{};
     vdp_window_rect                   = &vdp_window_rect_v024;
     vdp_sprite_limit_always           = true;
+    vdp_visibility_palette_flat       = true;
+    vdp_interlace_one_field           = true;
 }
 
 }  // namespace varn

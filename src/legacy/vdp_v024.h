@@ -36,6 +36,10 @@ void vdp_write_register_v024(u32 word);
 // VDP's own port, the DMA source and length registers kept as they were.
 void vdp_write_control_v024(u16 word);
 
+// A data-port word: the main VDP's write (stores, fills) without its status bookkeeping: a
+// fill leaves the status bits as they were, so no DMA-busy bit is reported afterwards.
+void vdp_write_data_v024(u16 word);
+
 // A Genecyst state's VDP registers: the command, address, DMA and fill state cleared as at
 // power-on (the registers are not), registers 0-23 written in order from the image bytes at
 // 0xFA-0x111 through vdp_write_register_v024, then the palette rebuilt. False, nothing

@@ -272,6 +272,11 @@ void vdp_dma_map_segacd();
 void vdp_rebuild_palette();
 void vdp_update_palette_entry(u32 index);
 
+// With the fixed visibility palette on: false (this VDP) gives it shadow and highlight forms
+// and the background colour of register 7; true (a VDP that writes it flat) puts each colour
+// unchanged into all four blocks. Reset to false with the VDP.
+extern bool vdp_visibility_palette_flat;
+
 // Builds host_colour_table for a 16-bit surface whose red, green and blue fields have
 // their most significant bits at r, g and b (5-6-5: 15, 10, 4; 5-5-5: 14, 9, 4; the
 // blue-first orders too). Other layouts are refused: the result is an error text and the

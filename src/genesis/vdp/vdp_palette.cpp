@@ -23,6 +23,7 @@ constexpr std::array<u16, 512> colour_table_for(u32 r, u32 g, u32 b) {
 std::array<u16, 256> colour_lut{};
 std::array<u16, 512> host_colour_table = colour_table_for(15, 10, 4);
 HostSurfaceFormat host_surface_format{};
+bool vdp_visibility_palette_flat = false;
 
 namespace {
 
@@ -70,6 +71,14 @@ void colour_forms(u16 w, u16 out[4]) {
 }  // namespace vdp_detail
 
 void vdp_rebuild_palette() {
+    if (vdp_visibility_palette_flat && cfg(cfg_enhance_visibility) != 0) {
+        for (u32 i = 0; i < 64; ++i) {
+            const u16 w = kVisibilityPalette[i];
+            const u16 c = host_colour((w >> 1) & 7, (w >> 5) & 7, (w >> 9) & 7);
+            for (u32 b = 0; b < 4; ++b) vdp_detail::set_colour(b * 64 + i, c);
+        }
+        return;
+    }
     for (u32 i = 0; i < 64; ++i) write_entry(i, palette_source(i));
     const u32 bg = vdp_registers[7] & 0x3F;
     for (u32 b = 0; b < 4; ++b) vdp_detail::set_colour(b * 64, colour_lut[b * 64 + bg]);

@@ -367,9 +367,11 @@ void vdp_reset_all() {
     render_mode_replace(~0u, 0);
     vdp_dma_map_clear(0, kVdpDmaPages);
     vdp_line_buffer.fill(0);
-    vdp_render_line_number  = 0;
-    vdp_sprite_limit_always = false;
-    vdp_window_rect         = nullptr;
+    vdp_render_line_number      = 0;
+    vdp_sprite_limit_always     = false;
+    vdp_visibility_palette_flat = false;
+    vdp_interlace_one_field     = false;
+    vdp_window_rect             = nullptr;
     render_output_reset();
     vdp_cpu_links_main();
     vdp_clear_state();

@@ -18,6 +18,7 @@ namespace varn {
 std::array<u8, kLineBufferRows * kLineBufferPitch> vdp_line_buffer{};
 u32 vdp_render_line_number           = 0;
 bool vdp_sprite_limit_always         = false;
+bool vdp_interlace_one_field         = false;
 const VdpWindowRect* vdp_window_rect = nullptr;
 
 namespace {
@@ -670,7 +671,15 @@ bool window_covers_line(u32 y) {
     return y < s.window_line_start || y - s.window_line_start >= s.window_line_count;
 }
 
-u32 field() { return st().odd_field ? 1 : 0; }
+u32 field() { return st().odd_field && !vdp_interlace_one_field ? 1 : 0; }
+
+// The window rectangle's cells over plane A on its lines.
+void rect_window(const VdpWindowRect& w, u32 y) {
+    const u32 cols = screen_width == 320 ? 40 : 32;
+    if (y - w.first_line < w.line_count) {
+        window_tiles(w.first_col, std::min<u32>(w.first_col + w.col_count, cols), y);
+    }
+}
 
 // The plane row and sprite line of the current line in double resolution.
 u32 double_line() { return 2 * vdp_render_line_number + field(); }
@@ -684,6 +693,7 @@ u64 vdp_mix_pixels(u64 b, u64 a, u64 s, bool sprites, bool operators) {
 u32 vdp_output_row() { return vdp_render_line_number; }
 
 u32 vdp_output_row_interlace() {
+    if (vdp_interlace_one_field) return vdp_render_line_number;
     return cfg(cfg_squash_interlace) != 0 ? vdp_render_line_number : double_line();
 }
 
@@ -745,11 +755,7 @@ void vdp_render_genesis_line() {
     if (vdp_window_rect != nullptr) [[unlikely]] {
         // A rectangle: plane A everywhere, the window's cells over it on its lines.
         plane_line(false, plane_a_line.data(), y);
-        const VdpWindowRect& w = *vdp_window_rect;
-        const u32 cols         = screen_width == 320 ? 40 : 32;
-        if (y - w.first_line < w.line_count) {
-            window_tiles(w.first_col, std::min<u32>(w.first_col + w.col_count, cols), y);
-        }
+        rect_window(*vdp_window_rect, y);
     } else {
         // Plane A is not seen where the window covers all of it.
         if (!window_covers_line(y)) plane_line(false, plane_a_line.data(), y);
@@ -766,6 +772,8 @@ void vdp_render_genesis_line_interlace() {
     }
     vdp_render_plane_b_interlace();
     vdp_render_plane_a_interlace();
+    if (vdp_window_rect != nullptr) [[unlikely]]
+        rect_window(*vdp_window_rect, vdp_render_line_number);
     vdp_render_sprites_interlace();
     vdp_mix_line_interlace();
 }

@@ -45,7 +45,11 @@ void vdp_mix_line();
 void vdp_clear_line();
 
 // Interlace double resolution (register 12 bit 1): 16-row tiles, 448 plane lines a frame;
-// the output row is 2y + field, or y when cfg_squash_interlace is set. No window.
+// the output row is 2y + field, or y when cfg_squash_interlace is set. No window, except a
+// window rectangle (vdp_window_rect), drawn in single-resolution rows over plane A.
+// A VDP without field handling sets vdp_interlace_one_field: every frame draws the rows of
+// the even field, into row y (false: by the odd-field flag).
+extern bool vdp_interlace_one_field;
 void vdp_render_plane_b_interlace();
 void vdp_render_plane_a_interlace();
 void vdp_render_sprites_interlace();

@@ -97,6 +97,95 @@ TEST_F(LegacyVdpTest, DmaLeavesSourceAndLengthRegisters) {
     EXPECT_EQ(vdp_vram[0x83], 0xA6A7);
 }
 
+TEST_F(LegacyVdpTest, FillKeepsNoStatusFlag) {
+    vdp_clear_state_v024();
+    const u16 setup[] = {0x8154, 0x8F01, 0x9310, 0x9400, 0x9780};  // fill of 16 bytes
+    for (const u16 w : setup) vdp_write_control_v024(w);
+    vdp_write_control_v024(0x4000);  // VRAM 0x0000, DMA
+    vdp_write_control_v024(0x0080);
+    (void)vdp_read_status();
+    vdp_write_data_v024(0x5A00);
+    EXPECT_EQ(vdp_vram[4], 0x5A5A);  // the fill ran
+    EXPECT_EQ(vdp_read_status() & 0x02, 0);
+    // The main VDP reports the fill as DMA busy on the next read.
+    vdp_write_control_v024(0x4000);
+    vdp_write_control_v024(0x0080);
+    vdp_write_data(0x5A00);
+    EXPECT_EQ(vdp_read_status() & 0x02, 0x02);
+}
+
+// Enhance Visibility: the fixed palette goes unchanged into all four blocks, whatever the
+// shadow/highlight mode and register 7 say.
+TEST_F(LegacyVdpTest, VisibilityPaletteIsFlat) {
+    struct ConfigRestore {
+        ~ConfigRestore() { cfg_enhance_visibility.store(0); }
+    } restore;
+    vdp_clear_state_v024();
+    vdp_write_control_v024(0x8C89);  // 320 wide, shadow/highlight
+    cfg_enhance_visibility.store(1);
+    vdp_write_control_v024(0x8705);  // background colour 5: no effect
+    vdp_rebuild_palette();
+    EXPECT_NE(colour_lut[0 + 0x3E], 0u);
+    for (u32 i = 0; i < 64; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(colour_lut[i], colour_lut[64 + i]);
+        EXPECT_EQ(colour_lut[i], colour_lut[128 + i]);
+        EXPECT_EQ(colour_lut[i], colour_lut[192 + i]);
+    }
+    EXPECT_EQ(colour_lut[0], 0u);  // colour 0 of the fixed palette, not colour 5
+    // The main VDP keeps the shadow and highlight forms and the background colour.
+    vdp_visibility_palette_flat = false;
+    vdp_rebuild_palette();
+    EXPECT_NE(colour_lut[0x3E], colour_lut[192 + 0x3E]);
+    EXPECT_EQ(colour_lut[64], colour_lut[64 + 5]);
+}
+
+// Interlace mode: every frame draws the even field's tile rows into line n, whatever the
+// odd-field flag says; the window rectangle still shows.
+TEST_F(LegacyVdpTest, InterlaceDrawsOneField) {
+    vdp_clear_state_v024();
+    const u16 setup[] = {0x8144, 0x8C83, 0x8230, 0x8407, 0x8F02, 0x9000};
+    for (const u16 w : setup) vdp_write_control_v024(w);
+    ASSERT_TRUE(vdp_control_state.interlace);
+    for (u32 i = 0; i < 64; ++i) vdp_vram[(0xE000 >> 1) + i] = 0x0001;  // plane B: tile 1
+    for (u32 r = 0; r < 16; ++r) {                                      // 64-byte tiles
+        const u16 c                       = static_cast<u16>((r + 1) * 0x1111);
+        vdp_vram[(0x40 + 4 * r) >> 1]     = c;
+        vdp_vram[(0x40 + 4 * r + 2) >> 1] = c;
+    }
+    auto pixel = [](u32 row, u32 x) { return vdp_line_buffer[row * kLineBufferPitch + x] & 0x3F; };
+    auto draw  = [](u32 line, bool odd) {
+        vdp_line_buffer.fill(0);
+        vdp_control_state.odd_field = odd;
+        vdp_render_line_number      = line;
+        vdp_render_genesis_line_interlace();
+    };
+    struct Case {
+        u32 line;
+        bool odd;
+    };
+    for (const Case c : {Case{3, false}, Case{3, true}}) {
+        SCOPED_TRACE(c.odd);
+        draw(c.line, c.odd);
+        EXPECT_EQ(pixel(3, 0), 7);  // tile row 6 (colour 7) of the even field
+        EXPECT_EQ(pixel(6, 0), 0);
+        EXPECT_EQ(pixel(7, 0), 0);
+    }
+    // A window from column 8 on every line, its name table shared with plane A: plane A
+    // shows tile 2 in double resolution, the window tile 2 in single-resolution rows.
+    for (u32 i = 0; i < 64 * 32; ++i) vdp_vram[(0xC000 >> 1) + i] = 0x0002;
+    vdp_write_control_v024(0x8330);  // window at 0xC000 too
+    vdp_write_control_v024(0x9184);
+    vdp_write_control_v024(0x929C);
+    draw(3, true);
+    EXPECT_EQ(pixel(3, 100), 4);  // window tile 2's 8-row tile row 3 (colour 4), column 12
+    // The main VDP's interlace keeps its field: the odd field draws tile row 2y + 1.
+    vdp_interlace_one_field = false;
+    vdp_window_rect         = nullptr;
+    draw(3, true);
+    EXPECT_EQ(pixel(3, 0), 8);
+}
+
 TEST_F(LegacyVdpTest, GenecystRegistersThroughTheLayer) {
     std::vector<u8> image(0x112, 0);
     image[0xFA + 1]  = 0x44;  // display on
