@@ -127,7 +127,7 @@ const std::vector<OptionDef>& option_table() {
              return std::string();
          }},
         {"--legacy", nullptr,
-         "run the image on the earlier release's machine (Genesis cartridges; it makes no "
+         "run the image on the earlier release's machine (Genesis, 32X and Sega CD; it makes no "
          "sound and saves no states)",
          [](Options& o, const std::string&) {
              o.legacy = true;
