@@ -25,7 +25,7 @@ focus() {
   timeout 3 xdotool windowactivate --sync "$1" 2>/dev/null || timeout 3 xdotool windowfocus --sync "$1"
 }
 newest() { windows | grep -v "^$main\$" | tail -n1; }
-shot() { import -window "$1" "$shots/$2.png"; }
+shot() { shoot "$1" "$shots/$2.png"; }
 
 # Opens a menu command with the keyboard: a click on the first menu of the bar, then
 # Right to the menu wanted and the keys given through its popups.

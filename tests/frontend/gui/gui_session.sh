@@ -6,12 +6,24 @@
 #   wait_for WHAT COMMAND...    until the command succeeds (10 s), else fails with WHAT
 #   wait_for_exit WHAT          the program must end cleanly within 10 s, else fails with WHAT
 #   quit_with_alt_x             Alt+X to the main window; the program must end cleanly
+#   shoot WINDOW FILE           a screenshot of one window (or root)
 # The program's pid is kept in $pid, its main window in $main.
 
 fail() {  # keeps a picture of the whole screen beside the shots
   echo "FAIL: $*"
-  import -window root "$shots/failure-screen.png" 2>/dev/null || true
+  timeout 15 import -window root "$shots/failure-screen.png" 2>/dev/null || true
   exit 1
+}
+
+# ImageMagick's import now and then never returns from a window that is being mapped or
+# restacked on the X server; it gets 15 s a try and three tries before the session fails.
+shoot() {
+  local try
+  for try in 1 2 3; do
+    timeout 15 import -window "$1" "$2" && return 0
+    sleep 0.5
+  done
+  fail "no screenshot of window $1 for $2"
 }
 
 gui_session_start() {

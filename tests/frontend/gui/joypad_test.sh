@@ -22,7 +22,7 @@ sleep 2
 # Without a window manager the focus is given by hand, as a click into the window would.
 xdotool windowfocus --sync "$main"
 sleep 0.5
-import -window "$main" "$shots/00-idle.png"
+shoot "$main" "$shots/00-idle.png"
 
 differs() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" != 0 ]; }
 keys=(KP_Up KP_Down KP_Left KP_Right a s d Return)
@@ -31,7 +31,7 @@ for i in "${!keys[@]}"; do
   shot="$shots/$((i + 1))-${names[$i]}.png"
   xdotool keydown "${keys[$i]}"
   sleep 0.4
-  import -window "$main" "$shot"
+  shoot "$main" "$shot"
   xdotool keyup "${keys[$i]}"
   sleep 0.3
   differs "$shot" "$shots/00-idle.png" || fail "holding ${keys[$i]} shows nothing"
@@ -41,7 +41,7 @@ for i in "${!keys[@]}"; do
   done
 done
 # Released, the screen is as it was.
-import -window "$main" "$shots/09-released.png"
+shoot "$main" "$shots/09-released.png"
 differs "$shots/09-released.png" "$shots/00-idle.png" && fail "a button stays marked"
 
 kill -TERM "$pid"

@@ -21,7 +21,7 @@ printf '[File IO]\nGSSPath=%s/\nSHTPath=%s/\n' "$work/states" "$work/shots" \
   >"$XDG_CONFIG_HOME/varn/VARN.INI"
 
 shot() {  # shot NAME: the main window as a PNG in the shots folder
-  import -window "$main" "$shots/$1.png"
+  shoot "$main" "$shots/$1.png"
 }
 
 # The still picture the cartridge draws, from the headless runner.
@@ -44,7 +44,7 @@ xdotool key --window "$main" --clearmodifiers alt+l
 wait_for "Alt+L opened no file dialog" windows_at_least 2
 dialog=$(windows | grep -v "^$main\$" | tail -n1)
 sleep 0.5
-import -window "$dialog" "$shots/02-file-dialog.png"
+shoot "$dialog" "$shots/02-file-dialog.png"
 xdotool type --delay 10 "$image"
 xdotool key Return
 wait_for "the file dialog did not close" windows_exactly 1

@@ -17,7 +17,7 @@ printf 'not an image\n' >"$work/notes.txt"
 SDL_AUDIODRIVER=dummy "$winvarn" "$work/notes.txt" &
 pid=$!
 wait_for "the error box did not appear" windows_at_least 2
-import -window root "$shots/01-error-box.png"
+shoot root "$shots/01-error-box.png"
 
 kill -TERM "$pid"
 wait_for_exit "SIGTERM did not end the program while the box was open"

@@ -43,7 +43,7 @@ done
 [ -n "$window" ] || { echo "FAIL: no window appeared"; exit 1; }
 sleep 3  # a few seconds of frames
 
-import -window "$window" "$work/window.png"
+timeout 15 import -window "$window" "$work/window.png"
 size=$(identify -format '%wx%h' "$work/window.png")
 echo "window $size"
 

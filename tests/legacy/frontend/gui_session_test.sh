@@ -19,7 +19,7 @@ rmdir "$XDG_CONFIG_HOME/varn"
 # shellcheck source=../../frontend/gui/picture_match.sh
 . "$gui_dir/picture_match.sh"
 
-shot() { import -window "$main" "$shots/$1.png"; }
+shot() { shoot "$main" "$shots/$1.png"; }
 
 # The still picture the cartridge draws on the earlier machine, from the headless runner.
 "$varn_run" --legacy --frames 300 --fake-clock --dump-frame "$work/expected.ppm" "$image" >/dev/null
@@ -38,12 +38,12 @@ shot 01-started
 # File > Load ROM...: the File menu is the menu bar's first entry, Load ROM its first item.
 xdotool mousemove --window "$main" 20 10 click 1
 sleep 0.5
-import -window root "$shots/02-file-menu.png"
+shoot root "$shots/02-file-menu.png"
 xdotool key Down Return
 wait_for "File > Load ROM... opened no file dialog" windows_at_least 2
 dialog=$(windows | grep -v "^$main\$" | tail -n1)
 sleep 0.5
-import -window "$dialog" "$shots/03-file-dialog.png"
+shoot "$dialog" "$shots/03-file-dialog.png"
 xdotool type --delay 10 "$image"
 xdotool key Return
 wait_for "the file dialog did not close" windows_exactly 1
