@@ -128,21 +128,8 @@ void z80_reset_v024() {
 
 bool z80_load_gs_registers_v024(std::span<const u8> image) {
     if (image.size() < 0x438) return false;
-    auto word = [&](std::size_t off) { return static_cast<u16>(load_le32(&image[off])); };
-    C& c      = z80_context_v024;
-    c.af      = word(0x404);
-    c.bc      = word(0x408);
-    c.de      = word(0x40C);
-    c.hl      = word(0x410);
-    c.ix      = word(0x414);
-    c.iy      = word(0x418);
-    c.pc      = word(0x41C);
-    c.sp      = word(0x420);
-    c.af2     = word(0x424);
-    c.bc2     = word(0x428);
-    c.de2     = word(0x42C);
-    c.hl2     = word(0x430);
-    c.i       = image[0x434];
+    C& c = z80_context_v024;
+    z80_read_gs_registers(c, image);
     Core::refresh_fetch(c);  // a PC without code stops the machine
     return true;
 }

@@ -964,5 +964,24 @@ constexpr std::array<OpcodePattern<Sh2Handler>, kSh2PatternCount> patterns() {
     }};
 }
 
+template <class I>
+constexpr auto kPatterns = patterns<I>();
+
+// Fills instance I's table from the pattern list. The list is checked by the census test; a
+// typing error in it leaves the table as it was and is reported there.
+template <class I>
+void build_table() {
+    (void)build_pattern_table<Sh2Handler>(std::span(kPatterns<I>), std::span(I::table()),
+                                          MatchOrder::kLastWins);
+}
+
+// Until the build, every word halts (so a table used too early never jumps through null).
+template <class I>
+Sh2JumpTable unbuilt_table() {
+    Sh2JumpTable t;
+    t.fill(&op_illegal<I>);
+    return t;
+}
+
 }  // namespace sh2
 }  // namespace varn

@@ -134,6 +134,10 @@ extern void (*z80_halt_slot)();
 // short to hold them is refused (false) and nothing changes.
 bool z80_load_gs_registers(std::span<const u8> image);
 
+// The register fields of a Genecyst image (at least 0x438 bytes) copied into a Z80 record;
+// the caller rebases the fetch for its own instance.
+void z80_read_gs_registers(z80_cpu_context& c, std::span<const u8> image);
+
 // Save-state chunk 0x02: id byte, u32 little-endian length 28, 28 data bytes. Writing fails
 // (false, nothing written) when the writer has no room. Loading takes the reader positioned
 // just after the chunk id (on the length, since the container has read the id to choose the

@@ -44,25 +44,27 @@ void z80_reset_records() {
     GenesisZ80::refresh_fetch(z80_context);
 }
 
+void z80_read_gs_registers(z80_cpu_context& c, std::span<const u8> image) {
+    auto word = [&](std::size_t off) { return static_cast<u16>(load_le32(&image[off])); };
+    c.af      = word(0x404);
+    c.bc      = word(0x408);
+    c.de      = word(0x40C);
+    c.hl      = word(0x410);
+    c.ix      = word(0x414);
+    c.iy      = word(0x418);
+    c.pc      = word(0x41C);
+    c.sp      = word(0x420);
+    c.af2     = word(0x424);
+    c.bc2     = word(0x428);
+    c.de2     = word(0x42C);
+    c.hl2     = word(0x430);
+    c.i       = image[0x434];
+}
+
 bool z80_load_gs_registers(std::span<const u8> image) {
-    constexpr std::size_t kFirst = 0x404, kEnd = 0x438;
-    if (image.size() < kEnd) return false;
-    auto word          = [&](std::size_t off) { return static_cast<u16>(load_le32(&image[off])); };
+    if (image.size() < 0x438) return false;
     z80_cpu_context& c = z80_context;
-    c.af               = word(0x404);
-    c.bc               = word(0x408);
-    c.de               = word(0x40C);
-    c.hl               = word(0x410);
-    c.ix               = word(0x414);
-    c.iy               = word(0x418);
-    c.pc               = word(0x41C);
-    c.sp               = word(0x420);
-    c.af2              = word(0x424);
-    c.bc2              = word(0x428);
-    c.de2              = word(0x42C);
-    c.hl2              = word(0x430);
-    c.i                = image[0x434];
-    static_assert(kFirst < kEnd);
+    z80_read_gs_registers(c, image);
     // A PC outside the RAM pages leaves the core stopped; the load itself completes.
     GenesisZ80::refresh_fetch(c);
     c.slice_exit = 0;

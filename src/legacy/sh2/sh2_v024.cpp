@@ -182,22 +182,6 @@ bool run_slice() {
     }
 }
 
-template <class I>
-constexpr auto kPatterns = patterns<I>();
-
-template <class I>
-void build() {
-    (void)build_pattern_table<Sh2Handler>(std::span(kPatterns<I>), std::span(I::table()),
-                                          MatchOrder::kLastWins);
-}
-
-template <class I>
-Sh2JumpTable unbuilt_table() {
-    Sh2JumpTable t;
-    t.fill(&op_illegal<I>);
-    return t;
-}
-
 }  // namespace
 }  // namespace sh2
 
@@ -205,8 +189,8 @@ Sh2JumpTable sh2_interp_table_v024  = sh2::unbuilt_table<sh2::OlderMaster>();
 Sh2JumpTable sh2s_interp_table_v024 = sh2::unbuilt_table<sh2::OlderSlave>();
 
 void sh2_interp_reset_v024() {
-    sh2::build<sh2::OlderMaster>();
-    sh2::build<sh2::OlderSlave>();
+    sh2::build_table<sh2::OlderMaster>();
+    sh2::build_table<sh2::OlderSlave>();
 }
 
 std::span<const OpcodePattern<u32 (*)(u32)>> sh2_opcode_patterns_v024() {
